@@ -1,0 +1,36 @@
+# orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...])
+# Builds plugins/KIND/NAME.so beside the programs and installs it to the same place.
+function(orvanta3_add_plugin name)
+    cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})
+    if(P_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "orvanta3_add_plugin(${name}): unknown arguments ${P_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT P_KIND MATCHES "^(hardware|software|screensaver)$")
+        message(FATAL_ERROR "orvanta3_add_plugin(${name}): KIND must be hardware, software or screensaver")
+    endif()
+    add_library(${name} MODULE ${P_SOURCES})
+    set_target_properties(${name} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${ORVANTA3_OUTPUT_DIR}/plugins/${P_KIND})
+    target_link_libraries(${name} PRIVATE ${P_LIBS})
+    target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    orvanta3_warnings(${name})
+    install(TARGETS ${name} LIBRARY DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND})
+endfunction()
+
+# orvanta3_add_plugin_ui(NAME KIND ... SOURCES ... [LIBS ...])
+# The Qt settings dialog of a plug-in: plugins/KIND/ui/NAME.so, loaded by the plug-in on demand.
+function(orvanta3_add_plugin_ui name)
+    cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})
+    if(P_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "orvanta3_add_plugin_ui(${name}): unknown arguments ${P_UNPARSED_ARGUMENTS}")
+    endif()
+    add_library(${name}_ui MODULE ${P_SOURCES})
+    set_target_properties(${name}_ui PROPERTIES
+        PREFIX "" OUTPUT_NAME ${name} AUTOMOC ON
+        LIBRARY_OUTPUT_DIRECTORY ${ORVANTA3_OUTPUT_DIR}/plugins/${P_KIND}/ui)
+    target_link_libraries(${name}_ui PRIVATE Qt6::Widgets ${P_LIBS})
+    target_link_options(${name}_ui PRIVATE -Wl,--no-undefined)
+    orvanta3_warnings(${name}_ui)
+    install(TARGETS ${name}_ui LIBRARY DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND}/ui)
+endfunction()

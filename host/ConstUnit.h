@@ -1,0 +1,142 @@
+// Binary interfaces between the program and its loadable libraries: data modules,
+// display drivers and screen-saver modules. Host and every plug-in build from this one header.
+//
+// Ownership:
+// - A library owns its descriptor record, every string the record points to, the answer of
+//   GetValue and the driver object that Init creates. The host never writes through or frees
+//   any of them.
+// - The host may replace the text slots Description, GroupCaption, TagCaptions and TagHints of
+//   a data-module descriptor with strings it allocates and never frees (language files). A
+//   module must not free, reuse or compare those pointers.
+// - A GetValue answer stays valid until the next GetValue of the same module; the host copies
+//   it at once.
+// - The host keeps the driver object only until the next Configure/Release of its library.
+//
+// All text is zero-terminated Windows-1251, except the text of WriteText, passed with its length.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define ORVANTA3_EXPORT extern "C" __attribute__((visibility("default")))
+
+// ---- Data modules -------------------------------------------------------------------------
+
+constexpr int kMaxTags = 16;
+
+using TGetValueFunc = const char* (*)(int32_t index, const char* param);
+using TLoadSettingsFunc = int32_t (*)();
+using TConfigureFunc = int32_t (*)();
+using TFinalizeFunc = void (*)();
+
+// 76 pointer-sized slots. Entry 0 of the caption, name and example arrays is empty; entry k
+// (1..TagCount) describes the tag with index k - 1. Unused entries point to "".
+struct TPluginDescriptor {
+    const char* Name;
+    const char* Description;
+    uint8_t Id;
+    uint8_t TagCount;
+    uint8_t Reserved[sizeof(void*) - 2];
+    const char* GroupCaption;
+    const char* TagCaptions[kMaxTags + 1];
+    const char* TagNames[kMaxTags + 1];
+    const char* TagExamples[kMaxTags + 1];
+    const char* TagHints[kMaxTags + 1];
+    TGetValueFunc GetValue;
+    TLoadSettingsFunc LoadSettings; // may be null
+    TConfigureFunc Configure;       // may be null
+    TFinalizeFunc Finalize;         // may be null
+};
+
+constexpr size_t kSlot = sizeof(void*);
+static_assert(offsetof(TPluginDescriptor, Name) == 0 * kSlot);
+static_assert(offsetof(TPluginDescriptor, Description) == 1 * kSlot);
+static_assert(offsetof(TPluginDescriptor, Id) == 2 * kSlot);
+static_assert(offsetof(TPluginDescriptor, TagCount) == 2 * kSlot + 1);
+static_assert(offsetof(TPluginDescriptor, GroupCaption) == 3 * kSlot);
+static_assert(offsetof(TPluginDescriptor, TagCaptions) == 4 * kSlot);
+static_assert(offsetof(TPluginDescriptor, TagNames) == 21 * kSlot);
+static_assert(offsetof(TPluginDescriptor, TagExamples) == 38 * kSlot);
+static_assert(offsetof(TPluginDescriptor, TagHints) == 55 * kSlot);
+static_assert(offsetof(TPluginDescriptor, GetValue) == 72 * kSlot);
+static_assert(offsetof(TPluginDescriptor, LoadSettings) == 73 * kSlot);
+static_assert(offsetof(TPluginDescriptor, Configure) == 74 * kSlot);
+static_assert(offsetof(TPluginDescriptor, Finalize) == 75 * kSlot);
+static_assert(sizeof(TPluginDescriptor) == 76 * kSlot);
+
+// Export of data and screen-saver modules.
+using TGetPluginFunc = void* (*)();
+constexpr const char* kGetPluginExport = "getPlugin";
+
+// ---- Display drivers ----------------------------------------------------------------------
+
+// The driver object as the host sees it. The virtual operations keep this order; in this base
+// every operation does nothing and every read yields false or 0.
+class TLCDBaseControl {
+public:
+    TLCDBaseControl() = default;
+    TLCDBaseControl(const TLCDBaseControl&) = delete;
+    TLCDBaseControl& operator=(const TLCDBaseControl&) = delete;
+
+    virtual bool GetActive() { return false; }
+    virtual void SetActive(bool) {}
+    virtual bool GetVisible() { return false; }
+    virtual void SetVisible(bool) {}
+    virtual bool GetBackLight() { return false; }
+    virtual void SetBackLight(bool) {}
+    virtual void SetColCount(int32_t) {}
+    virtual int32_t GetColCount() { return 0; }
+    virtual void SetRowCount(int32_t) {}
+    virtual int32_t GetRowCount() { return 0; }
+    virtual void SetScanCode(int8_t) {}
+    virtual int8_t GetScanCode() { return 0; }
+    virtual void SetScanKeyboard(bool) {}
+    virtual bool GetScanKeyboard() { return false; }
+    virtual void Clear() {}
+    // Writes len bytes from (col, row), both from 1. Bytes 0x01..0x08 show custom characters 0..7.
+    virtual void WriteText(uint8_t /*col*/, uint8_t /*row*/, const char* /*text*/, size_t /*len*/) {}
+    // pattern: 8 rows top to bottom, bits 4..0 are the pixels left to right.
+    virtual void DefineChar(uint8_t /*index*/, const uint8_t* /*pattern*/) {}
+
+    virtual ~TLCDBaseControl() = default;
+};
+
+using TInitFunc = int32_t (*)();
+using TReleaseFunc = void (*)();
+
+struct THardwareDescriptor {
+    const char* Name;
+    const char* Description;
+    TLCDBaseControl* Control; // set by Init, reset by Release
+    TInitFunc Init;
+    TConfigureFunc Configure; // may be null
+    TReleaseFunc Release;
+};
+static_assert(offsetof(THardwareDescriptor, Control) == 2 * kSlot);
+static_assert(offsetof(THardwareDescriptor, Release) == 5 * kSlot);
+static_assert(sizeof(THardwareDescriptor) == 6 * kSlot);
+
+using TGetHardwareFunc = THardwareDescriptor* (*)();
+constexpr const char* kGetHardwareExport = "getHardware";
+
+// ---- Screen-saver modules -----------------------------------------------------------------
+
+using TScreenSaverStartFunc = void (*)(TLCDBaseControl* driver);
+using TScreenSaverStopFunc = void (*)();
+
+struct TScreenSaverDescriptor {
+    const char* Name;
+    const char* Description;
+    TScreenSaverStartFunc Start;
+    TScreenSaverStopFunc Stop;
+};
+static_assert(offsetof(TScreenSaverDescriptor, Start) == 2 * kSlot);
+static_assert(sizeof(TScreenSaverDescriptor) == 4 * kSlot);
+
+// ---- Services of the program file ---------------------------------------------------------
+
+// Exported by the program (desktop: message box; daemon: one line on standard error).
+// Plug-ins find it with dlsym(RTLD_DEFAULT, kMessageBoxExport).
+using TMessageBoxFunc = void (*)(const char* text, const char* caption, int flags);
+constexpr const char* kMessageBoxExport = "Orvanta3MessageBox";
+enum TMessageBoxFlags : int { mbError = 0x10, mbWarning = 0x30, mbInformation = 0x40 };

@@ -1,0 +1,61 @@
+#include "Cp1251.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+using namespace orv;
+
+namespace {
+
+// The UTF-8 text of one byte according to the C library's CP1251 table; empty if it has none.
+std::string IconvByte(uint8_t byte) {
+    iconv_t cd = iconv_open("UTF-8", "CP1251");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
+    char in = static_cast<char>(byte);
+    char out[8] = {};
+    char* pin = &in;
+    char* pout = out;
+    size_t inLeft = 1, outLeft = sizeof out;
+    const size_t rc = iconv(cd, &pin, &inLeft, &pout, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1)) return {};
+    return std::string(out, sizeof out - outLeft);
+}
+
+} // namespace
+
+TEST(Cp1251, EveryByteMatchesTheCLibraryTable) {
+    for (int b = 1; b < 256; ++b) {
+        const std::string expected = IconvByte(static_cast<uint8_t>(b));
+        const std::string got = Cp1251ToUtf8(std::string(1, static_cast<char>(b)));
+        if (expected.empty()) {
+            EXPECT_EQ(got, "?") << "byte " << b;
+            continue;
+        }
+        EXPECT_EQ(got, expected) << "byte " << b;
+        EXPECT_EQ(Utf8ToCp1251(expected), std::string(1, static_cast<char>(b))) << "byte " << b;
+    }
+}
+
+TEST(Cp1251, RoundTripsRussianText) {
+    const std::string utf8 = "Привет, мир! Ёё №5 «ок» — €";
+    const std::string cp = Utf8ToCp1251(utf8);
+    EXPECT_EQ(cp.size(), 27u);
+    EXPECT_EQ(static_cast<uint8_t>(cp[0]), 0xCF); // П
+    EXPECT_EQ(Cp1251ToUtf8(cp), utf8);
+}
+
+TEST(Cp1251, UnmappableAndMalformedInputBecomesQuestionMarks) {
+    EXPECT_EQ(Utf8ToCp1251("a\xE2\x98\x83z"), "a?z");      // snowman
+    EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?");      // emoji
+    EXPECT_EQ(Utf8ToCp1251("x\xC3"), "x?");                // truncated sequence
+    EXPECT_EQ(Utf8ToCp1251("\xC0\xAF"), "??");             // overlong form
+    EXPECT_EQ(Utf8ToCp1251("\x80q"), "?q");                // stray continuation byte
+    EXPECT_EQ(Cp1251ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
+    constexpr const char* text = "Дата/время"_cp1251;
+    EXPECT_EQ(std::string(text), Utf8ToCp1251("Дата/время"));
+    EXPECT_STREQ("plain"_cp1251, "plain");
+}
