@@ -1,0 +1,15 @@
+# Warnings are errors on project code.
+function(orvanta3_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order.
+macro(orvanta3_add_subdirectories)
+    file(GLOB _children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT _children)
+    foreach(_child ${_children})
+        if(IS_DIRECTORY ${_child} AND EXISTS ${_child}/CMakeLists.txt)
+            add_subdirectory(${_child})
+        endif()
+    endforeach()
+endmacro()
