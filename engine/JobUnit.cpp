@@ -13,15 +13,6 @@ bool ValidLine(int line) { return line >= 1 && line <= kJobLineCount; }
 
 std::string KeyOf(const char* stem, int line) { return stem + std::to_string(line); }
 
-// One INI line holds one value: a line break inside a name or template would otherwise start a
-// new key or section in the file.
-std::string OneLine(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
-    return out;
-}
-
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
 TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
@@ -41,10 +32,10 @@ TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
 }
 
 void WriteScreen(TIniDocument& doc, const TJobScreen& s) {
-    const std::string section = OneLine(s.Name);
+    const std::string& section = s.Name;
     doc.WriteInteger(section, "Timeout", s.Timeout);
     for (int n = 1; n <= kJobLineCount; ++n) {
-        doc.WriteString(section, KeyOf("Line", n), OneLine(s.Line[n - 1]));
+        doc.WriteString(section, KeyOf("Line", n), s.Line[n - 1]);
         doc.WriteInteger(section, KeyOf("Align", n), s.Align[n - 1]);
         doc.WriteInteger(section, KeyOf("Scroll", n), s.Scroll[n - 1]);
     }

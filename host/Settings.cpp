@@ -29,18 +29,10 @@ std::optional<int32_t> ReadOptional(const TIniDocument& doc, const char* section
     return text ? ParseInt32(*text) : std::nullopt;
 }
 
-// Line breaks would start a new key or section in the file; they become blanks.
-std::string OneLine(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
-    return out;
-}
-
 // A string as one INI value that reads back unchanged: a value with blanks at either end or in a
 // pair of quotes is put in quotes, which reading removes.
 std::string StoredText(std::string_view text) {
-    std::string out = OneLine(text);
+    std::string out(text);
     const bool outerBlank = !out.empty() && (IsBlank(out.front()) || IsBlank(out.back()));
     const bool quoted = out.size() >= 2 && (out.front() == '"' || out.front() == '\'') &&
                         out.back() == out.front();
@@ -221,7 +213,7 @@ bool TSettings::SaveUpdateCheck() {
 }
 
 std::string ModuleSection(std::string_view libraryFile) {
-    return OneLine(Utf8ToCp1251(BaseName(libraryFile)));
+    return Utf8ToCp1251(BaseName(libraryFile));
 }
 
 bool ReadModuleActive(const TIniDocument& doc, std::string_view libraryFile) {
