@@ -87,14 +87,16 @@ const char* TChronos::GetValue(int16_t index, const char* param) {
     const TLocalTime now = Now();
     switch (index) {
     case tagTime: {
-        const int64_t sinceMidnight = now.Hour * 3600 + now.Minute * 60 + now.Second;
-        return result_.Set(FormatDuration(static_cast<uint64_t>(sinceMidnight) * 1000, selector, words_));
+        const auto sinceMidnightMs =
+            static_cast<uint64_t>(now.Hour * 3600 + now.Minute * 60 + now.Second) * 1000;
+        return result_.Set(FormatDuration(sinceMidnightMs, selector, words_));
     }
     case tagDate:
         return result_.Set(Date(now, selector));
     case tagDayOfWeek: {
         namespace chr = std::chrono;
-        const chr::year_month_day date{chr::year(now.Year), chr::month(static_cast<unsigned>(now.Month)),
+        const chr::year_month_day date{chr::year(now.Year),
+                                       chr::month(static_cast<unsigned>(now.Month)),
                                        chr::day(static_cast<unsigned>(now.Day))};
         if (!date.ok()) return result_.Clear();
         return result_.Set(kDayNames[chr::weekday(chr::sys_days(date)).iso_encoding() - 1]);
@@ -140,7 +142,8 @@ uint64_t TChronos::UptimeMs() const {
     if (fixedClock_) return fixedClock_->UptimeMs;
     timespec boot{};
     if (::clock_gettime(CLOCK_BOOTTIME, &boot) != 0) return 0;
-    return static_cast<uint64_t>(boot.tv_sec) * 1000 + static_cast<uint64_t>(boot.tv_nsec) / 1000000;
+    return static_cast<uint64_t>(boot.tv_sec) * 1000 +
+           static_cast<uint64_t>(boot.tv_nsec) / 1000000;
 }
 
 // "dd/mm/yy" (selector 1: "dd/mm/yyyy", 2: "dd/mm"), "/" being the user's date separator.

@@ -26,7 +26,8 @@ std::string FormatDuration(uint64_t milliseconds, uint8_t selector, const TUnitW
     case 5:
         return Pad2(hours) + ":" + Pad2(minutes) + ":" + Pad2(seconds);
     case 6:
-        return Pad2(hours) + " " + h + " " + Pad2(minutes) + " " + m + " " + Pad2(seconds) + " " + s;
+        return Pad2(hours) + " " + h + " " + Pad2(minutes) + " " + m + " " + Pad2(seconds) + " " +
+               s;
     default:
         return {};
     }

@@ -15,7 +15,8 @@ namespace {
 // locale is not installed.
 class TEnvironmentLocale {
 public:
-    explicit TEnvironmentLocale(int categoryMask) : locale_(::newlocale(categoryMask, "", nullptr)) {}
+    explicit TEnvironmentLocale(int categoryMask)
+        : locale_(::newlocale(categoryMask, "", nullptr)) {}
     ~TEnvironmentLocale() {
         if (locale_) ::freelocale(locale_);
     }
