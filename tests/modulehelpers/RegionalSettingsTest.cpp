@@ -1,0 +1,59 @@
+#include "RegionalSettings.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+using namespace orv;
+using orv::test::ScopedEnv;
+
+namespace {
+
+// The first of the given locales that is installed, or "".
+std::string InstalledLocale(std::initializer_list<const char*> names) {
+    for (const char* name : names)
+        if (locale_t loc = ::newlocale(LC_ALL_MASK, name, nullptr)) {
+            ::freelocale(loc);
+            return name;
+        }
+    return {};
+}
+
+} // namespace
+
+TEST(RegionalSettings, DateSeparatorIsTheTextBetweenTheFirstTwoFields) {
+    EXPECT_EQ(DateSeparatorOfFormat("%m/%d/%y"), "/");
+    EXPECT_EQ(DateSeparatorOfFormat("%d.%m.%Y"), ".");
+    EXPECT_EQ(DateSeparatorOfFormat("%Y-%m-%d"), "-");
+    EXPECT_EQ(DateSeparatorOfFormat("%Y. %m. %d."), ". ");
+    EXPECT_EQ(DateSeparatorOfFormat("%-d.%-m.%Y"), ".") << "flags";
+    EXPECT_EQ(DateSeparatorOfFormat("%Ey/%m/%d"), "/") << "modifier";
+    EXPECT_EQ(DateSeparatorOfFormat("%D"), "/");
+    EXPECT_EQ(DateSeparatorOfFormat("%F"), "-");
+    EXPECT_EQ(DateSeparatorOfFormat("%d%m%Y"), "/") << "no text between the fields";
+    EXPECT_EQ(DateSeparatorOfFormat(""), "/");
+    EXPECT_EQ(DateSeparatorOfFormat("%"), "/");
+}
+
+TEST(RegionalSettings, FollowTheEnvironmentWithoutTouchingTheProcessLocale) {
+    const std::string processLocale = ::setlocale(LC_ALL, nullptr);
+    {
+        ScopedEnv all("LC_ALL", "C");
+        EXPECT_EQ(UserDateSeparator(), "/");
+        EXPECT_EQ(UserDecimalSeparator(), ".");
+    }
+    {
+        ScopedEnv all("LC_ALL", "xx_NOWHERE.UTF-8");
+        EXPECT_EQ(UserDateSeparator(), "/") << "a locale that is not installed";
+        EXPECT_EQ(UserDecimalSeparator(), ".");
+    }
+    EXPECT_EQ(::setlocale(LC_ALL, nullptr), processLocale);
+}
+
+TEST(RegionalSettings, GermanOrRussianLocaleUsesFullStopAndComma) {
+    const std::string name = InstalledLocale({"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE", "ru_RU"});
+    if (name.empty()) GTEST_SKIP() << "no German or Russian locale installed";
+    ScopedEnv all("LC_ALL", name);
+    EXPECT_EQ(UserDateSeparator(), ".");
+    EXPECT_EQ(UserDecimalSeparator(), ",");
+}
