@@ -37,10 +37,6 @@ constexpr bool IsModifier(char c) {
     return c == 'E' || c == 'O' || c == '-' || c == '_' || c == '0' || c == '^' || c == '#';
 }
 
-constexpr bool IsAlnum(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 } // namespace
 
 std::string ShortDateFormatFrom(std::string_view dFmt) {
@@ -70,28 +66,11 @@ std::string ShortDateFormatFrom(std::string_view dFmt) {
     return out;
 }
 
-char DateSeparatorOf(std::string_view format) {
-    for (size_t i = 0; i < format.size(); ++i) {
-        const char c = format[i];
-        if (c == '%') {
-            while (i + 1 < format.size() && IsModifier(format[i + 1])) ++i;
-            if (++i >= format.size()) break;
-            if (format[i] == 'D') return '/';
-            if (format[i] == 'F') return '-';
-            continue;
-        }
-        if (!IsAlnum(c)) return c;
-    }
-    return '/';
-}
-
 std::string UserShortDateFormat() {
     const TTimeLocale loc;
     const char* dFmt = loc.Get() ? ::nl_langinfo_l(D_FMT, loc.Get()) : nullptr;
     return ShortDateFormatFrom(dFmt && *dFmt ? dFmt : "%m/%d/%y");
 }
-
-char UserDateSeparator() { return DateSeparatorOf(UserShortDateFormat()); }
 
 std::string FormatDate(std::chrono::year_month_day date, std::string_view format) {
     std::tm tm{};

@@ -15,14 +15,10 @@ namespace orv {
 // names, other fields or non-ASCII text gives "%Y-%m-%d".
 std::string ShortDateFormatFrom(std::string_view dFmt);
 
-// The first character of a date format that separates its fields, '/' when it has none.
-char DateSeparatorOf(std::string_view format);
-
 // The user's short date format ("%m/%d/%y" for the C locale or an unknown locale name).
 std::string UserShortDateFormat();
 
-// The user's date separator ('/' for the C locale, '.' for "%d.%m.%Y").
-char UserDateSeparator();
+// The user's date separator: UserDateSeparator() in RegionalSettings.h.
 
 // A date as text in the given format, or in the user's short date format.
 std::string FormatDate(std::chrono::year_month_day date, std::string_view format);
