@@ -35,6 +35,15 @@ std::optional<std::string_view> SectionHeader(std::string_view line) {
     return Trim(trimmed.substr(1, close - 1));
 }
 
+// One line of the file holds one value: line breaks in names and values become blanks, so a
+// value can never start a new key or section.
+std::string SingleLine(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
 std::string CleanValue(std::string_view raw) {
     std::string_view v = Trim(raw);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
@@ -149,13 +158,14 @@ bool TIniDocument::HasSection(std::string_view section) const {
     return FindSection(section) != nullptr;
 }
 
-void TIniDocument::WriteString(std::string_view section, std::string_view key,
+void TIniDocument::WriteString(std::string_view rawSection, std::string_view rawKey,
                                std::string_view value) {
-    std::string line;
-    line.append(key).append("=").append(value);
+    const std::string section = SingleLine(rawSection);
+    const std::string key = SingleLine(rawKey);
+    std::string line = key + "=" + SingleLine(value);
     Section* s = FindSection(section);
     if (!s) {
-        sections_.push_back({std::string(section), {}});
+        sections_.push_back({section, {}});
         s = &sections_.back();
     }
     for (auto& existing : s->lines) {

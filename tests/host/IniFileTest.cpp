@@ -60,6 +60,15 @@ TEST(IniWrite, ReplacesInPlaceAppendsAndKeepsComments) {
     EXPECT_EQ(doc.Serialize(), "; top\n[One]\nX=10\nnew=n\n\n[Two]\ny=2\nflag=1\n[Three]\nz=-4\n");
 }
 
+TEST(IniWrite, LineBreaksCannotInjectKeysOrSections) {
+    TIniDocument doc;
+    doc.WriteString("Bad\n[Name]", "key\r\nx", "v\n[Evil]\ninjected=1");
+    EXPECT_EQ(doc.Sections(), std::vector<std::string>{"Bad [Name]"});
+    EXPECT_EQ(doc.ReadString("Bad [Name]", "key  x", ""), "v [Evil] injected=1");
+    doc.WriteString("Bad\n[Name]", "key\r\nx", "second");
+    EXPECT_EQ(doc.Keys("Bad [Name]").size(), 1u);
+}
+
 TEST(IniWrite, EraseSectionAndDeleteKey) {
     auto doc = TIniDocument::Parse("[a]\nk=1\n[B]\nk=2\nm=3\n[A]\nk=4\n");
     doc.EraseSection("A");

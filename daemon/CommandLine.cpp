@@ -1,0 +1,59 @@
+#include "CommandLine.h"
+
+#include <charconv>
+
+namespace orv {
+
+const char* const kDaemonUsage =
+    "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--help] [--version]\n"
+    "Runs an Orvanta3 job on the configured panel without a window.\n"
+    "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
+    "  --seconds N       stop after N seconds (default: run until SIGINT or SIGTERM)\n"
+    "  --tty[=MODE]      mirror the display in the terminal: text (default) or dots\n"
+    "  --help            show this text\n"
+    "  --version         show the version\n";
+
+std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vector<std::string>& args) {
+    TDaemonOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        // "--name=value" or "--name value" for options that take a value.
+        auto value = [&](const std::string& name) -> std::optional<std::string> {
+            if (arg.starts_with(name + "=")) return arg.substr(name.size() + 1);
+            if (arg == name && i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--tty") {
+            options.tty = TTtyMode::Text;
+        } else if (arg.starts_with("--tty=")) {
+            const std::string mode = arg.substr(6);
+            if (mode == "text")
+                options.tty = TTtyMode::Text;
+            else if (mode == "dots")
+                options.tty = TTtyMode::Dots;
+            else
+                return "unknown --tty mode \"" + mode + "\" (use text or dots)";
+        } else if (arg == "--job" || arg.starts_with("--job=")) {
+            auto path = value("--job");
+            if (!path || path->empty()) return std::string("--job needs a file name");
+            options.jobPath = *path;
+        } else if (arg == "--seconds" || arg.starts_with("--seconds=")) {
+            auto text = value("--seconds");
+            if (!text) return std::string("--seconds needs a number");
+            int n = 0;
+            const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), n);
+            if (ec != std::errc() || end != text->data() + text->size() || n <= 0)
+                return "--seconds needs a positive whole number, not \"" + *text + "\"";
+            options.seconds = n;
+        } else {
+            return "unknown argument \"" + arg + "\" (see --help)";
+        }
+    }
+    return options;
+}
+
+} // namespace orv

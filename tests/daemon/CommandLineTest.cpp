@@ -1,0 +1,45 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+namespace {
+TDaemonOptions Ok(std::vector<std::string> args) {
+    auto result = ParseDaemonCommandLine(args);
+    EXPECT_TRUE(std::holds_alternative<TDaemonOptions>(result));
+    return std::holds_alternative<TDaemonOptions>(result) ? std::get<TDaemonOptions>(result)
+                                                           : TDaemonOptions{};
+}
+std::string Error(std::vector<std::string> args) {
+    auto result = ParseDaemonCommandLine(args);
+    return std::holds_alternative<std::string>(result) ? std::get<std::string>(result) : "";
+}
+} // namespace
+
+TEST(DaemonCommandLine, AcceptsEveryOptionInBothForms) {
+    auto o = Ok({"--job", "a b.orv3", "--seconds=5", "--tty=dots"});
+    EXPECT_EQ(o.jobPath, "a b.orv3");
+    EXPECT_EQ(o.seconds, 5);
+    EXPECT_EQ(o.tty, TTtyMode::Dots);
+    o = Ok({"--job=x.orv3", "--seconds", "60", "--tty"});
+    EXPECT_EQ(o.jobPath, "x.orv3");
+    EXPECT_EQ(o.seconds, 60);
+    EXPECT_EQ(o.tty, TTtyMode::Text);
+    o = Ok({});
+    EXPECT_TRUE(o.jobPath.empty());
+    EXPECT_FALSE(o.seconds);
+    EXPECT_EQ(o.tty, TTtyMode::Off);
+    EXPECT_TRUE(Ok({"--help"}).help);
+    EXPECT_TRUE(Ok({"--version"}).version);
+}
+
+TEST(DaemonCommandLine, RefusesBadInputWithOneLine) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--seconds", "0"}, {"--seconds", "-3"}, {"--seconds=5x"}, {"--seconds"},
+             {"--job"}, {"--job="}, {"--tty=braille"}, {"job.orv3"}, {"--frobnicate"}}) {
+        const std::string error = Error(args);
+        EXPECT_FALSE(error.empty()) << args[0];
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}

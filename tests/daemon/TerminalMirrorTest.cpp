@@ -1,0 +1,55 @@
+#include "Cp1251.h"
+#include "TerminalMirror.h"
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+namespace {
+
+// A glyph source where every code is blank except 'A' (a box) and custom character 1 (a bar).
+TGlyph TestGlyph(uint8_t code) {
+    if (code == 'A') return {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
+    if (code == 1) return {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10};
+    return {};
+}
+
+std::string Capture(TTtyMode mode, bool inPlace, const std::vector<std::vector<std::string>>& frames) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    {
+        TTerminalMirror mirror(out, mode, inPlace, TestGlyph);
+        for (const auto& frame : frames) mirror.ShowFrame(frame);
+    }
+    std::fclose(out);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
+
+} // namespace
+
+TEST(TerminalMirror, TextModePrintsChangedFramesWithCustomCharacters) {
+    const std::string hello = Utf8ToCp1251("Привет");
+    const std::string text = Capture(TTtyMode::Text, false,
+                                     {{hello + "\x01\x08", "ok  "}, {hello + "\x01\x08", "ok  "},
+                                      {"x", "y"}});
+    EXPECT_EQ(text, "|Привет①⑧|\n|ok  |\n\n|x|\n|y|\n\n");
+}
+
+TEST(TerminalMirror, DotsModeDrawsTheMatrixWithQuadrantBlocks) {
+    TTerminalMirror mirror(stdout, TTtyMode::Dots, false, TestGlyph);
+    const auto lines = mirror.Render({"A\x01"});
+    ASSERT_EQ(lines.size(), 4u); // eight dot rows, two per line
+    // Each cell is six dots wide, three block characters.
+    EXPECT_EQ(lines[0], "|▛▀▌▌  |");
+    EXPECT_EQ(lines[1], "|▌ ▌▌  |");
+    EXPECT_EQ(lines[3], "|▙▄▌▌  |");
+}
+
+TEST(TerminalMirror, InPlaceRedrawMovesTheCursorBack) {
+    const std::string text = Capture(TTtyMode::Text, true, {{"a", "b"}, {"c", "d"}});
+    EXPECT_NE(text.find("\x1b[2A"), std::string::npos);
+    EXPECT_EQ(text.find("\x1b[2A"), text.find("|c|") - std::string("\x1b[2A\r\x1b[2K").size());
+}
