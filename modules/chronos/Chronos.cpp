@@ -8,7 +8,7 @@
 //                                             user's LC_TIME locale (UserDateSeparator)
 //   $uptime                                   clock_gettime(CLOCK_BOOTTIME) in milliseconds; it
 //                                             keeps counting while the machine is suspended
-// ChronosSetClockForTesting (ChronosTesting.h) replaces both clocks with fixed values.
+// SetWallClockForTesting and ChronosSetUptimeForTesting (ChronosTesting.h) pin both clocks.
 #include "ChronosTesting.h"
 
 #include "ConstUnit.h"
@@ -54,27 +54,22 @@ constexpr std::array<const char*, 12> kMonthNames = {
     "янв."_cp1251,  "февр."_cp1251, "мар."_cp1251,  "апр."_cp1251, "мая"_cp1251,   "июня"_cp1251,
     "июля"_cp1251,  "авг."_cp1251,  "сент."_cp1251, "окт."_cp1251, "нояб."_cp1251, "дек."_cp1251};
 
-struct TLocalTime {
-    int Year, Month, Day, Hour, Minute, Second;
-};
-
 class TChronos {
 public:
     const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
-    void SetClock(const TChronosClock* clock) {
-        fixedClock_ = clock ? std::optional(*clock) : std::nullopt;
-    }
+    void PinTime(const TWallTime* time) { clock_.Pin(time); }
+    void PinUptime(const uint64_t* ms) { fixedUptimeMs_ = ms ? std::optional(*ms) : std::nullopt; }
 
 private:
-    TLocalTime Now() const;
     uint64_t UptimeMs() const;
-    std::string Date(const TLocalTime& now, uint8_t selector) const;
+    std::string Date(const TWallTime& now, uint8_t selector) const;
 
     TUnitWords words_;
     std::string dateSeparator_ = "/";
     TModuleResult result_;
-    std::optional<TChronosClock> fixedClock_;
+    TWallClock clock_;
+    std::optional<uint64_t> fixedUptimeMs_;
 };
 
 TChronos gChronos;
@@ -84,7 +79,7 @@ const char* TChronos::GetValue(int16_t index, const char* param) {
     const uint8_t selector = ParseSelector(param, 5);
     if (index == tagUptime) return result_.Set(FormatDuration(UptimeMs(), selector, words_));
 
-    const TLocalTime now = Now();
+    const TWallTime now = clock_.Now();
     switch (index) {
     case tagTime: {
         const auto sinceMidnightMs =
@@ -126,20 +121,8 @@ void TChronos::LoadSettings() {
     dateSeparator_ = UserDateSeparator();
 }
 
-TLocalTime TChronos::Now() const {
-    if (fixedClock_) {
-        const TChronosClock& c = *fixedClock_;
-        return {c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second};
-    }
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    ::localtime_r(&now, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-            parts.tm_hour,        parts.tm_min,     parts.tm_sec};
-}
-
 uint64_t TChronos::UptimeMs() const {
-    if (fixedClock_) return fixedClock_->UptimeMs;
+    if (fixedUptimeMs_) return *fixedUptimeMs_;
     timespec boot{};
     if (::clock_gettime(CLOCK_BOOTTIME, &boot) != 0) return 0;
     return static_cast<uint64_t>(boot.tv_sec) * 1000 +
@@ -147,7 +130,7 @@ uint64_t TChronos::UptimeMs() const {
 }
 
 // "dd/mm/yy" (selector 1: "dd/mm/yyyy", 2: "dd/mm"), "/" being the user's date separator.
-std::string TChronos::Date(const TLocalTime& now, uint8_t selector) const {
+std::string TChronos::Date(const TWallTime& now, uint8_t selector) const {
     std::string text = Pad2(now.Day) + dateSeparator_ + Pad2(now.Month);
     if (selector == 1) return text + dateSeparator_ + PadInt(now.Year, 4);
     if (selector == 2) return text;
@@ -232,6 +215,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
-ORVANTA3_EXPORT void ChronosSetClockForTesting(const TChronosClock* clock) {
-    gChronos.SetClock(clock);
+ORVANTA3_EXPORT void SetWallClockForTesting(const TWallTime* time) { gChronos.PinTime(time); }
+
+ORVANTA3_EXPORT void ChronosSetUptimeForTesting(const uint64_t* uptimeMs) {
+    gChronos.PinUptime(uptimeMs);
 }

@@ -1,19 +1,11 @@
-// The test hook of chronos. The library exports ChronosSetClockForTesting beside getPlugin; the
-// host never looks it up. Given a clock, the module answers from that fixed local date, time and
-// uptime instead of the system's clocks until it is called again with null.
+// The test hooks of chronos, exported beside getPlugin; the host never looks them up. The local
+// date and time are pinned through the shared wall-clock hook (WallClock.h), the uptime here;
+// null returns to the system's clock.
 #pragma once
+
+#include "WallClock.h"
 
 #include <cstdint>
 
-struct TChronosClock {
-    int32_t Year;   // 2026
-    int32_t Month;  // 1..12
-    int32_t Day;    // 1..31
-    int32_t Hour;   // 0..23
-    int32_t Minute; // 0..59
-    int32_t Second; // 0..59
-    uint64_t UptimeMs;
-};
-
-using TChronosSetClockFunc = void (*)(const TChronosClock* clock);
-constexpr const char* kChronosSetClockExport = "ChronosSetClockForTesting";
+using TChronosSetUptimeFunc = void (*)(const uint64_t* uptimeMs);
+constexpr const char* kChronosSetUptimeExport = "ChronosSetUptimeForTesting";

@@ -33,19 +33,25 @@ protected:
         ASSERT_TRUE(library) << error;
         descriptor = library->DataModuleDescriptor(&error);
         ASSERT_TRUE(descriptor) << error;
-        setClock = reinterpret_cast<TChronosSetClockFunc>(library->Symbol(kChronosSetClockExport));
-        ASSERT_TRUE(setClock);
+        setTime = reinterpret_cast<TSetWallClockFunc>(library->Symbol(kSetWallClockExport));
+        setUptime = reinterpret_cast<TChronosSetUptimeFunc>(library->Symbol(kChronosSetUptimeExport));
+        ASSERT_TRUE(setTime && setUptime);
     }
     void TearDown() override {
-        if (setClock) setClock(nullptr);
+        if (setTime) setTime(nullptr);
+        if (setUptime) setUptime(nullptr);
+    }
+
+    void SetClock(TWallTime time, uint64_t uptimeMs) {
+        setTime(&time);
+        setUptime(&uptimeMs);
     }
 
     void LoadSettings() { ASSERT_EQ(descriptor->LoadSettings(), 0); }
 
     // 5 March 2026, a Thursday, at the given time, 30 h 2 min 5 s after boot.
     void At(int hour, int minute, int second, uint64_t uptimeMs = 108125000) {
-        clock = {2026, 3, 5, hour, minute, second, uptimeMs};
-        setClock(&clock);
+        SetClock({2026, 3, 5, hour, minute, second}, uptimeMs);
     }
 
     std::string Value(int32_t index, const char* param = "0") {
@@ -58,8 +64,8 @@ protected:
     ScopedEnv language{"LC_ALL", "C"};
     std::unique_ptr<TModuleLibrary> library;
     TPluginDescriptor* descriptor = nullptr;
-    TChronosSetClockFunc setClock = nullptr;
-    TChronosClock clock{};
+    TSetWallClockFunc setTime = nullptr;
+    TChronosSetUptimeFunc setUptime = nullptr;
 };
 
 std::string Hint(const char* first, const char* usage) {
@@ -211,17 +217,14 @@ TEST_F(Chronos, DateAndItsFields) {
     EXPECT_EQ(Value(tagNowMonthStr), "мар."_cp1251);
     EXPECT_EQ(Value(tagNowYear), "2026");
 
-    clock = {2027, 1, 3, 21, 40, 0, 0};
-    setClock(&clock);
+    SetClock({2027, 1, 3, 21, 40, 0}, 0);
     EXPECT_EQ(Value(tagDayOfWeek), "воскресенье"_cp1251);
     EXPECT_EQ(Value(tagNowMonthStr), "янв."_cp1251);
     EXPECT_EQ(Value(tagNowSec), "00");
-    clock = {2030, 12, 29, 0, 0, 0, 0};
-    setClock(&clock);
+    SetClock({2030, 12, 29, 0, 0, 0}, 0);
     EXPECT_EQ(Value(tagDayOfWeek), "воскресенье"_cp1251);
     EXPECT_EQ(Value(tagNowMonthStr), "дек."_cp1251);
-    clock = {2024, 2, 26, 0, 0, 0, 0};
-    setClock(&clock);
+    SetClock({2024, 2, 26, 0, 0, 0}, 0);
     EXPECT_EQ(Value(tagDayOfWeek), "понедельник"_cp1251);
     EXPECT_EQ(Value(tagNowMonthStr), "февр."_cp1251);
     EXPECT_EQ(Value(tagDate, "0"), "26/02/24");
