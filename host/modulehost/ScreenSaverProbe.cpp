@@ -37,6 +37,8 @@ bool TSessionBusScreenSaverProbe::IsScreenSaverActive() {
     int r = sd_bus_message_new_method_call(bus_->bus, &call, "org.freedesktop.ScreenSaver",
                                            "/org/freedesktop/ScreenSaver",
                                            "org.freedesktop.ScreenSaver", "GetActive");
+    // Polling must not start a screen saver through bus activation.
+    if (r >= 0) r = sd_bus_message_set_auto_start(call, 0);
     if (r >= 0) {
         const auto usec = static_cast<uint64_t>(timeout_.count()) * 1000;
         r = sd_bus_call(bus_->bus, call, usec, &error, &reply);

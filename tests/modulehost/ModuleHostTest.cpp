@@ -129,6 +129,14 @@ TEST(ModuleHostDrivers, FailingInitReportsTheErrorAndDiscoveryGoesOn) {
     EXPECT_FALSE(host.CurrentDriver());
     EXPECT_EQ(geometry.Calls, (std::vector<std::string>{"rows=2", "cols=16"}));
     EXPECT_TRUE(host.Module(1).Descriptor);
+
+    // Turned on again by the user: the same error, the entry on, still no current driver.
+    host.TurnOff(0);
+    EXPECT_EQ(host.TurnOn(0), TTurnResult::InitFailed);
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    EXPECT_EQ(ShownMessages()[1].Text, "Ошибка при иницализации hardware-модуля!"_cp1251);
+    EXPECT_TRUE(host.Module(0).Active);
+    EXPECT_FALSE(host.CurrentDriverIndex());
 }
 
 TEST(ModuleHostDrivers, TurningOnADriverTurnsTheOthersOffFirst) {
