@@ -1,0 +1,80 @@
+#include "TagCatalogue.h"
+
+namespace orv {
+
+namespace {
+
+std::string Text(const char* s) { return s ? s : ""; }
+
+std::string Entry(const char* const* entries, int position) {
+    return position >= 0 && position < kMaxTags ? Text(entries[position + 1]) : std::string();
+}
+
+} // namespace
+
+TTagBinding TTagCatalogue::Bind(std::string_view name) const {
+    if (name.empty()) return {};
+    for (const TShortPluginInfo& entry : host_.Modules()) {
+        const TPluginDescriptor* plugin = entry.Plugin();
+        if (!plugin) continue;
+        for (int k = 1; k <= kMaxTags; ++k)
+            if (plugin->TagNames[k] && name == plugin->TagNames[k])
+                return {plugin->Name, k - 1};
+    }
+    return {};
+}
+
+std::string TTagCatalogue::Evaluate(const std::string& moduleKey, int32_t tagIndex,
+                                    const std::string& argument) const {
+    for (const TShortPluginInfo& entry : host_.Modules()) {
+        const TPluginDescriptor* plugin = entry.Plugin();
+        if (!plugin || moduleKey != plugin->Name) continue;
+        return Text(plugin->GetValue(tagIndex, argument.c_str()));
+    }
+    return {};
+}
+
+std::vector<TTagGroup> TTagCatalogue::TagTree() const {
+    std::vector<TTagGroup> groups;
+    for (const TShortPluginInfo& entry : host_.Modules()) {
+        const TPluginDescriptor* plugin = entry.Plugin();
+        if (!plugin) continue;
+        TTagGroup group{Text(plugin->GroupCaption), plugin->Id, Text(plugin->TagHints[0]), {}};
+        for (int k = 1; k <= plugin->TagCount && k <= kMaxTags; ++k)
+            group.Tags.push_back({Text(plugin->TagCaptions[k]), Text(plugin->TagHints[k]),
+                                  Text(plugin->TagExamples[k])});
+        groups.push_back(std::move(group));
+    }
+    return groups;
+}
+
+std::optional<size_t> TTagCatalogue::FindGroupOwner(std::string_view caption) const {
+    const auto& modules = host_.Modules();
+    for (size_t i = 0; i < modules.size(); ++i) {
+        const TPluginDescriptor* plugin = modules[i].Plugin();
+        if (plugin && plugin->GroupCaption && caption == plugin->GroupCaption) return i;
+    }
+    return std::nullopt;
+}
+
+const TPluginDescriptor* TTagCatalogue::GroupDescriptor(std::string_view caption) const {
+    const auto owner = FindGroupOwner(caption);
+    return owner ? host_.Module(*owner).Plugin() : nullptr;
+}
+
+std::string TTagCatalogue::GroupHint(std::string_view caption) const {
+    const TPluginDescriptor* plugin = GroupDescriptor(caption);
+    return plugin ? Text(plugin->TagHints[0]) : std::string();
+}
+
+std::string TTagCatalogue::TagHint(std::string_view caption, int position) const {
+    const TPluginDescriptor* plugin = GroupDescriptor(caption);
+    return plugin ? Entry(plugin->TagHints, position) : std::string();
+}
+
+std::string TTagCatalogue::TagExample(std::string_view caption, int position) const {
+    const TPluginDescriptor* plugin = GroupDescriptor(caption);
+    return plugin ? Entry(plugin->TagExamples, position) : std::string();
+}
+
+} // namespace orv
