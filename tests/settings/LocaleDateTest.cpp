@@ -1,5 +1,6 @@
 #include "LocaleDate.h"
 #include "RegionalSettings.h"
+#include "GeneratedLocale.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -47,19 +48,12 @@ TEST(ShortDateFormat, UnknownLocaleActsAsC) {
     EXPECT_EQ(UserDateSeparator(), "/");
 }
 
-// A locale generated for the test, so that the result does not depend on what is installed.
 TEST(ShortDateFormat, FollowsLcTimeWithoutTouchingTheProcessLocale) {
-    TempDir dir;
-    const std::string cmd = "localedef -c -i ru_RU -f UTF-8 '" + dir.Path() +
-                            "/ru_RU.UTF-8' >/dev/null 2>&1";
-    ScopedEnv locpath("LOCPATH", dir.Path());
+    const orv::test::GeneratedLocale russian("ru_RU");
     ScopedEnv all("LC_ALL", "");
     ScopedEnv time("LC_TIME", "ru_RU.UTF-8");
     ScopedEnv lang("LANG", "C");
-    const int rc = std::system(cmd.c_str());
-    locale_t probe = ::newlocale(LC_TIME_MASK, "ru_RU.UTF-8", locale_t(nullptr));
-    if (rc != 0 || !probe) GTEST_SKIP() << "cannot generate the ru_RU.UTF-8 locale";
-    ::freelocale(probe);
+    if (!russian.Ok()) GTEST_SKIP() << "cannot generate the ru_RU.UTF-8 locale";
 
     const std::string before = std::setlocale(LC_TIME, nullptr);
     EXPECT_EQ(UserShortDateFormat(), "%d.%m.%Y");
