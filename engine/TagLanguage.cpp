@@ -197,7 +197,7 @@ std::string TTagLanguage::Render(TLCDTag& tag) {
 
 void TTagLanguage::Refresh(TLCDTag& tag) {
     if (!tag.RefreshOn) return;
-    if (++tag.TickCount > longDelayPeriod_ || tag.TickCount < 1) tag.TickCount = 1;
+    tag.TickCount = tag.TickCount >= longDelayPeriod_ || tag.TickCount < 1 ? 1 : tag.TickCount + 1;
     bool due = false;
     switch (tag.RefreshMode) {
     case 1: due = tag.TickCount % longDelayPeriod_ == 0; break;
