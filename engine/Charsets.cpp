@@ -1,6 +1,7 @@
 #include "Charsets.h"
 
 #include "ConstUnit.h"
+#include "EngineClock.h"
 #include "IniFile.h"
 #include "TextUtil.h"
 
@@ -217,6 +218,12 @@ void TCharsets::SetMapping(int role, uint8_t code) {
 
 void TCharsets::AppendGlyph(std::string_view name, const TGlyphRows& rows) {
     glyphs_.push_back({std::string(name), rows});
+}
+
+void StartUpCharsets(TCharsets& charsets, TEngineClock& clock) {
+    charsets.SwitchCharset(0);
+    clock.SleepMs(200);
+    charsets.SwitchCharset(2);
 }
 
 } // namespace orv

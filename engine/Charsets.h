@@ -18,6 +18,7 @@ class TLCDBaseControl;
 
 namespace orv {
 
+class TEngineClock;
 class TIniDocument;
 class TIniFile;
 
@@ -117,5 +118,9 @@ private:
     TLCDBaseControl* driver_ = nullptr;
     TCustomCharObserver* observer_ = nullptr;
 };
+
+// The panel's character sets at program start: the bar set, a pause of 200 ms, then the user
+// set that the greeting lines show.
+void StartUpCharsets(TCharsets& charsets, TEngineClock& clock);
 
 } // namespace orv

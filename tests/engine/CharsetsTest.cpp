@@ -169,6 +169,19 @@ TEST(CharsetSwitch, LoadsEightSlotsMapsGlyphsAndMirrorsTheFont) {
     EXPECT_EQ(font.Loaded.size(), 8u) << "other charsets load nothing";
 }
 
+TEST(CharsetSwitch, StartUpLeavesBarAndUserSetsMapped) {
+    TCharsets charsets;
+    TFakeClock clock;
+    StartUpCharsets(charsets, clock);
+    EXPECT_EQ(clock.Sleeps, std::vector<int64_t>{200});
+    EXPECT_EQ(charsets.ActiveCharset(), 2);
+    for (int g = 1; g <= 8; ++g) {
+        EXPECT_EQ(charsets.CharMap(static_cast<uint8_t>(g)), g);
+        EXPECT_EQ(charsets.CharMap(static_cast<uint8_t>(g + 16)), g);
+        EXPECT_EQ(charsets.CharMap(static_cast<uint8_t>(g + 8)), 0);
+    }
+}
+
 TEST(CharsetSlots, BigClockNamedAndMaskRequestsLoadSingleSlots) {
     TCharsets charsets;
     TRecordingDriver driver;
