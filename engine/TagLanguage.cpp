@@ -1,0 +1,265 @@
+#include "TagLanguage.h"
+
+#include "Charsets.h"
+#include "IniFile.h"
+#include "TagCatalogue.h"
+#include "TagFormats.h"
+#include "TagParser.h"
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+constexpr int32_t kMaxLongDelayPeriod = 1'000'000;
+
+bool Contains(const std::string& s, std::string_view word) {
+    return s.find(word) != std::string::npos;
+}
+
+void EraseFront(std::string& s, size_t count) {
+    s.erase(0, std::min(count, s.size()));
+}
+
+void RemoveQuotes(std::string& s) {
+    s.erase(std::remove(s.begin(), s.end(), '\''), s.end());
+}
+
+// The digit at the front of s, or -1.
+int FrontDigit(const std::string& s) {
+    return !s.empty() && s.front() >= '0' && s.front() <= '9' ? s.front() - '0' : -1;
+}
+
+std::vector<std::string> SplitNames(std::string_view s) {
+    std::vector<std::string> names;
+    size_t pos = 0;
+    while (true) {
+        const size_t semi = s.find(';', pos);
+        names.emplace_back(s.substr(pos, semi == std::string_view::npos ? semi : semi - pos));
+        if (semi == std::string_view::npos) break;
+        pos = semi + 1;
+    }
+    return names;
+}
+
+uint8_t FormatOfWord(std::string_view word) {
+    if (word == "flash") return tfFlash;
+    if (word == "bar") return tfBar;
+    if (word == "simple_bar") return tfSimpleBar;
+    if (word == "digit_bar") return tfDigitBar;
+    if (word == "anim") return tfAnim;
+    if (word == "anim_char") return tfAnimChar;
+    return tfText;
+}
+
+// Cuts or pads line to exactly column characters.
+void PlaceAt(std::string& line, int32_t column) {
+    line.resize(static_cast<size_t>(std::max(column, 0)), ' ');
+}
+
+} // namespace
+
+void TTagLanguage::SetLongDelayPeriod(int32_t ticks) {
+    longDelayPeriod_ = std::clamp(ticks, 1, kMaxLongDelayPeriod);
+}
+
+void TTagLanguage::SplitLine(std::string_view lineTemplate, int32_t lineNo, TTagList& tags) {
+    for (const auto& piece : SplitLineTemplate(lineTemplate, lineNo))
+        tags.push_back(ParseElement(piece));
+}
+
+TLCDTag TTagLanguage::ParseElement(std::string_view text) {
+    TLCDTag tag;
+    const TElementText parts = SplitElementText(text);
+    std::optional<TTagBinding> binding;
+    if (!text.empty() && text.front() == '$') binding = catalogue_.Bind(parts.Head);
+    if (binding) {
+        tag.Name = parts.Head;
+        tag.ModuleKey = std::move(binding->ModuleKey);
+        tag.TagIndex = binding->TagIndex;
+    } else {
+        tag.Name = parts.HasParams ? parts.Head.substr(1) : text;
+    }
+
+    const auto items = SplitParameters(parts.Params);
+    auto item = [&](size_t i) -> const std::string* { return i < items.size() ? &items[i] : nullptr; };
+    auto integer = [&](size_t i) -> std::optional<int32_t> {
+        return item(i) ? ParseInt32(*item(i)) : std::nullopt;
+    };
+    tag.TickCount = 1;
+    tag.LineNo = integer(0).value_or(1);
+    tag.Argument = item(1) ? *item(1) : "0";
+    tag.Left = item(2) && *item(2) == "r" ? kLeftRight : integer(2).value_or(kLeftFollow);
+    tag.RefreshMode = integer(4).value_or(0);
+    tag.RefreshOn = tag.RefreshMode != 0;
+    tag.Format = item(5) ? FormatOfWord(*item(5)) : uint8_t{tfText};
+    if (tag.Format == tfAnim) tag.AnimIndex = 1;
+    if (tag.Format == tfAnimChar) tag.AnimIndex = 0;
+
+    Evaluate(tag);
+
+    const auto valueLength = static_cast<int32_t>(tag.Value.size());
+    const auto width = integer(3);
+    tag.Width = width ? std::clamp(*width, 0, static_cast<int32_t>(kMaxValueLength)) : valueLength;
+    tag.Overflow = tag.Width < valueLength;
+    tag.PadCount = tag.Width - valueLength;
+    return tag;
+}
+
+void TTagLanguage::Evaluate(TLCDTag& tag) {
+    if (tag.Name.empty() || tag.Name.front() != '$') {
+        tag.Value = tag.Name;
+        return;
+    }
+    std::optional<std::string> answer;
+    if (!tag.ModuleKey.empty()) answer = catalogue_.GetValue(tag.ModuleKey, tag.TagIndex, tag.Argument);
+    if (!answer) {
+        tag.Value.clear();
+        return;
+    }
+    if (answer->size() > kMaxValueLength) answer->resize(kMaxValueLength);
+    tag.Value = RunCommands(tag, std::move(*answer));
+}
+
+// A command whose slot or charset is not a digit (or a slot outside 1..8) does nothing and
+// leaves an empty value.
+std::string TTagLanguage::RunCommands(TLCDTag& tag, std::string s) {
+    if (Contains(s, "_SetFlash")) {
+        tag.Format = tfFlash;
+        EraseFront(s, 9);
+    }
+    if (Contains(s, "_UnsetFlash")) {
+        tag.Format = tfText;
+        EraseFront(s, 11);
+    }
+    if (Contains(s, "_4Clock")) {
+        charsets_.LoadBigClock();
+        return {};
+    }
+    if (Contains(s, "_NamedChar")) {
+        EraseFront(s, 11);
+        RemoveQuotes(s);
+        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        if (!code) return {};
+        EraseFront(s, 2);
+        charsets_.DefineSlotByName(*code, s);
+        return std::string(1, static_cast<char>(*code));
+    }
+    if (Contains(s, "_MaskChar")) {
+        EraseFront(s, 10);
+        RemoveQuotes(s);
+        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        if (!code) return {};
+        EraseFront(s, 2);
+        charsets_.DefineSlot(*code, ParseMaskRows(s));
+        return std::string(1, static_cast<char>(*code));
+    }
+    if (Contains(s, "_SwitchCharset")) {
+        EraseFront(s, 15);
+        const int charset = FrontDigit(s);
+        if (charset >= 0) charsets_.SwitchCharset(static_cast<uint8_t>(charset));
+        return {};
+    }
+    if (Contains(s, "_MaskList")) {
+        EraseFront(s, 10);
+        RemoveQuotes(s);
+        const int index = FrontDigit(s);
+        EraseFront(s, 2);
+        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        if (index < 0 || !code) return {};
+        EraseFront(s, 2);
+        const auto names = SplitNames(s);
+        if (static_cast<size_t>(index) < names.size()) charsets_.DefineSlotByName(*code, names[index]);
+        return std::string(1, static_cast<char>(*code));
+    }
+    if (Contains(s, "_AnimList")) {
+        EraseFront(s, 10);
+        RemoveQuotes(s);
+        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        if (!code) return {};
+        EraseFront(s, 2);
+        tag.AnimList = SplitNames(s);
+        tag.AnimSlot = *code;
+        if (tag.AnimIndex < 0 || static_cast<size_t>(tag.AnimIndex) >= tag.AnimList.size())
+            tag.AnimIndex = 0;
+        charsets_.DefineSlotByName(*code, tag.AnimList[tag.AnimIndex]);
+        if (static_cast<size_t>(++tag.AnimIndex) >= tag.AnimList.size()) tag.AnimIndex = 0;
+        return std::string(1, static_cast<char>(*code));
+    }
+    return s;
+}
+
+std::string TTagLanguage::Render(TLCDTag& tag) {
+    Refresh(tag);
+    return Output(tag);
+}
+
+void TTagLanguage::Refresh(TLCDTag& tag) {
+    if (!tag.RefreshOn) return;
+    tag.TickCount = tag.TickCount >= longDelayPeriod_ || tag.TickCount < 1 ? 1 : tag.TickCount + 1;
+    bool due = false;
+    switch (tag.RefreshMode) {
+    case 1: due = tag.TickCount % longDelayPeriod_ == 0; break;
+    case 2: due = tag.TickCount % 4 == 0; break;
+    case 3: due = tag.TickCount % 2 == 0; break;
+    case 4: due = true; break;
+    default: break;
+    }
+    if (due) Evaluate(tag);
+}
+
+std::string TTagLanguage::OutputText(TLCDTag& tag) {
+    if (!tag.Overflow) {
+        std::string out = tag.Value;
+        if (tag.PadCount > 0) out.append(static_cast<size_t>(tag.PadCount), ' ');
+        return out;
+    }
+    std::string out = ScrollWindow(tag.Value, tag.FieldScroll, tag.Width);
+    if (++tag.FieldScroll > static_cast<int32_t>(tag.Value.size()) + 1) tag.FieldScroll = 1;
+    return out;
+}
+
+std::string TTagLanguage::Output(TLCDTag& tag) {
+    switch (tag.Format) {
+    case tfFlash: {
+        std::string out = tag.FlashVisible ? OutputText(tag) : std::string(tag.Value.size(), ' ');
+        tag.FlashVisible = !tag.FlashVisible;
+        return out;
+    }
+    case tfBar: return RenderBar(BarPercent(tag.Value), tag.Width, charsets_);
+    case tfSimpleBar: return RenderSimpleBar(BarPercent(tag.Value), tag.Width, charsets_);
+    case tfDigitBar: return RenderDigitBar(BarPercent(tag.Value), tag.Width);
+    case tfAnim: {
+        const auto length = static_cast<int32_t>(tag.Value.size());
+        if (length == 0) return {};
+        if (tag.AnimIndex < 1 || tag.AnimIndex > length) tag.AnimIndex = 1;
+        std::string out(1, tag.Value[tag.AnimIndex - 1]);
+        if (++tag.AnimIndex > length) tag.AnimIndex = 1;
+        return out;
+    }
+    case tfAnimChar: return tag.Value;
+    default: return OutputText(tag);
+    }
+}
+
+std::string TTagLanguage::BuildLine(TTagList& tags, int32_t lineNo, int32_t displayWidth) {
+    std::string line;
+    for (auto& tag : tags) {
+        if (tag.LineNo != lineNo) continue;
+        if (tag.Left == kLeftFollow) {
+            line += Render(tag);
+        } else if (tag.Left >= 1 && tag.Left <= kMaxLeftColumn) {
+            const std::string out = Render(tag);
+            PlaceAt(line, tag.Left - 1);
+            line += out;
+        } else if (tag.Left == kLeftRight) {
+            const std::string out = Render(tag);
+            PlaceAt(line, displayWidth - static_cast<int32_t>(out.size()));
+            line += out;
+        }
+    }
+    return line;
+}
+
+} // namespace orv

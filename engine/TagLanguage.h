@@ -1,0 +1,56 @@
+// The tag language: line templates become elements bound to data modules; elements are
+// evaluated (with the command pass over a module's answer), rendered once per tick in their
+// format, and joined into lines.
+//
+// Used by the display thread, the preview and the quit message, one at a time.
+#pragma once
+
+#include "LCDTag.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+class TCharsets;
+class TTagCatalogue;
+
+constexpr int32_t kDefaultLongDelayPeriod = 20;
+
+class TTagLanguage {
+public:
+    TTagLanguage(TTagCatalogue& catalogue, TCharsets& charsets)
+        : catalogue_(catalogue), charsets_(charsets) {}
+
+    // "Long delay period": ticks between refreshes of the slowest rate (at least 1).
+    void SetLongDelayPeriod(int32_t ticks);
+    int32_t LongDelayPeriod() const { return longDelayPeriod_; }
+
+    // Appends the elements of one line template, each with its first value.
+    void SplitLine(std::string_view lineTemplate, int32_t lineNo, TTagList& tags);
+    // An element from its rewritten text ("$name[L,args]$"); queries its first value.
+    TLCDTag ParseElement(std::string_view text);
+
+    // Asks the module again and runs the command pass; plain text shows its own text.
+    void Evaluate(TLCDTag& tag);
+    // The command words a module's answer may carry; returns the value to keep.
+    std::string RunCommands(TLCDTag& tag, std::string answer);
+
+    // One tick of an element: the refresh when it is due, then the output of its format.
+    std::string Render(TLCDTag& tag);
+    void Refresh(TLCDTag& tag);
+    std::string Output(TLCDTag& tag);
+
+    // Line lineNo of the tick: the rendered elements of that line placed by their Left.
+    std::string BuildLine(TTagList& tags, int32_t lineNo, int32_t displayWidth);
+
+private:
+    std::string OutputText(TLCDTag& tag);
+
+    TTagCatalogue& catalogue_;
+    TCharsets& charsets_;
+    int32_t longDelayPeriod_ = kDefaultLongDelayPeriod;
+};
+
+} // namespace orv
