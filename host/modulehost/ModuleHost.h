@@ -3,7 +3,7 @@
 // "Active" keys and the release at exit.
 //
 // Threads: every member runs on the main thread. The display thread reads the table (through
-// TTagCatalogue) only while the main thread leaves it unchanged: the table is changed only
+// TModuleCatalogue) only while the main thread leaves it unchanged: the table is changed only
 // while the display thread is stopped.
 #pragma once
 

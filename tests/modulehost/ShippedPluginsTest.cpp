@@ -1,6 +1,6 @@
 // Every plug-in the build produced is discovered and its descriptor accepted; the data modules
 // and screen-saver modules are also switched on. Parts that are not built yet are skipped.
-#include "TagCatalogue.h"
+#include "ModuleCatalogue.h"
 #include "TestSupport.h"
 
 #include <filesystem>
@@ -39,7 +39,7 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
     host.Discover();
     ASSERT_EQ(host.Modules().size(), expected);
 
-    TTagCatalogue catalogue(host);
+    TModuleCatalogue catalogue(host);
     for (const auto& entry : host.Modules()) {
         EXPECT_FALSE(entry.Name.empty()) << entry.FileName;
         EXPECT_EQ(entry.Descriptor != nullptr, entry.Kind != K::Driver) << entry.FileName;
@@ -47,7 +47,7 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
         if (!plugin) continue;
         for (int k = 1; k <= plugin->TagCount; ++k) {
             EXPECT_EQ(plugin->TagNames[k][0], '$') << entry.FileName << " tag " << k;
-            EXPECT_EQ(catalogue.Bind(plugin->TagNames[k]).TagIndex, k - 1)
+            EXPECT_EQ(catalogue.Bind(plugin->TagNames[k])->TagIndex, k - 1)
                 << entry.FileName << " tag " << plugin->TagNames[k];
         }
         for (int k = plugin->TagCount + 1; k <= kMaxTags; ++k)

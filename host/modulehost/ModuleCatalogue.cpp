@@ -1,4 +1,4 @@
-#include "TagCatalogue.h"
+#include "ModuleCatalogue.h"
 
 namespace orv {
 
@@ -12,29 +12,34 @@ std::string Entry(const char* const* entries, int position) {
 
 } // namespace
 
-TTagBinding TTagCatalogue::Bind(std::string_view name) const {
-    if (name.empty()) return {};
+std::optional<TTagBinding> TModuleCatalogue::Bind(std::string_view name) const {
+    if (name.empty()) return std::nullopt;
     for (const TShortPluginInfo& entry : host_.Modules()) {
         const TPluginDescriptor* plugin = entry.Plugin();
         if (!plugin) continue;
         for (int k = 1; k <= kMaxTags; ++k)
             if (plugin->TagNames[k] && name == plugin->TagNames[k])
-                return {plugin->Name, k - 1};
+                return TTagBinding{plugin->Name, k - 1};
     }
-    return {};
+    return std::nullopt;
 }
 
-std::string TTagCatalogue::Evaluate(const std::string& moduleKey, int32_t tagIndex,
-                                    const std::string& argument) const {
+std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey,
+                                                      int32_t tagIndex,
+                                                      const std::string& argument) {
     for (const TShortPluginInfo& entry : host_.Modules()) {
         const TPluginDescriptor* plugin = entry.Plugin();
         if (!plugin || moduleKey != plugin->Name) continue;
-        return Text(plugin->GetValue(tagIndex, argument.c_str()));
+        try {
+            return Text(plugin->GetValue(tagIndex, argument.c_str()));
+        } catch (...) {
+            return std::string(); // a module's failure never reaches the display thread
+        }
     }
-    return {};
+    return std::nullopt;
 }
 
-std::vector<TTagGroup> TTagCatalogue::TagTree() const {
+std::vector<TTagGroup> TModuleCatalogue::TagTree() const {
     std::vector<TTagGroup> groups;
     for (const TShortPluginInfo& entry : host_.Modules()) {
         const TPluginDescriptor* plugin = entry.Plugin();
@@ -48,7 +53,7 @@ std::vector<TTagGroup> TTagCatalogue::TagTree() const {
     return groups;
 }
 
-std::optional<size_t> TTagCatalogue::FindGroupOwner(std::string_view caption) const {
+std::optional<size_t> TModuleCatalogue::FindGroupOwner(std::string_view caption) const {
     const auto& modules = host_.Modules();
     for (size_t i = 0; i < modules.size(); ++i) {
         const TPluginDescriptor* plugin = modules[i].Plugin();
@@ -57,22 +62,22 @@ std::optional<size_t> TTagCatalogue::FindGroupOwner(std::string_view caption) co
     return std::nullopt;
 }
 
-const TPluginDescriptor* TTagCatalogue::GroupDescriptor(std::string_view caption) const {
+const TPluginDescriptor* TModuleCatalogue::GroupDescriptor(std::string_view caption) const {
     const auto owner = FindGroupOwner(caption);
     return owner ? host_.Module(*owner).Plugin() : nullptr;
 }
 
-std::string TTagCatalogue::GroupHint(std::string_view caption) const {
+std::string TModuleCatalogue::GroupHint(std::string_view caption) const {
     const TPluginDescriptor* plugin = GroupDescriptor(caption);
     return plugin ? Text(plugin->TagHints[0]) : std::string();
 }
 
-std::string TTagCatalogue::TagHint(std::string_view caption, int position) const {
+std::string TModuleCatalogue::TagHint(std::string_view caption, int position) const {
     const TPluginDescriptor* plugin = GroupDescriptor(caption);
     return plugin ? Entry(plugin->TagHints, position) : std::string();
 }
 
-std::string TTagCatalogue::TagExample(std::string_view caption, int position) const {
+std::string TModuleCatalogue::TagExample(std::string_view caption, int position) const {
     const TPluginDescriptor* plugin = GroupDescriptor(caption);
     return plugin ? Entry(plugin->TagExamples, position) : std::string();
 }

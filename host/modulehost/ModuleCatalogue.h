@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ModuleHost.h"
+#include "TagCatalogue.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,12 +12,6 @@
 #include <vector>
 
 namespace orv {
-
-// A bound tag: the module's Name and the 0-based tag index; {"", -1} when nothing matched.
-struct TTagBinding {
-    std::string ModuleKey;
-    int32_t TagIndex = -1;
-};
 
 // One tag node of the tree.
 struct TTagNode {
@@ -33,18 +28,23 @@ struct TTagGroup {
     std::vector<TTagNode> Tags;
 };
 
-class TTagCatalogue {
+class TModuleCatalogue : public TTagCatalogue {
 public:
-    explicit TTagCatalogue(const TModuleHost& host) : host_(host) {}
+    explicit TModuleCatalogue(const TModuleHost& host) : host_(host) {}
 
     // The first data module that is on, in table order, with name among TagNames[1..16]
-    // (exact, case-sensitive).
-    TTagBinding Bind(std::string_view name) const;
+    // (exact, case-sensitive); nullopt when none has it.
+    std::optional<TTagBinding> Bind(std::string_view name) const override;
 
     // GetValue of the first data module that is on whose Name is moduleKey, copied at once; a
-    // null answer reads as empty. Empty, and no call, when no such module is on.
-    std::string Evaluate(const std::string& moduleKey, int32_t tagIndex,
-                         const std::string& argument) const;
+    // null answer or an exception reads as empty. nullopt, and no call, when no such module is on.
+    std::optional<std::string> GetValue(std::string_view moduleKey, int32_t tagIndex,
+                                        const std::string& argument) override;
+    // The same with "no such module" read as an empty value.
+    std::string Evaluate(std::string_view moduleKey, int32_t tagIndex,
+                         const std::string& argument) {
+        return GetValue(moduleKey, tagIndex, argument).value_or(std::string());
+    }
 
     // The tree: one group per data module that is on, in table order, with its TagCount tags.
     std::vector<TTagGroup> TagTree() const;

@@ -1,4 +1,4 @@
-#include "TagCatalogue.h"
+#include "ModuleCatalogue.h"
 
 #include "TestSupport.h"
 
@@ -9,7 +9,7 @@ namespace {
 
 using K = TModuleKind;
 
-class TagCatalogueTest : public ::testing::Test {
+class ModuleCatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tree.AddFixture("DataFixture", K::Data, "alpha.so");
@@ -21,38 +21,37 @@ protected:
     }
     TProgramTree tree;
     TModuleHost host{tree.Options()};
-    TTagCatalogue catalogue{host};
+    TModuleCatalogue catalogue{host};
 };
 
-TEST_F(TagCatalogueTest, BindingTakesTheFirstModuleInTableOrderAndComparesExactly) {
-    auto shared = catalogue.Bind("$shared");
+TEST_F(ModuleCatalogueTest, BindingTakesTheFirstModuleInTableOrderAndComparesExactly) {
+    auto shared = catalogue.Bind("$shared").value_or(TTagBinding{});
     EXPECT_EQ(shared.ModuleKey, "Fixture alpha");
     EXPECT_EQ(shared.TagIndex, 1);
-    auto own = catalogue.Bind("$betaparam");
+    auto own = catalogue.Bind("$betaparam").value_or(TTagBinding{});
     EXPECT_EQ(own.ModuleKey, "Fixture beta");
     EXPECT_EQ(own.TagIndex, 3);
     // Name entry 16 is compared too, although beyond the tag count.
-    EXPECT_EQ(catalogue.Bind("$alphaHidden").TagIndex, 15);
+    EXPECT_EQ(catalogue.Bind("$alphaHidden")->TagIndex, 15);
 
     for (const char* name : {"$Shared", "$shared ", "shared", "$", "", "$gamma"}) {
-        auto none = catalogue.Bind(name);
-        EXPECT_EQ(none.ModuleKey, "") << name;
-        EXPECT_EQ(none.TagIndex, -1) << name;
+        EXPECT_FALSE(catalogue.Bind(name)) << name;
     }
 
     // With the first module off, the collision goes to the next one.
     host.TurnOff(0);
-    EXPECT_EQ(catalogue.Bind("$shared").ModuleKey, "Fixture beta");
-    EXPECT_EQ(catalogue.Bind("$alpha").TagIndex, -1);
+    EXPECT_EQ(catalogue.Bind("$shared")->ModuleKey, "Fixture beta");
+    EXPECT_FALSE(catalogue.Bind("$alpha"));
 }
 
-TEST_F(TagCatalogueTest, EvaluationCallsTheModuleByNameAndGivesEmptyWhenItIsOff) {
-    auto bound = catalogue.Bind("$alphaparam");
+TEST_F(ModuleCatalogueTest, EvaluationCallsTheModuleByNameAndGivesEmptyWhenItIsOff) {
+    auto bound = catalogue.Bind("$alphaparam").value_or(TTagBinding{});
     EXPECT_EQ(catalogue.Evaluate(bound.ModuleKey, bound.TagIndex, "xyz"), "Fixture alpha#3:xyz");
     EXPECT_EQ(catalogue.Evaluate("Fixture beta", 0, ""), "Fixture beta#0:");
     EXPECT_EQ(catalogue.Evaluate("Fixture alpha", 2, "0"), ""); // a null answer
     EXPECT_EQ(catalogue.Evaluate("Fixture gamma", 0, "0"), ""); // never turned on
     EXPECT_EQ(catalogue.Evaluate("", 0, "0"), "");
+    EXPECT_FALSE(catalogue.GetValue("Fixture gamma", 0, "0")) << "no such module is on";
 
     // Turned off after binding: empty, and the released library is not called.
     host.TurnOff(0);
@@ -62,7 +61,7 @@ TEST_F(TagCatalogueTest, EvaluationCallsTheModuleByNameAndGivesEmptyWhenItIsOff)
               "Fixture alpha#3:again");
 }
 
-TEST_F(TagCatalogueTest, TagTreeListsTheModulesThatAreOnWithTheirTags) {
+TEST_F(ModuleCatalogueTest, TagTreeListsTheModulesThatAreOnWithTheirTags) {
     host.TurnOn(2); // gamma: shows in a tree built from now on
     const auto groups = catalogue.TagTree();
     ASSERT_EQ(groups.size(), 3u);
