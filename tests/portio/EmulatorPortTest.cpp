@@ -106,7 +106,8 @@ TEST(EmulatorPort, ReadersNeverSeeAPartialFile) {
     auto port = OpenHd44780(path, 0ms);
     ASSERT_TRUE(port);
     std::atomic<bool> done{false};
-    int partial = 0, reads = 0;
+    std::atomic<int> reads{0};
+    int partial = 0;
     std::thread reader([&] {
         while (!done) {
             const std::string text = ReadText(path);
@@ -116,6 +117,7 @@ TEST(EmulatorPort, ReadersNeverSeeAPartialFile) {
                 ++partial;
         }
     });
+    while (reads == 0) std::this_thread::yield(); // a busy machine may start the reader late
     const auto write = WriterOf(*port);
     Hd44780Init(write);
     for (int i = 0; i < 2000; ++i) Hd44780Data(write, static_cast<uint8_t>('a' + i % 26));
