@@ -1,0 +1,121 @@
+#include "DlPortIo.h"
+
+#include "PortBackEnd.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kRegisterCount = 3;
+
+struct TOpenPort {
+    uint32_t base;
+    int users;
+    std::unique_ptr<orv::TPortBackEnd> backEnd;
+};
+
+// The open ports; destroyed (each port released) when the library is unloaded.
+class TPortTable {
+public:
+    int32_t Open(uint32_t base) {
+        std::lock_guard lock(mutex_);
+        for (auto& port : ports_) {
+            if (port.base == base) {
+                ++port.users;
+                return 0;
+            }
+            if (base < port.base + kRegisterCount && port.base < base + kRegisterCount) {
+                std::fprintf(stderr, "libdlportio: the port at 0x%X overlaps the open port at 0x%X\n",
+                             base, port.base);
+                return 1;
+            }
+        }
+        const char* env = std::getenv("ORVANTA3_PORTIO");
+        std::string error;
+        auto spec = orv::ParsePortSpec(env ? env : "", error);
+        std::unique_ptr<orv::TPortBackEnd> backEnd;
+        if (spec) backEnd = orv::OpenPortBackEnd(*spec, base, error);
+        if (!backEnd) {
+            std::fprintf(stderr, "libdlportio: cannot open the port at 0x%X: %s\n", base,
+                         error.c_str());
+            return 1;
+        }
+        backEnd->SetHeldKeys(heldKeys_);
+        ports_.push_back({base, 1, std::move(backEnd)});
+        return 0;
+    }
+
+    void Close(uint32_t base) {
+        std::unique_ptr<orv::TPortBackEnd> released;
+        {
+            std::lock_guard lock(mutex_);
+            for (auto it = ports_.begin(); it != ports_.end(); ++it) {
+                if (it->base != base) continue;
+                if (--it->users > 0) {
+                    it->backEnd->Flush();
+                } else {
+                    released = std::move(it->backEnd);
+                    ports_.erase(it);
+                }
+                break;
+            }
+        }
+    }
+
+    void Write(uint32_t address, uint8_t value) {
+        std::lock_guard lock(mutex_);
+        if (TOpenPort* port = Find(address))
+            port->backEnd->Write(address - port->base, value);
+    }
+
+    uint8_t Read(uint32_t address) {
+        std::lock_guard lock(mutex_);
+        TOpenPort* port = Find(address);
+        return port ? port->backEnd->Read(address - port->base) : 0;
+    }
+
+    void SetHeldKeys(uint8_t mask) {
+        std::lock_guard lock(mutex_);
+        heldKeys_ = mask;
+        for (auto& port : ports_) port.backEnd->SetHeldKeys(mask);
+    }
+
+private:
+    // The open port one of whose registers is at address.
+    TOpenPort* Find(uint32_t address) {
+        for (auto& port : ports_)
+            if (address >= port.base && address - port.base < kRegisterCount) return &port;
+        return nullptr;
+    }
+
+    std::mutex mutex_;
+    std::vector<TOpenPort> ports_;
+    uint8_t heldKeys_ = 0;
+};
+
+TPortTable& Ports() {
+    static TPortTable table;
+    return table;
+}
+
+} // namespace
+
+void DlPortWritePortUchar(uint32_t port, uint8_t value) {
+    Ports().Write(port, value);
+}
+
+uint8_t DlPortReadPortUchar(uint32_t port) { return Ports().Read(port); }
+
+int32_t DlPortOpen(uint32_t basePort) { return Ports().Open(basePort); }
+
+void DlPortClose(uint32_t basePort) { Ports().Close(basePort); }
+
+void DlPortEmuSetKeys(uint32_t heldMask) {
+    Ports().SetHeldKeys(static_cast<uint8_t>(heldMask));
+}

@@ -1,0 +1,33 @@
+#include "EmulatedPanel.h"
+
+namespace orv {
+
+std::string EscapedCode(uint8_t code) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    return {'\\', 'x', kHex[code >> 4], kHex[code & 15]};
+}
+
+void TEmulatedPanel::Write(unsigned reg, uint8_t value) {
+    if (reg == kDataRegister) {
+        data_ = value;
+    } else if (reg == kControlRegister) {
+        const uint8_t before = control_;
+        control_ = value;
+        ControlChanged(before, value);
+    }
+}
+
+uint8_t TEmulatedPanel::Read(unsigned reg) const {
+    switch (reg) {
+    case kDataRegister:
+        return data_;
+    case kStatusRegister:
+        return (heldKeys_ & data_) != 0 ? kKeypadStatusBit : 0;
+    case kControlRegister:
+        return control_;
+    default:
+        return 0;
+    }
+}
+
+} // namespace orv

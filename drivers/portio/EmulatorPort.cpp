@@ -1,0 +1,90 @@
+#include "EmulatorPort.h"
+
+#include "AtomicFile.h"
+
+namespace orv {
+
+TEmulatorPort::TEmulatorPort(std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
+                             std::chrono::milliseconds interval)
+    : panel_(std::move(panel)), stateFile_(std::move(stateFile)), interval_(interval) {}
+
+std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPanel> panel,
+                                                   std::string stateFile,
+                                                   std::chrono::milliseconds interval,
+                                                   std::string& error) {
+    std::unique_ptr<TEmulatorPort> port(
+        new TEmulatorPort(std::move(panel), std::move(stateFile), interval));
+    if (!port->WriteState(true)) {
+        error = "cannot write the state file " + port->stateFile_;
+        return nullptr;
+    }
+    port->flusher_ = std::thread([p = port.get()] { p->FlushLoop(); });
+    return port;
+}
+
+TEmulatorPort::~TEmulatorPort() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    if (flusher_.joinable()) flusher_.join();
+    WriteState(true);
+}
+
+void TEmulatorPort::Write(unsigned reg, uint8_t value) {
+    std::lock_guard lock(mutex_);
+    panel_->Write(reg, value);
+    if (!pending_ && panel_->Revision() != writtenRevision_) {
+        pending_ = true;
+        wake_.notify_one();
+    }
+}
+
+uint8_t TEmulatorPort::Read(unsigned reg) {
+    std::lock_guard lock(mutex_);
+    return panel_->Read(reg);
+}
+
+void TEmulatorPort::Flush() { WriteState(false); }
+
+void TEmulatorPort::SetHeldKeys(uint8_t mask) {
+    std::lock_guard lock(mutex_);
+    panel_->SetHeldKeys(mask);
+}
+
+uint64_t TEmulatorPort::StateWrites() const {
+    std::lock_guard lock(mutex_);
+    return writes_;
+}
+
+bool TEmulatorPort::WriteState(bool always) {
+    std::lock_guard fileLock(fileMutex_);
+    std::string text;
+    {
+        std::lock_guard lock(mutex_);
+        pending_ = false;
+        if (!always && panel_->Revision() == writtenRevision_) return true;
+        writtenRevision_ = panel_->Revision();
+        text = panel_->StateText();
+    }
+    const bool ok = WriteFileAtomic(stateFile_, text);
+    std::lock_guard lock(mutex_);
+    lastWrite_ = std::chrono::steady_clock::now();
+    if (ok) ++writes_;
+    return ok;
+}
+
+void TEmulatorPort::FlushLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || pending_; });
+        if (stop_) return;
+        if (wake_.wait_until(lock, lastWrite_ + interval_, [this] { return stop_; })) return;
+        lock.unlock();
+        WriteState(false);
+        lock.lock();
+    }
+}
+
+} // namespace orv

@@ -1,0 +1,58 @@
+// The emu back end: port writes drive an emulated panel, and a state file (PortEmulator.h)
+// follows what the panel shows. The file is written when the port opens, at most once per
+// interval while the panel changes (a background thread writes the last change when the
+// interval has passed), on Flush, and always when the port is closed.
+#pragma once
+
+#include "EmulatedPanel.h"
+#include "PortBackEnd.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace orv {
+
+inline constexpr std::chrono::milliseconds kStateFileInterval{20};
+
+class TEmulatorPort : public TPortBackEnd {
+public:
+    // nullptr and a reason in error when the state file cannot be written.
+    static std::unique_ptr<TEmulatorPort> Open(std::unique_ptr<TEmulatedPanel> panel,
+                                               std::string stateFile,
+                                               std::chrono::milliseconds interval,
+                                               std::string& error);
+    ~TEmulatorPort() override;
+
+    void Write(unsigned reg, uint8_t value) override;
+    uint8_t Read(unsigned reg) override;
+    void Flush() override;
+    void SetHeldKeys(uint8_t mask) override;
+
+    // How many times the state file has been written.
+    uint64_t StateWrites() const;
+
+private:
+    TEmulatorPort(std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
+                  std::chrono::milliseconds interval);
+    bool WriteState(bool always);
+    void FlushLoop();
+
+    const std::unique_ptr<TEmulatedPanel> panel_;
+    const std::string stateFile_;
+    const std::chrono::milliseconds interval_;
+
+    mutable std::mutex mutex_;  // the panel and the fields below
+    std::mutex fileMutex_;      // one state-file write at a time, in the order of rendering
+    std::condition_variable wake_;
+    bool pending_ = false, stop_ = false;
+    uint64_t writtenRevision_ = 0;
+    uint64_t writes_ = 0;
+    std::chrono::steady_clock::time_point lastWrite_{};
+    std::thread flusher_;
+};
+
+} // namespace orv

@@ -1,0 +1,207 @@
+#include "Hd44780Panel.h"
+
+#include "Cp1251.h"
+#include "Hd44780Charset.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace orv {
+
+THd44780Controller::THd44780Controller() { ddram_.fill(0x20); }
+
+std::array<uint8_t, 8> THd44780Controller::CustomChar(int index) const {
+    std::array<uint8_t, 8> rows{};
+    for (int r = 0; r < 8; ++r) rows[r] = cgram_[((index & 7) * 8 + r)];
+    return rows;
+}
+
+void THd44780Controller::Latch(bool dataRegister, uint8_t bus) {
+    uint8_t value = bus;
+    if (!eightBit_) {
+        // 4-bit interface: DB7..DB4 carry the high nibble first, then the low one.
+        if (!highNibblePending_) {
+            highNibble_ = bus & 0xF0;
+            highNibblePending_ = true;
+            return;
+        }
+        value = static_cast<uint8_t>(highNibble_ | (bus >> 4));
+        highNibblePending_ = false;
+    }
+    if (dataRegister)
+        WriteData(value);
+    else
+        Execute(value);
+}
+
+void THd44780Controller::Execute(uint8_t b) {
+    if (b & 0x80) {
+        ac_ = b & 0x7F;
+        cgramSelected_ = false;
+    } else if (b & 0x40) {
+        ac_ = b & 0x3F;
+        cgramSelected_ = true;
+    } else if (b & 0x20) {
+        const bool twoLines = (b & 0x08) != 0;
+        if (twoLines != twoLines_) ++revision_;
+        eightBit_ = (b & 0x10) != 0;
+        twoLines_ = twoLines;
+        largeFont_ = (b & 0x04) != 0;
+        highNibblePending_ = false;
+    } else if (b & 0x10) {
+        if (b & 0x08)
+            ShiftDisplay((b & 0x04) == 0);
+        else
+            MoveCursor((b & 0x04) != 0);
+    } else if (b & 0x08) {
+        const bool on = (b & 0x04) != 0;
+        if (on != displayOn_) ++revision_;
+        displayOn_ = on;
+        cursorOn_ = (b & 0x02) != 0;
+        blinkOn_ = (b & 0x01) != 0;
+    } else if (b & 0x04) {
+        increment_ = (b & 0x02) != 0;
+        shiftOnWrite_ = (b & 0x01) != 0;
+    } else if (b & 0x02) {
+        ac_ = 0;
+        cgramSelected_ = false;
+        if (shift_ != 0) ++revision_;
+        shift_ = 0;
+    } else if (b & 0x01) {
+        ddram_.fill(0x20);
+        ac_ = 0;
+        cgramSelected_ = false;
+        shift_ = 0;
+        increment_ = true;
+        ++revision_;
+    }
+}
+
+void THd44780Controller::WriteData(uint8_t value) {
+    if (cgramSelected_) {
+        uint8_t& cell = cgram_[ac_ & 0x3F];
+        if (cell != value) ++revision_;
+        cell = value;
+        ac_ = static_cast<uint8_t>((ac_ + (increment_ ? 1 : -1)) & 0x3F);
+        return;
+    }
+    uint8_t& cell = ddram_[ac_ & 0x7F];
+    if (cell != value) ++revision_;
+    cell = value;
+    MoveCursor(increment_);
+    if (shiftOnWrite_) ShiftDisplay(increment_);
+}
+
+void THd44780Controller::MoveCursor(bool up) {
+    if (cgramSelected_) {
+        ac_ = static_cast<uint8_t>((ac_ + (up ? 1 : -1)) & 0x3F);
+    } else if (twoLines_) {
+        // Line 1 is 0x00..0x27, line 2 is 0x40..0x67; the counter runs from one into the other.
+        if (up)
+            ac_ = ac_ == 0x27 ? 0x40 : ac_ == 0x67 ? 0x00 : static_cast<uint8_t>((ac_ + 1) & 0x7F);
+        else
+            ac_ = ac_ == 0x40 ? 0x27 : ac_ == 0x00 ? 0x67 : static_cast<uint8_t>((ac_ - 1) & 0x7F);
+    } else {
+        if (up)
+            ac_ = ac_ >= 0x4F ? 0x00 : static_cast<uint8_t>(ac_ + 1);
+        else
+            ac_ = ac_ == 0x00 ? 0x4F : static_cast<uint8_t>(ac_ - 1);
+    }
+}
+
+void THd44780Controller::ShiftDisplay(bool left) {
+    shift_ = (shift_ + (left ? 1 : 79)) % 80;
+    ++revision_;
+}
+
+uint8_t THd44780Controller::ShownAddress(int line, int pos) const {
+    if (twoLines_ || line == 1)
+        return static_cast<uint8_t>((line ? 0x40 : 0x00) + (pos + shift_) % 40);
+    return static_cast<uint8_t>((pos + shift_) % 80);
+}
+
+bool THd44780Panel::ValidSize(int rows, int cols) {
+    if (rows == 1 || rows == 2)
+        return cols == 8 || cols == 16 || cols == 20 || cols == 24 || cols == 32 || cols == 40;
+    if (rows == 4) return cols == 16 || cols == 20 || cols == 40;
+    return false;
+}
+
+THd44780Panel::THd44780Panel(int rows, int cols, uint8_t initialControl)
+    : TEmulatedPanel(initialControl), rows_(rows), cols_(cols) {
+    if (!ValidSize(rows, cols)) throw std::invalid_argument("no HD44780 panel of this size");
+}
+
+void THd44780Panel::ControlChanged(uint8_t before, uint8_t after) {
+    const bool dataRegister = (after & 0x04) != 0;
+    if (!(before & 0x01) && (after & 0x01)) controllers_[0].Latch(dataRegister, DataLatch());
+    if (ControllerCount() == 2 && !(before & 0x08) && (after & 0x08))
+        controllers_[1].Latch(dataRegister, DataLatch());
+}
+
+uint8_t THd44780Panel::AddressOf(int row, int col) const {
+    const THd44780Controller& ctl = controllers_[ControllerOfRow(row)];
+    if (rows_ == 1) return ctl.ShownAddress(0, col);
+    const int line = row % 2;
+    const int start = rows_ == 4 && ControllerCount() == 1 && row >= 2 ? cols_ : 0;
+    return ctl.ShownAddress(line, start + col);
+}
+
+uint8_t THd44780Panel::CodeAt(int row, int col) const {
+    return controllers_[ControllerOfRow(row)].Ddram(AddressOf(row, col));
+}
+
+std::string THd44780Panel::RowText(int row) const {
+    std::string text;
+    for (int col = 0; col < cols_; ++col) text += Hd44780CellText(CodeAt(row, col));
+    return text;
+}
+
+bool THd44780Panel::DisplayOn() const {
+    for (int i = 0; i < ControllerCount(); ++i)
+        if (!controllers_[i].DisplayOn()) return false;
+    return true;
+}
+
+uint64_t THd44780Panel::Revision() const {
+    return controllers_[0].Revision() + controllers_[1].Revision();
+}
+
+std::string THd44780Panel::StateText() const {
+    std::string text = "hd44780 " + std::to_string(rows_) + "x" + std::to_string(cols_) +
+                       (DisplayOn() ? " on\n" : " off\n");
+    for (int row = 0; row < rows_; ++row) text += "|" + RowText(row) + "|\n";
+    for (int c = 0; c < ControllerCount(); ++c) {
+        for (int k = 0; k < 8; ++k) {
+            char line[64];
+            const auto rows = controllers_[c].CustomChar(k);
+            std::snprintf(line, sizeof line, "%s %d: %02X %02X %02X %02X %02X %02X %02X %02X\n",
+                          c == 0 ? "cgram" : "cgram2", k, rows[0], rows[1], rows[2], rows[3],
+                          rows[4], rows[5], rows[6], rows[7]);
+            text += line;
+        }
+    }
+    return text;
+}
+
+std::string Hd44780CellText(uint8_t code) {
+    std::string text;
+    if (code < 0x10) {
+        AppendUtf8(text, 0x2460 + (code & 7)); // ① .. ⑧
+    } else if (code >= 0x20 && code < 0x7F && code != '\\') {
+        text += static_cast<char>(code);
+    } else if (const char16_t letter = Hd44780RomLetter(code)) {
+        AppendUtf8(text, letter);
+    } else {
+        text += EscapedCode(static_cast<uint8_t>(code));
+    }
+    return text;
+}
+
+std::string Hd44780ShownText(std::string_view cp1251Text) {
+    std::string text;
+    for (char c : cp1251Text) text += Hd44780CellText(Hd44780CodeOf(static_cast<uint8_t>(c)));
+    return text;
+}
+
+} // namespace orv
