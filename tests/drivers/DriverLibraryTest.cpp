@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <dlfcn.h>
 #include <sstream>
 #include <thread>
@@ -162,6 +163,21 @@ TEST(TextportLibrary, SettingsThatThePanelCannotTakeFallBack) {
     EXPECT_EQ(driver.Control().GetRowCount(), 2);
     EXPECT_EQ(driver.Control().GetColCount(), 16);
     EXPECT_FALSE(driver.Control().GetBackLight());
+}
+
+TEST(DriverLibraries, ConfigureWithoutDialogLibraryShowsNothing) {
+    TempDir install;
+    const std::string copy = install / "plugins/hardware/textport.so";
+    std::filesystem::create_directories(install / "plugins/hardware");
+    std::filesystem::copy_file(kOutput + "/plugins/hardware/textport.so", copy);
+    void* handle = ::dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr);
+    auto* d = reinterpret_cast<TGetHardwareFunc>(::dlsym(handle, kGetHardwareExport))();
+    EXPECT_EQ(d->Configure(), 0);
+    EXPECT_EQ(d->Control, nullptr);
+    EXPECT_EQ(::dlopen("libQt6Core.so.6", RTLD_NOW | RTLD_NOLOAD), nullptr)
+        << "a driver library never brings Qt into the process";
+    ::dlclose(handle);
 }
 
 TEST(DriverLibraries, PortThatCannotBeOpenedLeavesTheDriverInactive) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -72,16 +73,24 @@ T& Child(QWidget& dialog, const char* name) {
 }
 
 struct TSettingsFolder {
+    explicit TSettingsFolder(const std::string& panel) : portio("ORVANTA3_PORTIO", "emu:" + panel + ":" + docs / "panel.txt") {}
     TempDir docs;
     ScopedEnv env{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv portio{"ORVANTA3_PORTIO", "emu:hd44780:2x16:" + docs / "panel.txt"};
+    ScopedEnv portio;
     TIniFile ini{docs / "Orvanta3.ini"};
 };
+
+// Lets the event loop run for ms.
+void RunEvents(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 } // namespace
 
 TEST(TextportDialog, OkAppliesAndSavesTheFourKeys) {
-    TSettingsFolder folder;
+    TSettingsFolder folder("hd44780:2x16");
     folder.ini.WriteString("textport.so", "Timing", "0");
     TDriverLibrary library("textport.so");
     ASSERT_EQ(library.descriptor->Init(), 0);
@@ -132,8 +141,30 @@ TEST(TextportDialog, OkAppliesAndSavesTheFourKeys) {
     EXPECT_EQ(folder.ini.ReadInteger("textport.so", "Lines count", 0), 2);
 }
 
+TEST(TextportDialog, TryModeWritesToThePanelWhileTheButtonIsDown) {
+    TSettingsFolder folder("hd44780:2x16");
+    TDriverLibrary library("textport.so");
+    ASSERT_EQ(library.descriptor->Init(), 0);
+    std::string shown;
+    Configure(*library.descriptor, [&](QWidget& dialog) {
+        auto& btnTry = Child<QPushButton>(dialog, "btnTry");
+        EXPECT_TRUE(btnTry.isCheckable());
+        btnTry.click();
+        EXPECT_TRUE(btnTry.isChecked());
+        for (int i = 0; i < 200 && shown.find("read this? ") == std::string::npos; ++i) {
+            RunEvents(50);
+            shown = ReadText(folder.docs / "panel.txt");
+        }
+        Child<QSlider>(dialog, "tbDelay").setValue(50000); // releases the button
+        EXPECT_FALSE(btnTry.isChecked());
+        Child<QPushButton>(dialog, "btnClose").click();
+    });
+    EXPECT_NE(shown.find("|read this? "), std::string::npos) << shown;
+    EXPECT_TRUE(library.descriptor->Control->GetActive());
+}
+
 TEST(GraphportDialog, OkSavesPortAndTimingWithFixedSize) {
-    TSettingsFolder folder;
+    TSettingsFolder folder("ks0108");
     TDriverLibrary library("graphport.so");
     ASSERT_EQ(library.descriptor->Init(), 0);
     Configure(*library.descriptor, [](QWidget& dialog) {
