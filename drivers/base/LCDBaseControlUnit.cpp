@@ -190,7 +190,8 @@ int8_t TLCDPortControl::ScanPass() {
             hit = (port.ReadStatus() & kKeyStatusBit) != 0;
         }
         if (hit) {
-            SetScanCode(static_cast<int8_t>(key));
+            // Not a virtual call: the keypad thread can run while a derived part is destroyed.
+            TLCDPortControl::SetScanCode(static_cast<int8_t>(key));
             return static_cast<int8_t>(key);
         }
         scanCode_ = -1;

@@ -67,7 +67,9 @@ struct TPortDriverLibrary::TTryContext {
     static void WriteText(void* context, const char* text, size_t len) {
         static_cast<TTryContext*>(context)->control->WriteText(1, 1, text, len);
     }
-    static void Stop(void* context) { static_cast<TTryContext*>(context)->control->SetActive(false); }
+    static void Stop(void* context) {
+        static_cast<TTryContext*>(context)->control->SetActive(false);
+    }
 };
 
 TPortDriverLibrary::TPortDriverLibrary(std::string fileName, TPortDriverSettings defaults,

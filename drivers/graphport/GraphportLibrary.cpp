@@ -10,7 +10,8 @@ namespace {
 class TGraphportLibrary final : public TPortDriverLibrary {
 public:
     TGraphportLibrary()
-        : TPortDriverLibrary("graphport.so", {.Port = "$378", .Rows = 8, .Cols = 21, .Timing = 10000},
+        : TPortDriverLibrary("graphport.so",
+                             {.Port = "$378", .Rows = 8, .Cols = 21, .Timing = 10000},
                              kRunGraphportDialogExport) {}
 
 protected:

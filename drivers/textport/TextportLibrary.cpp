@@ -11,7 +11,8 @@ namespace {
 class TTextportLibrary final : public TPortDriverLibrary {
 public:
     TTextportLibrary()
-        : TPortDriverLibrary("textport.so", {.Port = "$378", .Rows = 2, .Cols = 16, .Timing = 10000},
+        : TPortDriverLibrary("textport.so",
+                             {.Port = "$378", .Rows = 2, .Cols = 16, .Timing = 10000},
                              kRunTextportDialogExport) {}
 
 protected:

@@ -105,7 +105,8 @@ inline std::vector<TKs0108Latch> Ks0108Latches(const std::vector<TPortWrite>& wr
         if (w.port != base + 2) continue;
         if (!(control & 0x01) && (w.value & 0x01)) {
             const int select = w.value & 0x06;
-            latches.push_back({select == 0 ? 0 : select == 6 ? 1 : -1, (w.value & 0x08) == 0, data});
+            const int half = select == 0 ? 0 : select == 6 ? 1 : -1;
+            latches.push_back({half, (w.value & 0x08) == 0, data});
         }
         control = w.value;
     }

@@ -46,7 +46,8 @@ TEST(GraphportWire, InitialisesBothHalvesAndRefreshesEveryFiveSeconds) {
     // The first write ever also sends the refresh, right after itself.
     std::vector<TKs0108Latch> expected{Instruction(0, 0x3F)};
     expected.insert(expected.end(), kRefresh.begin(), kRefresh.end());
-    expected.insert(expected.end(), {Instruction(1, 0x3F), Instruction(0, 0xC0), Instruction(1, 0xC0)});
+    expected.insert(expected.end(),
+                    {Instruction(1, 0x3F), Instruction(0, 0xC0), Instruction(1, 0xC0)});
     EXPECT_EQ(latches, expected);
 
     panel.nowMs += 5000;

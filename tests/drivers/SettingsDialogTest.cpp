@@ -73,7 +73,8 @@ T& Child(QWidget& dialog, const char* name) {
 }
 
 struct TSettingsFolder {
-    explicit TSettingsFolder(const std::string& panel) : portio("ORVANTA3_PORTIO", "emu:" + panel + ":" + docs / "panel.txt") {}
+    explicit TSettingsFolder(const std::string& panel)
+        : portio("ORVANTA3_PORTIO", "emu:" + panel + ":" + docs / "panel.txt") {}
     TempDir docs;
     ScopedEnv env{"XDG_DOCUMENTS_DIR", docs.Path()};
     ScopedEnv portio;
