@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct TOpenPort {
     std::unique_ptr<orv::TPortBackEnd> backEnd;
 };
 
-// The open ports; destroyed (each port released) when the library is unloaded.
+// The open ports.
 class TPortTable {
 public:
     int32_t Open(uint32_t base) {
@@ -80,6 +81,15 @@ public:
         return port ? port->backEnd->Read(address - port->base) : 0;
     }
 
+    // Releases every port, whoever still uses it.
+    void CloseAll() {
+        std::vector<TOpenPort> released;
+        {
+            std::lock_guard lock(mutex_);
+            released.swap(ports_);
+        }
+    }
+
     void SetHeldKeys(uint8_t mask) {
         std::lock_guard lock(mutex_);
         heldKeys_ = mask;
@@ -99,10 +109,15 @@ private:
     uint8_t heldKeys_ = 0;
 };
 
+// Never destroyed: a thread still writing while the process exits finds no open port instead of
+// a destroyed table. The ports themselves are released when the library is unloaded.
 TPortTable& Ports() {
-    static TPortTable table;
-    return table;
+    alignas(TPortTable) static unsigned char storage[sizeof(TPortTable)];
+    static TPortTable* const table = new (storage) TPortTable;
+    return *table;
 }
+
+__attribute__((destructor)) void ReleasePorts() { Ports().CloseAll(); }
 
 } // namespace
 

@@ -13,7 +13,8 @@
 // It returns 0 on success; otherwise the reason goes to standard error and the caller treats
 // the library as missing. Opening an open port again only counts a further user; each
 // DlPortClose ends one use (flushing the emulator's state file) and the last one releases the
-// port. Ports still open when the library is unloaded are released then.
+// port. Ports still open when the library is unloaded or the process exits are released then
+// (an emulator writes its final state).
 //
 // Reads and writes reach an open port when the address is one of its three registers; writes
 // to any other address are ignored and reads return 0 (so a keypad scan sees no key).

@@ -1,6 +1,6 @@
 #include "Font5x8.h"
 
-#include <unordered_map>
+#include <algorithm>
 
 namespace orv {
 
@@ -220,16 +220,28 @@ const TGlyph5x8& Font5x8Glyph(uint8_t code) { return kFont[code]; }
 const std::array<TGlyph5x8, 256>& Font5x8() { return kFont; }
 
 int Font5x8CodeOf(const TGlyph5x8& glyph) {
-    static const std::unordered_map<uint64_t, uint8_t> codes = [] {
-        std::unordered_map<uint64_t, uint8_t> map;
+    // Sorted by shape, the preferred code first among equal shapes. Trivially destructible, so
+    // it stays valid for code that runs while the process exits.
+    struct TEntry {
+        uint64_t key;
+        int order;
+        uint8_t code;
+        bool operator<(const TEntry& other) const {
+            return key != other.key ? key < other.key : order < other.order;
+        }
+    };
+    static const std::array<TEntry, 256> entries = [] {
+        std::array<TEntry, 256> sorted{};
         for (int i = 0; i < 256; ++i) {
             const auto code = static_cast<uint8_t>((0x20 + i) % 256);
-            map.emplace(Key(kFont[code]), code);
+            sorted[i] = {Key(kFont[code]), i, code};
         }
-        return map;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
     }();
-    const auto it = codes.find(Key(glyph));
-    return it == codes.end() ? -1 : it->second;
+    const uint64_t key = Key(glyph);
+    const auto it = std::lower_bound(entries.begin(), entries.end(), TEntry{key, -1, 0});
+    return it != entries.end() && it->key == key ? it->code : -1;
 }
 
 } // namespace orv
