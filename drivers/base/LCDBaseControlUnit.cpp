@@ -31,8 +31,6 @@ void LowerThisThreadPriority() {
 
 } // namespace
 
-// ---- TKeybThread ----------------------------------------------------------------------------
-
 TKeybThread::TKeybThread(TLCDPortControl& driver) : driver_(driver) {
     thread_ = std::thread([this] { Run(); });
 }
@@ -62,14 +60,13 @@ bool TKeybThread::Pause(int ms) {
 }
 
 void TKeybThread::Run() {
+    id_ = std::this_thread::get_id();
     LowerThisThreadPriority();
     while (Pause(0)) {
         if (driver_.ScanPass() >= 0 && !Pause(kKeyRepeatMs)) break;
         if (!Pause(kScanPeriodMs)) break;
     }
 }
-
-// ---- TLCDPortControl ------------------------------------------------------------------------
 
 TLCDPortControl::TLCDPortControl() = default;
 

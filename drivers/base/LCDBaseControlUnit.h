@@ -37,7 +37,7 @@ public:
     // Asks the thread to end; unless called on the thread itself (from OnKeyPress), waits
     // until the current pass is over.
     void Stop();
-    bool IsCurrentThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+    bool IsCurrentThread() const { return std::this_thread::get_id() == id_.load(); }
 
 private:
     void Run();
@@ -48,6 +48,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;
+    std::atomic<std::thread::id> id_; // set by the thread itself before its first pass
     std::thread thread_;
 };
 

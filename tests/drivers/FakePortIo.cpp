@@ -60,7 +60,7 @@ FAKE_EXPORT void DlPortEmuSetKeys(uint32_t mask) {
     heldKeys = mask;
 }
 
-// ---- Test access ----
+// Test access.
 
 FAKE_EXPORT void FakePortReset() {
     std::lock_guard lock(mutex);
