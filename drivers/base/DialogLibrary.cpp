@@ -1,0 +1,24 @@
+#include "DialogLibrary.h"
+
+#include "UserFolders.h"
+
+#include <dlfcn.h>
+
+namespace orv {
+
+namespace {
+void AnchorOfThisLibrary() {}
+} // namespace
+
+std::string DriverLibraryFolder() {
+    return FolderOfAddress(reinterpret_cast<const void*>(&AnchorOfThisLibrary));
+}
+
+void* DialogEntryPoint(const std::string& fileName, const char* symbol) {
+    const std::string path = DriverLibraryFolder() + "/ui/" + fileName;
+    // Loading twice only raises the reference count; the library is never unloaded.
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return handle ? ::dlsym(handle, symbol) : nullptr;
+}
+
+} // namespace orv

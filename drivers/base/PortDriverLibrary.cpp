@@ -1,0 +1,165 @@
+#include "PortDriverLibrary.h"
+
+#include "DialogLibrary.h"
+#include "IniFile.h"
+#include "PortText.h"
+#include "UserFolders.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kKeyRows = "Lines count";
+constexpr const char* kKeyCols = "Cols count";
+constexpr const char* kKeyPort = "Port";
+constexpr const char* kKeyTiming = "Timing";
+
+bool IsPortText(std::string_view text) {
+    try {
+        ParsePortText(text);
+        return true;
+    } catch (const std::invalid_argument&) {
+        return false;
+    }
+}
+
+template <size_t N>
+void CopyText(char (&target)[N], std::string_view text) {
+    const size_t n = std::min(text.size(), N - 1);
+    std::memcpy(target, text.data(), n);
+    target[n] = '\0';
+}
+
+} // namespace
+
+int32_t DialogInteger(std::string_view text) {
+    if (auto value = ParseInt32(text)) return *value;
+    throw std::invalid_argument("'" + std::string(text) + "' is not a valid integer value");
+}
+
+// The try mode's driver object, reached through the dialog's callbacks.
+struct TPortDriverLibrary::TTryContext {
+    const TPortDriverLibrary* library;
+    std::unique_ptr<TLCDPortControl> control;
+
+    static int32_t Start(void* context, const TPortDialogValues* values, char* error,
+                         size_t errorSize) {
+        auto& self = *static_cast<TTryContext*>(context);
+        try {
+            self.control->SetActive(false);
+            self.library->ApplyTryValues(*self.control, *values);
+            self.control->SetActive(true);
+            return 0;
+        } catch (const std::exception& e) {
+            self.control->SetActive(false);
+            if (error && errorSize > 0) {
+                const size_t n = std::min(std::strlen(e.what()), errorSize - 1);
+                std::memcpy(error, e.what(), n);
+                error[n] = '\0';
+            }
+            return 1;
+        }
+    }
+    static void WriteText(void* context, const char* text, size_t len) {
+        static_cast<TTryContext*>(context)->control->WriteText(1, 1, text, len);
+    }
+    static void Stop(void* context) {
+        static_cast<TTryContext*>(context)->control->SetActive(false);
+    }
+};
+
+TPortDriverLibrary::TPortDriverLibrary(std::string fileName, TPortDriverSettings defaults,
+                                       const char* dialogExport)
+    : fileName_(std::move(fileName)), defaults_(std::move(defaults)),
+      dialogExport_(dialogExport) {}
+
+TPortDriverLibrary::~TPortDriverLibrary() = default;
+
+TPortDriverSettings TPortDriverLibrary::ReadSettings() const {
+    const TIniDocument ini = TIniFile(SettingsPath()).Read();
+    TPortDriverSettings s;
+    s.Rows = ini.ReadInteger(fileName_, kKeyRows, defaults_.Rows);
+    s.Cols = ini.ReadInteger(fileName_, kKeyCols, defaults_.Cols);
+    s.Port = ini.ReadString(fileName_, kKeyPort, defaults_.Port);
+    s.Timing = ini.ReadInteger(fileName_, kKeyTiming, defaults_.Timing);
+    return s;
+}
+
+bool TPortDriverLibrary::WriteSettings(const TPortDriverSettings& s) const {
+    return TIniFile(SettingsPath()).Update([&](TIniDocument& ini) {
+        ini.WriteInteger(fileName_, kKeyRows, s.Rows);
+        ini.WriteInteger(fileName_, kKeyCols, s.Cols);
+        if (IsPortText(s.Port)) ini.WriteString(fileName_, kKeyPort, s.Port);
+        ini.WriteInteger(fileName_, kKeyTiming, s.Timing);
+    });
+}
+
+bool TPortDriverLibrary::Apply(TLCDPortControl& control, const TPortDriverSettings& s) {
+    bool portOk = true;
+    try {
+        control.SetPort(s.Port);
+    } catch (const std::invalid_argument&) {
+        portOk = false;
+    }
+    control.SetRowCount(s.Rows);
+    control.SetColCount(s.Cols);
+    control.SetWriteDelay(s.Timing);
+    return portOk;
+}
+
+int32_t TPortDriverLibrary::Init(THardwareDescriptor& descriptor) {
+    try {
+        Release(descriptor);
+        const TPortDriverSettings settings = ReadSettings();
+        control_ = CreateControl();
+        descriptor.Control = control_.get();
+        if (!Apply(*control_, settings)) control_->SetPort(defaults_.Port);
+        control_->SetActive(true);
+        return 0;
+    } catch (...) {
+        return 1;
+    }
+}
+
+int32_t TPortDriverLibrary::Configure() {
+    auto run = reinterpret_cast<TRunPortDialogFunc>(DialogEntryPoint(fileName_, dialogExport_));
+    if (!run) return 0;
+    try {
+        if (control_) control_->SetActive(false);
+
+        const TPortDriverSettings saved = ReadSettings();
+        TPortDialogData data{};
+        CopyText(data.Values.Port, saved.Port);
+        CopyText(data.Values.Rows, std::to_string(saved.Rows));
+        CopyText(data.Values.Cols, std::to_string(saved.Cols));
+        data.Values.Timing = saved.Timing;
+
+        TTryContext tryContext{this, CreateTryControl()};
+        data.Try = {&tryContext, &TTryContext::Start, &TTryContext::WriteText,
+                    &TTryContext::Stop};
+        const bool ok = run(&data) != 0;
+        tryContext.control.reset();
+
+        if (ok) {
+            const TPortDriverSettings chosen = FromDialog(data.Values);
+            if (control_) Apply(*control_, chosen);
+            WriteSettings(chosen);
+        }
+    } catch (...) {
+        // The dialog and the driver never let an error reach the host.
+    }
+    if (control_) control_->SetActive(true);
+    return 0;
+}
+
+void TPortDriverLibrary::Release(THardwareDescriptor& descriptor) {
+    if (control_) control_->SetActive(false);
+    control_.reset();
+    descriptor.Control = nullptr;
+}
+
+} // namespace orv

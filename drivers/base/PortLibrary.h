@@ -1,0 +1,51 @@
+// The port I/O library libdlportio.so, loaded while a driver is active.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+inline constexpr const char* kPortLibraryName = "libdlportio.so";
+
+// One loaded copy of the port library with one base address opened. The port is released
+// (DlPortClose) and the library unloaded when the object is destroyed.
+class TPortLibrary {
+public:
+    // Tries the paths in order and takes the first that loads and exports the byte writer and
+    // reader; then opens base. nullptr when no path loads or the port cannot be opened.
+    static std::unique_ptr<TPortLibrary> Load(const std::vector<std::string>& paths,
+                                              uint32_t base);
+    ~TPortLibrary();
+    TPortLibrary(const TPortLibrary&) = delete;
+    TPortLibrary& operator=(const TPortLibrary&) = delete;
+
+    // Releases the open base address and opens another; false when it cannot be opened (no
+    // address is open then).
+    bool Reopen(uint32_t base);
+
+    void Write(uint32_t port, uint8_t value) const { write_(port, value); }
+    uint8_t Read(uint32_t port) const { return read_(port); }
+
+private:
+    using TWriteFunc = void (*)(uint32_t, uint8_t);
+    using TReadFunc = uint8_t (*)(uint32_t);
+    using TOpenFunc = int32_t (*)(uint32_t);
+    using TCloseFunc = void (*)(uint32_t);
+
+    explicit TPortLibrary(void* handle);
+    bool OpenBase(uint32_t base);
+    void CloseBase();
+
+    void* handle_;
+    TWriteFunc write_ = nullptr;
+    TReadFunc read_ = nullptr;
+    TOpenFunc open_ = nullptr;   // optional: a library without it needs no opening
+    TCloseFunc close_ = nullptr; // optional
+    uint32_t base_ = 0;
+    bool opened_ = false;
+};
+
+} // namespace orv

@@ -1,0 +1,61 @@
+// graphport.so: the display driver for KS0108 128 x 64 graphic panels on the parallel port.
+// Settings section "graphport.so": "Lines count", "Cols count" (no effect), "Port", "Timing".
+#include "Cp1251.h"
+#include "LCDControl_KS0108_LPT.h"
+#include "PortDriverLibrary.h"
+
+namespace orv {
+namespace {
+
+class TGraphportLibrary final : public TPortDriverLibrary {
+public:
+    TGraphportLibrary()
+        : TPortDriverLibrary("graphport.so",
+                             {.Port = "$378", .Rows = 8, .Cols = 21, .Timing = 10000},
+                             kRunGraphportDialogExport) {}
+
+protected:
+    std::unique_ptr<TLCDPortControl> CreateControl() const override {
+        return std::make_unique<TLCDControl_KS0108_LPT>();
+    }
+    TPortDriverSettings FromDialog(const TPortDialogValues& v) const override {
+        // The dialog has no size; the saved counts have no effect on the panel.
+        return {.Port = v.Port, .Rows = 8, .Cols = 16, .Timing = v.Timing};
+    }
+    std::unique_ptr<TLCDPortControl> CreateTryControl() const override {
+        auto control = std::make_unique<TLCDControl_KS0108_LPT>();
+        control->SetPort("$0378");
+        control->SetWriteDelay(10000);
+        return control;
+    }
+    void ApplyTryValues(TLCDPortControl& control, const TPortDialogValues& v) const override {
+        control.SetPort(v.Port);
+        control.SetWriteDelay(v.Timing);
+    }
+};
+
+TGraphportLibrary& Library() {
+    static TGraphportLibrary library;
+    return library;
+}
+
+THardwareDescriptor descriptor{};
+
+int32_t Init() { return Library().Init(descriptor); }
+int32_t Configure() { return Library().Configure(); }
+void Release() { Library().Release(descriptor); }
+
+} // namespace
+} // namespace orv
+
+ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
+    using namespace orv;
+    descriptor.Name = "Parallel 8-bit KS0108-compatible driver";
+    descriptor.Description =
+        "Компонент управления KS0108-совместимым графическим LCD-экраном, подключение к "
+        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251;
+    descriptor.Init = &Init;
+    descriptor.Configure = &Configure;
+    descriptor.Release = &Release;
+    return &descriptor;
+}

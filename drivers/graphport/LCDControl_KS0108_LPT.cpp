@@ -1,0 +1,148 @@
+#include "LCDControl_KS0108_LPT.h"
+
+#include "Font5x8.h"
+
+#include <chrono>
+
+namespace orv {
+
+namespace {
+
+constexpr int kPowerUpSleepMs = 100;
+constexpr uint8_t kEnableIdle = 0x01;
+constexpr uint8_t kInstruction = 0x08;
+constexpr uint8_t kDisplayOn = 0x3F;
+constexpr uint8_t kSetColumn = 0x40;
+constexpr uint8_t kSetPage = 0xB8;
+constexpr uint8_t kStartLine0 = 0xC0;
+
+// The font as this library shows it; DefineChar changes it for every later driver object.
+std::array<TGlyph5x8, 256>& LibraryFont() {
+    static std::array<TGlyph5x8, 256> font = Font5x8();
+    return font;
+}
+
+} // namespace
+
+TLCDControl_KS0108_LPT::TLCDControl_KS0108_LPT() {
+    SetPort("$378");
+    SetRowCount(kRows);
+    SetColCount(kCols);
+    SetWriteDelay(1000);
+    for (int code = 0; code < 256; ++code) BuildGlyph(static_cast<uint8_t>(code));
+}
+
+TLCDControl_KS0108_LPT::~TLCDControl_KS0108_LPT() = default;
+
+void TLCDControl_KS0108_LPT::SetColCount(int32_t) { Notify(OnColCountChange); }
+void TLCDControl_KS0108_LPT::SetRowCount(int32_t) { Notify(OnRowCountChange); }
+
+void TLCDControl_KS0108_LPT::BuildGlyph(uint8_t code) {
+    const TGlyph5x8& glyph = LibraryFont()[code];
+    TGlyphColumns& columns = glyphs_[code];
+    for (int j = 0; j < 5; ++j) {
+        uint8_t byte = 0;
+        for (int r = 0; r < 8; ++r)
+            if (glyph[r] & (0x10 >> j)) byte |= static_cast<uint8_t>(1u << r);
+        columns[j] = byte;
+    }
+    columns[5] = 0;
+}
+
+int64_t TLCDControl_KS0108_LPT::NowMs() const {
+    if (clock_) return clock_();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void TLCDControl_KS0108_LPT::WriteInstruction(uint8_t code, uint8_t half) {
+    {
+        auto port = LockPort();
+        port.WriteControl(half | kInstruction | kEnableIdle);
+        port.WriteData(code);
+        port.WriteControl(half | kInstruction);
+        BusyWait(); // with the enable line up: a keypad probe must not touch the data lines
+        port.WriteControl(half | kInstruction | kEnableIdle);
+        port.WriteData(0x00);
+    }
+    RefreshIfDue();
+}
+
+void TLCDControl_KS0108_LPT::WriteData(uint8_t value) {
+    const uint8_t half = column_ > 63 ? kRightHalf : kLeftHalf;
+    {
+        auto port = LockPort();
+        port.WriteControl(half | kEnableIdle);
+        port.WriteData(value);
+        port.WriteControl(half);
+        BusyWait();
+        port.WriteControl(half | kEnableIdle);
+    }
+    const uint8_t next = column_ + 1;
+    column_ = next > 127 ? 0 : next;
+    if (column_ == 64) WriteInstruction(kSetColumn, kRightHalf);
+    RefreshIfDue();
+}
+
+void TLCDControl_KS0108_LPT::RefreshIfDue() {
+    const int64_t now = NowMs();
+    if (lastRefreshMs_ && now - *lastRefreshMs_ <= kRefreshPeriodMs) return;
+    lastRefreshMs_ = now;
+    WriteInstruction(kDisplayOn, kLeftHalf);
+    Sleep(kPowerUpSleepMs);
+    WriteInstruction(kDisplayOn, kRightHalf);
+    WriteInstruction(kStartLine0, kLeftHalf);
+    WriteInstruction(kStartLine0, kRightHalf);
+}
+
+void TLCDControl_KS0108_LPT::InitPanel() {
+    WriteInstruction(kDisplayOn, kLeftHalf);
+    Sleep(kPowerUpSleepMs);
+    WriteInstruction(kDisplayOn, kRightHalf);
+    Sleep(kPowerUpSleepMs);
+    WriteInstruction(kStartLine0, kLeftHalf);
+    WriteInstruction(kStartLine0, kRightHalf);
+}
+
+void TLCDControl_KS0108_LPT::Clear() {
+    if (!GetActive()) return;
+    for (uint8_t p = 0; p < 8; ++p) {
+        WriteInstruction(kSetPage | p, kLeftHalf);
+        WriteInstruction(kSetPage | p, kRightHalf);
+        WriteInstruction(kSetColumn, kLeftHalf);
+        column_ = 0;
+        for (int i = 0; i < 128; ++i) WriteData(0x00);
+    }
+    column_ = 0;
+    page_ = 0;
+}
+
+void TLCDControl_KS0108_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
+    if (!GetActive() || row < 1 || row > kRows) return;
+    page_ = static_cast<uint8_t>(row - 1);
+    WriteInstruction(kSetPage | page_, kLeftHalf);
+    WriteInstruction(kSetPage | page_, kRightHalf);
+    for (size_t i = 0; i < len; ++i) {
+        const int cell = col - 1 + static_cast<int>(i);
+        if (cell < 0) continue;
+        if (cell >= kCols) break;
+        const auto x = static_cast<uint8_t>(cell * 6);
+        column_ = x;
+        if (x < 64)
+            WriteInstruction(kSetColumn | x, kLeftHalf);
+        else
+            WriteInstruction(static_cast<uint8_t>(kSetColumn | (x - 64)), kRightHalf);
+        for (uint8_t byte : glyphs_[static_cast<uint8_t>(text[i])]) WriteData(byte);
+    }
+}
+
+void TLCDControl_KS0108_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
+    if (index > 7 || !pattern) return;
+    const auto code = static_cast<uint8_t>(index + 1);
+    TGlyph5x8& glyph = LibraryFont()[code];
+    for (int r = 0; r < 8; ++r) glyph[r] = pattern[r] & 0x1F;
+    BuildGlyph(code);
+}
+
+} // namespace orv

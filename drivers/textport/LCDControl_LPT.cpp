@@ -1,0 +1,119 @@
+#include "LCDControl_LPT.h"
+
+#include "Hd44780Charset.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kInstructionSleepMs = 10;
+constexpr int kPowerUpSleepMs = 100;
+
+constexpr uint8_t kFunctionSet8Bit2Lines = 0x38;
+constexpr uint8_t kEntryIncrement = 0x06;
+constexpr uint8_t kDisplayOff = 0x08;
+constexpr uint8_t kDisplayOn = 0x0C;
+constexpr uint8_t kClearDisplay = 0x01;
+constexpr uint8_t kReturnHome = 0x02;
+constexpr uint8_t kSetCgramAddress = 0x40;
+constexpr uint8_t kSetDdramAddress = 0x80;
+
+} // namespace
+
+TLCDControl_LPT::TLCDControl_LPT() {
+    SetPort("$378");
+    SetWriteDelay(100000);
+}
+
+TLCDControl_LPT::~TLCDControl_LPT() = default;
+
+void TLCDControl_LPT::SetColCount(int32_t value) {
+    if (value != 16 && value != 20 && value != 24 && value != 32 && value != 40) return;
+    cols_ = value;
+    Notify(OnColCountChange);
+}
+
+void TLCDControl_LPT::SetRowCount(int32_t value) {
+    if (value != 1 && value != 2 && value != 4) return;
+    rows_ = value;
+    Notify(OnRowCountChange);
+}
+
+std::optional<TLCDControl_LPT::TRowStart> TLCDControl_LPT::RowStart(int row) const {
+    if (row < 1 || row > rows_) return std::nullopt;
+    if (row <= 2) return TRowStart{kEnable1, static_cast<uint8_t>(row == 1 ? 0x00 : 0x40)};
+    if (HasTwoControllers())
+        return TRowStart{kEnable2, static_cast<uint8_t>(row == 3 ? 0x00 : 0x40)};
+    // One controller: rows 3 and 4 continue rows 1 and 2 after the visible width.
+    const auto width = static_cast<uint8_t>(cols_);
+    return TRowStart{kEnable1, static_cast<uint8_t>((row == 3 ? 0x00 : 0x40) + width)};
+}
+
+uint8_t TLCDControl_LPT::CurrentController() const {
+    return HasTwoControllers() && currentRow_ >= 3 ? kEnable2 : kEnable1;
+}
+
+void TLCDControl_LPT::WriteInstruction(uint8_t code, uint8_t enable) {
+    {
+        auto port = LockPort();
+        port.WriteControl(0x00);
+        port.WriteData(code);
+        port.WriteControl(enable);
+    }
+    Sleep(kInstructionSleepMs);
+}
+
+void TLCDControl_LPT::WriteData(uint8_t value, uint8_t enable) {
+    {
+        auto port = LockPort();
+        port.WriteControl(kRegisterSelect);
+        port.WriteData(value);
+        port.WriteControl(enable | kRegisterSelect);
+    }
+    BusyWait();
+}
+
+void TLCDControl_LPT::InitPanel() {
+    const uint8_t all = AllControllers();
+    WriteInstruction(kFunctionSet8Bit2Lines, all);
+    Sleep(kPowerUpSleepMs);
+    WriteInstruction(kFunctionSet8Bit2Lines, all);
+    WriteInstruction(kFunctionSet8Bit2Lines, all);
+    WriteInstruction(kEntryIncrement, all);
+    WriteInstruction(kDisplayOff, all);
+    WriteInstruction(kClearDisplay, all);
+    WriteInstruction(kDisplayOn, all);
+    WriteInstruction(kReturnHome, all);
+}
+
+void TLCDControl_LPT::SetVisible(bool value) {
+    TLCDPortControl::SetVisible(value);
+    if (GetActive()) WriteInstruction(value ? kDisplayOn : kDisplayOff, AllControllers());
+}
+
+void TLCDControl_LPT::Clear() {
+    if (GetActive()) WriteInstruction(kClearDisplay, AllControllers());
+}
+
+void TLCDControl_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
+    if (!GetActive()) return;
+    if (row >= 1 && row <= 4 && col >= 1 && col <= 40) {
+        currentRow_ = row;
+        if (const auto start = RowStart(row))
+            WriteInstruction(static_cast<uint8_t>(kSetDdramAddress | (start->address + col - 1)),
+                             start->enable);
+    }
+    // An invalid position still writes the text, at the panel's current address.
+    const uint8_t enable = CurrentController();
+    for (size_t i = 0; i < len; ++i)
+        WriteData(Hd44780CodeOf(static_cast<uint8_t>(text[i])), enable);
+}
+
+void TLCDControl_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
+    if (!GetActive() || index > 7 || !pattern) return;
+    const uint8_t all = AllControllers();
+    WriteInstruction(static_cast<uint8_t>(kSetCgramAddress + 8 * index), all);
+    for (int row = 0; row < 8; ++row) WriteData(pattern[row], all);
+}
+
+} // namespace orv

@@ -1,0 +1,65 @@
+// textport.so: the display driver for HD44780-compatible text panels on the parallel port.
+// Settings section "textport.so": "Lines count", "Cols count", "Port", "Timing".
+#include "Cp1251.h"
+#include "IniFile.h"
+#include "LCDControl_LPT.h"
+#include "PortDriverLibrary.h"
+
+namespace orv {
+namespace {
+
+class TTextportLibrary final : public TPortDriverLibrary {
+public:
+    TTextportLibrary()
+        : TPortDriverLibrary("textport.so",
+                             {.Port = "$378", .Rows = 2, .Cols = 16, .Timing = 10000},
+                             kRunTextportDialogExport) {}
+
+protected:
+    std::unique_ptr<TLCDPortControl> CreateControl() const override {
+        return std::make_unique<TLCDControl_LPT>();
+    }
+    TPortDriverSettings FromDialog(const TPortDialogValues& v) const override {
+        return {.Port = v.Port,
+                .Rows = ParseInt32(v.Rows).value_or(2),
+                .Cols = ParseInt32(v.Cols).value_or(16),
+                .Timing = v.Timing};
+    }
+    std::unique_ptr<TLCDPortControl> CreateTryControl() const override {
+        auto control = std::make_unique<TLCDControl_LPT>();
+        control->SetPort("$0378");
+        return control;
+    }
+    void ApplyTryValues(TLCDPortControl& control, const TPortDialogValues& v) const override {
+        control.SetPort(v.Port);
+        control.SetColCount(DialogInteger(v.Cols));
+        control.SetRowCount(DialogInteger(v.Rows));
+        control.SetWriteDelay(v.Timing);
+    }
+};
+
+TTextportLibrary& Library() {
+    static TTextportLibrary library;
+    return library;
+}
+
+THardwareDescriptor descriptor{};
+
+int32_t Init() { return Library().Init(descriptor); }
+int32_t Configure() { return Library().Configure(); }
+void Release() { Library().Release(descriptor); }
+
+} // namespace
+} // namespace orv
+
+ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
+    using namespace orv;
+    descriptor.Name = "Parallel 8-bit HD44780-compatible driver";
+    descriptor.Description =
+        "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
+        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251;
+    descriptor.Init = &Init;
+    descriptor.Configure = &Configure;
+    descriptor.Release = &Release;
+    return &descriptor;
+}
