@@ -1,7 +1,7 @@
 #include "LCDBaseControlUnit.h"
 
 #include "DialogLibrary.h"
-#include "PluginMessageBox.h"
+#include "MessageBox.h"
 #include "PortText.h"
 #include "UserFolders.h"
 
@@ -113,7 +113,7 @@ void TLCDPortControl::ReleasePortLibrary() {
 
 void TLCDPortControl::ReportLoadError() const {
     const std::string text = std::string("Error loading \"") + kPortLibraryName + "\"!";
-    PluginMessageBox(text.c_str(), "Error", mbError);
+    ShowMessage(text, "Error", mbError);
 }
 
 void TLCDPortControl::SetScanCode(int8_t value) {

@@ -3,6 +3,8 @@
 // none is exported the message goes to standard error as one UTF-8 line.
 #pragma once
 
+#include "MessageBox.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,12 +12,5 @@ namespace orv {
 
 // Shows text (Windows-1251) with the error icon and the translatable caption "Ошибка".
 void ReportError(std::string_view text);
-
-// Shows text with the given caption and flags (TMessageBoxFlags).
-void ShowMessage(std::string_view text, std::string_view caption, int flags);
-
-// The line written to standard error without a message-box export: "caption: text" in UTF-8,
-// line breaks inside the text turned into blanks.
-std::string FormatErrorLine(std::string_view text, std::string_view caption);
 
 } // namespace orv
