@@ -60,6 +60,8 @@ public:
     std::string LibraryPath(size_t index) const;
     std::string LanguageFilePath(size_t index) const;
     const TModuleHostOptions& Options() const { return options_; }
+    // The language of the module language files, once the settings have been read.
+    void SetLanguage(std::string_view language) { options_.Language = language; }
 
     // The current driver's entry, and its driver object read from the descriptor now (null when
     // there is none or its Init left none).

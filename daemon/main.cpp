@@ -1,0 +1,139 @@
+// orvanta3d: runs a job on the configured panel without any window, until SIGINT or SIGTERM or
+// for a given time, optionally mirroring the display in the terminal.
+#include "ApplicationCore.h"
+#include "CommandLine.h"
+#include "ConstUnit.h"
+#include "Cp1251.h"
+#include "Font5x8.h"
+#include "MessageBox.h"
+#include "TerminalMirror.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <unistd.h>
+
+using namespace orv;
+
+// Messages of drivers and modules: one line on standard error.
+ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, int /*flags*/) {
+    const std::string line = FormatErrorLine(text ? text : "", caption ? caption : "");
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
+namespace {
+
+constexpr int kExitBadInput = 2;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "orvanta3d: %s\n", message.c_str());
+    return kExitBadInput;
+}
+
+// The font of the virtual display: the 5 x 8 glyphs with codes 1..8 replaced by the custom
+// characters as they are loaded.
+class TMirrorFont final : public TCustomCharObserver {
+public:
+    void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override {
+        std::lock_guard lock(mutex_);
+        if (code >= 1 && code <= 8) custom_[code - 1] = rows;
+    }
+    TGlyph Glyph(uint8_t code) {
+        std::lock_guard lock(mutex_);
+        if (code >= 1 && code <= 8 && custom_[code - 1]) return *custom_[code - 1];
+        return Font5x8Glyph(code);
+    }
+
+private:
+    std::mutex mutex_;
+    std::array<std::optional<TGlyph>, 8> custom_{};
+};
+
+class TMirrorSink final : public TFrameSink {
+public:
+    explicit TMirrorSink(TTerminalMirror& mirror) : mirror_(mirror) {}
+    void ShowFrame(const std::vector<std::string>& rows) override { mirror_.ShowFrame(rows); }
+
+private:
+    TTerminalMirror& mirror_;
+};
+
+bool IsUnreadable(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK) != 0;
+}
+
+// Waits for SIGINT or SIGTERM, or until seconds have passed.
+void WaitForEnd(const sigset_t& signals, std::optional<int> seconds) {
+    if (!seconds) {
+        int signal = 0;
+        while (::sigwait(&signals, &signal) != 0) {
+        }
+        return;
+    }
+    timespec timeout{*seconds, 0};
+    while (::sigtimedwait(&signals, nullptr, &timeout) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = ParseDaemonCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<std::string>(&parsed)) return Fail(*error);
+    const TDaemonOptions& options = std::get<TDaemonOptions>(parsed);
+    if (options.help) {
+        std::fputs(kDaemonUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("orvanta3d %s\n", ORVANTA3_VERSION);
+        return 0;
+    }
+
+    // Signals are taken by the main thread alone: block them before any thread starts.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    TApplicationCore core;
+    if (IsUnreadable(core.Settings().Path()))
+        return Fail("cannot read the settings file " + core.Settings().Path());
+
+    TMirrorFont font;
+    TTerminalMirror mirror(stdout, options.tty, ::isatty(STDOUT_FILENO) == 1,
+                           [&font](uint8_t code) { return font.Glyph(code); });
+    TMirrorSink sink(mirror);
+    if (options.tty != TTtyMode::Off) {
+        core.SetCustomCharObserver(&font);
+        core.SetFrameSink(&sink);
+    }
+
+    core.StartUp();
+
+    // The job: the command line's, else "Job name" of the settings (stored in Windows-1251).
+    const std::string jobPath =
+        !options.jobPath.empty() ? options.jobPath : Cp1251ToUtf8(core.Settings().Common.JobName);
+    if (jobPath.empty()) {
+        core.Shutdown();
+        return Fail("no job: give --job FILE or set \"Job name\" in " + core.Settings().Path());
+    }
+    if (!core.LoadJob(jobPath)) {
+        core.Shutdown();
+        return Fail("cannot read the job file " + jobPath);
+    }
+    if (!core.StartDisplay()) {
+        core.Shutdown();
+        return Fail("the job " + jobPath + " has no screens");
+    }
+
+    WaitForEnd(signals, options.seconds);
+    core.Shutdown();
+    return 0;
+}

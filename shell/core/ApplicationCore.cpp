@@ -1,0 +1,130 @@
+#include "ApplicationCore.h"
+
+#include "IniFile.h"
+#include "UserFolders.h"
+
+namespace orv {
+
+TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
+    : settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
+      host_({.ProgramFolder = options.ProgramFolder,
+             .SettingsPath = settings_.Path(),
+             .Language = {},
+             .CreateLanguageTemplate = false},
+            this),
+      catalogue_(host_), language_(catalogue_, charsets_),
+      thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
+              random_) {}
+
+TApplicationCore::~TApplicationCore() { Shutdown(); }
+
+void TApplicationCore::SetFrameSink(TFrameSink* sink) {
+    sink_ = sink;
+    thread_.SetFrameSink(sink);
+}
+
+void TApplicationCore::SetCustomCharObserver(TCustomCharObserver* observer) {
+    charsets_.SetObserver(observer);
+}
+
+void TApplicationCore::SetRowCount(int32_t rows) { rows_ = rows; }
+void TApplicationCore::SetColCount(int32_t cols) { cols_ = cols; }
+
+TLCDBaseControl* TApplicationCore::ActiveDriver() const {
+    TLCDBaseControl* driver = host_.CurrentDriver();
+    return driver && driver->GetActive() ? driver : nullptr;
+}
+
+void TApplicationCore::ApplySettingsToEngine() {
+    const TCommonSettings& common = settings_.Common;
+    language_.SetLongDelayPeriod(common.LongDelayPeriod);
+    thread_.SetGeometry(rows_, cols_);
+    thread_.SetSettings({.BaseTimeoutMs = common.BaseTimeoutMs,
+                         .LongDelayPeriod = common.LongDelayPeriod,
+                         .CalculateTimeForLongStrings = common.CalculateTimeForLongStrings,
+                         .SubScreenShowTimeS = common.SubScreenShowTimeSec,
+                         .ScrollDelimiter = common.ScrollDelimiter,
+                         .UseScrollDelimiter = common.UseScrollDelimiter,
+                         .TransitionSpeedMs = common.TransitionSpeedMs,
+                         .VirtualScreenShow = settings_.VirtualScreen.Show});
+}
+
+void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
+    auto step = [&](std::string_view text) {
+        if (progress) progress(text);
+    };
+    step("Orvanta3 starting: reading settings...");
+    settings_.ReadEarly();
+    settings_.ReadMain();
+    TIniFile ini(settings_.Path());
+    charsets_.Load(ini);
+
+    step("Orvanta3 starting: reading plug-ins...");
+    host_.SetLanguage(settings_.Common.Language);
+    host_.Discover();
+
+    step("Orvanta3 starting: checking active plug-ins...");
+    charsets_.SetDriver(host_.CurrentDriver());
+    ApplySettingsToEngine();
+    if (settings_.Common.ShowLcdScreensaver)
+        listener_ = std::make_unique<TScreenSaverListener>(host_, static_cast<TScreenSaverClient&>(*this));
+
+    StartUpCharsets(charsets_, clock_);
+    ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
+    step("Orvanta3 starting: done.");
+}
+
+void TApplicationCore::ShowLines(const std::vector<std::string>& lines, bool clearFirst) {
+    TLCDBaseControl* driver = ActiveDriver();
+    charsets_.SetDriver(host_.CurrentDriver());
+    if (clearFirst && driver) driver->Clear();
+    TTagList tags;
+    for (size_t i = 0; i < lines.size(); ++i)
+        language_.SplitLine(lines[i], static_cast<int32_t>(i + 1), tags);
+    TLineLayout layout;
+    layout.Reset(rows_);
+    std::vector<std::string> frame;
+    for (int32_t row = 1; row <= rows_; ++row) {
+        std::string text = language_.BuildLine(tags, row, cols_);
+        std::string out = layout.Layout(row, text, cols_, 0, 0, " ");
+        charsets_.MapRow(out);
+        if (driver)
+            driver->WriteText(1, static_cast<uint8_t>(row), out.data(), out.size());
+        frame.push_back(std::move(out));
+    }
+    if (sink_) sink_->ShowFrame(frame);
+}
+
+bool TApplicationCore::LoadJob(const std::string& path) { return job_.LoadFromFile(path); }
+
+bool TApplicationCore::StartDisplay() {
+    charsets_.SetDriver(host_.CurrentDriver());
+    ApplySettingsToEngine();
+    return thread_.Start();
+}
+
+void TApplicationCore::StopDisplay() { thread_.Stop(); }
+
+void TApplicationCore::RestoreCharset(int n) {
+    charsets_.SetDriver(host_.CurrentDriver());
+    charsets_.SwitchCharset(static_cast<uint8_t>(n));
+}
+
+void TApplicationCore::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (listener_) {
+        listener_->RequestTerminate();
+        listener_->Wait();
+        listener_.reset();
+    }
+    thread_.Stop();
+    if (TLCDBaseControl* driver = ActiveDriver()) {
+        const TCommonSettings& common = settings_.Common;
+        if (!common.QuitMsg.empty()) ShowLines({common.QuitMsg, common.QuitMsgLine2}, true);
+        driver->SetActive(false);
+    }
+    host_.ReleaseAll();
+}
+
+} // namespace orv

@@ -1,0 +1,98 @@
+// The program without its windows: settings, custom characters, modules and drivers, the job
+// and the display thread, in the start-up and shutdown order of the desktop program. The desktop
+// program and the daemon both run on it.
+#pragma once
+
+#include "Charsets.h"
+#include "ControlThread.h"
+#include "EngineClock.h"
+#include "JobUnit.h"
+#include "ModuleCatalogue.h"
+#include "ModuleHost.h"
+#include "ScreenGeometry.h"
+#include "ScreenSaverListener.h"
+#include "Settings.h"
+#include "TagLanguage.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+struct TApplicationCoreOptions {
+    std::string ProgramFolder; // empty: the folder of the running program
+    std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
+};
+
+class TApplicationCore final : private TScreenGeometry, private TScreenSaverClient {
+public:
+    explicit TApplicationCore(TApplicationCoreOptions options = {});
+    ~TApplicationCore() override; // Shutdown when it has not run
+
+    TApplicationCore(const TApplicationCore&) = delete;
+    TApplicationCore& operator=(const TApplicationCore&) = delete;
+
+    // Where the rows go besides the panel (virtual display, terminal); may be null. Custom
+    // character loads are reported to observer.
+    void SetFrameSink(TFrameSink* sink);
+    void SetCustomCharObserver(TCustomCharObserver* observer);
+
+    // Start-up up to the greeting: settings and custom character tables, module discovery with
+    // the current driver, the screen-saver listener when enabled, the start-up character sets and
+    // the two greeting lines. progress gets the text of each step.
+    void StartUp(const std::function<void(std::string_view)>& progress = {});
+
+    // Loads a job file; false when it cannot be read (the job is then empty).
+    bool LoadJob(const std::string& path);
+    TJob& Job() { return job_; }
+
+    // Runs the cycle; false for a job without screens.
+    bool StartDisplay();
+    void StopDisplay();
+    void Navigate(int32_t wparam, int32_t lparam) { thread_.Navigate(wparam, lparam); }
+
+    // Shutdown as far as the panel goes: the quit message when a driver is current and active
+    // and "QuitMsg" is set, the driver switched off, every module released in table order.
+    void Shutdown();
+
+    int32_t Rows() const { return rows_; }
+    int32_t Cols() const { return cols_; }
+    TSettings& Settings() { return settings_; }
+    TModuleHost& Host() { return host_; }
+    TCharsets& Charsets() { return charsets_; }
+    TControlThread& Thread() { return thread_; }
+    // The character set loaded last (the start-up sets, a request, a charset tag command).
+    int LastCharset() override { return charsets_.ActiveCharset(); }
+
+private:
+    void SetRowCount(int32_t rows) override;
+    void SetColCount(int32_t cols) override;
+    void SuspendDisplayThread() override { thread_.Suspend(); }
+    void ResumeDisplayThread() override { thread_.Resume(); }
+    void RestoreCharset(int n) override;
+
+    TLCDBaseControl* ActiveDriver() const;
+    void ApplySettingsToEngine();
+    // Expands lines like job lines and shows them once on the panel and in the frame sink.
+    void ShowLines(const std::vector<std::string>& lines, bool clearFirst);
+
+    TSettings settings_;
+    TModuleHost host_;
+    TModuleCatalogue catalogue_;
+    TCharsets charsets_;
+    TTagLanguage language_;
+    TSystemClock clock_;
+    TSystemRandom random_;
+    TJob job_;
+    TControlThread thread_;
+    std::unique_ptr<TScreenSaverListener> listener_;
+    TFrameSink* sink_ = nullptr;
+    int32_t rows_ = kDefaultRowCount;
+    int32_t cols_ = kDefaultColCount;
+    bool shutDown_ = false;
+};
+
+} // namespace orv
