@@ -1,0 +1,133 @@
+// orvanta3d as a user runs it: the built program with an emulated 4 x 20 panel, the real
+// drivers and modules, and a temporary documents folder.
+#include "Cp1251.h"
+#include "TempDir.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+using orv::test::ReadText;
+using orv::test::TempDir;
+using orv::test::WriteText;
+
+namespace {
+
+const std::string kDaemon = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3d";
+
+struct TRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class DaemonEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteText(docs / "Orvanta3.ini", orv::Utf8ToCp1251(R"([Common]
+StartMsg=Hello from
+StartMsg line2=the daemon
+QuitMsg=Good bye!
+QuitMsg line2=see you
+Base timeout=100
+[textport.so]
+Active=1
+Lines count=4
+Cols count=20
+Timing=0
+[chronos.so]
+Active=1
+[glyphset.so]
+Active=1
+[tallfour.so]
+Active=1
+)"));
+    }
+
+    // Runs the daemon with args; stdout and stderr are captured.
+    TRun Run(const std::string& args) {
+        const std::string command = "ORVANTA3_PORTIO='emu:hd44780:4x20:" + state + "' " +
+                                    "XDG_DOCUMENTS_DIR='" + docs.Path() + "' '" + kDaemon + "' " +
+                                    args + " >'" + (docs / "out") + "' 2>'" + (docs / "err") +
+                                    "' </dev/null";
+        const int status = std::system(command.c_str());
+        TRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = ReadText(docs / "out");
+        run.err = ReadText(docs / "err");
+        return run;
+    }
+
+    // The panel rows of the state file, between their '|' marks.
+    std::vector<std::string> PanelRows() {
+        std::vector<std::string> rows;
+        std::istringstream in(ReadText(state));
+        std::string line;
+        while (std::getline(in, line))
+            if (line.size() >= 2 && line.front() == '|' && line.back() == '|')
+                rows.push_back(line.substr(1, line.size() - 2));
+        return rows;
+    }
+
+    TempDir docs;
+    std::string state = docs / "panel.state";
+};
+
+int CurrentYear() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    ::localtime_r(&now, &parts);
+    return parts.tm_year + 1900;
+}
+
+} // namespace
+
+TEST_F(DaemonEndToEnd, RunsTheJobOnTheEmulatedPanelAndEndsWithTheQuitMessage) {
+    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=Year $nowYear$\nLine2=$<$ok$>$ $US$\n"
+                                 "Align2=1\nLine3=right\nAlign3=2\nShow=1\n");
+    const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    // Standard output is no terminal: each new frame as its rows, then an empty line.
+    const std::string year = std::to_string(CurrentYear());
+    EXPECT_NE(run.out.find("|Hello from          |\n|the daemon          |\n|                    |\n"
+                           "|                    |\n\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("|Year " + year + "           |\n|       [ok] $       |\n"
+                           "|               right|\n"),
+              std::string::npos)
+        << run.out;
+
+    // After the end the panel shows the quit message.
+    EXPECT_EQ(PanelRows(), (std::vector<std::string>{"Good bye!           ", "see you             ",
+                                                     "                    ",
+                                                     "                    "}));
+}
+
+TEST_F(DaemonEndToEnd, BadInputGivesOneLineAndExitStatusTwo) {
+    WriteText(docs / "empty.orv3", "");
+    const std::vector<std::string> bad = {
+        "--frobnicate",
+        "--seconds 0",
+        "--tty=colour",
+        "--seconds 1",                                        // no job anywhere
+        "--job '" + (docs / "missing.orv3") + "' --seconds 1", // unreadable job
+        "--job '" + (docs / "empty.orv3") + "' --seconds 1",   // job without screens
+    };
+    for (const std::string& args : bad) {
+        const TRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << args;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("orvanta3d: ", 0), 0u) << run.err;
+    }
+}
+
+TEST_F(DaemonEndToEnd, HelpAndVersion) {
+    TRun run = Run("--help");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("Usage: orvanta3d"), std::string::npos);
+    run = Run("--version");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string("orvanta3d ") + ORVANTA3_VERSION + "\n");
+}
