@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs orvanta3d for a while on an emulated 4 x 20 panel (textport, "Timing" 0, "Base timeout"
+# 250) with a typical busy screen, and prints the CPU seconds it used per minute (user + system)
+# and its peak resident memory.
+#   bench/daemon-screen.sh [SECONDS]      (default 60; build first with scripts/build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORVANTA3_BUILD_DIR:-$root/build}
+seconds=${1:-60}
+daemon="$build/orvanta3/orvanta3d"
+[[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
+command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cat >"$work/Orvanta3.ini" <<'INI'
+[Common]
+Base timeout=250
+QuitMsg=
+[textport.so]
+Active=1
+Lines count=4
+Cols count=20
+Timing=0
+[chronos.so]
+Active=1
+[glyphset.so]
+Active=1
+INI
+long="Headlines: an eighty-three character line that scrolls one character per tick ok"
+cat >"$work/bench.orv3" <<JOB
+[Bench]
+Timeout=0
+Line1=\$time[5,,,4]\$
+Align1=1
+Line2=\$defineCharset[0]\$\$nowSec[,,12,4,bar]\$ \$nowSec[,,2,4]\$%
+Line3=RAM 3172/15923 MB
+Line4=${long}
+Scroll4=0
+Show=1
+JOB
+
+XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$work/panel.state" \
+    /usr/bin/time -f "%U %S %M" -o "$work/usage" \
+    "$daemon" --job "$work/bench.orv3" --seconds "$seconds" >/dev/null
+read -r user system peakKb <"$work/usage"
+awk -v u="$user" -v s="$system" -v n="$seconds" -v m="$peakKb" 'BEGIN {
+    printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n", (u + s) * 60 / n, u, s, n
+    printf "Peak resident memory: %.1f MB\n", m / 1024
+}'
