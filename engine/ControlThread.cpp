@@ -443,38 +443,44 @@ std::vector<std::string> TControlThread::PreviewStep(const std::array<std::strin
                                                      bool restart) {
     TJobScreen screen;
     screen.Line = lines;
-    return PreviewStep(screen, restart);
+    return PreviewScreenStep(screen, restart);
 }
 
-std::vector<std::string> TControlThread::PreviewStep(const TJobScreen& screen, bool restart) {
+// A module that fails leaves blank rows for this step.
+std::vector<std::string> TControlThread::PreviewScreenStep(const TJobScreen& screen, bool restart) {
     if (Running()) return {};
-    TLCDBaseControl* driver = CurrentDriver();
-    const bool active = driver && driver->GetActive();
-    if (restart || !previewStarted_) {
-        language_.SetLongDelayPeriod(settings_.LongDelayPeriod);
-        separator_ = Separator();
-        tags_.clear();
-        layout_.Reset(rows_, 1);
-        for (int32_t line = 1; line <= kMaxRows; ++line) {
-            const auto i = static_cast<size_t>(line - 1);
-            language_.SplitLine(screen.Line[i], line, tags_);
-            lineAlign_[i] = screen.Align[i];
-            lineScroll_[i] = screen.Scroll[i];
-        }
-        previewStarted_ = true;
-    }
-
     std::vector<std::string> rows;
-    for (int32_t line = 1; line <= rows_; ++line) {
-        const auto i = static_cast<size_t>(line - 1);
-        std::string text = language_.BuildLine(tags_, line, cols_);
-        const std::string& first = FirstValue();
-        if (StartsWith(first, kEnumMark)) EraseEnumMark(text, static_cast<int32_t>(first.size()));
-        if (line == 1 && StartsWith(first, kSkipMark)) text = "Этот экран будет пропущен!"_cp1251;
-        std::string out = layout_.Layout(line, text, cols_, lineAlign_[i], lineScroll_[i], separator_);
-        charsets_.MapRow(out);
-        if (active) driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
-        rows.push_back(std::move(out));
+    try {
+        TLCDBaseControl* driver = CurrentDriver();
+        const bool active = driver && driver->GetActive();
+        if (restart || !previewStarted_) {
+            language_.SetLongDelayPeriod(settings_.LongDelayPeriod);
+            separator_ = Separator();
+            tags_.clear();
+            layout_.Reset(rows_, 1);
+            previewStarted_ = true;
+            for (int32_t line = 1; line <= kMaxRows; ++line) {
+                const auto i = static_cast<size_t>(line - 1);
+                language_.SplitLine(screen.Line[i], line, tags_);
+                lineAlign_[i] = screen.Align[i];
+                lineScroll_[i] = screen.Scroll[i];
+            }
+        }
+        for (int32_t line = 1; line <= rows_; ++line) {
+            const auto i = static_cast<size_t>(line - 1);
+            std::string text = language_.BuildLine(tags_, line, cols_);
+            const std::string& first = FirstValue();
+            if (StartsWith(first, kEnumMark)) EraseEnumMark(text, static_cast<int32_t>(first.size()));
+            if (line == 1 && StartsWith(first, kSkipMark)) text = "Этот экран будет пропущен!"_cp1251;
+            std::string out =
+                layout_.Layout(line, text, cols_, lineAlign_[i], lineScroll_[i], separator_);
+            charsets_.MapRow(out);
+            if (active) driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
+            rows.push_back(std::move(out));
+        }
+    } catch (...) {
+        rows.resize(static_cast<size_t>(rows_));
+        for (auto& row : rows) row.resize(static_cast<size_t>(cols_), ' ');
     }
     return rows;
 }

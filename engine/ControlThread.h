@@ -111,7 +111,7 @@ public:
     // them afresh). Returns the mapped rows; writes them to an active driver. Empty while the
     // thread runs. The screen form also takes the lines' alignments and scroll modes.
     std::vector<std::string> PreviewStep(const std::array<std::string, 8>& lines, bool restart);
-    std::vector<std::string> PreviewStep(const TJobScreen& screen, bool restart);
+    std::vector<std::string> PreviewScreenStep(const TJobScreen& screen, bool restart);
 
 private:
     TLCDBaseControl* CurrentDriver();

@@ -418,6 +418,6 @@ TEST(ControlThread, PreviewStepsThroughTheEditorLines) {
     TJobScreen screen;
     screen.Line = {"left", "right"};
     screen.Align = {0, 2};
-    rows = rig.thread.PreviewStep(screen, true);
+    rows = rig.thread.PreviewScreenStep(screen, true);
     EXPECT_EQ(rows, (std::vector<std::string>{Padded("left", 16), "           right"}));
 }
