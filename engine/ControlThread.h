@@ -4,6 +4,7 @@
 #pragma once
 
 #include "LCDTag.h"
+#include "Transitions.h"
 
 #include <array>
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
 class TLCDBaseControl;
 
@@ -24,6 +26,7 @@ class TEngineClock;
 class TJob;
 class TRandomSource;
 class TTagLanguage;
+struct TJobScreen;
 
 // The "Common" keys the thread uses.
 struct TDisplaySettings {
@@ -49,7 +52,9 @@ public:
 // preview and the quit message.
 class TLineLayout {
 public:
-    void Reset(int rows);
+    // Every line starts over: scroll position scrollPos (the thread enters a screen with 0, the
+    // preview starts with 1), moving forward.
+    void Reset(int rows, int32_t scrollPos = 0);
     // Line line (1-based) of text laid out to width cols: aligned when it fits, else the next
     // scroll window of its mode (the scroll state advances). Always exactly cols characters.
     std::string Layout(int line, const std::string& text, int cols, uint8_t align, uint8_t scroll,
@@ -68,9 +73,11 @@ public:
                    TRandomSource& random);
     ~TControlThread(); // stops the thread
 
-    void SetSettings(const TDisplaySettings& settings); // only while stopped
-    void SetGeometry(int32_t rows, int32_t cols);       // only while stopped
-    void SetFrameSink(TFrameSink* sink);                // only while stopped; may be null
+    // The three setters take effect only while the thread is stopped; while it runs they are
+    // ignored.
+    void SetSettings(const TDisplaySettings& settings);
+    void SetGeometry(int32_t rows, int32_t cols); // rows kept within 1..8, cols within 1..255
+    void SetFrameSink(TFrameSink* sink);          // may be null
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
 
@@ -81,7 +88,8 @@ public:
     void Stop();
     bool Running() const;
 
-    // Screen-saver listener: pause between ticks, and continue.
+    // Screen-saver listener: pause between ticks, and continue. Suspend returns once the thread
+    // has stopped between two ticks (at once when it does not run), so the panel is free then.
     void Suspend();
     void Resume();
 
@@ -94,20 +102,36 @@ public:
     void Run(std::stop_token stop);
 
     // At exit: stop, Clear, then the two quit lines (and empty rows below) evaluated, laid out,
-    // mapped and written once. Does nothing without an active driver; switching the driver off
-    // is the caller's.
+    // mapped and written once; the frame sink gets the same rows. Does nothing without an
+    // active driver; whether a quit message is set, and switching the driver off, are the
+    // caller's.
     void ShowQuitMessage(const std::string& line1, const std::string& line2);
 
-    // The preview of the job editor: one evaluation step of eight editor lines.
+    // The preview of the job editor: one evaluation step of eight editor lines (restart: parse
+    // them afresh). Returns the mapped rows; writes them to an active driver. Empty while the
+    // thread runs. The screen form also takes the lines' alignments and scroll modes.
     std::vector<std::string> PreviewStep(const std::array<std::string, 8>& lines, bool restart);
+    std::vector<std::string> PreviewScreenStep(const TJobScreen& screen, bool restart);
 
 private:
+    TLCDBaseControl* CurrentDriver();
+    std::string Separator() const;
+    int64_t TickMs() const;
+    bool RunScreen(std::stop_token stop);
+    void EnterScreen(const TJobScreen& screen);
+    void LeaveScreen(bool navigated);
+    void ComposeRow(int32_t line, TLCDBaseControl* driver, int64_t start, int64_t* deadline);
+    const std::string& FirstValue() const;
+    bool PauseIfSuspended(std::stop_token stop);
+    void Wait(int64_t ms, std::stop_token stop);
+
     TJob& job_;
     TTagLanguage& language_;
     TCharsets& charsets_;
     std::function<TLCDBaseControl*()> driver_;
     TEngineClock& clock_;
-    TRandomSource& random_;
+    TTransitionPlayer transitions_;
+    const bool interruptibleClock_; // the system clock: waits end early on a stop request
     TFrameSink* sink_ = nullptr;
     TDisplaySettings settings_;
     int32_t rows_ = 2;
@@ -115,16 +139,34 @@ private:
 
     std::atomic<int32_t> currentScreen_{0};
     std::atomic<bool> skipRequested_{false};
-    std::jthread thread_;
+    std::mutex navigationMutex_;
 
     std::mutex suspendMutex_;
     std::condition_variable_any suspendChanged_;
     bool suspended_ = false;
+    bool paused_ = false;
+    std::atomic<bool> running_{false};
+    std::thread::id runner_; // the thread in Run
 
+    // State of the cycle, touched only by the thread (or by the preview and the quit message
+    // while it is stopped).
     TTagList tags_;
     TLineLayout layout_;
-    std::array<std::string, 8> lineText_{};
-    std::array<std::string, 8> prevLineText_{};
+    TScreenRows lineText_{};
+    TScreenRows prevLineText_{};
+    std::array<uint8_t, 8> lineAlign_{};
+    std::array<uint8_t, 8> lineScroll_{};
+    std::vector<std::string> frame_;
+    std::string separator_ = " ";
+    int32_t screenIndex_ = 0;
+    bool transitionDone_ = false;
+    bool enumerated_ = false;
+    uint8_t enumCount_ = 0;
+    uint8_t enumIndex_ = 0;
+    int32_t enumMarkLen_ = 0;
+    bool previewStarted_ = false;
+
+    std::jthread thread_; // last: ends before the state it uses
 };
 
 } // namespace orv
