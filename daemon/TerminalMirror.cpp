@@ -42,6 +42,8 @@ std::vector<std::string> TTerminalMirror::RenderText(const std::vector<std::stri
 std::vector<std::string> TTerminalMirror::RenderDots(const std::vector<std::string>& rows) const {
     std::vector<std::string> lines;
     for (const auto& row : rows) {
+        // A blank line between rows, like the gap between the rows of a panel.
+        if (!lines.empty()) lines.push_back("|" + std::string(row.size() * kCellDots / 2, ' ') + "|");
         std::vector<TGlyph> cells;
         for (char c : row) cells.push_back(glyphs_(static_cast<uint8_t>(c)));
         const int width = static_cast<int>(cells.size()) * kCellDots;

@@ -46,6 +46,8 @@ TEST(TerminalMirror, DotsModeDrawsTheMatrixWithQuadrantBlocks) {
     EXPECT_EQ(lines[0], "|▛▀▌▌  |");
     EXPECT_EQ(lines[1], "|▌ ▌▌  |");
     EXPECT_EQ(lines[3], "|▙▄▌▌  |");
+    EXPECT_EQ(mirror.Render({"A", "A"}).size(), 9u) << "a blank line between rows";
+    EXPECT_EQ(mirror.Render({"A", "A"})[4], "|   |");
 }
 
 TEST(TerminalMirror, InPlaceRedrawMovesTheCursorBack) {
