@@ -470,8 +470,10 @@ std::vector<std::string> TControlThread::PreviewScreenStep(const TJobScreen& scr
             const auto i = static_cast<size_t>(line - 1);
             std::string text = language_.BuildLine(tags_, line, cols_);
             const std::string& first = FirstValue();
-            if (StartsWith(first, kEnumMark)) EraseEnumMark(text, static_cast<int32_t>(first.size()));
-            if (line == 1 && StartsWith(first, kSkipMark)) text = "Этот экран будет пропущен!"_cp1251;
+            if (StartsWith(first, kEnumMark))
+                EraseEnumMark(text, static_cast<int32_t>(first.size()));
+            if (line == 1 && StartsWith(first, kSkipMark))
+                text = "Этот экран будет пропущен!"_cp1251;
             std::string out =
                 layout_.Layout(line, text, cols_, lineAlign_[i], lineScroll_[i], separator_);
             charsets_.MapRow(out);

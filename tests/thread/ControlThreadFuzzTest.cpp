@@ -45,7 +45,8 @@ const std::vector<std::string> kAnswers = {
 std::string RandomLine(TChance& chance) {
     std::string line;
     const int pieces = chance.Between(0, 5);
-    for (int i = 0; i < pieces; ++i) line += chance.OneIn(8) ? chance.Bytes(6) : chance.Pick(kPieces);
+    for (int i = 0; i < pieces; ++i)
+        line += chance.OneIn(8) ? chance.Bytes(6) : chance.Pick(kPieces);
     return line;
 }
 

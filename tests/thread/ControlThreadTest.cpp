@@ -165,7 +165,8 @@ TEST(ControlThread, NavigationPreviousNextAndGoTo) {
                                             {"s3", 2},
                                             {"s4", 2},
                                             {"s0", 2}}));
-    EXPECT_EQ(current, (std::vector<int32_t>{0, 0, 4, 4, 0, 0, 0, 0, 3, 3, 4, 4, 3, 3, 4, 4, 0, 0}));
+    EXPECT_EQ(current,
+              (std::vector<int32_t>{0, 0, 4, 4, 0, 0, 0, 0, 3, 3, 4, 4, 3, 3, 4, 4, 0, 0}));
 
     // A job of one screen: previous and next both come back to it.
     TThreadRig single;

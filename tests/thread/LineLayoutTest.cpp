@@ -65,7 +65,8 @@ TEST(LineLayout, AlignsLinesThatFit) {
     EXPECT_EQ(layout.Layout(1, "abcd", 16, 1, 0, " "), "      abcd      ");
     EXPECT_EQ(layout.Layout(1, "", 4, 2, 0, " "), "    ");
     // Exactly the width: shown as it is and never scrolled.
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(layout.Layout(2, "0123456789", 10, 1, 2, " "), "0123456789");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(layout.Layout(2, "0123456789", 10, 1, 2, " "), "0123456789");
     // Alignment and scroll values that a hand-edited job may hold still give a full row.
     EXPECT_EQ(layout.Layout(3, "abc", 16, 3, 0, " "), "abc             ");
     EXPECT_EQ(layout.Layout(3, "abc", 16, 255, 0, " "), "abc             ");
