@@ -12,7 +12,12 @@ daemon="$build/orvanta3/orvanta3d"
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The emulated panel's state file goes to memory (tmpfs) when there is one, as a panel's
+# contents would be: on a disk file system its rewrites would cost more than the program.
+shm=${XDG_RUNTIME_DIR:-/dev/shm}
+[[ -d "$shm" && -w "$shm" ]] || shm="$work"
+state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
+trap 'rm -rf "$work" "$state"' EXIT
 cat >"$work/Orvanta3.ini" <<'INI'
 [Common]
 Base timeout=250
@@ -40,7 +45,7 @@ Scroll4=0
 Show=1
 JOB
 
-XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$work/panel.state" \
+XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \
     "$daemon" --job "$work/bench.orv3" --seconds "$seconds" >/dev/null
 read -r user system peakKb <"$work/usage"

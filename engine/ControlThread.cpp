@@ -156,6 +156,7 @@ bool TControlThread::Start() {
         suspended_ = false;
         running_ = true;
     }
+    forgetShownRows_ = true;
     thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
     return true;
 }
@@ -179,6 +180,7 @@ void TControlThread::Suspend() {
 
 void TControlThread::Resume() {
     std::lock_guard lock(suspendMutex_);
+    forgetShownRows_ = true; // the screen saver has drawn on the panel meanwhile
     suspended_ = false;
     suspendChanged_.notify_all();
 }
@@ -300,10 +302,18 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         TLCDBaseControl* driver = CurrentDriver();
         const bool active = driver && driver->GetActive();
         if (!transitionDone_) {
-            if (screen.TransitionEffect != teNone && active)
+            if (screen.TransitionEffect != teNone && active) {
                 transitions_.Play(driver, prevLineText_, lineText_, screen.TransitionEffect,
                                   settings_.TransitionSpeedMs);
+                forgetShownRows_ = true;
+            }
             transitionDone_ = true;
+        }
+        // A panel switched off and on again, or another one, shows nothing of ours.
+        TLCDBaseControl* target = active ? driver : nullptr;
+        if (forgetShownRows_.exchange(false) || target != shownDriver_) {
+            shownRows_ = {};
+            shownDriver_ = target;
         }
         frame_.resize(static_cast<size_t>(rows_));
         for (int32_t line = 1; line <= rows_; ++line)
@@ -379,7 +389,10 @@ void TControlThread::ComposeRow(int32_t line, TLCDBaseControl* driver, int64_t s
     }
     std::string out = layout_.Layout(line, text, cols_, lineAlign_[i], lineScroll_[i], separator_);
     charsets_.MapRow(out);
-    if (driver) driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
+    if (driver && out != shownRows_[i]) {
+        driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
+        shownRows_[i] = out;
+    }
     frame_[i] = std::move(out);
 }
 

@@ -160,6 +160,11 @@ private:
     std::array<uint8_t, 8> lineAlign_{};
     std::array<uint8_t, 8> lineScroll_{};
     std::vector<std::string> frame_;
+    // What the thread last wrote to each panel row: a row that has not changed is not sent
+    // again. Forgotten when the cycle starts, resumes or plays a transition.
+    TLCDBaseControl* shownDriver_ = nullptr;
+    TScreenRows shownRows_{};
+    std::atomic<bool> forgetShownRows_{true};
     std::string separator_ = " ";
     int32_t screenIndex_ = 0;
     bool transitionDone_ = false;

@@ -52,12 +52,13 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
-bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mode) {
+bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mode,
+                 TFileSync sync = TFileSync::Durable) {
     std::string tmp = DirName(path) + "/." + std::string(BaseName(path)) + ".XXXXXX";
     Fd fd(::mkstemp(tmp.data()));
     if (fd.get() < 0) return false;
     const bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) &&
-                    ::fsync(fd.get()) == 0;
+                    (sync == TFileSync::Volatile || ::fsync(fd.get()) == 0);
     fd.Reset();
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
         ::unlink(tmp.c_str());
@@ -80,10 +81,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return ReadFd(fd.get());
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& contents) {
+bool WriteFileAtomic(const std::string& path, const std::string& contents, TFileSync sync) {
     struct stat st {};
     const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : DefaultMode();
-    return ReplaceWith(path, contents, mode);
+    return ReplaceWith(path, contents, mode, sync);
 }
 
 bool UpdateFileLocked(const std::string& path,

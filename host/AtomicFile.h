@@ -10,9 +10,14 @@ namespace orv {
 // The file's bytes, or nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// Whether a replaced file is flushed to the disk before the rename. Readers never see a partial
+// file either way; only a file that must survive a power cut needs the flush.
+enum class TFileSync { Durable, Volatile };
+
 // Writes a temporary file beside path and renames it over path; false on failure (path is then
 // unchanged).
-bool WriteFileAtomic(const std::string& path, const std::string& contents);
+bool WriteFileAtomic(const std::string& path, const std::string& contents,
+                     TFileSync sync = TFileSync::Durable);
 
 // Holds an exclusive advisory lock on path while change turns its current contents (empty when
 // missing) into the new contents, which then replace the file atomically. Writers of the same

@@ -2,6 +2,8 @@
 
 #include "AtomicFile.h"
 
+#include <algorithm>
+
 namespace orv {
 
 TEmulatorPort::TEmulatorPort(std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
@@ -68,7 +70,7 @@ bool TEmulatorPort::WriteState(bool always) {
         writtenRevision_ = panel_->Revision();
         text = panel_->StateText();
     }
-    const bool ok = WriteFileAtomic(stateFile_, text);
+    const bool ok = WriteFileAtomic(stateFile_, text, TFileSync::Volatile);
     std::lock_guard lock(mutex_);
     lastWrite_ = std::chrono::steady_clock::now();
     if (ok) ++writes_;
@@ -80,7 +82,8 @@ void TEmulatorPort::FlushLoop() {
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || pending_; });
         if (stop_) return;
-        if (wake_.wait_until(lock, lastWrite_ + interval_, [this] { return stop_; })) return;
+        const auto due = std::max(lastWrite_, std::chrono::steady_clock::now()) + interval_;
+        if (wake_.wait_until(lock, due, [this] { return stop_; })) return;
         lock.unlock();
         WriteState(false);
         lock.lock();

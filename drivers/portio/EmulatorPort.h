@@ -1,7 +1,7 @@
 // The emu back end: port writes drive an emulated panel, and a state file (PortEmulator.h)
-// follows what the panel shows. The file is written when the port opens, at most once per
-// interval while the panel changes (a background thread writes the last change when the
-// interval has passed), on Flush, and always when the port is closed.
+// follows what the panel shows. The file is written when the port opens, one interval after the
+// panel starts to change (so the writes of one display tick end up in one file) and at most once
+// per interval while it keeps changing, on Flush, and always when the port is closed.
 #pragma once
 
 #include "EmulatedPanel.h"
@@ -16,7 +16,7 @@
 
 namespace orv {
 
-inline constexpr std::chrono::milliseconds kStateFileInterval{20};
+inline constexpr std::chrono::milliseconds kStateFileInterval{50};
 
 class TEmulatorPort : public TPortBackEnd {
 public:

@@ -1,5 +1,7 @@
 #include "ScreenSaverProbe.h"
 
+#include "ModuleLibrary.h"
+
 #include <systemd/sd-bus.h>
 
 #ifdef ORVANTA3_WITH_XSS
@@ -7,17 +9,56 @@
 #include <X11/extensions/scrnsaver.h>
 #endif
 
+// The bus and X libraries are loaded only when a probe is used, so that a program that never
+// watches the screen saver does not map them.
+#define ORV_SYMBOL(name) decltype(&::name) name = Resolve<decltype(&::name)>(#name)
+
 namespace orv {
 
+namespace {
+
+class TLazyLibrary {
+public:
+    explicit TLazyLibrary(const char* file) : library_(TModuleLibrary::Open(file)) {}
+    template <typename F>
+    F Resolve(const char* name) const {
+        return library_ ? reinterpret_cast<F>(library_->Symbol(name)) : nullptr;
+    }
+
+private:
+    std::unique_ptr<TModuleLibrary> library_;
+};
+
+struct TSdBus : TLazyLibrary {
+    TSdBus() : TLazyLibrary("libsystemd.so.0") {}
+    ORV_SYMBOL(sd_bus_open_user);
+    ORV_SYMBOL(sd_bus_flush_close_unref);
+    ORV_SYMBOL(sd_bus_is_open);
+    ORV_SYMBOL(sd_bus_message_new_method_call);
+    ORV_SYMBOL(sd_bus_message_set_auto_start);
+    ORV_SYMBOL(sd_bus_call);
+    ORV_SYMBOL(sd_bus_message_read);
+    ORV_SYMBOL(sd_bus_message_unref);
+    ORV_SYMBOL(sd_bus_error_free);
+    bool Usable() const {
+        return sd_bus_open_user && sd_bus_flush_close_unref && sd_bus_is_open &&
+               sd_bus_message_new_method_call && sd_bus_message_set_auto_start && sd_bus_call &&
+               sd_bus_message_read && sd_bus_message_unref && sd_bus_error_free;
+    }
+};
+
+} // namespace
+
 struct TSessionBusScreenSaverProbe::Bus {
+    TSdBus api;
     sd_bus* bus = nullptr;
     ~Bus() { Close(); }
     void Close() {
-        if (bus) bus = sd_bus_flush_close_unref(bus);
+        if (bus) bus = api.sd_bus_flush_close_unref(bus);
     }
     bool Open() {
         if (bus) return true;
-        if (sd_bus_open_user(&bus) < 0) bus = nullptr;
+        if (!api.Usable() || api.sd_bus_open_user(&bus) < 0) bus = nullptr;
         return bus != nullptr;
     }
 };
@@ -30,37 +71,62 @@ TSessionBusScreenSaverProbe::~TSessionBusScreenSaverProbe() = default;
 bool TSessionBusScreenSaverProbe::IsScreenSaverActive() {
     answered_ = false;
     if (!bus_->Open()) return false;
+    const TSdBus& api = bus_->api;
     sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     int active = 0;
-    int r = sd_bus_message_new_method_call(bus_->bus, &call, "org.freedesktop.ScreenSaver",
+    int r = api.sd_bus_message_new_method_call(bus_->bus, &call, "org.freedesktop.ScreenSaver",
                                            "/org/freedesktop/ScreenSaver",
                                            "org.freedesktop.ScreenSaver", "GetActive");
     // Polling must not start a screen saver through bus activation.
-    if (r >= 0) r = sd_bus_message_set_auto_start(call, 0);
+    if (r >= 0) r = api.sd_bus_message_set_auto_start(call, 0);
     if (r >= 0) {
         const auto usec = static_cast<uint64_t>(timeout_.count()) * 1000;
-        r = sd_bus_call(bus_->bus, call, usec, &error, &reply);
-        if (r >= 0) r = sd_bus_message_read(reply, "b", &active);
+        r = api.sd_bus_call(bus_->bus, call, usec, &error, &reply);
+        if (r >= 0) r = api.sd_bus_message_read(reply, "b", &active);
         answered_ = r >= 0;
     }
     // A broken connection is opened anew on the next poll.
-    if (r < 0 && sd_bus_is_open(bus_->bus) <= 0) bus_->Close();
-    sd_bus_error_free(&error);
-    sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
+    if (r < 0 && api.sd_bus_is_open(bus_->bus) <= 0) bus_->Close();
+    api.sd_bus_error_free(&error);
+    api.sd_bus_message_unref(reply);
+    api.sd_bus_message_unref(call);
     return answered_ && active != 0;
 }
 
 #ifdef ORVANTA3_WITH_XSS
 
+namespace {
+
+struct TXlib : TLazyLibrary {
+    TXlib() : TLazyLibrary("libX11.so.6") {}
+    ORV_SYMBOL(XOpenDisplay);
+    ORV_SYMBOL(XCloseDisplay);
+    ORV_SYMBOL(XFree);
+};
+
+struct TXss : TLazyLibrary {
+    TXss() : TLazyLibrary("libXss.so.1") {}
+    ORV_SYMBOL(XScreenSaverQueryExtension);
+    ORV_SYMBOL(XScreenSaverAllocInfo);
+    ORV_SYMBOL(XScreenSaverQueryInfo);
+};
+
+} // namespace
+
 struct TX11ScreenSaverProbe::Display {
+    TXlib x;
+    TXss xss;
     ::Display* display = nullptr;
     bool tried = false;
     bool extension = false;
     ~Display() {
-        if (display) XCloseDisplay(display);
+        if (display) x.XCloseDisplay(display);
+    }
+    bool Usable() const {
+        return x.XOpenDisplay && x.XCloseDisplay && x.XFree && xss.XScreenSaverQueryExtension &&
+               xss.XScreenSaverAllocInfo && xss.XScreenSaverQueryInfo;
     }
 };
 
@@ -68,20 +134,21 @@ TX11ScreenSaverProbe::TX11ScreenSaverProbe() : display_(std::make_unique<Display
 TX11ScreenSaverProbe::~TX11ScreenSaverProbe() = default;
 
 bool TX11ScreenSaverProbe::IsScreenSaverActive() {
-    if (!display_->tried) {
-        display_->tried = true;
-        display_->display = XOpenDisplay(nullptr);
+    Display& d = *display_;
+    if (!d.tried) {
+        d.tried = true;
+        if (!d.Usable()) return false;
+        d.display = d.x.XOpenDisplay(nullptr);
         int event = 0, error = 0;
-        display_->extension =
-            display_->display && XScreenSaverQueryExtension(display_->display, &event, &error);
+        d.extension = d.display && d.xss.XScreenSaverQueryExtension(d.display, &event, &error);
     }
-    if (!display_->extension) return false;
-    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    if (!d.extension) return false;
+    XScreenSaverInfo* info = d.xss.XScreenSaverAllocInfo();
     if (!info) return false;
     bool on = false;
-    if (XScreenSaverQueryInfo(display_->display, DefaultRootWindow(display_->display), info))
+    if (d.xss.XScreenSaverQueryInfo(d.display, DefaultRootWindow(d.display), info))
         on = info->state == ScreenSaverOn;
-    XFree(info);
+    d.x.XFree(info);
     return on;
 }
 
