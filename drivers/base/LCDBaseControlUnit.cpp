@@ -88,6 +88,7 @@ void TLCDPortControl::SetActive(bool value) {
             return;
         }
         InitPanel();
+        EndOfUpdate();
         if (scanKeyboard_) StartKeypad();
     } else {
         StopKeypad();
@@ -175,6 +176,7 @@ void TLCDPortControl::SetPort(std::string_view text) {
         return;
     }
     InitPanel();
+    EndOfUpdate();
 }
 
 int8_t TLCDPortControl::ScanPass() {
@@ -194,6 +196,11 @@ int8_t TLCDPortControl::ScanPass() {
         scanCode_ = -1;
     }
     return -1;
+}
+
+void TLCDPortControl::EndOfUpdate() {
+    std::lock_guard lock(portMutex_);
+    if (library_) library_->EndOfUpdate();
 }
 
 void TLCDPortControl::Sleep(int ms) const {

@@ -126,6 +126,9 @@ protected:
     // active. The port library is loaded.
     virtual void InitPanel() = 0;
 
+    // Tells the port library that one whole update of the panel has ended.
+    void EndOfUpdate();
+
     void Sleep(int ms) const;
     // Counts WriteDelay down with an empty body the compiler must keep.
     void BusyWait() const;

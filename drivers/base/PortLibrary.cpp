@@ -22,6 +22,7 @@ TPortLibrary::TPortLibrary(void* handle) : handle_(handle) {
     read_ = reinterpret_cast<TReadFunc>(::dlsym(handle, "DlPortReadPortUchar"));
     open_ = reinterpret_cast<TOpenFunc>(::dlsym(handle, "DlPortOpen"));
     close_ = reinterpret_cast<TCloseFunc>(::dlsym(handle, "DlPortClose"));
+    endOfUpdate_ = reinterpret_cast<TEndOfUpdateFunc>(::dlsym(handle, "DlPortEndOfUpdate"));
 }
 
 TPortLibrary::~TPortLibrary() {

@@ -28,12 +28,17 @@ public:
 
     void Write(uint32_t port, uint8_t value) const { write_(port, value); }
     uint8_t Read(uint32_t port) const { return read_(port); }
+    // One whole panel update has ended (optional export DlPortEndOfUpdate).
+    void EndOfUpdate() const {
+        if (endOfUpdate_ && opened_) endOfUpdate_(base_);
+    }
 
 private:
     using TWriteFunc = void (*)(uint32_t, uint8_t);
     using TReadFunc = uint8_t (*)(uint32_t);
     using TOpenFunc = int32_t (*)(uint32_t);
     using TCloseFunc = void (*)(uint32_t);
+    using TEndOfUpdateFunc = void (*)(uint32_t);
 
     explicit TPortLibrary(void* handle);
     bool OpenBase(uint32_t base);
@@ -43,6 +48,7 @@ private:
     TWriteFunc write_ = nullptr;
     TReadFunc read_ = nullptr;
     TOpenFunc open_ = nullptr;   // optional: a library without it needs no opening
+    TEndOfUpdateFunc endOfUpdate_ = nullptr; // optional
     TCloseFunc close_ = nullptr; // optional
     uint32_t base_ = 0;
     bool opened_ = false;

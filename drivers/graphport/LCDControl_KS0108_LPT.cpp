@@ -116,6 +116,7 @@ void TLCDControl_KS0108_LPT::Clear() {
     }
     column_ = 0;
     page_ = 0;
+    EndOfUpdate();
 }
 
 void TLCDControl_KS0108_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
@@ -135,6 +136,7 @@ void TLCDControl_KS0108_LPT::WriteText(uint8_t col, uint8_t row, const char* tex
             WriteInstruction(static_cast<uint8_t>(kSetColumn | (x - 64)), kRightHalf);
         for (uint8_t byte : glyphs_[static_cast<uint8_t>(text[i])]) WriteData(byte);
     }
+    EndOfUpdate();
 }
 
 void TLCDControl_KS0108_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {

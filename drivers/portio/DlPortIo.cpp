@@ -81,6 +81,11 @@ public:
         return port ? port->backEnd->Read(address - port->base) : 0;
     }
 
+    void EndOfUpdate(uint32_t base) {
+        std::lock_guard lock(mutex_);
+        if (TOpenPort* port = Find(base)) port->backEnd->EndOfUpdate();
+    }
+
     // Releases every port, whoever still uses it.
     void CloseAll() {
         std::vector<TOpenPort> released;
@@ -130,6 +135,8 @@ uint8_t DlPortReadPortUchar(uint32_t port) { return Ports().Read(port); }
 int32_t DlPortOpen(uint32_t basePort) { return Ports().Open(basePort); }
 
 void DlPortClose(uint32_t basePort) { Ports().Close(basePort); }
+
+void DlPortEndOfUpdate(uint32_t basePort) { Ports().EndOfUpdate(basePort); }
 
 void DlPortEmuSetKeys(uint32_t heldMask) {
     Ports().SetHeldKeys(static_cast<uint8_t>(heldMask));

@@ -28,6 +28,10 @@ ORVANTA3_PORTIO_API void DlPortWritePortUchar(uint32_t port, uint8_t value);
 ORVANTA3_PORTIO_API uint8_t DlPortReadPortUchar(uint32_t port);
 ORVANTA3_PORTIO_API int32_t DlPortOpen(uint32_t basePort);
 ORVANTA3_PORTIO_API void DlPortClose(uint32_t basePort);
+// The caller has finished one whole update of the panel (a line of text, a clear, a character
+// pattern). An emulator writes its state file now, or one interval after its last write; it
+// then no longer needs its own timer. Nothing for hardware.
+ORVANTA3_PORTIO_API void DlPortEndOfUpdate(uint32_t basePort);
 // Emulators only: bit i set = the key between data line D_i and status bit 3 is held (also
 // for ports opened later).
 ORVANTA3_PORTIO_API void DlPortEmuSetKeys(uint32_t heldMask);
@@ -37,4 +41,5 @@ using TDlPortWritePortUchar = void (*)(uint32_t port, uint8_t value);
 using TDlPortReadPortUchar = uint8_t (*)(uint32_t port);
 using TDlPortOpen = int32_t (*)(uint32_t basePort);
 using TDlPortClose = void (*)(uint32_t basePort);
+using TDlPortEndOfUpdate = void (*)(uint32_t basePort);
 using TDlPortEmuSetKeys = void (*)(uint32_t heldMask);

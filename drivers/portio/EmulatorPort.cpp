@@ -39,8 +39,21 @@ void TEmulatorPort::Write(unsigned reg, uint8_t value) {
     panel_->Write(reg, value);
     if (!pending_ && panel_->Revision() != writtenRevision_) {
         pending_ = true;
-        wake_.notify_one();
+        if (!updatesMarked_) wake_.notify_one();
     }
+}
+
+void TEmulatorPort::EndOfUpdate() {
+    {
+        std::lock_guard lock(mutex_);
+        updatesMarked_ = true;
+        if (!pending_) return;
+        if (std::chrono::steady_clock::now() < lastWrite_ + interval_) {
+            wake_.notify_one(); // written by the flusher when the interval has passed
+            return;
+        }
+    }
+    WriteState(false);
 }
 
 uint8_t TEmulatorPort::Read(unsigned reg) {
@@ -82,7 +95,9 @@ void TEmulatorPort::FlushLoop() {
     for (;;) {
         wake_.wait(lock, [this] { return stop_ || pending_; });
         if (stop_) return;
-        const auto due = std::max(lastWrite_, std::chrono::steady_clock::now()) + interval_;
+        const auto due = updatesMarked_
+                             ? lastWrite_ + interval_
+                             : std::max(lastWrite_, std::chrono::steady_clock::now()) + interval_;
         if (wake_.wait_until(lock, due, [this] { return stop_; })) return;
         lock.unlock();
         WriteState(false);

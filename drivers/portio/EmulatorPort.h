@@ -1,7 +1,8 @@
 // The emu back end: port writes drive an emulated panel, and a state file (PortEmulator.h)
-// follows what the panel shows. The file is written when the port opens, one interval after the
-// panel starts to change (so the writes of one display tick end up in one file) and at most once
-// per interval while it keeps changing, on Flush, and always when the port is closed.
+// follows what the panel shows, written at most once per interval. The file is written when the
+// port opens, on Flush, and always when the port is closed; in between, when the writer marks
+// the end of each update (EndOfUpdate), at that moment, else one interval after the panel
+// starts to change, so that the writes of one display tick end up in one file.
 #pragma once
 
 #include "EmulatedPanel.h"
@@ -30,6 +31,7 @@ public:
     void Write(unsigned reg, uint8_t value) override;
     uint8_t Read(unsigned reg) override;
     void Flush() override;
+    void EndOfUpdate() override;
     void SetHeldKeys(uint8_t mask) override;
 
     // How many times the state file has been written.
@@ -49,6 +51,7 @@ private:
     std::mutex fileMutex_;      // one state-file write at a time, in the order of rendering
     std::condition_variable wake_;
     bool pending_ = false, stop_ = false;
+    bool updatesMarked_ = false; // the writer calls EndOfUpdate: no timer needed per change
     uint64_t writtenRevision_ = 0;
     uint64_t writes_ = 0;
     std::chrono::steady_clock::time_point lastWrite_{};

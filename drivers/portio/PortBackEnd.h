@@ -18,6 +18,8 @@ public:
     virtual uint8_t Read(unsigned reg) = 0;
     // Writes out anything still pending (the emulator's state file).
     virtual void Flush() {}
+    // One whole update of the panel has ended (DlPortEndOfUpdate).
+    virtual void EndOfUpdate() {}
     // Emulators only: bit i set = the key on data line D_i is held.
     virtual void SetHeldKeys(uint8_t /*mask*/) {}
 };

@@ -88,11 +88,15 @@ void TLCDControl_LPT::InitPanel() {
 
 void TLCDControl_LPT::SetVisible(bool value) {
     TLCDPortControl::SetVisible(value);
-    if (GetActive()) WriteInstruction(value ? kDisplayOn : kDisplayOff, AllControllers());
+    if (!GetActive()) return;
+    WriteInstruction(value ? kDisplayOn : kDisplayOff, AllControllers());
+    EndOfUpdate();
 }
 
 void TLCDControl_LPT::Clear() {
-    if (GetActive()) WriteInstruction(kClearDisplay, AllControllers());
+    if (!GetActive()) return;
+    WriteInstruction(kClearDisplay, AllControllers());
+    EndOfUpdate();
 }
 
 void TLCDControl_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
@@ -107,6 +111,7 @@ void TLCDControl_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size
     const uint8_t enable = CurrentController();
     for (size_t i = 0; i < len; ++i)
         WriteData(Hd44780CodeOf(static_cast<uint8_t>(text[i])), enable);
+    EndOfUpdate();
 }
 
 void TLCDControl_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
@@ -114,6 +119,7 @@ void TLCDControl_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
     const uint8_t all = AllControllers();
     WriteInstruction(static_cast<uint8_t>(kSetCgramAddress + 8 * index), all);
     for (int row = 0; row < 8; ++row) WriteData(pattern[row], all);
+    EndOfUpdate();
 }
 
 } // namespace orv
