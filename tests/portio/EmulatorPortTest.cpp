@@ -100,6 +100,31 @@ TEST(EmulatorPort, ThrottlesRewritesToTheInterval) {
     EXPECT_GT(changes, static_cast<int>(bound));
 }
 
+// A writer that marks the end of each update gets the state file at once when the interval has
+// passed, and from the flusher one interval after the last write otherwise.
+TEST(EmulatorPort, EndOfUpdateWritesAtOnceOrWhenTheIntervalHasPassed) {
+    TempDir dir;
+    const std::string path = dir / "panel.state";
+    auto port = OpenHd44780(path, 200ms);
+    ASSERT_TRUE(port);
+    const auto write = WriterOf(*port);
+    Hd44780Init(write);
+    port->EndOfUpdate(); // within the interval of the write at open: left to the flusher
+    for (int i = 0; i < 1000 && port->StateWrites() < 2; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(port->StateWrites(), 2u);
+    std::this_thread::sleep_for(250ms); // the interval has now passed
+    Hd44780Text(write, "one");
+    port->EndOfUpdate();
+    EXPECT_EQ(SecondLine(ReadText(path)), "|one             |") << "written at the end of the update";
+
+    Hd44780Text(write, " two");
+    port->EndOfUpdate(); // within the interval: left to the flusher
+    EXPECT_TRUE(WaitForRow(path, "|one two         |"));
+    const uint64_t writes = port->StateWrites();
+    port->EndOfUpdate(); // nothing pending: no write
+    EXPECT_EQ(port->StateWrites(), writes);
+}
+
 TEST(EmulatorPort, ReadersNeverSeeAPartialFile) {
     TempDir dir;
     const std::string path = dir / "panel.state";
