@@ -429,12 +429,18 @@ void TControlThread::ShowQuitMessage(const std::string& line1, const std::string
     TLCDBaseControl* driver = driver_ ? driver_() : nullptr;
     if (!driver || !driver->GetActive()) return;
     Stop();
+    ShowLines({line1, line2}, true);
+}
+
+void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clearFirst) {
+    if (Running()) return;
     try {
-        CurrentDriver();
-        driver->Clear();
+        TLCDBaseControl* driver = CurrentDriver();
+        if (driver && !driver->GetActive()) driver = nullptr;
+        if (driver && clearFirst) driver->Clear();
         tags_.clear();
-        language_.SplitLine(line1, 1, tags_);
-        language_.SplitLine(line2, 2, tags_);
+        for (size_t i = 0; i < lines.size() && i < static_cast<size_t>(kMaxRows); ++i)
+            language_.SplitLine(lines[i], static_cast<int32_t>(i + 1), tags_);
         TLineLayout layout;
         layout.Reset(rows_);
         const std::string separator = Separator();
@@ -443,12 +449,12 @@ void TControlThread::ShowQuitMessage(const std::string& line1, const std::string
             std::string out = layout.Layout(line, language_.BuildLine(tags_, line, cols_), cols_,
                                             0, 0, separator);
             charsets_.MapRow(out);
-            driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
+            if (driver) driver->WriteText(1, static_cast<uint8_t>(line), out.data(), out.size());
             frame_[static_cast<size_t>(line - 1)] = std::move(out);
         }
         if (sink_) sink_->ShowFrame(frame_);
     } catch (...) {
-        // The program is closing; a failing module must not stop that.
+        // Messages of the program's start and end: a failing module must not stop either.
     }
 }
 

@@ -70,29 +70,8 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
         listener_ = std::make_unique<TScreenSaverListener>(host_, static_cast<TScreenSaverClient&>(*this));
 
     StartUpCharsets(charsets_, clock_);
-    ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
+    thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
     step("Orvanta3 starting: done.");
-}
-
-void TApplicationCore::ShowLines(const std::vector<std::string>& lines, bool clearFirst) {
-    TLCDBaseControl* driver = ActiveDriver();
-    charsets_.SetDriver(host_.CurrentDriver());
-    if (clearFirst && driver) driver->Clear();
-    TTagList tags;
-    for (size_t i = 0; i < lines.size(); ++i)
-        language_.SplitLine(lines[i], static_cast<int32_t>(i + 1), tags);
-    TLineLayout layout;
-    layout.Reset(rows_);
-    std::vector<std::string> frame;
-    for (int32_t row = 1; row <= rows_; ++row) {
-        std::string text = language_.BuildLine(tags, row, cols_);
-        std::string out = layout.Layout(row, text, cols_, 0, 0, " ");
-        charsets_.MapRow(out);
-        if (driver)
-            driver->WriteText(1, static_cast<uint8_t>(row), out.data(), out.size());
-        frame.push_back(std::move(out));
-    }
-    if (sink_) sink_->ShowFrame(frame);
 }
 
 bool TApplicationCore::LoadJob(const std::string& path) { return job_.LoadFromFile(path); }
@@ -121,7 +100,7 @@ void TApplicationCore::Shutdown() {
     thread_.Stop();
     if (TLCDBaseControl* driver = ActiveDriver()) {
         const TCommonSettings& common = settings_.Common;
-        if (!common.QuitMsg.empty()) ShowLines({common.QuitMsg, common.QuitMsgLine2}, true);
+        if (!common.QuitMsg.empty()) thread_.ShowQuitMessage(common.QuitMsg, common.QuitMsgLine2);
         driver->SetActive(false);
     }
     host_.ReleaseAll();

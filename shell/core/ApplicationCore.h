@@ -76,8 +76,6 @@ private:
 
     TLCDBaseControl* ActiveDriver() const;
     void ApplySettingsToEngine();
-    // Expands lines like job lines and shows them once on the panel and in the frame sink.
-    void ShowLines(const std::vector<std::string>& lines, bool clearFirst);
 
     TSettings settings_;
     TModuleHost host_;
