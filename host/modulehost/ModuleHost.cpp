@@ -4,6 +4,7 @@
 #include "ErrorReport.h"
 #include "HostMessages.h"
 #include "ModuleLanguage.h"
+#include "Settings.h"
 #include "UserFolders.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ std::string TModuleHost::LanguageFilePath(size_t index) const {
 }
 
 bool TModuleHost::ReadActiveKey(const std::string& fileName) const {
-    return TIniFile(options_.SettingsPath).ReadBool(Utf8ToCp1251(fileName), "Active", false);
+    return ReadModuleActive(options_.SettingsPath, fileName);
 }
 
 void TModuleHost::Discover() {
@@ -263,7 +264,7 @@ bool TModuleHost::Configure(size_t index) {
 
 void TModuleHost::WriteActiveKeys(TIniDocument& settings) const {
     for (const TShortPluginInfo& entry : modules_)
-        settings.WriteBool(Utf8ToCp1251(entry.FileName), "Active", entry.Active);
+        WriteModuleActive(settings, entry.FileName, entry.Active);
 }
 
 bool TModuleHost::SaveActiveKeys() const {
