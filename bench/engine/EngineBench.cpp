@@ -1,7 +1,7 @@
 // Cost of the tag language on a full 4 x 20 screen of eight elements with a bar, without the
 // modules' own work (answers are fixed strings).
 #include "Charsets.h"
-#include "TagCatalogue.h"
+#include "FixedCatalogue.h"
 #include "TagLanguage.h"
 
 #include <benchmark/benchmark.h>
@@ -10,31 +10,16 @@
 #include <map>
 
 using namespace orv;
+using orv::bench::TFixedCatalogue;
 
 namespace {
 
-class TFixedCatalogue : public TTagCatalogue {
-public:
-    std::optional<TTagBinding> Bind(std::string_view tagName) const override {
-        const auto it = answers_.find(std::string(tagName));
-        if (it == answers_.end()) return std::nullopt;
-        return TTagBinding{"bench.so", static_cast<int32_t>(std::distance(answers_.begin(), it))};
-    }
-    std::optional<std::string> GetValue(std::string_view, int32_t tagIndex,
-                                        const std::string&) override {
-        auto it = answers_.begin();
-        std::advance(it, tagIndex);
-        return it->second;
-    }
-
-private:
-    std::map<std::string, std::string> answers_ = {
-        {"$time", "09:41:07"},
-        {"$date", "11.06.24"},
-        {"$cpuUsage", "42.5"},
-        {"$memFree", "1234 Mb"},
-        {"$headline", "Orvanta3 shows the news of the day on a line that is far too long to fit"},
-    };
+const std::map<std::string, std::string> kAnswers = {
+    {"$time", "09:41:07"},
+    {"$date", "11.06.24"},
+    {"$cpuUsage", "42.5"},
+    {"$memFree", "1234 Mb"},
+    {"$headline", "Orvanta3 shows the news of the day on a line that is far too long to fit"},
 };
 
 // Eight elements: time and date; a 12-cell bar and its percentage; a memory line of three
@@ -48,7 +33,7 @@ constexpr std::array<const char*, 4> kScreen = {
 constexpr int32_t kCols = 20;
 
 struct TBenchScreen {
-    TFixedCatalogue catalogue;
+    TFixedCatalogue catalogue{kAnswers};
     TCharsets charsets;
     TTagLanguage language{catalogue, charsets};
     TTagList tags;

@@ -7,7 +7,7 @@
 #include "ControlThread.h"
 #include "EngineClock.h"
 #include "JobUnit.h"
-#include "TagCatalogue.h"
+#include "FixedCatalogue.h"
 #include "TagLanguage.h"
 
 #include <benchmark/benchmark.h>
@@ -17,32 +17,17 @@
 #include <stop_token>
 
 using namespace orv;
+using orv::bench::TFixedCatalogue;
 
 namespace {
 
-class TFixedCatalogue : public TTagCatalogue {
-public:
-    std::optional<TTagBinding> Bind(std::string_view tagName) const override {
-        const auto it = answers_.find(std::string(tagName));
-        if (it == answers_.end()) return std::nullopt;
-        return TTagBinding{"bench.so", static_cast<int32_t>(std::distance(answers_.begin(), it))};
-    }
-    std::optional<std::string> GetValue(std::string_view, int32_t tagIndex,
-                                        const std::string&) override {
-        auto it = answers_.begin();
-        std::advance(it, tagIndex);
-        return it->second;
-    }
-
-private:
-    std::map<std::string, std::string> answers_ = {
-        {"$time", "09:41:07"},
-        {"$date", "11.06.24"},
-        {"$cpuUsage", "42.5"},
-        {"$memFree", "1234 Mb"},
-        {"$headline", "Orvanta3 shows the news of the day on a line that is far too long to fit "
-                      "the panel!"},
-    };
+const std::map<std::string, std::string> kAnswers = {
+    {"$time", "09:41:07"},
+    {"$date", "11.06.24"},
+    {"$cpuUsage", "42.5"},
+    {"$memFree", "1234 Mb"},
+    {"$headline", "Orvanta3 shows the news of the day on a line that is far too long to fit "
+                  "the panel!"},
 };
 
 class TNullPanel : public TLCDBaseControl {
@@ -96,7 +81,7 @@ constexpr std::array<const char*, 4> kScreen = {
 
 void BM_Tick(benchmark::State& state) {
     constexpr int64_t kTicksPerRun = 1000;
-    TFixedCatalogue catalogue;
+    TFixedCatalogue catalogue{kAnswers};
     TCharsets charsets;
     charsets.SwitchCharset(0);
     TTagLanguage language(catalogue, charsets);

@@ -34,28 +34,13 @@ protected:
     }
 };
 
-TGraphportLibrary& Library() {
-    static TGraphportLibrary library;
-    return library;
-}
-
-THardwareDescriptor descriptor{};
-
-int32_t Init() { return Library().Init(descriptor); }
-int32_t Configure() { return Library().Configure(); }
-void Release() { Library().Release(descriptor); }
-
 } // namespace
 } // namespace orv
 
 ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
     using namespace orv;
-    descriptor.Name = "Parallel 8-bit KS0108-compatible driver";
-    descriptor.Description =
+    return TPortDriverExports<TGraphportLibrary>::Describe(
+        "Parallel 8-bit KS0108-compatible driver",
         "Компонент управления KS0108-совместимым графическим LCD-экраном, подключение к "
-        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251;
-    descriptor.Init = &Init;
-    descriptor.Configure = &Configure;
-    descriptor.Release = &Release;
-    return &descriptor;
+        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);
 }

@@ -38,28 +38,13 @@ protected:
     }
 };
 
-TTextportLibrary& Library() {
-    static TTextportLibrary library;
-    return library;
-}
-
-THardwareDescriptor descriptor{};
-
-int32_t Init() { return Library().Init(descriptor); }
-int32_t Configure() { return Library().Configure(); }
-void Release() { Library().Release(descriptor); }
-
 } // namespace
 } // namespace orv
 
 ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
     using namespace orv;
-    descriptor.Name = "Parallel 8-bit HD44780-compatible driver";
-    descriptor.Description =
+    return TPortDriverExports<TTextportLibrary>::Describe(
+        "Parallel 8-bit HD44780-compatible driver",
         "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
-        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251;
-    descriptor.Init = &Init;
-    descriptor.Configure = &Configure;
-    descriptor.Release = &Release;
-    return &descriptor;
+        "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);
 }
