@@ -170,7 +170,7 @@ uint64_t THd44780Panel::Revision() const {
 std::string THd44780Panel::StateText() const {
     std::string text = "hd44780 " + std::to_string(rows_) + "x" + std::to_string(cols_) +
                        (DisplayOn() ? " on\n" : " off\n");
-    for (int row = 0; row < rows_; ++row) text += "|" + RowText(row) + "|\n";
+    for (int row = 0; row < rows_; ++row) text.append("|").append(RowText(row)).append("|\n");
     for (int c = 0; c < ControllerCount(); ++c) {
         for (int k = 0; k < 8; ++k) {
             char line[64];

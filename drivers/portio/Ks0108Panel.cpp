@@ -91,7 +91,7 @@ std::string TKs0108Panel::StateText() const {
         for (int x = 0; x < kWidth; ++x) text += Pixel(x, y) ? '#' : '.';
         text += '\n';
     }
-    for (int row = 0; row < kTextRows; ++row) text += "|" + TextRow(row) + "|\n";
+    for (int row = 0; row < kTextRows; ++row) text.append("|").append(TextRow(row)).append("|\n");
     return text;
 }
 
