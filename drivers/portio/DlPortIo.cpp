@@ -39,9 +39,9 @@ public:
         }
         const char* env = std::getenv("ORVANTA3_PORTIO");
         std::string error;
-        auto spec = orv::ParsePortSpec(env ? env : "", error);
+        auto choice = orv::ParsePortSpec(env ? env : "", error);
         std::unique_ptr<orv::TPortBackEnd> backEnd;
-        if (spec) backEnd = orv::OpenPortBackEnd(*spec, base, error);
+        if (choice) backEnd = orv::OpenPortBackEnd(*choice, base, error);
         if (!backEnd) {
             std::fprintf(stderr, "libdlportio: cannot open the port at 0x%X: %s\n", base,
                          error.c_str());

@@ -21,11 +21,11 @@ bool ParseCount(std::string_view text, int& value) {
 } // namespace
 
 std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error) {
-    TPortSpec spec;
-    if (text.empty() || text == "ppdev") return spec;
+    TPortSpec choice;
+    if (text.empty() || text == "ppdev") return choice;
     if (text == "direct") {
-        spec.kind = TPortSpec::TKind::Direct;
-        return spec;
+        choice.kind = TPortSpec::TKind::Direct;
+        return choice;
     }
     constexpr std::string_view kHd44780 = "emu:hd44780:", kKs0108 = "emu:ks0108:";
     if (text.starts_with(kHd44780)) {
@@ -33,35 +33,35 @@ std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error
         const size_t colon = rest.find(':');
         const size_t x = rest.substr(0, colon).find('x');
         if (colon == std::string_view::npos || x == std::string_view::npos ||
-            !ParseCount(rest.substr(0, x), spec.rows) ||
-            !ParseCount(rest.substr(x + 1, colon - x - 1), spec.cols)) {
+            !ParseCount(rest.substr(0, x), choice.rows) ||
+            !ParseCount(rest.substr(x + 1, colon - x - 1), choice.cols)) {
             error = "expected emu:hd44780:ROWSxCOLS:STATEFILE";
             return std::nullopt;
         }
-        if (!THd44780Panel::ValidSize(spec.rows, spec.cols)) {
-            error = "no HD44780 panel has " + std::to_string(spec.rows) + " x " +
-                    std::to_string(spec.cols) + " characters";
+        if (!THd44780Panel::ValidSize(choice.rows, choice.cols)) {
+            error = "no HD44780 panel has " + std::to_string(choice.rows) + " x " +
+                    std::to_string(choice.cols) + " characters";
             return std::nullopt;
         }
-        spec.kind = TPortSpec::TKind::EmuHd44780;
-        spec.stateFile = rest.substr(colon + 1);
+        choice.kind = TPortSpec::TKind::EmuHd44780;
+        choice.stateFile = rest.substr(colon + 1);
     } else if (text.starts_with(kKs0108)) {
-        spec.kind = TPortSpec::TKind::EmuKs0108;
-        spec.stateFile = text.substr(kKs0108.size());
+        choice.kind = TPortSpec::TKind::EmuKs0108;
+        choice.stateFile = text.substr(kKs0108.size());
     } else {
         error = "unknown port back end \"" + std::string(text) + "\"";
         return std::nullopt;
     }
-    if (spec.stateFile.empty()) {
+    if (choice.stateFile.empty()) {
         error = "the emulator needs a state file";
         return std::nullopt;
     }
-    return spec;
+    return choice;
 }
 
-std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& spec, uint32_t base,
+std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t base,
                                               std::string& error) {
-    switch (spec.kind) {
+    switch (choice.kind) {
     case TPortSpec::TKind::Ppdev: {
         const TPpdevRoots roots = TPpdevRoots::FromEnvironment();
         const std::string device = FindParportDevice(roots, base);
@@ -74,10 +74,10 @@ std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& spec, uint32_t ba
     case TPortSpec::TKind::Direct:
         return TDirectPort::Open(base, HardwarePortIo(), error);
     case TPortSpec::TKind::EmuHd44780:
-        return TEmulatorPort::Open(std::make_unique<THd44780Panel>(spec.rows, spec.cols),
-                                   spec.stateFile, kStateFileInterval, error);
+        return TEmulatorPort::Open(std::make_unique<THd44780Panel>(choice.rows, choice.cols),
+                                   choice.stateFile, kStateFileInterval, error);
     case TPortSpec::TKind::EmuKs0108:
-        return TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), spec.stateFile,
+        return TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), choice.stateFile,
                                    kStateFileInterval, error);
     }
     return nullptr;

@@ -37,9 +37,9 @@ struct TPortSpec {
 // else, and a panel size no HD44780 panel has, gives nullopt and a reason in error.
 std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error);
 
-// Opens the port at base with the back end of spec; nullptr and a reason in error when it
+// Opens the port at base with the back end of choice; nullptr and a reason in error when it
 // cannot. The ppdev roots come from ORVANTA3_PORTIO_PROC_ROOT and ORVANTA3_PORTIO_DEV_ROOT.
-std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& spec, uint32_t base,
+std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t base,
                                               std::string& error);
 
 } // namespace orv

@@ -101,11 +101,11 @@ TEST(DlPortIo, RefusesBadSpecsAndMissingPorts) {
     TempDir dir;
     TPortLibrary lib;
     ASSERT_TRUE(lib.Loaded());
-    const std::string specs[] = {"emu:hd44780:3x7:" + dir / "x", "parport", "emu:ks0108:",
+    const std::string choices[] = {"emu:hd44780:3x7:" + dir / "x", "parport", "emu:ks0108:",
                                  "emu:hd44780:2x16:" + dir / "no/such/folder"};
-    for (const std::string& spec : specs) {
-        ScopedEnv env("ORVANTA3_PORTIO", spec);
-        EXPECT_NE(lib.open(kBase), 0) << spec;
+    for (const std::string& choice : choices) {
+        ScopedEnv env("ORVANTA3_PORTIO", choice);
+        EXPECT_NE(lib.open(kBase), 0) << choice;
         Hd44780Text(lib.Writer(), "x"); // nothing open: ignored
     }
     {
