@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
+
 namespace orv {
 
 namespace {
@@ -52,13 +54,29 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
-bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mode,
-                 TFileSync sync = TFileSync::Durable) {
+bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mode) {
     std::string tmp = DirName(path) + "/." + std::string(BaseName(path)) + ".XXXXXX";
     Fd fd(::mkstemp(tmp.data()));
     if (fd.get() < 0) return false;
     const bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) &&
-                    (sync == TFileSync::Volatile || ::fsync(fd.get()) == 0);
+                    ::fsync(fd.get()) == 0;
+    fd.Reset();
+    if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The cheap form for files that change often: a temporary name of this process and thread
+// instead of a unique one, the default mode, no flush.
+bool ReplaceVolatile(const std::string& path, const std::string& contents) {
+    const std::string tmp = DirName(path) + "/." + std::string(BaseName(path)) + "." +
+                            std::to_string(::getpid()) + "." +
+                            std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return false;
+    const bool ok = WriteAll(fd.get(), contents);
     fd.Reset();
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
         ::unlink(tmp.c_str());
@@ -82,9 +100,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& contents, TFileSync sync) {
+    if (sync == TFileSync::Volatile) return ReplaceVolatile(path, contents);
     struct stat st {};
     const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : DefaultMode();
-    return ReplaceWith(path, contents, mode, sync);
+    return ReplaceWith(path, contents, mode);
 }
 
 bool UpdateFileLocked(const std::string& path,

@@ -10,8 +10,9 @@ namespace orv {
 // The file's bytes, or nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
-// Whether a replaced file is flushed to the disk before the rename. Readers never see a partial
-// file either way; only a file that must survive a power cut needs the flush.
+// Durable: the new file is flushed to the disk before the rename and keeps the old file's mode,
+// for files that must survive a power cut. Volatile: no flush and the default mode, for files
+// rewritten many times a second. Readers never see a partial file either way.
 enum class TFileSync { Durable, Volatile };
 
 // Writes a temporary file beside path and renames it over path; false on failure (path is then
