@@ -5,7 +5,9 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using orv::test::ReadText;
 using orv::test::TempDir;
@@ -103,6 +105,32 @@ TEST_F(DaemonEndToEnd, RunsTheJobOnTheEmulatedPanelAndEndsWithTheQuitMessage) {
     EXPECT_EQ(PanelRows(), (std::vector<std::string>{"Good bye!           ", "see you             ",
                                                      "                    ",
                                                      "                    "}));
+}
+
+TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {
+    WriteText(docs / "job.orv3", "[One]\nLine1=running\nShow=1\n");
+    const std::string job = docs / "job.orv3";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("ORVANTA3_PORTIO", ("emu:hd44780:4x20:" + state).c_str(), 1);
+        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
+        ::execl(kDaemon.c_str(), kDaemon.c_str(), "--job", job.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Wait (up to a minute) until the job is on the panel, then ask the daemon to end.
+    bool running = false;
+    for (int i = 0; i < 600 && !running; ++i) {
+        const auto rows = PanelRows();
+        running = !rows.empty() && rows[0].starts_with("running");
+        if (!running) ::usleep(100000);
+    }
+    EXPECT_TRUE(running) << ReadText(state);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(PanelRows().at(0), "Good bye!           ");
 }
 
 TEST_F(DaemonEndToEnd, BadInputGivesOneLineAndExitStatusTwo) {
