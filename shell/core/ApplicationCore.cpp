@@ -67,7 +67,8 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     if (settings_.Common.ShowLcdScreensaver)
-        listener_ = std::make_unique<TScreenSaverListener>(host_, static_cast<TScreenSaverClient&>(*this));
+        listener_ = std::make_unique<TScreenSaverListener>(
+            host_, static_cast<TScreenSaverClient&>(*this));
 
     StartUpCharsets(charsets_, clock_);
     thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
@@ -77,8 +78,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
 bool TApplicationCore::LoadJob(const std::string& path) { return job_.LoadFromFile(path); }
 
 bool TApplicationCore::StartDisplay() {
-    charsets_.SetDriver(host_.CurrentDriver());
-    ApplySettingsToEngine();
+    ApplySettingsToEngine(); // the thread hands the current driver to the character sets itself
     return thread_.Start();
 }
 
