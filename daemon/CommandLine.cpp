@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "daemon/CommandLine.h"
 
 #include <charconv>
 

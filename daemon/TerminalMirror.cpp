@@ -1,6 +1,6 @@
-#include "TerminalMirror.h"
+#include "daemon/TerminalMirror.h"
 
-#include "Cp1251.h"
+#include "host/Cp1251.h"
 
 namespace orv {
 

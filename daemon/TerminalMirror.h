@@ -3,7 +3,7 @@
 // differs from the previous one is printed as its rows between '|' marks and an empty line.
 #pragma once
 
-#include "CommandLine.h"
+#include "daemon/CommandLine.h"
 
 #include <array>
 #include <cstdint>

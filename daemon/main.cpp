@@ -1,12 +1,12 @@
 // orvanta3d: runs a job on the configured panel without any window, until SIGINT or SIGTERM or
 // for a given time, optionally mirroring the display in the terminal.
-#include "ApplicationCore.h"
-#include "CommandLine.h"
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "Font5x8.h"
-#include "MessageBox.h"
-#include "TerminalMirror.h"
+#include "daemon/CommandLine.h"
+#include "daemon/TerminalMirror.h"
+#include "font/Font5x8.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/MessageBox.h"
+#include "shell/core/ApplicationCore.h"
 
 #include <array>
 #include <cerrno>

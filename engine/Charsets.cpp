@@ -1,9 +1,9 @@
-#include "Charsets.h"
+#include "engine/Charsets.h"
 
-#include "ConstUnit.h"
-#include "EngineClock.h"
-#include "IniFile.h"
-#include "TextUtil.h"
+#include "engine/EngineClock.h"
+#include "host/ConstUnit.h"
+#include "host/IniFile.h"
+#include "host/TextUtil.h"
 
 namespace orv {
 

@@ -6,7 +6,7 @@
 // thread (start-up, requests, preview) use it, never at the same time.
 #pragma once
 
-#include "CustomGlyph.h"
+#include "engine/CustomGlyph.h"
 
 #include <array>
 #include <cstdint>

@@ -1,12 +1,12 @@
-#include "ControlThread.h"
+#include "engine/ControlThread.h"
 
-#include "Charsets.h"
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "EngineClock.h"
-#include "IniFile.h"
-#include "JobUnit.h"
-#include "TagLanguage.h"
+#include "engine/Charsets.h"
+#include "engine/EngineClock.h"
+#include "engine/JobUnit.h"
+#include "engine/TagLanguage.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/TextUtil.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,8 +3,8 @@
 // writes the rows to the current driver and to the virtual display.
 #pragma once
 
-#include "LCDTag.h"
-#include "Transitions.h"
+#include "engine/LCDTag.h"
+#include "engine/Transitions.h"
 
 #include <array>
 #include <atomic>

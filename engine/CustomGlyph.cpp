@@ -1,7 +1,6 @@
-#include "CustomGlyph.h"
+#include "engine/CustomGlyph.h"
 
-#include "IniFile.h"
-#include "TextUtil.h"
+#include "host/TextUtil.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
-#include "JobUnit.h"
+#include "engine/JobUnit.h"
 
-#include "AtomicFile.h"
-#include "IniFile.h"
+#include "host/AtomicFile.h"
+#include "host/IniFile.h"
 
 #include <utility>
 

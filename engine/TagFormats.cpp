@@ -1,7 +1,7 @@
-#include "TagFormats.h"
+#include "engine/TagFormats.h"
 
-#include "Charsets.h"
-#include "TextUtil.h"
+#include "engine/Charsets.h"
+#include "host/TextUtil.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "TagLanguage.h"
+#include "engine/TagLanguage.h"
 
-#include "Charsets.h"
-#include "IniFile.h"
-#include "TagCatalogue.h"
-#include "TagFormats.h"
-#include "TagParser.h"
+#include "engine/Charsets.h"
+#include "engine/TagFormats.h"
+#include "engine/TagParser.h"
+#include "host/TagCatalogue.h"
+#include "host/TextUtil.h"
 
 #include <algorithm>
 

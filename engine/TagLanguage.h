@@ -5,7 +5,7 @@
 // Used by the display thread, the preview and the quit message, one at a time.
 #pragma once
 
-#include "LCDTag.h"
+#include "engine/LCDTag.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "TagParser.h"
+#include "engine/TagParser.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
-#include "Transitions.h"
+#include "engine/Transitions.h"
 
-#include "ConstUnit.h"
-#include "EngineClock.h"
+#include "engine/EngineClock.h"
+#include "host/ConstUnit.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "host/AtomicFile.h"
 
-#include "TextUtil.h"
+#include "host/TextUtil.h"
 
 #include <cerrno>
 #include <cstdio>

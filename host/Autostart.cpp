@@ -1,8 +1,8 @@
-#include "Autostart.h"
+#include "host/Autostart.h"
 
-#include "AtomicFile.h"
-#include "TextUtil.h"
-#include "UserFolders.h"
+#include "host/AtomicFile.h"
+#include "host/TextUtil.h"
+#include "host/UserFolders.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Cp1251.h"
+#include "host/Cp1251.h"
 
 namespace orv {
 

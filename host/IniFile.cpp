@@ -1,7 +1,7 @@
-#include "IniFile.h"
+#include "host/IniFile.h"
 
-#include "AtomicFile.h"
-#include "TextUtil.h"
+#include "host/AtomicFile.h"
+#include "host/TextUtil.h"
 
 #include <charconv>
 #include <utility>
@@ -52,16 +52,6 @@ std::string CleanValue(std::string_view raw) {
 }
 
 } // namespace
-
-std::optional<int32_t> ParseInt32(std::string_view text) {
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return std::nullopt;
-    int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 TIniDocument TIniDocument::Parse(std::string_view text) {
     TIniDocument doc;

@@ -13,10 +13,6 @@
 
 namespace orv {
 
-// Strict decimal integer with optional sign and surrounding blanks; nullopt when the text is
-// not one or does not fit 32 bits.
-std::optional<int32_t> ParseInt32(std::string_view text);
-
 // The text of an INI file in memory. Unknown lines and comments are kept as they stand.
 class TIniDocument {
 public:

@@ -1,6 +1,6 @@
-#include "LocaleDate.h"
+#include "host/LocaleDate.h"
 
-#include "TextUtil.h"
+#include "host/TextUtil.h"
 
 #include <climits>
 #include <ctime>

@@ -1,7 +1,7 @@
-#include "MessageBox.h"
+#include "host/MessageBox.h"
 
-#include "ConstUnit.h"
-#include "Cp1251.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
 
 #include <cstdio>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "ModuleLibrary.h"
+#include "host/ModuleLibrary.h"
 
 #include <dlfcn.h>
 

@@ -1,6 +1,6 @@
-#include "RegionalSettings.h"
+#include "host/RegionalSettings.h"
 
-#include "Cp1251.h"
+#include "host/Cp1251.h"
 
 #include <algorithm>
 #include <cstring>

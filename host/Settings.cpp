@@ -1,9 +1,9 @@
-#include "Settings.h"
+#include "host/Settings.h"
 
-#include "Autostart.h"
-#include "Cp1251.h"
-#include "LocaleDate.h"
-#include "TextUtil.h"
+#include "host/Autostart.h"
+#include "host/Cp1251.h"
+#include "host/LocaleDate.h"
+#include "host/TextUtil.h"
 
 #include <climits>
 

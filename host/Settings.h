@@ -6,7 +6,7 @@
 // are Windows-1251.
 #pragma once
 
-#include "IniFile.h"
+#include "host/IniFile.h"
 
 #include <chrono>
 #include <cstdint>

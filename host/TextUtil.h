@@ -1,6 +1,9 @@
 // Small text helpers shared by all components.
 #pragma once
 
+#include <charconv>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +37,18 @@ inline std::string DirName(std::string_view path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return ".";
     return slash == 0 ? "/" : std::string(path.substr(0, slash));
+}
+
+// Strict decimal integer with optional sign and surrounding blanks; nullopt when the text is
+// not one or does not fit 32 bits.
+inline std::optional<int32_t> ParseInt32(std::string_view text) {
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 } // namespace orv

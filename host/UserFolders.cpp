@@ -1,7 +1,7 @@
-#include "UserFolders.h"
+#include "host/UserFolders.h"
 
-#include "AtomicFile.h"
-#include "TextUtil.h"
+#include "host/AtomicFile.h"
+#include "host/TextUtil.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

@@ -2,10 +2,10 @@
 // WriteDelay 0. "Driver" runs the built driver library as the host loads it (the HD44780
 // positioning instruction includes its 10 ms sleep); "NoSleep" runs the driver class in
 // process with the instruction sleeps taken out, leaving the port writes and the emulator.
-#include "LCDControl_KS0108_LPT.h"
-#include "LCDControl_LPT.h"
+#include "drivers/graphport/LCDControl_KS0108_LPT.h"
+#include "drivers/textport/LCDControl_LPT.h"
 
-#include "ConstUnit.h"
+#include "host/ConstUnit.h"
 
 #include <benchmark/benchmark.h>
 

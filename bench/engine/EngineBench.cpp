@@ -1,8 +1,8 @@
 // Cost of the tag language on a full 4 x 20 screen of eight elements with a bar, without the
 // modules' own work (answers are fixed strings).
-#include "Charsets.h"
-#include "FixedCatalogue.h"
-#include "TagLanguage.h"
+#include "bench/support/FixedCatalogue.h"
+#include "engine/Charsets.h"
+#include "engine/TagLanguage.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Port writes per second: through the loaded library to each emulated panel (locks and the
 // state-file throttle included), and straight into the emulator classes.
-#include "DlPortIo.h"
-#include "PortEmulator.h"
+#include "drivers/portio/DlPortIo.h"
+#include "drivers/portio/PortEmulator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // and not the modules'.
 #pragma once
 
-#include "TagCatalogue.h"
+#include "host/TagCatalogue.h"
 
 #include <iterator>
 #include <map>

@@ -2,13 +2,13 @@
 // and a scrolling line: refresh, build, lay out and map all rows, hand them to the driver and
 // the frame sink. Module answers are fixed strings and the driver does nothing, so neither the
 // modules' own work nor panel I/O is counted.
-#include "Charsets.h"
-#include "ConstUnit.h"
-#include "ControlThread.h"
-#include "EngineClock.h"
-#include "JobUnit.h"
-#include "FixedCatalogue.h"
-#include "TagLanguage.h"
+#include "bench/support/FixedCatalogue.h"
+#include "engine/Charsets.h"
+#include "engine/ControlThread.h"
+#include "engine/EngineClock.h"
+#include "engine/JobUnit.h"
+#include "engine/TagLanguage.h"
+#include "host/ConstUnit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "DialogLibrary.h"
+#include "drivers/base/DialogLibrary.h"
 
-#include "UserFolders.h"
+#include "host/UserFolders.h"
 
 #include <dlfcn.h>
 

@@ -1,9 +1,9 @@
-#include "LCDBaseControlUnit.h"
+#include "drivers/base/LCDBaseControlUnit.h"
 
-#include "DialogLibrary.h"
-#include "MessageBox.h"
-#include "PortText.h"
-#include "UserFolders.h"
+#include "drivers/base/DialogLibrary.h"
+#include "drivers/base/PortText.h"
+#include "host/MessageBox.h"
+#include "host/UserFolders.h"
 
 #include <cerrno>
 #include <chrono>

@@ -6,8 +6,8 @@
 // SetActive(false) or destruction, always after the keypad thread has ended.
 #pragma once
 
-#include "ConstUnit.h"
-#include "PortLibrary.h"
+#include "drivers/base/PortLibrary.h"
+#include "host/ConstUnit.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,9 +1,10 @@
-#include "PortDriverLibrary.h"
+#include "drivers/base/PortDriverLibrary.h"
 
-#include "DialogLibrary.h"
-#include "IniFile.h"
-#include "PortText.h"
-#include "UserFolders.h"
+#include "drivers/base/DialogLibrary.h"
+#include "drivers/base/PortText.h"
+#include "host/IniFile.h"
+#include "host/TextUtil.h"
+#include "host/UserFolders.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,9 @@
 // and Release functions of its THardwareDescriptor.
 #pragma once
 
-#include "ConstUnit.h"
-#include "LCDBaseControlUnit.h"
-#include "PortDialogApi.h"
+#include "drivers/base/LCDBaseControlUnit.h"
+#include "drivers/base/PortDialogApi.h"
+#include "host/ConstUnit.h"
 
 #include <cstdint>
 #include <memory>

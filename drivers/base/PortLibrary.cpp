@@ -1,4 +1,4 @@
-#include "PortLibrary.h"
+#include "drivers/base/PortLibrary.h"
 
 #include <dlfcn.h>
 

@@ -1,6 +1,6 @@
-#include "PortText.h"
+#include "drivers/base/PortText.h"
 
-#include "TextUtil.h"
+#include "host/TextUtil.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 // graphport.so: the display driver for KS0108 128 x 64 graphic panels on the parallel port.
 // Settings section "graphport.so": "Lines count", "Cols count" (no effect), "Port", "Timing".
-#include "Cp1251.h"
-#include "LCDControl_KS0108_LPT.h"
-#include "PortDriverLibrary.h"
+#include "drivers/base/PortDriverLibrary.h"
+#include "drivers/graphport/LCDControl_KS0108_LPT.h"
+#include "host/Cp1251.h"
 
 namespace orv {
 namespace {

@@ -1,6 +1,6 @@
-#include "LCDControl_KS0108_LPT.h"
+#include "drivers/graphport/LCDControl_KS0108_LPT.h"
 
-#include "Font5x8.h"
+#include "font/Font5x8.h"
 
 #include <chrono>
 

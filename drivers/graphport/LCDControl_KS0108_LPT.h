@@ -4,7 +4,7 @@
 // display data, bits 1 and 2 = half select (both 0 left, both 1 right).
 #pragma once
 
-#include "LCDBaseControlUnit.h"
+#include "drivers/base/LCDBaseControlUnit.h"
 
 #include <array>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "DirectPort.h"
+#include "drivers/portio/DirectPort.h"
 
-#include "EmulatedPanel.h"
+#include "drivers/portio/EmulatedPanel.h"
 
 #include <cerrno>
 #include <algorithm>

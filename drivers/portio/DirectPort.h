@@ -2,7 +2,7 @@
 // address ranges only (0x378-0x37F, 0x278-0x27F, 0x3BC-0x3BF); needs CAP_SYS_RAWIO.
 #pragma once
 
-#include "PortBackEnd.h"
+#include "drivers/portio/PortBackEnd.h"
 
 #include <cstdint>
 #include <memory>

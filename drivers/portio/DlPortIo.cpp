@@ -1,6 +1,6 @@
-#include "DlPortIo.h"
+#include "drivers/portio/DlPortIo.h"
 
-#include "PortBackEnd.h"
+#include "drivers/portio/PortBackEnd.h"
 
 #include <atomic>
 #include <cstdio>

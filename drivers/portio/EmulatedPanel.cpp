@@ -1,4 +1,4 @@
-#include "EmulatedPanel.h"
+#include "drivers/portio/EmulatedPanel.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
-#include "EmulatorPort.h"
+#include "drivers/portio/EmulatorPort.h"
 
-#include "AtomicFile.h"
+#include "host/AtomicFile.h"
 
 #include <algorithm>
 

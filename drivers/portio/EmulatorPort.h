@@ -5,8 +5,8 @@
 // starts to change, so that the writes of one display tick end up in one file.
 #pragma once
 
-#include "EmulatedPanel.h"
-#include "PortBackEnd.h"
+#include "drivers/portio/EmulatedPanel.h"
+#include "drivers/portio/PortBackEnd.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
-#include "Hd44780Panel.h"
+#include "drivers/portio/Hd44780Panel.h"
 
-#include "Cp1251.h"
-#include "Hd44780Charset.h"
+#include "drivers/portio/Hd44780Charset.h"
+#include "host/Cp1251.h"
 
 #include <cstdio>
 #include <stdexcept>

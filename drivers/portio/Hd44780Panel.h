@@ -5,7 +5,7 @@
 // nothing. Rows and columns in this API count from 0.
 #pragma once
 
-#include "EmulatedPanel.h"
+#include "drivers/portio/EmulatedPanel.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "Ks0108Panel.h"
+#include "drivers/portio/Ks0108Panel.h"
 
-#include "Cp1251.h"
-#include "Font5x8.h"
+#include "font/Font5x8.h"
+#include "host/Cp1251.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 // both 1 the right half; with active-low selects pin 16 selects the left and pin 14 the right.
 #pragma once
 
-#include "EmulatedPanel.h"
+#include "drivers/portio/EmulatedPanel.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "PortBackEnd.h"
+#include "drivers/portio/PortBackEnd.h"
 
-#include "DirectPort.h"
-#include "EmulatorPort.h"
-#include "Hd44780Panel.h"
-#include "Ks0108Panel.h"
-#include "PpdevPort.h"
+#include "drivers/portio/DirectPort.h"
+#include "drivers/portio/EmulatorPort.h"
+#include "drivers/portio/Hd44780Panel.h"
+#include "drivers/portio/Ks0108Panel.h"
+#include "drivers/portio/PpdevPort.h"
 
 #include <charconv>
 

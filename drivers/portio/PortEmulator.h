@@ -35,6 +35,6 @@
 //                    Cyrillic 'А', space for a blank cell).
 #pragma once
 
-#include "EmulatedPanel.h"
-#include "Hd44780Panel.h"
-#include "Ks0108Panel.h"
+#include "drivers/portio/EmulatedPanel.h"
+#include "drivers/portio/Hd44780Panel.h"
+#include "drivers/portio/Ks0108Panel.h"

@@ -1,7 +1,7 @@
-#include "PpdevPort.h"
+#include "drivers/portio/PpdevPort.h"
 
-#include "AtomicFile.h"
-#include "EmulatedPanel.h"
+#include "drivers/portio/EmulatedPanel.h"
+#include "host/AtomicFile.h"
 
 #include <algorithm>
 #include <cerrno>

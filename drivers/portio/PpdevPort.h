@@ -3,7 +3,7 @@
 // through unchanged (ppdev, like outb, writes the raw register; the callers handle inversion).
 #pragma once
 
-#include "PortBackEnd.h"
+#include "drivers/portio/PortBackEnd.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "LCDControl_LPT.h"
+#include "drivers/textport/LCDControl_LPT.h"
 
-#include "Hd44780Charset.h"
+#include "drivers/portio/Hd44780Charset.h"
 
 namespace orv {
 

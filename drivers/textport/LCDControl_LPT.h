@@ -5,7 +5,7 @@
 // inverted at the connector: a byte is latched when the bit goes from 0 to 1.
 #pragma once
 
-#include "LCDBaseControlUnit.h"
+#include "drivers/base/LCDBaseControlUnit.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // textport.so: the display driver for HD44780-compatible text panels on the parallel port.
 // Settings section "textport.so": "Lines count", "Cols count", "Port", "Timing".
-#include "Cp1251.h"
-#include "IniFile.h"
-#include "LCDControl_LPT.h"
-#include "PortDriverLibrary.h"
+#include "drivers/base/PortDriverLibrary.h"
+#include "drivers/textport/LCDControl_LPT.h"
+#include "host/Cp1251.h"
+#include "host/TextUtil.h"
 
 namespace orv {
 namespace {

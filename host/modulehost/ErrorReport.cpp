@@ -1,7 +1,7 @@
-#include "ErrorReport.h"
+#include "host/modulehost/ErrorReport.h"
 
-#include "ConstUnit.h"
-#include "HostMessages.h"
+#include "host/ConstUnit.h"
+#include "host/modulehost/HostMessages.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
-#include "HostMessages.h"
+#include "host/modulehost/HostMessages.h"
 
-#include "Cp1251.h"
+#include "host/Cp1251.h"
 
 #include <array>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // language file may replace. Texts are Windows-1251.
 #pragma once
 
-#include "IniFile.h"
+#include "host/IniFile.h"
 
 #include <string>
 #include <string_view>

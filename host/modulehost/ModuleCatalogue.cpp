@@ -1,4 +1,4 @@
-#include "ModuleCatalogue.h"
+#include "host/modulehost/ModuleCatalogue.h"
 
 namespace orv {
 

@@ -2,8 +2,8 @@
 // bound tag, and the data of the tag tree.
 #pragma once
 
-#include "ModuleHost.h"
-#include "TagCatalogue.h"
+#include "host/TagCatalogue.h"
+#include "host/modulehost/ModuleHost.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,11 +1,11 @@
-#include "ModuleHost.h"
+#include "host/modulehost/ModuleHost.h"
 
-#include "Cp1251.h"
-#include "ErrorReport.h"
-#include "HostMessages.h"
-#include "ModuleLanguage.h"
-#include "Settings.h"
-#include "UserFolders.h"
+#include "host/Cp1251.h"
+#include "host/Settings.h"
+#include "host/UserFolders.h"
+#include "host/modulehost/ErrorReport.h"
+#include "host/modulehost/HostMessages.h"
+#include "host/modulehost/ModuleLanguage.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -7,9 +7,9 @@
 // while the display thread is stopped.
 #pragma once
 
-#include "IniFile.h"
-#include "ScreenGeometry.h"
-#include "ShortPluginInfo.h"
+#include "host/IniFile.h"
+#include "host/modulehost/ScreenGeometry.h"
+#include "host/modulehost/ShortPluginInfo.h"
 
 #include <optional>
 #include <string>

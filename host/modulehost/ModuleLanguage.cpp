@@ -1,7 +1,7 @@
-#include "ModuleLanguage.h"
+#include "host/modulehost/ModuleLanguage.h"
 
-#include "AtomicFile.h"
-#include "IniFile.h"
+#include "host/AtomicFile.h"
+#include "host/IniFile.h"
 
 #include <mutex>
 #include <set>

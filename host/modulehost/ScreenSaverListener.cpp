@@ -1,4 +1,4 @@
-#include "ScreenSaverListener.h"
+#include "host/modulehost/ScreenSaverListener.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

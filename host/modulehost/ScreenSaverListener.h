@@ -4,8 +4,8 @@
 // stops the module, restores the last character set and resumes the display thread when it ends.
 #pragma once
 
-#include "ModuleHost.h"
-#include "ScreenSaverProbe.h"
+#include "host/modulehost/ModuleHost.h"
+#include "host/modulehost/ScreenSaverProbe.h"
 
 #include <atomic>
 #include <chrono>

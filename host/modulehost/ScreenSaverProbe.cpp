@@ -1,6 +1,6 @@
-#include "ScreenSaverProbe.h"
+#include "host/modulehost/ScreenSaverProbe.h"
 
-#include "ModuleLibrary.h"
+#include "host/ModuleLibrary.h"
 
 #include <systemd/sd-bus.h>
 

@@ -1,8 +1,8 @@
 // One entry of the module table: a library found in one of the three plug-in folders.
 #pragma once
 
-#include "ConstUnit.h"
-#include "ModuleLibrary.h"
+#include "host/ConstUnit.h"
+#include "host/ModuleLibrary.h"
 
 #include <cstdint>
 #include <memory>

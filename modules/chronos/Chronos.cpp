@@ -9,16 +9,16 @@
 //   $uptime                                   clock_gettime(CLOCK_BOOTTIME) in milliseconds; it
 //                                             keeps counting while the machine is suspended
 // SetWallClockForTesting and ChronosSetUptimeForTesting (ChronosTesting.h) pin both clocks.
-#include "ChronosTesting.h"
+#include "modules/chronos/ChronosTesting.h"
 
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "DurationFormat.h"
-#include "ModuleResult.h"
-#include "NumberFormat.h"
-#include "PluginDescriptor.h"
-#include "RegionalSettings.h"
-#include "UnitWords.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/RegionalSettings.h"
+#include "modules/common/DurationFormat.h"
+#include "modules/common/ModuleResult.h"
+#include "modules/common/NumberFormat.h"
+#include "modules/common/PluginDescriptor.h"
+#include "modules/common/UnitWords.h"
 
 #include <array>
 #include <chrono>

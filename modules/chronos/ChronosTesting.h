@@ -3,7 +3,7 @@
 // null returns to the system's clock.
 #pragma once
 
-#include "WallClock.h"
+#include "modules/common/WallClock.h"
 
 #include <cstdint>
 

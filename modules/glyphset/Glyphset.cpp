@@ -6,12 +6,12 @@
 //   $AnimChars
 //   $US, $<, $>              the characters the tag syntax reserves: "$", "[", "]"
 // The engine carries out the command words against its glyph table.
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "IniFile.h"
-#include "ModuleResult.h"
-#include "NumberFormat.h"
-#include "PluginDescriptor.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/TextUtil.h"
+#include "modules/common/ModuleResult.h"
+#include "modules/common/NumberFormat.h"
+#include "modules/common/PluginDescriptor.h"
 
 #include <optional>
 #include <string>

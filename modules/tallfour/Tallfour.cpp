@@ -4,13 +4,13 @@
 //                                   localtime_r (TWallClock; pinned by SetWallClockForTesting)
 // The digits are drawn with the glyph codes 1..6 and blanks; LoadSettings keeps "Language" of
 // section "Common" of the settings file.
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "IniFile.h"
-#include "ModuleResult.h"
-#include "PluginDescriptor.h"
-#include "UserFolders.h"
-#include "WallClock.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/IniFile.h"
+#include "host/UserFolders.h"
+#include "modules/common/ModuleResult.h"
+#include "modules/common/PluginDescriptor.h"
+#include "modules/common/WallClock.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
-#include "ApplicationCore.h"
+#include "shell/core/ApplicationCore.h"
 
-#include "IniFile.h"
-#include "UserFolders.h"
+#include "host/IniFile.h"
+#include "host/UserFolders.h"
 
 namespace orv {
 

@@ -3,16 +3,16 @@
 // program and the daemon both run on it.
 #pragma once
 
-#include "Charsets.h"
-#include "ControlThread.h"
-#include "EngineClock.h"
-#include "JobUnit.h"
-#include "ModuleCatalogue.h"
-#include "ModuleHost.h"
-#include "ScreenGeometry.h"
-#include "ScreenSaverListener.h"
-#include "Settings.h"
-#include "TagLanguage.h"
+#include "engine/Charsets.h"
+#include "engine/ControlThread.h"
+#include "engine/EngineClock.h"
+#include "engine/JobUnit.h"
+#include "engine/TagLanguage.h"
+#include "host/Settings.h"
+#include "host/modulehost/ModuleCatalogue.h"
+#include "host/modulehost/ModuleHost.h"
+#include "host/modulehost/ScreenGeometry.h"
+#include "host/modulehost/ScreenSaverListener.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 // orvanta3d as a user runs it: the built program with an emulated 4 x 20 panel, the real
 // drivers and modules, and a temporary documents folder.
-#include "Cp1251.h"
-#include "TempDir.h"
+#include "host/Cp1251.h"
+#include "tests/support/TempDir.h"
 
 #include <ctime>
 #include <gtest/gtest.h>

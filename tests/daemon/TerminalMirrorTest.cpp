@@ -1,5 +1,5 @@
-#include "Cp1251.h"
-#include "TerminalMirror.h"
+#include "daemon/TerminalMirror.h"
+#include "host/Cp1251.h"
 
 #include <gtest/gtest.h>
 

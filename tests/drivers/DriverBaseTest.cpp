@@ -1,9 +1,9 @@
 // The driver base against the fake port library: port addresses, activation and release of
 // the port library, the keypad scan and its thread, the port lock.
-#include "FakePort.h"
-#include "LCDBaseControlUnit.h"
-#include "MessageCapture.h"
-#include "PortText.h"
+#include "drivers/base/LCDBaseControlUnit.h"
+#include "drivers/base/PortText.h"
+#include "tests/drivers/FakePort.h"
+#include "tests/drivers/MessageCapture.h"
 
 #include <gtest/gtest.h>
 

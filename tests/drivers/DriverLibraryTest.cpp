@@ -1,10 +1,10 @@
 // The built driver libraries, loaded like the host loads them, on the port library's emulated
 // panels; what the panel shows is read from the emulator's state file.
-#include "ConstUnit.h"
-#include "Cp1251.h"
-#include "IniFile.h"
-#include "MessageCapture.h"
-#include "TempDir.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/IniFile.h"
+#include "tests/drivers/MessageCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

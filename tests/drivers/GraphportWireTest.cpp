@@ -1,6 +1,6 @@
 // The KS0108 driver's port writes, decoded back into the bytes each half latched.
-#include "FakePort.h"
-#include "LCDControl_KS0108_LPT.h"
+#include "drivers/graphport/LCDControl_KS0108_LPT.h"
+#include "tests/drivers/FakePort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "MessageCapture.h"
+#include "tests/drivers/MessageCapture.h"
 
-#include "ConstUnit.h"
+#include "host/ConstUnit.h"
 
 namespace {
 std::mutex mutex;

@@ -1,8 +1,8 @@
 // The drivers' settings dialogs, opened through Configure of the built driver libraries on the
 // offscreen Qt platform; the values chosen must reach the driver object and the settings file.
-#include "ConstUnit.h"
-#include "IniFile.h"
-#include "TempDir.h"
+#include "host/ConstUnit.h"
+#include "host/IniFile.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // The HD44780 driver's port writes, decoded back into the bytes each controller latched.
-#include "Cp1251.h"
-#include "FakePort.h"
-#include "LCDControl_LPT.h"
+#include "drivers/textport/LCDControl_LPT.h"
+#include "host/Cp1251.h"
+#include "tests/drivers/FakePort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Charsets.h"
-#include "EngineFakes.h"
-#include "IniFile.h"
-#include "TempDir.h"
+#include "engine/Charsets.h"
+#include "host/IniFile.h"
+#include "tests/engine/EngineFakes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

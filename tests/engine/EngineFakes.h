@@ -1,10 +1,10 @@
 // Stand-ins for the module host, the panel driver and the clock in engine tests.
 #pragma once
 
-#include "Charsets.h"
-#include "ConstUnit.h"
-#include "EngineClock.h"
-#include "TagCatalogue.h"
+#include "engine/Charsets.h"
+#include "engine/EngineClock.h"
+#include "host/ConstUnit.h"
+#include "host/TagCatalogue.h"
 
 #include <functional>
 #include <map>

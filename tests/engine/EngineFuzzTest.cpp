@@ -1,8 +1,8 @@
 // Random templates and random module answers through parsing, evaluation, rendering, line
 // building, character mapping and transitions.
-#include "EngineFakes.h"
-#include "TagLanguage.h"
-#include "Transitions.h"
+#include "engine/TagLanguage.h"
+#include "engine/Transitions.h"
+#include "tests/engine/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

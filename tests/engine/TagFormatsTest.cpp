@@ -1,6 +1,6 @@
-#include "Charsets.h"
-#include "EngineFakes.h"
-#include "TagFormats.h"
+#include "engine/Charsets.h"
+#include "engine/TagFormats.h"
+#include "tests/engine/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

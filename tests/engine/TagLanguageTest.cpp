@@ -1,5 +1,5 @@
-#include "EngineFakes.h"
-#include "TagLanguage.h"
+#include "engine/TagLanguage.h"
+#include "tests/engine/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

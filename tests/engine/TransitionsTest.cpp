@@ -1,5 +1,5 @@
-#include "EngineFakes.h"
-#include "Transitions.h"
+#include "engine/Transitions.h"
+#include "tests/engine/EngineFakes.h"
 
 #include <gtest/gtest.h>
 

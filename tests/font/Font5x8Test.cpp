@@ -1,4 +1,4 @@
-#include "Font5x8.h"
+#include "font/Font5x8.h"
 
 #include <gtest/gtest.h>
 

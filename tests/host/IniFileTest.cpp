@@ -1,5 +1,5 @@
-#include "IniFile.h"
-#include "TempDir.h"
+#include "host/IniFile.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,5 +1,5 @@
-#include "TempDir.h"
-#include "UserFolders.h"
+#include "host/UserFolders.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // locale tests do not depend on which locales the machine has generated.
 #pragma once
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <cstdlib>
 #include <locale.h>

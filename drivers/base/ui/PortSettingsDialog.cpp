@@ -1,6 +1,6 @@
-#include "PortSettingsDialog.h"
+#include "drivers/base/ui/PortSettingsDialog.h"
 
-#include "Cp1251.h"
+#include "host/Cp1251.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // loop.
 #pragma once
 
-#include "PortDialogApi.h"
+#include "drivers/base/PortDialogApi.h"
 
 #include <QDialog>
 #include <QTimer>

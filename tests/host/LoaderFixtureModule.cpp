@@ -1,0 +1,42 @@
+// A data module for the loader tests. One FIXTURE_* definition says what is wrong with it.
+#include "host/ConstUnit.h"
+
+namespace {
+
+const char* GetValue(int32_t, const char*) { return "value"; }
+
+TPluginDescriptor MakeDescriptor() {
+    TPluginDescriptor d{};
+    d.Name = "Fixture";
+    d.Description = "fixture";
+    d.Id = 1;
+    d.TagCount = 2;
+    d.GroupCaption = "Fixture";
+    for (int k = 0; k <= kMaxTags; ++k)
+        d.TagCaptions[k] = d.TagNames[k] = d.TagExamples[k] = d.TagHints[k] = "";
+    d.TagNames[1] = "$first";
+    d.TagNames[2] = "$second";
+    d.GetValue = GetValue;
+#if defined(FIXTURE_NULL_NAME)
+    d.Name = nullptr;
+#elif defined(FIXTURE_NULL_TAG_TEXT)
+    d.TagHints[16] = nullptr;
+#elif defined(FIXTURE_TAG_COUNT_17)
+    d.TagCount = 17;
+#elif defined(FIXTURE_NULL_GET_VALUE)
+    d.GetValue = nullptr;
+#endif
+    return d;
+}
+
+TPluginDescriptor gDescriptor = MakeDescriptor();
+
+} // namespace
+
+#if defined(FIXTURE_NO_EXPORT)
+ORVANTA3_EXPORT void* getPlugins() { return &gDescriptor; }
+#elif defined(FIXTURE_NULL_DESCRIPTOR)
+ORVANTA3_EXPORT void* getPlugin() { return nullptr; }
+#else
+ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+#endif

@@ -1,0 +1,123 @@
+#include "host/modulehost/ModuleLanguage.h"
+
+#include "host/IniFile.h"
+#include "host/modulehost/ModuleHost.h"
+#include "tests/host/modulehost/TestSupport.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace orv::test {
+namespace {
+
+using K = TModuleKind;
+
+TEST(ModuleLanguage, EscapingAndPaths) {
+    EXPECT_EQ(EscapeLanguageText("a\r\rb\nc"), "a__13__13b__10c");
+    EXPECT_EQ(UnescapeLanguageText("a__13__13b__10c__1"), "a\r\rb\nc__1");
+    EXPECT_EQ(UnescapeLanguageText(EscapeLanguageText("x\r\n_13__y")), "x\r\n_13__y");
+    EXPECT_EQ(ModuleLanguagePath("/p/plugins/software/skycast.so"),
+              "/p/plugins/software/skycast.lng");
+    EXPECT_EQ(ModuleLanguagePath("/p.d/noext"), "/p.d/noext.lng");
+    EXPECT_EQ(TagCaptionKey(0), "3_00-1");
+    EXPECT_EQ(TagCaptionKey(1), "3_000");
+    EXPECT_EQ(TagHintKey(16), "4_0015");
+    const char* a = HostOwnedString("same text");
+    EXPECT_EQ(HostOwnedString(std::string("same ") + "text"), a);
+    EXPECT_STREQ(a, "same text");
+}
+
+class ModuleLanguageHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.AddFixture("DataFixture", K::Data, "alpha.so");
+        tree.AddFixture("DataFixture", K::Data, "beta.so");
+        tree.AddFixture("DataFixture", K::Data, "plain.so");
+        tree.SetActive("alpha.so", true);
+        tree.SetActive("plain.so", true);
+        const std::string translation = "[English]\n"
+                                        "1_001=Alpha module__13__13by us\n"
+                                        "2_001=Alpha group\n"
+                                        "3_000=First tag\n"
+                                        "4_00-1=Group__13__13hint\n"
+                                        "4_001=Second hint\n";
+        for (const char* name : {"alpha", "beta", "plain"})
+            WriteText(tree.Folder() + "/plugins/software/" + name + ".lng",
+                      std::string(translation));
+    }
+    TProgramTree tree;
+};
+
+TEST_F(ModuleLanguageHostTest, DiscoveryAppliesTheLanguageAfterLoadSettings) {
+    auto options = tree.Options();
+    options.Language = "english"; // section names ignore case
+    TModuleHost host(options);
+    host.Discover();
+
+    const TPluginDescriptor* alpha = host.Module(0).Plugin();
+    ASSERT_TRUE(alpha);
+    EXPECT_STREQ(alpha->Description, "Alpha module\r\rby us");
+    EXPECT_EQ(host.Module(0).Description, "Alpha module\r\rby us");
+    EXPECT_STREQ(alpha->GroupCaption, "Alpha group");
+    EXPECT_STREQ(alpha->TagCaptions[1], "First tag");
+    EXPECT_STREQ(alpha->TagCaptions[2], "alpha caption 2"); // absent key
+    EXPECT_STREQ(alpha->TagHints[0], "Group\r\rhint");
+    EXPECT_STREQ(alpha->TagHints[2], "Second hint");
+    EXPECT_STREQ(alpha->TagNames[1], "$alpha"); // names are never translated
+    EXPECT_STREQ(alpha->TagExamples[1], "$alpha[1]$");
+
+    // Without LoadSettings no language file is applied.
+    EXPECT_STREQ(host.Module(2).Plugin()->GroupCaption, "Group plain");
+
+    // Turned on later: the built-in texts, until the settings are saved.
+    host.TurnOn(1);
+    EXPECT_STREQ(host.Module(1).Plugin()->GroupCaption, "Group beta");
+    ClearEvents();
+    host.SettingsSaved("English");
+    EXPECT_STREQ(host.Module(1).Plugin()->GroupCaption, "Alpha group");
+    EXPECT_EQ(EventsWith("LoadSettings"),
+              (std::vector<std::string>{"alpha.so:LoadSettings", "beta.so:LoadSettings"}));
+}
+
+TEST_F(ModuleLanguageHostTest, NoLanguageOrAMissingSectionKeepsTheBuiltInTexts) {
+    for (const char* language : {"", "German"}) {
+        auto options = tree.Options();
+        options.Language = language;
+        TModuleHost host(options);
+        host.Discover();
+        EXPECT_STREQ(host.Module(0).Plugin()->GroupCaption, "Group alpha") << language;
+        EXPECT_STREQ(host.Module(0).Plugin()->TagHints[1], "alpha hint 1\r\rsecond part");
+    }
+}
+
+TEST_F(ModuleLanguageHostTest, TemplateSwitchRewritesTheFilesOfActiveModulesWithLoadSettings) {
+    auto options = tree.Options();
+    options.Language = "English";
+    options.CreateLanguageTemplate = true;
+    TModuleHost host(options);
+    host.Discover();
+
+    // Nothing is translated.
+    EXPECT_STREQ(host.Module(0).Plugin()->GroupCaption, "Group alpha");
+
+    const TIniFile alpha(host.LanguageFilePath(0));
+    EXPECT_EQ(alpha.Sections(), std::vector<std::string>{"RU"});
+    EXPECT_EQ(alpha.Keys("RU"),
+              (std::vector<std::string>{"1_001", "2_001", "3_000", "3_001", "3_002", "3_003",
+                                        "4_00-1", "4_000", "4_001", "4_002", "4_003"}));
+    EXPECT_EQ(alpha.ReadString("RU", "4_000", ""), "alpha hint 1__13__13second part");
+    EXPECT_EQ(alpha.ReadString("RU", "1_001", ""), "Description of alpha__13__13test fixture");
+
+    // Off, or without LoadSettings: the files stay as they were.
+    EXPECT_TRUE(TIniFile(host.LanguageFilePath(1)).Read().HasSection("English"));
+    EXPECT_TRUE(TIniFile(host.LanguageFilePath(2)).Read().HasSection("English"));
+
+    // Read back, the template gives the texts with their carriage returns again.
+    TPluginDescriptor copy = *host.Module(0).Plugin();
+    copy.TagHints[1] = "";
+    EXPECT_TRUE(ApplyModuleLanguage(copy, host.LanguageFilePath(0), "RU"));
+    EXPECT_STREQ(copy.TagHints[1], "alpha hint 1\r\rsecond part");
+}
+
+} // namespace
+} // namespace orv::test

@@ -1,0 +1,90 @@
+// Every plug-in the build produced is discovered and its descriptor accepted; the data modules
+// and screen-saver modules are also switched on. Parts that are not built yet are skipped.
+#include "host/modulehost/ModuleCatalogue.h"
+#include "tests/host/modulehost/TestSupport.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace orv::test {
+namespace {
+
+using K = TModuleKind;
+
+std::vector<std::string> BuiltPlugins(K kind) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    const std::string folder = std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(kind);
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec))
+        if (it->path().extension() == ".so") names.push_back(it->path().filename().string());
+    return names;
+}
+
+TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
+    TProgramTree tree;
+    ScopedEnv documents("XDG_DOCUMENTS_DIR", tree.Folder());
+    size_t expected = 0;
+    for (K kind : {K::Driver, K::Data, K::ScreenSaver}) {
+        for (const std::string& name : BuiltPlugins(kind)) {
+            tree.AddFile(std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(kind) + "/" + name,
+                         kind, name);
+            // Drivers stay off: their Init would open the parallel port.
+            tree.SetActive(name, kind != K::Driver);
+            ++expected;
+        }
+    }
+    if (expected == 0) GTEST_SKIP() << "no plug-ins built";
+    TModuleHost host(tree.Options());
+    host.Discover();
+    ASSERT_EQ(host.Modules().size(), expected);
+
+    TModuleCatalogue catalogue(host);
+    for (const auto& entry : host.Modules()) {
+        EXPECT_FALSE(entry.Name.empty()) << entry.FileName;
+        EXPECT_EQ(entry.Descriptor != nullptr, entry.Kind != K::Driver) << entry.FileName;
+        const TPluginDescriptor* plugin = entry.Plugin();
+        if (!plugin) continue;
+        for (int k = 1; k <= plugin->TagCount; ++k) {
+            EXPECT_EQ(plugin->TagNames[k][0], '$') << entry.FileName << " tag " << k;
+            EXPECT_EQ(catalogue.Bind(plugin->TagNames[k])->TagIndex, k - 1)
+                << entry.FileName << " tag " << plugin->TagNames[k];
+        }
+        for (int k = plugin->TagCount + 1; k <= kMaxTags; ++k)
+            EXPECT_STREQ(plugin->TagNames[k], "") << entry.FileName << " entry " << k;
+    }
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
+TEST(ShippedPlugins, DriftClockDrawsThroughTheDriverUntilStopped) {
+    const std::string built = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/screensaver/driftclock.so";
+    if (!std::filesystem::exists(built)) GTEST_SKIP() << "driftclock not built";
+    TProgramTree tree;
+    tree.AddFixture("DriverFixture", K::Driver, "drv_2x16.so");
+    tree.AddFile(built, K::ScreenSaver, "driftclock.so");
+    tree.SetActive("drv_2x16.so", true);
+    tree.SetActive("driftclock.so", true);
+    TModuleHost host(tree.Options());
+    host.Discover();
+    const TScreenSaverDescriptor* saver = host.Module(1).ScreenSaver();
+    ASSERT_TRUE(saver);
+    EXPECT_EQ(host.Module(1).Name, "Drifting clock");
+    ClearEvents();
+
+    saver->Start(host.CurrentDriver());
+    // Two frames: the time moves by one cell between them.
+    ASSERT_TRUE(WaitUntil([] { return EventsWith("WriteText(1,1,").size() >= 2; }));
+    EXPECT_GE(EventIndex("drv_2x16.so:DefineChar(0)@1"), 0);
+    const auto rows = EventsWith("WriteText(1,1,");
+    EXPECT_NE(rows[0], rows[1]);
+    EXPECT_NE(rows[0].find("\x01 "), std::string::npos);
+
+    saver->Stop();
+    const auto after = Events();
+    EXPECT_EQ(after.back(), "drv_2x16.so:Clear@1");
+    saver->Stop(); // a second Stop does nothing
+    EXPECT_EQ(Events().size(), after.size());
+}
+
+} // namespace
+} // namespace orv::test
