@@ -2,6 +2,7 @@
 
 #include "drivers/portio/PortBackEnd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +16,15 @@ namespace {
 
 constexpr uint32_t kRegisterCount = 3;
 
-// Why the calling thread's last open failed.
-thread_local std::string tLastError;
+// Why the calling thread's last open failed. A plain array: a thread_local with a destructor
+// would keep the library from unloading at dlclose.
+thread_local char tLastError[1024];
+
+void SetLastError(const std::string& text) {
+    const size_t n = std::min(text.size(), sizeof tLastError - 1);
+    text.copy(tLastError, n);
+    tLastError[n] = '\0';
+}
 
 std::string HexAddress(uint32_t base) {
     char text[16];
@@ -35,15 +43,15 @@ class TPortTable {
 public:
     int32_t Open(uint32_t base) {
         std::lock_guard lock(mutex_);
-        tLastError.clear();
+        tLastError[0] = '\0';
         for (auto& port : ports_) {
             if (port.base == base) {
                 ++port.users;
                 return 0;
             }
             if (base < port.base + kRegisterCount && port.base < base + kRegisterCount) {
-                tLastError = "the port at " + HexAddress(base) + " overlaps the open port at " +
-                             HexAddress(port.base);
+                SetLastError("the port at " + HexAddress(base) + " overlaps the open port at " +
+                             HexAddress(port.base));
                 return 1;
             }
         }
@@ -51,12 +59,12 @@ public:
         std::string error;
         auto choice = orv::ParsePortSpec(env ? env : "", error);
         if (!choice) {
-            tLastError = "ORVANTA3_PORTIO=\"" + std::string(env ? env : "") + "\" " + error;
+            SetLastError("ORVANTA3_PORTIO=\"" + std::string(env ? env : "") + "\" " + error);
             return 1;
         }
         std::unique_ptr<orv::TPortBackEnd> backEnd = orv::OpenPortBackEnd(*choice, base, error);
         if (!backEnd) {
-            tLastError = error;
+            SetLastError(error);
             return 1;
         }
         backEnd->SetHeldKeys(heldKeys_);
@@ -148,7 +156,7 @@ int32_t DlPortOpen(uint32_t basePort) { return Ports().Open(basePort); }
 
 void DlPortClose(uint32_t basePort) { Ports().Close(basePort); }
 
-const char* DlPortLastError() { return tLastError.c_str(); }
+const char* DlPortLastError() { return tLastError; }
 
 void DlPortEndOfUpdate(uint32_t basePort) { Ports().EndOfUpdate(basePort); }
 

@@ -58,6 +58,8 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
         if (progress) progress(text);
     };
     step("Orvanta3 starting: reading settings...");
+    // Said as the file was found: the custom character tables may create it below.
+    const std::string noDriverMessage = NoDriverMessage(settings_.Path());
     settings_.ReadEarly();
     settings_.ReadMain();
     TIniFile ini(settings_.Path());
@@ -69,7 +71,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
 
     step("Orvanta3 starting: checking active plug-ins...");
     if (!host_.CurrentDriverIndex())
-        ShowMessage(Utf8ToCp1251(NoDriverMessage(settings_.Path())), "Warning", mbWarning);
+        ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     if (settings_.Common.ShowLcdScreensaver)

@@ -24,7 +24,7 @@ TEST_F(DaemonSignals, HangUpAndQuitEndTheRunWithTheQuitMessage) {
 
 TEST_F(DaemonSignals, AClosedMirrorEndsTheMirrorNotTheRun) {
     // orvanta3d --tty | head -3: the reader goes away while the daemon keeps drawing.
-    WriteText(docs / "job.orv3", "[One]\nLine1=sec $nowSec$\nShow=1\n");
+    WriteText(docs / "job.orv3", "[One]\nLine1=sec $nowSec[,,,4]$\nShow=1\n");
     int pipeFds[2];
     ASSERT_EQ(::pipe(pipeFds), 0);
     const pid_t child = Start({"--job", docs / "job.orv3", "--tty=text"}, pipeFds[1]);

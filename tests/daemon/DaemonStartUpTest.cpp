@@ -82,7 +82,7 @@ TEST_F(DaemonStartUp, AJobThatIsNoFileOrTooLargeIsRefusedBeforeThePanelIsTouched
 
 TEST_F(DaemonStartUpWithJob, NoDriverIsSaidOnceAndFailsWithoutTheMirror) {
     WriteText(docs / "settings/Orvanta3.ini", "");
-    fs::create_directory(docs / "folder/Orvanta3.ini");
+    fs::create_directories(docs / "folder/Orvanta3.ini");
     fs::create_directory(docs / "nosettings");
     WriteText(docs / "stub/Orvanta3.ini", "[Common]\nQuitMsg=bye\n");
     const std::pair<std::string, std::string> cases[] = {
