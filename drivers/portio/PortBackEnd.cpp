@@ -82,7 +82,7 @@ std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t 
         const TPpdevRoots roots = TPpdevRoots::FromEnvironment();
         const std::string device = FindParportDevice(roots, base);
         if (device.empty()) {
-            error = "no parallel port at this address: no " + roots.proc +
+            error = "no parallel port at this address: none of " + roots.proc +
                     "/sys/dev/parport/parportN/base-addr names it (is the parport_pc module "
                     "loaded? ORVANTA3_PORTIO chooses another back end)";
             return nullptr;
