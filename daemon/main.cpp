@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
     if (jobPath.empty())
         return Fail("no job: give --job FILE or set \"Job name\" in " + core.Settings().Path());
     std::string error;
-    if (!core.LoadJob(jobPath, &error)) return Fail("cannot read the job file " + jobPath + ": " + error);
+    if (!core.LoadJob(jobPath, &error))
+        return Fail("cannot read the job file " + jobPath + ": " + error);
     if (core.Job().Count() == 0) return Fail("the job " + jobPath + " has no screens");
 
     TMirrorFont font;

@@ -61,8 +61,8 @@ protected:
     }
 
     // Runs the daemon with args (shell words) to its end; stdout and stderr are captured.
-    TRun Run(const std::string& args) { return RunWith(Environment(), args); }
-    TRun RunWith(const std::string& environment, const std::string& args) {
+    TRun Run(const std::string &args) { return RunWith(Environment(), args); }
+    TRun RunWith(const std::string &environment, const std::string &args) {
         const std::string command = environment + "'" + kDaemon + "' " + args + " >'" +
                                     (docs / "out") + "' 2>'" + (docs / "err") + "' </dev/null";
         const int status = std::system(command.c_str());
@@ -75,17 +75,19 @@ protected:
 
     // Starts the daemon with args in the background; its standard output goes to stdoutFd
     // (else /dev/null), standard error to the file "err".
-    pid_t Start(const std::vector<std::string>& args, int stdoutFd = -1) {
+    pid_t Start(const std::vector<std::string> &args, int stdoutFd = -1) {
         const pid_t child = ::fork();
-        if (child != 0) return child;
+        if (child != 0)
+            return child;
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         ::setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
         const int out = stdoutFd >= 0 ? stdoutFd : ::open("/dev/null", O_WRONLY);
         const int err = ::open((docs / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(kDaemon.c_str())};
-        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        std::vector<char *> argv{const_cast<char *>(kDaemon.c_str())};
+        for (const auto &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
         argv.push_back(nullptr);
         ::execv(kDaemon.c_str(), argv.data());
         ::_exit(127);
@@ -111,15 +113,17 @@ protected:
     }
 
     // Polls the state file (for up to a minute) until the panel rows satisfy shows.
-    bool WaitForPanel(const std::function<bool(const std::vector<std::string>&)>& shows) const {
+    bool WaitForPanel(const std::function<bool(const std::vector<std::string> &)> &shows) const {
         for (int i = 0; i < 600; ++i) {
-            if (shows(PanelRows())) return true;
+            if (shows(PanelRows()))
+                return true;
             ::usleep(100000);
         }
         return false;
     }
-    bool WaitForFirstRow(const std::string& prefix) const {
-        return WaitForPanel([&](const auto& rows) { return !rows.empty() && rows[0].starts_with(prefix); });
+    bool WaitForFirstRow(const std::string &prefix) const {
+        return WaitForPanel(
+            [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); });
     }
 
     TempDir docs;

@@ -37,12 +37,13 @@ TEST_F(DaemonStartUpWithJob, ALinkedStateFileStaysALinkAndItsTargetShowsThePanel
 TEST_F(DaemonStartUpWithJob, AStateFileThatIsNoRegularFileIsRefusedAndLeftAlone) {
     ASSERT_EQ(::mkfifo((docs / "fifo").c_str(), 0600), 0);
     fs::create_directory(docs / "folder");
-    for (const auto& [name, kind] : {std::pair{"fifo", "a FIFO"}, {"folder", "a folder"}}) {
+    for (const auto &[name, kind] : {std::pair{"fifo", "a FIFO"}, {"folder", "a folder"}}) {
         portio = "emu:hd44780:4x20:" + docs / name;
         const TRun run = Run(jobArgs);
         EXPECT_EQ(run.exitCode, 1) << name;
-        EXPECT_EQ(run.err, "Error: Cannot open the parallel port $0378: cannot use the state file " +
-                               docs / name + ": it is " + kind + ", not a regular file\n")
+        EXPECT_EQ(run.err,
+                  "Error: Cannot open the parallel port $0378: cannot use the state file " +
+                      docs / name + ": it is " + kind + ", not a regular file\n")
             << name;
     }
     EXPECT_TRUE(fs::is_fifo(docs / "fifo"));
@@ -68,12 +69,12 @@ TEST_F(DaemonStartUp, AJobThatIsNoFileOrTooLargeIsRefusedBeforeThePanelIsTouched
         {"huge.orv3", "it is larger than 4 MiB"},
         {"missing.orv3", "it does not exist"},
         {"garbage.orv3", ""}};
-    for (const auto& [name, reason] : cases) {
+    for (const auto &[name, reason] : cases) {
         const TRun run = Run("--job '" + docs / name + "' --seconds 1");
         EXPECT_EQ(run.exitCode, 2) << name;
-        const std::string expected = reason.empty()
-                                         ? "the job " + docs / name + " has no screens"
-                                         : "cannot read the job file " + docs / name + ": " + reason;
+        const std::string expected =
+            reason.empty() ? "the job " + docs / name + " has no screens"
+                           : "cannot read the job file " + docs / name + ": " + reason;
         EXPECT_EQ(run.err, "orvanta3d: " + expected + "\n") << name;
         // Neither greeting nor quit message: the panel was never opened.
         EXPECT_FALSE(fs::exists(state)) << name << ": " << ReadText(state);
@@ -93,7 +94,7 @@ TEST_F(DaemonStartUpWithJob, NoDriverIsSaidOnceAndFailsWithoutTheMirror) {
         {docs / "folder", "The settings file " + docs / "folder/Orvanta3.ini" + " is a folder; "},
         {docs / "missing", "No settings file: the folder " + docs / "missing" + " of " +
                                docs / "missing/Orvanta3.ini" + " does not exist; "}};
-    for (const auto& [folder, start] : cases) {
+    for (const auto &[folder, start] : cases) {
         documents = folder;
         TRun run = Run(jobArgs);
         EXPECT_EQ(run.exitCode, 1) << folder;
@@ -116,7 +117,8 @@ TEST_F(DaemonStartUpWithJob, APortThatCannotBeOpenedIsSaidOnceWithItsCause) {
         {"nonsense", "ORVANTA3_PORTIO=\"nonsense\" names no port back end (use ppdev, direct, "
                      "emu:hd44780:ROWSxCOLS:STATEFILE or emu:ks0108:STATEFILE)"},
         {"emu:", "ORVANTA3_PORTIO=\"emu:\" names no emulated panel"},
-        {"emu:hd44780:4x20", "ORVANTA3_PORTIO=\"emu:hd44780:4x20\" gives the emulator no state file"},
+        {"emu:hd44780:4x20",
+         "ORVANTA3_PORTIO=\"emu:hd44780:4x20\" gives the emulator no state file"},
         {"emu:hd44780:99999x99999", "ORVANTA3_PORTIO=\"emu:hd44780:99999x99999\" asks for "
                                     "99999x99999 characters, a size no HD44780 panel has"},
         {"ppdev", "no parallel port at this address"},
@@ -125,7 +127,7 @@ TEST_F(DaemonStartUpWithJob, APortThatCannotBeOpenedIsSaidOnceWithItsCause) {
              docs / "missing" + " does not exist"}};
     // ppdev looks for ports under a folder that lists none.
     const std::string environment = "ORVANTA3_PORTIO_PROC_ROOT='" + docs / "proc" + "' ";
-    for (const auto& [value, cause] : cases) {
+    for (const auto &[value, cause] : cases) {
         portio = value;
         for (const std::string mirror : {"", " --tty=text"}) {
             const TRun run = RunWith(environment + Environment(), jobArgs + mirror);

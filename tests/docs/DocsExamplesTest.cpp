@@ -11,7 +11,7 @@ namespace {
 const std::string kSource = ORVANTA3_SOURCE_DIR;
 
 // The contents of the ```ini blocks of a Markdown file.
-std::vector<std::string> IniBlocks(const std::string& markdown) {
+std::vector<std::string> IniBlocks(const std::string &markdown) {
     std::vector<std::string> blocks;
     const std::string open = "```ini\n", close = "```";
     for (size_t start = markdown.find(open); start != std::string::npos;
@@ -34,7 +34,7 @@ TEST_F(DocsExamples, EachDriverExampleShowsTheExampleJob) {
     WriteText(docs / "job.orv3", jobs[0]);
     const auto settings = IniBlocks(ReadText(kSource + "/docs/settings.md"));
     ASSERT_EQ(settings.size(), 2u);
-    for (const std::string& example : settings) {
+    for (const std::string &example : settings) {
         const bool graphic = example.find("[graphport.so]") != std::string::npos;
         portio = graphic ? "emu:ks0108:" + state : "emu:hd44780:4x20:" + state;
         WriteText(docs / "Orvanta3.ini", example);
@@ -43,7 +43,7 @@ TEST_F(DocsExamples, EachDriverExampleShowsTheExampleJob) {
         EXPECT_EQ(run.err, "");
         EXPECT_NE(run.out.find("Orvanta3"), std::string::npos) << run.out;
         EXPECT_TRUE(std::regex_search(run.out, kClock)) << run.out;
-        for (const char* bare : {"time", "date", "dayofweek", "uptime"})
+        for (const char *bare : {"time", "date", "dayofweek", "uptime"})
             EXPECT_EQ(run.out.find(bare), std::string::npos) << bare << " unknown:\n" << run.out;
         const std::string width = graphic ? std::string(21, ' ') : std::string(20, ' ');
         EXPECT_NE(run.out.find("|" + width + "|"), std::string::npos) << "panel width";
@@ -65,7 +65,7 @@ TEST_F(DocsExamples, EveryTagTheReadmeNamesIsFilledIn) {
     WriteText(docs / "job.orv3", job);
     const TRun run = Run("--job '" + docs / "job.orv3" + "' --seconds 2 --tty=text");
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    for (const auto& name : names)
+    for (const auto &name : names)
         EXPECT_EQ(run.out.find(name), std::string::npos) << name << " unknown:\n" << run.out;
     EXPECT_TRUE(std::regex_search(run.out, kClock)) << "the time tag shows a time:\n" << run.out;
 }

@@ -24,11 +24,11 @@ namespace {
 // A bound Unix socket at path, kept while the object lives.
 class TSocketFile {
 public:
-    explicit TSocketFile(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    explicit TSocketFile(const std::string &path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         path.copy(address.sun_path, sizeof address.sun_path - 1);
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     }
     ~TSocketFile() { ::close(fd_); }
     bool Bound() const { return bound_; }
@@ -39,21 +39,19 @@ private:
 };
 
 // The three ways of writing a file, each on path.
-std::vector<std::pair<std::string, std::function<bool(const std::string&)>>> Writers() {
-    return {{"durable", [](const std::string& p) { return WriteFileAtomic(p, "new\n"); }},
+std::vector<std::pair<std::string, std::function<bool(const std::string &)>>> Writers() {
+    return {{"durable", [](const std::string &p) { return WriteFileAtomic(p, "new\n"); }},
             {"volatile",
-             [](const std::string& p) {
-                 return WriteFileAtomic(p, "new\n", TFileSync::Volatile);
-             }},
-            {"locked update", [](const std::string& p) {
-                 return UpdateFileLocked(p, [](const std::string& old) { return old + "new\n"; });
+             [](const std::string &p) { return WriteFileAtomic(p, "new\n", TFileSync::Volatile); }},
+            {"locked update", [](const std::string &p) {
+                 return UpdateFileLocked(p, [](const std::string &old) { return old + "new\n"; });
              }}};
 }
 
 } // namespace
 
 TEST(AtomicWrite, ALinkIsFollowedAndStaysALink) {
-    for (const auto& [name, write] : Writers()) {
+    for (const auto &[name, write] : Writers()) {
         TempDir dir;
         fs::create_directory(dir / "real");
         WriteText(dir / "real/file", "");
@@ -75,7 +73,7 @@ TEST(AtomicWrite, ALinkIsFollowedAndStaysALink) {
 }
 
 TEST(AtomicWrite, WhatIsNoRegularFileIsRefusedAndLeftAlone) {
-    for (const auto& [name, write] : Writers()) {
+    for (const auto &[name, write] : Writers()) {
         TempDir dir;
         ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
         fs::create_directory(dir / "folder");
@@ -83,7 +81,7 @@ TEST(AtomicWrite, WhatIsNoRegularFileIsRefusedAndLeftAlone) {
         ASSERT_TRUE(socket.Bound());
         fs::create_symlink("fifo", dir / "link-to-fifo");
         fs::create_symlink("loop", dir / "loop");
-        for (const char* target : {"fifo", "folder", "socket", "link-to-fifo", "loop"}) {
+        for (const char *target : {"fifo", "folder", "socket", "link-to-fifo", "loop"}) {
             EXPECT_FALSE(write(dir / target)) << name << " " << target;
         }
         EXPECT_TRUE(fs::is_fifo(dir / "fifo")) << name;

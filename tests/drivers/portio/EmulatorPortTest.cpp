@@ -211,7 +211,8 @@ TEST(EmulatorStateFile, WhatIsNoRegularFileIsRefusedBeforeThePanelOpens) {
     std::filesystem::create_symlink("fifo", dir / "link");
     std::string error;
     EXPECT_FALSE(TryOpen(dir / "fifo", error));
-    EXPECT_EQ(error, "cannot use the state file " + dir / "fifo" + ": it is a FIFO, not a regular file");
+    EXPECT_EQ(error,
+              "cannot use the state file " + dir / "fifo" + ": it is a FIFO, not a regular file");
     EXPECT_FALSE(TryOpen(dir / "folder", error));
     EXPECT_EQ(error, "cannot use the state file " + dir / "folder" +
                          ": it is a folder, not a regular file");

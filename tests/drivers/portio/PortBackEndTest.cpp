@@ -166,7 +166,7 @@ TEST(PortSpec, ErrorsSayWhatIsWrongWithTheValue) {
     EXPECT_EQ(error.rfind("names no emulated panel", 0), 0u) << error;
     for (const char* noFile : {"emu:hd44780:4x20", "emu:hd44780:4x20:", "emu:ks0108"}) {
         EXPECT_FALSE(ParsePortSpec(noFile, error));
-        EXPECT_EQ(error.rfind("gives the emulator no state file", 0), 0u) << noFile << ": " << error;
+        EXPECT_EQ(error.rfind("gives the emulator no state file", 0), 0u) << noFile << error;
     }
     // A size too large for any panel is a size error, not a format error.
     for (const char* size : {"99999x99999", "99999999999x20", "3x20"}) {
