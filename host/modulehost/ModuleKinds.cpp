@@ -39,26 +39,26 @@ TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKin
 }
 
 bool TDataModule::LoadSettings() const {
-    if (!descriptor_->LoadSettings) return false;
-    descriptor_->LoadSettings();
+    if (!record_->LoadSettings) return false;
+    record_->LoadSettings();
     return true;
 }
 
 void TDataModule::Configure() const {
-    if (descriptor_->Configure) descriptor_->Configure();
+    if (record_->Configure) record_->Configure();
 }
 
 void TDataModule::Finalize() const {
-    if (descriptor_->Finalize) descriptor_->Finalize();
+    if (record_->Finalize) record_->Finalize();
 }
 
-bool TDisplayDriver::Init() const { return !descriptor_->Init || descriptor_->Init() == 0; }
+bool TDisplayDriver::Init() const { return !record_->Init || record_->Init() == 0; }
 
 bool TDisplayDriver::Configure() const {
-    return descriptor_->Configure && descriptor_->Configure() == 0;
+    return record_->Configure && record_->Configure() == 0;
 }
 
-void TDisplayDriver::Release() const { descriptor_->Release(); }
+void TDisplayDriver::Release() const { record_->Release(); }
 
 void TDisplayDriver::SwitchOffAndRelease() const {
     if (TLCDBaseControl* control = Control()) control->SetActive(false);

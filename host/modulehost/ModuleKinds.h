@@ -23,52 +23,50 @@ const char* ModuleFolder(TModuleKind kind);
 // library of this kind lacks its export.
 int InitErrorMessage(TModuleKind kind);
 
-class TDataModule {
+// The descriptor record a loaded module owns; the host may read and call through it.
+template <typename TRecord>
+class TModuleRecord {
 public:
-    explicit TDataModule(TPluginDescriptor& descriptor) : descriptor_(&descriptor) {}
-    TPluginDescriptor& Descriptor() const { return *descriptor_; }
+    explicit TModuleRecord(TRecord& record) : record_(&record) {}
+    TRecord& Descriptor() const { return *record_; }
+
+protected:
+    TRecord* record_;
+};
+
+class TDataModule : public TModuleRecord<TPluginDescriptor> {
+public:
+    using TModuleRecord::TModuleRecord;
 
     // Calls LoadSettings; false (and no call) when the module has none.
     bool LoadSettings() const;
-    bool CanConfigure() const { return descriptor_->Configure != nullptr; }
+    bool CanConfigure() const { return record_->Configure != nullptr; }
     void Configure() const;
     void Finalize() const;
-
-private:
-    TPluginDescriptor* descriptor_;
 };
 
-class TDisplayDriver {
+class TDisplayDriver : public TModuleRecord<THardwareDescriptor> {
 public:
-    explicit TDisplayDriver(THardwareDescriptor& descriptor) : descriptor_(&descriptor) {}
-    THardwareDescriptor& Descriptor() const { return *descriptor_; }
+    using TModuleRecord::TModuleRecord;
     // The driver object Init created, read from the descriptor now; null without one.
-    TLCDBaseControl* Control() const { return descriptor_->Control; }
+    TLCDBaseControl* Control() const { return record_->Control; }
 
     // Init; true when it succeeded or the driver has none.
     bool Init() const;
-    bool CanConfigure() const { return descriptor_->Configure != nullptr; }
+    bool CanConfigure() const { return record_->Configure != nullptr; }
     // The driver's settings dialog; true when the user accepted new settings, after which the
     // driver object must be created anew (Release, Init). False without Configure.
     bool Configure() const;
     void Release() const;
     // Switches this driver's own object off (when there is one), then Release.
     void SwitchOffAndRelease() const;
-
-private:
-    THardwareDescriptor* descriptor_;
 };
 
-class TScreenSaverModule {
+class TScreenSaverModule : public TModuleRecord<TScreenSaverDescriptor> {
 public:
-    explicit TScreenSaverModule(TScreenSaverDescriptor& descriptor) : descriptor_(&descriptor) {}
-    TScreenSaverDescriptor& Descriptor() const { return *descriptor_; }
-
-    void Start(TLCDBaseControl* driver) const { descriptor_->Start(driver); }
-    void Stop() const { descriptor_->Stop(); }
-
-private:
-    TScreenSaverDescriptor* descriptor_;
+    using TModuleRecord::TModuleRecord;
+    void Start(TLCDBaseControl* driver) const { record_->Start(driver); }
+    void Stop() const { record_->Stop(); }
 };
 
 // The descriptor of a module that is on; std::monostate while it is off.
