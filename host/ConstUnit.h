@@ -144,7 +144,8 @@ constexpr uint32_t kInterfaceVersion = 1;
 #define ORVANTA3_INTERFACE_VERSION_SYMBOL Orvanta3InterfaceVersion
 #define ORVANTA3_NAME_TEXT(name) ORVANTA3_NAME_TEXT_(name)
 #define ORVANTA3_NAME_TEXT_(name) #name
-constexpr const char* kInterfaceVersionExport = ORVANTA3_NAME_TEXT(ORVANTA3_INTERFACE_VERSION_SYMBOL);
+constexpr const char* kInterfaceVersionExport =
+    ORVANTA3_NAME_TEXT(ORVANTA3_INTERFACE_VERSION_SYMBOL);
 
 // ---- Services of the program file ---------------------------------------------------------
 

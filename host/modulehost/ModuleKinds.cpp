@@ -25,7 +25,8 @@ int InitErrorMessage(TModuleKind kind) {
 TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind) {
     switch (kind) {
     case TModuleKind::Driver:
-        if (THardwareDescriptor* driver = library.DriverDescriptor()) return TDisplayDriver(*driver);
+        if (THardwareDescriptor* driver = library.DriverDescriptor())
+            return TDisplayDriver(*driver);
         break;
     case TModuleKind::ScreenSaver:
         if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor())

@@ -70,9 +70,9 @@ TEST(ModuleLibrary, RefusesALibraryBuiltForAnotherInterfaceVersion) {
     auto lib = TModuleLibrary::Open(path, &error);
     ASSERT_TRUE(lib) << error;
     EXPECT_EQ(lib->InterfaceVersion(), kInterfaceVersion + 1);
-    const std::string expected = path + ": built for interface version " +
-                                 std::to_string(kInterfaceVersion + 1) +
-                                 ", this program loads version " + std::to_string(kInterfaceVersion);
+    const std::string expected =
+        path + ": built for interface version " + std::to_string(kInterfaceVersion + 1) +
+        ", this program loads version " + std::to_string(kInterfaceVersion);
     EXPECT_EQ(lib->DataModuleDescriptor(&error), nullptr);
     EXPECT_EQ(error, expected);
     error.clear();
