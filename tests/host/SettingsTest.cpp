@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <set>
+#include <utility>
+#include <variant>
+#include <vector>
 
 using namespace orv;
 using namespace std::chrono;
@@ -248,4 +253,36 @@ TEST_F(SettingsFile, EveryWriterTogetherWritesThisFile) {
               "Horiz. position=99\nVert. position=20\n"
               "[Custom chars]\nc=1\n[chronos.so]\nActive=1\n[Custom charset mapping]\n1=hb_0\n"
               "[Position]\nTop=1\nLeft=2\nWidth=3\nHeight=4\n");
+}
+
+TEST_F(SettingsFile, IntegersOutsideTheRangeOfTheirKeyReadAsTheDefault) {
+    int rangedKeys = 0;
+    for (const TSettingKey& key : SettingKeys()) {
+        if (key.Min == INT32_MIN && key.Max == INT32_MAX) continue;
+        ++rangedKeys;
+        const int32_t def = std::get<int32_t>(SettingDefault(key));
+        std::vector<std::pair<int64_t, int32_t>> writtenAndRead{{key.Min, key.Min},
+                                                                {key.Max, key.Max}};
+        if (key.Min > INT32_MIN) writtenAndRead.emplace_back(int64_t{key.Min} - 1, def);
+        if (key.Max < INT32_MAX) writtenAndRead.emplace_back(int64_t{key.Max} + 1, def);
+        for (const auto& [written, read] : writtenAndRead) {
+            WriteText(path, std::string("[") + key.Section + "]\n" + key.Key + "=" +
+                                std::to_string(written) + "\n");
+            EXPECT_EQ(std::get<int32_t>(SettingValue(key, ReadAll())), read)
+                << key.Key << "=" << written;
+        }
+    }
+    EXPECT_EQ(rangedKeys, 7);
+}
+
+TEST_F(SettingsFile, EveryKeyAndEveryFieldIsInTheTableOnce) {
+    TSettings s(path);
+    std::set<std::pair<std::string, std::string>> keys;
+    std::set<TSettingField> fields;
+    for (const TSettingKey& key : SettingKeys()) {
+        EXPECT_TRUE(keys.emplace(key.Section, key.Key).second) << key.Key;
+        if (key.Field) {
+            EXPECT_TRUE(fields.insert(key.Field(s)).second) << key.Key;
+        }
+    }
 }
