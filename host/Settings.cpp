@@ -65,7 +65,8 @@ bool TSettings::SavePosition(int32_t top, int32_t left, int32_t width, int32_t h
     const bool written = TIniFile(path_).Update([&](TIniDocument& doc) {
         size_t next = 0;
         for (const TSettingKey& key : SettingKeys())
-            if (key.Write == TSettingWrite::Exit) WriteSettingValue(doc, key, values.at(next++));
+            if (key.Write == TSettingWrite::Exit && next < values.size())
+                WriteSettingValue(doc, key, values[next++]);
     });
     Position.Top = top;
     Position.Left = left;
