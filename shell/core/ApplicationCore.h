@@ -66,6 +66,8 @@ public:
     // A driver is current and active: the panel shows the job.
     bool PanelActive() const { return ActiveDriver() != nullptr; }
 
+    // The daemon uses only Settings(); the desktop program is the user of the other parts and
+    // of StopDisplay.
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
     TSettings& Settings() { return settings_; }
