@@ -93,18 +93,6 @@ TEST(AtomicWrite, WhatIsNoRegularFileIsRefusedAndLeftAlone) {
     }
 }
 
-TEST(AtomicWrite, WriteTargetSaysWhyItRefuses) {
-    TempDir dir;
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    fs::create_symlink(dir / "fifo", dir / "link");
-    std::string error;
-    EXPECT_FALSE(WriteTarget(dir / "fifo", error));
-    EXPECT_EQ(error, "it is a FIFO, not a regular file");
-    EXPECT_FALSE(WriteTarget(dir / "link", error));
-    EXPECT_EQ(error, "its link leads to " + dir / "fifo" + ", a FIFO, not a regular file");
-    EXPECT_EQ(WriteTarget(dir / "new", error), dir / "new");
-}
-
 TEST(AtomicWrite, SettingsFileBehindALinkKeepsTheLink) {
     // Dot-files kept in a repository and linked into place.
     TempDir dir;
