@@ -76,6 +76,7 @@ TNetInterface ReadNetInterface(const TSystemTree& tree, const std::string& name)
         row.SpeedMbps = speed;
     row.OperState = tree.ReadLine(folder + "operstate").value_or("");
     row.Flags = ParseHex(tree.ReadLine(folder + "flags").value_or("")).value_or(0);
+    if (const auto carrier = tree.ReadInteger(folder + "carrier")) row.Carrier = *carrier != 0;
     const auto counter = [&](const char* file) {
         return tree.ReadUnsigned(folder + "statistics/" + file).value_or(0);
     };

@@ -1,5 +1,5 @@
 // The network interfaces of the kernel: /sys/class/net/NAME/ (ifindex, type, speed, operstate,
-// flags, statistics/), or /proc/net/dev where sysfs shows none. Counters are the kernel's
+// flags, carrier, statistics/), or /proc/net/dev where sysfs shows none. Counters are the kernel's
 // 64-bit counters and never wrap in practice.
 #pragma once
 
@@ -28,7 +28,8 @@ struct TNetInterface {
     std::optional<int64_t> LinkType;  // ARPHRD_* of "type"
     std::optional<int64_t> SpeedMbps; // nullopt where the driver reports none (-1, EINVAL)
     std::string OperState;            // "up", "down", "unknown", "dormant", ...
-    uint64_t Flags = 0;               // IFF_UP, IFF_RUNNING, ...
+    uint64_t Flags = 0;               // IFF_UP, ... (sysfs never shows IFF_RUNNING)
+    std::optional<bool> Carrier;      // nullopt while the interface is down
     TNetCounters Counters;
 };
 

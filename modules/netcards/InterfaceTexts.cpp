@@ -105,7 +105,7 @@ std::string InterfaceTypeText(const TNetInterface& row) {
 
 std::string InterfaceStateText(const TNetInterface& row) {
     const bool up = (row.Flags & IFF_UP) != 0;
-    const bool running = (row.Flags & IFF_RUNNING) != 0;
+    const bool running = row.Carrier.value_or(false);
     const char* connected = IsWan(row) ? "Connected" : "Operational";
     const char* noCarrier = IsWan(row) ? "WAN adapter not connected" : "Cable disconnected";
     const std::string& state = row.OperState;
@@ -114,7 +114,8 @@ std::string InterfaceStateText(const TNetInterface& row) {
     if (state == "lowerlayerdown") return noCarrier;
     if (state == "notpresent") return "Disabled";
     if (state == "down") return up ? noCarrier : "Disabled";
-    // Drivers that keep no operational state (loopback, tun) say "unknown": the flags tell.
+    // Drivers that keep no operational state (loopback, tun) say "unknown": flags and carrier
+    // tell.
     if (state == "unknown") return !up ? "Disabled" : running ? connected : noCarrier;
     return {};
 }

@@ -17,7 +17,7 @@ std::string InterfaceDescription(const TSystemTree& tree, const TNetInterface& r
 // for every other link type; empty when the type is unknown.
 std::string InterfaceTypeText(const TNetInterface& row);
 
-// From operstate and the IFF_UP / IFF_RUNNING flags: "Operational" (a LAN link that is up),
+// From operstate, the IFF_UP flag and the carrier: "Operational" (a LAN link that is up),
 // "Connected" (a PPP or SLIP link that is up), "Connecting..." (dormant, e.g. authenticating),
 // "Cable disconnected" (up but without carrier; a PPP or SLIP link: "WAN adapter not
 // connected"), "Disabled" (switched off or absent); empty when the state is not known.

@@ -6,7 +6,7 @@
 //                        (/run/udev/data/nIFINDEX) or a USB adapter's device/../product
 //   $lanType             type (ARPHRD_*)
 //   $lanSpeed            speed (Mbit/s); empty where the driver reports none
-//   $lanStatus           operstate and flags (IFF_UP, IFF_RUNNING)
+//   $lanStatus           operstate, flags (IFF_UP) and carrier
 //   $lanIn, $lanOut      statistics/rx_bytes, tx_bytes: 64-bit, never wrapping; "N;rate" gives
 //                        bytes per second over the last refresh interval
 //   $lanUniIn            statistics/rx_packets - statistics/multicast
