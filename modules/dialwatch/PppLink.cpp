@@ -44,20 +44,25 @@ void AppendOptionWords(std::string_view text, std::vector<std::string>& words) {
     if (inWord) words.push_back(std::move(word));
 }
 
-bool IsStandardBaudRate(std::string_view word) {
-    static constexpr std::array<std::string_view, 23> kRates = {
-        "300",    "600",    "1200",   "2400",    "4800",    "9600",    "19200",  "38400",
-        "57600",  "115200", "230400", "460800",  "500000",  "576000",  "921600", "1000000",
-        "1152000", "1500000", "2000000", "2500000", "3000000", "3500000", "4000000"};
-    return std::find(kRates.begin(), kRates.end(), word) != kRates.end();
+bool IsNumber(std::string_view word) {
+    return !word.empty() && word.size() <= 9 &&
+           word.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// Options whose argument is a number that is no serial speed.
-bool TakesNumber(std::string_view option) {
-    static constexpr std::array<std::string_view, 12> kOptions = {
-        "mru",     "mtu",  "idle", "holdoff",          "maxfail",          "unit",
-        "maxconnect", "connect-delay", "lcp-echo-interval", "lcp-echo-failure", "demand-delay",
-        "ktune"};
+// pppd's options that take an argument: a number after them is that argument, not the speed.
+bool TakesArgument(std::string_view option) {
+    static constexpr std::array<std::string_view, 64> kOptions = {
+        "active-filter", "asyncmap", "bsdcomp", "call", "chap-interval", "chap-max-challenge",
+        "chap-restart", "child-timeout", "connect", "connect-delay", "deflate", "demand-delay",
+        "disconnect", "domain", "eap-interval", "eap-max-rreq", "eap-max-sreq", "eap-restart",
+        "eap-timeout", "escape", "file", "holdoff", "idle", "ifname", "init", "ipcp-max-configure",
+        "ipcp-max-failure", "ipcp-max-terminate", "ipcp-restart", "ipparam", "kdebug",
+        "lcp-echo-failure", "lcp-echo-interval", "lcp-max-configure", "lcp-max-failure",
+        "lcp-max-terminate", "lcp-restart", "linkname", "logfd", "logfile", "maxconnect",
+        "maxfail", "mru", "mrru", "ms-dns", "ms-wins", "mtu", "name", "pap-max-authreq",
+        "pap-restart", "pap-timeout", "password", "pass-filter", "plugin", "pty", "remotename",
+        "remotenumber", "socket", "unit", "user", "vj-max-slots", "welcome", "ipv6cp-restart",
+        "ipv6cp-max-configure"};
     return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end();
 }
 
@@ -87,7 +92,8 @@ void ReadDevice(const TSystemTree& tree, const std::vector<std::string>& words, 
         } else if (word.starts_with("/dev/") || word.starts_with("tty")) {
             link.DeviceName = WithoutDev(word);
             link.DeviceType = link.DeviceName.starts_with("ttyI") ? "isdn" : "modem";
-        } else if (IsStandardBaudRate(word) && (i == 0 || !TakesNumber(words[i - 1]))) {
+        } else if (IsNumber(word) && (i == 0 || !TakesArgument(words[i - 1]))) {
+            // A number where an option belongs is the serial speed.
             link.SpeedBps = std::stoll(std::string(word));
         }
     }
