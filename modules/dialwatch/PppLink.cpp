@@ -1,7 +1,6 @@
 #include "modules/dialwatch/PppLink.h"
 
 #include "host/TextUtil.h"
-#include "modules/common/NetInterfaces.h"
 
 #include <algorithm>
 #include <array>
@@ -169,15 +168,19 @@ std::vector<std::string> PppdOptions(const TSystemTree& tree, int64_t pid) {
 }
 
 std::optional<TPppLink> FindActivePppLink(const TSystemTree& tree) {
+    // Only PPP interfaces need their index: this runs on every call.
     std::optional<TPppLink> found;
-    for (const std::string& name : NetInterfaceNames(tree)) {
+    int64_t foundIndex = INT64_MAX;
+    for (const std::string& name : tree.List("/sys/class/net")) {
         const std::string folder = "/sys/class/net/" + name + "/";
         if (tree.ReadInteger(folder + "type") != ARPHRD_PPP) continue;
         const std::string flags = tree.ReadLine(folder + "flags").value_or("0");
         if ((std::strtoull(flags.c_str(), nullptr, 16) & IFF_UP) == 0) continue;
+        const int64_t index = tree.ReadInteger(folder + "ifindex").value_or(INT64_MAX);
+        if (found && index >= foundIndex) continue;
         found.emplace();
         found->Interface = name;
-        break;
+        foundIndex = index;
     }
     if (!found) return std::nullopt;
     TPppLink& link = *found;

@@ -2,7 +2,7 @@
 // the words the adapter table has always used ("Ethernet", "Operational", ...).
 #pragma once
 
-#include "modules/common/NetInterfaces.h"
+#include "modules/netcards/NetInterfaces.h"
 #include "modules/common/SystemTree.h"
 
 #include <string>

@@ -21,7 +21,7 @@
 #include "host/RegionalSettings.h"
 #include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
-#include "modules/common/NetInterfaces.h"
+#include "modules/netcards/NetInterfaces.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"

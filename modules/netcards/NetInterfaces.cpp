@@ -1,4 +1,4 @@
-#include "modules/common/NetInterfaces.h"
+#include "modules/netcards/NetInterfaces.h"
 
 #include "host/TextUtil.h"
 
@@ -51,8 +51,7 @@ std::optional<uint64_t> ParseHex(std::string_view text) {
     return value;
 }
 
-} // namespace
-
+// Interface names of /sys/class/net in ifindex order (loopback first).
 std::vector<std::string> NetInterfaceNames(const TSystemTree& tree) {
     std::vector<std::pair<int64_t, std::string>> indexed;
     for (std::string& name : tree.List(kClassNet)) {
@@ -66,6 +65,8 @@ std::vector<std::string> NetInterfaceNames(const TSystemTree& tree) {
     return names;
 }
 
+// One interface with its attributes and counters; missing files leave their fields at the
+// defaults.
 TNetInterface ReadNetInterface(const TSystemTree& tree, const std::string& name) {
     const std::string folder = kClassNet + name + "/";
     TNetInterface row;
@@ -89,6 +90,8 @@ TNetInterface ReadNetInterface(const TSystemTree& tree, const std::string& name)
                     .TxErrors = counter("tx_errors")};
     return row;
 }
+
+} // namespace
 
 std::vector<TNetInterface> ReadNetInterfaces(const TSystemTree& tree) {
     std::vector<TNetInterface> rows;

@@ -33,13 +33,6 @@ struct TNetInterface {
     TNetCounters Counters;
 };
 
-// Interface names of /sys/class/net in ifindex order (loopback first).
-std::vector<std::string> NetInterfaceNames(const TSystemTree& tree);
-
-// One interface of /sys/class/net with its attributes and counters; missing files leave their
-// fields at the defaults.
-TNetInterface ReadNetInterface(const TSystemTree& tree, const std::string& name);
-
 // Every interface in ifindex order; when sysfs shows none, the rows of /proc/net/dev in file
 // order with names and counters only. Empty when neither can be read.
 std::vector<TNetInterface> ReadNetInterfaces(const TSystemTree& tree);
