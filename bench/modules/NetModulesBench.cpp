@@ -26,7 +26,8 @@ class TLoadedModule {
 public:
     explicit TLoadedModule(const char* file) {
         ::setenv("XDG_DOCUMENTS_DIR", docs_.Path().c_str(), 1);
-        library_ = TModuleLibrary::Open(std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + file);
+        library_ =
+            TModuleLibrary::Open(std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + file);
         descriptor_ = library_ ? library_->DataModuleDescriptor() : nullptr;
     }
     bool Ok() const { return descriptor_ != nullptr; }

@@ -186,7 +186,8 @@ std::optional<TPppLink> FindActivePppLink(const TSystemTree& tree) {
     TPppLink& link = *found;
     std::optional<int64_t> pid;
     ReadRunFiles(tree, link, pid);
-    const std::vector<std::string> options = pid ? PppdOptions(tree, *pid) : std::vector<std::string>{};
+    const std::vector<std::string> options =
+        pid ? PppdOptions(tree, *pid) : std::vector<std::string>{};
     if (link.EntryName.empty()) {
         const auto call = std::find(options.begin(), options.end(), "call");
         if (call != options.end() && call + 1 != options.end()) link.EntryName = *(call + 1);

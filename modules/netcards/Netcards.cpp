@@ -83,7 +83,9 @@ uint64_t PerSecond(uint64_t now, uint64_t before, uint64_t elapsedMs) {
     return static_cast<uint64_t>(static_cast<unsigned __int128>(now - before) * 1000 / elapsedMs);
 }
 
-int64_t Signed(uint64_t value) { return value > INT64_MAX ? INT64_MAX : static_cast<int64_t>(value); }
+int64_t Signed(uint64_t value) {
+    return value > INT64_MAX ? INT64_MAX : static_cast<int64_t>(value);
+}
 
 class TNetcards {
 public:

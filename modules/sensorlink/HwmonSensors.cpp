@@ -42,7 +42,8 @@ struct TChip {
 std::vector<TChip> Chips(const TSystemTree& tree) {
     std::vector<std::pair<int, std::string>> numbered;
     for (const std::string& name : tree.List(kHwmon))
-        if (const auto number = NumberBetween(name, "hwmon", "")) numbered.emplace_back(*number, name);
+        if (const auto number = NumberBetween(name, "hwmon", ""))
+            numbered.emplace_back(*number, name);
     std::sort(numbered.begin(), numbered.end());
     std::vector<TChip> chips;
     for (const auto& [number, name] : numbered) {

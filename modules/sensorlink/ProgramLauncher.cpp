@@ -41,8 +41,8 @@ bool IsProgramRunning(const TSystemTree& tree, const std::string& path) {
         if (!IsDigits(entry)) continue;
         const std::string folder = "/proc/" + entry + "/";
         if (tree.ReadLine(folder + "comm") == comm) return true;
-        if (const auto cmdline = tree.Read(folder + "cmdline"); cmdline && CommandLineNames(*cmdline, name))
-            return true;
+        const auto cmdline = tree.Read(folder + "cmdline");
+        if (cmdline && CommandLineNames(*cmdline, name)) return true;
     }
     return false;
 }

@@ -176,8 +176,8 @@ TEST_F(DaemonEndToEnd, HelpAndVersion) {
 
 TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
     if (MachineHasHardwareSensors()) GTEST_SKIP() << "this machine has hardware sensors";
-    WriteText(docs / "Orvanta3.ini",
-              ReadText(docs / "Orvanta3.ini") + "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
+    WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") +
+                                         "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
     WriteText(docs / "job.orv3", "[Sensors]\nTimeout=1\nLine1=$mbmCheck$CPU $mbmTemp[0]$\nShow=1\n"
                                  "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n");
     const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");

@@ -26,7 +26,8 @@ class TfrmMBMSettings : public QDialog {
 public:
     TfrmMBMSettings(const TSensorlinkDialogData& data, QWidget* parent) : QDialog(parent) {
         setWindowTitle("MBM settings...");
-        cbRunMBM_ = new QCheckBox(QString::fromUtf8("Пробовать запустить Motherboard Monitor"), this);
+        cbRunMBM_ =
+            new QCheckBox(QString::fromUtf8("Пробовать запустить Motherboard Monitor"), this);
         cbRunMBM_->setObjectName("cbRunMBM");
         cbRunMBM_->setChecked(data.TryToRun != 0);
 

@@ -41,7 +41,8 @@ protected:
     void SetUp() override {
         WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n");
         ASSERT_TRUE(module.Loaded());
-        setRoot = reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
+        setRoot =
+            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
         setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
         setStatistics = reinterpret_cast<TDialwatchSetStatisticsFunc>(
             module.Library().Symbol(kDialwatchSetStatisticsExport));
@@ -74,9 +75,9 @@ protected:
         tree.Write("/run/ppp0.pid", "4321\n");
         ASSERT_TRUE(tree.SetModified("/run/ppp0.pid", kNowMs - 307000));
         tree.Write("/proc/4321/cmdline", std::string("/usr/sbin/pppd\0call\0myisp\0", 26));
-        tree.Write("/etc/ppp/peers/myisp", "# Provider\n/dev/ttyUSB0\n115200   # speed\n"
-                                           "mru 1200\nconnect \"/usr/sbin/chat -v -f /etc/chatscripts/x\"\n"
-                                           "noauth\n");
+        tree.Write("/etc/ppp/peers/myisp",
+                   "# Provider\n/dev/ttyUSB0\n115200   # speed\nmru 1200\n"
+                   "connect \"/usr/sbin/chat -v -f /etc/chatscripts/x\"\nnoauth\n");
         tree.Write("/etc/ppp/options", "lock\nasyncmap 0\n");
     }
 
@@ -98,8 +99,8 @@ protected:
 TEST_F(Dialwatch, DescriptorListsTenTags) {
     const TPluginDescriptor& d = module.Descriptor();
     EXPECT_STREQ(d.Name, "RAS status");
-    EXPECT_EQ(std::string(d.Description).rfind("Информация об активном модемном соединении\r\r"_cp1251, 0),
-              0u);
+    const std::string lead = "Информация об активном модемном соединении\r\r"_cp1251;
+    EXPECT_EQ(std::string(d.Description).rfind(lead, 0), 0u);
     EXPECT_EQ(d.Id, 7);
     EXPECT_EQ(d.TagCount, 10);
     EXPECT_STREQ(d.GroupCaption, "RAS");
@@ -149,7 +150,8 @@ TEST_F(Dialwatch, LinkNameAndSpeedFromPppdsOwnFiles) {
     tree.Write("/run/pppd/ppp0.pid", "77\n");
     tree.Write("/run/pppd/ppp-office.pid", "77\nppp0\n");
     tree.Write("/run/pppd/ppp-other.pid", "78\nppp1\n");
-    tree.Write("/proc/77/cmdline", std::string("pppd\0/dev/ttyS1\0" "33600\0linkname\0office\0", 37));
+    tree.Write("/proc/77/cmdline",
+               std::string("pppd\0/dev/ttyS1\0" "33600\0linkname\0office\0", 37));
     EXPECT_EQ(Value(tagRasName), "office");
     EXPECT_EQ(Value(tagRasDeviceName), "ttyS1");
     EXPECT_EQ(Value(tagRasSpeed), "33.6 kbps");

@@ -43,7 +43,8 @@ protected:
     void SetUp() override {
         WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n");
         ASSERT_TRUE(module.Loaded());
-        setRoot = reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
+        setRoot =
+            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
         setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
         ASSERT_TRUE(setRoot && setTick);
         setRoot(tree.Root().c_str());
@@ -69,7 +70,8 @@ protected:
             Count(i.name, counter, 0);
     }
     void Count(const std::string& name, const char* counter, uint64_t value) {
-        tree.Write("/sys/class/net/" + name + "/statistics/" + counter, std::to_string(value) + "\n");
+        tree.Write("/sys/class/net/" + name + "/statistics/" + counter,
+                   std::to_string(value) + "\n");
     }
 
     // A machine with loopback, a wired and a wireless card, a PPP link, a SLIP line that is
@@ -110,7 +112,8 @@ protected:
 TEST_F(Netcards, DescriptorListsTwelveTagsAndDocumentsTheRate) {
     const TPluginDescriptor& d = module.Descriptor();
     EXPECT_STREQ(d.Name, "LAN info");
-    EXPECT_EQ(std::string(d.Description).rfind("Информация о сетевых устройствах\r\r"_cp1251, 0), 0u);
+    const std::string lead = "Информация о сетевых устройствах\r\r"_cp1251;
+    EXPECT_EQ(std::string(d.Description).rfind(lead, 0), 0u);
     EXPECT_EQ(d.Id, 6);
     EXPECT_EQ(d.TagCount, 12);
     EXPECT_STREQ(d.GroupCaption, "Network");
@@ -133,8 +136,8 @@ TEST_F(Netcards, RowsFollowTheInterfaceIndexWithTheirTexts) {
     TypicalMachine();
     At(10000);
     EXPECT_EQ(Column(tagLanName, 7),
-              (std::vector<std::string>{"lo", "eth0 (82540EM Gigabit Ethernet)", "wlan0 (Wi-Fi Stick)",
-                                        "sl0", "ppp0", "tun0", "tr0"}));
+              (std::vector<std::string>{"lo", "eth0 (82540EM Gigabit Ethernet)",
+                                        "wlan0 (Wi-Fi Stick)", "sl0", "ppp0", "tun0", "tr0"}));
     EXPECT_EQ(Column(tagLanType, 7), (std::vector<std::string>{"Loopback", "Ethernet", "Ethernet",
                                                                "SLIP", "PPP", "other",
                                                                "TockenRing"}));
@@ -279,7 +282,8 @@ TEST_F(Netcards, LoopbackCountsTrafficSentThroughIt) {
     std::thread reader([&] {
         const int peer = ::accept(server, nullptr, nullptr);
         char buffer[65536];
-        for (ssize_t n; (n = ::read(peer, buffer, sizeof buffer)) > 0;) received += static_cast<size_t>(n);
+        for (ssize_t n; (n = ::read(peer, buffer, sizeof buffer)) > 0;)
+            received += static_cast<size_t>(n);
         ::close(peer);
     });
     const int client = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -31,7 +31,8 @@ protected:
     void SetUp() override {
         Settings("");
         ASSERT_TRUE(module.Loaded());
-        setRoot = reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
+        setRoot =
+            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
         setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
         ASSERT_TRUE(setRoot && setTick);
         setRoot(tree.Root().c_str());
@@ -50,8 +51,9 @@ protected:
 
     void Input(const std::string& chip, const std::string& input, int64_t value,
                const char* label = nullptr) {
-        tree.Write("/sys/class/hwmon/" + chip + "/" + input + "_input", std::to_string(value) + "\n");
-        if (label) tree.Write("/sys/class/hwmon/" + chip + "/" + input + "_label", std::string(label) + "\n");
+        const std::string stem = "/sys/class/hwmon/" + chip + "/" + input;
+        tree.Write(stem + "_input", std::to_string(value) + "\n");
+        if (label) tree.Write(stem + "_label", std::string(label) + "\n");
     }
 
     // An executable script that leaves NAME.started beside itself.
@@ -91,14 +93,16 @@ protected:
 TEST_F(Sensorlink, DescriptorListsTenTagsAndHasASettingsDialog) {
     const TPluginDescriptor& d = module.Descriptor();
     EXPECT_STREQ(d.Name, "Motherboard Monitor 5.* info");
-    EXPECT_EQ(std::string(d.Description).rfind("Информация из Motherboard monitor 5.*\r\r"_cp1251, 0), 0u);
+    const std::string lead = "Информация из Motherboard monitor 5.*\r\r"_cp1251;
+    EXPECT_EQ(std::string(d.Description).rfind(lead, 0), 0u);
     EXPECT_EQ(d.Id, 3);
     EXPECT_EQ(d.TagCount, 10);
     EXPECT_STREQ(d.GroupCaption, "MBM");
     EXPECT_STREQ(d.TagHints[0], "MotherBoard Monitor 5.*");
     EXPECT_EQ(TBuiltModule::Texts(d.TagNames),
-              TBuiltModule::Sixteen({"$mbmCheck", "$mbmTemp", "$mbmFan", "$mbmCore0", "$mbmCore1",
-                                     "$mbm+3.3", "$mbm+5.0", "$mbm+12.0", "$mbm-12.0", "$mbm-5.0"}));
+              TBuiltModule::Sixteen({"$mbmCheck", "$mbmTemp", "$mbmFan", "$mbmCore0",
+                                     "$mbmCore1", "$mbm+3.3", "$mbm+5.0", "$mbm+12.0",
+                                     "$mbm-12.0", "$mbm-5.0"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagHints), TBuiltModule::Sixteen({}));
     EXPECT_STREQ(d.TagCaptions[6], "напряжение +3.3"_cp1251);
     EXPECT_TRUE(d.GetValue && d.LoadSettings && d.Configure);
