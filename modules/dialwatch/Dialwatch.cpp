@@ -2,7 +2,9 @@
 // of pppd: the first PPP interface (ARPHRD_PPP, normally ppp0) that is up.
 //
 // Where each tag comes from:
-//   $rasCheck, $rasName  /sys/class/net/*/type and flags; the name is pppd's linkname
+//   $rasCheck, $rasName  /sys/class/net/*/type and flags; without a link $rasName says
+//                        "RAS not active", or what is missing where /dev/ppp is absent
+//                        (the kernel has no PPP); with one the name is pppd's linkname
 //                        (/run/ppp-NAME.pid or /run/pppd/ppp-NAME.pid, second line the
 //                        interface), else the peer of "call PEER" on pppd's command line
 //                        (/proc/PID/cmdline), else the interface name
@@ -19,7 +21,6 @@
 
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
-#include "host/MessageBox.h"
 #include "host/RegionalSettings.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/DurationFormat.h"
@@ -93,7 +94,6 @@ private:
     std::unique_ptr<TPppStatistics> statistics_ = std::make_unique<TPppIoctlStatistics>(tree_);
     TUnitWords words_;
     std::string decimalSeparator_ = ".";
-    bool missingReported_ = false;
     TModuleResult result_;
 };
 
@@ -109,7 +109,8 @@ std::string TDialwatch::Value(int16_t index, const char* param) {
     const std::optional<TPppLink> link = FindActivePppLink(tree_);
     if (!link) {
         if (index == tagRasCheck) return "#skip";
-        return index == tagRasName ? kNotActive : "";
+        if (index != tagRasName) return {};
+        return MissingPppSupport(tree_).value_or(kNotActive);
     }
     switch (index) {
     case tagRasCheck:
@@ -156,15 +157,9 @@ std::string TDialwatch::Traffic(const TPppLink& link, int16_t index, const char*
     }
 }
 
-// A system without PPP support is told once what it lacks; the tags then show no link.
 void TDialwatch::LoadSettings() {
     words_.ReadAll();
     decimalSeparator_ = UserDecimalSeparator();
-    if (missingReported_) return;
-    if (const auto missing = MissingPppSupport(tree_)) {
-        missingReported_ = true;
-        ShowMessage(*missing, "RAS status", mbError);
-    }
 }
 
 const char* GetValue(int32_t index, const char* param) {

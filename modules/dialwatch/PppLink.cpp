@@ -200,8 +200,7 @@ std::optional<TPppLink> FindActivePppLink(const TSystemTree& tree) {
 std::optional<std::string> MissingPppSupport(const TSystemTree& tree) {
     struct stat st {};
     if (::stat(tree.Path("/dev/ppp").c_str(), &st) == 0) return std::nullopt;
-    return "PPP is not available on this system: /dev/ppp is missing (the kernel's ppp_generic "
-           "driver), so pppd cannot make a dial-up link";
+    return "PPP not available: /dev/ppp missing";
 }
 
 } // namespace orv

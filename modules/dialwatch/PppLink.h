@@ -27,8 +27,8 @@ std::optional<TPppLink> FindActivePppLink(const TSystemTree& tree);
 // files of "call PEER" (/etc/ppp/peers/PEER) and "file NAME" put in their place.
 std::vector<std::string> PppdOptions(const TSystemTree& tree, int64_t pid);
 
-// What the system lacks to have PPP links at all, or nullopt: pppd needs /dev/ppp, the kernel's
-// ppp_generic driver.
+// What the system lacks to have PPP links at all, as one line for the panel, or nullopt: pppd
+// needs /dev/ppp, the kernel's ppp_generic driver.
 std::optional<std::string> MissingPppSupport(const TSystemTree& tree);
 
 } // namespace orv
