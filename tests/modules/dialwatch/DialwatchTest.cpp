@@ -1,22 +1,15 @@
 // dialwatch as the host sees it: the built library on a fake tree of sysfs, pppd's run files and
 // options, with the kernel's PPP statistics and the clock stood in for by the test.
 #include "host/Cp1251.h"
-#include "modules/common/SystemTree.h"
-#include "modules/common/TickClock.h"
 #include "modules/dialwatch/DialwatchTesting.h"
-#include "tests/support/BuiltModule.h"
-#include "tests/support/FakeSystemTree.h"
 #include "tests/support/MessageCapture.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>
 
 using namespace orv;
-using orv::test::FakeSystemTree;
-using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
-using orv::test::WriteText;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
@@ -36,19 +29,15 @@ int32_t FailingStatistics(const char*, TPppCounters*) { return -1; }
 
 constexpr uint64_t kNowMs = 1772700000000; // March 2026
 
-class Dialwatch : public ::testing::Test {
+class Dialwatch : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Dialwatch() : TModuleOnFakeTree("dialwatch.so") {}
     void SetUp() override {
-        WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n");
-        ASSERT_TRUE(module.Loaded());
-        setRoot =
-            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
-        setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
+        ASSERT_TRUE(Ready());
         setStatistics = reinterpret_cast<TDialwatchSetStatisticsFunc>(
             module.Library().Symbol(kDialwatchSetStatisticsExport));
-        ASSERT_TRUE(setRoot && setTick && setStatistics);
-        setRoot(tree.Root().c_str());
-        setTick(&kNowMs);
+        ASSERT_TRUE(setStatistics);
+        At(kNowMs);
         setStatistics(FakeStatistics);
         gCounters = {};
         tree.Write("/dev/ppp", "");
@@ -57,8 +46,6 @@ protected:
         orv::test::ClearShownMessages();
     }
     void TearDown() override {
-        if (setRoot) setRoot(nullptr);
-        if (setTick) setTick(nullptr);
         if (setStatistics) setStatistics(nullptr);
     }
 
@@ -81,16 +68,6 @@ protected:
         tree.Write("/etc/ppp/options", "lock\nasyncmap 0\n");
     }
 
-    void LoadSettings() { ASSERT_EQ(module.Descriptor().LoadSettings(), 0); }
-    std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
-
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
-    FakeSystemTree tree;
-    TBuiltModule module{"dialwatch.so"};
-    TSetSystemRootFunc setRoot = nullptr;
-    TSetTickFunc setTick = nullptr;
     TDialwatchSetStatisticsFunc setStatistics = nullptr;
 };
 

@@ -1,11 +1,7 @@
 // netcards as the host sees it: the built library on a fake /sys/class/net with a pinned clock,
 // and once on the machine's own loopback interface.
 #include "host/Cp1251.h"
-#include "modules/common/SystemTree.h"
-#include "modules/common/TickClock.h"
-#include "tests/support/BuiltModule.h"
-#include "tests/support/FakeSystemTree.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -15,11 +11,8 @@
 #include <unistd.h>
 
 using namespace orv;
-using orv::test::FakeSystemTree;
-using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
-using orv::test::WriteText;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
@@ -38,24 +31,13 @@ struct TFakeInterface {
     const char* carrier = nullptr; // nullptr: unreadable, as while the interface is down
 };
 
-class Netcards : public ::testing::Test {
+class Netcards : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Netcards() : TModuleOnFakeTree("netcards.so") {}
     void SetUp() override {
-        WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n");
-        ASSERT_TRUE(module.Loaded());
-        setRoot =
-            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
-        setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
-        ASSERT_TRUE(setRoot && setTick);
-        setRoot(tree.Root().c_str());
-        ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
+        ASSERT_TRUE(Ready());
+        LoadSettings();
     }
-    void TearDown() override {
-        if (setRoot) setRoot(nullptr);
-        if (setTick) setTick(nullptr);
-    }
-
-    void At(uint64_t ms) { setTick(&ms); }
 
     void AddInterface(const TFakeInterface& i) {
         const std::string folder = "/sys/class/net/" + i.name + "/";
@@ -89,8 +71,6 @@ protected:
         tree.Write("/run/udev/data/n3", "E:ID_MODEL_ENC=Wi-Fi\\x20Stick\n");
     }
 
-    std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
-
     // The given tag for rows 0, 1, ... while there are rows.
     std::vector<std::string> Column(int32_t index, int rows) {
         std::vector<std::string> texts;
@@ -98,13 +78,6 @@ protected:
         return texts;
     }
 
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
-    FakeSystemTree tree;
-    TBuiltModule module{"netcards.so"};
-    TSetSystemRootFunc setRoot = nullptr;
-    TSetTickFunc setTick = nullptr;
 };
 
 } // namespace
@@ -264,7 +237,7 @@ TEST_F(Netcards, UsbAdapterNamesItsProductThroughSysfs) {
 // The machine's own loopback: 10 MiB through a TCP connection on 127.0.0.1 shows in row 0
 // (loopback comes first), and so does the rate between two reads 3 s apart on the pinned clock.
 TEST_F(Netcards, LoopbackCountsTrafficSentThroughIt) {
-    setRoot(nullptr);
+    UseMachineTree();
     ASSERT_EQ(Value(tagLanType), "Loopback");
     At(1000000);
     const std::string before = Value(tagLanIn);

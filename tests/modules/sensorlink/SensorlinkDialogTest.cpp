@@ -3,13 +3,12 @@
 #include "host/ConstUnit.h"
 #include "host/IniFile.h"
 #include "tests/support/BuiltModule.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,39 +19,12 @@ using namespace orv::test;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "sensorlink_dialog_tests";
-    static char* argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
-}
-
-template <typename T>
-T& Child(QWidget& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(name);
-    if (!child) throw std::runtime_error(name);
-    return *child;
-}
-
 class SensorlinkDialog : public ::testing::Test {
 protected:
     // Runs Configure; while its dialog is up, edit(dialog) looks at the controls and presses a
     // button.
     void Configure(const std::function<void(QWidget&)>& edit) {
-        App();
-        bool edited = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (QWidget* dialog = QApplication::activeModalWidget(); dialog && !edited) {
-                edited = true;
-                edit(*dialog);
-            }
-        });
-        poll.start(10);
-        EXPECT_EQ(module.Descriptor().Configure(), 0);
-        EXPECT_TRUE(edited) << "the dialog was shown";
+        WhileModal([&] { EXPECT_EQ(module.Descriptor().Configure(), 0); }, edit);
     }
 
     TIniFile Settings() const { return TIniFile(docs / "Orvanta3.ini"); }

@@ -1,22 +1,17 @@
 // sensorlink as the host sees it: the built library on fake hwmon trees, and the start of the
 // sensor program from its settings.
 #include "host/Cp1251.h"
-#include "modules/common/SystemTree.h"
-#include "modules/common/TickClock.h"
-#include "tests/support/BuiltModule.h"
-#include "tests/support/FakeSystemTree.h"
 #include "tests/support/GeneratedLocale.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace orv;
-using orv::test::FakeSystemTree;
 using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
+using orv::test::TModuleOnFakeTree;
 using orv::test::WriteText;
 
 namespace {
@@ -26,28 +21,13 @@ enum : int32_t {
     tagMbm12_0, tagMbmMinus12_0, tagMbmMinus5_0
 };
 
-class Sensorlink : public ::testing::Test {
+class Sensorlink : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Sensorlink() : TModuleOnFakeTree("sensorlink.so") {}
     void SetUp() override {
-        Settings("");
-        ASSERT_TRUE(module.Loaded());
-        setRoot =
-            reinterpret_cast<TSetSystemRootFunc>(module.Library().Symbol(kSetSystemRootExport));
-        setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
-        ASSERT_TRUE(setRoot && setTick);
-        setRoot(tree.Root().c_str());
+        ASSERT_TRUE(Ready());
         At(100000);
     }
-    void TearDown() override {
-        if (setRoot) setRoot(nullptr);
-        if (setTick) setTick(nullptr);
-    }
-
-    void Settings(const std::string& mbm5) {
-        WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n[MBM5]\n" + mbm5);
-    }
-    void LoadSettings() { ASSERT_EQ(module.Descriptor().LoadSettings(), 0); }
-    void At(uint64_t ms) { setTick(&ms); }
 
     void Input(const std::string& chip, const std::string& input, int64_t value,
                const char* label = nullptr) {
@@ -72,20 +52,12 @@ protected:
         return false;
     }
 
-    std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
     std::vector<std::string> Voltages() {
         std::vector<std::string> texts;
         for (int32_t tag = tagMbmCore0; tag <= tagMbmMinus5_0; ++tag) texts.push_back(Value(tag));
         return texts;
     }
 
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
-    FakeSystemTree tree;
-    TBuiltModule module{"sensorlink.so"};
-    TSetSystemRootFunc setRoot = nullptr;
-    TSetTickFunc setTick = nullptr;
 };
 
 } // namespace
@@ -221,22 +193,22 @@ TEST_F(Sensorlink, VoltagesUseTheUsersDecimalSeparator) {
 // that should not have started would have left its mark before a program started after it.
 TEST_F(Sensorlink, TryToRunStartsTheProgramOnlyWhenItDoesNotRun) {
     const std::string running = Script("fan-daemon");
-    Settings("Try to run=1\nPath=" + running + "\n");
+    Settings("[MBM5]\nTry to run=1\nPath=" + running + "\n");
     tree.Write("/proc/100/comm", "fan-daemon\n");
     LoadSettings();
     const std::string script = Script("fancontrol"); // run by its interpreter
-    Settings("Path=" + script + "\n");                 // "Try to run" is on by default
+    Settings("[MBM5]\nPath=" + script + "\n"); // "Try to run" is on by default
     tree.Write("/proc/7/comm", "sh\n");
     tree.Write("/proc/7/cmdline", std::string("/bin/sh\0/usr/sbin/fancontrol\0", 29));
     LoadSettings();
     const std::string switchedOff = Script("switched-off");
-    Settings("Try to run=0\nPath=" + switchedOff + "\n");
+    Settings("[MBM5]\nTry to run=0\nPath=" + switchedOff + "\n");
     LoadSettings();
-    Settings("Try to run=1\nPath=" + docs / "missing" + "\n");
+    Settings("[MBM5]\nTry to run=1\nPath=" + docs / "missing" + "\n");
     LoadSettings();
 
     const std::string started = Script("started");
-    Settings("Path=" + started + "\n");
+    Settings("[MBM5]\nPath=" + started + "\n");
     LoadSettings();
     EXPECT_TRUE(WaitForMark(started));
     EXPECT_FALSE(std::filesystem::exists(running + ".started"));
