@@ -1,6 +1,6 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 
-#include "drivers/base/DialogLibrary.h"
+#include "host/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
 #include "host/MessageBox.h"
 #include "host/UserFolders.h"
@@ -18,7 +18,7 @@ constexpr int kScanPeriodMs = 10;
 constexpr int kKeyRepeatMs = 250;
 
 std::vector<std::string> DefaultPortLibraryPaths() {
-    return {DriverLibraryFolder() + "/../../" + kPortLibraryName,
+    return {PluginLibraryFolder() + "/../../" + kPortLibraryName,
             ProgramFolder() + "/" + kPortLibraryName, kPortLibraryName};
 }
 
