@@ -37,7 +37,6 @@ TMailSecurity MailSecurityOf(std::string_view name) {
 
 TMailSettings ReadMailSettings(const TIniDocument& ini) {
     TMailSettings s;
-    s.Mask = "%date% от %from%: %subject%"_cp1251;
     s.Server = std::string(Trim(ini.ReadString(kSection, "Server", "")));
     s.User = ini.ReadString(kSection, "User", "");
     s.Password = ScramblePassword(ini.ReadString(kSection, "Pass", ""));

@@ -1,6 +1,8 @@
 // The mailbox settings of section "Mail" and the server they name.
 #pragma once
 
+#include "host/Cp1251.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,7 +20,7 @@ struct TMailSettings {
     std::string User;
     std::string Password; // plain
     int32_t CheckTimeoutMin = 10;
-    std::string Mask = "%date% от %from%: %subject%"; // Windows-1251 after ReadMailSettings
+    std::string Mask = "%date% от %from%: %subject%"_cp1251;
     char Delimiter = '|';
     TMailSecurity Security = TMailSecurity::None;
     bool AcceptSelfSigned = false;
