@@ -7,6 +7,7 @@
 #include <libxml/tree.h>
 
 #include <climits>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -48,6 +49,42 @@ TFeedKind KindOf(const xmlNode* root) {
     return TFeedKind::None;
 }
 
+// HTML character references, which feeds often leave in their titles ("&amp;quot;").
+std::string DecodeEntities(std::string_view text) {
+    static constexpr std::pair<const char*, uint32_t> kNamed[] = {
+        {"amp", '&'},       {"lt", '<'},        {"gt", '>'},         {"quot", '"'},
+        {"apos", '\''},     {"nbsp", ' '},      {"laquo", 0x00AB},   {"raquo", 0x00BB},
+        {"ndash", 0x2013},  {"mdash", 0x2014},  {"hellip", 0x2026},  {"copy", 0x00A9}};
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
+        if (semicolon == std::string_view::npos || semicolon - i > 10) {
+            out += text[i];
+            continue;
+        }
+        const std::string_view name = text.substr(i + 1, semicolon - i - 1);
+        uint32_t cp = 0;
+        if (name.size() > 1 && name[0] == '#') {
+            const bool hex = name[1] == 'x' || name[1] == 'X';
+            const std::string digits(name.substr(hex ? 2 : 1));
+            char* end = nullptr;
+            const unsigned long value = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+            if (!digits.empty() && end && *end == '\0' && value > 0 && value <= 0x10FFFF)
+                cp = static_cast<uint32_t>(value);
+        } else {
+            for (const auto& [entity, value] : kNamed)
+                if (name == entity) cp = value;
+        }
+        if (cp == 0) {
+            out += text[i];
+            continue;
+        }
+        AppendUtf8(out, cp);
+        i = semicolon;
+    }
+    return out;
+}
+
 // Blanks folded to one space; tags removed when the text is HTML (Atom's type="html").
 std::string Clean(std::string_view text, bool html) {
     std::string out;
@@ -69,7 +106,8 @@ std::string TitleOf(const xmlNode* item) {
         xmlChar* content = xmlNodeGetContent(child);
         xmlChar* type = xmlGetProp(child, reinterpret_cast<const xmlChar*>("type"));
         const bool html = type && EqualsNoCase(reinterpret_cast<const char*>(type), "html");
-        std::string text = content ? Clean(reinterpret_cast<const char*>(content), html) : "";
+        std::string text =
+            content ? DecodeEntities(Clean(reinterpret_cast<const char*>(content), html)) : "";
         xmlFree(content);
         xmlFree(type);
         return Utf8ToCp1251(text);

@@ -33,8 +33,8 @@ struct TPageHeadlines {
 TPageHeadlines PageHeadlines(std::string_view page);
 
 // The titles of a feed's items (RSS) or entries (Atom) in feed order, in Windows-1251, blanks
-// folded; nullopt when the body is not a feed (an XML document whose root is "rss", "RDF"
-// or "feed").
+// folded and HTML character references decoded (tags removed from Atom's HTML titles);
+// nullopt when the body is not a feed (an XML document whose root is "rss", "RDF" or "feed").
 std::optional<std::vector<std::string>> FeedTitles(std::string_view body);
 
 } // namespace orv
