@@ -11,13 +11,12 @@
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
 #include "host/LocaleDate.h"
-#include "host/MessageBox.h"
-#include "host/PluginDialogLibrary.h"
 #include "host/TextUtil.h"
 #include "host/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/CharsetText.h"
 #include "modules/common/InternetTransfer.h"
+#include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/PluginDescriptor.h"
@@ -26,7 +25,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -195,21 +193,10 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
     TIniFile(SettingsPath()).WriteString(kSection, "Next download", DateTimeText(next));
 }
 
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
-    const size_t n = std::min(text.size(), N - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
-}
-
 void THeadlinesModule::Configure() {
-    auto run = reinterpret_cast<TRunHeadlinesDialogFunc>(
-        DialogEntryPoint("headlines.so", kRunHeadlinesDialogExport));
-    if (!run) {
-        ShowMessage("Диалог настройки не найден (ui/headlines.so)"_cp1251, "Ошибка"_cp1251,
-                    mbError);
-        return;
-    }
+    auto run =
+        reinterpret_cast<TRunHeadlinesDialogFunc>(ModuleDialogEntry("headlines.so", kRunHeadlinesDialogExport));
+    if (!run) return;
     TIniFile file(SettingsPath());
     const THeadlinesSettings saved = ReadSettings(file.Read());
     THeadlinesDialogData data{};

@@ -8,10 +8,9 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "host/MessageBox.h"
-#include "host/PluginDialogLibrary.h"
 #include "host/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
+#include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/PluginDescriptor.h"
@@ -20,7 +19,6 @@
 #include "modules/postwatch/Pop3Mailbox.h"
 
 #include <chrono>
-#include <cstring>
 #include <mutex>
 #include <optional>
 
@@ -185,21 +183,10 @@ void TPostwatch::LoadSettings() {
     messages_.clear();
 }
 
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
-    const size_t n = std::min(text.size(), N - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
-}
-
 void TPostwatch::Configure() {
-    auto run = reinterpret_cast<TRunPostwatchDialogFunc>(
-        DialogEntryPoint("postwatch.so", kRunPostwatchDialogExport));
-    if (!run) {
-        ShowMessage("Диалог настройки не найден (ui/postwatch.so)"_cp1251, "Ошибка"_cp1251,
-                    mbError);
-        return;
-    }
+    auto run =
+        reinterpret_cast<TRunPostwatchDialogFunc>(ModuleDialogEntry("postwatch.so", kRunPostwatchDialogExport));
+    if (!run) return;
     TIniFile file(SettingsPath());
     TMailSettings s = ReadMailSettings(file.Read());
     TPostwatchDialogData data{};

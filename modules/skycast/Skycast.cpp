@@ -10,19 +10,17 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "host/MessageBox.h"
-#include "host/PluginDialogLibrary.h"
 #include "host/TextUtil.h"
 #include "host/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/InternetTransfer.h"
+#include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/skycast/SkycastCities.h"
 #include "modules/skycast/SkycastDialogApi.h"
 #include "modules/skycast/WeatherReport.h"
 
-#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -134,20 +132,10 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
     self.report_ = *report;
 }
 
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
-    const size_t n = std::min(text.size(), N - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
-}
-
 void TSkycast::Configure() {
-    auto run = reinterpret_cast<TRunSkycastDialogFunc>(
-        DialogEntryPoint("skycast.so", kRunSkycastDialogExport));
-    if (!run) {
-        ShowMessage("Диалог настройки не найден (ui/skycast.so)"_cp1251, "Ошибка"_cp1251, mbError);
-        return;
-    }
+    auto run =
+        reinterpret_cast<TRunSkycastDialogFunc>(ModuleDialogEntry("skycast.so", kRunSkycastDialogExport));
+    if (!run) return;
     const TSkycastSettings saved = ReadSettings();
     TSkycastDialogData data{};
     CopyText(data.CityCode, std::to_string(saved.CityCode));

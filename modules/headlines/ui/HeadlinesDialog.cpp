@@ -2,7 +2,7 @@
 #include "modules/headlines/ui/HeadlinesDialog.h"
 
 #include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "modules/common/ui/DialogText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,27 +10,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <cstring>
 
 namespace orv {
-
-namespace {
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = Utf8ToCp1251(text.toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
-}
-
-} // namespace
 
 THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
     : QDialog(parent), data_(data) {
@@ -70,19 +55,7 @@ THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
     }
     layout->addLayout(form);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* btnOk = new QPushButton(Utf8("Ок"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(Utf8("Закрыть"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &THeadlinesDialog::Save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddDialogButtons(*this, *layout, "Ок", "Закрыть", [this] { Save(); });
 }
 
 void THeadlinesDialog::Save() {

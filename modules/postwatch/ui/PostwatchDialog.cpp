@@ -2,7 +2,7 @@
 #include "modules/postwatch/ui/PostwatchDialog.h"
 
 #include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "modules/common/ui/DialogText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -21,17 +20,6 @@
 namespace orv {
 
 namespace {
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-QString FromCp1251(const char* text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
-
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = Utf8ToCp1251(text.toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
-}
 
 QLineEdit* Edit(const char* name, const char* text, QWidget* parent) {
     auto* edit = new QLineEdit(FromCp1251(text), parent);
@@ -100,19 +88,7 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
     outputLayout->addStretch();
     tabs->addTab(output, Utf8("Вывод"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* btnOk = new QPushButton(Utf8("Запомнить"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(Utf8("Отмена"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &TPostwatchDialog::Save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddDialogButtons(*this, *layout, "Запомнить", "Отмена", [this] { Save(); });
 }
 
 void TPostwatchDialog::Save() {

@@ -2,7 +2,7 @@
 #include "modules/skycast/ui/SkycastDialog.h"
 
 #include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "modules/common/ui/DialogText.h"
 #include "host/TextUtil.h"
 #include "modules/skycast/SkycastCities.h"
 
@@ -22,21 +22,6 @@
 #include <cstring>
 
 namespace orv {
-
-namespace {
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-QString FromCp1251(const char* text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
-
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = Utf8ToCp1251(text.toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
-}
-
-} // namespace
 
 TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
     : QDialog(parent), data_(data) {
@@ -99,20 +84,7 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
     connect(btnSelectCity_, &QPushButton::clicked, this,
             [this] { pmSelectCity_->popup(QCursor::pos()); });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* btnOk = new QPushButton(Utf8("Запомнить"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(Utf8("Закрыть"), this);
-    btnCancel->setObjectName("btnCancel");
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-    connect(btnOk, &QPushButton::clicked, this, &TSkycastDialog::Save);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddDialogButtons(*this, *layout, "Запомнить", "Закрыть", [this] { Save(); });
 }
 
 void TSkycastDialog::Save() {
