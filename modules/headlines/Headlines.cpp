@@ -55,8 +55,8 @@ THeadlinesSettings ReadSettings(const TIniDocument& ini) {
     s.RefreshHours = ini.ReadInteger(kSection, "Refresh timeout", s.RefreshHours);
     if (s.RefreshHours < 1) s.RefreshHours = 1;
     for (size_t list = 0; list < kHeadlineListCount; ++list)
-        s.Addresses[list] =
-            std::string(Trim(ini.ReadString(kSection, kAddressKeys[list], kDefaultAddresses[list])));
+        s.Addresses[list] = std::string(
+            Trim(ini.ReadString(kSection, kAddressKeys[list], kDefaultAddresses[list])));
     s.NextDownload = ini.ReadString(kSection, "Next download", s.NextDownload);
     s.Proxy = ReadProxy(ini, s.UseProxy);
     return s;
@@ -195,7 +195,8 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
 
 void THeadlinesModule::Configure() {
     auto run =
-        reinterpret_cast<TRunHeadlinesDialogFunc>(ModuleDialogEntry("headlines.so", kRunHeadlinesDialogExport));
+        reinterpret_cast<TRunHeadlinesDialogFunc>(
+            ModuleDialogEntry("headlines.so", kRunHeadlinesDialogExport));
     if (!run) return;
     TIniFile file(SettingsPath());
     const THeadlinesSettings saved = ReadSettings(file.Read());

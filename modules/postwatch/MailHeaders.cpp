@@ -92,7 +92,8 @@ std::optional<TEncodedWord> EncodedWordAt(std::string_view text, size_t pos) {
 
 std::string ToCp1251(std::string_view bytes, std::string_view charset) {
     if (charset.empty()) {
-        if (LooksLikeUtf8(bytes)) return CharsetToCp1251(bytes, "utf-8").value_or(std::string(bytes));
+        if (LooksLikeUtf8(bytes))
+            return CharsetToCp1251(bytes, "utf-8").value_or(std::string(bytes));
         return std::string(bytes);
     }
     return CharsetToCp1251(bytes, charset).value_or(std::string(bytes));

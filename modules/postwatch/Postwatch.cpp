@@ -185,7 +185,8 @@ void TPostwatch::LoadSettings() {
 
 void TPostwatch::Configure() {
     auto run =
-        reinterpret_cast<TRunPostwatchDialogFunc>(ModuleDialogEntry("postwatch.so", kRunPostwatchDialogExport));
+        reinterpret_cast<TRunPostwatchDialogFunc>(
+            ModuleDialogEntry("postwatch.so", kRunPostwatchDialogExport));
     if (!run) return;
     TIniFile file(SettingsPath());
     TMailSettings s = ReadMailSettings(file.Read());
@@ -229,9 +230,6 @@ int32_t Configure() {
 // The lists live as long as the library; a check still running ends with it.
 void Finalize() {}
 
-#define ORV_SECOND_HINT "\r\rПараметр Index - номер письма в ящике; тег удобно использовать вместе " \
-                        "с тегом $mailEnum$"
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "Mailbox status, v.2",
@@ -271,22 +269,24 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         {.Name = "$mailFrom",
          .Caption = "от кого"_cp1251,
          .Example = "$mailFrom[0,,,4]$",
-         .Hint = "Показывает отправителя письма" ORV_SECOND_HINT ""_cp1251},
+         .Hint = "Показывает отправителя письма\r\rПараметр Index - номер письма в ящике; "
+                 "тег удобно использовать вместе с тегом $mailEnum$"_cp1251},
         {.Name = "$mailDate",
          .Caption = "дата"_cp1251,
          .Example = "$mailDate[0,,,4]$",
-         .Hint = "Показывает дату отправки письма" ORV_SECOND_HINT ""_cp1251},
+         .Hint = "Показывает дату отправки письма\r\rПараметр Index - номер письма в ящике; "
+                 "тег удобно использовать вместе с тегом $mailEnum$"_cp1251},
         {.Name = "$mailSubject",
          .Caption = "тема"_cp1251,
          .Example = "$mailSubject[0,,,4]$",
-         .Hint = "Показывает тему письма" ORV_SECOND_HINT ""_cp1251},
+         .Hint = "Показывает тему письма\r\rПараметр Index - номер письма в ящике; "
+                 "тег удобно использовать вместе с тегом $mailEnum$"_cp1251},
         {.Name = "$mailSize",
          .Caption = "размер письма"_cp1251,
          .Example = "$mailSize[0,,,4]$",
-         .Hint = "Показывает размер письма" ORV_SECOND_HINT ""_cp1251},
+         .Hint = "Показывает размер письма\r\rПараметр Index - номер письма в ящике; "
+                 "тег удобно использовать вместе с тегом $mailEnum$"_cp1251},
     });
-
-#undef ORV_SECOND_HINT
 
 } // namespace
 

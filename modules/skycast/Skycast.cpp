@@ -134,7 +134,8 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
 
 void TSkycast::Configure() {
     auto run =
-        reinterpret_cast<TRunSkycastDialogFunc>(ModuleDialogEntry("skycast.so", kRunSkycastDialogExport));
+        reinterpret_cast<TRunSkycastDialogFunc>(
+            ModuleDialogEntry("skycast.so", kRunSkycastDialogExport));
     if (!run) return;
     const TSkycastSettings saved = ReadSettings();
     TSkycastDialogData data{};
@@ -177,7 +178,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 23,
         .GroupCaption = "Погода"_cp1251,
         .GroupHint = "Погода по Украине, России и ближнему зарубежью\r\rДанные: прогноз "
-                     "Open-Meteo (open-meteo.com) или погодный экспорт по адресу из настроек"_cp1251,
+                     "Open-Meteo (open-meteo.com) или погодный экспорт по адресу из "
+                     "настроек"_cp1251,
         .GetValue = GetValue,
         .LoadSettings = LoadSettings,
         .Configure = Configure,

@@ -61,7 +61,8 @@ public:
         if (root) fs::permissions(dir_.Path(), fs::perms(0755));
         for (const char* sub : {"mail/cur", "mail/new", "mail/tmp", "run", "home"})
             fs::create_directories(dir_ / sub);
-        const std::string openssl = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        const std::string openssl = "openssl req -x509 -newkey ec -pkeyopt "
+                                    "ec_paramgen_curve:prime256v1 -nodes -days 2 "
                                     "-subj /CN=127.0.0.1 -keyout '" + (dir_ / "key.pem") +
                                     "' -out '" + (dir_ / "cert.pem") + "' >/dev/null 2>&1";
         if (std::system(openssl.c_str()) != 0) throw std::runtime_error("openssl failed");

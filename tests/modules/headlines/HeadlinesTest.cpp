@@ -2,7 +2,7 @@
 // loopback, the cache files and the download period.
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "modules/common/BackgroundTasks.h"
+#include "tests/support/BackgroundWait.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"
@@ -50,7 +50,7 @@ class Headlines : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        wait = reinterpret_cast<TWaitBackgroundFunc>(module.Library().Symbol(kWaitBackgroundExport));
+        wait = BackgroundWaitOf(module);
         ASSERT_TRUE(wait);
         server.Serve("/", {200, "text/html; charset=windows-1251", FrontPage()});
     }
@@ -112,7 +112,8 @@ TEST_F(Headlines, FirstStartCutsTheFrontPageAndFillsTheCache) {
     EXPECT_EQ(Value(tagReviews, "x"), "Старый обзор 1") << "a parameter that is no number is 0";
     EXPECT_EQ(Value(-1), "");
 
-    EXPECT_EQ(ReadText(Cache("new_reviews.cnt")), Utf8ToCp1251("Обзор A\r\nОбзор B\r\nОбзор C\r\n"));
+    EXPECT_EQ(ReadText(Cache("new_reviews.cnt")),
+              Utf8ToCp1251("Обзор A\r\nОбзор B\r\nОбзор C\r\n"));
     EXPECT_TRUE(std::filesystem::exists(Cache("hard.cnt")));
     EXPECT_TRUE(std::filesystem::exists(Cache("reviews.cnt")));
     EXPECT_FALSE(NextDownload().empty());
@@ -126,7 +127,8 @@ TEST_F(Headlines, FirstStartCutsTheFrontPageAndFillsTheCache) {
 }
 
 TEST_F(Headlines, PageWithoutTheMarkersGivesEmptyListsAndNoCache) {
-    server.Serve("/", {200, "text/html", "<html><h3>Something else</h3>\n<small>\n</small>\n</html>\n"});
+    server.Serve("/",
+                 {200, "text/html", "<html><h3>Something else</h3>\n<small>\n</small>\n</html>\n"});
     const std::string page = server.Address() + "/";
     Settings(page, page, page, "Next download=01/01/03 00:00:00\n");
     Load();
@@ -154,7 +156,8 @@ TEST_F(Headlines, FeedsFillTheListsInFeedOrder) {
     Load();
     EXPECT_EQ(Value(tagHardEnum), "#enum3");
     EXPECT_EQ(Value(tagHard, "0"), "Первая новость");
-    EXPECT_EQ(Value(tagHard, "1"), "Вторая новость & <b>ещё</b>") << "references in a title are decoded";
+    EXPECT_EQ(Value(tagHard, "1"), "Вторая новость & <b>ещё</b>")
+        << "references in a title are decoded";
     EXPECT_EQ(Value(tagFreshEnum), "#enum2");
     EXPECT_EQ(Value(tagFresh, "0"), "Обзор один") << "an HTML title loses its tags";
     EXPECT_EQ(Value(tagReviews, "0"), "Старый обзор 1");

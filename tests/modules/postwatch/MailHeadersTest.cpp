@@ -66,8 +66,8 @@ TEST(MailAccount, PasswordSurvivesTheSettingsFile) {
 }
 
 TEST(MailAccount, ServerTextNamesTheConnection) {
-    EXPECT_EQ(MailboxAddress("pop.example.org", TMailSecurity::None), "pop3://pop.example.org:110/");
-    EXPECT_EQ(MailboxAddress("pop.example.org", TMailSecurity::Tls), "pop3s://pop.example.org:995/");
+    EXPECT_EQ(MailboxAddress("pop.test", TMailSecurity::None), "pop3://pop.test:110/");
+    EXPECT_EQ(MailboxAddress("pop.test", TMailSecurity::Tls), "pop3s://pop.test:995/");
     EXPECT_EQ(MailboxAddress("pop3s://h", TMailSecurity::None), "pop3s://h:995/");
     EXPECT_EQ(MailboxAddress("pop3://h:1110", TMailSecurity::StartTls), "pop3://h:1110/");
     EXPECT_EQ(MailboxAddress(" [::1]:2110 ", TMailSecurity::None), "pop3://[::1]:2110/");

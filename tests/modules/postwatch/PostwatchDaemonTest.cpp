@@ -76,6 +76,7 @@ TEST(PostwatchDaemon, EnumeratedScreensShowEveryMessage) {
     ::waitpid(daemon, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(docs / "err");
     const std::string text = ReadText(out);
-    for (const std::string& row : rows) EXPECT_NE(text.find(row), std::string::npos) << row << "\n" << text;
+    for (const std::string& row : rows)
+        EXPECT_NE(text.find(row), std::string::npos) << row << "\n" << text;
     EXPECT_EQ(dovecot.Logins(), 1) << "one check in the run";
 }

@@ -2,7 +2,7 @@
 // loopback: counts, lists, decoded headers, the three kinds of connection, failures, and how
 // often the server is asked.
 #include "host/Cp1251.h"
-#include "modules/common/BackgroundTasks.h"
+#include "tests/support/BackgroundWait.h"
 #include "modules/postwatch/MailAccount.h"
 #include "host/IniFile.h"
 #include "tests/support/BuiltModule.h"
@@ -35,7 +35,7 @@ class Postwatch : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        wait = reinterpret_cast<TWaitBackgroundFunc>(module.Library().Symbol(kWaitBackgroundExport));
+        wait = BackgroundWaitOf(module);
         ASSERT_TRUE(wait);
     }
 
@@ -101,7 +101,8 @@ TEST_F(Postwatch, ThreeMessagesAreEnumeratedWithTheirDecodedHeaders) {
                                "Re: =?windows-1251?Q?=CF=F0=E8=E2=E5=F2?="));
     // A UTF-8 subject split inside a character across two encoded words.
     dovecot.AddMessage(Message("carol@example.org",
-                               "=?UTF-8?B?0KLQtdC80A==?=\r\n =?UTF-8?B?sCDQv9C40YHRjNC80LA6INC/0YDQuNCy0LXRgg==?="));
+                               "=?UTF-8?B?0KLQtdC80A==?=\r\n"
+                               " =?UTF-8?B?sCDQv9C40YHRjNC80LA6INC/0YDQuNCy0LXRgg==?="));
     Settings(Plain());
     EXPECT_EQ(Checked(tagMailEnum), "#enum3");
     EXPECT_EQ(module.Value(tagMailCheck), "3");
@@ -150,7 +151,8 @@ TEST_F(Postwatch, Pop3sAndStartTlsCheckTheCertificateUnlessTold) {
     ASSERT_TRUE(dovecot.WaitForLogins(2));
     const std::string log = ReadText(dovecot.Log());
     size_t tls = 0;
-    for (size_t at = log.find(", TLS, session"); at != std::string::npos; at = log.find(", TLS, session", at + 1))
+    for (size_t at = log.find(", TLS, session"); at != std::string::npos;
+         at = log.find(", TLS, session", at + 1))
         ++tls;
     EXPECT_EQ(tls, 2u) << log;
 }

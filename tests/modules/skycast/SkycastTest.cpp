@@ -1,7 +1,7 @@
 // skycast as the host sees it: the built library against a weather export and a forecast
 // service served on loopback by the test.
 #include "host/Cp1251.h"
-#include "modules/common/BackgroundTasks.h"
+#include "tests/support/BackgroundWait.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"
@@ -23,7 +23,7 @@ class Skycast : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        wait = reinterpret_cast<TWaitBackgroundFunc>(module.Library().Symbol(kWaitBackgroundExport));
+        wait = BackgroundWaitOf(module);
         ASSERT_TRUE(wait);
     }
 

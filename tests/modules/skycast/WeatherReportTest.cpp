@@ -20,7 +20,8 @@ TEST(WeatherReport, PhrasesAreFoundWhateverTheCase) {
 TEST(WeatherReport, ExportLinesEndInAnyStyle) {
     EXPECT_EQ(ExportFields("0\r1\r2\r3\rx|y|a|b|c|d|e"),
               (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(ExportFields("0\n1\n2\n3\nx|y|a|b|c|d"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(ExportFields("0\n1\n2\n3\nx|y|a|b|c|d"),
+              (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(ExportFields("0\n1\n2\n3\n\n"), (std::vector<std::string>{}));
     EXPECT_EQ(ExportFields("0\n1\n2\n3\n"), (std::vector<std::string>{}));
 }
@@ -80,8 +81,10 @@ TEST(WeatherReportFuzz, RandomAndTruncatedAnswersNeverCrash) {
         std::string(ORVANTA3_SOURCE_DIR) + "/tests/modules/skycast/forecast-kyiv.json");
     const std::string exportText = "a\r\nb\r\nc\r\nd\r\nx|y|sunny.gif|+1|nt_rain.gif|-1\r\n";
     std::mt19937 random(15);
-    for (size_t cut = 0; cut <= forecast.size(); cut += 7) (void)ForecastReport(forecast.substr(0, cut));
-    for (size_t cut = 0; cut <= exportText.size(); ++cut) (void)ExportFields(exportText.substr(0, cut));
+    for (size_t cut = 0; cut <= forecast.size(); cut += 7)
+        (void)ForecastReport(forecast.substr(0, cut));
+    for (size_t cut = 0; cut <= exportText.size(); ++cut)
+        (void)ExportFields(exportText.substr(0, cut));
     for (int round = 0; round < 3000; ++round) {
         std::string text = round % 2 ? forecast : exportText;
         const int edits = 1 + static_cast<int>(random() % 8);
