@@ -1,4 +1,4 @@
-// Drives a data module's settings dialog on the offscreen Qt platform: Configure runs, and each
+// Drives a plug-in's settings dialog on the offscreen Qt platform: Configure runs, and each
 // modal window it opens in turn (the dialog, a message box over it, the dialog again) is
 // handed to the next step, which reads and sets its controls and presses a button.
 #pragma once
@@ -18,7 +18,7 @@ namespace orv::test {
 
 inline QApplication& DialogApp() {
     static int argc = 1;
-    static char name[] = "module_dialog_tests";
+    static char name[] = "dialog_tests";
     static char* argv[] = {name, nullptr};
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static QApplication app(argc, argv);
