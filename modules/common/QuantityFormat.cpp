@@ -9,8 +9,7 @@ namespace {
 // value / divisor with two decimals, rounded half up, for value > 0.
 std::string Scaled(int64_t value, int64_t divisor, std::string_view decimalSeparator) {
     const int64_t remainder = (value % divisor * 100 + divisor / 2) / divisor;
-    const int64_t hundredths = value / divisor * 100 + remainder;
-    return IntToStr(hundredths / 100) + std::string(decimalSeparator) + Pad2(hundredths % 100);
+    return FormatHundredths(value / divisor * 100 + remainder, decimalSeparator);
 }
 
 struct TStep {
