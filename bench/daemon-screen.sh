@@ -2,11 +2,16 @@
 # Runs orvanta3d for a while on an emulated 4 x 20 panel (textport, "Timing" 0, "Base timeout"
 # 250) with a typical busy screen, and prints the CPU seconds it used per minute (user + system)
 # and its peak resident memory.
-#   bench/daemon-screen.sh [SECONDS]      (default 60; build first with scripts/build)
+#   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
+# SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
+# scrolling line) or "system" (the same shape filled by the processor, memory and drive
+# modules: all four processor tags, the five memory tags, two drive tags).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
+screen=${2:-clock}
+[[ "$screen" == clock || "$screen" == system ]] || { echo "SCREEN is clock or system" >&2; exit 2; }
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
@@ -33,7 +38,8 @@ Active=1
 Active=1
 INI
 long="Headlines: an eighty-three character line that scrolls one character per tick ok"
-cat >"$work/bench.orv3" <<JOB
+if [[ "$screen" == clock ]]; then
+    cat >"$work/bench.orv3" <<JOB
 [Bench]
 Timeout=0
 Line1=\$time[5,,,4]\$
@@ -44,6 +50,24 @@ Line4=${long}
 Scroll4=0
 Show=1
 JOB
+else
+    printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \
+        >>"$work/Orvanta3.ini"
+    # Refresh rates of the modules' own examples: the load every 500 ms, memory and drives
+    # every second, the processor's frequency, maker and name every 5 s.
+    cat >"$work/bench.orv3" <<JOB
+[Bench]
+Timeout=0
+Line1=\$cpuFreq[,,,1]\$ \$cpuVendor[,,,1]\$
+Align1=1
+Line2=\$defineCharset[0]\$\$cpuUsage[,,12,3,bar]\$ \$cpuUsage[,r,,3]\$%
+Line3=RAM \$memPFree[,,,2]\$ of \$memPSize[,,,2]\$ \$memUsing[,,,2]\$% swap \$memVFree[,,,2]\$ of \$memVSize[,,,2]\$
+Scroll3=0
+Line4=\$cpuID[,,,1]\$: \$driveFree[0,,,2]\$ free on /, \$%driveUsed[0,,,2]\$% used
+Scroll4=0
+Show=1
+JOB
+fi
 
 XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \
