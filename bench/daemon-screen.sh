@@ -53,17 +53,16 @@ JOB
 else
     printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \
         >>"$work/Orvanta3.ini"
-    # Refresh rates of the modules' own examples: the load every 500 ms, memory and drives
-    # every second, the processor's frequency, maker and name every 5 s.
+    # The clock screen's shape (two rows that change every second, one static, one that
+    # scrolls every tick), so both screens write the panel as often: the load and the memory
+    # every second, the drives every second, the processor's frequency, maker and name every 5 s.
     cat >"$work/bench.orv3" <<JOB
 [Bench]
 Timeout=0
-Line1=\$cpuFreq[,,,1]\$ \$cpuVendor[,,,1]\$
-Align1=1
-Line2=\$defineCharset[0]\$\$cpuUsage[,,12,3,bar]\$ \$cpuUsage[,r,,3]\$%
-Line3=RAM \$memPFree[,,,2]\$ of \$memPSize[,,,2]\$ \$memUsing[,,,2]\$% swap \$memVFree[,,,2]\$ of \$memVSize[,,,2]\$
-Scroll3=0
-Line4=\$cpuID[,,,1]\$: \$driveFree[0,,,2]\$ free on /, \$%driveUsed[0,,,2]\$% used
+Line1=CPU \$cpuUsage[,,,2]\$% \$cpuFreq[,,,1]\$
+Line2=\$defineCharset[0]\$\$cpuUsage[,,12,2,bar]\$ RAM \$memUsing[,,,2]\$%
+Line3=\$memPFree[,,,2]\$ / \$%driveUsed[0,,,2]\$%
+Line4=\$cpuVendor[,,,1]\$ \$cpuID[,,,1]\$, RAM \$memPSize[,,,2]\$, swap \$memVFree[,,,2]\$ of \$memVSize[,,,2]\$, \$driveFree[0,,,2]\$ free on /
 Scroll4=0
 Show=1
 JOB

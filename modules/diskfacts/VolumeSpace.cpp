@@ -50,10 +50,11 @@ std::optional<TVolumeSpace> TVolumeSpaceQuery::Ask(const std::string& path, bool
     if (const auto late = late_.find(path); late != late_.end()) {
         const std::shared_ptr<TPending> pending = late->second;
         std::lock_guard hold(pending->lock);
-        if (!pending->done) return std::nullopt;
-        late_.erase(late);
-        if (pending->answered) return pending->space;
-        return std::nullopt;
+        if (pending->done) {
+            late_.erase(late);
+            Remember(path, *pending);
+        }
+        return LastAnswer(path);
     }
 
     auto pending = std::make_shared<TPending>();
@@ -73,16 +74,29 @@ std::optional<TVolumeSpace> TVolumeSpaceQuery::Ask(const std::string& path, bool
     }
     std::unique_lock hold(pending->lock);
     if (pending->doneSignal.wait_for(hold, timeLimit_, [&] { return pending->done; })) {
+        Remember(path, *pending);
         hold.unlock();
         helper.join();
-        if (!pending->answered) return std::nullopt;
-        return pending->space;
+        return LastAnswer(path);
     }
     hold.unlock();
     KeepThisLibraryLoaded();
     helper.detach();
     late_[path] = pending;
-    return std::nullopt;
+    return LastAnswer(path);
+}
+
+void TVolumeSpaceQuery::Remember(const std::string& path, const TPending& pending) {
+    if (pending.answered)
+        lastAnswer_[path] = pending.space;
+    else
+        lastAnswer_.erase(path);
+}
+
+std::optional<TVolumeSpace> TVolumeSpaceQuery::LastAnswer(const std::string& path) const {
+    const auto found = lastAnswer_.find(path);
+    if (found == lastAnswer_.end()) return std::nullopt;
+    return found->second;
 }
 
 } // namespace orv

@@ -29,16 +29,20 @@ public:
     void SetQuery(TSpaceQueryFunc query) { query_ = query ? query : StatvfsSpace; }
 
     // A file system that may hang is asked in a helper thread, waited for at most the time
-    // limit; while that query has not come back the path answers nullopt at once, and the
-    // answer it finally brings is served once. Others are asked directly.
+    // limit; while a query has not come back the path answers at once with its last answer
+    // (nullopt before the first), and the next call after it came back starts a new one.
+    // Others are asked directly.
     std::optional<TVolumeSpace> Ask(const std::string& path, bool mayHang);
 
 private:
     struct TPending;
+    void Remember(const std::string& path, const TPending& pending);
+    std::optional<TVolumeSpace> LastAnswer(const std::string& path) const;
 
     std::chrono::milliseconds timeLimit_;
     TSpaceQueryFunc query_ = StatvfsSpace;
     std::map<std::string, std::shared_ptr<TPending>> late_;
+    std::map<std::string, TVolumeSpace> lastAnswer_; // of file systems that may hang
 };
 
 } // namespace orv

@@ -237,6 +237,11 @@ TEST_F(Diskfacts, ADeadNetworkMountDoesNotHoldUpTheCaller) {
         std::this_thread::yield();
     EXPECT_EQ(size, "1.00 Gb");
     EXPECT_EQ(Value(tagPercentDriveUsed, "3"), "100.00") << "and the mount is asked again";
+
+    // Hanging again, it shows its last answer instead of an empty drive.
+    SetNfsDead(true);
+    EXPECT_EQ(Value(tagDriveSize, "3"), "1.00 Gb");
+    EXPECT_EQ(Value(tagDriveUsed, "3"), "1.00 Gb");
 }
 
 TEST_F(Diskfacts, UnitWordsAndTheDecimalSeparatorComeFromLoadSettings) {
