@@ -74,8 +74,7 @@ public:
 private:
     std::string DriveText(int16_t index, const TMount* drive);
     std::string Amount(uint64_t bytes) const {
-        return FormatQuantity(static_cast<int64_t>(std::min<uint64_t>(bytes, INT64_MAX)),
-                              TQuantityMode::Byte, words_, decimalSeparator_);
+        return FormatBytes(bytes, words_, decimalSeparator_);
     }
     std::string Percent(uint64_t part, uint64_t whole) const {
         if (whole == 0) return FormatHundredths(0, decimalSeparator_);

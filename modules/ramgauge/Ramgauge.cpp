@@ -43,8 +43,7 @@ public:
 
 private:
     std::string Amount(uint64_t bytes) const {
-        return FormatQuantity(static_cast<int64_t>(std::min<uint64_t>(bytes, INT64_MAX)),
-                              TQuantityMode::Byte, words_, decimalSeparator_);
+        return FormatBytes(bytes, words_, decimalSeparator_);
     }
 
     TSystemRoot root_;

@@ -4,7 +4,7 @@
 #include "host/TextUtil.h"
 #include "modules/diskfacts/DiskfactsTesting.h"
 #include "tests/support/FakeSystemModule.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,9 @@
 #include <thread>
 
 using namespace orv;
-using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
+using orv::test::TSettingsFolder;
 using orv::test::TFakeSystemModule;
-using orv::test::WriteText;
 
 namespace {
 
@@ -89,7 +87,6 @@ protected:
         gSpace = {{"/", {40000000000, 10000000000}},
                   {"/home space", {1024, 1024}},
                   {"/mnt/nfs", {1073741824 + 1, 0}}};
-        WriteText(docs / "Orvanta3.ini", "[Common]\n");
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
 
         module.Write("/proc/self/mounts", kMounts);
@@ -111,9 +108,7 @@ protected:
     }
     std::string Value(int32_t index, const char* param) { return module.Value(index, param); }
 
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
+    TSettingsFolder settings;
     TFakeSystemModule module{"diskfacts.so"};
     TDiskfactsSetSpaceQueryFunc setSpace = nullptr;
 };
@@ -245,7 +240,7 @@ TEST_F(Diskfacts, ADeadNetworkMountDoesNotHoldUpTheCaller) {
 }
 
 TEST_F(Diskfacts, UnitWordsAndTheDecimalSeparatorComeFromLoadSettings) {
-    WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Shortcuts]\nGiga=Г\nByte=Б\n"));
+    settings.Write(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nByte=Б\n"));
     EXPECT_EQ(Value(tagDriveSize, "0"), "37.25 Gb");
     ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     EXPECT_EQ(Cp1251ToUtf8(Value(tagDriveSize, "0")), "37.25 ГБ");

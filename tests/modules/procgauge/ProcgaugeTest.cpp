@@ -5,7 +5,7 @@
 #include "modules/common/LineFields.h"
 #include "modules/procgauge/ProcgaugeTesting.h"
 #include "tests/support/FakeSystemModule.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,9 @@
 #include <thread>
 
 using namespace orv;
-using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
+using orv::test::TSettingsFolder;
 using orv::test::TFakeSystemModule;
-using orv::test::WriteText;
 
 namespace {
 
@@ -63,7 +61,6 @@ protected:
         ASSERT_TRUE(module.Loaded());
         setProbes = module.Hook<TProcgaugeSetProbesFunc>(kProcgaugeSetProbesExport);
         ASSERT_TRUE(setProbes);
-        WriteText(docs / "Orvanta3.ini", "[Common]\n");
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
     void TearDown() override {
@@ -83,9 +80,7 @@ protected:
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
 
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
+    TSettingsFolder settings;
     TFakeSystemModule module{"procgauge.so"};
     TProcgaugeSetProbesFunc setProbes = nullptr;
 };
@@ -176,7 +171,7 @@ TEST_F(Procgauge, WithoutATimeStampCounterTheFrequencyComesFromCpufreq) {
 }
 
 TEST_F(Procgauge, FrequencyUsesTheUnitWordsOfTheSettings) {
-    WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Shortcuts]\nGiga=Г\nHertz=Гц\nMega=\n"));
+    settings.Write(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nHertz=Гц\nMega=\n"));
     EXPECT_EQ(FrequencyAt(1998), "2.00 GHz") << "read only by LoadSettings";
     ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     EXPECT_EQ(Cp1251ToUtf8(FrequencyAt(1998)), "2.00 ГГц");

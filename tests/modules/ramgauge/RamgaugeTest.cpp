@@ -3,16 +3,14 @@
 #include "host/Cp1251.h"
 #include "modules/common/LineFields.h"
 #include "tests/support/FakeSystemModule.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/SettingsFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace orv;
-using orv::test::ScopedEnv;
 using orv::test::TBuiltModule;
-using orv::test::TempDir;
+using orv::test::TSettingsFolder;
 using orv::test::TFakeSystemModule;
-using orv::test::WriteText;
 
 namespace {
 
@@ -22,7 +20,6 @@ class Ramgauge : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        WriteText(docs / "Orvanta3.ini", "[Common]\n");
         LoadSettings();
         module.At(1000);
     }
@@ -34,9 +31,7 @@ protected:
     }
     std::string Value(int32_t index) { return module.Value(index, "0"); }
 
-    TempDir docs;
-    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
-    ScopedEnv language{"LC_ALL", "C"};
+    TSettingsFolder settings;
     TFakeSystemModule module{"ramgauge.so"};
     uint64_t now = 1000;
 };
@@ -107,7 +102,7 @@ TEST_F(Ramgauge, OneCopyServesTheTagsOfATick) {
 
 TEST_F(Ramgauge, UnitWordsAndTheDecimalSeparatorComeFromLoadSettings) {
     Meminfo("MemTotal: 1536 kB\n");
-    WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Shortcuts]\nMega=М\nByte=Б\n"));
+    settings.Write(Utf8ToCp1251("[Shortcuts]\nMega=М\nByte=Б\n"));
     EXPECT_EQ(Value(tagMemPSize), "1.50 Mb");
     LoadSettings();
     EXPECT_EQ(Cp1251ToUtf8(Value(tagMemPSize)), "1.50 МБ");
