@@ -18,7 +18,7 @@
 //   $driveFS                the type in the mount table ("ext4")
 // Label and type longer than 10 characters show as an empty text. The mount table is read
 // again only when the kernel reports a change. Everything is read under a settable root
-// (SystemRoot.h); statvfs can be replaced by a test (DiskfactsTesting.h).
+// (SystemTree.h); statvfs can be replaced by a test (DiskfactsTesting.h).
 #include "modules/diskfacts/DiskfactsTesting.h"
 
 #include "host/ConstUnit.h"
@@ -26,10 +26,11 @@
 #include "host/RegionalSettings.h"
 #include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/DecimalFormat.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 #include "modules/common/UnitWords.h"
 #include "modules/diskfacts/MountTable.h"
 #include "modules/diskfacts/VolumeLabels.h"
@@ -65,9 +66,9 @@ public:
     const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
     void SetRoot(const char* root) {
-        root_.Set(root);
-        drives_.Open(root_);
-        labels_.Open(root_);
+        tree_.SetRoot(root);
+        drives_.Open(tree_);
+        labels_.Open(tree_);
     }
     void SetSpaceQuery(TSpaceQueryFunc query) { space_.SetQuery(query); }
 
@@ -76,17 +77,12 @@ private:
     std::string Amount(uint64_t bytes) const {
         return FormatBytes(bytes, words_, decimalSeparator_);
     }
-    std::string Percent(uint64_t part, uint64_t whole) const {
-        if (whole == 0) return FormatHundredths(0, decimalSeparator_);
-        return FormatFixed2(static_cast<double>(part) * 100.0 / static_cast<double>(whole),
-                            decimalSeparator_);
-    }
     static std::string ShortName(const std::string& utf8) {
         std::string text = Utf8ToCp1251(utf8);
         return text.size() <= kMaxNameLength ? text : std::string();
     }
 
-    TSystemRoot root_;
+    TSystemTree tree_;
     TDriveList drives_;
     TVolumeLabels labels_;
     TVolumeSpaceQuery space_{kQueryTimeLimit};
@@ -123,7 +119,7 @@ std::string TDiskfacts::DriveText(int16_t index, const TMount* drive) {
         break;
     }
     TVolumeSpace space;
-    if (drive) space = space_.Ask(root_.Path(drive->MountPoint), drive->MayHang).value_or(space);
+    if (drive) space = space_.Ask(tree_.Path(drive->MountPoint), drive->MayHang).value_or(space);
     space.FreeBytes = std::min(space.FreeBytes, space.TotalBytes);
     const uint64_t used = space.TotalBytes - space.FreeBytes;
     switch (index) {
@@ -134,9 +130,9 @@ std::string TDiskfacts::DriveText(int16_t index, const TMount* drive) {
     case tagDriveUsed:
         return Amount(used);
     case tagPercentDriveFree:
-        return Percent(space.FreeBytes, space.TotalBytes);
+        return FormatPercent(space.FreeBytes, space.TotalBytes, decimalSeparator_);
     default:
-        return Percent(used, space.TotalBytes);
+        return FormatPercent(used, space.TotalBytes, decimalSeparator_);
     }
 }
 

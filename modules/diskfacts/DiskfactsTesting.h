@@ -1,5 +1,5 @@
 // The test hook of diskfacts, exported beside getPlugin; the host never looks it up. Besides
-// it, diskfacts exports the shared hook of SystemRoot.h (a fake mount table and /dev).
+// it, diskfacts exports the shared hook of SystemTree.h (a fake mount table and /dev).
 #pragma once
 
 #include "modules/diskfacts/VolumeSpace.h"

@@ -88,9 +88,9 @@ bool IsDrive(const TMount& mount) {
     return true;
 }
 
-void TDriveList::Open(const TSystemRoot& root) {
-    root_ = root;
-    table_.Open(root.Path("/proc/self/mounts"));
+void TDriveList::Open(const TSystemTree& tree) {
+    tree_ = tree;
+    table_.Open(tree.Path("/proc/self/mounts"));
     drives_.clear();
 }
 
@@ -101,7 +101,7 @@ const std::vector<TMount>& TDriveList::Drives() {
     for (TMount& mount : ParseMountTable(table_.Text())) {
         if (!IsDrive(mount)) continue;
         struct stat info{};
-        const std::string path = root_.Path(mount.MountPoint);
+        const std::string path = tree_.Path(mount.MountPoint);
         // A mount whose query may hang is not looked at; a missing path is kept.
         if (!mount.MayHang && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
             continue;

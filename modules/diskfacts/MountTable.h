@@ -3,7 +3,7 @@
 #pragma once
 
 #include "modules/common/SourceFile.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 
 #include <string>
 #include <string_view>
@@ -33,11 +33,11 @@ bool IsDrive(const TMount& mount);
 // /etc/hosts) are left out.
 class TDriveList {
 public:
-    void Open(const TSystemRoot& root);
+    void Open(const TSystemTree& tree);
     const std::vector<TMount>& Drives();
 
 private:
-    TSystemRoot root_;
+    TSystemTree tree_;
     TSourceFile table_;
     std::vector<TMount> drives_;
 };

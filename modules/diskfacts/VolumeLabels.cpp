@@ -1,13 +1,14 @@
 #include "modules/diskfacts/VolumeLabels.h"
 
 #include <cstdlib>
-#include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
 
 namespace orv {
 
 namespace {
+
+constexpr const char* kLabelFolder = "/dev/disk/by-label";
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -41,20 +42,20 @@ std::string DecodeLabelName(std::string_view name) {
     return label;
 }
 
-void TVolumeLabels::Open(const TSystemRoot& root) {
-    root_ = root;
+void TVolumeLabels::Open(const TSystemTree& tree) {
+    tree_ = tree;
     trusted_ = false;
     labelOfDevice_.clear();
 }
 
 std::string TVolumeLabels::Label(const std::string& source) {
     if (source.empty() || source.front() != '/') return {};
-    const std::string folder = root_.Path("/dev/disk/by-label");
+    const std::string folder = tree_.Path(kLabelFolder);
     struct stat info{};
     if (::stat(folder.c_str(), &info) != 0) return {};
     if (!trusted_ || info.st_mtim.tv_sec != folderTime_.tv_sec ||
         info.st_mtim.tv_nsec != folderTime_.tv_nsec) {
-        Scan(folder);
+        Scan();
         folderTime_ = info.st_mtim;
         // A change in the same clock tick as the scan would leave the time as it is: the copy
         // is trusted only once the folder's time is a second older than the scan.
@@ -62,21 +63,14 @@ std::string TVolumeLabels::Label(const std::string& source) {
         ::clock_gettime(CLOCK_REALTIME, &now);
         trusted_ = now.tv_sec - folderTime_.tv_sec > 1;
     }
-    const auto found = labelOfDevice_.find(Resolved(root_.Path(source)));
+    const auto found = labelOfDevice_.find(Resolved(tree_.Path(source)));
     return found == labelOfDevice_.end() ? std::string() : found->second;
 }
 
-void TVolumeLabels::Scan(const std::string& folder) {
+void TVolumeLabels::Scan() {
     labelOfDevice_.clear();
-    struct TCloseDir {
-        void operator()(DIR* dir) const { ::closedir(dir); }
-    };
-    const std::unique_ptr<DIR, TCloseDir> dir(::opendir(folder.c_str()));
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        const std::string device = Resolved(folder + "/" + std::string(name));
+    for (const std::string& name : tree_.List(kLabelFolder)) {
+        const std::string device = Resolved(tree_.Path(std::string(kLabelFolder) + "/" + name));
         if (!device.empty()) labelOfDevice_.emplace(device, DecodeLabelName(name));
     }
 }

@@ -1,7 +1,7 @@
 // Volume labels, from the links udev keeps in /dev/disk/by-label.
 #pragma once
 
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 
 #include <ctime>
 #include <map>
@@ -12,14 +12,14 @@ namespace orv {
 // The links are looked at again only when the folder changes.
 class TVolumeLabels {
 public:
-    void Open(const TSystemRoot& root);
+    void Open(const TSystemTree& tree);
     // The label of the device a mount comes from ("/dev/sda1"), in UTF-8; "" when it has none.
     std::string Label(const std::string& source);
 
 private:
-    void Scan(const std::string& folder);
+    void Scan();
 
-    TSystemRoot root_;
+    TSystemTree tree_;
     bool trusted_ = false;
     timespec folderTime_{};
     std::map<std::string, std::string> labelOfDevice_; // resolved device path -> label

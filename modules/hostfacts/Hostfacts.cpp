@@ -8,14 +8,12 @@
 //   $osVersion   PRETTY_NAME of /etc/os-release (/usr/lib/os-release), then ": " and the
 //                kernel release's three numbers from /proc/sys/kernel/osrelease (uname()
 //                without it): «Debian GNU/Linux 12 (bookworm): 6.1.0»
-// The files are read afresh on every call, under a settable root (SystemRoot.h).
+// The files are read afresh on every call, under a settable root (SystemTree.h).
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
-#include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/PluginDescriptor.h"
-#include "modules/common/SourceFile.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 #include "modules/hostfacts/OsVersion.h"
 
 #include <limits.h>
@@ -31,25 +29,17 @@ namespace {
 
 enum THostfactsTag : int16_t { tagOsComputer, tagOsUser, tagOsVersion };
 
-// The first line of a system file, or nullopt when it cannot be read.
-std::optional<std::string> FirstLine(const std::string& path) {
-    TSourceFile file(path);
-    if (!file.Read()) return std::nullopt;
-    const std::string_view text = file.Text();
-    return std::string(Trim(text.substr(0, text.find('\n'))));
-}
-
 class THostfacts {
 public:
     const char* GetValue(int16_t index);
-    void SetRoot(const char* root) { root_.Set(root); }
+    void SetRoot(const char* root) { tree_.SetRoot(root); }
 
 private:
     std::string ComputerName() const;
     std::string UserName();
     std::string Version() const;
 
-    TSystemRoot root_;
+    TSystemTree tree_;
     std::optional<std::string> userName_;
     TModuleResult result_;
 };
@@ -72,7 +62,7 @@ const char* THostfacts::GetValue(int16_t index) {
 }
 
 std::string THostfacts::ComputerName() const {
-    if (auto name = FirstLine(root_.Path("/proc/sys/kernel/hostname")))
+    if (auto name = tree_.ReadLine("/proc/sys/kernel/hostname"))
         return Utf8ToCp1251(*name);
     char name[HOST_NAME_MAX + 1] = {};
     if (::gethostname(name, sizeof name - 1) != 0) return {};
@@ -90,17 +80,14 @@ std::string THostfacts::UserName() {
 }
 
 std::string THostfacts::Version() const {
-    TSourceFile osRelease(root_.Path("/etc/os-release"));
-    if (!osRelease.Read()) {
-        osRelease.Open(root_.Path("/usr/lib/os-release"));
-        osRelease.Read();
-    }
-    std::optional<std::string> release = FirstLine(root_.Path("/proc/sys/kernel/osrelease"));
+    std::optional<std::string> osRelease = tree_.Read("/etc/os-release");
+    if (!osRelease) osRelease = tree_.Read("/usr/lib/os-release");
+    std::optional<std::string> release = tree_.ReadLine("/proc/sys/kernel/osrelease");
     if (!release) {
         utsname names{};
         release = ::uname(&names) == 0 ? names.release : "";
     }
-    return Utf8ToCp1251(OsVersionText(PrettyName(osRelease.Text()), *release));
+    return Utf8ToCp1251(OsVersionText(PrettyName(osRelease.value_or("")), *release));
 }
 
 const char* GetValue(int32_t index, const char*) { return gHostfacts.GetValue(TagIndexOf(index)); }

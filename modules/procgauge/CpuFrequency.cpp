@@ -104,25 +104,21 @@ uint32_t MeasureFrequency(const TProcessorProbes& probes) {
     return RoundFrequency(static_cast<uint32_t>(normalised));
 }
 
-uint32_t TCpuFrequency::Mhz(const TProcessorProbes& probes, const TSystemRoot& root) {
+uint32_t TCpuFrequency::Mhz(const TProcessorProbes& probes, const TSystemTree& tree) {
     const uint64_t now = probes.PerformanceCounter ? probes.PerformanceCounter() : 0;
     if (measured_ && now - measuredAt_ < kRemeasureCounts) return mhz_;
-    mhz_ = probes.TimeStampCounter ? MeasureFrequency(probes) : FromSystemFiles(root);
+    mhz_ = probes.TimeStampCounter ? MeasureFrequency(probes) : FromSystemFiles(tree);
     measuredAt_ = probes.PerformanceCounter ? probes.PerformanceCounter() : 0;
     measured_ = true;
     return mhz_;
 }
 
-uint32_t TCpuFrequency::FromSystemFiles(const TSystemRoot& root) {
-    TSourceFile file(root.Path("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq"));
-    if (file.Read()) {
-        if (const auto khz = LeadingNumber(Trim(file.Text())); khz && *khz >= 500 &&
-                                                                 *khz / 1000 < UINT32_MAX - 100)
-            return RoundFrequency(static_cast<uint32_t>((*khz + 500) / 1000));
-    }
-    file.Open(root.Path("/proc/cpuinfo"));
-    if (!file.Read()) return 0;
-    const auto mhz = LineField(file.Text(), "cpu MHz", ':');
+uint32_t TCpuFrequency::FromSystemFiles(const TSystemTree& tree) {
+    const auto khz = tree.ReadUnsigned("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq");
+    if (khz && *khz >= 500 && *khz / 1000 < UINT32_MAX - 100)
+        return RoundFrequency(static_cast<uint32_t>((*khz + 500) / 1000));
+    const auto cpuinfo = tree.Read("/proc/cpuinfo");
+    const auto mhz = cpuinfo ? LineField(*cpuinfo, "cpu MHz", ':') : std::nullopt;
     if (!mhz) return 0;
     const double value = std::strtod(std::string(*mhz).c_str(), nullptr);
     if (!(value >= 0.5 && value < 1e9)) return 0;

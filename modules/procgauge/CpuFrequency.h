@@ -2,8 +2,7 @@
 // 10 MHz performance counter and rounded to a round figure.
 #pragma once
 
-#include "modules/common/SourceFile.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 #include "modules/procgauge/ProcessorProbes.h"
 
 #include <cstdint>
@@ -24,11 +23,11 @@ uint32_t MeasureFrequency(const TProcessorProbes& probes);
 // processor 0, else the "cpu MHz" of /proc/cpuinfo, rounded the same way.
 class TCpuFrequency {
 public:
-    uint32_t Mhz(const TProcessorProbes& probes, const TSystemRoot& root);
+    uint32_t Mhz(const TProcessorProbes& probes, const TSystemTree& tree);
     void Forget() { measured_ = false; }
 
 private:
-    static uint32_t FromSystemFiles(const TSystemRoot& root);
+    static uint32_t FromSystemFiles(const TSystemTree& tree);
 
     bool measured_ = false;
     uint64_t measuredAt_ = 0; // performance counter

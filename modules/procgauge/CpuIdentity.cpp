@@ -2,8 +2,8 @@
 
 #include "host/Cp1251.h"
 #include "modules/common/LineFields.h"
-#include "modules/common/SourceFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -54,24 +54,21 @@ std::optional<std::string> CpuidBrand(const TProcessorProbes& probes) {
 // The fields of the first processor in /proc/cpuinfo.
 class TCpuinfo {
 public:
-    explicit TCpuinfo(const TSystemRoot& root) : file_(root.Path("/proc/cpuinfo")) {}
+    explicit TCpuinfo(const TSystemTree& tree) : tree_(tree) {}
     std::string Field(std::initializer_list<std::string_view> keys) {
-        if (!read_) {
-            file_.Read();
-            read_ = true;
-            const std::string_view text = file_.Text();
-            first_ = text.substr(0, text.find("\n\n"));
+        if (!text_) {
+            text_ = tree_.Read("/proc/cpuinfo").value_or("");
+            text_->resize(std::min(text_->size(), text_->find("\n\n")));
         }
         for (std::string_view key : keys)
-            if (auto value = LineField(first_, key, ':'); value && !value->empty())
+            if (auto value = LineField(*text_, key, ':'); value && !value->empty())
                 return std::string(*value);
         return {};
     }
 
 private:
-    TSourceFile file_;
-    bool read_ = false;
-    std::string_view first_;
+    const TSystemTree& tree_;
+    std::optional<std::string> text_; // the first processor's block
 };
 
 } // namespace
@@ -83,8 +80,8 @@ std::string_view VendorFullName(std::string_view vendorId) {
     return {};
 }
 
-TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemRoot& root) {
-    TCpuinfo cpuinfo(root);
+TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemTree& tree) {
+    TCpuinfo cpuinfo(tree);
     TCpuIdentity identity;
     identity.VendorId = probes.Cpuid ? CpuidVendor(probes) : cpuinfo.Field({"vendor_id"});
     identity.VendorEx = VendorFullName(identity.VendorId);

@@ -1,7 +1,7 @@
 // The processor's maker and brand name: cpuid where the machine has it, else /proc/cpuinfo.
 #pragma once
 
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
 #include "modules/procgauge/ProcessorProbes.h"
 
 #include <string>
@@ -22,6 +22,6 @@ std::string_view VendorFullName(std::string_view vendorId);
 // at the first zero byte. Without cpuid, or for a brand when the extended leaves are missing:
 // "vendor_id" and "model name" ("Model", "cpu model", "cpu" on other architectures) of the
 // first processor in /proc/cpuinfo.
-TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemRoot& root);
+TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemTree& tree);
 
 } // namespace orv

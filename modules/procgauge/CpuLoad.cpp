@@ -63,7 +63,7 @@ TCpuLoad::TLineState& TCpuLoad::State(int processor) {
     return single_[static_cast<size_t>(processor)];
 }
 
-std::optional<double> TCpuLoad::Percent(int processor, uint64_t nowMs) {
+std::optional<TCpuShare> TCpuLoad::Load(int processor, uint64_t nowMs) {
     if (processor < kAllProcessors) return std::nullopt;
     if (!stat_.ReadIfOlder(nowMs, kMaxCopyAgeMs)) return std::nullopt;
     const std::string name = processor == kAllProcessors ? "cpu" : "cpu" + IntToStr(processor);
@@ -74,19 +74,17 @@ std::optional<double> TCpuLoad::Percent(int processor, uint64_t nowMs) {
     TLineState& state = State(processor);
     if (now->Total < state.Previous.Total) { // the counters started again
         state.Previous = *now;
-        return state.LastPercent.value_or(0.0);
+        return state.Last.value_or(TCpuShare{});
     }
     const uint64_t span = now->Total - state.Previous.Total;
     const uint64_t processors =
         processor == kAllProcessors ? static_cast<uint64_t>(std::max(processorCount, 1)) : 1;
-    if (span < kMinSampleJiffies * processors && state.LastPercent) return state.LastPercent;
-    if (span == 0) return 0.0;
+    if (span < kMinSampleJiffies * processors && state.Last) return state.Last;
 
     const uint64_t idle = now->Idle > state.Previous.Idle ? now->Idle - state.Previous.Idle : 0;
-    const double busy = 1.0 - static_cast<double>(std::min(idle, span)) / static_cast<double>(span);
     state.Previous = *now;
-    state.LastPercent = busy * 100.0;
-    return state.LastPercent;
+    state.Last = TCpuShare{span - std::min(idle, span), span};
+    return state.Last;
 }
 
 } // namespace orv

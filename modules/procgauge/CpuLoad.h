@@ -12,19 +12,24 @@
 
 namespace orv {
 
+// Busy time out of all time, in jiffies.
+struct TCpuShare {
+    uint64_t Busy = 0;
+    uint64_t Total = 0;
+};
+
 class TCpuLoad {
 public:
     static constexpr int kAllProcessors = -1;
 
     void Open(std::string statPath);
 
-    // The load in percent (0..100) of all processors (the "cpu" line) or of one processor
-    // ("cpuN"), averaged over the time since that line's previous sample; the first sample
-    // covers the time since boot. nullopt when the line is missing. A sample that spans less
-    // than kMinSampleJiffies per processor (two tags in one tick) repeats the last figure and
-    // leaves the interval open. /proc/stat is read again when its copy is older than
-    // kMaxCopyAgeMs at nowMs.
-    std::optional<double> Percent(int processor, uint64_t nowMs);
+    // The load of all processors (the "cpu" line) or of one processor ("cpuN"), over the time
+    // since that line's previous sample; the first sample covers the time since boot. nullopt
+    // when the line is missing. A sample that spans less than kMinSampleJiffies per processor
+    // (two tags in one tick) repeats the last figure and leaves the interval open. /proc/stat
+    // is read again when its copy is older than kMaxCopyAgeMs at nowMs.
+    std::optional<TCpuShare> Load(int processor, uint64_t nowMs);
 
     static constexpr uint64_t kMinSampleJiffies = 5;
     static constexpr uint64_t kMaxCopyAgeMs = 100;
@@ -36,7 +41,7 @@ private:
     };
     struct TLineState {
         TCounters Previous;
-        std::optional<double> LastPercent;
+        std::optional<TCpuShare> Last;
     };
 
     static std::optional<TCounters> ParseLine(std::string_view text, std::string_view name,

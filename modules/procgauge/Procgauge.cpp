@@ -14,7 +14,7 @@
 //               processors) for an empty parameter or "0" (what a tag without brackets
 //               passes), the line of processor n - 1 for a parameter n ("$cpuUsage[1]$" is the
 //               first processor, "cpu0"); an empty text for a processor that is not there.
-// The system files are read under a settable root (SystemRoot.h); the counters and cpuid can
+// The system files are read under a settable root (SystemTree.h); the counters and cpuid can
 // be replaced by a test (ProcgaugeTesting.h).
 #include "modules/procgauge/ProcgaugeTesting.h"
 
@@ -23,17 +23,16 @@
 #include "host/RegionalSettings.h"
 #include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
-#include "modules/common/NumberFormat.h"
+#include "modules/common/DecimalFormat.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
-#include "modules/common/SteadyClock.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
+#include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
 #include "modules/procgauge/CpuFrequency.h"
 #include "modules/procgauge/CpuIdentity.h"
 #include "modules/procgauge/CpuLoad.h"
 
-#include <cmath>
 #include <optional>
 
 using namespace orv;
@@ -50,8 +49,8 @@ public:
     void LoadSettings();
 
     void SetRoot(const char* root) {
-        root_.Set(root);
-        load_.Open(root_.Path("/proc/stat"));
+        tree_.SetRoot(root);
+        load_.Open(tree_.Path("/proc/stat"));
         Forget();
     }
     void SetProbes(const TProcessorProbes* probes) {
@@ -66,13 +65,13 @@ private:
         frequency_.Forget();
     }
     const TCpuIdentity& Identity() {
-        if (!identity_) identity_ = ReadCpuIdentity(probes_, root_);
+        if (!identity_) identity_ = ReadCpuIdentity(probes_, tree_);
         return *identity_;
     }
     std::string LoadText(const char* param);
 
-    TSystemRoot root_;
-    TSteadyClock clock_;
+    TSystemTree tree_;
+    TTickClock clock_{CLOCK_MONOTONIC};
     TProcessorProbes probes_ = MachineProbes();
     TUnitWords words_;
     std::string decimalSeparator_ = ".";
@@ -87,7 +86,7 @@ TProcgauge gProcgauge;
 const char* TProcgauge::GetValue(int16_t index, const char* param) {
     switch (index) {
     case tagCpuFreq: {
-        const int64_t hertz = int64_t{frequency_.Mhz(probes_, root_)} * 1000000;
+        const int64_t hertz = int64_t{frequency_.Mhz(probes_, tree_)} * 1000000;
         return result_.Set(FormatQuantity(hertz, TQuantityMode::Hertz, words_, decimalSeparator_));
     }
     case tagCpuVendor:
@@ -108,9 +107,9 @@ std::string TProcgauge::LoadText(const char* param) {
     const int32_t number = param ? ParseInt32(param).value_or(0) : 0;
     if (number < 0) return {};
     const int processor = number == 0 ? TCpuLoad::kAllProcessors : number - 1;
-    const std::optional<double> percent = load_.Percent(processor, clock_.NowMs());
-    if (!percent) return {};
-    return FormatFixed2(std::fabs(*percent), decimalSeparator_);
+    const std::optional<TCpuShare> load = load_.Load(processor, clock_.NowMs());
+    if (!load) return {};
+    return FormatPercent(load->Busy, load->Total, decimalSeparator_);
 }
 
 void TProcgauge::LoadSettings() {
@@ -169,7 +168,7 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 ORVANTA3_EXPORT void SetSystemRootForTesting(const char* root) { gProcgauge.SetRoot(root); }
 
-ORVANTA3_EXPORT void SetSteadyClockForTesting(const uint64_t* nowMs) { gProcgauge.PinClock(nowMs); }
+ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* nowMs) { gProcgauge.PinClock(nowMs); }
 
 ORVANTA3_EXPORT void ProcgaugeSetProbesForTesting(const TProcessorProbes* probes) {
     gProcgauge.SetProbes(probes);

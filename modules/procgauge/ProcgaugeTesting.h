@@ -1,6 +1,6 @@
 // The test hooks of procgauge, exported beside getPlugin; the host never looks them up. Besides
-// these, procgauge exports the shared hooks of SystemRoot.h (a fake /proc and /sys) and
-// SteadyClock.h (the age of its copy of /proc/stat).
+// these, procgauge exports the shared hooks of SystemTree.h (a fake /proc and /sys) and
+// TickClock.h (the age of its copy of /proc/stat).
 #pragma once
 
 #include "modules/procgauge/ProcessorProbes.h"

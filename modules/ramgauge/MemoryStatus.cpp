@@ -33,9 +33,10 @@ TMemoryStatus ParseMeminfo(std::string_view text) {
     status.SwapTotal = Bytes(text, "SwapTotal").value_or(0);
     status.SwapFree = std::min(Bytes(text, "SwapFree").value_or(0), status.SwapTotal);
     if (status.PhysicalTotal > 0) {
-        const double used = static_cast<double>(status.PhysicalTotal - status.PhysicalAvailable);
-        status.LoadPercent = static_cast<uint32_t>(
-            used * 100.0 / static_cast<double>(status.PhysicalTotal) + 0.5);
+        const auto used =
+            static_cast<unsigned __int128>(status.PhysicalTotal - status.PhysicalAvailable);
+        status.LoadPercent =
+            static_cast<uint32_t>((used * 100 + status.PhysicalTotal / 2) / status.PhysicalTotal);
     }
     return status;
 }

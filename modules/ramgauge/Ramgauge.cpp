@@ -7,7 +7,7 @@
 //   $memVFree   SwapFree
 //   $memUsing   (MemTotal - MemAvailable) / MemTotal in percent
 // One copy of /proc/meminfo serves every tag for 100 ms, so the tags of one display tick cost
-// one read. The file is read under a settable root (SystemRoot.h).
+// one read. The file is read under a settable root (SystemTree.h).
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/RegionalSettings.h"
@@ -16,8 +16,8 @@
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SourceFile.h"
-#include "modules/common/SteadyClock.h"
-#include "modules/common/SystemRoot.h"
+#include "modules/common/SystemTree.h"
+#include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
 #include "modules/ramgauge/MemoryStatus.h"
 
@@ -36,8 +36,8 @@ public:
     const char* GetValue(int16_t index);
     void LoadSettings();
     void SetRoot(const char* root) {
-        root_.Set(root);
-        meminfo_.Open(root_.Path("/proc/meminfo"));
+        tree_.SetRoot(root);
+        meminfo_.Open(tree_.Path("/proc/meminfo"));
     }
     void PinClock(const uint64_t* nowMs) { clock_.Pin(nowMs); }
 
@@ -46,8 +46,8 @@ private:
         return FormatBytes(bytes, words_, decimalSeparator_);
     }
 
-    TSystemRoot root_;
-    TSteadyClock clock_;
+    TSystemTree tree_;
+    TTickClock clock_{CLOCK_MONOTONIC};
     TSourceFile meminfo_;
     TUnitWords words_;
     std::string decimalSeparator_ = ".";
@@ -126,4 +126,4 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 ORVANTA3_EXPORT void SetSystemRootForTesting(const char* root) { gRamgauge.SetRoot(root); }
 
-ORVANTA3_EXPORT void SetSteadyClockForTesting(const uint64_t* nowMs) { gRamgauge.PinClock(nowMs); }
+ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* nowMs) { gRamgauge.PinClock(nowMs); }

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace orv;
 
 namespace {
@@ -136,16 +134,4 @@ TEST(QuantityFormat, RegionalSeparatorAndUnitWords) {
     words.Set(TUnitWord::Byte, "B");
     EXPECT_EQ(Bytes(2048, words), "2.00 KB");
     EXPECT_EQ(Bytes(2048, TUnitWords()), "2.00 ") << "words not read yet";
-}
-
-TEST(NumberFormat, TwoDecimalsRoundHalfAwayFromZero) {
-    EXPECT_EQ(FormatFixed2(12.5, "."), "12.50");
-    EXPECT_EQ(FormatFixed2(0.125, "."), "0.13");
-    EXPECT_EQ(FormatFixed2(99.994, "."), "99.99");
-    EXPECT_EQ(FormatFixed2(99.995001, "."), "100.00");
-    EXPECT_EQ(FormatFixed2(-0.051, ","), "-0,05");
-    EXPECT_EQ(FormatFixed2(-0.001, "."), "0.00") << "no minus before a zero";
-    EXPECT_EQ(FormatFixed2(1e300, "."), "0.00") << "beyond the range";
-    EXPECT_EQ(FormatFixed2(std::nan(""), "."), "0.00");
-    EXPECT_EQ(FormatHundredths(INT64_MIN, "."), "-92233720368547758.08");
 }

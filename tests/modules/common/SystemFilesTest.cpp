@@ -1,7 +1,6 @@
 // Reading the system's files: lines of "key: value" texts and a file kept open between reads.
 #include "modules/common/LineFields.h"
 #include "modules/common/SourceFile.h"
-#include "modules/common/SystemRoot.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,17 +25,6 @@ TEST(LineFields, FindsTheFirstLineOfAKey) {
     EXPECT_EQ(LeadingNumber("18446744073709551616"), std::nullopt) << "beyond 64 bits";
     EXPECT_EQ(LeadingNumber(" 1"), std::nullopt);
     EXPECT_EQ(LeadingNumber(""), std::nullopt);
-}
-
-TEST(SystemRoot, PutsSystemPathsUnderTheRoot) {
-    TSystemRoot root;
-    EXPECT_TRUE(root.IsRealSystem());
-    EXPECT_EQ(root.Path("/proc/stat"), "/proc/stat");
-    root.Set("/tmp/fake//");
-    EXPECT_FALSE(root.IsRealSystem());
-    EXPECT_EQ(root.Path("/proc/stat"), "/tmp/fake/proc/stat");
-    root.Set(nullptr);
-    EXPECT_EQ(root.Path("/proc/stat"), "/proc/stat");
 }
 
 TEST(SourceFile, ReadsTheWholeFileAfreshFromItsStart) {

@@ -3,8 +3,7 @@
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
 #include "modules/diskfacts/DiskfactsTesting.h"
-#include "tests/support/FakeSystemModule.h"
-#include "tests/support/SettingsFolder.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@
 
 using namespace orv;
 using orv::test::TBuiltModule;
-using orv::test::TSettingsFolder;
-using orv::test::TFakeSystemModule;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
@@ -76,40 +74,37 @@ constexpr const char* kMounts =
     "rclone: /mnt/cloud fuse.rclone rw 0 0\n"
     "/dev/sdc1 /tmp tmpfs rw 0 0\n";
 
-class Diskfacts : public ::testing::Test {
+class Diskfacts : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Diskfacts() : TModuleOnFakeTree("diskfacts.so") {}
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        setSpace = module.Hook<TDiskfactsSetSpaceQueryFunc>(kDiskfactsSetSpaceQueryExport);
+        setSpace = reinterpret_cast<TDiskfactsSetSpaceQueryFunc>(module.Library().Symbol(kDiskfactsSetSpaceQueryExport));
         ASSERT_TRUE(setSpace);
         setSpace(FakeSpace);
-        gRoot = module.Tree();
+        gRoot = tree.Root();
         gSpace = {{"/", {40000000000, 10000000000}},
                   {"/home space", {1024, 1024}},
                   {"/mnt/nfs", {1073741824 + 1, 0}}};
-        ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
+        LoadSettings();
 
-        module.Write("/proc/self/mounts", kMounts);
-        module.Write("/etc/hosts", "127.0.0.1 localhost\n");
-        module.Write("/dev/sda1", "");
-        module.Write("/dev/sda2", "");
-        module.Write("/dev/sdb1", "");
-        std::filesystem::create_directories(module.Tree() + "/dev/disk/by-label");
-        Link("../../sda1", "root");
-        Link("../../sda2", "My\\x20Disk");
-        Link("../../sdb1", "ElevenChars");
+        tree.Write("/proc/self/mounts", kMounts);
+        tree.Write("/etc/hosts", "127.0.0.1 localhost\n");
+        tree.Write("/dev/sda1", "");
+        tree.Write("/dev/sda2", "");
+        tree.Write("/dev/sdb1", "");
+        Label("root", "/dev/sda1");
+        Label("My\\x20Disk", "/dev/sda2");
+        Label("ElevenChars", "/dev/sdb1");
     }
     void TearDown() override {
         SetNfsDead(false);
         if (setSpace) setSpace(nullptr);
     }
-    void Link(const std::string& target, const std::string& label) {
-        std::filesystem::create_symlink(target, module.Tree() + "/dev/disk/by-label/" + label);
+    void Label(const std::string& name, const std::string& device) {
+        tree.Link("/dev/disk/by-label/" + name, device);
     }
-    std::string Value(int32_t index, const char* param) { return module.Value(index, param); }
 
-    TSettingsFolder settings;
-    TFakeSystemModule module{"diskfacts.so"};
     TDiskfactsSetSpaceQueryFunc setSpace = nullptr;
 };
 
@@ -161,7 +156,7 @@ TEST_F(Diskfacts, DrivesAreTheRealFileSystemsInMountTableOrder) {
     EXPECT_EQ(Value(tagDriveFS, "4"), "fuse.sshfs") << "ten characters fit";
     EXPECT_EQ(Value(tagDriveFS, "5"), "") << "eleven do not";
 
-    module.Write("/proc/self/mounts", "rootfs / rootfs rw 0 0\n");
+    tree.Write("/proc/self/mounts", "rootfs / rootfs rw 0 0\n");
     EXPECT_EQ(Value(tagDriveEnum, "0"), "#enum1") << "the table is read again";
     EXPECT_EQ(Value(tagDriveFS, "0"), "rootfs") << "the root counts whatever its type";
 }
@@ -200,9 +195,9 @@ TEST_F(Diskfacts, AbsentDrivesAndBadNumbers) {
     }
     EXPECT_EQ(Value(tagDriveEnum, ""), "#enum7") << "the count needs no number";
 
-    module.Write("/proc/self/mounts", "");
+    tree.Write("/proc/self/mounts", "");
     EXPECT_EQ(Value(tagDriveEnum, "0"), "#enum0");
-    std::filesystem::remove(module.Tree() + "/proc/self/mounts");
+    tree.Remove("/proc/self/mounts");
     EXPECT_EQ(Value(tagDriveEnum, "0"), "#enum0") << "no mount table";
 }
 
@@ -212,8 +207,8 @@ TEST_F(Diskfacts, LabelsComeFromDevDiskByLabel) {
     EXPECT_EQ(Value(tagDriveLabel, "2"), "") << "eleven characters do not fit";
     EXPECT_EQ(Value(tagDriveLabel, "3"), "") << "a network mount has no device";
 
-    std::filesystem::remove(module.Tree() + "/dev/disk/by-label/root");
-    Link("../../sda1", "\\xd0\\x94\\xd0\\xb8\\xd1\\x81\\xd0\\xba"); // "Диск" in UTF-8
+    tree.Remove("/dev/disk/by-label/root");
+    Label("\\xd0\\x94\\xd0\\xb8\\xd1\\x81\\xd0\\xba", "/dev/sda1"); // "Диск" in UTF-8
     EXPECT_EQ(Cp1251ToUtf8(Value(tagDriveLabel, "0")), "Диск") << "a changed folder is read again";
 }
 
@@ -240,9 +235,9 @@ TEST_F(Diskfacts, ADeadNetworkMountDoesNotHoldUpTheCaller) {
 }
 
 TEST_F(Diskfacts, UnitWordsAndTheDecimalSeparatorComeFromLoadSettings) {
-    settings.Write(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nByte=Б\n"));
+    Settings(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nByte=Б\n"));
     EXPECT_EQ(Value(tagDriveSize, "0"), "37.25 Gb");
-    ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
+    LoadSettings();
     EXPECT_EQ(Cp1251ToUtf8(Value(tagDriveSize, "0")), "37.25 ГБ");
 }
 
@@ -270,7 +265,7 @@ uint64_t DfBytes(const char* path) {
 
 TEST_F(Diskfacts, RootSizeAgreesWithDf) {
     setSpace(nullptr);
-    module.UseRealSystem();
+    UseMachineTree();
     const std::string count = Value(tagDriveEnum, "0");
     ASSERT_EQ(count.rfind("#enum", 0), 0u);
     const int drives = std::stoi(count.substr(5));

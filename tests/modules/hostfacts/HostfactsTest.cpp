@@ -2,7 +2,7 @@
 // tree; then against the real machine.
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
-#include "tests/support/FakeSystemModule.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 using namespace orv;
 using orv::test::TBuiltModule;
-using orv::test::TFakeSystemModule;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
@@ -28,12 +28,10 @@ std::string CommandOutput(const char* command) {
     return std::string(Trim(out));
 }
 
-class Hostfacts : public ::testing::Test {
+class Hostfacts : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Hostfacts() : TModuleOnFakeTree("hostfacts.so") {}
     void SetUp() override { ASSERT_TRUE(module.Loaded()); }
-    std::string Value(int32_t index) { return module.Value(index, "0"); }
-
-    TFakeSystemModule module{"hostfacts.so"};
 };
 
 } // namespace
@@ -57,37 +55,37 @@ TEST_F(Hostfacts, DescriptorListsThreeTagsWithoutHints) {
 }
 
 TEST_F(Hostfacts, VersionIsTheDistributionAndTheKernelsThreeNumbers) {
-    module.Write("/etc/os-release", "NAME=\"Debian GNU/Linux\"\n"
+    tree.Write("/etc/os-release", "NAME=\"Debian GNU/Linux\"\n"
                                     "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
-    module.Write("/proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
+    tree.Write("/proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
     EXPECT_EQ(Value(tagOsVersion), "Debian GNU/Linux 12 (bookworm): 6.1.0");
 
-    module.Write("/etc/os-release", "PRETTY_NAME=\"Say \\\"hi\\\" \\\\ \\$HOME\"\n");
-    module.Write("/proc/sys/kernel/osrelease", "5.15\n");
+    tree.Write("/etc/os-release", "PRETTY_NAME=\"Say \\\"hi\\\" \\\\ \\$HOME\"\n");
+    tree.Write("/proc/sys/kernel/osrelease", "5.15\n");
     EXPECT_EQ(Value(tagOsVersion), "Say \"hi\" \\ $HOME: 5.15.0") << "read afresh every call";
 
-    module.Write("/etc/os-release", "NAME='Alpine Linux'\n");
-    module.Write("/proc/sys/kernel/osrelease", "4.19.70000-rc1\n");
+    tree.Write("/etc/os-release", "NAME='Alpine Linux'\n");
+    tree.Write("/proc/sys/kernel/osrelease", "4.19.70000-rc1\n");
     EXPECT_EQ(Value(tagOsVersion), "Alpine Linux: 4.19.4464") << "low 16 bits of the patch";
 
-    module.Write("/etc/os-release", Utf8ToCp1251("# nothing\n"));
+    tree.Write("/etc/os-release", Utf8ToCp1251("# nothing\n"));
     EXPECT_EQ(Value(tagOsVersion), "Linux: 4.19.4464");
 }
 
 TEST_F(Hostfacts, OsReleaseOfUsrLibWhenEtcHasNone) {
-    module.Write("/usr/lib/os-release", "PRETTY_NAME=\"Fedora Linux 40 (Сервер)\"\n");
-    module.Write("/proc/sys/kernel/osrelease", "6.8.5-301.fc40.x86_64");
+    tree.Write("/usr/lib/os-release", "PRETTY_NAME=\"Fedora Linux 40 (Сервер)\"\n");
+    tree.Write("/proc/sys/kernel/osrelease", "6.8.5-301.fc40.x86_64");
     EXPECT_EQ(Cp1251ToUtf8(Value(tagOsVersion)), "Fedora Linux 40 (Сервер): 6.8.5")
         << "UTF-8 shown in Windows-1251";
 }
 
 TEST_F(Hostfacts, ComputerNameIsTheKernelsHostName) {
-    module.Write("/proc/sys/kernel/hostname", "panel-pc\n");
+    tree.Write("/proc/sys/kernel/hostname", "panel-pc\n");
     EXPECT_EQ(Value(tagOsComputer), "panel-pc");
 }
 
 TEST_F(Hostfacts, MinusOneClearsAndUnknownIndexesKeepThePreviousText) {
-    module.Write("/proc/sys/kernel/hostname", "panel-pc\n");
+    tree.Write("/proc/sys/kernel/hostname", "panel-pc\n");
     ASSERT_EQ(Value(tagOsComputer), "panel-pc");
     EXPECT_EQ(Value(3), "panel-pc");
     EXPECT_EQ(Value(-5), "panel-pc");
@@ -95,7 +93,7 @@ TEST_F(Hostfacts, MinusOneClearsAndUnknownIndexesKeepThePreviousText) {
 }
 
 TEST_F(Hostfacts, OnTheRealMachine) {
-    module.UseRealSystem();
+    UseMachineTree();
     EXPECT_EQ(Value(tagOsComputer), CommandOutput("hostname"));
     EXPECT_EQ(Value(tagOsUser), CommandOutput("id -un"));
 

@@ -4,8 +4,7 @@
 #include "host/TextUtil.h"
 #include "modules/common/LineFields.h"
 #include "modules/procgauge/ProcgaugeTesting.h"
-#include "tests/support/FakeSystemModule.h"
-#include "tests/support/SettingsFolder.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@
 
 using namespace orv;
 using orv::test::TBuiltModule;
-using orv::test::TSettingsFolder;
-using orv::test::TFakeSystemModule;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
@@ -55,13 +53,14 @@ void FakeCpuid(uint32_t leaf, uint32_t r[4]) {
     }
 }
 
-class Procgauge : public ::testing::Test {
+class Procgauge : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Procgauge() : TModuleOnFakeTree("procgauge.so") {}
     void SetUp() override {
-        ASSERT_TRUE(module.Loaded());
-        setProbes = module.Hook<TProcgaugeSetProbesFunc>(kProcgaugeSetProbesExport);
+        ASSERT_TRUE(Ready());
+        setProbes = reinterpret_cast<TProcgaugeSetProbesFunc>(module.Library().Symbol(kProcgaugeSetProbesExport));
         ASSERT_TRUE(setProbes);
-        ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
+        LoadSettings();
     }
     void TearDown() override {
         if (setProbes) setProbes(nullptr);
@@ -78,10 +77,6 @@ protected:
         UseProbes({FakeCounter, FakeStamp, FakeCpuid});
         return Value(tagCpuFreq);
     }
-    std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
-
-    TSettingsFolder settings;
-    TFakeSystemModule module{"procgauge.so"};
     TProcgaugeSetProbesFunc setProbes = nullptr;
 };
 
@@ -161,19 +156,19 @@ TEST_F(Procgauge, WithoutATimeStampCounterTheFrequencyComesFromCpufreq) {
     UseProbes({FakeCounter, nullptr, FakeCpuid});
     EXPECT_EQ(Value(tagCpuFreq), "0 Hz") << "no cpufreq, no /proc/cpuinfo";
 
-    module.Write("/proc/cpuinfo", "processor\t: 0\ncpu MHz\t\t: 1198.734\n");
-    module.UseFakeTree();
+    tree.Write("/proc/cpuinfo", "processor\t: 0\ncpu MHz\t\t: 1198.734\n");
+    UseFakeTree();
     EXPECT_EQ(Value(tagCpuFreq), "1.20 GHz");
 
-    module.Write("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "2401000\n");
-    module.UseFakeTree();
+    tree.Write("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "2401000\n");
+    UseFakeTree();
     EXPECT_EQ(Value(tagCpuFreq), "2.40 GHz");
 }
 
 TEST_F(Procgauge, FrequencyUsesTheUnitWordsOfTheSettings) {
-    settings.Write(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nHertz=Гц\nMega=\n"));
+    Settings(Utf8ToCp1251("[Shortcuts]\nGiga=Г\nHertz=Гц\nMega=\n"));
     EXPECT_EQ(FrequencyAt(1998), "2.00 GHz") << "read only by LoadSettings";
-    ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
+    LoadSettings();
     EXPECT_EQ(Cp1251ToUtf8(FrequencyAt(1998)), "2.00 ГГц");
     EXPECT_EQ(Cp1251ToUtf8(FrequencyAt(733)), "733.00 Гц");
 }
@@ -195,7 +190,7 @@ TEST_F(Procgauge, VendorAndBrandFromCpuid) {
     // Without the brand leaves the brand comes from /proc/cpuinfo.
     std::strcpy(gVendorId, "GenuineIntel");
     gMaxExtendedLeaf = 0x80000001;
-    module.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: AuthenticAMD\n"
+    tree.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: AuthenticAMD\n"
                                   "model name\t: Pentium 4\n\nprocessor\t: 1\n");
     UseProbes({FakeCounter, FakeStamp, FakeCpuid});
     EXPECT_EQ(Value(tagCpuVendor), "Intel Corporation") << "cpuid wins over /proc/cpuinfo";
@@ -207,13 +202,13 @@ TEST_F(Procgauge, WithoutCpuidVendorAndBrandComeFromCpuinfo) {
     EXPECT_EQ(Value(tagCpuVendor), "");
     EXPECT_EQ(Value(tagCpuID), "");
 
-    module.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: CentaurHauls\n"
+    tree.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: CentaurHauls\n"
                                   "model name\t: VIA Nano\n\nprocessor\t: 1\nvendor_id\t: x\n");
     UseProbes({FakeCounter, FakeStamp, nullptr});
     EXPECT_EQ(Value(tagCpuVendor), "IDT/Centaur");
     EXPECT_EQ(Value(tagCpuID), "VIA Nano");
 
-    module.Write("/proc/cpuinfo", "processor\t: 0\nBogoMIPS\t: 48.00\nCPU implementer\t: 0x41\n\n"
+    tree.Write("/proc/cpuinfo", "processor\t: 0\nBogoMIPS\t: 48.00\nCPU implementer\t: 0x41\n\n"
                                   "Hardware\t: BCM2835\nModel\t\t: Raspberry Pi 4 Model B\n");
     UseProbes({FakeCounter, FakeStamp, nullptr});
     EXPECT_EQ(Value(tagCpuVendor), "");
@@ -222,20 +217,20 @@ TEST_F(Procgauge, WithoutCpuidVendorAndBrandComeFromCpuinfo) {
 
 TEST_F(Procgauge, LoadOfAllProcessorsAndOfOne) {
     // Fields: user nice system idle iowait irq softirq steal guest guest_nice.
-    module.Write("/proc/stat", "cpu  300 0 100 1500 100 0 0 0 50 0\n"
+    tree.Write("/proc/stat", "cpu  300 0 100 1500 100 0 0 0 50 0\n"
                                "cpu0 200 0 50 700 50 0 0 0 50 0\n"
                                "cpu1 100 0 50 800 50 0 0 0 0 0\nintr 5 0\n");
-    module.At(1000);
+    At(1000);
     EXPECT_EQ(Value(tagCpuUsage, ""), "20.00") << "since boot: 400 of 2000, guest not twice";
     EXPECT_EQ(Value(tagCpuUsage, "1"), "25.00") << "the first processor, cpu0";
     EXPECT_EQ(Value(tagCpuUsage, "2"), "15.00");
     EXPECT_EQ(Value(tagCpuUsage, "3"), "") << "no third processor";
     EXPECT_EQ(Value(tagCpuUsage, "-1"), "");
 
-    module.Write("/proc/stat", "cpu  400 0 100 1600 100 0 0 0 50 0\n"
+    tree.Write("/proc/stat", "cpu  400 0 100 1600 100 0 0 0 50 0\n"
                                "cpu0 300 0 50 700 50 0 0 0 50 0\n"
                                "cpu1 100 0 50 900 50 0 0 0 0 0\n");
-    module.At(2000);
+    At(2000);
     EXPECT_EQ(Value(tagCpuUsage, "0"), "50.00") << "\"0\", as a tag without brackets passes";
     EXPECT_EQ(Value(tagCpuUsage, "1"), "100.00");
     EXPECT_EQ(Value(tagCpuUsage, " 2 "), "0.00");
@@ -243,31 +238,31 @@ TEST_F(Procgauge, LoadOfAllProcessorsAndOfOne) {
 }
 
 TEST_F(Procgauge, TwoTagsInOneTickShowTheSameLoad) {
-    module.Write("/proc/stat", "cpu  100 0 0 100 0 0 0 0\ncpu0 100 0 0 100 0 0 0 0\n");
-    module.At(1000);
+    tree.Write("/proc/stat", "cpu  100 0 0 100 0 0 0 0\ncpu0 100 0 0 100 0 0 0 0\n");
+    At(1000);
     ASSERT_EQ(Value(tagCpuUsage, ""), "50.00");
-    module.Write("/proc/stat", "cpu  175 0 0 125 0 0 0 0\ncpu0 175 0 0 125 0 0 0 0\n");
-    module.At(1500);
+    tree.Write("/proc/stat", "cpu  175 0 0 125 0 0 0 0\ncpu0 175 0 0 125 0 0 0 0\n");
+    At(1500);
     EXPECT_EQ(Value(tagCpuUsage, ""), "75.00");
     EXPECT_EQ(Value(tagCpuUsage, ""), "75.00") << "the bar and its figure agree";
 
     // A new copy of /proc/stat only 2 jiffies on: too short a sample, the figure stays.
-    module.Write("/proc/stat", "cpu  176 0 0 126 0 0 0 0\ncpu0 176 0 0 126 0 0 0 0\n");
-    module.At(1700);
+    tree.Write("/proc/stat", "cpu  176 0 0 126 0 0 0 0\ncpu0 176 0 0 126 0 0 0 0\n");
+    At(1700);
     EXPECT_EQ(Value(tagCpuUsage, ""), "75.00");
-    module.Write("/proc/stat", "cpu  176 0 0 134 0 0 0 0\ncpu0 176 0 0 134 0 0 0 0\n");
-    module.At(1900);
+    tree.Write("/proc/stat", "cpu  176 0 0 134 0 0 0 0\ncpu0 176 0 0 134 0 0 0 0\n");
+    At(1900);
     EXPECT_EQ(Value(tagCpuUsage, ""), "10.00") << "1 busy of 10 since the last full sample";
 }
 
 TEST_F(Procgauge, MissingOrBrokenStatGivesAnEmptyText) {
-    module.At(1000);
+    At(1000);
     EXPECT_EQ(Value(tagCpuUsage, ""), "");
-    module.Write("/proc/stat", "cpux 1 2 3\ncpu \n");
-    module.At(2000);
+    tree.Write("/proc/stat", "cpux 1 2 3\ncpu \n");
+    At(2000);
     EXPECT_EQ(Value(tagCpuUsage, ""), "") << "a cpu line without counters";
-    module.Write("/proc/stat", "cpu  50 0 0 50\n"); // an old kernel's four fields
-    module.At(3000);
+    tree.Write("/proc/stat", "cpu  50 0 0 50\n"); // an old kernel's four fields
+    At(3000);
     EXPECT_EQ(Value(tagCpuUsage, ""), "50.00");
 }
 
@@ -321,7 +316,7 @@ private:
 } // namespace
 
 TEST_F(Procgauge, OnTheRealMachine) {
-    module.UseRealSystem();
+    UseMachineTree();
     const std::string vendorId = CpuinfoField("vendor_id");
     if (!vendorId.empty() && vendorId != "HygonGenuine") {
         EXPECT_NE(Value(tagCpuVendor), "") << vendorId;
@@ -339,7 +334,7 @@ TEST_F(Procgauge, OnTheRealMachine) {
 }
 
 TEST_F(Procgauge, OneBusyProcessorShowsInTheLoad) {
-    module.UseRealSystem();
+    UseMachineTree();
     const unsigned processors = std::thread::hardware_concurrency();
     if (processors < 2) GTEST_SKIP() << "needs two processors";
     TBusyProcessor busy(0);

@@ -2,37 +2,31 @@
 // /proc/meminfo; then against the real one.
 #include "host/Cp1251.h"
 #include "modules/common/LineFields.h"
-#include "tests/support/FakeSystemModule.h"
-#include "tests/support/SettingsFolder.h"
+#include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>
 
 using namespace orv;
 using orv::test::TBuiltModule;
-using orv::test::TSettingsFolder;
-using orv::test::TFakeSystemModule;
+using orv::test::TModuleOnFakeTree;
 
 namespace {
 
 enum : int32_t { tagMemPSize, tagMemPFree, tagMemVSize, tagMemVFree, tagMemUsing };
 
-class Ramgauge : public ::testing::Test {
+class Ramgauge : public ::testing::Test, public TModuleOnFakeTree {
 protected:
+    Ramgauge() : TModuleOnFakeTree("ramgauge.so") {}
     void SetUp() override {
-        ASSERT_TRUE(module.Loaded());
+        ASSERT_TRUE(Ready());
         LoadSettings();
-        module.At(1000);
+        At(1000);
     }
-    void LoadSettings() { ASSERT_EQ(module.Descriptor().LoadSettings(), 0); }
     // A fake /proc/meminfo seen from a moment later than the last copy.
     void Meminfo(const std::string& text) {
-        module.Write("/proc/meminfo", text);
-        module.At(now += 1000);
+        tree.Write("/proc/meminfo", text);
+        At(now += 1000);
     }
-    std::string Value(int32_t index) { return module.Value(index, "0"); }
-
-    TSettingsFolder settings;
-    TFakeSystemModule module{"ramgauge.so"};
     uint64_t now = 1000;
 };
 
@@ -93,16 +87,16 @@ TEST_F(Ramgauge, UnreadableOrStrangeMeminfoShowsZeros) {
 TEST_F(Ramgauge, OneCopyServesTheTagsOfATick) {
     Meminfo("MemTotal: 1048576 kB\nMemAvailable: 524288 kB\n");
     ASSERT_EQ(Value(tagMemUsing), "50");
-    module.Write("/proc/meminfo", "MemTotal: 1048576 kB\nMemAvailable: 262144 kB\n");
-    module.At(now + 100);
+    tree.Write("/proc/meminfo", "MemTotal: 1048576 kB\nMemAvailable: 262144 kB\n");
+    At(now + 100);
     EXPECT_EQ(Value(tagMemUsing), "50") << "the copy is 100 ms old";
-    module.At(now + 101);
+    At(now + 101);
     EXPECT_EQ(Value(tagMemUsing), "75");
 }
 
 TEST_F(Ramgauge, UnitWordsAndTheDecimalSeparatorComeFromLoadSettings) {
     Meminfo("MemTotal: 1536 kB\n");
-    settings.Write(Utf8ToCp1251("[Shortcuts]\nMega=М\nByte=Б\n"));
+    Settings(Utf8ToCp1251("[Shortcuts]\nMega=М\nByte=Б\n"));
     EXPECT_EQ(Value(tagMemPSize), "1.50 Mb");
     LoadSettings();
     EXPECT_EQ(Cp1251ToUtf8(Value(tagMemPSize)), "1.50 МБ");
@@ -118,7 +112,7 @@ TEST_F(Ramgauge, MinusOneClearsAndUnknownIndexesKeepThePreviousText) {
 }
 
 TEST_F(Ramgauge, TotalAgreesWithTheRealMeminfo) {
-    module.UseRealSystem();
+    UseMachineTree();
     const std::string meminfo = orv::test::ReadText("/proc/meminfo");
     const auto kb = LeadingNumber(LineField(meminfo, "MemTotal", ':').value_or(""));
     ASSERT_TRUE(kb);

@@ -4,7 +4,7 @@
 // second tag of a display tick) and "fresh" the call that reads the file again; "$cpuFreq
 // measured" is one frequency measurement, which the module repeats at most every 10 s.
 #include "host/ModuleLibrary.h"
-#include "modules/common/SteadyClock.h"
+#include "modules/common/TickClock.h"
 #include "modules/procgauge/ProcgaugeTesting.h"
 
 #include <benchmark/benchmark.h>
@@ -61,11 +61,10 @@ void RegisterTags(const TLoaded& module) {
     }
 }
 
-// The tag with a steady clock that moves on by a second before every call, so the module
-// reads its file again each time.
+// The tag with a clock that moves on by a second before every call, so the module reads its
+// file again each time.
 void RegisterFresh(const TLoaded& module, int32_t index, const char* param) {
-    const auto pin = reinterpret_cast<TSetSteadyClockFunc>(
-        module.library->Symbol(kSetSteadyClockExport));
+    const auto pin = reinterpret_cast<TSetTickFunc>(module.library->Symbol(kSetTickExport));
     if (!pin) return;
     const TPluginDescriptor* d = module.descriptor;
     const std::string name = std::string(d->TagNames[index + 1]) + " fresh";
