@@ -2,11 +2,16 @@
 # Runs orvanta3d for a while on an emulated 4 x 20 panel (textport, "Timing" 0, "Base timeout"
 # 250) with a typical busy screen, and prints the CPU seconds it used per minute (user + system)
 # and its peak resident memory.
-#   bench/daemon-screen.sh [SECONDS]      (default 60; build first with scripts/build)
+#   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
+# SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
+# scrolling line) or "system" (the same shape filled by the processor, memory and drive
+# modules: all four processor tags, the five memory tags, two drive tags).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
+screen=${2:-clock}
+[[ "$screen" == clock || "$screen" == system ]] || { echo "SCREEN is clock or system" >&2; exit 2; }
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
@@ -33,7 +38,8 @@ Active=1
 Active=1
 INI
 long="Headlines: an eighty-three character line that scrolls one character per tick ok"
-cat >"$work/bench.orv3" <<JOB
+if [[ "$screen" == clock ]]; then
+    cat >"$work/bench.orv3" <<JOB
 [Bench]
 Timeout=0
 Line1=\$time[5,,,4]\$
@@ -44,6 +50,23 @@ Line4=${long}
 Scroll4=0
 Show=1
 JOB
+else
+    printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \
+        >>"$work/Orvanta3.ini"
+    # The clock screen's shape (two rows that change every second, one static, one that
+    # scrolls every tick), so both screens write the panel as often: the load and the memory
+    # every second, the drives every second, the processor's frequency, maker and name every 5 s.
+    cat >"$work/bench.orv3" <<JOB
+[Bench]
+Timeout=0
+Line1=CPU \$cpuUsage[,,,2]\$% \$cpuFreq[,,,1]\$
+Line2=\$defineCharset[0]\$\$cpuUsage[,,12,2,bar]\$ RAM \$memUsing[,,,2]\$%
+Line3=\$memPFree[,,,2]\$ / \$%driveUsed[0,,,2]\$%
+Line4=\$cpuVendor[,,,1]\$ \$cpuID[,,,1]\$, RAM \$memPSize[,,,2]\$, swap \$memVFree[,,,2]\$ of \$memVSize[,,,2]\$, \$driveFree[0,,,2]\$ free on /
+Scroll4=0
+Show=1
+JOB
+fi
 
 XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \

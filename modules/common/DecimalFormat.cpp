@@ -29,6 +29,14 @@ std::string FormatMilli(int64_t milli, int decimals, std::string_view decimalSep
     return text;
 }
 
+std::string FormatPercent(uint64_t part, uint64_t whole, std::string_view decimalSeparator) {
+    if (whole == 0) return FormatMilli(0, 2, decimalSeparator);
+    // Thousandths of a percent, cut: rounding those to hundredths rounds the exact share.
+    const unsigned __int128 milli = static_cast<unsigned __int128>(part) * 100000 / whole;
+    const auto capped = static_cast<int64_t>(std::min<unsigned __int128>(milli, INT64_MAX));
+    return FormatMilli(capped, 2, decimalSeparator);
+}
+
 std::string FormatMilliShortest(int64_t milli, std::string_view decimalSeparator) {
     std::string text = FormatMilli(milli, 3, decimalSeparator);
     if (milli % 1000 == 0) return FormatMilli(milli, 0, decimalSeparator);

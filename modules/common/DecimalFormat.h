@@ -13,6 +13,10 @@ namespace orv {
 // no minus sign.
 std::string FormatMilli(int64_t milli, int decimals, std::string_view decimalSeparator);
 
+// part / whole as a percentage with the pattern "0.00", rounded half up, computed exactly:
+// 1 of 8 gives "12.50"; a whole of 0 gives "0.00".
+std::string FormatPercent(uint64_t part, uint64_t whole, std::string_view decimalSeparator);
+
 // milli / 1000 in its shortest form: 115200 -> "115.2", 56000 -> "56", 1234567 -> "1234.567".
 std::string FormatMilliShortest(int64_t milli, std::string_view decimalSeparator);
 

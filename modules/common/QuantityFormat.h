@@ -23,4 +23,7 @@ enum class TQuantityMode : uint8_t {
 std::string FormatQuantity(int64_t value, TQuantityMode mode, const TUnitWords& words,
                            std::string_view decimalSeparator);
 
+// An unsigned byte count in byte mode (counts beyond 2^63 - 1 print as that).
+std::string FormatBytes(uint64_t bytes, const TUnitWords& words, std::string_view decimalSeparator);
+
 } // namespace orv

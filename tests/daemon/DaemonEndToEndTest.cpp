@@ -2,6 +2,7 @@
 // drivers and modules, and a temporary documents folder.
 #include "tests/daemon/DaemonRun.h"
 
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 #include <regex>
@@ -54,6 +55,33 @@ TEST_F(DaemonEndToEnd, RunsTheJobOnTheEmulatedPanelAndEndsWithTheQuitMessage) {
     EXPECT_EQ(PanelRows(), (std::vector<std::string>{"Good bye!           ", "see you             ",
                                                      "                    ",
                                                      "                    "}));
+}
+
+TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
+    WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=100\n[textport.so]\nActive=1\n"
+                                     "Lines count=4\nCols count=20\nTiming=0\n"
+                                     "[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n"
+                                     "[diskfacts.so]\nActive=1\n[hostfacts.so]\nActive=1\n");
+    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=$osComputer$\n"
+                                 "Line2=cpu $cpuUsage[,,,4]$ $cpuFreq$\nLine3=mem $memUsing[,,,4]$%\n"
+                                 "Line4=disk $%driveUsed[0,,,4]$%\nShow=1\n");
+    const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    std::string hostRow = std::string(host).substr(0, 20), escaped;
+    hostRow.resize(20, ' ');
+    for (char c : hostRow) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) escaped += '\\';
+        escaped += c;
+    }
+    const std::regex frame("\\|" + escaped +
+                           "\\|\n"
+                           "\\|cpu [0-9]{1,3}\\.[0-9]{2} [0-9.]+ [MG]Hz *\\|\n"
+                           "\\|mem [0-9]{1,3}% *\\|\n"
+                           "\\|disk [0-9]{1,3}\\.[0-9]{2}% *\\|\n");
+    EXPECT_TRUE(std::regex_search(run.out, frame)) << run.out;
 }
 
 TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {

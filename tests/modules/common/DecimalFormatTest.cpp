@@ -40,3 +40,14 @@ TEST(QuantityFormat, ByteRateHasTheRateStepsAndTheByteWord) {
     EXPECT_EQ(rate(12000000000), "12.00 GBps");
     EXPECT_EQ(FormatQuantity(1500000, TQuantityMode::Rate, words, "."), "1.50 Mbitps");
 }
+
+TEST(DecimalFormat, PercentOfAWholeIsExact) {
+    EXPECT_EQ(FormatPercent(1, 8, "."), "12.50");
+    EXPECT_EQ(FormatPercent(10000000000, 40000000000, "."), "25.00");
+    EXPECT_EQ(FormatPercent(1, 3, ","), "33,33");
+    EXPECT_EQ(FormatPercent(2, 3, "."), "66.67");
+    EXPECT_EQ(FormatPercent(1, 200000, "."), "0.00") << "0.0005 rounds down";
+    EXPECT_EQ(FormatPercent(1, 20000, "."), "0.01") << "0.005 rounds up";
+    EXPECT_EQ(FormatPercent(UINT64_MAX, UINT64_MAX, "."), "100.00") << "no overflow";
+    EXPECT_EQ(FormatPercent(5, 0, "."), "0.00") << "nothing of nothing";
+}
