@@ -179,13 +179,11 @@ bool TControlThread::RunScreen(std::stop_token stop) {
     else
         hasDeadline = false;
     // Stretches the deadline so that a long line can scroll through, when that is asked for.
-    TScreenRenderer::TLineEdit stretch;
-    if (settings_.CalculateTimeForLongStrings && hasDeadline) {
-        stretch = [&](int32_t, std::string& text) {
-            const int64_t over = static_cast<int64_t>(text.size()) - cols_;
-            if (tickMs * over > deadline - start) deadline = start + (over + 4) * tickMs;
-        };
-    }
+    const bool stretching = settings_.CalculateTimeForLongStrings && hasDeadline;
+    const auto stretch = [&](int32_t, const std::string& text) {
+        const int64_t over = static_cast<int64_t>(text.size()) - cols_;
+        if (tickMs * over > deadline - start) deadline = start + (over + 4) * tickMs;
+    };
 
     bool ticked = false;
     bool navigated = false;
@@ -210,7 +208,8 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         }
         // A panel switched off and on again, or another one, shows nothing of ours.
         if (forgetShownRows_.exchange(false)) cycle_.ForgetShownRows();
-        const auto& frame = cycle_.Tick(active ? driver : nullptr, stretch);
+        const auto& frame = cycle_.Tick(active ? driver : nullptr,
+                                        stretching ? TLineEdit(stretch) : TLineEdit());
         if (sink_) sink_->ShowFrame(frame);
         ticked = true;
 

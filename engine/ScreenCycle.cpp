@@ -58,11 +58,10 @@ bool TScreenCycle::TakeTransition() {
     return true;
 }
 
-const std::vector<std::string>& TScreenCycle::Tick(TLCDBaseControl* driver,
-                                                   const TScreenRenderer::TLineEdit& edit) {
-    return renderer_.Step(driver, [this, &edit](int32_t line, std::string& text) {
+const std::vector<std::string>& TScreenCycle::Tick(TLCDBaseControl* driver, TLineEdit edit) {
+    return renderer_.Step(driver, [this, edit](int32_t line, std::string& text) {
         if (enumerated_) EraseEnumMark(text, enumMarkLen_);
-        if (edit) edit(line, text);
+        edit(line, text);
     });
 }
 

@@ -18,6 +18,9 @@ class TCharsets;
 class TTagLanguage;
 struct TJobScreen;
 
+// Removes markLength characters at the first "#enum" of line.
+void EraseEnumMark(std::string& line, int32_t markLength);
+
 class TScreenCycle {
 public:
     TScreenCycle(TTagLanguage& language, TCharsets& charsets);
@@ -42,10 +45,9 @@ public:
     const TScreenRows& PreviousTexts() const { return previousTexts_; }
     const TScreenRows& Texts() const { return renderer_.Texts(); }
 
-    // The rows of one tick, written to driver (null: none) where they changed; edit sees each
-    // line after an "#enum" mark has been taken out.
-    const std::vector<std::string>& Tick(TLCDBaseControl* driver,
-                                         const TScreenRenderer::TLineEdit& edit);
+    // The rows of one tick, written to driver (null: none) where they changed; edit(line, text)
+    // sees each line after an "#enum" mark has been taken out.
+    const std::vector<std::string>& Tick(TLCDBaseControl* driver, TLineEdit edit = {});
     // The panel shows something else now: the next tick writes every row.
     void ForgetShownRows() { renderer_.ForgetShownRows(); }
 
@@ -64,8 +66,5 @@ private:
     uint8_t enumIndex_ = 0;
     int32_t enumMarkLen_ = 0;
 };
-
-// Removes markLength characters at the first "#enum" of line.
-void EraseEnumMark(std::string& line, int32_t markLength);
 
 } // namespace orv

@@ -40,8 +40,7 @@ void TScreenRenderer::BuildText(int32_t line) {
     texts_[static_cast<size_t>(line - 1)] = language_.BuildLine(tags_, line, cols_);
 }
 
-const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver,
-                                                      const TLineEdit& edit) {
+const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver, TLineEdit edit) {
     if (writes_ == TWrites::Changed && driver != shownDriver_) {
         shownRows_ = {};
         shownDriver_ = driver;
@@ -51,21 +50,16 @@ const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver,
         const auto i = static_cast<size_t>(line - 1);
         std::string& text = texts_[i];
         text = language_.BuildLine(tags_, line, cols_);
-        if (edit) edit(line, text);
+        edit(line, text);
         std::string row = layout_.Layout(line, text, cols_, align_[i], scroll_[i], separator_);
         charsets_.MapRow(row);
-        Write(driver, line, row);
+        if (driver && (writes_ == TWrites::All || row != shownRows_[i])) {
+            driver->WriteText(1, static_cast<uint8_t>(line), row.data(), row.size());
+            if (writes_ == TWrites::Changed) shownRows_[i] = row;
+        }
         frame_.push_back(std::move(row));
     }
     return frame_;
-}
-
-void TScreenRenderer::Write(TLCDBaseControl* driver, int32_t line, const std::string& row) {
-    if (!driver) return;
-    const auto i = static_cast<size_t>(line - 1);
-    if (writes_ == TWrites::Changed && row == shownRows_[i]) return;
-    driver->WriteText(1, static_cast<uint8_t>(line), row.data(), row.size());
-    if (writes_ == TWrites::Changed) shownRows_[i] = row;
 }
 
 const std::string& TScreenRenderer::FirstValue() const {

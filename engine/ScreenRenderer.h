@@ -14,8 +14,8 @@
 #include "engine/LineLayout.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 class TLCDBaseControl;
@@ -26,13 +26,34 @@ class TCharsets;
 class TTagLanguage;
 struct TJobScreen;
 
+// Sees each line of a step between building and layout (line 1-based) and may change its
+// text. Refers to a callable that outlives the step (a lambda written into the call will do);
+// empty, it changes nothing.
+class TLineEdit {
+public:
+    TLineEdit() = default;
+    template <typename TCallable>
+        requires(!std::is_same_v<std::remove_cvref_t<TCallable>, TLineEdit> &&
+                 std::is_invocable_v<const TCallable&, int32_t, std::string&>)
+    TLineEdit(const TCallable& callable)
+        : callable_(&callable), call_([](const void* c, int32_t line, std::string& text) {
+              (*static_cast<const TCallable*>(c))(line, text);
+          }) {}
+
+    void operator()(int32_t line, std::string& text) const {
+        if (call_) call_(callable_, line, text);
+    }
+
+private:
+    const void* callable_ = nullptr;
+    void (*call_)(const void*, int32_t, std::string&) = nullptr;
+};
+
 class TScreenRenderer {
 public:
     // Which rows a step writes to the panel: every row, or only those that differ from what
     // this renderer last wrote there (all again on another panel or after ForgetShownRows).
     enum class TWrites { All, Changed };
-    // Sees each line of a step between building and layout (line 1-based); may change it.
-    using TLineEdit = std::function<void(int32_t line, std::string& text)>;
 
     TScreenRenderer(TTagLanguage& language, TCharsets& charsets, TWrites writes = TWrites::All);
 
@@ -47,11 +68,12 @@ public:
     // Begin in pieces, for a caller that builds each line as soon as it is split.
     void Clear(int32_t scrollPos = 0);
     void AddLine(const TJobScreen& screen, int32_t line);
+    // Line line built into Texts(), without layout.
     void BuildText(int32_t line);
 
     // One step: every row built, edited, laid out, mapped and written to driver (null: none;
     // else active). Returns the rows, each exactly cols characters.
-    const std::vector<std::string>& Step(TLCDBaseControl* driver, const TLineEdit& edit = {});
+    const std::vector<std::string>& Step(TLCDBaseControl* driver, TLineEdit edit = {});
 
     // The rows of the last step; after a failed step, those that were finished.
     const std::vector<std::string>& Frame() const { return frame_; }
@@ -63,8 +85,6 @@ public:
     void ForgetShownRows();
 
 private:
-    void Write(TLCDBaseControl* driver, int32_t line, const std::string& row);
-
     TTagLanguage& language_;
     TCharsets& charsets_;
     const TWrites writes_;

@@ -23,8 +23,8 @@ void EraseFront(std::string& s, size_t count) {
 }
 
 // True when s holds the command's word anywhere; the word's length is then cut from its front.
-bool TakeCommand(std::string& s, TCommandWord command) {
-    if (s.find(command.Name()) == std::string::npos) return false;
+inline bool TakeCommand(std::string& s, const TCommandWord& command) {
+    if (s.find(command.Name) == std::string::npos) return false;
     EraseFront(s, command.Text.size());
     return true;
 }

@@ -11,13 +11,13 @@
 namespace orv {
 
 struct TCommandWord {
+    consteval TCommandWord(std::string_view text)
+        : Text(text), Name(text.ends_with(':') ? text.substr(0, text.size() - 1) : text) {}
+
     // As a module writes it; a word with parameters ends in its colon.
     std::string_view Text;
-
     // The word without its colon: what the engine looks for.
-    constexpr std::string_view Name() const {
-        return Text.ends_with(':') ? Text.substr(0, Text.size() - 1) : Text;
-    }
+    std::string_view Name;
 };
 
 // The value blinks from now on, or no longer; either may stand in front of another command.
