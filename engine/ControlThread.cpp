@@ -206,7 +206,8 @@ bool TControlThread::RunScreen(std::stop_token stop) {
                               screen.TransitionEffect, settings_.TransitionSpeedMs);
             forgetShownRows_ = true;
         }
-        // A panel switched off and on again, or another one, shows nothing of ours.
+        // The panel shows something else since the last tick: the cycle started or resumed,
+        // or a transition played.
         if (forgetShownRows_.exchange(false)) cycle_.ForgetShownRows();
         const auto& frame = cycle_.Tick(active ? driver : nullptr,
                                         stretching ? TLineEdit(stretch) : TLineEdit());

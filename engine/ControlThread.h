@@ -3,10 +3,8 @@
 // writes the rows to the current driver and to the virtual display.
 #pragma once
 
-#include "engine/DisplaySize.h"
 #include "engine/EngineClock.h"
 #include "engine/ScreenCycle.h"
-#include "engine/ScreenRenderer.h"
 #include "engine/Transitions.h"
 
 #include <atomic>
@@ -19,14 +17,9 @@
 #include <thread>
 #include <vector>
 
-class TLCDBaseControl;
-
 namespace orv {
 
-class TCharsets;
 class TJob;
-class TTagLanguage;
-struct TJobScreen;
 
 // The "Common" keys the thread uses.
 struct TDisplaySettings {

@@ -3,20 +3,13 @@
 // screen left behind for that transition. Touched only by the thread that runs the cycle.
 #pragma once
 
-#include "engine/DisplaySize.h"
 #include "engine/ScreenRenderer.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class TLCDBaseControl;
-
 namespace orv {
-
-class TCharsets;
-class TTagLanguage;
-struct TJobScreen;
 
 // Removes markLength characters at the first "#enum" of line.
 void EraseEnumMark(std::string& line, int32_t markLength);

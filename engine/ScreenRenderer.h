@@ -5,7 +5,7 @@
 //
 //   TScreenRenderer renderer(language, charsets);
 //   renderer.SetGeometry(4, 20);
-//   renderer.Begin(screen, 8, 1);               // once per screen
+//   renderer.Begin(screen, kMaxRows, 1);        // once per screen
 //   rows = renderer.Step(activeDriverOrNull);   // once per tick
 #pragma once
 
