@@ -1,6 +1,6 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 
-#include "drivers/base/DialogLibrary.h"
+#include "host/DialogLibrary.h"
 #include "drivers/base/PortText.h"
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"
@@ -19,7 +19,7 @@ constexpr int kScanPeriodMs = 10;
 constexpr int kKeyRepeatMs = 250;
 
 std::vector<std::string> DefaultPortLibraryPaths() {
-    return {DriverLibraryFolder() + "/../../" + kPortLibraryName,
+    return {PluginLibraryFolder() + "/../../" + kPortLibraryName,
             ProgramFolder() + "/" + kPortLibraryName, kPortLibraryName};
 }
 

@@ -3,6 +3,8 @@
 #include "tests/daemon/DaemonRun.h"
 
 #include <ctime>
+#include <filesystem>
+#include <regex>
 
 using namespace orv::test;
 
@@ -15,6 +17,18 @@ int CurrentYear() {
     std::tm parts{};
     ::localtime_r(&now, &parts);
     return parts.tm_year + 1900;
+}
+
+// Whether the kernel shows any temperature, fan or voltage input under /sys/class/hwmon.
+bool MachineHasHardwareSensors() {
+    namespace fs = std::filesystem;
+    const std::regex input("(temp|fan|in)[0-9]+_input");
+    std::error_code ec;
+    for (const auto& chip : fs::directory_iterator("/sys/class/hwmon", ec))
+        for (const fs::path& folder : {chip.path(), chip.path() / "device"})
+            for (const auto& file : fs::directory_iterator(folder, ec))
+                if (std::regex_match(file.path().filename().string(), input)) return true;
+    return false;
 }
 
 } // namespace
@@ -79,4 +93,16 @@ TEST_F(DaemonEndToEnd, HelpAndVersion) {
     run = Run("--version");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, std::string("orvanta3d ") + ORVANTA3_VERSION + "\n");
+}
+
+TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
+    if (MachineHasHardwareSensors()) GTEST_SKIP() << "this machine has hardware sensors";
+    WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") +
+                                         "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
+    WriteText(docs / "job.orv3", "[Sensors]\nTimeout=1\nLine1=$mbmCheck$CPU $mbmTemp[0]$\nShow=1\n"
+                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n");
+    const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("|no sensors here     |"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("CPU"), std::string::npos) << run.out;
 }

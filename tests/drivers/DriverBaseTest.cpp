@@ -3,7 +3,7 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 #include "drivers/base/PortText.h"
 #include "tests/drivers/FakePort.h"
-#include "tests/drivers/MessageCapture.h"
+#include "tests/support/MessageCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "tests/drivers/MessageCapture.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
