@@ -45,17 +45,17 @@ class TMirrorFont final : public TCustomCharObserver {
 public:
     void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override {
         std::lock_guard lock(mutex_);
-        if (code >= 1 && code <= 8) custom_[code - 1] = rows;
+        if (code >= 1 && code <= kCustomSlotCount) custom_[code - 1] = rows;
     }
     TGlyph Glyph(uint8_t code) {
         std::lock_guard lock(mutex_);
-        if (code >= 1 && code <= 8 && custom_[code - 1]) return *custom_[code - 1];
+        if (code >= 1 && code <= kCustomSlotCount && custom_[code - 1]) return *custom_[code - 1];
         return Font5x8Glyph(code);
     }
 
 private:
     std::mutex mutex_;
-    std::array<std::optional<TGlyph>, 8> custom_{};
+    std::array<std::optional<TGlyph>, kCustomSlotCount> custom_{};
 };
 
 class TMirrorSink final : public TFrameSink {

@@ -3,11 +3,23 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <random>
+#include <stop_token>
 #include <thread>
 
 namespace orv {
+
+// What may end a wait early besides a stop request: Ready, read under Mutex, becoming true
+// (whoever makes it true notifies Changed).
+struct TWakeUp {
+    std::mutex& Mutex;
+    std::condition_variable_any& Changed;
+    std::function<bool()> Ready;
+};
 
 class TEngineClock {
 public:
@@ -16,6 +28,12 @@ public:
     virtual int64_t NowMs() = 0;
     // Waits ms milliseconds; does nothing for 0 or less.
     virtual void SleepMs(int64_t ms) = 0;
+    // The rest of a display tick: waits ms milliseconds, or less when stop is requested or
+    // wake is ready. A clock whose time is not real sleeps instead, since nothing can happen
+    // meanwhile.
+    virtual void WaitMs(int64_t ms, std::stop_token /*stop*/, const TWakeUp& /*wake*/) {
+        SleepMs(ms);
+    }
 };
 
 class TSystemClock final : public TEngineClock {
@@ -26,6 +44,12 @@ public:
     }
     void SleepMs(int64_t ms) override {
         if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    void WaitMs(int64_t ms, std::stop_token stop, const TWakeUp& wake) override {
+        if (ms <= 0) return;
+        std::unique_lock lock(wake.Mutex);
+        wake.Changed.wait_for(lock, stop, std::chrono::milliseconds(ms),
+                              [&wake] { return wake.Ready(); });
     }
 };
 

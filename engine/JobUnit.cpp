@@ -9,7 +9,7 @@ namespace orv {
 
 namespace {
 
-bool ValidLine(int line) { return line >= 1 && line <= kJobLineCount; }
+bool ValidLine(int line) { return line >= 1 && line <= kMaxRows; }
 
 std::string KeyOf(const char* stem, int line) { return stem + std::to_string(line); }
 
@@ -19,10 +19,10 @@ TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
     TJobScreen s;
     s.Name = section;
     s.Timeout = doc.ReadInteger(section, "Timeout", 0);
-    for (int n = 1; n <= kJobLineCount; ++n) {
+    for (int n = 1; n <= kMaxRows; ++n) {
         s.Line[n - 1] = doc.ReadString(section, KeyOf("Line", n), "");
-        s.Align[n - 1] = LowByte(doc.ReadInteger(section, KeyOf("Align", n), 0));
-        s.Scroll[n - 1] = LowByte(doc.ReadInteger(section, KeyOf("Scroll", n), 0));
+        s.Align[n - 1] = TLineAlign{LowByte(doc.ReadInteger(section, KeyOf("Align", n), 0))};
+        s.Scroll[n - 1] = TLineScroll{LowByte(doc.ReadInteger(section, KeyOf("Scroll", n), 0))};
     }
     s.Show = doc.ReadBool(section, "Show", false);
     s.Once = doc.ReadBool(section, "Once", false);
@@ -34,7 +34,7 @@ TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
 void WriteScreen(TIniDocument& doc, const TJobScreen& s) {
     const std::string& section = s.Name;
     doc.WriteInteger(section, "Timeout", s.Timeout);
-    for (int n = 1; n <= kJobLineCount; ++n) {
+    for (int n = 1; n <= kMaxRows; ++n) {
         doc.WriteString(section, KeyOf("Line", n), s.Line[n - 1]);
         doc.WriteInteger(section, KeyOf("Align", n), s.Align[n - 1]);
         doc.WriteInteger(section, KeyOf("Scroll", n), s.Scroll[n - 1]);
@@ -134,21 +134,21 @@ void TJob::SetLine(int index, int line, std::string_view text) {
     if (TJobScreen* s = At(index); s && ValidLine(line)) s->Line[line - 1] = text;
 }
 
-uint8_t TJob::GetAlign(int index, int line) const {
+TLineAlign TJob::GetAlign(int index, int line) const {
     const TJobScreen* s = At(index);
-    return s && ValidLine(line) ? s->Align[line - 1] : 0;
+    return s && ValidLine(line) ? s->Align[line - 1] : laLeft;
 }
 
-void TJob::SetAlign(int index, int line, uint8_t align) {
+void TJob::SetAlign(int index, int line, TLineAlign align) {
     if (TJobScreen* s = At(index); s && ValidLine(line)) s->Align[line - 1] = align;
 }
 
-uint8_t TJob::GetScroll(int index, int line) const {
+TLineScroll TJob::GetScroll(int index, int line) const {
     const TJobScreen* s = At(index);
-    return s && ValidLine(line) ? s->Scroll[line - 1] : 0;
+    return s && ValidLine(line) ? s->Scroll[line - 1] : lsMoveLeft;
 }
 
-void TJob::SetScroll(int index, int line, uint8_t scroll) {
+void TJob::SetScroll(int index, int line, TLineScroll scroll) {
     if (TJobScreen* s = At(index); s && ValidLine(line)) s->Scroll[line - 1] = scroll;
 }
 

@@ -7,6 +7,9 @@
 // while the editor is hidden and leaves the job alone.
 #pragma once
 
+#include "engine/DisplaySize.h"
+#include "engine/LineLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,14 +19,12 @@
 
 namespace orv {
 
-constexpr int kJobLineCount = 8;
-
 struct TJobScreen {
     std::string Name;
     int32_t Timeout = 0; // seconds; 0 = no time limit
-    std::array<std::string, kJobLineCount> Line{};
-    std::array<uint8_t, kJobLineCount> Align{};  // 0 left, 1 centre, 2 right
-    std::array<uint8_t, kJobLineCount> Scroll{}; // 0 left, 1 right, 2 back and forth
+    TScreenRows Line{};
+    std::array<TLineAlign, kMaxRows> Align{};
+    std::array<TLineScroll, kMaxRows> Scroll{};
     bool Show = true;
     bool Once = false;
     bool Shown = false; // run-time only, never stored
@@ -58,10 +59,10 @@ public:
 
     std::string GetLine(int index, int line) const;
     void SetLine(int index, int line, std::string_view text);
-    uint8_t GetAlign(int index, int line) const;
-    void SetAlign(int index, int line, uint8_t align);
-    uint8_t GetScroll(int index, int line) const;
-    void SetScroll(int index, int line, uint8_t scroll);
+    TLineAlign GetAlign(int index, int line) const;
+    void SetAlign(int index, int line, TLineAlign align);
+    TLineScroll GetScroll(int index, int line) const;
+    void SetScroll(int index, int line, TLineScroll scroll);
 
     // Clears every Shown flag (the display thread does this when it starts).
     void ClearShown();

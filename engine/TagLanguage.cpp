@@ -3,6 +3,7 @@
 #include "engine/Charsets.h"
 #include "engine/TagFormats.h"
 #include "engine/TagParser.h"
+#include "host/CommandWords.h"
 #include "host/TagCatalogue.h"
 #include "host/TextUtil.h"
 
@@ -14,12 +15,18 @@ namespace {
 
 constexpr int32_t kMaxLongDelayPeriod = 1'000'000;
 
-bool Contains(const std::string& s, std::string_view word) {
-    return s.find(word) != std::string::npos;
-}
+// A one-digit parameter and the separator after it ("3;").
+constexpr size_t kParameterLength = 2;
 
 void EraseFront(std::string& s, size_t count) {
     s.erase(0, std::min(count, s.size()));
+}
+
+// True when s holds the command's word anywhere; the word's length is then cut from its front.
+inline bool TakeCommand(std::string& s, const TCommandWord& command) {
+    if (s.find(command.Name) == std::string::npos) return false;
+    EraseFront(s, command.Text.size());
+    return true;
 }
 
 void RemoveQuotes(std::string& s) {
@@ -29,6 +36,14 @@ void RemoveQuotes(std::string& s) {
 // The digit at the front of s, or -1.
 int FrontDigit(const std::string& s) {
     return !s.empty() && s.front() >= '0' && s.front() <= '9' ? s.front() - '0' : -1;
+}
+
+// The display code of the slot digit at the front of s, which loses the digit and its
+// separator; nullopt (s unchanged) when there is no slot digit.
+std::optional<uint8_t> TakeSlot(std::string& s) {
+    const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+    if (code) EraseFront(s, kParameterLength);
+    return code;
 }
 
 std::vector<std::string> SplitNames(std::string_view s) {
@@ -125,60 +140,45 @@ void TTagLanguage::Evaluate(TLCDTag& tag) {
 // A command whose slot or charset is not a digit (or a slot outside 1..8) does nothing and
 // leaves an empty value.
 std::string TTagLanguage::RunCommands(TLCDTag& tag, std::string s) {
-    if (Contains(s, "_SetFlash")) {
-        tag.Format = tfFlash;
-        EraseFront(s, 9);
-    }
-    if (Contains(s, "_UnsetFlash")) {
-        tag.Format = tfText;
-        EraseFront(s, 11);
-    }
-    if (Contains(s, "_4Clock")) {
+    if (TakeCommand(s, kSetFlash)) tag.Format = tfFlash;
+    if (TakeCommand(s, kUnsetFlash)) tag.Format = tfText;
+    if (TakeCommand(s, kBigClock)) {
         charsets_.LoadBigClock();
         return {};
     }
-    if (Contains(s, "_NamedChar")) {
-        EraseFront(s, 11);
+    if (TakeCommand(s, kNamedChar)) {
         RemoveQuotes(s);
-        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        const auto code = TakeSlot(s);
         if (!code) return {};
-        EraseFront(s, 2);
         charsets_.DefineSlotByName(*code, s);
         return std::string(1, static_cast<char>(*code));
     }
-    if (Contains(s, "_MaskChar")) {
-        EraseFront(s, 10);
+    if (TakeCommand(s, kMaskChar)) {
         RemoveQuotes(s);
-        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        const auto code = TakeSlot(s);
         if (!code) return {};
-        EraseFront(s, 2);
         charsets_.DefineSlot(*code, ParseMaskRows(s));
         return std::string(1, static_cast<char>(*code));
     }
-    if (Contains(s, "_SwitchCharset")) {
-        EraseFront(s, 15);
+    if (TakeCommand(s, kSwitchCharset)) {
         const int charset = FrontDigit(s);
         if (charset >= 0) charsets_.SwitchCharset(static_cast<uint8_t>(charset));
         return {};
     }
-    if (Contains(s, "_MaskList")) {
-        EraseFront(s, 10);
+    if (TakeCommand(s, kMaskList)) {
         RemoveQuotes(s);
         const int index = FrontDigit(s);
-        EraseFront(s, 2);
-        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        EraseFront(s, kParameterLength);
+        const auto code = TakeSlot(s);
         if (index < 0 || !code) return {};
-        EraseFront(s, 2);
         const auto names = SplitNames(s);
         if (static_cast<size_t>(index) < names.size()) charsets_.DefineSlotByName(*code, names[index]);
         return std::string(1, static_cast<char>(*code));
     }
-    if (Contains(s, "_AnimList")) {
-        EraseFront(s, 10);
+    if (TakeCommand(s, kAnimList)) {
         RemoveQuotes(s);
-        const auto code = s.empty() ? std::nullopt : SlotCodeOfDigit(s.front());
+        const auto code = TakeSlot(s);
         if (!code) return {};
-        EraseFront(s, 2);
         tag.AnimList = SplitNames(s);
         tag.AnimSlot = *code;
         if (tag.AnimIndex < 0 || static_cast<size_t>(tag.AnimIndex) >= tag.AnimList.size())

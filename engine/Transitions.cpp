@@ -9,9 +9,6 @@ namespace orv {
 
 namespace {
 
-constexpr int32_t kMaxCols = 40;
-constexpr int32_t kMaxRows = 8;
-
 // The first rows rows, each cut or padded to exactly cols characters.
 std::vector<std::string> Fit(const TScreenRows& rows, int32_t rowCount, int32_t cols) {
     std::vector<std::string> out(rows.begin(), rows.begin() + rowCount);
@@ -30,7 +27,7 @@ void TTransitionPlayer::Play(TLCDBaseControl* driver, const TScreenRows& oldRows
     if (!driver) return;
     const int32_t cols = driver->GetColCount();
     const int32_t rowCount = driver->GetRowCount();
-    if (cols < 1 || rowCount < 1 || cols > kMaxCols || rowCount > kMaxRows) return;
+    if (cols < 1 || rowCount < 1 || cols > kMaxEffectCols || rowCount > kMaxRows) return;
     const int32_t stepMs = speedMs / (cols * rowCount);
     auto old = Fit(oldRows, rowCount, cols);
     auto next = Fit(newRows, rowCount, cols);

@@ -2,9 +2,9 @@
 // left over into the rows of the screen being entered.
 #pragma once
 
-#include <array>
+#include "engine/DisplaySize.h"
+
 #include <cstdint>
-#include <string>
 
 class TLCDBaseControl;
 
@@ -22,14 +22,13 @@ enum TTransitionEffect : uint8_t {
 };
 constexpr int kTransitionEffectCount = 10;
 constexpr int32_t kDefaultTransitionSpeedMs = 200;
+// The effects are made for panels of at most this many columns.
+constexpr int32_t kMaxEffectCols = 40;
 
 // Effects the job editor lets the user choose.
 constexpr bool IsTransitionImplemented(int effect) {
     return effect == teNone || effect == teDissolve || effect == teSlide || effect == teScrollUp;
 }
-
-// The eight rows of a screen, row 1 first.
-using TScreenRows = std::array<std::string, 8>;
 
 class TTransitionPlayer {
 public:
@@ -37,7 +36,7 @@ public:
 
     // Plays effect from oldRows to newRows on the driver and returns when it has ended, after
     // about speedMs. Rows are written as they are (no character mapping). Nothing happens
-    // without a driver or on a display larger than 8 x 40.
+    // without a driver or on a display larger than kMaxRows x kMaxEffectCols.
     void Play(TLCDBaseControl* driver, const TScreenRows& oldRows, const TScreenRows& newRows,
               int effect, int32_t speedMs);
 

@@ -6,6 +6,7 @@
 //   $AnimChars
 //   $US, $<, $>              the characters the tag syntax reserves: "$", "[", "]"
 // The engine carries out the command words against its glyph table.
+#include "host/CommandWords.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
@@ -53,8 +54,8 @@ public:
 private:
     // A command word with the argument text; a numeric argument is no glyph reference, so the
     // command gets an empty one, which the engine ignores.
-    const char* Command(const char* word, const TGlyphArgument& argument) {
-        return result_.Set(std::string(word) + argument.Text.value_or(""));
+    const char* Command(TCommandWord command, const TGlyphArgument& argument) {
+        return result_.Set(std::string(command.Text) + argument.Text.value_or(""));
     }
 
     TModuleResult result_;
@@ -67,17 +68,17 @@ const char* TGlyphset::GetValue(int16_t index, const char* param) {
     const TGlyphArgument argument = ReadArgument(param);
     switch (index) {
     case tagDefineCharset:
-        return result_.Set("_SwitchCharset:" + IntToStr(argument.Number));
+        return result_.Set(std::string(kSwitchCharset.Text) + IntToStr(argument.Number));
     case tagCustomChar:
         // Code 0 would end the string; codes past 255 have no character.
         if (argument.Number < 1 || argument.Number > 255) return result_.Clear();
         return result_.Set(std::string(1, static_cast<char>(argument.Number)));
     case tagNamedChar:
-        return Command("_NamedChar:", argument);
+        return Command(kNamedChar, argument);
     case tagMaskChar:
-        return Command("_MaskChar:", argument);
+        return Command(kMaskChar, argument);
     case tagAnimChars:
-        return Command("_AnimList:", argument);
+        return Command(kAnimList, argument);
     case tagDollar:
         return result_.Set("$");
     case tagOpenBracket:

@@ -4,6 +4,7 @@
 //                                   localtime_r (TWallClock; pinned by SetWallClockForTesting)
 // The digits are drawn with the glyph codes 1..6 and blanks; LoadSettings keeps "Language" of
 // section "Common" of the settings file.
+#include "host/CommandWords.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
@@ -60,7 +61,7 @@ TTallfour gTallfour;
 const char* TTallfour::GetValue(int16_t index) {
     switch (index) {
     case tagTallfour:
-        return result_.Set("_4Clock");
+        return result_.Set(kBigClock.Text);
     case tagBigClock1:
     case tagBigClock2:
     case tagBigClock3:

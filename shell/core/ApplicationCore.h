@@ -57,7 +57,11 @@ public:
     // Runs the cycle; false for a job without screens.
     bool StartDisplay();
     void StopDisplay();
-    void Navigate(int32_t wparam, int32_t lparam) { thread_.Navigate(wparam, lparam); }
+    // The screen before or after the current one, or screen index (0-based; ignored outside
+    // the job).
+    void Previous() { thread_.Previous(); }
+    void Next() { thread_.Next(); }
+    void GoTo(int32_t index) { thread_.GoTo(index); }
 
     // Shutdown as far as the panel goes: the quit message when a driver is current and active
     // and "QuitMsg" is set, the driver switched off, every module released in table order.

@@ -75,8 +75,8 @@ TEST(ControlThreadFuzz, RandomJobsNeverBreakTheCycleOrTheRowWidth) {
             rig.AddScreen({}, chance.Between(-1, 3));
             for (int line = 1; line <= 8; ++line) {
                 rig.job.SetLine(s, line, RandomLine(chance));
-                rig.job.SetAlign(s, line, RandomMode(chance));
-                rig.job.SetScroll(s, line, RandomMode(chance));
+                rig.job.SetAlign(s, line, TLineAlign{RandomMode(chance)});
+                rig.job.SetScroll(s, line, TLineScroll{RandomMode(chance)});
             }
             rig.job.SetShow(s, !chance.OneIn(5));
             rig.job.SetOnce(s, chance.OneIn(5));
@@ -92,8 +92,13 @@ TEST(ControlThreadFuzz, RandomJobsNeverBreakTheCycleOrTheRowWidth) {
         rig.charsets.SwitchCharset(static_cast<uint8_t>(chance.Between(0, 2)));
 
         rig.sink.OnFrame = [&](size_t) {
-            if (chance.OneIn(10))
-                rig.thread.Navigate(chance.Between(-2, 2), chance.Between(-1, screens));
+            if (chance.OneIn(10)) {
+                switch (chance.Between(0, 2)) {
+                case 0: rig.thread.Previous(); break;
+                case 1: rig.thread.Next(); break;
+                default: rig.thread.GoTo(chance.Between(-1, screens)); break;
+                }
+            }
             if (chance.OneIn(30)) rig.driver.Active = !rig.driver.Active;
         };
         rig.RunFor(400 * int64_t{std::max(rig.settings.BaseTimeoutMs, 1)});

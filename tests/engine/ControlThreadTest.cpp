@@ -127,7 +127,7 @@ TEST(ControlThread, ScreenWithoutTimeoutStaysUntilNavigation) {
     rig.AddScreen({"zero"}, 0);
     rig.AddScreen({"one"}, 1);
     rig.sink.OnFrame = [&](size_t n) {
-        if (n == 400) rig.thread.Navigate(1, 0);
+        if (n == 400) rig.thread.Next();
     };
     rig.RunFor(120'000);
     EXPECT_EQ(Runs(rig.sink.Frames), (TRuns{{"zero", 400}, {"one", 4}, {"zero", 76}}));
@@ -140,19 +140,17 @@ TEST(ControlThread, NavigationPreviousNextAndGoTo) {
     rig.sink.OnFrame = [&](size_t n) {
         current.push_back(rig.thread.CurrentScreen());
         switch (n) {
-        case 2: rig.thread.Navigate(-1, 0); break; // from screen 0 to screen 4
-        case 4: rig.thread.Navigate(0, 0); break;
-        case 6: // ignored: outside the job, or not a request
-            rig.thread.Navigate(0, 5);
-            rig.thread.Navigate(0, -1);
-            rig.thread.Navigate(2, 0);
-            rig.thread.Navigate(-2, 3);
+        case 2: rig.thread.Previous(); break; // from screen 0 to screen 4
+        case 4: rig.thread.GoTo(0); break;
+        case 6: // ignored: outside the job
+            rig.thread.GoTo(5);
+            rig.thread.GoTo(-1);
             break;
-        case 8: rig.thread.Navigate(0, 3); break;
-        case 10: rig.thread.Navigate(1, 0); break;
-        case 12: rig.thread.Navigate(-1, 0); break;
-        case 14: rig.thread.Navigate(1, 0); break;
-        case 16: rig.thread.Navigate(1, 0); break; // past the last screen to the first
+        case 8: rig.thread.GoTo(3); break;
+        case 10: rig.thread.Next(); break;
+        case 12: rig.thread.Previous(); break;
+        case 14: rig.thread.Next(); break;
+        case 16: rig.thread.Next(); break; // past the last screen to the first
         default: break;
         }
     };
@@ -172,9 +170,9 @@ TEST(ControlThread, NavigationPreviousNextAndGoTo) {
     TThreadRig single;
     single.AddScreen({"only"}, 0);
     single.sink.OnFrame = [&](size_t n) {
-        if (n == 1) single.thread.Navigate(-1, 0);
-        if (n == 2) single.thread.Navigate(0, 0);
-        if (n == 3) single.thread.Navigate(1, 0);
+        if (n == 1) single.thread.Previous();
+        if (n == 2) single.thread.GoTo(0);
+        if (n == 3) single.thread.Next();
     };
     single.RunFor(1000);
     EXPECT_EQ(Runs(single.sink.Frames), (TRuns{{"only", 4}}));
@@ -315,7 +313,7 @@ TEST(ControlThread, LinesScrollWithTheDelimiterAndKeepTheirAlignment) {
     rig.settings.UseScrollDelimiter = true;
     rig.settings.ScrollDelimiter = "<>";
     rig.AddScreen({"ABCDEFGHIJ", "ab"}, 0);
-    rig.job.SetAlign(0, 2, 2);
+    rig.job.SetAlign(0, 2, laRight);
     rig.RunFor(250 * 13);
 
     std::vector<std::string> row1;
@@ -426,7 +424,7 @@ TEST(ControlThread, PreviewStepsThroughTheEditorLines) {
     // The screen form brings the alignments along.
     TJobScreen screen;
     screen.Line = {"left", "right"};
-    screen.Align = {0, 2};
+    screen.Align = {laLeft, laRight};
     rows = rig.thread.PreviewScreenStep(screen, true);
     EXPECT_EQ(rows, (std::vector<std::string>{Padded("left", 16), "           right"}));
 }

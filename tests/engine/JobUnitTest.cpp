@@ -21,9 +21,9 @@ TJob SampleJob() {
     job.AddScreen("Second");
     job.SetTimeout(0, 10);
     job.SetLine(0, 1, "$time$");
-    job.SetAlign(0, 1, 1);
+    job.SetAlign(0, 1, laCentre);
     job.SetLine(0, 8, "last line");
-    job.SetScroll(0, 8, 2);
+    job.SetScroll(0, 8, lsBackAndForth);
     job.SetTransitionEffect(0, 9);
     job.SetShow(1, false);
     job.SetOnce(1, true);
@@ -68,8 +68,8 @@ TEST(Job, OutOfRangeIndexesAndLinesAreIgnored) {
     TJobScreen untouched = *job.Screen(0);
     job.SetLine(0, 0, "x");
     job.SetLine(0, 9, "x");
-    job.SetAlign(0, -1, 2);
-    job.SetScroll(0, 9, 2);
+    job.SetAlign(0, -1, laRight);
+    job.SetScroll(0, 9, lsBackAndForth);
     for (int bad : {-1, 1, 1000}) {
         job.SetName(bad, "x");
         job.SetTimeout(bad, 5);
@@ -78,7 +78,7 @@ TEST(Job, OutOfRangeIndexesAndLinesAreIgnored) {
         job.SetShown(bad, true);
         job.SetTransitionEffect(bad, 3);
         job.SetLine(bad, 1, "x");
-        job.SetAlign(bad, 1, 1);
+        job.SetAlign(bad, 1, laCentre);
         EXPECT_EQ(job.GetName(bad), "");
         EXPECT_EQ(job.GetTimeout(bad), 0);
         EXPECT_FALSE(job.GetShow(bad));
@@ -136,8 +136,8 @@ TEST(JobFile, LoadingFollowsFileOrderAndReadRules) {
     EXPECT_EQ(job.GetName(0), "B");
     EXPECT_EQ(job.GetName(1), "A");
     EXPECT_TRUE(job.GetShow(0));
-    EXPECT_EQ(job.GetAlign(0, 1), 2);
-    EXPECT_EQ(job.GetScroll(0, 2), 1);
+    EXPECT_EQ(job.GetAlign(0, 1), laRight);
+    EXPECT_EQ(job.GetScroll(0, 2), lsMoveRight);
     EXPECT_EQ(job.GetTransitionEffect(0), 9);
     EXPECT_EQ(job.GetTimeout(0), 0);
     EXPECT_EQ(job.GetLine(0, 1), "  quoted  ");
