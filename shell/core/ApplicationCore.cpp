@@ -53,6 +53,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
     };
+    playerLink_ = std::make_unique<TPlayerLink>(); // ZoomPlayerData exists before any module
     step("Orvanta3 starting: reading settings...");
     settings_.ReadEarly();
     settings_.ReadMain();
@@ -104,6 +105,7 @@ void TApplicationCore::Shutdown() {
         driver->SetActive(false);
     }
     host_.ReleaseAll();
+    playerLink_.reset();
 }
 
 } // namespace orv
