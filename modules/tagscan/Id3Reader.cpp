@@ -222,7 +222,6 @@ TFileInfo ReadFileInfo(TByteSource& source) {
     } else if (!ReadId3v1(source, info)) {
         info = TFileInfo{};
         info.Comment = kId3NotFound;
-        return info;
     }
     const TMpegHeader header = FindMpegHeader(source, audioStart);
     info.BitRateKbps = header.BitRateKbps;

@@ -24,30 +24,32 @@ constexpr std::array<uint32_t, 3> kMpeg25Rates = {11025, 12000, 8000};
 
 constexpr size_t kSyncSearchBytes = 8192;
 
+enum TMpegVersion : uint32_t { mv25 = 0, mvReserved = 1, mv2 = 2, mv1 = 3 };
+
 constexpr bool IsFrameSync(uint32_t h) {
-    return (h & 0xFFE00000u) == 0xFFE00000u && ((h >> 17) & 3) != 0 && ((h >> 12) & 15) != 15 &&
-           ((h >> 10) & 3) != 3;
+    return (h & 0xFFE00000u) == 0xFFE00000u && ((h >> 19) & 3) != mvReserved &&
+           ((h >> 17) & 3) != 0 && ((h >> 12) & 15) != 15 && ((h >> 10) & 3) != 3;
 }
 
 } // namespace
 
 TMpegHeader DecodeMpegHeader(uint32_t h) {
-    const bool mpeg1 = (h >> 20) & 1;
-    const bool mpeg25 = !mpeg1 && !((h >> 19) & 1);
+    const uint32_t version = (h >> 19) & 3;
     const uint32_t layer = (h >> 17) & 3; // 3 = layer I, 2 = II, 1 = III
     const uint32_t bitRateIndex = (h >> 12) & 15;
     const uint32_t rateIndex = (h >> 10) & 3;
 
     TMpegHeader out;
+    out.ChannelMode = static_cast<uint8_t>((h >> 6) & 3);
+    if (version == mvReserved) return out;
     const TBitRates* rates = nullptr;
-    if (mpeg1)
+    if (version == mv1)
         rates = layer == 3 ? &kMpeg1Layer1 : layer == 2 ? &kMpeg1Layer2 : layer == 1 ? &kMpeg1Layer3 : nullptr;
     else
         rates = layer == 3 ? &kMpeg2Layer1 : layer != 0 ? &kMpeg2Layer23 : nullptr;
     if (rates && bitRateIndex >= 1 && bitRateIndex <= 14) out.BitRateKbps = (*rates)[bitRateIndex - 1];
     if (rateIndex < 3)
-        out.SampleRateHz = (mpeg1 ? kMpeg1Rates : mpeg25 ? kMpeg25Rates : kMpeg2Rates)[rateIndex];
-    out.ChannelMode = static_cast<uint8_t>((h >> 6) & 3);
+        out.SampleRateHz = (version == mv1 ? kMpeg1Rates : version == mv2 ? kMpeg2Rates : kMpeg25Rates)[rateIndex];
     return out;
 }
 

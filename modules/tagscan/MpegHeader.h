@@ -15,9 +15,9 @@ struct TMpegHeader {
     uint8_t ChannelMode = cmStereo;
 };
 
-// Decodes a header read as a big-endian 32-bit value: bit 19/20 the MPEG version (1, 2 or
+// Decodes a header read as a big-endian 32-bit value: bits 20-19 the MPEG version (1, 2 or
 // 2.5), bits 18-17 the layer, 15-12 the bit-rate index, 11-10 the sampling-rate index, 7-6 the
-// channel mode. A reserved layer or index gives 0 for the value concerned.
+// channel mode. A reserved version, layer or index gives 0 for the values concerned.
 TMpegHeader DecodeMpegHeader(uint32_t header);
 
 // The header of the first frame at or after offset: the first frame sync within the next 8 KiB
