@@ -100,7 +100,7 @@ bool TMpdClient::QueryAndIdle() {
         mpd_song_free(song);
     }
     if (mpd_connection_get_error(connection_) != MPD_ERROR_SUCCESS ||
-        !mpd_send_idle_mask(connection_, MPD_IDLE_PLAYER)) {
+        !mpd_send_idle_mask(connection_, static_cast<mpd_idle>(MPD_IDLE_PLAYER | MPD_IDLE_QUEUE))) {
         Disconnect();
         return false;
     }

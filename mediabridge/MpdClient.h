@@ -1,7 +1,8 @@
 // The bridge's connection to MPD through libmpdclient. The server is found as MPD's own clients
 // find it: MPD_HOST (a host name, an address or a socket path, optionally preceded by
 // "password@") and MPD_PORT, else the local default. Between queries the connection waits in
-// "idle" for player events, so MPD tells the bridge what changed instead of being polled.
+// "idle" for player and queue events, so MPD tells the bridge what changed instead of being
+// polled.
 #pragma once
 
 #include <chrono>

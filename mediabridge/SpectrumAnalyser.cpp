@@ -19,14 +19,14 @@ std::mutex gPlannerLock;
 } // namespace
 
 TSpectrumAnalyser::TSpectrumAnalyser(unsigned sampleRate, size_t windowSize)
-    : size_(std::max<size_t>(windowSize, 64)), window_(size_) {
+    : size_(std::max<size_t>(windowSize, 64)),
+      binHz_(std::max(1000u, sampleRate) / static_cast<double>(size_)), window_(size_) {
     for (size_t i = 0; i < size_; ++i)
         window_[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) /
                                                              static_cast<double>(size_ - 1)));
     const size_t lastBin = size_ / 2;
-    const double rate = std::max(1000u, sampleRate);
-    const double binHz = rate / static_cast<double>(size_);
-    const double top = std::min(kHighestHz, rate / 2);
+    const double binHz = binHz_;
+    const double top = std::min(kHighestHz, binHz * static_cast<double>(lastBin));
     for (size_t b = 0; b < kMp3Bands; ++b) {
         const double low = kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b) / kMp3Bands);
         const double high = kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b + 1) / kMp3Bands);
@@ -49,6 +49,13 @@ TSpectrumAnalyser::~TSpectrumAnalyser() {
     if (plan_) fftwf_destroy_plan(static_cast<fftwf_plan>(plan_));
     fftwf_free(out_);
     fftwf_free(in_);
+}
+
+size_t TSpectrumAnalyser::BandOf(double hz) const {
+    const auto bin = static_cast<size_t>(std::lround(hz / binHz_));
+    for (size_t b = 0; b < bins_.size(); ++b)
+        if (bins_[b].first <= bin && bin <= bins_[b].second) return b;
+    return kMp3Bands;
 }
 
 TBands TSpectrumAnalyser::Bands(const float* samples) {

@@ -26,12 +26,15 @@ public:
     // The lowest and highest FFT bin of each band (a band narrower than a bin uses the bin
     // nearest to its centre).
     const std::vector<std::pair<size_t, size_t>>& BandBins() const { return bins_; }
+    // The band that shows a frequency; kMp3Bands for one outside every band.
+    size_t BandOf(double hz) const;
 
     // samples: WindowSize() values in -1..1, oldest first.
     TBands Bands(const float* samples);
 
 private:
     size_t size_;
+    double binHz_;
     std::vector<float> window_;
     std::vector<std::pair<size_t, size_t>> bins_;
     float* in_ = nullptr;
