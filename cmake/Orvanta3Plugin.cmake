@@ -1,5 +1,6 @@
 # orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...])
-# Builds plugins/KIND/NAME.so beside the programs and installs it to the same place.
+# Builds plugins/KIND/NAME.so beside the programs and installs it to the same place. Every
+# plug-in gets the interface version export (host/plugin/).
 function(orvanta3_add_plugin name)
     cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})
     if(P_UNPARSED_ARGUMENTS)
@@ -12,7 +13,7 @@ function(orvanta3_add_plugin name)
     set_target_properties(${name} PROPERTIES
         PREFIX ""
         LIBRARY_OUTPUT_DIRECTORY ${ORVANTA3_OUTPUT_DIR}/plugins/${P_KIND})
-    target_link_libraries(${name} PRIVATE ${P_LIBS})
+    target_link_libraries(${name} PRIVATE orvanta3_plugin_exports ${P_LIBS})
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
     orvanta3_warnings(${name})
     install(TARGETS ${name} LIBRARY DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND})

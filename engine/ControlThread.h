@@ -3,6 +3,7 @@
 // writes the rows to the current driver and to the virtual display.
 #pragma once
 
+#include "engine/DisplaySettings.h"
 #include "engine/LCDTag.h"
 #include "engine/Transitions.h"
 
@@ -27,20 +28,6 @@ class TJob;
 class TRandomSource;
 class TTagLanguage;
 struct TJobScreen;
-
-// The "Common" keys the thread uses.
-struct TDisplaySettings {
-    int32_t BaseTimeoutMs = 250; // below 1 counts as 1
-    int32_t LongDelayPeriod = 20;
-    bool CalculateTimeForLongStrings = false;
-    int32_t SubScreenShowTimeS = 2;
-    std::string ScrollDelimiter = "|";
-    bool UseScrollDelimiter = false;
-    int32_t TransitionSpeedMs = 200;
-    // "Virtual screen" "Show": for the owner, which sets a frame sink when it mirrors the panel;
-    // the thread itself feeds whatever sink is set.
-    bool VirtualScreenShow = false;
-};
 
 // Receives every finished frame: the rows of the display, each exactly Cols characters, with
 // user-defined characters already mapped to codes 1..8. Called on the display thread (and, for

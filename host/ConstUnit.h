@@ -133,6 +133,20 @@ struct TScreenSaverDescriptor {
 static_assert(offsetof(TScreenSaverDescriptor, Start) == 2 * kSlot);
 static_assert(sizeof(TScreenSaverDescriptor) == 4 * kSlot);
 
+// ---- Interface version ---------------------------------------------------------------------
+
+// Our plug-ins export the version of these interfaces they were built against: a uint32_t named
+// ORVANTA3_INTERFACE_VERSION_SYMBOL (see kInterfaceVersionExport), which the build adds to every
+// plug-in. The loader refuses a library whose number differs before it calls any of its exports;
+// a library without the symbol (written by others against the published interfaces) is loaded
+// as before. Raise the number when a descriptor or TLCDBaseControl changes.
+constexpr uint32_t kInterfaceVersion = 1;
+#define ORVANTA3_INTERFACE_VERSION_SYMBOL Orvanta3InterfaceVersion
+#define ORVANTA3_NAME_TEXT(name) ORVANTA3_NAME_TEXT_(name)
+#define ORVANTA3_NAME_TEXT_(name) #name
+constexpr const char* kInterfaceVersionExport =
+    ORVANTA3_NAME_TEXT(ORVANTA3_INTERFACE_VERSION_SYMBOL);
+
 // ---- Services of the program file ---------------------------------------------------------
 
 // Exported by the program (desktop: message box; daemon: one line on standard error).

@@ -11,8 +11,18 @@ bool Fail(std::string* error, std::string text) {
     return false;
 }
 
+// A library built against another version of the interfaces may read and fill its descriptor
+// differently: none of its exports is called.
+bool CheckInterfaceVersion(const TModuleLibrary& lib, std::string* error) {
+    const std::optional<uint32_t> version = lib.InterfaceVersion();
+    if (!version || *version == kInterfaceVersion) return true;
+    return Fail(error, lib.Path() + ": built for interface version " + std::to_string(*version) +
+                           ", this program loads version " + std::to_string(kInterfaceVersion));
+}
+
 template <typename Descriptor, typename Export>
 Descriptor* CallExport(const TModuleLibrary& lib, const char* exportName, std::string* error) {
+    if (!CheckInterfaceVersion(lib, error)) return nullptr;
     auto fn = reinterpret_cast<Export>(lib.Symbol(exportName));
     if (!fn) {
         Fail(error, lib.Path() + ": no export " + exportName);
@@ -44,6 +54,12 @@ std::unique_ptr<TModuleLibrary> TModuleLibrary::Open(const std::string& path, st
 TModuleLibrary::~TModuleLibrary() { ::dlclose(handle_); }
 
 void* TModuleLibrary::Symbol(const char* name) const { return ::dlsym(handle_, name); }
+
+std::optional<uint32_t> TModuleLibrary::InterfaceVersion() const {
+    const auto* version = static_cast<const uint32_t*>(Symbol(kInterfaceVersionExport));
+    if (!version) return std::nullopt;
+    return *version;
+}
 
 TPluginDescriptor* TModuleLibrary::DataModuleDescriptor(std::string* error) const {
     return CallExport<TPluginDescriptor, TGetPluginFunc>(*this, kGetPluginExport, error);

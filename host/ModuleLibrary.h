@@ -3,7 +3,9 @@
 
 #include "host/ConstUnit.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orv {
@@ -20,9 +22,12 @@ public:
 
     void* Symbol(const char* name) const;
     const std::string& Path() const { return path_; }
+    // The interface version the library exports; nullopt when it exports none.
+    std::optional<uint32_t> InterfaceVersion() const;
 
-    // The export getPlugin / getHardware called and checked; nullptr when the library lacks
-    // the export or its descriptor is unusable.
+    // The export getPlugin / getHardware called and checked; nullptr when the library exports
+    // another interface version (the export is then not called), lacks the export or its
+    // descriptor is unusable.
     TPluginDescriptor* DataModuleDescriptor(std::string* error = nullptr) const;
     THardwareDescriptor* DriverDescriptor(std::string* error = nullptr) const;
     TScreenSaverDescriptor* ScreenSaverDescriptor(std::string* error = nullptr) const;

@@ -44,6 +44,8 @@ std::string_view BuiltInMessage(int id);
 std::string Message(int id);
 void SetMessage(int id, std::string_view text);
 
+// The desktop program is the user of what follows; today only tests call it.
+
 // Replaces every message whose key the section language of the main language file holds; an
 // empty language or a missing section changes nothing.
 void ApplyMessages(const TIniDocument& languageFile, std::string_view language);

@@ -6,6 +6,12 @@ namespace {
 
 std::string Text(const char* s) { return s ? s : ""; }
 
+// The descriptor of a data module that is on; null for any other entry.
+const TPluginDescriptor* Plugin(const TShortPluginInfo& entry) {
+    const TDataModule* data = entry.DataModule();
+    return data ? &data->Descriptor() : nullptr;
+}
+
 std::string Entry(const char* const* entries, int position) {
     return position >= 0 && position < kMaxTags ? Text(entries[position + 1]) : std::string();
 }
@@ -15,7 +21,7 @@ std::string Entry(const char* const* entries, int position) {
 std::optional<TTagBinding> TModuleCatalogue::Bind(std::string_view name) const {
     if (name.empty()) return std::nullopt;
     for (const TShortPluginInfo& entry : host_.Modules()) {
-        const TPluginDescriptor* plugin = entry.Plugin();
+        const TPluginDescriptor* plugin = Plugin(entry);
         if (!plugin) continue;
         for (int k = 1; k <= kMaxTags; ++k)
             if (plugin->TagNames[k] && name == plugin->TagNames[k])
@@ -28,7 +34,7 @@ std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey
                                                       int32_t tagIndex,
                                                       const std::string& argument) {
     for (const TShortPluginInfo& entry : host_.Modules()) {
-        const TPluginDescriptor* plugin = entry.Plugin();
+        const TPluginDescriptor* plugin = Plugin(entry);
         if (!plugin || moduleKey != plugin->Name) continue;
         try {
             return Text(plugin->GetValue(tagIndex, argument.c_str()));
@@ -42,7 +48,7 @@ std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey
 std::vector<TTagGroup> TModuleCatalogue::TagTree() const {
     std::vector<TTagGroup> groups;
     for (const TShortPluginInfo& entry : host_.Modules()) {
-        const TPluginDescriptor* plugin = entry.Plugin();
+        const TPluginDescriptor* plugin = Plugin(entry);
         if (!plugin) continue;
         TTagGroup group{Text(plugin->GroupCaption), plugin->Id, Text(plugin->TagHints[0]), {}};
         for (int k = 1; k <= plugin->TagCount && k <= kMaxTags; ++k)
@@ -56,7 +62,7 @@ std::vector<TTagGroup> TModuleCatalogue::TagTree() const {
 std::optional<size_t> TModuleCatalogue::FindGroupOwner(std::string_view caption) const {
     const auto& modules = host_.Modules();
     for (size_t i = 0; i < modules.size(); ++i) {
-        const TPluginDescriptor* plugin = modules[i].Plugin();
+        const TPluginDescriptor* plugin = Plugin(modules[i]);
         if (plugin && plugin->GroupCaption && caption == plugin->GroupCaption) return i;
     }
     return std::nullopt;
@@ -64,7 +70,7 @@ std::optional<size_t> TModuleCatalogue::FindGroupOwner(std::string_view caption)
 
 const TPluginDescriptor* TModuleCatalogue::GroupDescriptor(std::string_view caption) const {
     const auto owner = FindGroupOwner(caption);
-    return owner ? host_.Module(*owner).Plugin() : nullptr;
+    return owner ? Plugin(host_.Module(*owner)) : nullptr;
 }
 
 std::string TModuleCatalogue::GroupHint(std::string_view caption) const {

@@ -12,15 +12,6 @@
 
 namespace orv {
 
-const char* ModuleFolder(TModuleKind kind) {
-    switch (kind) {
-    case TModuleKind::Driver: return "plugins/hardware";
-    case TModuleKind::ScreenSaver: return "plugins/screensaver";
-    case TModuleKind::Data: break;
-    }
-    return "plugins/software";
-}
-
 namespace {
 
 // Library file names of a folder, sorted by name so that discovery order does not depend on the
@@ -39,24 +30,6 @@ std::vector<std::string> LibraryFiles(const std::string& folder) {
     return names;
 }
 
-void* KindDescriptor(const TModuleLibrary& library, TModuleKind kind) {
-    switch (kind) {
-    case TModuleKind::Driver: return library.DriverDescriptor();
-    case TModuleKind::ScreenSaver: return library.ScreenSaverDescriptor();
-    case TModuleKind::Data: break;
-    }
-    return library.DataModuleDescriptor();
-}
-
-int InitErrorMessage(TModuleKind kind) {
-    switch (kind) {
-    case TModuleKind::Driver: return msgHardwareInitError;
-    case TModuleKind::ScreenSaver: return msgScreenSaverInitError;
-    case TModuleKind::Data: break;
-    }
-    return msgSoftwareInitError;
-}
-
 } // namespace
 
 TModuleHost::TModuleHost(TModuleHostOptions options, TScreenGeometry* geometry)
@@ -69,7 +42,7 @@ TModuleHost::~TModuleHost() { ReleaseAll(); }
 
 std::string TModuleHost::LibraryPath(size_t index) const {
     const TShortPluginInfo& entry = modules_.at(index);
-    return options_.ProgramFolder + "/" + ModuleFolder(entry.Kind) + "/" + entry.FileName;
+    return options_.ProgramFolder + "/" + ModuleFolder(entry.Kind()) + "/" + entry.FileName;
 }
 
 std::string TModuleHost::LanguageFilePath(size_t index) const {
@@ -83,85 +56,73 @@ bool TModuleHost::ReadActiveKey(const std::string& fileName) const {
 void TModuleHost::Discover() {
     if (!modules_.empty()) return;
     std::vector<size_t> initialisedDrivers;
-    for (TModuleKind kind : {TModuleKind::Driver, TModuleKind::Data, TModuleKind::ScreenSaver}) {
+    for (TModuleKind kind : kModuleKinds) {
         const std::string folder = options_.ProgramFolder + "/" + ModuleFolder(kind);
         for (const std::string& fileName : LibraryFiles(folder)) {
-            auto library = TModuleLibrary::Open(folder + "/" + fileName);
-            if (!library) continue;
-            void* descriptor = KindDescriptor(*library, kind);
-            if (!descriptor) continue;
-
-            TShortPluginInfo entry;
-            entry.FileName = fileName;
-            entry.Active = ReadActiveKey(fileName);
-            entry.Kind = kind;
-            entry.Descriptor = descriptor;
-            if (kind == TModuleKind::Data) {
-                entry.Name = entry.Plugin()->Name;
-            } else if (kind == TModuleKind::Driver) {
-                entry.Name = entry.Hardware()->Name;
-                entry.Description = entry.Hardware()->Description;
-            } else {
-                entry.Name = entry.ScreenSaver()->Name;
-                entry.Description = entry.ScreenSaver()->Description;
-            }
-            if (!entry.Active) {
-                entry.Descriptor = nullptr;
-                modules_.push_back(std::move(entry));
-                continue; // library released here
-            }
-            entry.Handle = std::move(library);
-            modules_.push_back(std::move(entry));
+            if (!AddDiscovered(kind, fileName)) continue;
             const size_t index = modules_.size() - 1;
-            TShortPluginInfo& added = modules_.back();
-
-            if (kind == TModuleKind::Driver) {
-                if (ActivateDriver(index)) initialisedDrivers.push_back(index);
-            } else if (kind == TModuleKind::Data) {
-                TPluginDescriptor* plugin = added.Plugin();
-                if (plugin->LoadSettings) {
-                    plugin->LoadSettings();
-                    ApplyLanguage(added, index, /*atDiscovery=*/true);
-                }
-                added.Description = plugin->Description;
-            }
+            if (ActivateDiscovered(index)) initialisedDrivers.push_back(index);
         }
     }
-
-    for (size_t i = 0; i < modules_.size(); ++i) {
-        if (modules_[i].Kind != TModuleKind::Driver || !modules_[i].Active) continue;
-        currentDriver_ = i;
-        if (TLCDBaseControl* control = CurrentDriver()) {
-            // With two active drivers the second Init set the geometry last; the current one
-            // is the panel that is shown.
-            if (std::find(initialisedDrivers.begin(), initialisedDrivers.end(), i) !=
-                    initialisedDrivers.end() &&
-                initialisedDrivers.back() != i)
-                ApplyGeometry(control);
-            control->SetActive(true);
-            control->Clear();
-        }
-        break;
-    }
+    MakeFirstActiveDriverCurrent(initialisedDrivers);
     if (!geometrySet_ && geometry_) {
         geometry_->SetRowCount(kDefaultRowCount);
         geometry_->SetColCount(kDefaultColCount);
     }
 }
 
+bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName) {
+    auto library =
+        TModuleLibrary::Open(options_.ProgramFolder + "/" + ModuleFolder(kind) + "/" + fileName);
+    if (!library) return false;
+    TShortPluginInfo entry(kind, fileName);
+    if (!entry.Attach(std::move(library))) return false;
+    entry.Active = ReadActiveKey(fileName);
+    entry.CopyDescriptorTexts();
+    if (!entry.Active) entry.Detach();
+    modules_.push_back(std::move(entry));
+    return true;
+}
+
+bool TModuleHost::ActivateDiscovered(size_t index) {
+    TShortPluginInfo& entry = modules_[index];
+    if (entry.Driver()) return ActivateDriver(index);
+    if (const TDataModule* data = entry.DataModule()) {
+        if (data->LoadSettings()) ApplyLanguage(index, /*atDiscovery=*/true);
+        entry.Description = data->Descriptor().Description;
+    }
+    return false;
+}
+
+void TModuleHost::MakeFirstActiveDriverCurrent(const std::vector<size_t>& initialisedDrivers) {
+    for (size_t i = 0; i < modules_.size(); ++i) {
+        if (modules_[i].Kind() != TModuleKind::Driver || !modules_[i].Active) continue;
+        currentDriver_ = i;
+        if (TLCDBaseControl* control = CurrentDriver()) {
+            // With two active drivers the later Init set the geometry last; the current one is
+            // the panel that is shown.
+            if (initialisedDrivers.size() > 1 && initialisedDrivers.front() == i)
+                ApplyGeometry(control);
+            control->SetActive(true);
+            control->Clear();
+        }
+        return;
+    }
+}
+
 TLCDBaseControl* TModuleHost::CurrentDriver() const {
     if (!currentDriver_) return nullptr;
-    const THardwareDescriptor* hardware = modules_[*currentDriver_].Hardware();
-    return hardware ? hardware->Control : nullptr;
+    const TDisplayDriver* driver = modules_[*currentDriver_].Driver();
+    return driver ? driver->Control() : nullptr;
 }
 
 bool TModuleHost::ActivateDriver(size_t index) {
-    THardwareDescriptor* hardware = modules_[index].Hardware();
-    if (hardware->Init && hardware->Init() != 0) {
+    const TDisplayDriver& driver = *modules_[index].Driver();
+    if (!driver.Init()) {
         ReportError(Message(msgHardwareInitError));
         return false;
     }
-    ApplyGeometry(hardware->Control);
+    ApplyGeometry(driver.Control());
     return true;
 }
 
@@ -176,14 +137,14 @@ void TModuleHost::ApplyGeometry(TLCDBaseControl* control) {
     geometrySet_ = true;
 }
 
-void TModuleHost::ApplyLanguage(TShortPluginInfo& entry, size_t index, bool atDiscovery) {
-    TPluginDescriptor* plugin = entry.Plugin();
-    if (!plugin) return;
+void TModuleHost::ApplyLanguage(size_t index, bool atDiscovery) {
+    const TDataModule* data = modules_[index].DataModule();
+    if (!data) return;
     if (options_.CreateLanguageTemplate) {
-        if (atDiscovery) WriteModuleLanguageTemplate(*plugin, LanguageFilePath(index));
+        if (atDiscovery) WriteModuleLanguageTemplate(data->Descriptor(), LanguageFilePath(index));
         return;
     }
-    ApplyModuleLanguage(*plugin, LanguageFilePath(index), options_.Language);
+    ApplyModuleLanguage(data->Descriptor(), LanguageFilePath(index), options_.Language);
 }
 
 TTurnResult TModuleHost::Toggle(size_t index) {
@@ -192,71 +153,57 @@ TTurnResult TModuleHost::Toggle(size_t index) {
 
 TTurnResult TModuleHost::TurnOn(size_t index) {
     TShortPluginInfo& entry = modules_.at(index);
-    if (entry.Descriptor) return TTurnResult::TurnedOn;
-    if (entry.Kind == TModuleKind::Driver) {
-        for (size_t i = 0; i < modules_.size(); ++i)
-            if (i != index && modules_[i].Kind == TModuleKind::Driver && modules_[i].Descriptor)
-                TurnOff(i);
-    }
+    if (entry.Loaded()) return TTurnResult::TurnedOn;
+    if (entry.Kind() == TModuleKind::Driver) TurnOffOtherDrivers(index);
     entry.Active = false;
     auto library = TModuleLibrary::Open(LibraryPath(index));
     if (!library) return TTurnResult::NotLoaded;
-    void* descriptor = KindDescriptor(*library, entry.Kind);
-    if (!descriptor) {
-        ReportError(Message(InitErrorMessage(entry.Kind)));
+    if (!entry.Attach(std::move(library))) {
+        ReportError(Message(InitErrorMessage(entry.Kind())));
         return TTurnResult::NoExport;
     }
-    entry.Handle = std::move(library);
-    entry.Descriptor = descriptor;
     entry.Active = true;
 
-    switch (entry.Kind) {
-    case TModuleKind::Data:
-        if (entry.Plugin()->LoadSettings) entry.Plugin()->LoadSettings();
-        // The callbacks are read again from the module's record.
-        if (void* again = entry.Handle->DataModuleDescriptor()) entry.Descriptor = again;
-        break;
-    case TModuleKind::Driver:
+    if (entry.DataModule()) {
+        entry.LoadSettings();
+        entry.ReadDataModuleAgain(); // the callbacks are read again from the module's record
+    } else if (entry.Driver()) {
         if (!ActivateDriver(index)) return TTurnResult::InitFailed;
         currentDriver_ = index;
-        break;
-    case TModuleKind::ScreenSaver: break;
     }
     return TTurnResult::TurnedOn;
 }
 
+void TModuleHost::TurnOffOtherDrivers(size_t index) {
+    for (size_t i = 0; i < modules_.size(); ++i)
+        if (i != index && modules_[i].Driver()) TurnOff(i);
+}
+
 TTurnResult TModuleHost::TurnOff(size_t index) {
     TShortPluginInfo& entry = modules_.at(index);
-    if (THardwareDescriptor* hardware = entry.Hardware()) {
+    if (const TDisplayDriver* driver = entry.Driver()) {
         // Only this driver's own object is switched off, current or not.
-        if (hardware->Control) hardware->Control->SetActive(false);
-        hardware->Release();
+        driver->SwitchOffAndRelease();
         if (currentDriver_ == index) currentDriver_.reset();
     }
-    ReleaseEntry(entry);
+    entry.Detach();
     entry.Active = false;
     return TTurnResult::TurnedOff;
 }
 
-bool TModuleHost::CanConfigure(size_t index) const {
-    const TShortPluginInfo& entry = modules_.at(index);
-    if (const TPluginDescriptor* plugin = entry.Plugin()) return plugin->Configure != nullptr;
-    if (const THardwareDescriptor* hardware = entry.Hardware()) return hardware->Configure != nullptr;
-    return false;
-}
+bool TModuleHost::CanConfigure(size_t index) const { return modules_.at(index).CanConfigure(); }
 
 bool TModuleHost::Configure(size_t index) {
-    if (!CanConfigure(index)) return true;
-    TShortPluginInfo& entry = modules_[index];
-    if (TPluginDescriptor* plugin = entry.Plugin()) {
-        plugin->Configure();
+    const TShortPluginInfo& entry = modules_.at(index);
+    if (const TDataModule* data = entry.DataModule()) {
+        data->Configure();
         return true;
     }
-    THardwareDescriptor* hardware = entry.Hardware();
-    if (hardware->Configure() != 0) return true;
+    const TDisplayDriver* driver = entry.Driver();
+    if (!driver || !driver->Configure()) return true; // no settings, or none accepted
     // The driver object is created anew: whoever asks for the current driver afterwards reads
     // the new Control from the descriptor.
-    hardware->Release();
+    driver->Release();
     if (!ActivateDriver(index)) return false;
     currentDriver_ = index;
     return true;
@@ -275,40 +222,21 @@ bool TModuleHost::SaveActiveKeys() const {
 
 void TModuleHost::SettingsSaved(std::string_view language) {
     options_.Language = language;
-    for (size_t i = 0; i < modules_.size(); ++i) {
-        TPluginDescriptor* plugin = modules_[i].Plugin();
-        if (!plugin || !plugin->LoadSettings) continue;
-        plugin->LoadSettings();
-        ApplyLanguage(modules_[i], i, /*atDiscovery=*/false);
-    }
-}
-
-void TModuleHost::ReleaseEntry(TShortPluginInfo& entry) {
-    entry.Descriptor = nullptr;
-    entry.Handle.reset();
+    for (size_t i = 0; i < modules_.size(); ++i)
+        if (modules_[i].LoadSettings()) ApplyLanguage(i, /*atDiscovery=*/false);
 }
 
 void TModuleHost::ReleaseAll() {
-    for (TShortPluginInfo& entry : modules_) {
-        if (!entry.Descriptor) continue;
-        if (TPluginDescriptor* plugin = entry.Plugin()) {
-            if (plugin->Finalize) plugin->Finalize();
-        } else if (THardwareDescriptor* hardware = entry.Hardware()) {
-            hardware->Release();
-        } else if (TScreenSaverDescriptor* saver = entry.ScreenSaver()) {
-            saver->Stop();
-        }
-        ReleaseEntry(entry);
-    }
+    for (TShortPluginInfo& entry : modules_) entry.Finish();
     currentDriver_.reset();
 }
 
 std::vector<TModuleListItem> TModuleHost::ModuleListItems() const {
     std::vector<TModuleListItem> items{{"-"}};
-    for (TModuleKind kind : {TModuleKind::Driver, TModuleKind::Data, TModuleKind::ScreenSaver}) {
+    for (TModuleKind kind : kModuleKinds) {
         bool any = false;
         for (size_t i = 0; i < modules_.size(); ++i) {
-            if (modules_[i].Kind != kind) continue;
+            if (modules_[i].Kind() != kind) continue;
             items.push_back({modules_[i].Name, i});
             any = true;
         }

@@ -99,10 +99,20 @@ public:
     std::string TurnCaption(size_t index) const;
 
 private:
+    // Discovery of one library: its entry appended (loaded only when "Active"); false, and no
+    // entry, when it cannot be loaded or lacks the kind's export.
+    bool AddDiscovered(TModuleKind kind, const std::string& fileName);
+    // A module that is on at discovery: a driver's activation (true when its Init succeeded),
+    // a data module's LoadSettings, language file and Description.
+    bool ActivateDiscovered(size_t index);
+    // The first active driver becomes current, is switched on and cleared; initialisedDrivers
+    // are the drivers whose Init succeeded, in table order.
+    void MakeFirstActiveDriverCurrent(const std::vector<size_t>& initialisedDrivers);
+
     bool ActivateDriver(size_t index); // Init and geometry; false when Init failed
+    void TurnOffOtherDrivers(size_t index);
     void ApplyGeometry(TLCDBaseControl* control);
-    void ApplyLanguage(TShortPluginInfo& entry, size_t index, bool atDiscovery);
-    void ReleaseEntry(TShortPluginInfo& entry);
+    void ApplyLanguage(size_t index, bool atDiscovery);
     bool ReadActiveKey(const std::string& fileName) const;
 
     TModuleHostOptions options_;

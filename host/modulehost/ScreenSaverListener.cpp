@@ -12,7 +12,10 @@ TScreenSaverListener::TScreenSaverListener(const TModuleHost& host, TScreenSaver
         options_.MakeProbe = [] { return std::make_unique<TSystemScreenSaverProbe>(); };
     driver_ = host.CurrentDriver();
     for (const TShortPluginInfo& entry : host.Modules()) {
-        if ((saver_ = entry.ScreenSaver())) break;
+        if (const TScreenSaverModule* saver = entry.ScreenSaver()) {
+            saver_ = &saver->Descriptor();
+            break;
+        }
     }
     if (!driver_ || !saver_) {
         ended_ = true;

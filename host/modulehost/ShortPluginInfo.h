@@ -1,40 +1,60 @@
-// One entry of the module table: a library found in one of the three plug-in folders.
+// One entry of the module table: a library found in one of the three plug-in folders. While the
+// module is on, the entry holds the loaded library and its descriptor typed by kind.
 #pragma once
 
-#include "host/ConstUnit.h"
 #include "host/ModuleLibrary.h"
+#include "host/modulehost/ModuleKinds.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace orv {
 
-enum class TModuleKind : uint8_t { Data = 0, Driver = 1, ScreenSaver = 3 };
+class TShortPluginInfo {
+public:
+    TShortPluginInfo(TModuleKind kind, std::string fileName)
+        : FileName(std::move(fileName)), kind_(kind) {}
 
-// The folder of a kind below the program folder: "plugins/software" and so on.
-const char* ModuleFolder(TModuleKind kind);
+    bool Active = false;      // the module is on; saved as "Active" of [FileName]
+    std::string FileName;     // "chronos.so"; the settings section name
+    std::string Name;         // descriptor Name, copied at discovery
+    std::string Description;  // see TModuleHost::Discover
 
-struct TShortPluginInfo {
-    bool Active = false;                    // the module is on; saved as "Active" of [FileName]
-    std::unique_ptr<TModuleLibrary> Handle; // loaded library while on
-    std::string FileName;                   // "chronos.so"; the settings section name
-    std::string Name;                       // descriptor Name, copied at discovery
-    std::string Description;                // see TModuleHost::Discover
-    TModuleKind Kind = TModuleKind::Data;
-    void* Descriptor = nullptr;             // non-null exactly while the library is loaded
+    TModuleKind Kind() const { return kind_; }
+    // The library is loaded and its descriptor kept.
+    bool Loaded() const { return !std::holds_alternative<std::monostate>(descriptor_); }
+    // The descriptor of a module of that kind that is loaded; null otherwise.
+    const TDataModule* DataModule() const { return std::get_if<TDataModule>(&descriptor_); }
+    const TDisplayDriver* Driver() const { return std::get_if<TDisplayDriver>(&descriptor_); }
+    const TScreenSaverModule* ScreenSaver() const {
+        return std::get_if<TScreenSaverModule>(&descriptor_);
+    }
 
-    TPluginDescriptor* Plugin() const {
-        return Kind == TModuleKind::Data ? static_cast<TPluginDescriptor*>(Descriptor) : nullptr;
-    }
-    THardwareDescriptor* Hardware() const {
-        return Kind == TModuleKind::Driver ? static_cast<THardwareDescriptor*>(Descriptor)
-                                           : nullptr;
-    }
-    TScreenSaverDescriptor* ScreenSaver() const {
-        return Kind == TModuleKind::ScreenSaver ? static_cast<TScreenSaverDescriptor*>(Descriptor)
-                                                : nullptr;
-    }
+    // Reads the kind's descriptor from library and keeps both. False, and library released,
+    // when the library lacks the export or its descriptor is refused.
+    bool Attach(std::unique_ptr<TModuleLibrary> library);
+    // A data module's descriptor read again from its library (its callbacks may have changed);
+    // the one held stays when the library now refuses.
+    void ReadDataModuleAgain();
+    // Copies the descriptor's Name; for drivers and screen savers also its Description (a data
+    // module's comes after its language file).
+    void CopyDescriptorTexts();
+    // Releases the library and forgets the descriptor, without any callback.
+    void Detach();
+
+    // What the module offers, whatever its kind.
+    // LoadSettings of a data module; false when off, another kind or without LoadSettings.
+    bool LoadSettings() const;
+    // On, and a data module or a driver with Configure.
+    bool CanConfigure() const;
+    // Program exit: the kind's finalisation (a data module's Finalize when it has one, a
+    // driver's Release, a screen saver's Stop), then the library is released. Nothing when off.
+    void Finish();
+
+private:
+    TModuleKind kind_;
+    std::unique_ptr<TModuleLibrary> handle_; // the loaded library while on
+    TModuleDescriptor descriptor_;           // set exactly while handle_ is
 };
 
 } // namespace orv

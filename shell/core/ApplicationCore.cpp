@@ -39,14 +39,7 @@ void TApplicationCore::ApplySettingsToEngine() {
     const TCommonSettings& common = settings_.Common;
     language_.SetLongDelayPeriod(common.LongDelayPeriod);
     thread_.SetGeometry(rows_, cols_);
-    thread_.SetSettings({.BaseTimeoutMs = common.BaseTimeoutMs,
-                         .LongDelayPeriod = common.LongDelayPeriod,
-                         .CalculateTimeForLongStrings = common.CalculateTimeForLongStrings,
-                         .SubScreenShowTimeS = common.SubScreenShowTimeSec,
-                         .ScrollDelimiter = common.ScrollDelimiter,
-                         .UseScrollDelimiter = common.UseScrollDelimiter,
-                         .TransitionSpeedMs = common.TransitionSpeedMs,
-                         .VirtualScreenShow = settings_.VirtualScreen.Show});
+    thread_.SetSettings(TDisplaySettings(common));
 }
 
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {

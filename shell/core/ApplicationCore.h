@@ -59,6 +59,8 @@ public:
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
     void Shutdown();
 
+    // The daemon uses only Settings(); the desktop program is the user of the other parts and
+    // of StopDisplay.
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
     TSettings& Settings() { return settings_; }

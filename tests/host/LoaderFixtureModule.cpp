@@ -1,4 +1,5 @@
 // A data module for the loader tests. One FIXTURE_* definition says what is wrong with it.
+// Only current_version is built with the interface version export of our plug-ins.
 #include "host/ConstUnit.h"
 
 namespace {
@@ -32,6 +33,10 @@ TPluginDescriptor MakeDescriptor() {
 TPluginDescriptor gDescriptor = MakeDescriptor();
 
 } // namespace
+
+#if defined(FIXTURE_OTHER_VERSION)
+ORVANTA3_EXPORT const uint32_t ORVANTA3_INTERFACE_VERSION_SYMBOL = kInterfaceVersion + 1;
+#endif
 
 #if defined(FIXTURE_NO_EXPORT)
 ORVANTA3_EXPORT void* getPlugins() { return &gDescriptor; }

@@ -64,6 +64,32 @@ TEST(ModuleLibrary, RefusesBrokenModulesAndSaysWhy) {
     EXPECT_EQ(RefusalOf("good"), "");
 }
 
+TEST(ModuleLibrary, RefusesALibraryBuiltForAnotherInterfaceVersion) {
+    const std::string path = Fixture("other_version");
+    std::string error;
+    auto lib = TModuleLibrary::Open(path, &error);
+    ASSERT_TRUE(lib) << error;
+    EXPECT_EQ(lib->InterfaceVersion(), kInterfaceVersion + 1);
+    const std::string expected =
+        path + ": built for interface version " + std::to_string(kInterfaceVersion + 1) +
+        ", this program loads version " + std::to_string(kInterfaceVersion);
+    EXPECT_EQ(lib->DataModuleDescriptor(&error), nullptr);
+    EXPECT_EQ(error, expected);
+    error.clear();
+    EXPECT_EQ(lib->DriverDescriptor(&error), nullptr);
+    EXPECT_EQ(error, expected) << "refused before the missing getHardware is noticed";
+    error.clear();
+    EXPECT_EQ(lib->ScreenSaverDescriptor(&error), nullptr);
+    EXPECT_EQ(error, expected);
+
+    // Our own version is accepted; a library without the export, as others write them, too.
+    EXPECT_EQ(TModuleLibrary::Open(Fixture("current_version"))->InterfaceVersion(),
+              kInterfaceVersion);
+    EXPECT_EQ(RefusalOf("current_version"), "");
+    EXPECT_EQ(TModuleLibrary::Open(Fixture("good"))->InterfaceVersion(), std::nullopt);
+    EXPECT_EQ(RefusalOf("good"), "");
+}
+
 TEST(ModuleLibrary, FilesThatAreNoLibraryDoNotOpen) {
     orv::test::TempDir dir;
     orv::test::WriteText(dir / "text.so", "not a library");

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <set>
+#include <utility>
+#include <variant>
+#include <vector>
 
 using namespace orv;
 using namespace std::chrono;
@@ -211,4 +216,73 @@ TEST_F(SettingsFile, SaveUpdatesTheAutostartEntryFirstAndGoesOnWhenItFails) {
     s.Common.Autostart = true;
     EXPECT_TRUE(s.Save());
     EXPECT_TRUE(TIniFile(path).ReadBool("Common", "Autostart", false));
+}
+
+// Every writer of the file at once, on a fresh file: the sections and keys in the order a user
+// finds them, byte for byte.
+TEST_F(SettingsFile, EveryWriterTogetherWritesThisFile) {
+    TSettings s(path);
+    s.Common.JobName = " spaced ";
+    s.VirtualScreen.HorizPosition = 99;
+    TSettingsSaveParts parts;
+    parts.WriteCustomChars = [](TIniDocument& doc) { doc.WriteString("Custom chars", "c", "1"); };
+    parts.Modules = {{"chronos.so", true}};
+    parts.WriteCharsetMapping = [](TIniDocument& doc) {
+        doc.WriteString("Custom charset mapping", "1", "hb_0");
+    };
+    ASSERT_TRUE(s.Save(parts));
+    ASSERT_TRUE(s.SaveUpdateCheck());
+    ASSERT_TRUE(s.SaveVirtualScreenPosition());
+    ASSERT_TRUE(s.SavePosition(1, 2, 3, 4));
+    EXPECT_EQ(ReadText(path),
+              "[Common]\nAutostart=0\nAutoload job=0\nJob name=\" spaced \"\n"
+              "StartMsg=$defineCharset[2]$$CustomChar[1]$$CustomChar[2]$$CustomChar[3]$"
+              "$CustomChar[4]$ Orvanta3\n"
+              "QuitMsg=Good bye!\n"
+              "StartMsg line2=$CustomChar[5]$$CustomChar[6]$$CustomChar[7]$$CustomChar[8]$ v. "
+              ORVANTA3_VERSION "\n"
+              "QuitMsg line2=\nLanguage=\nShow hint=1\nShow splash-screen=1\nBase timeout=250\n"
+              "Long delay period=20\nCalculate time for long strings=0\nSubScreen show time=2\n"
+              "Show LCD-screensaver=0\nTransition speed=200\nBold edit line=1\nUse animation=1\n"
+              "Scroll delimiter=|\nUse scroll delimiter=0\n"
+              "[INet]\nProxy=\nProxyPort=8080\nCheck updates=0\nNext check=01/01/03\nVer=3.0.7.0\n"
+              "[Shortcuts]\nBit=b\nByte=b\nKilo=k\nMega=M\nGiga=G\nPerSec=ps\nHertz=Hz\nHour=:\n"
+              "Min=:\nSec=\n"
+              "[Virtual screen]\nShow=0\nPixel ON color=16777215\nPixel OFF color=8388608\n"
+              "Background color=8388608\nPixel horiz. size=2\nPixel vert. size=2\n"
+              "Horiz. position=99\nVert. position=20\n"
+              "[Custom chars]\nc=1\n[chronos.so]\nActive=1\n[Custom charset mapping]\n1=hb_0\n"
+              "[Position]\nTop=1\nLeft=2\nWidth=3\nHeight=4\n");
+}
+
+TEST_F(SettingsFile, IntegersOutsideTheRangeOfTheirKeyReadAsTheDefault) {
+    int rangedKeys = 0;
+    for (const TSettingKey& key : SettingKeys()) {
+        if (key.Min == INT32_MIN && key.Max == INT32_MAX) continue;
+        ++rangedKeys;
+        const int32_t def = std::get<int32_t>(SettingDefault(key));
+        std::vector<std::pair<int64_t, int32_t>> writtenAndRead{{key.Min, key.Min},
+                                                                {key.Max, key.Max}};
+        if (key.Min > INT32_MIN) writtenAndRead.emplace_back(int64_t{key.Min} - 1, def);
+        if (key.Max < INT32_MAX) writtenAndRead.emplace_back(int64_t{key.Max} + 1, def);
+        for (const auto& [written, read] : writtenAndRead) {
+            WriteText(path, std::string("[") + key.Section + "]\n" + key.Key + "=" +
+                                std::to_string(written) + "\n");
+            EXPECT_EQ(std::get<int32_t>(SettingValue(key, ReadAll())), read)
+                << key.Key << "=" << written;
+        }
+    }
+    EXPECT_EQ(rangedKeys, 7);
+}
+
+TEST_F(SettingsFile, EveryKeyAndEveryFieldIsInTheTableOnce) {
+    TSettings s(path);
+    std::set<std::pair<std::string, std::string>> keys;
+    std::set<TSettingField> fields;
+    for (const TSettingKey& key : SettingKeys()) {
+        EXPECT_TRUE(keys.emplace(key.Section, key.Key).second) << key.Key;
+        if (key.Field) {
+            EXPECT_TRUE(fields.insert(key.Field(s)).second) << key.Key;
+        }
+    }
 }

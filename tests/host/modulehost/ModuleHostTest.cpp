@@ -48,16 +48,16 @@ TEST(ModuleHostDiscovery, ScansThreeFoldersInOrderAndKeepsOnlyActiveLibrariesLoa
     EXPECT_EQ(FileNames(host),
               (std::vector<std::string>{"a_drv.so", "b_drv.so", "alpha.so", "beta.so", "saver.so"}));
     const auto& m = host.Modules();
-    EXPECT_EQ(m[0].Kind, K::Driver);
-    EXPECT_EQ(m[2].Kind, K::Data);
-    EXPECT_EQ(m[4].Kind, K::ScreenSaver);
+    EXPECT_EQ(m[0].Kind(), K::Driver);
+    EXPECT_EQ(m[2].Kind(), K::Data);
+    EXPECT_EQ(m[4].Kind(), K::ScreenSaver);
     EXPECT_EQ(m[2].Name, "Fixture alpha");
     EXPECT_EQ(m[3].Name, "Fixture beta");
 
     // Only alpha is on: it alone keeps its library and descriptor and got LoadSettings.
     for (size_t i = 0; i < m.size(); ++i) {
         EXPECT_EQ(m[i].Active, i == 2) << m[i].FileName;
-        EXPECT_EQ(m[i].Descriptor != nullptr, i == 2) << m[i].FileName;
+        EXPECT_EQ(m[i].Loaded(), i == 2) << m[i].FileName;
         EXPECT_EQ(IsLoaded(host.LibraryPath(i)), i == 2) << m[i].FileName;
     }
     EXPECT_EQ(EventsWith("LoadSettings"), std::vector<std::string>{"alpha.so:LoadSettings"});
@@ -128,7 +128,7 @@ TEST(ModuleHostDrivers, FailingInitReportsTheErrorAndDiscoveryGoesOn) {
     EXPECT_TRUE(host.Module(0).Active); // stays on
     EXPECT_FALSE(host.CurrentDriver());
     EXPECT_EQ(geometry.Calls, (std::vector<std::string>{"rows=2", "cols=16"}));
-    EXPECT_TRUE(host.Module(1).Descriptor);
+    EXPECT_TRUE(host.Module(1).Loaded());
 
     // Turned on again by the user: the same error, the entry on, still no current driver.
     host.TurnOff(0);
@@ -227,7 +227,7 @@ TEST(ModuleHostModules, TurningDataAndScreenSaverModulesOnAndOff) {
     EXPECT_EQ(host.TurnOff(0), TTurnResult::TurnedOff);
     EXPECT_TRUE(Events().empty()); // no Finalize when turned off
     EXPECT_FALSE(IsLoaded(host.LibraryPath(0)));
-    EXPECT_FALSE(host.Module(0).Descriptor);
+    EXPECT_FALSE(host.Module(0).Loaded());
 
     EXPECT_EQ(host.Toggle(1), TTurnResult::TurnedOn);
     EXPECT_TRUE(host.Module(1).ScreenSaver());
@@ -271,8 +271,31 @@ TEST(ModuleHostModules, ALibraryThatLostItsExportGivesTheErrorOfItsKind) {
     EXPECT_EQ(ShownMessages().size(), 3u);
     for (const auto& entry : host.Modules()) {
         EXPECT_FALSE(entry.Active) << entry.FileName;
-        EXPECT_FALSE(entry.Descriptor) << entry.FileName;
+        EXPECT_FALSE(entry.Loaded()) << entry.FileName;
     }
+}
+
+TEST(ModuleHostModules, ALibraryForAnotherInterfaceVersionIsRefusedWithoutCallingIt) {
+    TProgramTree tree;
+    tree.AddFixture("OtherVersionFixture", K::Data, "newer.so");
+    tree.AddFixture("DataFixture", K::Data, "data.so");
+    tree.SetActive("newer.so", true);
+    TModuleHost host(tree.Options());
+    host.Discover();
+    // Skipped at discovery like a library without the export.
+    EXPECT_EQ(FileNames(host), std::vector<std::string>{"data.so"});
+    EXPECT_TRUE(EventsWith("newer.so").empty());
+    EXPECT_TRUE(ShownMessages().empty());
+
+    // Replaced while the program runs: turning it on gives the error of its kind.
+    tree.AddFixture("OtherVersionFixture", K::Data, "data.so");
+    ClearEvents();
+    EXPECT_EQ(host.TurnOn(0), TTurnResult::NoExport);
+    EXPECT_TRUE(Events().empty());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text, "Ошибка при иницализации software-модуля!"_cp1251);
+    EXPECT_FALSE(host.Module(0).Active);
+    EXPECT_FALSE(IsLoaded(host.LibraryPath(0)));
 }
 
 TEST(ModuleHostModules, ExitReleasesEveryModuleThatIsOnInTableOrder) {

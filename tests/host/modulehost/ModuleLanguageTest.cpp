@@ -12,6 +12,11 @@ namespace {
 
 using K = TModuleKind;
 
+// The descriptor of entry index, a data module that is on.
+TPluginDescriptor& Plugin(const TModuleHost& host, size_t index) {
+    return host.Module(index).DataModule()->Descriptor();
+}
+
 TEST(ModuleLanguage, EscapingAndPaths) {
     EXPECT_EQ(EscapeLanguageText("a\r\rb\nc"), "a__13__13b__10c");
     EXPECT_EQ(UnescapeLanguageText("a__13__13b__10c__1"), "a\r\rb\nc__1");
@@ -54,8 +59,8 @@ TEST_F(ModuleLanguageHostTest, DiscoveryAppliesTheLanguageAfterLoadSettings) {
     TModuleHost host(options);
     host.Discover();
 
-    const TPluginDescriptor* alpha = host.Module(0).Plugin();
-    ASSERT_TRUE(alpha);
+    ASSERT_TRUE(host.Module(0).DataModule());
+    const TPluginDescriptor* alpha = &Plugin(host, 0);
     EXPECT_STREQ(alpha->Description, "Alpha module\r\rby us");
     EXPECT_EQ(host.Module(0).Description, "Alpha module\r\rby us");
     EXPECT_STREQ(alpha->GroupCaption, "Alpha group");
@@ -67,14 +72,14 @@ TEST_F(ModuleLanguageHostTest, DiscoveryAppliesTheLanguageAfterLoadSettings) {
     EXPECT_STREQ(alpha->TagExamples[1], "$alpha[1]$");
 
     // Without LoadSettings no language file is applied.
-    EXPECT_STREQ(host.Module(2).Plugin()->GroupCaption, "Group plain");
+    EXPECT_STREQ(Plugin(host, 2).GroupCaption, "Group plain");
 
     // Turned on later: the built-in texts, until the settings are saved.
     host.TurnOn(1);
-    EXPECT_STREQ(host.Module(1).Plugin()->GroupCaption, "Group beta");
+    EXPECT_STREQ(Plugin(host, 1).GroupCaption, "Group beta");
     ClearEvents();
     host.SettingsSaved("English");
-    EXPECT_STREQ(host.Module(1).Plugin()->GroupCaption, "Alpha group");
+    EXPECT_STREQ(Plugin(host, 1).GroupCaption, "Alpha group");
     EXPECT_EQ(EventsWith("LoadSettings"),
               (std::vector<std::string>{"alpha.so:LoadSettings", "beta.so:LoadSettings"}));
 }
@@ -85,8 +90,8 @@ TEST_F(ModuleLanguageHostTest, NoLanguageOrAMissingSectionKeepsTheBuiltInTexts) 
         options.Language = language;
         TModuleHost host(options);
         host.Discover();
-        EXPECT_STREQ(host.Module(0).Plugin()->GroupCaption, "Group alpha") << language;
-        EXPECT_STREQ(host.Module(0).Plugin()->TagHints[1], "alpha hint 1\r\rsecond part");
+        EXPECT_STREQ(Plugin(host, 0).GroupCaption, "Group alpha") << language;
+        EXPECT_STREQ(Plugin(host, 0).TagHints[1], "alpha hint 1\r\rsecond part");
     }
 }
 
@@ -98,7 +103,7 @@ TEST_F(ModuleLanguageHostTest, TemplateSwitchRewritesTheFilesOfActiveModulesWith
     host.Discover();
 
     // Nothing is translated.
-    EXPECT_STREQ(host.Module(0).Plugin()->GroupCaption, "Group alpha");
+    EXPECT_STREQ(Plugin(host, 0).GroupCaption, "Group alpha");
 
     const TIniFile alpha(host.LanguageFilePath(0));
     EXPECT_EQ(alpha.Sections(), std::vector<std::string>{"RU"});
@@ -113,7 +118,7 @@ TEST_F(ModuleLanguageHostTest, TemplateSwitchRewritesTheFilesOfActiveModulesWith
     EXPECT_TRUE(TIniFile(host.LanguageFilePath(2)).Read().HasSection("English"));
 
     // Read back, the template gives the texts with their carriage returns again.
-    TPluginDescriptor copy = *host.Module(0).Plugin();
+    TPluginDescriptor copy = Plugin(host, 0);
     copy.TagHints[1] = "";
     EXPECT_TRUE(ApplyModuleLanguage(copy, host.LanguageFilePath(0), "RU"));
     EXPECT_STREQ(copy.TagHints[1], "alpha hint 1\r\rsecond part");

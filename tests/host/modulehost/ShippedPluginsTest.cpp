@@ -1,5 +1,6 @@
-// Every plug-in the build produced is discovered and its descriptor accepted; the data modules
-// and screen-saver modules are also switched on. Parts that are not built yet are skipped.
+// Every plug-in the build produced carries the program's interface version, is discovered and
+// its descriptor accepted; the data modules and screen-saver modules are also switched on.
+// Parts that are not built yet are skipped.
 #include "host/modulehost/ModuleCatalogue.h"
 #include "tests/host/modulehost/TestSupport.h"
 
@@ -27,8 +28,12 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
     size_t expected = 0;
     for (K kind : {K::Driver, K::Data, K::ScreenSaver}) {
         for (const std::string& name : BuiltPlugins(kind)) {
-            tree.AddFile(std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(kind) + "/" + name,
-                         kind, name);
+            const std::string built =
+                std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(kind) + "/" + name;
+            const auto library = TModuleLibrary::Open(built);
+            ASSERT_TRUE(library) << name;
+            EXPECT_EQ(library->InterfaceVersion(), kInterfaceVersion) << name;
+            tree.AddFile(built, kind, name);
             // Drivers stay off: their Init would open the parallel port.
             tree.SetActive(name, kind != K::Driver);
             ++expected;
@@ -42,9 +47,9 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
     TModuleCatalogue catalogue(host);
     for (const auto& entry : host.Modules()) {
         EXPECT_FALSE(entry.Name.empty()) << entry.FileName;
-        EXPECT_EQ(entry.Descriptor != nullptr, entry.Kind != K::Driver) << entry.FileName;
-        const TPluginDescriptor* plugin = entry.Plugin();
-        if (!plugin) continue;
+        EXPECT_EQ(entry.Loaded(), entry.Kind() != K::Driver) << entry.FileName;
+        if (!entry.DataModule()) continue;
+        const TPluginDescriptor* plugin = &entry.DataModule()->Descriptor();
         for (int k = 1; k <= plugin->TagCount; ++k) {
             EXPECT_EQ(plugin->TagNames[k][0], '$') << entry.FileName << " tag " << k;
             EXPECT_EQ(catalogue.Bind(plugin->TagNames[k])->TagIndex, k - 1)
@@ -66,7 +71,7 @@ TEST(ShippedPlugins, DriftClockDrawsThroughTheDriverUntilStopped) {
     tree.SetActive("driftclock.so", true);
     TModuleHost host(tree.Options());
     host.Discover();
-    const TScreenSaverDescriptor* saver = host.Module(1).ScreenSaver();
+    const TScreenSaverModule* saver = host.Module(1).ScreenSaver();
     ASSERT_TRUE(saver);
     EXPECT_EQ(host.Module(1).Name, "Drifting clock");
     ClearEvents();

@@ -1,0 +1,69 @@
+#include "host/modulehost/ModuleKinds.h"
+
+#include "host/modulehost/HostMessages.h"
+
+namespace orv {
+
+const char* ModuleFolder(TModuleKind kind) {
+    switch (kind) {
+    case TModuleKind::Driver: return "plugins/hardware";
+    case TModuleKind::ScreenSaver: return "plugins/screensaver";
+    case TModuleKind::Data: break;
+    }
+    return "plugins/software";
+}
+
+int InitErrorMessage(TModuleKind kind) {
+    switch (kind) {
+    case TModuleKind::Driver: return msgHardwareInitError;
+    case TModuleKind::ScreenSaver: return msgScreenSaverInitError;
+    case TModuleKind::Data: break;
+    }
+    return msgSoftwareInitError;
+}
+
+TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind) {
+    switch (kind) {
+    case TModuleKind::Driver:
+        if (THardwareDescriptor* driver = library.DriverDescriptor())
+            return TDisplayDriver(*driver);
+        break;
+    case TModuleKind::ScreenSaver:
+        if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor())
+            return TScreenSaverModule(*saver);
+        break;
+    case TModuleKind::Data:
+        if (TPluginDescriptor* plugin = library.DataModuleDescriptor()) return TDataModule(*plugin);
+        break;
+    }
+    return std::monostate();
+}
+
+bool TDataModule::LoadSettings() const {
+    if (!record_->LoadSettings) return false;
+    record_->LoadSettings();
+    return true;
+}
+
+void TDataModule::Configure() const {
+    if (record_->Configure) record_->Configure();
+}
+
+void TDataModule::Finalize() const {
+    if (record_->Finalize) record_->Finalize();
+}
+
+bool TDisplayDriver::Init() const { return !record_->Init || record_->Init() == 0; }
+
+bool TDisplayDriver::Configure() const {
+    return record_->Configure && record_->Configure() == 0;
+}
+
+void TDisplayDriver::Release() const { record_->Release(); }
+
+void TDisplayDriver::SwitchOffAndRelease() const {
+    if (TLCDBaseControl* control = Control()) control->SetActive(false);
+    Release();
+}
+
+} // namespace orv
