@@ -18,14 +18,11 @@ inline constexpr std::string_view kZoomPlayerDataName = "ZoomPlayerData";
 inline constexpr std::string_view kMp3DataName = "OrvantaMP3Data";
 
 // A length byte followed by up to Capacity Windows-1251 characters.
-template <size_t Capacity>
-struct TShortString {
+template <size_t Capacity> struct TShortString {
     uint8_t Length;
     char Text[Capacity];
 
-    std::string Get() const {
-        return std::string(Text, Length < Capacity ? Length : Capacity);
-    }
+    std::string Get() const { return std::string(Text, Length < Capacity ? Length : Capacity); }
     // Longer text is cut to the capacity.
     void Set(std::string_view text) {
         const size_t n = text.size() < Capacity ? text.size() : Capacity;
@@ -39,9 +36,9 @@ struct TShortString {
 enum TZoomState : uint8_t { zsStopped = 0, zsPlaying = 1, zsPaused = 3, zsClosed = 255 };
 
 struct TZoomPlayerData {
-    double LengthDays;   // 1.0 = 24 hours
+    double LengthDays; // 1.0 = 24 hours
     double PositionDays;
-    uint8_t State;       // TZoomState
+    uint8_t State; // TZoomState
     TShortString<100> Info;
     TShortString<255> Path;
     uint8_t Reserved[2];
@@ -69,11 +66,11 @@ inline constexpr size_t kMp3Bands = 20;
 inline constexpr size_t kMp3PathLead = 4;
 
 struct TMp3Data {
-    uint8_t LevelLeft;  // 0..255
+    uint8_t LevelLeft; // 0..255
     uint8_t LevelRight;
     TShortString<255> Path; // kMp3PathLead characters, then the full path of the file
     uint8_t Unused1[2];
-    int16_t State;          // TMp3State
+    int16_t State; // TMp3State
     uint8_t Unused2[2];
     int32_t PositionSec;
     int32_t LengthSec;
@@ -89,8 +86,7 @@ static_assert(offsetof(TMp3Data, Spectrum) == 292);
 static_assert(sizeof(TMp3Data) == 312);
 
 // A copy of a mapped block taken in one go.
-template <typename Block>
-Block SnapshotOf(const void* mapped) {
+template <typename Block> Block SnapshotOf(const void* mapped) {
     Block copy;
     std::memcpy(&copy, mapped, sizeof copy);
     return copy;

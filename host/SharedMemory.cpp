@@ -32,9 +32,9 @@ std::unique_ptr<TSharedBlock> TSharedBlock::Create(std::string_view name, size_t
     const std::string path = SharedBlockName(name);
     const int fd = ::shm_open(path.c_str(), O_RDWR | O_CREAT, 0600);
     if (fd < 0) return nullptr;
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 ||
-        (static_cast<size_t>(st.st_size) < size && ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (static_cast<size_t>(st.st_size) < size &&
+                                  ::ftruncate(fd, static_cast<off_t>(size)) != 0)) {
         ::close(fd);
         return nullptr;
     }
@@ -50,7 +50,7 @@ std::unique_ptr<TSharedBlock> TSharedBlock::Open(std::string_view name, size_t s
     const bool write = access == TAccess::ReadWrite;
     const int fd = ::shm_open(path.c_str(), write ? O_RDWR : O_RDONLY, 0);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size < 0 || static_cast<size_t>(st.st_size) < size) {
         ::close(fd);
         return nullptr;
@@ -64,6 +64,8 @@ void TSharedBlock::Remove(std::string_view name) {
     ::shm_unlink(SharedBlockName(name).c_str());
 }
 
-TSharedBlock::~TSharedBlock() { ::munmap(data_, size_); }
+TSharedBlock::~TSharedBlock() {
+    ::munmap(data_, size_);
+}
 
 } // namespace orv

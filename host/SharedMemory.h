@@ -22,8 +22,7 @@ public:
     // Creates the block or takes over an existing one of the same name, sizes it to size bytes
     // and maps it read-write; zeroFill clears it. nullptr when that is not possible (for
     // example a block of that name owned by another user).
-    static std::unique_ptr<TSharedBlock> Create(std::string_view name, size_t size,
-                                                bool zeroFill);
+    static std::unique_ptr<TSharedBlock> Create(std::string_view name, size_t size, bool zeroFill);
     // Maps an existing block; nullptr when there is none or it is smaller than size (mapping
     // past its end would fault on access).
     static std::unique_ptr<TSharedBlock> Open(std::string_view name, size_t size, TAccess access);

@@ -2,8 +2,8 @@
 
 #include "host/playerlink/MprisWatcher.h"
 #include "mediabridge/FifoReader.h"
-#include "mediabridge/MpdClient.h"
 #include "mediabridge/Mp3Publisher.h"
+#include "mediabridge/MpdClient.h"
 #include "mediabridge/SpectrumAnalyser.h"
 
 #include <algorithm>
@@ -12,8 +12,8 @@
 #include <memory>
 #include <mutex>
 #include <poll.h>
-#include <tuple>
 #include <sys/eventfd.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace orv {
@@ -81,6 +81,36 @@ private:
     std::unique_ptr<TMprisWatcher> watcher_;
 };
 
+// What MPD plays, elapsed after the query that told it.
+TMp3Update UpdateOf(const TMpdTrack& track, TClock::duration sinceQuery) {
+    TMp3Update update;
+    const bool playing = track.State == TMpdTrack::TState::Playing;
+    update.State = playing                                     ? msPlaying
+                   : track.State == TMpdTrack::TState::Paused ? msPaused
+                   : track.HasSong                            ? msStopped
+                                                              : msNoMedia;
+    uint64_t elapsedMs = track.ElapsedMs;
+    if (playing)
+        elapsedMs +=
+            static_cast<uint64_t>(std::chrono::duration_cast<milliseconds>(sinceQuery).count());
+    update.LengthSec = static_cast<int32_t>(std::min<uint32_t>(track.LengthSec, INT32_MAX));
+    update.PositionSec = static_cast<int32_t>(std::min<uint64_t>(elapsedMs / 1000, INT32_MAX));
+    if (update.LengthSec > 0) update.PositionSec = std::min(update.PositionSec, update.LengthSec);
+    update.Path = track.Path;
+    return update;
+}
+
+// What the MPRIS player plays; no data without one.
+TMp3Update UpdateOf(const TPlayerState& player) {
+    TMp3Update update;
+    if (!player.Present) return update;
+    update.State = Mp3StateOf(player.Status);
+    update.PositionSec = SecondsOf(player.PositionUs);
+    update.LengthSec = SecondsOf(player.LengthUs);
+    update.Path = FileUrlToPath(player.Url);
+    return update;
+}
+
 } // namespace
 
 void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stopFd) {
@@ -109,7 +139,8 @@ void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stop
                 queriedAt = now;
                 mpris.reset();
             } else {
-                if (!reportedAbsent) Say("MPD does not answer (" + mpd.LastError() + "); trying again");
+                if (!reportedAbsent)
+                    Say("MPD does not answer (" + mpd.LastError() + "); trying again");
                 reportedAbsent = true;
                 nextConnect = now + retry;
                 retry = std::min(retry * 2, kLongestRetry);
@@ -117,34 +148,12 @@ void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stop
             }
         }
 
-        TMp3Update update;
-        const char* lead = kMpdPathLead;
-        bool playing = false;
-        if (mpd.Connected()) {
-            const TMpdTrack& track = mpd.Track();
-            playing = track.State == TMpdTrack::TState::Playing;
-            update.State = track.State == TMpdTrack::TState::Playing ? msPlaying
-                         : track.State == TMpdTrack::TState::Paused  ? msPaused
-                         : track.HasSong                             ? msStopped
-                                                                     : msNoMedia;
-            uint64_t elapsedMs = track.ElapsedMs;
-            if (playing)
-                elapsedMs += static_cast<uint64_t>(
-                    std::chrono::duration_cast<milliseconds>(now - queriedAt).count());
-            update.LengthSec = static_cast<int32_t>(std::min<uint32_t>(track.LengthSec, INT32_MAX));
-            update.PositionSec = static_cast<int32_t>(std::min<uint64_t>(elapsedMs / 1000, INT32_MAX));
-            if (update.LengthSec > 0) update.PositionSec = std::min(update.PositionSec, update.LengthSec);
-            update.Path = track.Path;
-        } else if (mpris) {
-            const TPlayerState player = mpris->State();
-            lead = kMprisPathLead;
-            if (player.Present) {
-                update.State = Mp3StateOf(player.Status);
-                update.PositionSec = SecondsOf(player.PositionUs);
-                update.LengthSec = SecondsOf(player.LengthUs);
-                update.Path = FileUrlToPath(player.Url);
-            }
-        }
+        const bool playing =
+            mpd.Connected() && mpd.Track().State == TMpdTrack::TState::Playing;
+        const char* lead = mpd.Connected() ? kMpdPathLead : kMprisPathLead;
+        TMp3Update update = mpd.Connected() ? UpdateOf(mpd.Track(), now - queriedAt)
+                            : mpris         ? UpdateOf(mpris->State())
+                                            : TMp3Update{};
 
         if (playing) {
             if (now >= nextFifoCheck) {
@@ -155,7 +164,8 @@ void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stop
                 heardAudio = fifo.ReadAvailable() || heardAudio;
                 bands = analyser.Bands(fifo.Window());
                 levels = fifo.TakeLevels();
-                nextTick = std::max(nextTick + kTick, now);
+                nextTick += kTick;
+                if (nextTick <= now) nextTick = now + kTick; // after a pause: no catching up
             }
             std::copy(bands.begin(), bands.end(), update.Spectrum.begin());
             std::tie(update.LevelLeft, update.LevelRight) = levels;
@@ -172,11 +182,13 @@ void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stop
         if (mpris) fds[2].fd = mpris->WakeFd();
         int timeoutMs = -1;
         auto until = [&](TClock::time_point at) {
-            return static_cast<int>(std::max<int64_t>(
-                0, std::chrono::ceil<milliseconds>(at - TClock::now()).count()));
+            return static_cast<int>(
+                std::max<int64_t>(0, std::chrono::ceil<milliseconds>(at - TClock::now()).count()));
         };
-        if (playing) timeoutMs = until(nextTick);
-        else if (!mpd.Connected()) timeoutMs = until(nextConnect);
+        if (playing)
+            timeoutMs = until(nextTick);
+        else if (!mpd.Connected())
+            timeoutMs = until(nextConnect);
         if (::poll(fds, 3, timeoutMs) < 0 && errno != EINTR) break;
         if (fds[0].revents) break;
         if (fds[1].revents) {

@@ -14,8 +14,8 @@ constexpr const char* kUsage =
 
 } // namespace
 
-std::variant<TBridgeOptions, TBridgeHelp, TBridgeError> ParseBridgeCommandLine(
-    const std::vector<std::string>& args) {
+std::variant<TBridgeOptions, TBridgeHelp, TBridgeError>
+ParseBridgeCommandLine(const std::vector<std::string>& args) {
     TBridgeOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -23,7 +23,7 @@ struct TBridgeError {
 };
 
 // Options, the text of --help or --version, or what is wrong with the command line.
-std::variant<TBridgeOptions, TBridgeHelp, TBridgeError> ParseBridgeCommandLine(
-    const std::vector<std::string>& args);
+std::variant<TBridgeOptions, TBridgeHelp, TBridgeError>
+ParseBridgeCommandLine(const std::vector<std::string>& args);
 
 } // namespace orv

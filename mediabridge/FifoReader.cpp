@@ -29,7 +29,9 @@ TFifoReader::TFifoReader(std::string path, TFifoFormat format, size_t windowSize
     : path_(std::move(path)), format_(format), ring_(2 * windowSize, 0.0f),
       windowSize_(windowSize) {}
 
-TFifoReader::~TFifoReader() { Close(); }
+TFifoReader::~TFifoReader() {
+    Close();
+}
 
 void TFifoReader::Close() {
     if (fd_ >= 0) ::close(fd_);
@@ -40,7 +42,7 @@ void TFifoReader::Close() {
 }
 
 bool TFifoReader::Reopen() {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path_.c_str(), &st) != 0 || !S_ISFIFO(st.st_mode)) {
         Close();
         return false;
@@ -50,7 +52,7 @@ bool TFifoReader::Reopen() {
     fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) return false;
     keepOpenFd_ = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened{};
+    struct stat opened {};
     inode_ = ::fstat(fd_, &opened) == 0 ? opened.st_ino : 0;
     return true;
 }
@@ -88,7 +90,9 @@ void TFifoReader::Take(const int16_t* samples, size_t frames) {
     }
 }
 
-const float* TFifoReader::Window() { return ring_.data() + next_; }
+const float* TFifoReader::Window() {
+    return ring_.data() + next_;
+}
 
 std::pair<uint8_t, uint8_t> TFifoReader::TakeLevels() {
     auto scale = [](int peak) { return static_cast<uint8_t>(std::min(255, peak * 255 / 32767)); };

@@ -28,13 +28,17 @@ TSpectrumAnalyser::TSpectrumAnalyser(unsigned sampleRate, size_t windowSize)
     const double binHz = binHz_;
     const double top = std::min(kHighestHz, binHz * static_cast<double>(lastBin));
     for (size_t b = 0; b < kMp3Bands; ++b) {
-        const double low = kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b) / kMp3Bands);
-        const double high = kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b + 1) / kMp3Bands);
+        const double low =
+            kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b) / kMp3Bands);
+        const double high =
+            kLowestHz * std::pow(top / kLowestHz, static_cast<double>(b + 1) / kMp3Bands);
         size_t first = static_cast<size_t>(std::ceil(low / binHz));
         size_t last = static_cast<size_t>(std::ceil(high / binHz));
         last = last > 0 ? last - 1 : 0; // bins below high
-        if (first > last) first = last = static_cast<size_t>(std::lround(std::sqrt(low * high) / binHz));
-        bins_.emplace_back(std::clamp<size_t>(first, 1, lastBin), std::clamp<size_t>(last, 1, lastBin));
+        if (first > last)
+            first = last = static_cast<size_t>(std::lround(std::sqrt(low * high) / binHz));
+        bins_.emplace_back(std::clamp<size_t>(first, 1, lastBin),
+                           std::clamp<size_t>(last, 1, lastBin));
     }
 
     std::lock_guard lock(gPlannerLock);

@@ -69,6 +69,7 @@ export MPD_HOST="$work/mpd.sock" ORVANTA3_SHM_SUFFIX=".bench-$$"
     timeout --signal=TERM "$seconds" "$bridge" --fifo "$work/mpd.fifo" 2>"$work/bridge.log" || true
 read -r user system peakKb < <(tail -n 1 "$work/usage")
 awk -v u="$user" -v s="$system" -v n="$seconds" -v m="$peakKb" 'BEGIN {
-    printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n", (u + s) * 60 / n, u, s, n
+    printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n",
+        (u + s) * 60 / n, u, s, n
     printf "Peak resident memory: %.1f MB\n", m / 1024
 }'

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -47,16 +46,19 @@ struct TVariant {
     std::optional<std::string> Text;
 };
 
-template <typename T>
-int ReadBasic(sd_bus_message* m, char type, T& value) {
-    return sd_bus_message_read_basic(m, type, &value);
-}
-
 int64_t ClampToInt64(long double value) {
     if (!(value > std::numeric_limits<int64_t>::min())) return 0;
     if (value >= static_cast<long double>(std::numeric_limits<int64_t>::max()))
         return std::numeric_limits<int64_t>::max();
     return static_cast<int64_t>(value);
+}
+
+// Reads one number of the D-Bus type code into out, as a whole number (NaN counts as 0).
+template <typename T> int ReadInteger(sd_bus_message* m, char type, std::optional<int64_t>& out) {
+    T value{};
+    const int r = sd_bus_message_read_basic(m, type, &value);
+    out = ClampToInt64(static_cast<long double>(value));
+    return r;
 }
 
 // Reads the variant at the current position. Players differ in the integer types they send
@@ -71,19 +73,14 @@ int ReadVariant(sd_bus_message* m, TVariant& out) {
         return sd_bus_message_skip(m, "v");
     if ((r = sd_bus_message_enter_container(m, SD_BUS_TYPE_VARIANT, contents)) < 0) return r;
     switch (contents[0]) {
-    case 'x': { int64_t v = 0; r = ReadBasic(m, 'x', v); out.Integer = v; break; }
-    case 't': { uint64_t v = 0; r = ReadBasic(m, 't', v); out.Integer = ClampToInt64(v); break; }
-    case 'i': { int32_t v = 0; r = ReadBasic(m, 'i', v); out.Integer = v; break; }
-    case 'u': { uint32_t v = 0; r = ReadBasic(m, 'u', v); out.Integer = v; break; }
-    case 'n': { int16_t v = 0; r = ReadBasic(m, 'n', v); out.Integer = v; break; }
-    case 'q': { uint16_t v = 0; r = ReadBasic(m, 'q', v); out.Integer = v; break; }
-    case 'y': { uint8_t v = 0; r = ReadBasic(m, 'y', v); out.Integer = v; break; }
-    case 'd': {
-        double v = 0;
-        r = ReadBasic(m, 'd', v);
-        out.Integer = std::isfinite(v) ? ClampToInt64(std::llround(v)) : 0;
-        break;
-    }
+    case 'x': r = ReadInteger<int64_t>(m, 'x', out.Integer); break;
+    case 't': r = ReadInteger<uint64_t>(m, 't', out.Integer); break;
+    case 'i': r = ReadInteger<int32_t>(m, 'i', out.Integer); break;
+    case 'u': r = ReadInteger<uint32_t>(m, 'u', out.Integer); break;
+    case 'n': r = ReadInteger<int16_t>(m, 'n', out.Integer); break;
+    case 'q': r = ReadInteger<uint16_t>(m, 'q', out.Integer); break;
+    case 'y': r = ReadInteger<uint8_t>(m, 'y', out.Integer); break;
+    case 'd': r = ReadInteger<double>(m, 'd', out.Integer); break;
     default: {
         const char* v = nullptr;
         r = sd_bus_message_read_basic(m, contents[0], &v);
@@ -95,8 +92,7 @@ int ReadVariant(sd_bus_message* m, TVariant& out) {
 }
 
 // Walks an a{sv} dictionary; onEntry(key) must consume the entry's variant.
-template <typename F>
-int ReadDictionary(sd_bus_message* m, F&& onEntry) {
+template <typename F> int ReadDictionary(sd_bus_message* m, F&& onEntry) {
     int r = sd_bus_message_enter_container(m, SD_BUS_TYPE_ARRAY, "{sv}");
     if (r <= 0) return r < 0 ? r : -EBADMSG;
     while ((r = sd_bus_message_enter_container(m, SD_BUS_TYPE_DICT_ENTRY, "sv")) > 0) {
@@ -138,7 +134,8 @@ int ApplyMetadata(sd_bus_message* m, TPlayer& player) {
         const int rr = ReadVariant(m, value);
         if (key == "xesam:url" && value.Text) player.Url = *value.Text;
         if (key == "xesam:title" && value.Text) player.Title = *value.Text;
-        if (key == "mpris:length" && value.Integer) player.LengthUs = std::max<int64_t>(0, *value.Integer);
+        if (key == "mpris:length" && value.Integer)
+            player.LengthUs = std::max<int64_t>(0, *value.Integer);
         return rr;
     });
     if (r < 0) return r;
@@ -151,7 +148,8 @@ int ApplyPlayerProperties(sd_bus_message* m, TPlayer& player) {
         TVariant value;
         const int r = ReadVariant(m, value);
         if (key == "PlaybackStatus" && value.Text) player.Status = PlaybackStatusOf(*value.Text);
-        if (key == "Position" && value.Integer) player.PositionUs = std::max<int64_t>(0, *value.Integer);
+        if (key == "Position" && value.Integer)
+            player.PositionUs = std::max<int64_t>(0, *value.Integer);
         return r;
     });
 }
@@ -213,8 +211,7 @@ public:
     // Handles what has arrived; false when the connection is lost.
     bool Drain() {
         int r = 0;
-        while ((r = sd_bus_process(bus_, nullptr)) > 0) {
-        }
+        while ((r = sd_bus_process(bus_, nullptr)) > 0) {}
         if (r < 0) Disconnect();
         return r >= 0;
     }
@@ -224,9 +221,8 @@ public:
         if (!player || player->Status != TPlaybackStatus::Playing) return;
         TError error;
         int64_t position = 0;
-        if (sd_bus_get_property_trivial(bus_, player->Name.c_str(), kObjectPath,
-                                        kPlayerInterface, "Position", &error.e, 'x',
-                                        &position) >= 0)
+        if (sd_bus_get_property_trivial(bus_, player->Name.c_str(), kObjectPath, kPlayerInterface,
+                                        "Position", &error.e, 'x', &position) >= 0)
             player->PositionUs = std::max<int64_t>(0, position);
     }
 
@@ -252,7 +248,9 @@ public:
 
     // Wait for the connection: the descriptor, its events and a time-out in milliseconds
     // (-1: none).
-    pollfd PollFd() const { return {sd_bus_get_fd(bus_), static_cast<short>(sd_bus_get_events(bus_)), 0}; }
+    pollfd PollFd() const {
+        return {sd_bus_get_fd(bus_), static_cast<short>(sd_bus_get_events(bus_)), 0};
+    }
     int TimeoutMs() const {
         uint64_t until = 0;
         if (sd_bus_get_timeout(bus_, &until) < 0 || until == UINT64_MAX) return -1;
@@ -423,7 +421,8 @@ void TMprisWatcher::Run(std::stop_token stop) {
         const auto now = TClock::now();
         const bool lookAgain = lookAgain_.exchange(false);
         if (!session.Connected()) {
-            if (now - lastConnect >= kReconnectInterval || (lookAgain && now - lastConnect >= kLookAgainInterval)) {
+            if (now - lastConnect >= kReconnectInterval ||
+                (lookAgain && now - lastConnect >= kLookAgainInterval)) {
                 lastConnect = now;
                 session.Connect();
             }
@@ -454,8 +453,8 @@ void TMprisWatcher::Run(std::stop_token stop) {
             fds[1] = session.PollFd();
             timeoutMs = session.TimeoutMs();
             if (session.FollowedPlays()) {
-                const auto untilPosition = std::chrono::ceil<std::chrono::milliseconds>(
-                    nextPosition - TClock::now());
+                const auto untilPosition =
+                    std::chrono::ceil<std::chrono::milliseconds>(nextPosition - TClock::now());
                 const int ms = static_cast<int>(std::max<int64_t>(0, untilPosition.count()));
                 timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
             }

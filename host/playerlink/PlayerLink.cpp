@@ -18,7 +18,8 @@ std::atomic<TPlayerLink*> gRunningLink{nullptr};
 TPlayerLink::TPlayerLink()
     : block_(TSharedBlock::Create(kZoomPlayerDataName, sizeof(TZoomPlayerData), true)) {
     if (!block_) return;
-    watcher_ = std::make_unique<TMprisWatcher>([this](const TPlayerState& state) { Publish(state); });
+    watcher_ =
+        std::make_unique<TMprisWatcher>([this](const TPlayerState& state) { Publish(state); });
     gRunningLink = this;
 }
 

@@ -13,9 +13,9 @@ TIconParameter ParseIconParameter(const char* param, size_t icons) {
     TIconParameter out;
     for (const char* c = param ? param : ""; *c; ++c)
         if (*c != '\'') out.Text += *c;
-    out.NumberForm = out.Text.size() == icons &&
-                     std::all_of(out.Text.begin(), out.Text.end(),
-                                 [](char c) { return c >= '0' && c <= '9'; });
+    out.NumberForm =
+        out.Text.size() == icons &&
+        std::all_of(out.Text.begin(), out.Text.end(), [](char c) { return c >= '0' && c <= '9'; });
     return out;
 }
 

@@ -11,8 +11,7 @@
 
 namespace orv {
 
-template <typename Block>
-class TSharedBlockReader {
+template <typename Block> class TSharedBlockReader {
 public:
     explicit TSharedBlockReader(std::string_view name) : name_(name) {}
 

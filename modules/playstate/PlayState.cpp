@@ -61,7 +61,9 @@ struct TSnapshot {
     uint8_t Spectrum[kMp3Bands] = {};
 };
 
-uint64_t MsOf(int64_t seconds) { return seconds > 0 ? static_cast<uint64_t>(seconds) * 1000 : 0; }
+uint64_t MsOf(int64_t seconds) {
+    return seconds > 0 ? static_cast<uint64_t>(seconds) * 1000 : 0;
+}
 
 class TPlayState {
 public:
@@ -111,11 +113,13 @@ const char* TPlayState::GetValue(int16_t index, const char* param) {
     const int64_t length = snapshot_.LengthSec;
     switch (index) {
     case tagMp3Status: return Status();
-    case tagMp3PercPosition: return result_.Set(length > 0 ? IntToStr(position * 100 / length) : "0");
+    case tagMp3PercPosition:
+        return result_.Set(length > 0 ? IntToStr(position * 100 / length) : "0");
     case tagMp3Position: return result_.Set(FormatDuration(MsOf(position), selector, words_));
     case tagMp3PercRemain:
         return result_.Set(length > 0 ? IntToStr((length - position) * 100 / length) : "100");
-    case tagMp3Remain: return result_.Set(FormatDuration(MsOf(length - position), selector, words_));
+    case tagMp3Remain:
+        return result_.Set(FormatDuration(MsOf(length - position), selector, words_));
     case tagMp3Length: return result_.Set(FormatDuration(MsOf(length), selector, words_));
     case tagMp3Spectrum4: return result_.Set(spectrum_.Row(snapshot_.Spectrum, 4, selector));
     case tagMp3Spectrum8: return result_.Set(spectrum_.Row(snapshot_.Spectrum, 8, selector));
@@ -243,4 +247,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+ORVANTA3_EXPORT void* getPlugin() {
+    return &gDescriptor;
+}

@@ -4,8 +4,7 @@
 
 namespace orv {
 
-std::string TSpectrumRows::Row(const uint8_t (&bands)[kMp3Bands], size_t width,
-                               uint8_t selector) {
+std::string TSpectrumRows::Row(const uint8_t (&bands)[kMp3Bands], size_t width, uint8_t selector) {
     int rowFromTop = selector / 10;
     int rows = selector % 10;
     if (rows == 0) rowFromTop = rows = 1;

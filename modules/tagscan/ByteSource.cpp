@@ -8,9 +8,10 @@
 namespace orv {
 
 std::unique_ptr<TFileSource> TFileSource::Open(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a fifo named as the playing file would block the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return nullptr;
@@ -18,7 +19,9 @@ std::unique_ptr<TFileSource> TFileSource::Open(const std::string& path) {
     return std::unique_ptr<TFileSource>(new TFileSource(fd, static_cast<uint64_t>(st.st_size)));
 }
 
-TFileSource::~TFileSource() { ::close(fd_); }
+TFileSource::~TFileSource() {
+    ::close(fd_);
+}
 
 std::string TFileSource::Read(uint64_t offset, size_t n) {
     std::string bytes;
@@ -27,8 +30,8 @@ std::string TFileSource::Read(uint64_t offset, size_t n) {
     bytes.resize(n);
     size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(fd_, bytes.data() + done, n - done,
-                                    static_cast<off_t>(offset + done));
+        const ssize_t got =
+            ::pread(fd_, bytes.data() + done, n - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break; // the file shrank or cannot be read: what there is
         done += static_cast<size_t>(got);

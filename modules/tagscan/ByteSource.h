@@ -18,7 +18,7 @@ public:
 
 class TFileSource final : public TByteSource {
 public:
-    // nullptr when the file cannot be opened for reading.
+    // nullptr when path is no regular file that can be opened for reading.
     static std::unique_ptr<TFileSource> Open(const std::string& path);
     ~TFileSource() override;
     TFileSource(const TFileSource&) = delete;

@@ -18,7 +18,9 @@ constexpr uint32_t kMaxFrameSize = 512; // larger frames (pictures, lyrics) are 
 constexpr size_t kId3v1Size = 128;
 constexpr uint64_t kMaxUnsyncedTag = 1 << 20; // read into memory; frames beyond are not seen
 
-uint8_t Byte(std::string_view bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
+uint8_t Byte(std::string_view bytes, size_t i) {
+    return static_cast<uint8_t>(bytes[i]);
+}
 
 uint32_t BigEndian(std::string_view bytes) {
     uint32_t value = 0;
@@ -78,7 +80,9 @@ std::string TFileInfo::*TextFieldOf(std::string_view id) {
     return nullptr;
 }
 
-bool IsComment(std::string_view id) { return id == "COMM" || id == "COM"; }
+bool IsComment(std::string_view id) {
+    return id == "COMM" || id == "COM";
+}
 
 // Stores the frames the tags show.
 class TFrameSink {
@@ -111,7 +115,8 @@ private:
         const size_t descriptionEnd = TextEnd(encoding, content);
         const std::string_view text =
             descriptionEnd < content.size()
-                ? content.substr(std::min(content.size(), descriptionEnd + TerminatorSize(encoding)))
+                ? content.substr(
+                      std::min(content.size(), descriptionEnd + TerminatorSize(encoding)))
                 : content;
         info_.Comment = DecodeId3Text(encoding, text);
         haveComment_ = true;
@@ -123,7 +128,9 @@ private:
     bool commentDescribed_ = false;
 };
 
-bool IsFrameIdChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+bool IsFrameIdChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
 // Walks the frames of a version 2 tag. false when the tag cannot be read at all.
 bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {
@@ -136,8 +143,9 @@ bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {
     const bool wholeTagUnsynced = tag.Major < 4 && (tag.Flags & 0x80);
     std::string body;
     if (wholeTagUnsynced)
-        body = Resynchronise(source.Read(
-            kTagHeaderSize, static_cast<size_t>(std::min(tagEnd - kTagHeaderSize, kMaxUnsyncedTag))));
+        body = Resynchronise(
+            source.Read(kTagHeaderSize,
+                        static_cast<size_t>(std::min(tagEnd - kTagHeaderSize, kMaxUnsyncedTag))));
     auto read = [&](uint64_t offset, size_t n) -> std::string {
         if (!wholeTagUnsynced) return source.Read(offset, n);
         const uint64_t at = offset - kTagHeaderSize;
@@ -164,7 +172,8 @@ bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {
         if (header.size() < layout.HeaderSize) break;
         const std::string_view id = std::string_view(header).substr(0, layout.IdSize);
         if (!std::all_of(id.begin(), id.end(), IsFrameIdChar)) break; // padding or garbage
-        const std::string_view sizeBytes = std::string_view(header).substr(layout.IdSize, tag.Major == 2 ? 3 : 4);
+        const std::string_view sizeBytes =
+            std::string_view(header).substr(layout.IdSize, tag.Major == 2 ? 3 : 4);
         uint32_t size = 0;
         if (tag.Major == 4) {
             const std::optional<uint32_t> synchsafe = Synchsafe(sizeBytes);
@@ -182,10 +191,10 @@ bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {
         std::string payload = read(payloadAt, size);
         size_t added = 0; // bytes the flags put before the content
         if (tag.Major == 3) {
-            if (formatFlags & 0xC0) continue; // compressed or encrypted
+            if (formatFlags & 0xC0) continue;  // compressed or encrypted
             if (formatFlags & 0x20) added = 1; // group
         } else if (tag.Major == 4) {
-            if (formatFlags & 0x0C) continue; // compressed or encrypted
+            if (formatFlags & 0x0C) continue;   // compressed or encrypted
             if (formatFlags & 0x40) added += 1; // group
             if (formatFlags & 0x01) added += 4; // data length
         }

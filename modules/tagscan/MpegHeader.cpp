@@ -12,7 +12,8 @@ namespace {
 using TBitRates = std::array<uint16_t, 14>; // indexes 1..14
 
 // MPEG-1 layers I, II, III, then MPEG-2 and 2.5: layer I, layers II and III.
-constexpr TBitRates kMpeg1Layer1 = {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448};
+constexpr TBitRates kMpeg1Layer1 = {32,  64,  96,  128, 160, 192, 224,
+                                    256, 288, 320, 352, 384, 416, 448};
 constexpr TBitRates kMpeg1Layer2 = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
 constexpr TBitRates kMpeg1Layer3 = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 constexpr TBitRates kMpeg2Layer1 = {32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
@@ -44,12 +45,18 @@ TMpegHeader DecodeMpegHeader(uint32_t h) {
     if (version == mvReserved) return out;
     const TBitRates* rates = nullptr;
     if (version == mv1)
-        rates = layer == 3 ? &kMpeg1Layer1 : layer == 2 ? &kMpeg1Layer2 : layer == 1 ? &kMpeg1Layer3 : nullptr;
+        rates = layer == 3   ? &kMpeg1Layer1
+                : layer == 2 ? &kMpeg1Layer2
+                : layer == 1 ? &kMpeg1Layer3
+                             : nullptr;
     else
         rates = layer == 3 ? &kMpeg2Layer1 : layer != 0 ? &kMpeg2Layer23 : nullptr;
-    if (rates && bitRateIndex >= 1 && bitRateIndex <= 14) out.BitRateKbps = (*rates)[bitRateIndex - 1];
+    if (rates && bitRateIndex >= 1 && bitRateIndex <= 14)
+        out.BitRateKbps = (*rates)[bitRateIndex - 1];
     if (rateIndex < 3)
-        out.SampleRateHz = (version == mv1 ? kMpeg1Rates : version == mv2 ? kMpeg2Rates : kMpeg25Rates)[rateIndex];
+        out.SampleRateHz = (version == mv1   ? kMpeg1Rates
+                            : version == mv2 ? kMpeg2Rates
+                                             : kMpeg25Rates)[rateIndex];
     return out;
 }
 

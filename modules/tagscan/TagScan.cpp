@@ -44,7 +44,8 @@ enum TTagScanTag : int16_t {
     tagId3ModeIcon,
 };
 
-constexpr std::array<const char*, 4> kModeNames = {"Stereo", "Joint stereo", "Dual channel", "Mono"};
+constexpr std::array<const char*, 4> kModeNames = {"Stereo", "Joint stereo", "Dual channel",
+                                                   "Mono"};
 
 class TTagScan {
 public:
@@ -99,8 +100,8 @@ const char* TTagScan::GetValue(int16_t index, const char* param) {
         return result_.Set(FormatQuantity(int64_t{info_.BitRateKbps} * 1000, TQuantityMode::Rate,
                                           words_, decimalSeparator_));
     case tagId3Freq:
-        return result_.Set(FormatQuantity(info_.SampleRateHz, TQuantityMode::Hertz, words_,
-                                          decimalSeparator_));
+        return result_.Set(
+            FormatQuantity(info_.SampleRateHz, TQuantityMode::Hertz, words_, decimalSeparator_));
     default: return result_.Set(kModeNames[info_.ChannelMode & 3]);
     }
 }
@@ -114,8 +115,8 @@ const char* TTagScan::ModeIcon(const char* param) {
 }
 
 void TTagScan::LoadSettings() {
-    words_.Read({TUnitWord::Bit, TUnitWord::Byte, TUnitWord::Kilo, TUnitWord::Mega,
-                 TUnitWord::Giga, TUnitWord::PerSec, TUnitWord::Hertz});
+    words_.Read({TUnitWord::Bit, TUnitWord::Byte, TUnitWord::Kilo, TUnitWord::Mega, TUnitWord::Giga,
+                 TUnitWord::PerSec, TUnitWord::Hertz});
     decimalSeparator_ = UserDecimalSeparator();
 }
 
@@ -195,4 +196,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+ORVANTA3_EXPORT void* getPlugin() {
+    return &gDescriptor;
+}

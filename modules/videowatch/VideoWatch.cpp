@@ -73,6 +73,7 @@ private:
     std::string Time(double days);
 
     TSharedBlockReader<TZoomPlayerData> block_{kZoomPlayerDataName};
+    std::optional<TPlayerLookAgainFunc> lookAgain_; // the running program's, looked up once
     std::optional<std::string> longTimeFormat_;
     TModuleResult result_;
 };
@@ -101,9 +102,10 @@ const char* TVideoWatch::GetValue(int16_t index, const char* param) {
 
 // The check asks the link to look at the bus again, so that a player started later is found.
 const char* TVideoWatch::Check() {
-    const auto lookAgain =
-        reinterpret_cast<TPlayerLookAgainFunc>(::dlsym(RTLD_DEFAULT, kPlayerLookAgainExport));
-    return result_.Set(lookAgain && lookAgain() != 0 ? "" : "#skip");
+    if (!lookAgain_)
+        lookAgain_ =
+            reinterpret_cast<TPlayerLookAgainFunc>(::dlsym(RTLD_DEFAULT, kPlayerLookAgainExport));
+    return result_.Set(*lookAgain_ && (*lookAgain_)() != 0 ? "" : "#skip");
 }
 
 const char* TVideoWatch::Status(const TZoomPlayerData& block) {
@@ -205,4 +207,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+ORVANTA3_EXPORT void* getPlugin() {
+    return &gDescriptor;
+}

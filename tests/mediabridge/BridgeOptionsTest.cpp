@@ -13,8 +13,8 @@ TEST(BridgeOptions, DefaultsAndValues) {
     EXPECT_EQ(std::get<TBridgeOptions>(parsed).FifoPath, "/tmp/mpd.fifo");
     EXPECT_EQ(std::get<TBridgeOptions>(parsed).FifoFormat.SampleRate, 44100u);
 
-    parsed = ParseBridgeCommandLine({"--fifo", "/run/x.fifo", "--fifo-format=48000:16:1",
-                                     "--music-directory", "/srv/music"});
+    parsed = ParseBridgeCommandLine(
+        {"--fifo", "/run/x.fifo", "--fifo-format=48000:16:1", "--music-directory", "/srv/music"});
     ASSERT_TRUE(std::holds_alternative<TBridgeOptions>(parsed));
     const auto& options = std::get<TBridgeOptions>(parsed);
     EXPECT_EQ(options.FifoPath, "/run/x.fifo");
@@ -24,9 +24,12 @@ TEST(BridgeOptions, DefaultsAndValues) {
 }
 
 TEST(BridgeOptions, MistakesAreNamed) {
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--fifo"}, {"--frobnicate"}, {"--fifo-format", "44100:24:2"},
-          {"--fifo-format", "44100:16:6"}, {"--fifo-format", "fast"}, {"--fifo="}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--fifo"},
+                                                {"--frobnicate"},
+                                                {"--fifo-format", "44100:24:2"},
+                                                {"--fifo-format", "44100:16:6"},
+                                                {"--fifo-format", "fast"},
+                                                {"--fifo="}}) {
         const auto parsed = ParseBridgeCommandLine(bad);
         ASSERT_TRUE(std::holds_alternative<TBridgeError>(parsed)) << bad[0];
         EXPECT_FALSE(std::get<TBridgeError>(parsed).Message.empty());

@@ -29,10 +29,17 @@ class TMpdServer {
 public:
     TMpdServer(const TempDir& dir, bool withFifo) : dir_(dir) {
         std::filesystem::create_directories(dir / "music");
-        std::string conf = "music_directory \"" + (dir / "music") + "\"\n"
-                           "playlist_directory \"" + dir.Path() + "\"\n"
-                           "db_file \"" + (dir / "mpd.db") + "\"\n"
-                           "bind_to_address \"" + Socket() + "\"\n"
+        std::string conf = "music_directory \"" + (dir / "music") +
+                           "\"\n"
+                           "playlist_directory \"" +
+                           dir.Path() +
+                           "\"\n"
+                           "db_file \"" +
+                           (dir / "mpd.db") +
+                           "\"\n"
+                           "bind_to_address \"" +
+                           Socket() +
+                           "\"\n"
                            "zeroconf_enabled \"no\"\n"
                            "audio_output {\n type \"null\"\n name \"timing\"\n}\n";
         if (withFifo)
@@ -58,18 +65,20 @@ public:
     // Runs one client command; the library's errors count as failure.
     bool Run(const std::function<bool(mpd_connection*)>& command) {
         if (!connection_ && !Connect()) return false;
-        const bool ok = command(connection_) &&
-                        mpd_connection_get_error(connection_) == MPD_ERROR_SUCCESS;
+        const bool ok =
+            command(connection_) && mpd_connection_get_error(connection_) == MPD_ERROR_SUCCESS;
         if (!ok) Disconnect();
         return ok;
     }
     // Plays one file of the music folder, once MPD's database knows it.
     bool Play(const std::string& name) {
-        return WaitUntil([&] {
-            return Run([&](mpd_connection* c) {
-                return mpd_run_clear(c) && mpd_run_add(c, name.c_str()) && mpd_run_play(c);
-            });
-        }, 30s);
+        return WaitUntil(
+            [&] {
+                return Run([&](mpd_connection* c) {
+                    return mpd_run_clear(c) && mpd_run_add(c, name.c_str()) && mpd_run_play(c);
+                });
+            },
+            30s);
     }
 
 private:
@@ -106,14 +115,15 @@ protected:
     }
 
     void StartBridge(const std::string& fifo) {
-        bridge = std::make_unique<TChildProcess>(
-            std::vector<std::string>{kBridge, "--fifo", fifo}, dir / "bridge.log");
+        bridge = std::make_unique<TChildProcess>(std::vector<std::string>{kBridge, "--fifo", fifo},
+                                                 dir / "bridge.log");
         ASSERT_TRUE(bridge->Started());
     }
 
     TMp3Data Block() {
         if (!view)
-            view = TSharedBlock::Open(kMp3DataName, sizeof(TMp3Data), TSharedBlock::TAccess::ReadOnly);
+            view =
+                TSharedBlock::Open(kMp3DataName, sizeof(TMp3Data), TSharedBlock::TAccess::ReadOnly);
         TMp3Data none{};
         none.State = msNoData;
         return view ? SnapshotOf<TMp3Data>(view->Data()) : none;
@@ -126,7 +136,9 @@ protected:
                                    std::begin(b.Spectrum));
     }
     static size_t BandOf(double hz) { return TSpectrumAnalyser(44100).BandOf(hz); }
-    std::string Log() { return "bridge: " + ReadText(dir / "bridge.log") + "\nmpd: " + ReadText(dir / "mpd.log"); }
+    std::string Log() {
+        return "bridge: " + ReadText(dir / "bridge.log") + "\nmpd: " + ReadText(dir / "mpd.log");
+    }
 
     TPrivateBlocks blocks;
     TempDir dir;
@@ -155,15 +167,18 @@ TEST_F(MpdBridge, PublishesPlaybackSpectrumAndLevelsAndFollowsMpdThroughARestart
     })) << Log();
     const int32_t start = Block().PositionSec;
     ASSERT_TRUE(WaitForBlock([&](const TMp3Data& b) { return b.PositionSec > start; }));
-    ASSERT_TRUE(WaitForBlock([&](const TMp3Data& b) { return Loudest(b) == BandOf(1000) && b.Spectrum[Loudest(b)] > 200; }))
-        << Log();
-    ASSERT_TRUE(WaitForBlock([](const TMp3Data& b) { return b.LevelLeft > 150 && b.LevelRight > 150; }));
+    ASSERT_TRUE(WaitForBlock([&](const TMp3Data& b) {
+        return Loudest(b) == BandOf(1000) && b.Spectrum[Loudest(b)] > 200;
+    })) << Log();
+    ASSERT_TRUE(
+        WaitForBlock([](const TMp3Data& b) { return b.LevelLeft > 150 && b.LevelRight > 150; }));
     EXPECT_EQ(playstate.Value(0), "");
     EXPECT_EQ(playstate.Value(1), "Play");
 
     ASSERT_TRUE(mpd.Play("b100.flac"));
     ASSERT_TRUE(WaitForBlock([&](const TMp3Data& b) {
-        return b.Path.Get().ends_with("b100.flac") && Loudest(b) == BandOf(100) && b.Spectrum[Loudest(b)] > 200;
+        return b.Path.Get().ends_with("b100.flac") && Loudest(b) == BandOf(100) &&
+               b.Spectrum[Loudest(b)] > 200;
     })) << Log();
 
     ASSERT_TRUE(mpd.Run([](mpd_connection* c) { return mpd_run_pause(c, true); }));
@@ -195,15 +210,18 @@ TEST_F(MpdBridge, WithoutAFifoEverythingButSpectrumAndLevelsWorks) {
     ASSERT_TRUE(mpd.Start()) << Log();
     StartBridge(dir / "no.fifo");
     ASSERT_TRUE(mpd.Play("a1k.flac"));
-    ASSERT_TRUE(WaitForBlock([](const TMp3Data& b) { return b.State == msPlaying && b.PositionSec >= 1; }))
-        << Log();
+    ASSERT_TRUE(WaitForBlock([](const TMp3Data& b) {
+        return b.State == msPlaying && b.PositionSec >= 1;
+    })) << Log();
     const TMp3Data block = Block();
     EXPECT_TRUE(block.Path.Get().ends_with("/music/a1k.flac"));
     EXPECT_EQ(block.LevelLeft + block.LevelRight, 0);
-    EXPECT_TRUE(std::all_of(std::begin(block.Spectrum), std::end(block.Spectrum), [](uint8_t v) { return v == 0; }));
+    EXPECT_TRUE(std::all_of(std::begin(block.Spectrum), std::end(block.Spectrum),
+                            [](uint8_t v) { return v == 0; }));
 
     ASSERT_TRUE(mpd.Run([](mpd_connection* c) { return mpd_run_stop(c); }));
-    ASSERT_TRUE(WaitForBlock([](const TMp3Data& b) { return b.State == msStopped && b.PositionSec == 0; }));
+    ASSERT_TRUE(
+        WaitForBlock([](const TMp3Data& b) { return b.State == msStopped && b.PositionSec == 0; }));
     ASSERT_TRUE(mpd.Run([](mpd_connection* c) { return mpd_run_clear(c); }));
     ASSERT_TRUE(WaitForBlock([](const TMp3Data& b) { return b.State == msNoMedia; }));
 }
@@ -211,9 +229,12 @@ TEST_F(MpdBridge, WithoutAFifoEverythingButSpectrumAndLevelsWorks) {
 TEST_F(MpdBridge, WithoutMpdThereIsNoData) {
     StartBridge(dir / "no.fifo");
     ASSERT_TRUE(WaitUntil([&] {
-        return TSharedBlock::Open(kMp3DataName, sizeof(TMp3Data), TSharedBlock::TAccess::ReadOnly) != nullptr;
+        return TSharedBlock::Open(kMp3DataName, sizeof(TMp3Data),
+                                  TSharedBlock::TAccess::ReadOnly) != nullptr;
     }));
-    EXPECT_TRUE(WaitUntil([&] { return ReadText(dir / "bridge.log").find("MPD does not answer") != std::string::npos; }));
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadText(dir / "bridge.log").find("MPD does not answer") != std::string::npos;
+    }));
     EXPECT_LT(Block().State, 0);
     EXPECT_EQ(bridge->Stop(), 0);
 }

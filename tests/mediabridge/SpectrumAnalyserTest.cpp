@@ -13,7 +13,8 @@ namespace {
 std::vector<float> Sine(double hz, double amplitude, unsigned rate, size_t n) {
     std::vector<float> samples(n);
     for (size_t i = 0; i < n; ++i)
-        samples[i] = static_cast<float>(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / rate));
+        samples[i] =
+            static_cast<float>(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / rate));
     return samples;
 }
 
@@ -32,7 +33,8 @@ TEST(SpectrumAnalyser, ATonePeaksInItsBand) {
         for (double hz : {60.0, 100.0, 440.0, 1000.0, 5000.0}) {
             const std::vector<float> tone = Sine(hz, 0.8, rate, analyser.WindowSize());
             const TBands bands = analyser.Bands(tone.data());
-            const auto loudest = static_cast<size_t>(std::max_element(bands.begin(), bands.end()) - bands.begin());
+            const auto loudest =
+                static_cast<size_t>(std::max_element(bands.begin(), bands.end()) - bands.begin());
             EXPECT_EQ(loudest, analyser.BandOf(hz)) << hz << " Hz at " << rate;
             EXPECT_GT(bands[loudest], 230) << hz; // about -2 dB
         }

@@ -1,9 +1,9 @@
 // The player link with real media players: mpv with its MPRIS plug-in, playing files made by
 // sox, on a private session bus; the link's block read as videowatch reads it.
+#include "host/playerlink/PlayerLink.h"
 #include "host/Cp1251.h"
 #include "host/MediaBlocks.h"
 #include "host/SharedMemory.h"
-#include "host/playerlink/PlayerLink.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateBlocks.h"
 #include "tests/support/PrivateSessionBus.h"
@@ -21,7 +21,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr const char* kMprisPlugins[] = {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so"};
+constexpr const char* kMprisPlugins[] = {"/usr/lib/mpv-mpris/mpris.so",
+                                         "/etc/mpv/scripts/mpris.so"};
 
 std::string MprisPlugin() {
     for (const char* path : kMprisPlugins)
@@ -38,7 +39,8 @@ std::vector<std::string> PlayerNames(const std::string& address) {
         sd_bus_set_bus_client(bus, 1) >= 0 && sd_bus_start(bus) >= 0 &&
         sd_bus_list_names(bus, &list, nullptr) >= 0) {
         for (char** name = list; *name; ++name) {
-            if (std::string_view(*name).starts_with("org.mpris.MediaPlayer2.")) names.push_back(*name);
+            if (std::string_view(*name).starts_with("org.mpris.MediaPlayer2."))
+                names.push_back(*name);
             free(*name);
         }
         free(list);
@@ -51,11 +53,11 @@ std::vector<std::string> PlayerNames(const std::string& address) {
 bool CallPlayer(const std::string& address, const std::string& player, const char* method) {
     sd_bus* bus = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
-    const bool ok = sd_bus_new(&bus) >= 0 && sd_bus_set_address(bus, address.c_str()) >= 0 &&
-                    sd_bus_set_bus_client(bus, 1) >= 0 && sd_bus_start(bus) >= 0 &&
-                    sd_bus_call_method(bus, player.c_str(), "/org/mpris/MediaPlayer2",
-                                       "org.mpris.MediaPlayer2.Player", method, &error, nullptr,
-                                       "") >= 0;
+    const bool ok =
+        sd_bus_new(&bus) >= 0 && sd_bus_set_address(bus, address.c_str()) >= 0 &&
+        sd_bus_set_bus_client(bus, 1) >= 0 && sd_bus_start(bus) >= 0 &&
+        sd_bus_call_method(bus, player.c_str(), "/org/mpris/MediaPlayer2",
+                           "org.mpris.MediaPlayer2.Player", method, &error, nullptr, "") >= 0;
     sd_bus_error_free(&error);
     sd_bus_flush_close_unref(bus);
     return ok;
@@ -80,9 +82,14 @@ protected:
 
     std::unique_ptr<TChildProcess> StartPlayer(const std::string& file, const std::string& title,
                                                bool paused = false) {
-        std::vector<std::string> args = {"mpv", "--no-config", "--script=" + MprisPlugin(),
-                                         "--ao=null", "--vo=null", "--no-terminal",
-                                         "--loop-file=inf", "--force-media-title=" + title};
+        std::vector<std::string> args = {"mpv",
+                                         "--no-config",
+                                         "--script=" + MprisPlugin(),
+                                         "--ao=null",
+                                         "--vo=null",
+                                         "--no-terminal",
+                                         "--loop-file=inf",
+                                         "--force-media-title=" + title};
         if (paused) args.push_back("--pause");
         args.push_back(file);
         auto player = std::make_unique<TChildProcess>(args, dir / "mpv.log");
@@ -128,7 +135,8 @@ TEST_F(PlayerLinkWithPlayers, FollowsPlaybackPauseAndTheEndOfThePlayer) {
 
     // The position advances while it plays.
     const double start = block.PositionDays;
-    ASSERT_TRUE(WaitForBlock([&](const TZoomPlayerData& b) { return b.PositionDays > start + 0.5 / 86400; }));
+    ASSERT_TRUE(WaitForBlock(
+        [&](const TZoomPlayerData& b) { return b.PositionDays > start + 0.5 / 86400; }));
 
     const std::vector<std::string> names = PlayerNames(bus.Address());
     ASSERT_EQ(names.size(), 1u);
@@ -189,7 +197,8 @@ TEST(PlayerLink, WithoutASessionBusTheBlockStaysAsCreated) {
                                    TSharedBlock::TAccess::ReadOnly);
     ASSERT_TRUE(view);
     const auto* bytes = static_cast<const unsigned char*>(view->Data());
-    EXPECT_TRUE(std::all_of(bytes, bytes + sizeof(TZoomPlayerData), [](unsigned char b) { return b == 0; }));
+    EXPECT_TRUE(std::all_of(bytes, bytes + sizeof(TZoomPlayerData),
+                            [](unsigned char b) { return b == 0; }));
 }
 
 TEST(PlayerLink, TheBlockIsRemovedAtTheEnd) {

@@ -1,7 +1,7 @@
 // What the player link writes into ZoomPlayerData for each state of the followed player.
+#include "host/playerlink/ZoomPlayerBlock.h"
 #include "host/Cp1251.h"
 #include "host/playerlink/PlayerState.h"
-#include "host/playerlink/ZoomPlayerBlock.h"
 
 #include <gtest/gtest.h>
 

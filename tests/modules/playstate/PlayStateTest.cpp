@@ -15,8 +15,19 @@ using namespace orv::test;
 namespace {
 
 enum : int32_t {
-    tagCheck, tagStatus, tagStatusIcon, tagPercPosition, tagPosition, tagPercRemain, tagRemain,
-    tagLength, tagSpectrum4, tagSpectrum8, tagSpectrum16, tagSpectrum20, tagLevel
+    tagCheck,
+    tagStatus,
+    tagStatusIcon,
+    tagPercPosition,
+    tagPosition,
+    tagPercRemain,
+    tagRemain,
+    tagLength,
+    tagSpectrum4,
+    tagSpectrum8,
+    tagSpectrum16,
+    tagSpectrum20,
+    tagLevel
 };
 
 class PlayState : public ::testing::Test {
@@ -45,8 +56,7 @@ protected:
     // millisecond in which it took it.
     std::string Fresh(int32_t index, const char* param = "0") {
         const auto start = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {
-        }
+        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {}
         return module.Value(index, param);
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
@@ -104,8 +114,9 @@ TEST_F(PlayState, TimesAndPercentages) {
 
 TEST_F(PlayState, StatusTexts) {
     const std::pair<int16_t, const char*> states[] = {
-        {msStopped, "Stop"}, {msPlaying, "Play"}, {msPaused, "Pause"},
-        {msNoMedia, "No media"}, {msShuttingDown, "Destroyed"}, {2, ""}, {0x0101, "Play"}};
+        {msStopped, "Stop"},     {msPlaying, "Play"},           {msPaused, "Pause"},
+        {msNoMedia, "No media"}, {msShuttingDown, "Destroyed"}, {2, ""},
+        {0x0101, "Play"}};
     for (const auto& [state, text] : states) {
         Block().State = state;
         EXPECT_EQ(Fresh(tagStatus), text) << state;
@@ -137,8 +148,8 @@ TEST_F(PlayState, OneRowSpectrumWithTheDefaultBarCharacters) {
     Block().State = msPlaying;
     SetBands({0, 31, 33, 255, 64, 96, 128, 160, 192, 224});
     // The lowest bar piece vb_0 is at code 8 and the fullest, vb_7, at code 1 by default.
-    EXPECT_EQ(Fresh(tagSpectrum20, "11"), std::string("  \x08\x02\x07\x06\x05\x04\x03\x02") +
-                                                std::string(10, ' '));
+    EXPECT_EQ(Fresh(tagSpectrum20, "11"),
+              std::string("  \x08\x02\x07\x06\x05\x04\x03\x02") + std::string(10, ' '));
     EXPECT_EQ(Value(tagSpectrum4, "'11'").size(), 4u);
     EXPECT_EQ(Value(tagSpectrum8, "11").size(), 8u);
     EXPECT_EQ(Value(tagSpectrum16, "11").size(), 16u);
@@ -150,9 +161,9 @@ TEST_F(PlayState, TwoRowSpectrumAndTheMappingOfTheSettings) {
     LoadSettings();
     Block().State = msPlaying;
     SetBands({200});
-    EXPECT_EQ(Fresh(tagSpectrum4, "12"), "\x04   ");  // upper row: k = 4, vb_3
-    EXPECT_EQ(Value(tagSpectrum4, "22"), "\x08   ");  // lower row: k = 12, vb_7 (264 & 0xFF)
-    EXPECT_EQ(Value(tagSpectrum4, "0"), "\x06   ");   // no rows given: one row, k = 6
+    EXPECT_EQ(Fresh(tagSpectrum4, "12"), "\x04   "); // upper row: k = 4, vb_3
+    EXPECT_EQ(Value(tagSpectrum4, "22"), "\x08   "); // lower row: k = 12, vb_7 (264 & 0xFF)
+    EXPECT_EQ(Value(tagSpectrum4, "0"), "\x06   ");  // no rows given: one row, k = 6
 }
 
 TEST_F(PlayState, FallingBandsSinkByAThirdOfTheGapPerEvaluation) {

@@ -30,7 +30,10 @@ std::string SampleTag(int major) {
         for (const char* id : ids22) frames += Frame(2, id, utf16);
     else
         for (const char* id : ids23) frames += Frame(major, id, utf16);
-    frames += Frame(major, major == 2 ? "COM" : "COMM", std::string("\x00" "eng\0text", 9));
+    frames += Frame(major, major == 2 ? "COM" : "COMM",
+                    std::string("\x00"
+                                "eng\0text",
+                                9));
     return Tag(major, frames, 0, 8) + Audio() + V1Tag("t", "a", "b", "2000", "c", 17);
 }
 

@@ -1,7 +1,7 @@
 // The tag reader on tags made byte by byte: the cases taggers do not make on request.
+#include "modules/tagscan/Id3Reader.h"
 #include "host/Cp1251.h"
 #include "modules/tagscan/Genres.h"
-#include "modules/tagscan/Id3Reader.h"
 #include "modules/tagscan/MpegHeader.h"
 #include "tests/modules/tagscan/TagBytes.h"
 
@@ -41,8 +41,8 @@ TEST(Id3Reader, CommentIsTheTextAfterLanguageAndDescription) {
 }
 
 TEST(Id3Reader, LargeFramesArePassedOverAndVersion1IsNotConsultedAfterVersion2) {
-    const std::string frames = Frame(3, "TIT2", kLatin1 + std::string(599, 'T')) +
-                               Frame(3, "TPE1", kLatin1 + "Artist");
+    const std::string frames =
+        Frame(3, "TIT2", kLatin1 + std::string(599, 'T')) + Frame(3, "TPE1", kLatin1 + "Artist");
     const TFileInfo info =
         Read(Tag(3, frames) + Audio() + V1Tag("v1 title", "v1 artist", "v1 album", "1999", "", 17));
     EXPECT_TRUE(info.HasId3v2);
@@ -98,13 +98,15 @@ TEST(Id3Reader, FrameHeaders) {
 
 TEST(Id3Reader, TheFirstFrameIsLookedForAfterTheTag) {
     const std::string junk = "\x01\x02\xFF\x00 junk"s;
-    EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", kLatin1 + "t")) + junk + Audio(0xFFFB50C4)).BitRateKbps, 64u);
+    EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", kLatin1 + "t")) + junk + Audio(0xFFFB50C4)).BitRateKbps,
+              64u);
 }
 
 TEST(Id3Reader, Version22Tags) {
-    const std::string frames = Frame(2, "TT2", kLatin1 + "Two two") + Frame(2, "TP1", kUtf16 + "\xFF\xFE\x1F\x04"s) +
-                               Frame(2, "TCO", kLatin1 + "(17)") + Frame(2, "TYE", kLatin1 + "1998") +
-                               Frame(2, "COM", kLatin1 + std::string("eng\0old", 7));
+    const std::string frames =
+        Frame(2, "TT2", kLatin1 + "Two two") + Frame(2, "TP1", kUtf16 + "\xFF\xFE\x1F\x04"s) +
+        Frame(2, "TCO", kLatin1 + "(17)") + Frame(2, "TYE", kLatin1 + "1998") +
+        Frame(2, "COM", kLatin1 + std::string("eng\0old", 7));
     const TFileInfo info = Read(Tag(2, frames) + Audio());
     EXPECT_TRUE(info.HasId3v2);
     EXPECT_EQ(info.Title, "Two two");
@@ -148,7 +150,10 @@ TEST(Id3Reader, GenreTexts) {
 TEST(Id3Reader, UnsynchronisationExtendedHeadersAndFrameFlags) {
     // 2.3: the whole tag unsynchronised, every 0xFF followed by a 0x00 that is not part of it.
     std::string unsynced;
-    for (char c : Frame(3, "TIT2", kLatin1 + "a\xFF" "b") + Frame(3, "TPE1", kLatin1 + "c"))
+    for (char c : Frame(3, "TIT2",
+                        kLatin1 + "a\xFF"
+                                  "b") +
+                      Frame(3, "TPE1", kLatin1 + "c"))
         unsynced += c == '\xFF' ? "\xFF\x00"s : std::string(1, c);
     const TFileInfo resynced = Read(Tag(3, unsynced, 0x80) + Audio());
     EXPECT_EQ(resynced.Title, "a?b"); // ÿ, which Windows-1251 lacks
@@ -156,13 +161,19 @@ TEST(Id3Reader, UnsynchronisationExtendedHeadersAndFrameFlags) {
 
     // 2.3 extended header of 6 bytes after its size.
     const std::string extended = BigEndian(6) + std::string(6, '\0');
-    EXPECT_EQ(Read(Tag(3, extended + Frame(3, "TALB", kLatin1 + "ext"), 0x40) + Audio()).Album, "ext");
+    EXPECT_EQ(Read(Tag(3, extended + Frame(3, "TALB", kLatin1 + "ext"), 0x40) + Audio()).Album,
+              "ext");
     // 2.4 extended header counts its own size.
     const std::string extended4 = SynchsafeBytes(6) + "\x01\x00"s;
-    EXPECT_EQ(Read(Tag(4, extended4 + Frame(4, "TALB", kUtf8 + "ext4"), 0x40) + Audio()).Album, "ext4");
+    EXPECT_EQ(Read(Tag(4, extended4 + Frame(4, "TALB", kUtf8 + "ext4"), 0x40) + Audio()).Album,
+              "ext4");
 
     // 2.4 frame with a data-length indicator and its own unsynchronisation.
-    const std::string flagged = Frame(4, "TPE1", BigEndian(4) + kLatin1 + "x\xFF\x00" "y"s, 0x03);
+    const std::string flagged = Frame(4, "TPE1",
+                                      BigEndian(4) + kLatin1 +
+                                          "x\xFF\x00"
+                                          "y"s,
+                                      0x03);
     EXPECT_EQ(Read(Tag(4, flagged) + Audio()).Artist, "x?y");
     // Compressed and encrypted frames are passed over.
     EXPECT_EQ(Read(Tag(3, Frame(3, "TIT2", kLatin1 + "zip", 0x80)) + Audio()).Title, "");

@@ -45,11 +45,13 @@ inline std::string Frame(int major, const std::string& id, const std::string& pa
     if (major == 2) return id + BigEndian(static_cast<uint32_t>(payload.size()), 3) + payload;
     const std::string size = major == 4 ? SynchsafeBytes(static_cast<uint32_t>(payload.size()))
                                         : BigEndian(static_cast<uint32_t>(payload.size()));
-    return id + size + std::string(1, '\0') + std::string(1, static_cast<char>(formatFlags)) + payload;
+    return id + size + std::string(1, '\0') + std::string(1, static_cast<char>(formatFlags)) +
+           payload;
 }
 
 // A whole tag: header and frames, then padding bytes.
-inline std::string Tag(int major, const std::string& frames, uint8_t flags = 0, size_t padding = 16) {
+inline std::string Tag(int major, const std::string& frames, uint8_t flags = 0,
+                       size_t padding = 16) {
     const std::string body = frames + std::string(padding, '\0');
     return std::string("ID3") + static_cast<char>(major) + '\0' + static_cast<char>(flags) +
            SynchsafeBytes(static_cast<uint32_t>(body.size())) + body;

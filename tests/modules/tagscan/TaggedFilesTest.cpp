@@ -17,8 +17,17 @@ using namespace orv::test;
 namespace {
 
 enum : int32_t {
-    tagCheck, tagTitle, tagArtist, tagAlbum, tagYear, tagComment, tagGenre, tagBitrate, tagFreq,
-    tagMode, tagModeIcon
+    tagCheck,
+    tagTitle,
+    tagArtist,
+    tagAlbum,
+    tagYear,
+    tagComment,
+    tagGenre,
+    tagBitrate,
+    tagFreq,
+    tagMode,
+    tagModeIcon
 };
 
 class TaggedFiles : public ::testing::Test {
@@ -36,14 +45,17 @@ protected:
                     const std::string& rate = "44100", const std::string& channels = "2") {
         const std::string wav = dir / (name + ".wav");
         const std::string mp3 = dir / name;
-        EXPECT_TRUE(RunProgram({"sox", "-n", "-r", rate, "-c", channels, wav, "synth", "1", "sine", "440"}, log));
+        EXPECT_TRUE(RunProgram(
+            {"sox", "-n", "-r", rate, "-c", channels, wav, "synth", "1", "sine", "440"}, log));
         std::vector<std::string> args = {"lame", "--quiet"};
         args.insert(args.end(), lameOptions.begin(), lameOptions.end());
         args.insert(args.end(), {wav, mp3});
         EXPECT_TRUE(RunProgram(args, log)) << ReadText(log);
         return mp3;
     }
-    void Tagger(std::vector<std::string> args) { EXPECT_TRUE(RunProgram(args, log)) << ReadText(log); }
+    void Tagger(std::vector<std::string> args) {
+        EXPECT_TRUE(RunProgram(args, log)) << ReadText(log);
+    }
 
     // The block names file as the playing one, as the bridge writes it.
     void Playing(const std::string& file, int16_t state = msPlaying) {
@@ -52,8 +64,7 @@ protected:
         data->State = state;
         data->Path.Set("mpd:" + Utf8ToCp1251(file));
         const auto start = std::chrono::steady_clock::now(); // the module's copy is per millisecond
-        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {
-        }
+        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {}
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
     std::string Utf8(int32_t index) { return Cp1251ToUtf8(Value(index)); }

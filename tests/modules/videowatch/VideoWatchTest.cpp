@@ -30,8 +30,15 @@ ORVANTA3_EXPORT int32_t Orvanta3PlayerLookAgain() {
 namespace {
 
 enum : int32_t {
-    tagCheck, tagStatus, tagStatusIcon, tagPosition, tagPercPosition, tagRemain,
-    tagPercRemain, tagLength, tagMedia
+    tagCheck,
+    tagStatus,
+    tagStatusIcon,
+    tagPosition,
+    tagPercPosition,
+    tagRemain,
+    tagPercRemain,
+    tagLength,
+    tagMedia
 };
 
 constexpr double kSecond = 1.0 / 86400;
@@ -41,7 +48,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(module.Loaded()); }
 
     TZoomPlayerData& Block() {
-        if (!block) block = TSharedBlock::Create(kZoomPlayerDataName, sizeof(TZoomPlayerData), true);
+        if (!block)
+            block = TSharedBlock::Create(kZoomPlayerDataName, sizeof(TZoomPlayerData), true);
         return *static_cast<TZoomPlayerData*>(block->Data());
     }
     void Set(uint8_t state, double positionSec, double lengthSec, const std::string& info = "") {
@@ -152,7 +160,8 @@ TEST_F(VideoWatch, StatusIconInNumberAndNameForm) {
     EXPECT_EQ(Value(tagStatusIcon, "'1:char_play;char_pause;char_stop'"),
               "_SetFlash_MaskList:1;1:char_play;char_pause;char_stop");
     Set(2, 0, 1);
-    EXPECT_EQ(Value(tagStatusIcon, "'123'"), "_SetFlash_MaskList:1;1:char_play;char_pause;char_stop");
+    EXPECT_EQ(Value(tagStatusIcon, "'123'"),
+              "_SetFlash_MaskList:1;1:char_play;char_pause;char_stop");
 }
 
 TEST_F(VideoWatch, MediaShowsTheFileName) {
