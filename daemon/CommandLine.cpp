@@ -1,6 +1,7 @@
 #include "daemon/CommandLine.h"
 
 #include <charconv>
+#include <limits>
 
 namespace orv {
 
@@ -8,19 +9,27 @@ const char* const kDaemonUsage =
     "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--help] [--version]\n"
     "Runs an Orvanta3 job on the configured panel without a window.\n"
     "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
-    "  --seconds N       stop after N seconds (default: run until SIGINT or SIGTERM)\n"
+    "  --seconds N       stop after N seconds (default: run until SIGINT, SIGTERM, SIGHUP\n"
+    "                    or SIGQUIT)\n"
     "  --tty[=MODE]      mirror the display in the terminal: text (default) or dots\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
+
+namespace {
+
+bool IsOptionWord(const std::string& arg) { return arg.size() > 1 && arg.starts_with('-'); }
+
+} // namespace
 
 std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vector<std::string>& args) {
     TDaemonOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        // "--name=value" or "--name value" for options that take a value.
+        // "--name=value" or "--name value" for options that take a value; an option word
+        // ("--tty", "-h") is not taken as the value of the one before it.
         auto value = [&](const std::string& name) -> std::optional<std::string> {
             if (arg.starts_with(name + "=")) return arg.substr(name.size() + 1);
-            if (arg == name && i + 1 < args.size()) return args[++i];
+            if (arg == name && i + 1 < args.size() && !IsOptionWord(args[i + 1])) return args[++i];
             return std::nullopt;
         };
         if (arg == "--help" || arg == "-h") {
@@ -39,13 +48,19 @@ std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vect
                 return "unknown --tty mode \"" + mode + "\" (use text or dots)";
         } else if (arg == "--job" || arg.starts_with("--job=")) {
             auto path = value("--job");
-            if (!path || path->empty()) return std::string("--job needs a file name");
+            if (!path || path->empty())
+                return std::string("--job needs a file name (an option word is none; "
+                                   "write --job=FILE for a file whose name starts with '-')");
             options.jobPath = *path;
         } else if (arg == "--seconds" || arg.starts_with("--seconds=")) {
             auto text = value("--seconds");
             if (!text) return std::string("--seconds needs a number");
             int n = 0;
             const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), n);
+            const bool allDigits = end == text->data() + text->size() && !text->starts_with('-');
+            if (ec == std::errc::result_out_of_range && allDigits)
+                return "--seconds can be at most " +
+                       std::to_string(std::numeric_limits<int>::max()) + ", not " + *text;
             if (ec != std::errc() || end != text->data() + text->size() || n <= 0)
                 return "--seconds needs a positive whole number, not \"" + *text + "\"";
             options.seconds = n;

@@ -67,6 +67,7 @@ std::vector<std::string> TTerminalMirror::RenderDots(const std::vector<std::stri
 }
 
 void TTerminalMirror::ShowFrame(const std::vector<std::string>& rows) {
+    if (ended_) return;
     std::vector<std::string> frame = Render(rows);
     if (frame == lastFrame_) return;
     if (inPlace_) {
@@ -77,7 +78,7 @@ void TTerminalMirror::ShowFrame(const std::vector<std::string>& rows) {
         for (const auto& line : frame) std::fprintf(out_, "%s\n", line.c_str());
         std::fputc('\n', out_);
     }
-    std::fflush(out_);
+    if (std::fflush(out_) != 0 || std::ferror(out_)) ended_ = true; // reader gone, disk full
     lastFrame_ = std::move(frame);
 }
 

@@ -22,8 +22,10 @@ class TTerminalMirror {
 public:
     TTerminalMirror(std::FILE* out, TTtyMode mode, bool inPlace, TGlyphSource glyphs);
 
-    // rows: Windows-1251 display text, bytes 0x01..0x08 for the custom characters.
+    // rows: Windows-1251 display text, bytes 0x01..0x08 for the custom characters. Once a
+    // frame cannot be written (the reader of a pipe has gone), the mirror ends for good.
     void ShowFrame(const std::vector<std::string>& rows);
+    bool Ended() const { return ended_; }
 
     // The text lines one frame is drawn as (without the in-place handling).
     std::vector<std::string> Render(const std::vector<std::string>& rows) const;
@@ -38,6 +40,7 @@ private:
     TGlyphSource glyphs_;
     std::vector<std::string> lastFrame_;
     size_t linesDrawn_ = 0;
+    bool ended_ = false;
 };
 
 } // namespace orv

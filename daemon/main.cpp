@@ -1,5 +1,8 @@
-// orvanta3d: runs a job on the configured panel without any window, until SIGINT or SIGTERM or
-// for a given time, optionally mirroring the display in the terminal.
+// orvanta3d: runs a job on the configured panel without any window, until SIGINT, SIGTERM,
+// SIGHUP or SIGQUIT or for a given time, optionally mirroring the display in the terminal.
+//
+// Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
+// panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for.
 #include "daemon/CommandLine.h"
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
@@ -29,6 +32,7 @@ ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, i
 namespace {
 
 constexpr int kExitBadInput = 2;
+constexpr int kExitNoPanel = 1;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "orvanta3d: %s\n", message.c_str());
@@ -67,7 +71,15 @@ bool IsUnreadable(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK) != 0;
 }
 
-// Waits for SIGINT or SIGTERM, or until seconds have passed.
+// The signals that end a run the way SIGTERM does.
+sigset_t EndSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, signal);
+    return signals;
+}
+
+// Waits for one of the end signals, or until seconds have passed.
 void WaitForEnd(const sigset_t& signals, std::optional<int> seconds) {
     if (!seconds) {
         int signal = 0;
@@ -95,16 +107,26 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // A closed standard output ends the mirror, not the program.
+    std::signal(SIGPIPE, SIG_IGN);
     // Signals are taken by the main thread alone: block them before any thread starts.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    const sigset_t signals = EndSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     TApplicationCore core;
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
+
+    // The job, read and checked before the panel shows anything: the command line's, else
+    // "Job name" of the settings.
+    core.Settings().ReadEarly();
+    const std::string jobPath = !options.jobPath.empty() ? options.jobPath : core.SettingsJobPath();
+    if (jobPath.empty())
+        return Fail("no job: give --job FILE or set \"Job name\" in " + core.Settings().Path());
+    std::string error;
+    if (!core.LoadJob(jobPath, &error))
+        return Fail("cannot read the job file " + jobPath + ": " + error);
+    if (core.Job().Count() == 0) return Fail("the job " + jobPath + " has no screens");
 
     TMirrorFont font;
     TTerminalMirror mirror(stdout, options.tty, ::isatty(STDOUT_FILENO) == 1,
@@ -116,17 +138,11 @@ int main(int argc, char** argv) {
     }
 
     core.StartUp();
-
-    // The job: the command line's, else "Job name" of the settings (stored in Windows-1251).
-    const std::string jobPath =
-        !options.jobPath.empty() ? options.jobPath : Cp1251ToUtf8(core.Settings().Common.JobName);
-    if (jobPath.empty()) {
+    // Without a panel the run shows nothing unless the terminal mirrors it; the reason has been
+    // said during start-up.
+    if (!core.PanelActive() && options.tty == TTtyMode::Off) {
         core.Shutdown();
-        return Fail("no job: give --job FILE or set \"Job name\" in " + core.Settings().Path());
-    }
-    if (!core.LoadJob(jobPath)) {
-        core.Shutdown();
-        return Fail("cannot read the job file " + jobPath);
+        return kExitNoPanel;
     }
     if (!core.StartDisplay()) {
         core.Shutdown();

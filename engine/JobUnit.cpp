@@ -156,10 +156,14 @@ void TJob::ClearShown() {
     for (auto& s : screens_) s.Shown = false;
 }
 
-bool TJob::LoadFromFile(const std::string& path) {
+bool TJob::LoadFromFile(const std::string& path, std::string* error) {
     screens_.clear();
-    const auto text = ReadWholeFile(path);
-    if (!text) return false;
+    std::string reason;
+    const auto text = ReadRegularFile(path, kMaxJobFileBytes, reason);
+    if (!text) {
+        if (error) *error = reason;
+        return false;
+    }
     const TIniDocument doc = TIniDocument::Parse(*text);
     for (const auto& section : doc.Sections()) screens_.push_back(ReadScreen(doc, section));
     return true;

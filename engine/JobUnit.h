@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +31,9 @@ struct TJobScreen {
 
     bool operator==(const TJobScreen&) const = default;
 };
+
+// A job of eight screens of eight long lines is a few kilobytes; far more is no job.
+inline constexpr size_t kMaxJobFileBytes = 4u << 20;
 
 class TJob {
 public:
@@ -65,9 +69,10 @@ public:
     // The whole screen record; nullptr when index is out of range.
     const TJobScreen* Screen(int index) const;
 
-    // Replaces the job with the screens of the file, one per section in file order. A missing
-    // or unreadable file gives a job without screens; the result is false then.
-    bool LoadFromFile(const std::string& path);
+    // Replaces the job with the screens of the file, one per section in file order. A file that
+    // is missing, unreadable, not a regular file or larger than kMaxJobFileBytes gives a job
+    // without screens; the result is false then, with the reason in error when given.
+    bool LoadFromFile(const std::string& path, std::string* error = nullptr);
 
     // Replaces every section of the file with one section per screen, in one atomic write.
     // Does nothing without screens. False when nothing was written.

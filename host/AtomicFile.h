@@ -1,28 +1,43 @@
 // Whole-file reads and atomic, locked replacement of a file.
+//
+// Reads and writes touch regular files only: a FIFO would block, a device would never end or be
+// replaced by a plain file. A write to a symbolic link replaces the file the link leads to (in
+// that file's folder) and keeps the link.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace orv {
 
-// The file's bytes, or nullopt when it cannot be read.
+// The bytes of a regular file, or nullopt when it cannot be read or is something else.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// The bytes of a regular file of at most maxBytes; nullopt and the reason in error when it is
+// missing, unreadable, something else than a regular file or larger.
+std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBytes,
+                                           std::string& error);
+
+// Where a write to path lands: path itself, or the end of the chain of symbolic links it starts
+// (a link to a missing file leads to that file). nullopt and the reason in error when that is
+// neither a regular file nor missing (folder, device, FIFO, socket) or the links loop.
+std::optional<std::string> WriteTarget(const std::string& path, std::string& error);
 
 // Durable: the new file is flushed to the disk before the rename and keeps the old file's mode,
 // for files that must survive a power cut. Volatile: no flush and the default mode, for files
 // rewritten many times a second. Readers never see a partial file either way.
 enum class TFileSync { Durable, Volatile };
 
-// Writes a temporary file beside path and renames it over path; false on failure (path is then
-// unchanged).
+// Writes a temporary file beside the write target and renames it over the target; false on
+// failure (the target is then unchanged and errno tells why).
 bool WriteFileAtomic(const std::string& path, const std::string& contents,
                      TFileSync sync = TFileSync::Durable);
 
-// Holds an exclusive advisory lock on path while change turns its current contents (empty when
-// missing) into the new contents, which then replace the file atomically. Writers of the same
-// file in any process are serialised, so none of them loses another's change.
+// Holds an exclusive advisory lock on the write target while change turns its current contents
+// (empty when missing) into the new contents, which then replace the file atomically. Writers
+// of the same file in any process are serialised, so none of them loses another's change.
 bool UpdateFileLocked(const std::string& path,
                       const std::function<std::string(const std::string&)>& change);
 

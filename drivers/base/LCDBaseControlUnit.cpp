@@ -1,7 +1,8 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 
-#include "drivers/base/DialogLibrary.h"
+#include "host/DialogLibrary.h"
 #include "drivers/base/PortText.h"
+#include "host/Cp1251.h"
 #include "host/MessageBox.h"
 #include "host/UserFolders.h"
 
@@ -18,7 +19,7 @@ constexpr int kScanPeriodMs = 10;
 constexpr int kKeyRepeatMs = 250;
 
 std::vector<std::string> DefaultPortLibraryPaths() {
-    return {DriverLibraryFolder() + "/../../" + kPortLibraryName,
+    return {PluginLibraryFolder() + "/../../" + kPortLibraryName,
             ProgramFolder() + "/" + kPortLibraryName, kPortLibraryName};
 }
 
@@ -79,6 +80,7 @@ TLCDPortControl::~TLCDPortControl() {
 }
 
 void TLCDPortControl::SetActive(bool value) {
+    if (!value) reportedError_.clear();
     if (value == active_) return;
     active_ = value;
     if (value) {
@@ -87,6 +89,7 @@ void TLCDPortControl::SetActive(bool value) {
             ReportLoadError();
             return;
         }
+        reportedError_.clear();
         InitPanel();
         EndOfUpdate();
         if (scanKeyboard_) StartKeypad();
@@ -100,7 +103,7 @@ bool TLCDPortControl::LoadPortLibrary() {
     const std::vector<std::string> paths =
         portLibraryPath_.empty() ? DefaultPortLibraryPaths()
                                  : std::vector<std::string>{portLibraryPath_};
-    auto library = TPortLibrary::Load(paths, base_);
+    auto library = TPortLibrary::Load(paths, base_, loadError_);
     if (!library) return false;
     std::lock_guard lock(portMutex_);
     library_ = std::move(library);
@@ -112,9 +115,10 @@ void TLCDPortControl::ReleasePortLibrary() {
     library_.reset();
 }
 
-void TLCDPortControl::ReportLoadError() const {
-    const std::string text = std::string("Error loading \"") + kPortLibraryName + "\"!";
-    ShowMessage(text, "Error", mbError);
+void TLCDPortControl::ReportLoadError() {
+    if (loadError_ == reportedError_) return;
+    reportedError_ = loadError_;
+    ShowMessage(Utf8ToCp1251(loadError_), "Error", mbError);
 }
 
 void TLCDPortControl::SetScanCode(int8_t value) {
@@ -167,7 +171,7 @@ void TLCDPortControl::SetPort(std::string_view text) {
     bool reopened = true;
     {
         std::lock_guard lock(portMutex_);
-        if (base != base_ && library_) reopened = library_->Reopen(base);
+        if (base != base_ && library_) reopened = library_->Reopen(base, loadError_);
         base_ = base;
     }
     if (!reopened) {

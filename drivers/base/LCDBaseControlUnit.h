@@ -139,11 +139,14 @@ protected:
 private:
     friend class TKeybThread;
 
+    // False with the message in loadError_ when the port cannot be used.
     bool LoadPortLibrary();
     void ReleasePortLibrary();
     void StartKeypad();
     void StopKeypad();
-    void ReportLoadError() const;
+    // Shows loadError_, once: activating again without switching off in between (the host
+    // activates the driver its Init has just activated) repeats no message.
+    void ReportLoadError();
 
     std::atomic<bool> active_ = false;
     std::atomic<bool> visible_ = true;
@@ -154,6 +157,8 @@ private:
 
     std::string portLibraryPath_;
     std::function<void(int)> sleeper_;
+    std::string loadError_;     // why the port library could not be used last (UTF-8)
+    std::string reportedError_; // the activation failure shown last; cleared by switching off
 
     std::mutex portMutex_; // guards library_ and every port access
     std::unique_ptr<TPortLibrary> library_;

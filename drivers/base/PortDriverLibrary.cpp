@@ -1,6 +1,6 @@
 #include "drivers/base/PortDriverLibrary.h"
 
-#include "drivers/base/DialogLibrary.h"
+#include "host/DialogLibrary.h"
 #include "drivers/base/PortText.h"
 #include "host/IniFile.h"
 #include "host/TextUtil.h"

@@ -1,19 +1,22 @@
 #include "drivers/base/PortLibrary.h"
 
+#include "drivers/base/PortText.h"
+
 #include <dlfcn.h>
 
 namespace orv {
 
 std::unique_ptr<TPortLibrary> TPortLibrary::Load(const std::vector<std::string>& paths,
-                                                 uint32_t base) {
+                                                 uint32_t base, std::string& error) {
     for (const std::string& path : paths) {
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) continue;
         std::unique_ptr<TPortLibrary> library(new TPortLibrary(handle));
         if (!library->write_ || !library->read_) continue; // not a port library: next path
-        if (!library->OpenBase(base)) return nullptr;
+        if (!library->OpenBase(base, error)) return nullptr;
         return library;
     }
+    error = std::string("Error loading \"") + kPortLibraryName + "\"!";
     return nullptr;
 }
 
@@ -23,6 +26,7 @@ TPortLibrary::TPortLibrary(void* handle) : handle_(handle) {
     open_ = reinterpret_cast<TOpenFunc>(::dlsym(handle, "DlPortOpen"));
     close_ = reinterpret_cast<TCloseFunc>(::dlsym(handle, "DlPortClose"));
     endOfUpdate_ = reinterpret_cast<TEndOfUpdateFunc>(::dlsym(handle, "DlPortEndOfUpdate"));
+    lastError_ = reinterpret_cast<TLastErrorFunc>(::dlsym(handle, "DlPortLastError"));
 }
 
 TPortLibrary::~TPortLibrary() {
@@ -30,8 +34,13 @@ TPortLibrary::~TPortLibrary() {
     ::dlclose(handle_);
 }
 
-bool TPortLibrary::OpenBase(uint32_t base) {
-    if (open_ && open_(base) != 0) return false;
+bool TPortLibrary::OpenBase(uint32_t base, std::string& error) {
+    if (open_ && open_(base) != 0) {
+        const char* reason = lastError_ ? lastError_() : nullptr;
+        error = "Cannot open the parallel port " + FormatPortText(base) + ": " +
+                (reason && *reason ? reason : "the port library refused it");
+        return false;
+    }
     base_ = base;
     opened_ = true;
     return true;
@@ -42,9 +51,9 @@ void TPortLibrary::CloseBase() {
     opened_ = false;
 }
 
-bool TPortLibrary::Reopen(uint32_t base) {
+bool TPortLibrary::Reopen(uint32_t base, std::string& error) {
     CloseBase();
-    return OpenBase(base);
+    return OpenBase(base, error);
 }
 
 } // namespace orv

@@ -15,16 +15,17 @@ inline constexpr const char* kPortLibraryName = "libdlportio.so";
 class TPortLibrary {
 public:
     // Tries the paths in order and takes the first that loads and exports the byte writer and
-    // reader; then opens base. nullptr when no path loads or the port cannot be opened.
+    // reader; then opens base. nullptr and the message for the user in error (UTF-8) when no
+    // path loads or the port cannot be opened (with the library's reason, DlPortLastError).
     static std::unique_ptr<TPortLibrary> Load(const std::vector<std::string>& paths,
-                                              uint32_t base);
+                                              uint32_t base, std::string& error);
     ~TPortLibrary();
     TPortLibrary(const TPortLibrary&) = delete;
     TPortLibrary& operator=(const TPortLibrary&) = delete;
 
-    // Releases the open base address and opens another; false when it cannot be opened (no
-    // address is open then).
-    bool Reopen(uint32_t base);
+    // Releases the open base address and opens another; false and the message in error when it
+    // cannot be opened (no address is open then).
+    bool Reopen(uint32_t base, std::string& error);
 
     void Write(uint32_t port, uint8_t value) const { write_(port, value); }
     uint8_t Read(uint32_t port) const { return read_(port); }
@@ -39,9 +40,10 @@ private:
     using TOpenFunc = int32_t (*)(uint32_t);
     using TCloseFunc = void (*)(uint32_t);
     using TEndOfUpdateFunc = void (*)(uint32_t);
+    using TLastErrorFunc = const char* (*)();
 
     explicit TPortLibrary(void* handle);
-    bool OpenBase(uint32_t base);
+    bool OpenBase(uint32_t base, std::string& error);
     void CloseBase();
 
     void* handle_;
@@ -50,6 +52,7 @@ private:
     TOpenFunc open_ = nullptr;   // optional: a library without it needs no opening
     TEndOfUpdateFunc endOfUpdate_ = nullptr; // optional
     TCloseFunc close_ = nullptr; // optional
+    TLastErrorFunc lastError_ = nullptr; // optional
     uint32_t base_ = 0;
     bool opened_ = false;
 };

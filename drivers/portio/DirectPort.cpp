@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -56,17 +57,26 @@ bool IsStandardParallelRange(uint32_t base) {
 TPortIoCalls HardwarePortIo() { return {HardwareIoperm, HardwareOut, HardwareIn}; }
 
 std::unique_ptr<TDirectPort> TDirectPort::Open(uint32_t base, const TPortIoCalls& calls,
+                                               const std::string& lockFolder,
                                                std::string& error) {
     if (!IsStandardParallelRange(base)) {
-        error = "direct I/O is limited to the standard parallel-port addresses";
+        error = "direct I/O is limited to the standard parallel-port addresses "
+                "(0x378, 0x278, 0x3BC)";
         return nullptr;
     }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", base);
+    auto lock = TPanelLock::Acquire(lockFolder + "/orvanta3-port-" + hex + ".lock",
+                                    std::string("the parallel port at 0x") + hex, error);
+    if (!lock) return nullptr;
     if (calls.ioperm(base, kRegisterCount, 1) != 0) {
-        error = std::string("ioperm failed: ") + std::strerror(errno);
+        const int ioError = errno;
+        error = std::string("ioperm failed: ") + std::strerror(ioError);
+        if (ioError == EPERM) error += " (direct I/O needs root, or CAP_SYS_RAWIO)";
         return nullptr;
     }
     if (!ThreadPermitted(base)) tPermittedBases.push_back(base);
-    return std::unique_ptr<TDirectPort>(new TDirectPort(base, calls));
+    return std::unique_ptr<TDirectPort>(new TDirectPort(base, calls, std::move(lock)));
 }
 
 TDirectPort::~TDirectPort() {

@@ -2,6 +2,7 @@
 // address ranges only (0x378-0x37F, 0x278-0x27F, 0x3BC-0x3BF); needs CAP_SYS_RAWIO.
 #pragma once
 
+#include "drivers/portio/PanelLock.h"
 #include "drivers/portio/PortBackEnd.h"
 
 #include <cstdint>
@@ -23,11 +24,15 @@ struct TPortIoCalls {
 // The real calls on x86; elsewhere ioperm fails with ENOSYS.
 TPortIoCalls HardwarePortIo();
 
+// Where direct I/O keeps its lock file per port address.
+inline constexpr const char* kPortLockFolder = "/run/lock";
+
 class TDirectPort : public TPortBackEnd {
 public:
-    // Refuses other ranges without calling ioperm; nullptr and a reason in error on failure.
+    // Refuses other ranges without calling ioperm, and a port another program drives (its lock
+    // file "orvanta3-port-ADDRESS.lock" in lockFolder); nullptr and a reason in error on failure.
     static std::unique_ptr<TDirectPort> Open(uint32_t base, const TPortIoCalls& calls,
-                                             std::string& error);
+                                             const std::string& lockFolder, std::string& error);
     ~TDirectPort() override;
 
     // A thread without I/O permission for the port (one that existed before the port was
@@ -37,7 +42,9 @@ public:
 
 private:
     bool Permitted();
-    TDirectPort(uint32_t base, const TPortIoCalls& calls) : base_(base), calls_(calls) {}
+    TDirectPort(uint32_t base, const TPortIoCalls& calls, std::unique_ptr<TPanelLock> lock)
+        : lock_(std::move(lock)), base_(base), calls_(calls) {}
+    std::unique_ptr<TPanelLock> lock_;
     uint32_t base_;
     TPortIoCalls calls_;
 };

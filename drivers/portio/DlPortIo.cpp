@@ -2,6 +2,7 @@
 
 #include "drivers/portio/PortBackEnd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,22 @@ namespace {
 
 constexpr uint32_t kRegisterCount = 3;
 
+// Why the calling thread's last open failed. A plain array: a thread_local with a destructor
+// would keep the library from unloading at dlclose.
+thread_local char tLastError[1024];
+
+void SetLastError(const std::string& text) {
+    const size_t n = std::min(text.size(), sizeof tLastError - 1);
+    text.copy(tLastError, n);
+    tLastError[n] = '\0';
+}
+
+std::string HexAddress(uint32_t base) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", base);
+    return text;
+}
+
 struct TOpenPort {
     uint32_t base;
     int users;
@@ -26,25 +43,28 @@ class TPortTable {
 public:
     int32_t Open(uint32_t base) {
         std::lock_guard lock(mutex_);
+        tLastError[0] = '\0';
         for (auto& port : ports_) {
             if (port.base == base) {
                 ++port.users;
                 return 0;
             }
             if (base < port.base + kRegisterCount && port.base < base + kRegisterCount) {
-                std::fprintf(stderr, "libdlportio: the port at 0x%X overlaps the open port at 0x%X\n",
-                             base, port.base);
+                SetLastError("the port at " + HexAddress(base) + " overlaps the open port at " +
+                             HexAddress(port.base));
                 return 1;
             }
         }
         const char* env = std::getenv("ORVANTA3_PORTIO");
         std::string error;
         auto choice = orv::ParsePortSpec(env ? env : "", error);
-        std::unique_ptr<orv::TPortBackEnd> backEnd;
-        if (choice) backEnd = orv::OpenPortBackEnd(*choice, base, error);
+        if (!choice) {
+            SetLastError("ORVANTA3_PORTIO=\"" + std::string(env ? env : "") + "\" " + error);
+            return 1;
+        }
+        std::unique_ptr<orv::TPortBackEnd> backEnd = orv::OpenPortBackEnd(*choice, base, error);
         if (!backEnd) {
-            std::fprintf(stderr, "libdlportio: cannot open the port at 0x%X: %s\n", base,
-                         error.c_str());
+            SetLastError(error);
             return 1;
         }
         backEnd->SetHeldKeys(heldKeys_);
@@ -135,6 +155,8 @@ uint8_t DlPortReadPortUchar(uint32_t port) { return Ports().Read(port); }
 int32_t DlPortOpen(uint32_t basePort) { return Ports().Open(basePort); }
 
 void DlPortClose(uint32_t basePort) { Ports().Close(basePort); }
+
+const char* DlPortLastError() { return tLastError; }
 
 void DlPortEndOfUpdate(uint32_t basePort) { Ports().EndOfUpdate(basePort); }
 

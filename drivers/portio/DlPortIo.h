@@ -10,8 +10,8 @@
 //   direct                             ioperm/outb/inb, x86, 0x378, 0x278 or 0x3BC ranges only
 //   emu:hd44780:ROWSxCOLS:STATEFILE    emulated text panel, state file as in PortEmulator.h
 //   emu:ks0108:STATEFILE               emulated 128 x 64 graphic panel
-// It returns 0 on success; otherwise the reason goes to standard error and the caller treats
-// the library as missing. Opening an open port again only counts a further user; each
+// It returns 0 on success; otherwise DlPortLastError tells why and the caller treats the port as
+// unusable. Opening an open port again only counts a further user; each
 // DlPortClose ends one use (flushing the emulator's state file) and the last one releases the
 // port. Ports still open when the library is unloaded or the process exits are released then
 // (an emulator writes its final state).
@@ -32,6 +32,9 @@ ORVANTA3_PORTIO_API void DlPortClose(uint32_t basePort);
 // pattern). An emulator writes its state file now, or one interval after its last write; it
 // then no longer needs its own timer. Nothing for hardware.
 ORVANTA3_PORTIO_API void DlPortEndOfUpdate(uint32_t basePort);
+// Why the last DlPortOpen of this thread failed (UTF-8, one line), or "" after a success. The
+// text stays valid until the thread's next DlPortOpen.
+ORVANTA3_PORTIO_API const char* DlPortLastError();
 // Emulators only: bit i set = the key between data line D_i and status bit 3 is held (also
 // for ports opened later).
 ORVANTA3_PORTIO_API void DlPortEmuSetKeys(uint32_t heldMask);
@@ -43,3 +46,4 @@ using TDlPortOpen = int32_t (*)(uint32_t basePort);
 using TDlPortClose = void (*)(uint32_t basePort);
 using TDlPortEndOfUpdate = void (*)(uint32_t basePort);
 using TDlPortEmuSetKeys = void (*)(uint32_t heldMask);
+using TDlPortLastError = const char* (*)();

@@ -1,23 +1,46 @@
 #include "drivers/portio/EmulatorPort.h"
 
 #include "host/AtomicFile.h"
+#include "host/TextUtil.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace orv {
 
-TEmulatorPort::TEmulatorPort(std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
+TEmulatorPort::TEmulatorPort(std::unique_ptr<TPanelLock> lock,
+                             std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
                              std::chrono::milliseconds interval)
-    : panel_(std::move(panel)), stateFile_(std::move(stateFile)), interval_(interval) {}
+    : lock_(std::move(lock)), panel_(std::move(panel)), stateFile_(std::move(stateFile)),
+      interval_(interval) {}
 
 std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPanel> panel,
                                                    std::string stateFile,
                                                    std::chrono::milliseconds interval,
                                                    std::string& error) {
+    std::string reason;
+    const auto target = WriteTarget(stateFile, reason);
+    if (!target) {
+        error = "cannot use the state file " + stateFile + ": " + reason;
+        return nullptr;
+    }
+    const std::string folder = DirName(*target);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = "cannot write the state file " + stateFile + ": the folder " + folder +
+                " does not exist";
+        return nullptr;
+    }
+    // Beside the file the links lead to, so that every way of naming it shares the lock.
+    auto lock = TPanelLock::Acquire(folder + "/." + std::string(BaseName(*target)) + ".lock",
+                                    "the emulated panel " + stateFile, error);
+    if (!lock) return nullptr;
     std::unique_ptr<TEmulatorPort> port(
-        new TEmulatorPort(std::move(panel), std::move(stateFile), interval));
+        new TEmulatorPort(std::move(lock), std::move(panel), std::move(stateFile), interval));
     if (!port->WriteState(true)) {
-        error = "cannot write the state file " + port->stateFile_;
+        error = "cannot write the state file " + port->stateFile_ + ": " + std::strerror(errno);
         return nullptr;
     }
     port->flusher_ = std::thread([p = port.get()] { p->FlushLoop(); });

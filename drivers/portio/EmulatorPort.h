@@ -6,6 +6,7 @@
 #pragma once
 
 #include "drivers/portio/EmulatedPanel.h"
+#include "drivers/portio/PanelLock.h"
 #include "drivers/portio/PortBackEnd.h"
 
 #include <chrono>
@@ -21,7 +22,9 @@ inline constexpr std::chrono::milliseconds kStateFileInterval{50};
 
 class TEmulatorPort : public TPortBackEnd {
 public:
-    // nullptr and a reason in error when the state file cannot be written.
+    // nullptr and a reason in error when the state file cannot be written, is something else
+    // than a regular file (a symbolic link is followed) or another program drives the panel
+    // (its lock file is ".NAME.lock" beside the file).
     static std::unique_ptr<TEmulatorPort> Open(std::unique_ptr<TEmulatedPanel> panel,
                                                std::string stateFile,
                                                std::chrono::milliseconds interval,
@@ -38,11 +41,12 @@ public:
     uint64_t StateWrites() const;
 
 private:
-    TEmulatorPort(std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
-                  std::chrono::milliseconds interval);
+    TEmulatorPort(std::unique_ptr<TPanelLock> lock, std::unique_ptr<TEmulatedPanel> panel,
+                  std::string stateFile, std::chrono::milliseconds interval);
     bool WriteState(bool always);
     void FlushLoop();
 
+    const std::unique_ptr<TPanelLock> lock_; // released last, after the final state is written
     const std::unique_ptr<TEmulatedPanel> panel_;
     const std::string stateFile_;
     const std::chrono::milliseconds interval_;

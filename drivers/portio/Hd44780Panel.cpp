@@ -3,8 +3,10 @@
 #include "drivers/portio/Hd44780Charset.h"
 #include "host/Cp1251.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
+#include <vector>
 
 namespace orv {
 
@@ -120,11 +122,41 @@ uint8_t THd44780Controller::ShownAddress(int line, int pos) const {
     return static_cast<uint8_t>((pos + shift_) % 80);
 }
 
+namespace {
+
+// The panel sizes there are: each row count with its column counts.
+struct TPanelSizes {
+    std::vector<int> rows;
+    std::vector<int> cols;
+};
+const TPanelSizes kPanelSizes[] = {{{1, 2}, {8, 16, 20, 24, 32, 40}}, {{4}, {16, 20, 40}}};
+
+// "8, 16 or 20"
+std::string ListText(const std::vector<int>& values) {
+    std::string text;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) text += i + 1 == values.size() ? " or " : ", ";
+        text += std::to_string(values[i]);
+    }
+    return text;
+}
+
+} // namespace
+
 bool THd44780Panel::ValidSize(int rows, int cols) {
-    if (rows == 1 || rows == 2)
-        return cols == 8 || cols == 16 || cols == 20 || cols == 24 || cols == 32 || cols == 40;
-    if (rows == 4) return cols == 16 || cols == 20 || cols == 40;
+    for (const auto& sizes : kPanelSizes)
+        if (std::find(sizes.rows.begin(), sizes.rows.end(), rows) != sizes.rows.end())
+            return std::find(sizes.cols.begin(), sizes.cols.end(), cols) != sizes.cols.end();
     return false;
+}
+
+std::string THd44780Panel::SizesText() {
+    std::string text;
+    for (const auto& sizes : kPanelSizes) {
+        if (!text.empty()) text += "; ";
+        text += ListText(sizes.rows) + " rows of " + ListText(sizes.cols) + " characters";
+    }
+    return text;
 }
 
 THd44780Panel::THd44780Panel(int rows, int cols, uint8_t initialControl)

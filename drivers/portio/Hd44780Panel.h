@@ -70,6 +70,8 @@ class THd44780Panel : public TEmulatedPanel {
 public:
     // 1 or 2 rows of 8, 16, 20, 24, 32 or 40 columns; 4 rows of 16, 20 or 40 columns.
     static bool ValidSize(int rows, int cols);
+    // The sizes ValidSize takes, for messages: "1 or 2 rows of 8, 16, ... characters; ...".
+    static std::string SizesText();
 
     // Throws std::invalid_argument for a size that ValidSize refuses.
     THd44780Panel(int rows, int cols, uint8_t initialControl = kControlAfterClaim);

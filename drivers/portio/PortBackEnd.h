@@ -34,7 +34,8 @@ struct TPortSpec {
 
 // "ppdev" (also an empty or missing value), "direct", "emu:hd44780:ROWSxCOLS:STATEFILE" or
 // "emu:ks0108:STATEFILE" (STATEFILE is the rest of the text and may contain ':'). Anything
-// else, and a panel size no HD44780 panel has, gives nullopt and a reason in error.
+// else, and a panel size no HD44780 panel has, gives nullopt and in error what is wrong with
+// the text, worded to follow it ("... names no port back end (use ...)").
 std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error);
 
 // Opens the port at base with the back end of choice; nullptr and a reason in error when it

@@ -1,6 +1,7 @@
 #include "drivers/portio/PpdevPort.h"
 
 #include "drivers/portio/EmulatedPanel.h"
+#include "drivers/portio/PanelLock.h"
 #include "host/AtomicFile.h"
 
 #include <algorithm>
@@ -9,8 +10,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -46,6 +49,20 @@ int Ioctl(int fd, unsigned long request, void* arg) {
     return result;
 }
 
+// How to get the right to open device: join the group that owns it.
+std::string AccessHint(const std::string& device) {
+    struct stat st {};
+    if (::stat(device.c_str(), &st) != 0) return {};
+    std::vector<char> buffer(16384);
+    group entry {};
+    group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return {};
+    const std::string name = found->gr_name;
+    return " (join the group " + name + " that owns it: sudo adduser $USER " + name +
+           ", then log in again)";
+}
+
 } // namespace
 
 TPpdevRoots TPpdevRoots::FromEnvironment() {
@@ -77,7 +94,15 @@ std::string FindParportDevice(const TPpdevRoots& roots, uint32_t base) {
 std::unique_ptr<TPpdevPort> TPpdevPort::Open(const std::string& device, std::string& error) {
     const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        error = "cannot open " + device + ": " + std::strerror(errno);
+        const int openError = errno;
+        error = "cannot open " + device + ": " + std::strerror(openError);
+        if (openError == EACCES) error += AccessHint(device);
+        if (openError == ENOENT) error += " (is the ppdev module loaded?)";
+        return nullptr;
+    }
+    // Before the claim, which would wait for as long as another program holds the port.
+    if (!LockPanelDevice(fd, "the panel on " + device, error)) {
+        ::close(fd);
         return nullptr;
     }
     if (Ioctl(fd, PPCLAIM, nullptr) != 0) {

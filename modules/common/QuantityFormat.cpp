@@ -41,11 +41,13 @@ std::string FormatQuantity(int64_t value, TQuantityMode mode, const TUnitWords& 
                                     {INT64_MAX, kGi, TUnitWord::Giga}};
         return Format(value, kKi, steps, words[TUnitWord::Byte], words, decimalSeparator);
     }
-    case TQuantityMode::Rate: {
+    case TQuantityMode::Rate:
+    case TQuantityMode::ByteRate: {
         constexpr TStep steps[3] = {{1000000, 1000, TUnitWord::Kilo},
                                     {1000000000, 1000000, TUnitWord::Mega},
                                     {INT64_MAX, 1000000000, TUnitWord::Giga}};
-        return Format(value, 1000, steps, words[TUnitWord::Bit] + words[TUnitWord::PerSec], words,
+        const TUnitWord unit = mode == TQuantityMode::Rate ? TUnitWord::Bit : TUnitWord::Byte;
+        return Format(value, 1000, steps, words[unit] + words[TUnitWord::PerSec], words,
                       decimalSeparator);
     }
     case TQuantityMode::Hertz: {

@@ -1,7 +1,11 @@
 #include "shell/core/ApplicationCore.h"
 
+#include "host/Cp1251.h"
 #include "host/IniFile.h"
+#include "host/MessageBox.h"
+#include "host/TextUtil.h"
 #include "host/UserFolders.h"
+#include "shell/core/NoDriverMessage.h"
 
 namespace orv {
 
@@ -48,6 +52,8 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     };
     playerLink_ = std::make_unique<TPlayerLink>(); // ZoomPlayerData exists before any module
     step("Orvanta3 starting: reading settings...");
+    // Said as the file was found: the custom character tables may create it below.
+    const std::string noDriverMessage = NoDriverMessage(settings_.Path());
     settings_.ReadEarly();
     settings_.ReadMain();
     TIniFile ini(settings_.Path());
@@ -58,6 +64,8 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     host_.Discover();
 
     step("Orvanta3 starting: checking active plug-ins...");
+    if (!host_.CurrentDriverIndex())
+        ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     if (settings_.Common.ShowLcdScreensaver)
@@ -69,7 +77,15 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     step("Orvanta3 starting: done.");
 }
 
-bool TApplicationCore::LoadJob(const std::string& path) { return job_.LoadFromFile(path); }
+bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {
+    return job_.LoadFromFile(path, error);
+}
+
+std::string TApplicationCore::SettingsJobPath() const {
+    const std::string name = Cp1251ToUtf8(settings_.Common.JobName);
+    if (name.empty() || name.starts_with('/')) return name;
+    return DirName(settings_.Path()) + "/" + name;
+}
 
 bool TApplicationCore::StartDisplay() {
     ApplySettingsToEngine(); // the thread hands the current driver to the character sets itself

@@ -43,11 +43,16 @@ public:
 
     // Start-up up to the greeting: settings and custom character tables, module discovery with
     // the current driver, the screen-saver listener when enabled, the start-up character sets and
-    // the two greeting lines. progress gets the text of each step.
+    // the two greeting lines. progress gets the text of each step. Without any driver marked
+    // active one message says so (a driver that fails to activate has given its own).
     void StartUp(const std::function<void(std::string_view)>& progress = {});
 
-    // Loads a job file; false when it cannot be read (the job is then empty).
-    bool LoadJob(const std::string& path);
+    // Loads a job file; false and the reason in error when it cannot be read (the job is then
+    // empty).
+    bool LoadJob(const std::string& path, std::string* error = nullptr);
+    // "Job name" of the settings read so far (UTF-8), a relative one taken from the settings
+    // file's folder; empty when none is set.
+    std::string SettingsJobPath() const;
     TJob& Job() { return job_; }
 
     // Runs the cycle; false for a job without screens.
@@ -58,6 +63,9 @@ public:
     // Shutdown as far as the panel goes: the quit message when a driver is current and active
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
     void Shutdown();
+
+    // A driver is current and active: the panel shows the job.
+    bool PanelActive() const { return ActiveDriver() != nullptr; }
 
     // The daemon uses only Settings(); the desktop program is the user of the other parts and
     // of StopDisplay.

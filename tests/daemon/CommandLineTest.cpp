@@ -43,3 +43,15 @@ TEST(DaemonCommandLine, RefusesBadInputWithOneLine) {
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
+
+TEST(DaemonCommandLine, SaysWhatIsWrongWithAValue) {
+    EXPECT_EQ(Error({"--seconds", "99999999999"}),
+              "--seconds can be at most 2147483647, not 99999999999");
+    EXPECT_EQ(Ok({"--seconds", "2147483647"}).seconds, 2147483647);
+    // An option word is not the file or number of the option before it.
+    EXPECT_EQ(Error({"--job", "--tty"}).rfind("--job needs a file name", 0), 0u);
+    EXPECT_EQ(Error({"--job", "-h"}).rfind("--job needs a file name", 0), 0u);
+    EXPECT_EQ(Error({"--seconds", "--tty"}), "--seconds needs a number");
+    EXPECT_EQ(Ok({"--job=--odd.orv3"}).jobPath, "--odd.orv3");
+    EXPECT_EQ(Ok({"--job", "-"}).jobPath, "-");
+}

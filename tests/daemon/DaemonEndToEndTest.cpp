@@ -1,85 +1,34 @@
 // orvanta3d as a user runs it: the built program with an emulated 4 x 20 panel, the real
 // drivers and modules, and a temporary documents folder.
-#include "host/Cp1251.h"
-#include "tests/support/TempDir.h"
+#include "tests/daemon/DaemonRun.h"
 
 #include <ctime>
-#include <gtest/gtest.h>
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <filesystem>
+#include <regex>
 
-using orv::test::ReadText;
-using orv::test::TempDir;
-using orv::test::WriteText;
+using namespace orv::test;
 
 namespace {
 
-const std::string kDaemon = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3d";
-
-struct TRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-class DaemonEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        WriteText(docs / "Orvanta3.ini", orv::Utf8ToCp1251(R"([Common]
-StartMsg=Hello from
-StartMsg line2=the daemon
-QuitMsg=Good bye!
-QuitMsg line2=see you
-Base timeout=100
-[textport.so]
-Active=1
-Lines count=4
-Cols count=20
-Timing=0
-[chronos.so]
-Active=1
-[glyphset.so]
-Active=1
-[tallfour.so]
-Active=1
-)"));
-    }
-
-    // Runs the daemon with args; stdout and stderr are captured.
-    TRun Run(const std::string& args) {
-        const std::string command = "ORVANTA3_PORTIO='emu:hd44780:4x20:" + state + "' " +
-                                    "XDG_DOCUMENTS_DIR='" + docs.Path() + "' '" + kDaemon + "' " +
-                                    args + " >'" + (docs / "out") + "' 2>'" + (docs / "err") +
-                                    "' </dev/null";
-        const int status = std::system(command.c_str());
-        TRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(docs / "out");
-        run.err = ReadText(docs / "err");
-        return run;
-    }
-
-    // The panel rows of the state file, between their '|' marks.
-    std::vector<std::string> PanelRows() {
-        std::vector<std::string> rows;
-        std::istringstream in(ReadText(state));
-        std::string line;
-        while (std::getline(in, line))
-            if (line.size() >= 2 && line.front() == '|' && line.back() == '|')
-                rows.push_back(line.substr(1, line.size() - 2));
-        return rows;
-    }
-
-    TempDir docs;
-    std::string state = docs / "panel.state";
-};
+using DaemonEndToEnd = DaemonTest;
 
 int CurrentYear() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
     ::localtime_r(&now, &parts);
     return parts.tm_year + 1900;
+}
+
+// Whether the kernel shows any temperature, fan or voltage input under /sys/class/hwmon.
+bool MachineHasHardwareSensors() {
+    namespace fs = std::filesystem;
+    const std::regex input("(temp|fan|in)[0-9]+_input");
+    std::error_code ec;
+    for (const auto& chip : fs::directory_iterator("/sys/class/hwmon", ec))
+        for (const fs::path& folder : {chip.path(), chip.path() / "device"})
+            for (const auto& file : fs::directory_iterator(folder, ec))
+                if (std::regex_match(file.path().filename().string(), input)) return true;
+    return false;
 }
 
 } // namespace
@@ -109,26 +58,12 @@ TEST_F(DaemonEndToEnd, RunsTheJobOnTheEmulatedPanelAndEndsWithTheQuitMessage) {
 
 TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {
     WriteText(docs / "job.orv3", "[One]\nLine1=running\nShow=1\n");
-    const std::string job = docs / "job.orv3";
-    const pid_t child = ::fork();
+    const pid_t child = Start({"--job", docs / "job.orv3"});
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::setenv("ORVANTA3_PORTIO", ("emu:hd44780:4x20:" + state).c_str(), 1);
-        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
-        ::execl(kDaemon.c_str(), kDaemon.c_str(), "--job", job.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    // Wait (up to a minute) until the job is on the panel, then ask the daemon to end.
-    bool running = false;
-    for (int i = 0; i < 600 && !running; ++i) {
-        const auto rows = PanelRows();
-        running = !rows.empty() && rows[0].starts_with("running");
-        if (!running) ::usleep(100000);
-    }
-    EXPECT_TRUE(running) << ReadText(state);
+    // Wait until the job is on the panel, then ask the daemon to end.
+    EXPECT_TRUE(WaitForFirstRow("running")) << ReadText(state);
     ::kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const int status = WaitStatus(child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(PanelRows().at(0), "Good bye!           ");
 }
@@ -158,4 +93,16 @@ TEST_F(DaemonEndToEnd, HelpAndVersion) {
     run = Run("--version");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, std::string("orvanta3d ") + ORVANTA3_VERSION + "\n");
+}
+
+TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
+    if (MachineHasHardwareSensors()) GTEST_SKIP() << "this machine has hardware sensors";
+    WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") +
+                                         "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
+    WriteText(docs / "job.orv3", "[Sensors]\nTimeout=1\nLine1=$mbmCheck$CPU $mbmTemp[0]$\nShow=1\n"
+                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n");
+    const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("|no sensors here     |"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("CPU"), std::string::npos) << run.out;
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 using namespace orv;
 
 namespace {
@@ -54,4 +57,19 @@ TEST(TerminalMirror, InPlaceRedrawMovesTheCursorBack) {
     const std::string text = Capture(TTtyMode::Text, true, {{"a", "b"}, {"c", "d"}});
     EXPECT_NE(text.find("\x1b[2A"), std::string::npos);
     EXPECT_EQ(text.find("\x1b[2A"), text.find("|c|") - std::string("\x1b[2A\r\x1b[2K").size());
+}
+
+TEST(TerminalMirror, EndsWhenTheReaderHasGone) {
+    std::signal(SIGPIPE, SIG_IGN); // as orvanta3d: a write to the closed pipe fails instead
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::FILE* out = ::fdopen(fds[1], "w");
+    TTerminalMirror mirror(out, TTtyMode::Text, false, TestGlyph);
+    mirror.ShowFrame({"a"});
+    EXPECT_FALSE(mirror.Ended());
+    ::close(fds[0]);
+    mirror.ShowFrame({"b"});
+    EXPECT_TRUE(mirror.Ended());
+    mirror.ShowFrame({"c"}); // no further attempt
+    std::fclose(out);
 }

@@ -3,7 +3,7 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 #include "drivers/base/PortText.h"
 #include "tests/drivers/FakePort.h"
-#include "tests/drivers/MessageCapture.h"
+#include "tests/support/MessageCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -113,11 +113,30 @@ TEST(DriverActivation, MissingOrUnopenablePortLibraryLeavesTheDriverInactive) {
 
     const auto shown = ShownMessages();
     ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "Error loading \"libdlportio.so\"!");
+    EXPECT_EQ(shown[1].text, "Cannot open the parallel port $0378: the port library refused it");
     for (const auto& m : shown) {
-        EXPECT_EQ(m.text, "Error loading \"libdlportio.so\"!");
         EXPECT_EQ(m.caption, "Error");
         EXPECT_EQ(m.flags, mbError);
     }
+}
+
+TEST(DriverActivation, AFailureIsReportedOnceUntilTheDriverIsSwitchedOff) {
+    // The host activates the driver its Init has just tried to activate: one message, not two.
+    TFakePort fake;
+    fake.FailOpen(true);
+    ClearShownMessages();
+    TCountingControl driver;
+    driver.SetActive(true);
+    driver.SetActive(true);
+    EXPECT_EQ(ShownMessages().size(), 1u);
+    driver.SetActive(false); // the user switches it off and on again: told again
+    driver.SetActive(true);
+    EXPECT_EQ(ShownMessages().size(), 2u);
+    fake.FailOpen(false);
+    driver.SetActive(true);
+    EXPECT_TRUE(driver.GetActive());
+    EXPECT_EQ(ShownMessages().size(), 2u);
 }
 
 TEST(DriverActivation, PortThatCannotBeReopenedDeactivates) {

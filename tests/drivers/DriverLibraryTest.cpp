@@ -3,7 +3,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "tests/drivers/MessageCapture.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -181,7 +181,17 @@ TEST(DriverLibraries, ConfigureWithoutDialogLibraryShowsNothing) {
 }
 
 TEST(DriverLibraries, PortThatCannotBeOpenedLeavesTheDriverInactive) {
-    for (const char* portio : {"emu:bogus", "ppdev", "emu:hd44780:3x7:/tmp/x"}) {
+    TempDir dir;
+    ScopedEnv proc("ORVANTA3_PORTIO_PROC_ROOT", dir / "proc"); // no parallel port at all
+    const std::pair<std::string, std::string> cases[] = {
+        {"emu:bogus", "ORVANTA3_PORTIO=\"emu:bogus\" names no emulated panel"},
+        {"ppdev", "no parallel port at this address"},
+        {"emu:hd44780:3x7:/tmp/x", "ORVANTA3_PORTIO=\"emu:hd44780:3x7:/tmp/x\" asks for 3x7 "
+                                   "characters, a size no HD44780 panel has"},
+        {"emu:hd44780:2x16:" + dir / "missing/state",
+         "cannot write the state file " + dir / "missing/state" + ": the folder " +
+             dir / "missing" + " does not exist"}};
+    for (const auto& [portio, cause] : cases) {
         ClearShownMessages();
         TDriverOnPanel driver("textport.so", "", TextPanel(2, 16), portio);
         ASSERT_EQ(driver.Descriptor().Init(), 0) << portio;
@@ -192,7 +202,8 @@ TEST(DriverLibraries, PortThatCannotBeOpenedLeavesTheDriverInactive) {
         EXPECT_FALSE(driver.Control().GetScanKeyboard());
         const auto shown = ShownMessages();
         ASSERT_EQ(shown.size(), 1u) << portio;
-        EXPECT_EQ(shown[0].text, "Error loading \"libdlportio.so\"!");
+        EXPECT_EQ(shown[0].text.rfind("Cannot open the parallel port $0378: " + cause, 0), 0u)
+            << shown[0].text;
         EXPECT_EQ(shown[0].caption, "Error");
     }
 }

@@ -2,6 +2,7 @@
 // offscreen Qt platform; the values chosen must reach the driver object and the settings file.
 #include "host/ConstUnit.h"
 #include "host/IniFile.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -20,15 +21,6 @@ using namespace orv;
 using namespace orv::test;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "driver_dialog_tests";
-    static char* argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
-}
 
 class TDriverLibrary {
 public:
@@ -51,25 +43,7 @@ private:
 
 // Runs Configure; while its dialog is up, edit(dialog) sets the controls and presses a button.
 void Configure(THardwareDescriptor& d, const std::function<void(QWidget&)>& edit) {
-    App();
-    bool edited = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (QWidget* dialog = QApplication::activeModalWidget(); dialog && !edited) {
-            edited = true;
-            edit(*dialog);
-        }
-    });
-    poll.start(10);
-    EXPECT_EQ(d.Configure(), 0);
-    EXPECT_TRUE(edited) << "the dialog was shown";
-}
-
-template <typename T>
-T& Child(QWidget& dialog, const char* name) {
-    T* child = dialog.findChild<T*>(name);
-    if (!child) throw std::runtime_error(name);
-    return *child;
+    WhileModal([&] { EXPECT_EQ(d.Configure(), 0); }, edit);
 }
 
 struct TSettingsFolder {

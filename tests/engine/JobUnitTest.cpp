@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace orv;
 using orv::test::ReadText;
@@ -157,6 +158,24 @@ TEST(JobFile, MissingOrUnreadableFileLoadsAsEmptyJob) {
     WriteText(dir / "garbage.orv3", std::string("\0\xff[\n=\n]]\n", 9));
     EXPECT_TRUE(job.LoadFromFile(dir / "garbage.orv3"));
     EXPECT_EQ(job.Count(), 0);
+}
+
+TEST(JobFile, NoRegularFileOrAnOversizedOneIsRefusedWithItsReason) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo.orv3").c_str(), 0600), 0); // stands in for /dev/zero
+    WriteText(dir / "huge.orv3", "[One]\nLine1=" + std::string(kMaxJobFileBytes, 'x') + "\n");
+    WriteText(dir / "big.orv3", "[One]\nLine1=" + std::string(kMaxJobFileBytes - 20, 'x') + "\n");
+    TJob job = SampleJob();
+    std::string error;
+    EXPECT_FALSE(job.LoadFromFile(dir / "fifo.orv3", &error));
+    EXPECT_EQ(error, "it is a FIFO, not a regular file");
+    EXPECT_EQ(job.Count(), 0);
+    job = SampleJob();
+    EXPECT_FALSE(job.LoadFromFile(dir / "huge.orv3", &error));
+    EXPECT_EQ(error, "it is larger than 4 MiB");
+    EXPECT_EQ(job.Count(), 0);
+    EXPECT_TRUE(job.LoadFromFile(dir / "big.orv3", &error));
+    EXPECT_EQ(job.Count(), 1);
 }
 
 TEST(JobFile, SavingReplacesEverySectionOfTheFile) {

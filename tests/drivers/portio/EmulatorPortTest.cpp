@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <thread>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace orv {
 namespace {
 
@@ -175,6 +178,70 @@ TEST(EmulatorPort, KeypadReadsThroughTheStatusRegister) {
     port->Write(kDataRegister, 0xFF);
     EXPECT_EQ(port->Read(kStatusRegister), 0x00);
     EXPECT_EQ(port->Read(kDataRegister), 0xFF);
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+std::unique_ptr<TEmulatorPort> TryOpen(const std::string& path, std::string& error) {
+    return TEmulatorPort::Open(std::make_unique<THd44780Panel>(2, 16), path, kNever, error);
+}
+
+TEST(EmulatorStateFile, ALinkIsFollowedAndKept) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_symlink("real/panel", dir / "linkstate");
+    {
+        auto port = OpenHd44780(dir / "linkstate", kNever);
+        ASSERT_TRUE(port);
+        Hd44780Init(WriterOf(*port));
+        Hd44780Text(WriterOf(*port), "through");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "linkstate"));
+    EXPECT_NE(ReadText(dir / "real/panel").find("|through         |"), std::string::npos);
+}
+
+TEST(EmulatorStateFile, WhatIsNoRegularFileIsRefusedBeforeThePanelOpens) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir / "folder");
+    std::filesystem::create_symlink("fifo", dir / "link");
+    std::string error;
+    EXPECT_FALSE(TryOpen(dir / "fifo", error));
+    EXPECT_EQ(error,
+              "cannot use the state file " + dir / "fifo" + ": it is a FIFO, not a regular file");
+    EXPECT_FALSE(TryOpen(dir / "folder", error));
+    EXPECT_EQ(error, "cannot use the state file " + dir / "folder" +
+                         ": it is a folder, not a regular file");
+    EXPECT_FALSE(TryOpen(dir / "link", error));
+    EXPECT_NE(error.find("its link leads to " + dir / "fifo"), std::string::npos) << error;
+    EXPECT_FALSE(TryOpen(dir / "missing/panel", error));
+    EXPECT_EQ(error, "cannot write the state file " + dir / "missing/panel" + ": the folder " +
+                         dir / "missing" + " does not exist");
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "folder"));
+}
+
+TEST(EmulatorStateFile, OnePanelTakesOneDriver) {
+    TempDir dir;
+    std::filesystem::create_symlink("panel", dir / "alias");
+    std::string error;
+    auto first = TryOpen(dir / "panel", error);
+    ASSERT_TRUE(first) << error;
+    for (const std::string& name : {dir / "panel", dir / "alias"}) {
+        EXPECT_FALSE(TryOpen(name, error)) << name;
+        EXPECT_EQ(error, "the emulated panel " + name +
+                             " is already driven by another program (process " +
+                             std::to_string(::getpid()) + "); end that program first");
+    }
+    auto other = TryOpen(dir / "other", error); // another panel is free
+    EXPECT_TRUE(other) << error;
+    first.reset();
+    EXPECT_TRUE(TryOpen(dir / "alias", error)) << error;
 }
 
 } // namespace

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -47,6 +52,7 @@ struct TFakeIo {
     static int Ioperm(unsigned long from, unsigned long count, int on) {
         calls.push_back("ioperm " + std::to_string(from) + " " + std::to_string(count) + " " +
                         std::to_string(on));
+        if (iopermResult != 0) errno = EPERM;
         return iopermResult;
     }
     static void Out(uint8_t value, uint16_t port) {
@@ -65,15 +71,16 @@ TEST(DirectPort, OnlyStandardParallelRangesReachIoperm) {
     for (uint32_t base : {0x377u, 0x37Eu, 0x27Eu, 0x3BEu, 0x3F8u, 0x2F8u, 0x80u, 0xD010u})
         EXPECT_FALSE(IsStandardParallelRange(base)) << base;
 
+    TempDir locks;
     TFakeIo::calls.clear();
     std::string error;
-    EXPECT_FALSE(TDirectPort::Open(0x3F8, TFakeIo::Calls(), error));
-    EXPECT_FALSE(TDirectPort::Open(0x37E, TFakeIo::Calls(), error));
+    EXPECT_FALSE(TDirectPort::Open(0x3F8, TFakeIo::Calls(), locks.Path(), error));
+    EXPECT_FALSE(TDirectPort::Open(0x37E, TFakeIo::Calls(), locks.Path(), error));
     EXPECT_TRUE(TFakeIo::calls.empty());
     EXPECT_FALSE(error.empty());
 
     {
-        auto port = TDirectPort::Open(0x378, TFakeIo::Calls(), error);
+        auto port = TDirectPort::Open(0x378, TFakeIo::Calls(), locks.Path(), error);
         ASSERT_TRUE(port);
         port->Write(0, 0x41);
         port->Write(1, 0x99); // status is read-only
@@ -85,7 +92,7 @@ TEST(DirectPort, OnlyStandardParallelRangesReachIoperm) {
 
     TFakeIo::calls.clear();
     TFakeIo::iopermResult = -1;
-    EXPECT_FALSE(TDirectPort::Open(0x278, TFakeIo::Calls(), error));
+    EXPECT_FALSE(TDirectPort::Open(0x278, TFakeIo::Calls(), locks.Path(), error));
     TFakeIo::iopermResult = 0;
     EXPECT_EQ(TFakeIo::calls, (std::vector<std::string>{"ioperm 632 3 1"}));
 }
@@ -142,6 +149,64 @@ TEST(PortBackEnd, OpensTheChosenBackEnd) {
     auto port = OpenPortBackEnd(emu, 0x378, error);
     ASSERT_TRUE(port);
     EXPECT_EQ(ReadText(dir / "ks.state").substr(0, 18), "ks0108 128x64 off\n");
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(PortSpec, ErrorsSayWhatIsWrongWithTheValue) {
+    std::string error;
+    EXPECT_FALSE(ParsePortSpec("nonsense", error));
+    EXPECT_EQ(error, "names no port back end (use ppdev, direct, emu:hd44780:ROWSxCOLS:STATEFILE "
+                     "or emu:ks0108:STATEFILE)");
+    EXPECT_FALSE(ParsePortSpec("emu:", error));
+    EXPECT_EQ(error.rfind("names no emulated panel", 0), 0u) << error;
+    for (const char* noFile : {"emu:hd44780:4x20", "emu:hd44780:4x20:", "emu:ks0108"}) {
+        EXPECT_FALSE(ParsePortSpec(noFile, error));
+        EXPECT_EQ(error.rfind("gives the emulator no state file", 0), 0u) << noFile << error;
+    }
+    // A size too large for any panel is a size error, not a format error.
+    for (const char* size : {"99999x99999", "99999999999x20", "3x20"}) {
+        EXPECT_FALSE(ParsePortSpec(std::string("emu:hd44780:") + size + ":f", error));
+        EXPECT_EQ(error, std::string("asks for ") + size +
+                             " characters, a size no HD44780 panel has (the emulator has 1 or 2 "
+                             "rows of 8, 16, 20, 24, 32 or 40 characters; 4 rows of 16, 20 or 40 "
+                             "characters)");
+    }
+}
+
+TEST(PpdevPort, ADeviceAnotherProgramHoldsIsRefusedAtOnce) {
+    TempDir dir;
+    WriteText(dir / "parport0", ""); // stands in for the device
+    const int holder = ::open((dir / "parport0").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::string error;
+    EXPECT_FALSE(TPpdevPort::Open(dir / "parport0", error));
+    EXPECT_EQ(error, "the panel on " + dir / "parport0" +
+                         " is already driven by another program; end that program first");
+    ::close(holder);
+    EXPECT_FALSE(TPpdevPort::Open(dir / "parport0", error));
+    EXPECT_NE(error.find("cannot claim"), std::string::npos) << error; // a plain file: no claim
+}
+
+TEST(DirectPort, OnePortTakesOneDriverAndAMissingRightIsNamed) {
+    TempDir locks;
+    std::string error;
+    auto first = TDirectPort::Open(0x378, TFakeIo::Calls(), locks.Path(), error);
+    ASSERT_TRUE(first) << error;
+    EXPECT_FALSE(TDirectPort::Open(0x378, TFakeIo::Calls(), locks.Path(), error));
+    EXPECT_EQ(error, "the parallel port at 0x378 is already driven by another program (process " +
+                         std::to_string(::getpid()) + "); end that program first");
+    EXPECT_TRUE(TDirectPort::Open(0x278, TFakeIo::Calls(), locks.Path(), error)) << error;
+
+    TFakeIo::iopermResult = -1;
+    EXPECT_FALSE(TDirectPort::Open(0x3BC, TFakeIo::Calls(), locks.Path(), error));
+    TFakeIo::iopermResult = 0;
+    EXPECT_EQ(error, "ioperm failed: Operation not permitted (direct I/O needs root, or "
+                     "CAP_SYS_RAWIO)");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// The test program's own Orvanta3MessageBox: it records what the drivers show.
+// The test program's own Orvanta3MessageBox: it records what drivers and modules show. A test
+// program that links it sets ENABLE_EXPORTS so that plug-ins find the export.
 #pragma once
 
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "tests/drivers/MessageCapture.h"
+#include "tests/support/MessageCapture.h"
 
 #include "host/ConstUnit.h"
 

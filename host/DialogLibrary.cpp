@@ -1,4 +1,4 @@
-#include "drivers/base/DialogLibrary.h"
+#include "host/DialogLibrary.h"
 
 #include "host/UserFolders.h"
 
@@ -10,12 +10,12 @@ namespace {
 void AnchorOfThisLibrary() {}
 } // namespace
 
-std::string DriverLibraryFolder() {
+std::string PluginLibraryFolder() {
     return FolderOfAddress(reinterpret_cast<const void*>(&AnchorOfThisLibrary));
 }
 
 void* DialogEntryPoint(const std::string& fileName, const char* symbol) {
-    const std::string path = DriverLibraryFolder() + "/ui/" + fileName;
+    const std::string path = PluginLibraryFolder() + "/ui/" + fileName;
     // Loading twice only raises the reference count; the library is never unloaded.
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     return handle ? ::dlsym(handle, symbol) : nullptr;

@@ -1,0 +1,101 @@
+// ui/sensorlink.so: the settings dialog of sensorlink (TfrmMBMSettings).
+#include "modules/sensorlink/SensorlinkDialogApi.h"
+
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+QString FromCp1251(const char* text) { return QString::fromStdString(orv::Cp1251ToUtf8(text)); }
+
+class TfrmMBMSettings : public QDialog {
+public:
+    TfrmMBMSettings(const TSensorlinkDialogData& data, QWidget* parent) : QDialog(parent) {
+        setWindowTitle("MBM settings...");
+        cbRunMBM_ =
+            new QCheckBox(QString::fromUtf8("Пробовать запустить Motherboard Monitor"), this);
+        cbRunMBM_->setObjectName("cbRunMBM");
+        cbRunMBM_->setChecked(data.TryToRun != 0);
+
+        auto* label = new QLabel(QString::fromUtf8("Путь к файлу MBM5.exe"), this);
+        edPathMBM_ = new QLineEdit(FromCp1251(data.Path), this);
+        edPathMBM_->setObjectName("edPathMBM");
+        edPathMBM_->setMinimumWidth(320);
+        label->setBuddy(edPathMBM_);
+        auto* btnBrowse = new QPushButton("...", this);
+        btnBrowse->setObjectName("btnBrowse");
+        btnBrowse->setAutoDefault(false);
+        // Decided once, when the dialog opens.
+        edPathMBM_->setEnabled(cbRunMBM_->isChecked());
+        btnBrowse->setEnabled(cbRunMBM_->isChecked());
+
+        auto* btnOk = new QPushButton(QString::fromUtf8("Ок"), this);
+        btnOk->setObjectName("btnOk");
+        btnOk->setDefault(true);
+        auto* btnClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
+        btnClose->setObjectName("btnClose");
+        btnClose->setAutoDefault(false);
+
+        auto* pathRow = new QHBoxLayout;
+        pathRow->addWidget(edPathMBM_, 1);
+        pathRow->addWidget(btnBrowse);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        buttons->addWidget(btnOk);
+        buttons->addWidget(btnClose);
+        auto* main = new QVBoxLayout(this);
+        main->addWidget(cbRunMBM_);
+        main->addWidget(label);
+        main->addLayout(pathRow);
+        main->addLayout(buttons);
+        main->setSizeConstraint(QLayout::SetFixedSize); // fixed dialog border
+
+        connect(btnBrowse, &QPushButton::clicked, this, &TfrmMBMSettings::Browse);
+        connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
+        connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    }
+
+    void Store(TSensorlinkDialogData& data) const {
+        data.TryToRun = cbRunMBM_->isChecked() ? 1 : 0;
+        const std::string path = orv::Utf8ToCp1251(edPathMBM_->text().toStdString());
+        const size_t n = std::min(path.size(), sizeof data.Path - 1);
+        std::memcpy(data.Path, path.data(), n);
+        data.Path[n] = '\0';
+    }
+
+private:
+    // Programs on Linux have no ".exe": every file is offered, the ".exe" filter second.
+    void Browse() {
+        const QString name = QFileDialog::getOpenFileName(
+            this, QString(), edPathMBM_->text(),
+            QString::fromUtf8("Все файлы (*);;Файлы *.exe (*.exe)"));
+        if (!name.isEmpty() && QFileInfo::exists(name)) edPathMBM_->setText(name);
+    }
+
+    QCheckBox* cbRunMBM_ = nullptr;
+    QLineEdit* edPathMBM_ = nullptr;
+};
+
+} // namespace
+
+ORVANTA3_EXPORT int32_t RunSensorlinkDialog(TSensorlinkDialogData* data) {
+    if (!data || !qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+    TfrmMBMSettings dialog(*data, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return 0;
+    dialog.Store(*data);
+    return 1;
+}
