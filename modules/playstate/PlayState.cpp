@@ -3,7 +3,8 @@
 // Where each tag comes from: the shared block OrvantaMP3Data (MediaBlocks.h), which the bridge
 // fills from MPD (play state, times, file) and from MPD's fifo output (levels, 20 spectrum
 // bands), or from the first MPRIS player when no MPD answers. A missing block or a negative
-// play state means no data: $mp3Check gives "#skip".
+// play state means no data: $mp3Check gives "#skip". The copy of the block is taken once per
+// millisecond of CLOCK_MONOTONIC (SetTickForTesting pins that clock).
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
@@ -11,11 +12,11 @@
 #include "host/UserFolders.h"
 #include "modules/common/DurationFormat.h"
 #include "modules/common/IconParameter.h"
-#include "modules/common/MillisecondTick.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SharedBlockReader.h"
+#include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
 #include "modules/playstate/SpectrumRows.h"
 
@@ -69,6 +70,7 @@ class TPlayState {
 public:
     const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
+    void PinTick(const uint64_t* ms) { clock_.Pin(ms); }
 
 private:
     bool Refresh();
@@ -77,7 +79,8 @@ private:
 
     TSharedBlockReader<TMp3Data> block_{kMp3DataName};
     TSnapshot snapshot_;
-    int64_t snapshotTick_ = -1;
+    TTickClock clock_{CLOCK_MONOTONIC};
+    std::optional<uint64_t> snapshotTick_;
     TSpectrumRows spectrum_;
     TUnitWords words_;
     TModuleResult result_;
@@ -86,7 +89,7 @@ private:
 TPlayState gPlayState;
 
 bool TPlayState::Refresh() {
-    const int64_t tick = MillisecondTick();
+    const uint64_t tick = clock_.NowMs();
     if (tick == snapshotTick_) return true;
     const std::optional<TMp3Data> block = block_.Snapshot();
     if (!block || block->State < 0) return false;
@@ -247,6 +250,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() {
-    return &gDescriptor;
-}
+ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+
+ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gPlayState.PinTick(ms); }

@@ -5,6 +5,7 @@
 // data), and that file itself, read once per change of the path (Id3Reader.h): ID3 version 2
 // (2.2, 2.3, 2.4) or version 1 texts, and bit rate, sampling rate and channel mode of the first
 // MPEG audio frame header. A file that cannot be opened leaves the values of the previous one.
+// The block is looked at once per millisecond of CLOCK_MONOTONIC (SetTickForTesting pins it).
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
@@ -12,11 +13,11 @@
 #include "host/RegionalSettings.h"
 #include "host/UserFolders.h"
 #include "modules/common/IconParameter.h"
-#include "modules/common/MillisecondTick.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SharedBlockReader.h"
+#include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
 #include "modules/tagscan/ByteSource.h"
 #include "modules/tagscan/Id3Reader.h"
@@ -51,6 +52,7 @@ class TTagScan {
 public:
     const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
+    void PinTick(const uint64_t* ms) { clock_.Pin(ms); }
 
 private:
     bool Refresh();
@@ -59,7 +61,8 @@ private:
     TSharedBlockReader<TMp3Data> block_{kMp3DataName};
     std::optional<std::string> parsedPath_; // as the block holds it, lead characters included
     TFileInfo info_;
-    int64_t refreshTick_ = -1;
+    TTickClock clock_{CLOCK_MONOTONIC};
+    std::optional<uint64_t> refreshTick_;
     TUnitWords words_;
     std::string decimalSeparator_ = ".";
     TModuleResult result_;
@@ -68,7 +71,7 @@ private:
 TTagScan gTagScan;
 
 bool TTagScan::Refresh() {
-    const int64_t tick = MillisecondTick();
+    const uint64_t tick = clock_.NowMs();
     if (tick == refreshTick_) return true;
     const std::optional<TMp3Data> block = block_.Snapshot();
     if (!block || block->State < 0) return false;
@@ -196,6 +199,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() {
-    return &gDescriptor;
-}
+ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+
+ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gTagScan.PinTick(ms); }

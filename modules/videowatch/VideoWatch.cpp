@@ -207,6 +207,4 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void* getPlugin() {
-    return &gDescriptor;
-}
+ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }

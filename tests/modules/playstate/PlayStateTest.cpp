@@ -3,10 +3,10 @@
 #include "host/Cp1251.h"
 #include "host/MediaBlocks.h"
 #include "host/SharedMemory.h"
+#include "modules/common/TickClock.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/PrivateBlocks.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace orv;
@@ -35,6 +35,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
         WriteText(docs / "Orvanta3.ini", "[Common]\n");
+        setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
+        ASSERT_TRUE(setTick);
+        setTick(&tick);
     }
 
     TMp3Data& Block() {
@@ -52,11 +55,11 @@ protected:
     }
     void LoadSettings() { ASSERT_EQ(module.Descriptor().LoadSettings(), 0); }
 
-    // A value read after the block changed: the module keeps its copy for the rest of the
-    // millisecond in which it took it.
+    // A value read a millisecond later: the module keeps its copy of the block for the rest of
+    // the millisecond in which it took it.
     std::string Fresh(int32_t index, const char* param = "0") {
-        const auto start = std::chrono::steady_clock::now();
-        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {}
+        ++tick;
+        setTick(&tick);
         return module.Value(index, param);
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
@@ -66,6 +69,8 @@ protected:
     ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
     std::unique_ptr<TSharedBlock> block;
     TBuiltModule module{"playstate.so"};
+    TSetTickFunc setTick = nullptr;
+    uint64_t tick = 1000;
 };
 
 TEST_F(PlayState, DescriptorOffersTheThirteenTags) {
@@ -96,6 +101,14 @@ TEST_F(PlayState, NoBlockOrANegativeStateSkipsTheScreen) {
     EXPECT_EQ(Fresh(tagCheck), "#skip");
     EXPECT_EQ(Value(tagLength, "3"), "");
     EXPECT_EQ(Value(tagStatusIcon, "'123'"), "_UnsetFlash\x01"); // the icon keeps its answer
+}
+
+TEST_F(PlayState, TheBlockIsReadOncePerMillisecond) {
+    SetTimes(msPlaying, 10, 100);
+    EXPECT_EQ(Fresh(tagPosition, "0"), "10");
+    SetTimes(msPlaying, 11, 100);
+    EXPECT_EQ(Value(tagPosition, "0"), "10");
+    EXPECT_EQ(Fresh(tagPosition, "0"), "11");
 }
 
 TEST_F(PlayState, TimesAndPercentages) {

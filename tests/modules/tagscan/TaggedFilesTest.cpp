@@ -3,11 +3,11 @@
 #include "host/Cp1251.h"
 #include "host/MediaBlocks.h"
 #include "host/SharedMemory.h"
+#include "modules/common/TickClock.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateBlocks.h"
 
-#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -36,6 +36,9 @@ protected:
         for (const char* tool : {"sox", "lame", "id3v2", "eyeD3", "mid3v2"})
             if (!ProgramExists(tool)) GTEST_SKIP() << "needs " << tool << " (see packages.txt)";
         ASSERT_TRUE(module.Loaded());
+        setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
+        ASSERT_TRUE(setTick);
+        setTick(&tick);
         WriteText(docs / "Orvanta3.ini", "[Common]\n");
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
@@ -63,8 +66,8 @@ protected:
         auto* data = static_cast<TMp3Data*>(block->Data());
         data->State = state;
         data->Path.Set("mpd:" + Utf8ToCp1251(file));
-        const auto start = std::chrono::steady_clock::now(); // the module's copy is per millisecond
-        while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2)) {}
+        ++tick; // the module looks at the block once per millisecond
+        setTick(&tick);
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
     std::string Utf8(int32_t index) { return Cp1251ToUtf8(Value(index)); }
@@ -77,6 +80,8 @@ protected:
     std::string log = dir / "tools.log";
     std::unique_ptr<TSharedBlock> block;
     TBuiltModule module{"tagscan.so"};
+    TSetTickFunc setTick = nullptr;
+    uint64_t tick = 1000;
 };
 
 TEST_F(TaggedFiles, Version1Only) {
