@@ -1,6 +1,6 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 
-#include "host/DialogLibrary.h"
+#include "host/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"

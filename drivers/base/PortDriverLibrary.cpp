@@ -1,6 +1,6 @@
 #include "drivers/base/PortDriverLibrary.h"
 
-#include "host/DialogLibrary.h"
+#include "host/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
 #include "host/IniFile.h"
 #include "host/TextUtil.h"

@@ -20,7 +20,7 @@
 
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
-#include "host/DialogLibrary.h"
+#include "host/PluginDialogLibrary.h"
 #include "host/IniFile.h"
 #include "host/RegionalSettings.h"
 #include "host/TextUtil.h"

@@ -1,4 +1,4 @@
-#include "host/DialogLibrary.h"
+#include "host/PluginDialogLibrary.h"
 
 #include "host/UserFolders.h"
 
@@ -7,6 +7,7 @@
 namespace orv {
 
 namespace {
+// Hidden like every symbol of the static core, so each plug-in resolves its own copy.
 void AnchorOfThisLibrary() {}
 } // namespace
 

@@ -1,0 +1,16 @@
+#include "modules/common/ModuleDialog.h"
+
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+#include "host/MessageBox.h"
+#include "host/PluginDialogLibrary.h"
+
+namespace orv {
+
+void* ModuleDialogEntry(const std::string& libraryFile, const char* symbol) {
+    if (void* entry = DialogEntryPoint(libraryFile, symbol)) return entry;
+    ShowMessage("Диалог настройки не найден: ui/"_cp1251 + libraryFile, "Ошибка"_cp1251, mbError);
+    return nullptr;
+}
+
+} // namespace orv

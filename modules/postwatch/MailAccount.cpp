@@ -1,0 +1,102 @@
+#include "modules/postwatch/MailAccount.h"
+
+#include "host/Cp1251.h"
+#include "host/IniFile.h"
+#include "host/TextUtil.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kSection = "Mail";
+// With the high bit set, letters and digits never become blanks, quotes or line ends.
+constexpr char kPasswordKey = static_cast<char>(0x9C);
+
+} // namespace
+
+std::string ScramblePassword(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(c ^ kPasswordKey);
+    return out;
+}
+
+std::string_view MailSecurityName(TMailSecurity security) {
+    switch (security) {
+    case TMailSecurity::StartTls: return "starttls";
+    case TMailSecurity::Tls: return "pop3s";
+    default: return "none";
+    }
+}
+
+TMailSecurity MailSecurityOf(std::string_view name) {
+    name = Trim(name);
+    if (EqualsNoCase(name, "starttls")) return TMailSecurity::StartTls;
+    if (EqualsNoCase(name, "tls") || EqualsNoCase(name, "pop3s")) return TMailSecurity::Tls;
+    return TMailSecurity::None;
+}
+
+TMailSettings ReadMailSettings(const TIniDocument& ini) {
+    TMailSettings s;
+    s.Server = std::string(Trim(ini.ReadString(kSection, "Server", "")));
+    s.User = ini.ReadString(kSection, "User", "");
+    s.Password = ScramblePassword(ini.ReadString(kSection, "Pass", ""));
+    s.CheckTimeoutMin = ini.ReadInteger(kSection, "Check timeout", s.CheckTimeoutMin);
+    s.Mask = ini.ReadString(kSection, "Mask", s.Mask);
+    const std::string delimiter = ini.ReadString(kSection, "Delimiter", "|");
+    s.Delimiter = delimiter.empty() ? ' ' : delimiter[0];
+    s.Security = MailSecurityOf(ini.ReadString(kSection, "Security", "none"));
+    s.AcceptSelfSigned = ini.ReadBool(kSection, "Accept self-signed", false);
+    return s;
+}
+
+void WriteMailSettings(TIniDocument& ini, const TMailSettings& s) {
+    ini.WriteString(kSection, "Server", s.Server);
+    ini.WriteString(kSection, "User", s.User);
+    // Quotes keep blanks at the ends of the scrambled text (reading removes one pair).
+    std::string scrambled = ScramblePassword(s.Password);
+    if (!scrambled.empty() && (IsBlank(scrambled.front()) || IsBlank(scrambled.back()) ||
+                               scrambled.front() == '"' || scrambled.front() == '\''))
+        scrambled = '"' + scrambled + '"';
+    ini.WriteString(kSection, "Pass", scrambled);
+    ini.WriteInteger(kSection, "Check timeout", s.CheckTimeoutMin);
+    ini.WriteString(kSection, "Mask", s.Mask);
+    ini.WriteString(kSection, "Delimiter", std::string(1, s.Delimiter));
+    ini.WriteString(kSection, "Security", MailSecurityName(s.Security));
+    ini.WriteBool(kSection, "Accept self-signed", s.AcceptSelfSigned);
+}
+
+std::string MailboxAddress(std::string_view server, TMailSecurity security) {
+    server = Trim(server);
+    bool tls = security == TMailSecurity::Tls;
+    if (const size_t scheme = server.find("://"); scheme != std::string_view::npos) {
+        const std::string_view name = server.substr(0, scheme);
+        if (EqualsNoCase(name, "pop3s")) tls = true;
+        else if (!EqualsNoCase(name, "pop3")) return {};
+        server.remove_prefix(scheme + 3);
+    }
+    server = server.substr(0, server.find('/'));
+    if (server.empty()) return {};
+    std::string_view host = server;
+    std::string_view port;
+    if (server.front() == '[') { // [IPv6]:port
+        const size_t close = server.find(']');
+        if (close == std::string_view::npos) return {};
+        host = server.substr(0, close + 1);
+        if (close + 1 < server.size() && server[close + 1] == ':') port = server.substr(close + 2);
+    } else if (const size_t colon = server.rfind(':'); colon != std::string_view::npos &&
+                                                       server.find(':') == colon) {
+        host = server.substr(0, colon);
+        port = server.substr(colon + 1);
+    }
+    int32_t number = tls ? 995 : 110;
+    if (!port.empty()) {
+        const auto parsed = ParseInt32(port);
+        if (!parsed || *parsed < 1 || *parsed > 65535) return {};
+        number = *parsed;
+    }
+    if (host.empty()) return {};
+    return std::string(tls ? "pop3s://" : "pop3://") + std::string(host) + ":" +
+           std::to_string(number) + "/";
+}
+
+} // namespace orv

@@ -1,0 +1,81 @@
+#include "modules/postwatch/Pop3Mailbox.h"
+
+#include "host/TextUtil.h"
+#include "modules/common/InternetTransfer.h"
+#include "modules/postwatch/MailHeaders.h"
+
+#include <curl/curl.h>
+
+namespace orv {
+
+namespace {
+
+// Messages beyond this many are counted but not listed (one header request each).
+constexpr size_t kMaxListed = 255;
+
+} // namespace
+
+std::vector<std::string> ListedSizes(std::string_view answer) {
+    std::vector<std::string> sizes;
+    size_t start = 0;
+    while (start < answer.size()) {
+        size_t end = answer.find('\n', start);
+        if (end == std::string_view::npos) end = answer.size();
+        const std::string_view line = Trim(answer.substr(start, end - start));
+        start = end + 1;
+        if (line.empty()) continue;
+        const size_t blank = line.find(' ');
+        sizes.emplace_back(blank == std::string_view::npos ? std::string_view("0")
+                                                           : Trim(line.substr(blank + 1)));
+    }
+    return sizes;
+}
+
+TMailboxCheck CheckMailbox(const TMailSettings& account, std::stop_token stop) {
+    TMailboxCheck check;
+    const std::string address = MailboxAddress(account.Server, account.Security);
+    if (address.empty()) {
+        check.Error = "no server";
+        return check;
+    }
+    TCurlTransfer transfer(stop, {.Connect = std::chrono::seconds(15),
+                                  .Total = std::chrono::seconds(60),
+                                  .MaxBodyBytes = 4u << 20});
+    CURL* curl = transfer.Handle();
+    if (!curl) {
+        check.Error = "libcurl could not be initialised";
+        return check;
+    }
+    curl_easy_setopt(curl, CURLOPT_USERNAME, account.User.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, account.Password.c_str());
+    if (account.Security == TMailSecurity::StartTls)
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (account.AcceptSelfSigned) {
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
+
+    // Every request runs on the one connection the first opened.
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "LIST");
+    if (!transfer.Perform(address)) {
+        check.Error = transfer.Error();
+        return check;
+    }
+    const std::vector<std::string> sizes = ListedSizes(transfer.Body());
+    for (size_t k = 1; k <= sizes.size() && k <= kMaxListed; ++k) {
+        const std::string top = "TOP " + std::to_string(k) + " 0";
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, top.c_str());
+        if (!transfer.Perform(address)) {
+            check.Error = transfer.Error();
+            return check;
+        }
+        const TMailHeader header = ParseMailHeader(transfer.Body());
+        check.Messages.push_back({header.Date, header.From, header.Subject, sizes[k - 1]});
+    }
+    for (size_t k = kMaxListed + 1; k <= sizes.size(); ++k)
+        check.Messages.push_back({{}, {}, {}, sizes[k - 1]});
+    check.Ok = true;
+    return check;
+}
+
+} // namespace orv
