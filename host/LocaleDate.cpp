@@ -1,5 +1,6 @@
 #include "host/LocaleDate.h"
 
+#include "host/Cp1251.h"
 #include "host/TextUtil.h"
 
 #include <climits>
@@ -111,6 +112,31 @@ std::optional<std::chrono::year_month_day> ParseDate(std::string_view text,
 
 std::optional<std::chrono::year_month_day> ParseShortDate(std::string_view text) {
     return ParseDate(text, UserShortDateFormat());
+}
+
+std::string UserLongTimeFormat() {
+    const TTimeLocale loc;
+    const char* tFmt = loc.Get() ? ::nl_langinfo_l(T_FMT, loc.Get()) : nullptr;
+    return tFmt && *tFmt ? tFmt : "%H:%M:%S";
+}
+
+std::string FormatTimeOfDay(int64_t seconds, std::string_view format) {
+    constexpr int64_t kDay = 86400;
+    const int64_t ofDay = (seconds % kDay + kDay) % kDay;
+    std::tm tm{};
+    tm.tm_hour = static_cast<int>(ofDay / 3600);
+    tm.tm_min = static_cast<int>(ofDay / 60 % 60);
+    tm.tm_sec = static_cast<int>(ofDay % 60);
+    tm.tm_mday = 1;
+    tm.tm_year = 100;
+    const std::string fmt(format);
+    const TTimeLocale loc;
+    char buf[128];
+    const size_t n = loc.Get() ? ::strftime_l(buf, sizeof buf, fmt.c_str(), &tm, loc.Get())
+                               : ::strftime(buf, sizeof buf, fmt.c_str(), &tm);
+    const std::string text(buf, n);
+    const char* codeset = loc.Get() ? ::nl_langinfo_l(CODESET, loc.Get()) : nullptr;
+    return codeset && std::string_view(codeset) == "UTF-8" ? Utf8ToCp1251(text) : text;
 }
 
 } // namespace orv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,5 +30,13 @@ std::string FormatShortDate(std::chrono::year_month_day date);
 std::optional<std::chrono::year_month_day> ParseDate(std::string_view text,
                                                      std::string_view format);
 std::optional<std::chrono::year_month_day> ParseShortDate(std::string_view text);
+
+// The user's long time format: T_FMT of LC_TIME ("%H:%M:%S" in the C locale and for an unknown
+// locale name).
+std::string UserLongTimeFormat();
+
+// A time of day in a strftime format, in Windows-1251. Whole seconds modulo one day, as a
+// clock shows them: 65 s in "%H:%M:%S" is "00:01:05", 25 hours "01:00:00".
+std::string FormatTimeOfDay(int64_t seconds, std::string_view format);
 
 } // namespace orv

@@ -50,6 +50,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
     };
+    playerLink_ = std::make_unique<TPlayerLink>(); // ZoomPlayerData exists before any module
     step("Orvanta3 starting: reading settings...");
     // Said as the file was found: the custom character tables may create it below.
     const std::string noDriverMessage = NoDriverMessage(settings_.Path());
@@ -113,6 +114,7 @@ void TApplicationCore::Shutdown() {
         driver->SetActive(false);
     }
     host_.ReleaseAll();
+    playerLink_.reset();
 }
 
 } // namespace orv

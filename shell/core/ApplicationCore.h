@@ -13,6 +13,7 @@
 #include "host/modulehost/ModuleHost.h"
 #include "host/modulehost/ScreenGeometry.h"
 #include "host/modulehost/ScreenSaverListener.h"
+#include "host/playerlink/PlayerLink.h"
 
 #include <functional>
 #include <memory>
@@ -101,6 +102,7 @@ private:
     TJob job_;
     TControlThread thread_;
     std::unique_ptr<TScreenSaverListener> listener_;
+    std::unique_ptr<TPlayerLink> playerLink_; // from start-up to the end of shutdown
     TFrameSink* sink_ = nullptr;
     int32_t rows_ = kDefaultRowCount;
     int32_t cols_ = kDefaultColCount;

@@ -1,6 +1,6 @@
 #include "host/modulehost/ScreenSaverListener.h"
 
-#include "tests/host/modulehost/PrivateSessionBus.h"
+#include "tests/support/PrivateSessionBus.h"
 #include "tests/host/modulehost/TestSupport.h"
 
 #include <gtest/gtest.h>

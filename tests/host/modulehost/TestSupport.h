@@ -5,6 +5,7 @@
 #include "host/modulehost/ModuleHost.h"
 #include "host/modulehost/ScreenGeometry.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <chrono>
 #include <functional>
@@ -56,8 +57,5 @@ public:
     std::vector<std::string> Calls;
 };
 
-// Polls pred until it holds or timeout passes.
-bool WaitUntil(const std::function<bool()>& pred,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 } // namespace orv::test

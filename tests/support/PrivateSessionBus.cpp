@@ -1,6 +1,6 @@
-#include "tests/host/modulehost/PrivateSessionBus.h"
+#include "tests/support/PrivateSessionBus.h"
 
-#include "tests/host/modulehost/TestSupport.h"
+#include "tests/support/WaitUntil.h"
 
 #include <csignal>
 #include <fcntl.h>

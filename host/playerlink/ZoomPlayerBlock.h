@@ -1,0 +1,15 @@
+// How the followed player's state is written into ZoomPlayerData.
+#pragma once
+
+#include "host/MediaBlocks.h"
+#include "host/playerlink/PlayerState.h"
+
+namespace orv {
+
+// No player: state 255 (closed) with empty texts and both times 0. Otherwise the play state
+// (Playing 1, Paused 3, Stopped 0 with the position 0), position and length in days, the path
+// of a file URL (any other URL as it is) and the title, or the player's identity when there is
+// none, as information text; texts in Windows-1251, cut to their fields.
+void WritePlayerState(const TPlayerState& state, TZoomPlayerData& block);
+
+} // namespace orv
