@@ -1,5 +1,7 @@
 #include "modules/common/IconParameter.h"
 
+#include "host/CommandWords.h"
+
 #include <algorithm>
 
 namespace orv {
@@ -21,9 +23,9 @@ TIconParameter ParseIconParameter(const char* param, size_t icons) {
 
 std::string PlayStateIcon(const TIconParameter& param, TPlayIcon icon) {
     const size_t index = static_cast<size_t>(icon);
-    const char* flash = icon == TPlayIcon::Pause ? "_SetFlash" : "_UnsetFlash";
+    const std::string flash(icon == TPlayIcon::Pause ? kSetFlash.Text : kUnsetFlash.Text);
     if (param.NumberForm) return flash + param.Character(index);
-    return std::string(flash) + "_MaskList:" + std::to_string(index) + ";" + param.Text;
+    return flash + std::string(kMaskList.Text) + std::to_string(index) + ";" + param.Text;
 }
 
 } // namespace orv

@@ -6,6 +6,7 @@
 // (2.2, 2.3, 2.4) or version 1 texts, and bit rate, sampling rate and channel mode of the first
 // MPEG audio frame header. A file that cannot be opened leaves the values of the previous one.
 // The block is looked at once per millisecond of CLOCK_MONOTONIC (SetTickForTesting pins it).
+#include "host/CommandWords.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
@@ -114,7 +115,7 @@ const char* TTagScan::ModeIcon(const char* param) {
     const TIconParameter icon = ParseIconParameter(param, 4);
     const uint8_t mode = info_.ChannelMode & 3;
     if (icon.NumberForm) return result_.Set(icon.Character(mode));
-    return result_.Set("_MaskList:" + std::to_string(mode) + ";" + icon.Text);
+    return result_.Set(std::string(kMaskList.Text) + std::to_string(mode) + ";" + icon.Text);
 }
 
 void TTagScan::LoadSettings() {
