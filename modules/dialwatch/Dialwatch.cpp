@@ -19,6 +19,7 @@
 // (DialwatchTesting.h) let a test stand in for the system.
 #include "modules/dialwatch/DialwatchTesting.h"
 
+#include "host/CommandWords.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/RegionalSettings.h"
@@ -108,7 +109,7 @@ const char* TDialwatch::GetValue(int16_t index, const char* param) {
 std::string TDialwatch::Value(int16_t index, const char* param) {
     const std::optional<TPppLink> link = FindActivePppLink(tree_);
     if (!link) {
-        if (index == tagRasCheck) return "#skip";
+        if (index == tagRasCheck) return std::string(kSkipMark);
         if (index != tagRasName) return {};
         return MissingPppSupport(tree_).value_or(kNotActive);
     }

@@ -18,6 +18,7 @@
 // (including /proc) and pin the rescan clock.
 #include "modules/sensorlink/SensorlinkDialogApi.h"
 
+#include "host/CommandWords.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/PluginDialogLibrary.h"
@@ -98,7 +99,7 @@ const char* TSensorlink::GetValue(int16_t index, const char* param) {
     const THwmonLayout& layout = Layout();
     switch (index) {
     case tagMbmCheck:
-        return result_.Set(layout.Empty() ? "#skip" : "");
+        return result_.Set(layout.Empty() ? kSkipMark : std::string_view());
     case tagMbmTemp:
         return result_.Set(Numbered(layout.TemperatureFiles, param, 0));
     case tagMbmFan:
