@@ -1,0 +1,36 @@
+// INI text as users edit it: parsing, every read, a write of each kind, and the written text
+// parsed again.
+#include "fuzz/FuzzInput.h"
+#include "host/IniFile.h"
+
+using namespace orv;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text = fuzz::AsText(data, size);
+    TIniDocument doc = TIniDocument::Parse(text);
+    for (const auto& section : doc.Sections()) {
+        FUZZ_CHECK(doc.HasSection(section));
+        for (const auto& key : doc.Keys(section)) {
+            FUZZ_CHECK(doc.Find(section, key).has_value());
+            doc.ReadInteger(section, key, 0);
+            doc.ReadBool(section, key, false);
+        }
+    }
+    const std::string once = doc.Serialize();
+    FUZZ_CHECK(TIniDocument::Parse(once).Serialize() == once);
+
+    // Names and a value taken from the input itself, line breaks and all.
+    const auto pieces = fuzz::Split(text, '=');
+    const std::string_view section = pieces.size() > 1 ? pieces[0] : "Screen 1";
+    const std::string_view key = pieces.size() > 2 ? pieces[1] : "Line1";
+    doc.WriteString(section, key, pieces.back());
+    doc.WriteInteger(section, "Timeout", static_cast<int32_t>(size) - 100);
+    doc.WriteBool(section, "Show", size % 2 == 0);
+    FUZZ_CHECK(doc.ReadInteger(section, "Timeout", 0) == static_cast<int32_t>(size) - 100);
+    const std::string written = doc.Serialize();
+    FUZZ_CHECK(TIniDocument::Parse(written).Serialize() == written);
+    doc.DeleteKey(section, key);
+    doc.EraseSection(section);
+    FUZZ_CHECK(!doc.HasSection(section));
+    return 0;
+}
