@@ -14,9 +14,9 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,10 +28,15 @@ constexpr uint64_t kWarmUpTicks = 10000;
 constexpr long kAllowedGrowthKiB = 64;
 constexpr uint64_t kActionEvery = 997; // ticks between two navigation or suspend requests
 
+// Read without allocating, so that measuring adds nothing to what is measured.
 long ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
+    char text[128] = {};
+    const int fd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
     long size = 0, resident = 0;
-    statm >> size >> resident;
+    if (n <= 0 || std::sscanf(text, "%ld %ld", &size, &resident) != 2) return 0;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
@@ -119,19 +124,52 @@ public:
     uint64_t written = 0, defined = 0;
 };
 
-// Counts the frames and wakes the driving thread every kActionEvery of them.
+// Counts the frames and measures resident memory at exact ticks. Every kActionEvery ticks is a
+// turn of the driving thread: a navigation request (the display thread waits until it is made)
+// or a screen-saver suspend (the display thread asks for it itself, which only takes effect
+// before its next tick, and the driving thread waits for the pause and resumes it). So the
+// requests come at the same ticks in every run.
 class TTickCounter : public TFrameSink {
 public:
+    explicit TTickCounter(uint64_t total) : total_(total) {}
+    void SetThread(TControlThread* thread) { thread_ = thread; }
+
+    static bool SuspendTurn(uint64_t tick) { return (tick / kActionEvery) % 5 >= 3; }
+
     void ShowFrame(const std::vector<std::string>&) override {
-        const uint64_t n = ++ticks;
-        if (n % kActionEvery == 0 || n == kWarmUpTicks) {
-            std::lock_guard lock(mutex);
-            changed.notify_all();
-        }
+        const uint64_t n = ++ticks_;
+        if (n == kWarmUpTicks) WarmResident = ResidentKiB();
+        if (n == total_) EndResident = ResidentKiB();
+        if (n > total_ || (n % kActionEvery != 0 && n != total_)) return;
+        const bool suspend = n != total_ && SuspendTurn(n);
+        if (suspend) thread_->Suspend();
+        std::unique_lock lock(mutex_);
+        due_ = n;
+        changed_.notify_all();
+        if (!suspend) changed_.wait(lock, [&] { return taken_ >= n; });
     }
-    std::atomic<uint64_t> ticks{0};
-    std::mutex mutex;
-    std::condition_variable changed;
+
+    // On the driving thread: the tick of the next turn (the last one is the total).
+    uint64_t NextTurn() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return due_ > taken_; });
+        return due_;
+    }
+    void TurnTaken(uint64_t tick) {
+        std::lock_guard lock(mutex_);
+        taken_ = tick;
+        changed_.notify_all();
+    }
+
+    long WarmResident = 0, EndResident = 0;
+
+private:
+    const uint64_t total_;
+    TControlThread* thread_ = nullptr;
+    uint64_t ticks_ = 0; // display thread only
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    uint64_t due_ = 0, taken_ = 0;
 };
 
 } // namespace
@@ -149,7 +187,7 @@ int main(int argc, char** argv) {
     TSoakPanel panel;
     TSoakClock clock;
     TSystemRandom random;
-    TTickCounter counter;
+    TTickCounter counter(total);
     TDisplaySettings settings;
     settings.BaseTimeoutMs = 250;
     settings.SubScreenShowTimeS = 1;
@@ -157,46 +195,39 @@ int main(int argc, char** argv) {
     thread.SetGeometry(4, 20);
     thread.SetSettings(settings);
     thread.SetFrameSink(&counter);
+
+    counter.SetThread(&thread);
+    ResidentKiB(); // its first call sets up the C library's scanning: not part of the run
     thread.Start();
 
-    long warmResident = 0;
-    uint64_t actions = 0, suspends = 0;
-    uint64_t nextAction = kActionEvery;
-    for (;;) {
-        {
-            std::unique_lock lock(counter.mutex);
-            counter.changed.wait(lock, [&] {
-                const uint64_t t = counter.ticks;
-                return t >= total || t >= nextAction || (warmResident == 0 && t >= kWarmUpTicks);
-            });
-        }
-        const uint64_t ticks = counter.ticks;
-        if (warmResident == 0 && ticks >= kWarmUpTicks) warmResident = ResidentKiB();
-        if (ticks >= total) break;
-        if (ticks < nextAction) continue;
-        nextAction = ticks + kActionEvery;
-        switch (actions++ % 5) {
-        case 0: thread.Next(); break;
-        case 1: thread.Previous(); break;
-        case 2: thread.GoTo(static_cast<int32_t>(actions % 10)); break;
-        default:
-            thread.Suspend();
+    uint64_t navigations = 0, suspends = 0;
+    for (uint64_t tick = counter.NextTurn(); tick < total; tick = counter.NextTurn()) {
+        if (TTickCounter::SuspendTurn(tick)) {
+            thread.Suspend(); // returns once the thread has paused
             thread.Resume();
             ++suspends;
+        } else {
+            switch ((tick / kActionEvery) % 5) {
+            case 0: thread.Next(); break;
+            case 1: thread.Previous(); break;
+            default: thread.GoTo(static_cast<int32_t>(tick % 10)); break;
+            }
+            ++navigations;
         }
+        counter.TurnTaken(tick);
     }
+    counter.TurnTaken(total);
     thread.Stop();
-    const long endResident = ResidentKiB();
-    const long growth = endResident - warmResident;
+    const long growth = counter.EndResident - counter.WarmResident;
     std::printf("display_soak: %llu ticks, %llu navigation requests, %llu suspends, %llu characters "
                 "written, %llu glyphs loaded\n",
-                static_cast<unsigned long long>(counter.ticks.load()),
-                static_cast<unsigned long long>(actions - suspends),
+                static_cast<unsigned long long>(total),
+                static_cast<unsigned long long>(navigations),
                 static_cast<unsigned long long>(suspends), static_cast<unsigned long long>(panel.written),
                 static_cast<unsigned long long>(panel.defined));
     std::printf("display_soak: resident %ld KiB after %llu ticks, %ld KiB at the end: %+ld KiB "
                 "(at most %ld allowed)\n",
-                warmResident, static_cast<unsigned long long>(kWarmUpTicks), endResident, growth,
+                counter.WarmResident, static_cast<unsigned long long>(kWarmUpTicks), counter.EndResident, growth,
                 kAllowedGrowthKiB);
     return growth <= kAllowedGrowthKiB ? 0 : 1;
 }

@@ -3,6 +3,8 @@
 #include "fuzz/FuzzInput.h"
 #include "host/IniFile.h"
 
+#include <algorithm>
+
 using namespace orv;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,9 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view section = pieces.size() > 1 ? pieces[0] : "Screen 1";
     const std::string_view key = pieces.size() > 2 ? pieces[1] : "Line1";
     doc.WriteString(section, key, pieces.back());
-    doc.WriteInteger(section, "Timeout", static_cast<int32_t>(size) - 100);
     doc.WriteBool(section, "Show", size % 2 == 0);
-    FUZZ_CHECK(doc.ReadInteger(section, "Timeout", 0) == static_cast<int32_t>(size) - 100);
+    // Any value reads back as written (line breaks become blanks).
+    std::string value(pieces.back());
+    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    doc.WriteString("Fuzz", "Value", value);
+    doc.WriteInteger("Fuzz", "Timeout", static_cast<int32_t>(size) - 100);
+    const TIniDocument reread = TIniDocument::Parse(doc.Serialize());
+    FUZZ_CHECK(reread.ReadString("Fuzz", "Value", "") == value);
+    FUZZ_CHECK(reread.ReadInteger("Fuzz", "Timeout", 0) == static_cast<int32_t>(size) - 100);
     const std::string written = doc.Serialize();
     FUZZ_CHECK(TIniDocument::Parse(written).Serialize() == written);
     doc.DeleteKey(section, key);
