@@ -11,10 +11,22 @@ using namespace orv;
 
 namespace {
 
+// In memory where there is such a folder: every save is an atomic write with its flush.
 std::string ScratchPath(const char* what) {
     const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/orvanta3-fuzz-" + what + "-" +
-           std::to_string(getpid()) + ".orv3";
+    const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp && *tmp ? tmp : "/tmp";
+    return folder + "/orvanta3-fuzz-" + what + "-" + std::to_string(getpid()) + ".orv3";
+}
+
+// Saving puts every text on one line: line breaks inside a name or a line become blanks.
+TJobScreen AsSaved(TJobScreen screen) {
+    const auto oneLine = [](std::string& text) {
+        for (char& c : text)
+            if (c == '\r' || c == '\n') c = ' ';
+    };
+    oneLine(screen.Name);
+    for (auto& line : screen.Line) oneLine(line);
+    return screen;
 }
 
 } // namespace
@@ -42,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(again.LoadFromFile(saved));
         // Every screen comes back as it was saved.
         FUZZ_CHECK(again.Count() == job.Count());
-        for (int i = 0; i < job.Count(); ++i) FUZZ_CHECK(*again.Screen(i) == *job.Screen(i));
+        for (int i = 0; i < job.Count(); ++i) FUZZ_CHECK(*again.Screen(i) == AsSaved(*job.Screen(i)));
     }
     return 0;
 }
