@@ -141,6 +141,13 @@ TEST(VirtualDisplayWindow, TextsComeFromTheLanguageFile) {
     EXPECT_EQ(window->findChild<QToolButton*>("btnClose")->toolTip(), "Close the virtual display");
     EXPECT_EQ(window->findChild<QToolButton*>("btnNext")->toolTip().toStdString(),
               "Нажмите эту кнопку, чтобы перейти к следующему экрану");
+
+    // The shipped file translates every text of the window.
+    TfrmVirtualDisplay shipped(rig.settings, {}, nullptr, ORVANTA3_OUTPUT_DIR "/Orvanta3.lng");
+    EXPECT_EQ(shipped.windowTitle(), "Orvanta3: virtual display");
+    for (auto* button : shipped.findChildren<QToolButton*>())
+        EXPECT_TRUE(button->toolTip().startsWith("Click this button"))
+            << button->objectName().toStdString();
 }
 
 } // namespace
