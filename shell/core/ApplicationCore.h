@@ -73,7 +73,8 @@ public:
     // Windows-1251). False when the request or its text is not understood. From any thread:
     // a running display thread is paused between two ticks meanwhile; while a screen-saver
     // module has the panel only the tables and the virtual display change, and the panel gets
-    // the last character set back when the module ends.
+    // the last character set back when the module ends. Services on other threads end before
+    // Shutdown.
     bool Charset(int32_t request, std::string_view text);
 
     // Shutdown as far as the panel goes: the quit message when a driver is current and active

@@ -50,8 +50,8 @@ int OnStop(sd_event_source* source, int, uint32_t, void*) {
     return sd_event_exit(sd_event_source_get_event(source), 0);
 }
 
-std::string BusError(const char* what, int r) {
-    return std::string(what) + ": " + std::strerror(-r);
+std::string BusError(const std::string& what, int r) {
+    return what + ": " + std::strerror(-r);
 }
 
 } // namespace

@@ -12,7 +12,9 @@ TRemoteDBusService::TRemoteDBusService(TApplicationCore& core, QObject* parent)
     : QObject(parent), core_(core) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
-    if (!bus.registerObject(kRemoteObject, this, QDBusConnection::ExportScriptableSlots)) return;
+    if (!bus.registerObject(kRemoteObject, kRemoteInterface, this,
+                            QDBusConnection::ExportScriptableSlots))
+        return;
     registered_ = bus.registerService(kRemoteService);
     if (!registered_) bus.unregisterObject(kRemoteObject);
 }

@@ -16,7 +16,6 @@ class TApplicationCore;
 
 class TRemoteDBusService final : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.orvanta3.Orvanta3")
 
 public:
     TRemoteDBusService(TApplicationCore& core, QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 // orvanta3ctl against orvanta3d on an emulated 4 x 20 panel, over a private session bus.
 #include "tests/daemon/DaemonRun.h"
 #include "tests/support/PrivateSessionBus.h"
+#include "tests/support/WaitUntil.h"
 
 using namespace orv;
 using namespace orv::test;
@@ -39,8 +40,9 @@ protected:
         const pid_t daemon = Start({"--job", docs / "job.orv3"});
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
         EXPECT_TRUE(WaitForFirstRow("screen A"));
-        // The name is taken after the display thread has started: ask until it answers.
-        EXPECT_TRUE(WaitUntil([&] { return Ctl("goto 0").exitCode == 0; },
+        // The name is taken after the display thread has started: ask until it answers, with
+        // a request that changes nothing.
+        EXPECT_TRUE(WaitUntil([&] { return Ctl("goto -1").exitCode == 0; },
                               std::chrono::seconds(30)));
         return daemon;
     }

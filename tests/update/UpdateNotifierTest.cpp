@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ protected:
                          [&](const QString& text) { label = text; });
         QEventLoop loop;
         QObject::connect(&notifier, &TUpdateNotifier::Finished, &loop, &QEventLoop::quit);
-        QWidget* last = nullptr;
+        QPointer<QWidget> last; // null again once a box is gone: the next may reuse its address
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
