@@ -4,9 +4,9 @@
 #include "host/Settings.h"
 #include "host/TextUtil.h"
 #include "modules/common/InternetTransfer.h"
+#include "modules/common/WallClock.h"
 
 #include <cstdlib>
-#include <ctime>
 
 namespace orv {
 
@@ -56,12 +56,9 @@ bool UpdateCheckDue(const TINetSettings& inet, std::chrono::year_month_day today
 }
 
 std::chrono::year_month_day LocalToday() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    ::localtime_r(&now, &parts);
-    return std::chrono::year_month_day(std::chrono::year(parts.tm_year + 1900),
-                                       std::chrono::month(static_cast<unsigned>(parts.tm_mon + 1)),
-                                       std::chrono::day(static_cast<unsigned>(parts.tm_mday)));
+    const TWallTime now = TWallClock().Now();
+    return std::chrono::year(now.Year) / std::chrono::month(static_cast<unsigned>(now.Month)) /
+           std::chrono::day(static_cast<unsigned>(now.Day));
 }
 
 TInetCheckResult RunInetCheck(const TInetCheckOptions& options, std::stop_token stop) {

@@ -113,19 +113,4 @@ TEST_F(RemoteEndToEnd, TheDaemonRunsWithoutASessionBus) {
     EXPECT_EQ(PanelRows().at(0), "Good bye!           ");
 }
 
-TEST_F(RemoteEndToEnd, ASecondProgramLeavesTheNameToTheFirst) {
-    const pid_t first = StartOnBus();
-    // Another daemon on its own panel: it runs, the name stays with the first.
-    const std::string otherState = docs / "other.state";
-    const TRun second = RunWith("ORVANTA3_PORTIO='emu:hd44780:4x20:" + otherState +
-                                    "' XDG_DOCUMENTS_DIR='" + documents +
-                                    "' DBUS_SESSION_BUS_ADDRESS='" + bus.Address() + "' ",
-                                "--job '" + (docs / "job.orv3") + "' --seconds 1");
-    EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(Ctl("next").exitCode, 0);
-    EXPECT_TRUE(WaitForFirstRow("screen B"));
-    ::kill(first, SIGTERM);
-    EXPECT_EQ(WEXITSTATUS(WaitStatus(first)), 0);
-}
-
 } // namespace

@@ -86,12 +86,6 @@ TEST_F(UpdateNotifier, YesOpensTheDownloadPageThenTheNextCheckIsAnnounced) {
     EXPECT_EQ(opened.urls, QStringList{"http://127.0.0.1/download"});
 }
 
-TEST_F(UpdateNotifier, NoOpensNothing) {
-    RunCheck("3.0.9.0\nhttp://127.0.0.1/download\n", QMessageBox::No);
-    EXPECT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(opened.urls.isEmpty());
-}
-
 TEST_F(UpdateNotifier, TheSameVersionShowsNoBox) {
     RunCheck("3.0.7.11\nhttp://127.0.0.1/download\n", QMessageBox::Yes);
     EXPECT_EQ(label, QString::fromUtf8("Последняя версия: 3.0.7.11"));

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPointer>
 #include <QUrl>
 
 namespace orv {
@@ -30,13 +31,17 @@ void TUpdateNotifier::Start() { check_->Start(); }
 void TUpdateNotifier::Show(const TInetCheckResult& result) {
     if (!result.VersionLabel.empty()) emit VersionLabelChanged(FromCp1251(result.VersionLabel));
     if (result.Outcome == TInetCheckOutcome::NewerVersion) {
+        // The program may end while a box is open (the session ends): this object is gone then.
+        const QPointer<TUpdateNotifier> alive(this);
         const auto answer = QMessageBox::information(
             nullptr, FromCp1251(kNewVersionCaption), FromCp1251(kNewVersionQuestion),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (!alive) return;
         if (answer == QMessageBox::Yes && !result.DownloadUrl.empty())
             QDesktopServices::openUrl(QUrl(QString::fromStdString(result.DownloadUrl)));
         QMessageBox::information(nullptr, FromCp1251(kNextCheckCaption),
                                  FromCp1251(kNextCheckText));
+        if (!alive) return;
     }
     emit Finished();
 }
