@@ -22,15 +22,7 @@ protected:
 
     // orvanta3ctl with args (shell words) on the given bus address.
     TRun Ctl(const std::string& args, const std::string& address) {
-        const std::string command = "DBUS_SESSION_BUS_ADDRESS='" + address + "' '" + kCtl + "' " +
-                                    args + " >'" + (docs / "ctl.out") + "' 2>'" +
-                                    (docs / "ctl.err") + "' </dev/null";
-        const int status = std::system(command.c_str());
-        TRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(docs / "ctl.out");
-        run.err = ReadText(docs / "ctl.err");
-        return run;
+        return RunProgram(kCtl, "DBUS_SESSION_BUS_ADDRESS='" + address + "' ", args, "ctl-");
     }
     TRun Ctl(const std::string& args) { return Ctl(args, bus.Address()); }
 
