@@ -10,6 +10,7 @@
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"
 #include "shell/core/ApplicationCore.h"
+#include "shell/remote/BusRemoteService.h"
 
 #include <array>
 #include <cerrno>
@@ -149,7 +150,12 @@ int main(int argc, char** argv) {
         return Fail("the job " + jobPath + " has no screens");
     }
 
+    // orvanta3ctl and other programs flip the screens through the session bus, when there is
+    // one; the run goes on without it.
+    TBusRemoteService remote(core);
+
     WaitForEnd(signals, options.seconds);
+    remote.Stop();
     core.Shutdown();
     return 0;
 }

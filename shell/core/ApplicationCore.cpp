@@ -94,9 +94,53 @@ bool TApplicationCore::StartDisplay() {
 
 void TApplicationCore::StopDisplay() { thread_.Stop(); }
 
-void TApplicationCore::RestoreCharset(int n) {
+bool TApplicationCore::Navigate(int32_t wparam, int32_t lparam) {
+    switch (wparam) {
+    case navNext: thread_.Next(); return true;
+    case navPrevious: thread_.Previous(); return true;
+    case navGoTo:
+        if (lparam < 0 || lparam >= job_.Count()) return false;
+        thread_.GoTo(lparam);
+        return true;
+    default: return false;
+    }
+}
+
+bool TApplicationCore::Charset(int32_t request, std::string_view text) {
+    std::lock_guard lock(panelMutex_);
+    if (saverHasPanel_) {
+        // The module draws on the panel; its end restores the active set (RestoreCharset).
+        charsets_.SetDriver(nullptr);
+        const bool done = charsets_.HandleRequest(request, text);
+        charsets_.SetDriver(host_.CurrentDriver());
+        return done;
+    }
+    thread_.Suspend(); // the display thread loads slots itself: not at the same time
+    const bool done = CharsetOnPanel(request, text);
+    thread_.Resume();
+    return done;
+}
+
+bool TApplicationCore::CharsetOnPanel(int32_t request, std::string_view text) {
     charsets_.SetDriver(host_.CurrentDriver());
-    charsets_.SwitchCharset(static_cast<uint8_t>(n));
+    return charsets_.HandleRequest(request, text);
+}
+
+void TApplicationCore::SuspendDisplayThread() {
+    std::lock_guard lock(panelMutex_);
+    saverHasPanel_ = true;
+    thread_.Suspend();
+}
+
+void TApplicationCore::ResumeDisplayThread() {
+    std::lock_guard lock(panelMutex_);
+    saverHasPanel_ = false;
+    thread_.Resume();
+}
+
+void TApplicationCore::RestoreCharset(int n) {
+    std::lock_guard lock(panelMutex_);
+    CharsetOnPanel(n, {});
 }
 
 void TApplicationCore::Shutdown() {
