@@ -148,7 +148,10 @@ int main(int argc, char** argv) {
     const sigset_t signals = RunSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    TApplicationCore core({.ProgramFolder = {}, .SettingsPath = settingsPath, .WriteSettings = false});
+    TApplicationCore core({.ProgramFolder = {},
+                           .SettingsPath = settingsPath,
+                           .WriteSettings = false,
+                           .ListInactiveModules = false});
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
     Trace("settings file: " + core.Settings().Path());

@@ -8,6 +8,7 @@
 #include "host/Cp1251.h"
 
 #include <algorithm>
+#include <pthread.h>
 
 namespace orv {
 
@@ -54,7 +55,10 @@ bool TControlThread::Start() {
         running_ = true;
     }
     forgetShownRows_ = true;
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_ = std::jthread([this](std::stop_token stop) {
+        ::pthread_setname_np(::pthread_self(), "display"); // for top -H and /proc/PID/task
+        Run(stop);
+    });
     return true;
 }
 

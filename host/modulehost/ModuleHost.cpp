@@ -60,6 +60,10 @@ void TModuleHost::Discover() {
     for (TModuleKind kind : kModuleKinds) {
         const std::string folder = options_.ProgramFolder + "/" + ModuleFolder(kind);
         for (const std::string& fileName : LibraryFiles(folder)) {
+            if (!options_.ListInactiveModules && !ReadActiveKey(fileName)) {
+                Trace(std::string(ModuleFolder(kind)) + "/" + fileName + ": off, not loaded");
+                continue;
+            }
             if (!AddDiscovered(kind, fileName)) {
                 Trace(folder + "/" + fileName + ": not loaded (not a module of this kind)");
                 continue;

@@ -29,6 +29,8 @@ struct TApplicationCoreOptions {
     // False for a program that must leave the settings file as it is (a service's may be
     // read-only): defaults that start-up would store stay in memory.
     bool WriteSettings = true;
+    // False for a program without a module list: modules that are off are not loaded.
+    bool ListInactiveModules = true;
 };
 
 class TApplicationCore final : private TScreenGeometry, private TScreenSaverClient {
