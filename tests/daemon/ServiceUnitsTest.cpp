@@ -41,10 +41,11 @@ TEST(ServiceUnits, AreInstalledUnderThePrefixAndPassSystemdAnalyzeVerify) {
     }
     const std::string systemText = ReadText(system);
     EXPECT_NE(systemText.find("--config /etc/orvanta3/Orvanta3.ini"), std::string::npos);
-    EXPECT_NE(systemText.find("DeviceAllow=char-parport rw"), std::string::npos);
+    EXPECT_NE(systemText.find("DeviceAllow=char-ppdev rw"), std::string::npos);
     EXPECT_EQ(systemText.find("PrivateDevices=yes"), std::string::npos);
     EXPECT_NE(ReadText(prefix / "lib/sysusers.d/orvanta3d.conf").find("m orvanta3 lp"),
               std::string::npos);
+    EXPECT_EQ(ReadText(prefix / "lib/modules-load.d/orvanta3d.conf").find("ppdev"), 0u);
     EXPECT_EQ(::access(program.c_str(), X_OK), 0);
 
     if (std::system("command -v systemd-analyze >/dev/null 2>&1") != 0)
