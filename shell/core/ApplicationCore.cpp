@@ -10,11 +10,13 @@
 namespace orv {
 
 TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
-    : settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
+    : writeSettings_(options.WriteSettings),
+      settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
              .Language = {},
-             .CreateLanguageTemplate = false},
+             .CreateLanguageTemplate = false,
+             .ListInactiveModules = options.ListInactiveModules},
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
       thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
@@ -46,6 +48,19 @@ void TApplicationCore::ApplySettingsToEngine() {
     thread_.SetSettings(TDisplaySettings(common));
 }
 
+void TApplicationCore::ReadSettings() {
+    settings_.ReadEarly();
+    settings_.ReadMain();
+    TIniFile ini(settings_.Path());
+    if (writeSettings_) {
+        charsets_.Load(ini);
+        return;
+    }
+    TIniDocument doc = ini.Read();
+    TCharsets::WriteDefaultsIfEmpty(doc);
+    charsets_.LoadFrom(doc);
+}
+
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
@@ -54,10 +69,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     step("Orvanta3 starting: reading settings...");
     // Said as the file was found: the custom character tables may create it below.
     const std::string noDriverMessage = NoDriverMessage(settings_.Path());
-    settings_.ReadEarly();
-    settings_.ReadMain();
-    TIniFile ini(settings_.Path());
-    charsets_.Load(ini);
+    ReadSettings();
 
     step("Orvanta3 starting: reading plug-ins...");
     host_.SetLanguage(settings_.Common.Language);
@@ -119,6 +131,28 @@ bool TApplicationCore::Charset(int32_t request, std::string_view text) {
     const bool done = CharsetOnPanel(request, text);
     thread_.Resume();
     return done;
+}
+
+bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
+    thread_.Stop(); // modules are called from one thread at a time
+    ReadSettings();
+    host_.SettingsSaved(settings_.Common.Language);
+    const std::string path = jobPath.empty() ? SettingsJobPath() : jobPath;
+    TJob job;
+    std::string reason;
+    bool loaded = false;
+    if (path.empty())
+        reason = "no job: \"Job name\" is not set in " + settings_.Path();
+    else if (!job.LoadFromFile(path, &reason))
+        reason = "cannot read the job file " + path + ": " + reason;
+    else if (job.Count() == 0)
+        reason = "the job " + path + " has no screens";
+    else
+        loaded = true;
+    if (loaded) job_ = std::move(job);
+    if (!loaded && error) *error = reason;
+    StartDisplay();
+    return loaded;
 }
 
 bool TApplicationCore::CharsetOnPanel(int32_t request, std::string_view text) {

@@ -28,6 +28,11 @@ namespace orv {
 struct TApplicationCoreOptions {
     std::string ProgramFolder; // empty: the folder of the running program
     std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
+    // False for a program that must leave the settings file as it is (a service's may be
+    // read-only): defaults that start-up would store stay in memory.
+    bool WriteSettings = true;
+    // False for a program without a module list: modules that are off are not loaded.
+    bool ListInactiveModules = true;
 };
 
 class TApplicationCore final : private TScreenGeometry, private TScreenSaverClient {
@@ -59,6 +64,13 @@ public:
 
     // Runs the cycle; false for a job without screens.
     bool StartDisplay();
+    // Reads the settings again (the program's own keys, the custom character tables, every
+    // active data module's settings) and the job (jobPath, else "Job name" of the settings),
+    // then starts the cycle anew, without touching the panel or the driver: the rows of the
+    // new job replace the old ones. A job that cannot be read, or has no screens, leaves the
+    // old one running; false and the reason in error then. Driver settings and which modules
+    // are on stay as they were at start-up.
+    bool Reload(const std::string& jobPath, std::string* error = nullptr);
     void StopDisplay();
     // Screen navigation, as the tray menu, the virtual display window and other programs ask
     // for it: wparam navNext, navPrevious, or navGoTo with the screen index lparam (0-based).
@@ -105,7 +117,9 @@ private:
     TLCDBaseControl* ActiveDriver() const;
     bool CharsetOnPanel(int32_t request, std::string_view text); // under panelMutex_
     void ApplySettingsToEngine();
+    void ReadSettings();
 
+    bool writeSettings_;
     TSettings settings_;
     TModuleHost host_;
     TModuleCatalogue catalogue_;
