@@ -68,6 +68,19 @@ public:
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
     void Shutdown();
 
+    // The settings page opens: the screen-saver listener ends, since modules may be turned on and
+    // off or reconfigured there.
+    void EndScreenSaverListener();
+    // The settings page's save, with the model (Settings()), the custom character tables and
+    // the module table already holding the new values: the autostart entry, the settings file in
+    // its order, then SettingsChanged. False when the file could not be written; the running
+    // program has the new settings all the same.
+    bool SaveSettings();
+    // The settings in the model have changed (a save, or a reload of the file): the display
+    // thread's timing, a fresh screen-saver listener when enabled, LoadSettings and the language
+    // file of every data module that is on.
+    void SettingsChanged();
+
     // A driver is current and active: the panel shows the job.
     bool PanelActive() const { return ActiveDriver() != nullptr; }
 
@@ -91,6 +104,7 @@ private:
 
     TLCDBaseControl* ActiveDriver() const;
     void ApplySettingsToEngine();
+    void StartScreenSaverListener();
 
     TSettings settings_;
     TModuleHost host_;
