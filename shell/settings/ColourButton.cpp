@@ -24,7 +24,6 @@ void TColourButton::SetColour(int32_t bgr) {
     QPixmap swatch(iconSize());
     swatch.fill(ColourOfSetting(colour_));
     setIcon(swatch);
-    emit ColourChanged(colour_);
 }
 
 void TColourButton::Choose() {

@@ -19,9 +19,6 @@ public:
     int32_t Colour() const { return colour_; }
     void SetColour(int32_t bgr);
 
-signals:
-    void ColourChanged(int32_t bgr);
-
 private:
     void Choose();
 

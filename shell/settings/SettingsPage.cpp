@@ -110,6 +110,7 @@ void TSettingsPage::SelectNode(int node) {
 
 void TSettingsPage::Fill() {
     core_.EndScreenSaverListener();
+    ShowNodeTexts(); // the messages may have been translated since
     const TSettings& settings = core_.Settings();
     common_->Fill(settings, TIniFile(LanguageFilePath()).Read().Sections());
     shortcuts_->Fill(settings.Shortcuts);

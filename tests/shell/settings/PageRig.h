@@ -10,6 +10,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -42,8 +43,11 @@ protected:
         return Child<T>(*page, name);
     }
 
-    // Selects the row of the module library fileName in the module list; its table index.
+    // Opens the node "Модули" and selects the row of the module library fileName; its table
+    // index.
     size_t SelectModule(const std::string& fileName) {
+        auto& tree = Control<QTreeWidget>("tvSettings");
+        tree.setCurrentItem(tree.topLevelItem(2));
         auto& list = Control<QListWidget>("lbPlugins");
         for (int row = 0; row < list.count(); ++row) {
             const size_t index = list.item(row)->data(Qt::UserRole).value<size_t>();
