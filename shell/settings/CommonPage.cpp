@@ -117,7 +117,7 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
     netForm->addRow(Utf8("Прокси-сервер:"), edProxy_);
     netForm->addRow(Utf8("Порт:"), edProxyPort_);
     netForm->addRow(cbCheckUpdates_);
-    netForm->addRow(lblVer_);
+    netForm->addRow(Utf8("Последняя версия:"), lblVer_);
     layout->addWidget(net);
     layout->addStretch();
 
@@ -168,7 +168,7 @@ void TCommonPage::Fill(const TSettingsValues& values, const std::vector<std::str
     edProxy_->setText(FromCp1251(net.Proxy));
     edProxyPort_->setText(QString::number(net.ProxyPort));
     cbCheckUpdates_->setChecked(net.CheckUpdates);
-    lblVer_->setText(Utf8("Последняя версия: ") + FromCp1251(net.Ver));
+    lblVer_->setText(FromCp1251(net.Ver));
 }
 
 bool TCommonPage::ProxyPortValid() const {

@@ -1,8 +1,7 @@
 #include "shell/settings/CustomCharsPage.h"
 
 #include "host/ConstUnit.h"
-#include "host/MessageBox.h"
-#include "host/modulehost/HostMessages.h"
+#include "host/modulehost/ErrorReport.h"
 #include "shell/settings/PageControls.h"
 
 #include <QActionGroup>
@@ -58,9 +57,7 @@ QPushButton* Button(const char* name, const char* text, const char* hint, QWidge
     return button;
 }
 
-void ShowError(const char* utf8) {
-    ShowMessage(Utf8ToCp1251(utf8), Message(msgErrorCaption), mbError);
-}
+void ShowError(const char* utf8) { ReportError(Utf8ToCp1251(utf8)); }
 
 } // namespace
 

@@ -1,9 +1,8 @@
 #include "shell/settings/SettingsPage.h"
 
-#include "host/ConstUnit.h"
-#include "host/IniFile.h"
-#include "host/MessageBox.h"
-#include "host/modulehost/HostMessages.h"
+#include "host/LanguageFile.h"
+#include "host/ProgramMessages.h"
+#include "host/modulehost/ErrorReport.h"
 #include "shell/core/ApplicationCore.h"
 #include "shell/settings/CommonPage.h"
 #include "shell/settings/CustomCharsPage.h"
@@ -91,7 +90,7 @@ TSettingsPage::TSettingsPage(TApplicationCore& core, QWidget* parent)
 }
 
 std::string TSettingsPage::LanguageFilePath() const {
-    return core_.Host().Options().ProgramFolder + "/Orvanta3.lng";
+    return core_.Host().Options().ProgramFolder + "/" + std::string(kMainLanguageFileName);
 }
 
 void TSettingsPage::ShowNodeTexts() {
@@ -112,7 +111,7 @@ void TSettingsPage::Fill() {
     core_.EndScreenSaverListener();
     ShowNodeTexts(); // the messages may have been translated since
     const TSettings& settings = core_.Settings();
-    common_->Fill(settings, TIniFile(LanguageFilePath()).Read().Sections());
+    common_->Fill(settings, LanguageNames(LanguageFilePath()));
     shortcuts_->Fill(settings.Shortcuts);
     virtualScreen_->Fill(settings.VirtualScreen);
     customChars_->Fill(core_.Charsets());
@@ -126,9 +125,8 @@ void TSettingsPage::Save() {
         const QString typed = common_->ProxyPortEdit().text();
         tvSettings_->setCurrentItem(tvSettings_->topLevelItem(ndCommon));
         common_->ProxyPortEdit().setFocus();
-        ShowMessage(ToCp1251(Utf8("\"") + typed +
-                             Utf8("\" - не номер порта: нужно целое число от 1 до 65535.")),
-                    Message(msgErrorCaption), mbError);
+        ReportError(ToCp1251(Utf8("\"") + typed +
+                             Utf8("\" - не номер порта: нужно целое число от 1 до 65535.")));
         return;
     }
     TSettings& settings = core_.Settings();
@@ -137,9 +135,8 @@ void TSettingsPage::Save() {
     virtualScreen_->Take(settings.VirtualScreen);
     customChars_->Take(core_.Charsets());
     if (!core_.SaveSettings())
-        ShowMessage(ToCp1251(Utf8("Не удалось записать файл настроек ") +
-                             QString::fromStdString(settings.Path())),
-                    Message(msgErrorCaption), mbError);
+        ReportError(ToCp1251(Utf8("Не удалось записать файл настроек ") +
+                             QString::fromStdString(settings.Path())));
     emit Saved();
 }
 
