@@ -20,7 +20,7 @@ TColourButton::TColourButton(QWidget* parent) : QPushButton(parent) {
 }
 
 void TColourButton::SetColour(int32_t bgr) {
-    colour_ = bgr & 0xFFFFFF; // system colours have no meaning here
+    colour_ = bgr; // a system colour is kept as it is until the user picks another
     QPixmap swatch(iconSize());
     swatch.fill(ColourOfSetting(colour_));
     setIcon(swatch);
