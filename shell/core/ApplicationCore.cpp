@@ -46,18 +46,18 @@ void TApplicationCore::ApplySettingsToEngine() {
     thread_.SetSettings(TDisplaySettings(common));
 }
 
-void TApplicationCore::StartScreenSaverListener() {
-    EndScreenSaverListener();
-    if (settings_.Common.ShowLcdScreensaver)
-        listener_ = std::make_unique<TScreenSaverListener>(
-            host_, static_cast<TScreenSaverClient&>(*this));
-}
-
-void TApplicationCore::EndScreenSaverListener() {
+void TApplicationCore::StopScreenSaverListener() {
     if (!listener_) return;
     listener_->RequestTerminate();
     listener_->Wait();
     listener_.reset();
+}
+
+void TApplicationCore::StartScreenSaverListener() {
+    StopScreenSaverListener();
+    if (settings_.Common.ShowLcdScreensaver)
+        listener_ = std::make_unique<TScreenSaverListener>(
+            host_, static_cast<TScreenSaverClient&>(*this));
 }
 
 bool TApplicationCore::SaveSettings() {
@@ -131,7 +131,7 @@ void TApplicationCore::RestoreCharset(int n) {
 void TApplicationCore::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    EndScreenSaverListener();
+    StopScreenSaverListener();
     thread_.Stop();
     if (TLCDBaseControl* driver = ActiveDriver()) {
         const TCommonSettings& common = settings_.Common;

@@ -68,9 +68,10 @@ public:
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
     void Shutdown();
 
-    // The settings page opens: the screen-saver listener ends, since modules may be turned on and
-    // off or reconfigured there.
-    void EndScreenSaverListener();
+    // The screen-saver listener: ended (and waited for) while the settings page is open, a
+    // fresh one started after the settings are saved when "Show LCD-screensaver" is on.
+    void StopScreenSaverListener();
+    void StartScreenSaverListener();
     // The settings page's save, with the model (Settings()), the custom character tables and
     // the module table already holding the new values: the autostart entry, the settings file in
     // its order, then SettingsChanged. False when the file could not be written; the running
@@ -104,7 +105,6 @@ private:
 
     TLCDBaseControl* ActiveDriver() const;
     void ApplySettingsToEngine();
-    void StartScreenSaverListener();
 
     TSettings settings_;
     TModuleHost host_;

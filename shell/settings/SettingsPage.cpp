@@ -45,7 +45,6 @@ constexpr std::array<TNodeLook, 5> kNodes = {{
 
 TSettingsPage::TSettingsPage(TApplicationCore& core, QWidget* parent)
     : QWidget(parent), core_(core) {
-    setObjectName("pnSettings");
     tvSettings_ = Named(new QTreeWidget(this), "tvSettings");
     tvSettings_->setHeaderHidden(true);
     tvSettings_->setRootIsDecorated(false);
@@ -108,7 +107,7 @@ void TSettingsPage::SelectNode(int node) {
 }
 
 void TSettingsPage::Fill() {
-    core_.EndScreenSaverListener();
+    core_.StopScreenSaverListener();
     ShowNodeTexts(); // the messages may have been translated since
     const TSettings& settings = core_.Settings();
     common_->Fill(settings, LanguageNames(LanguageFilePath()));
