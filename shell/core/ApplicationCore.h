@@ -79,7 +79,8 @@ public:
     bool SaveSettings();
     // The settings in the model have changed (a save, or a reload of the file): the display
     // thread's timing, a fresh screen-saver listener when enabled, LoadSettings and the language
-    // file of every data module that is on.
+    // file of every data module that is on. With the display thread stopped: the modules are
+    // called from this thread.
     void SettingsChanged();
 
     // A driver is current and active: the panel shows the job.
