@@ -1,28 +1,23 @@
-// A button that shows a colour of the settings file (0x00BBGGRR) and lets the user pick another.
+// A push button that shows a colour of the settings file (0x00BBGGRR) and lets the user pick
+// another. It stays a plain QPushButton, so its hint takes its key from the language file.
 #pragma once
 
 #include <QColor>
-#include <QPushButton>
 
 #include <cstdint>
+#include <optional>
+
+class QPushButton;
+class QWidget;
 
 namespace orv {
 
 QColor ColourOfSetting(int32_t bgr);
 int32_t SettingOfColour(const QColor& colour);
 
-class TColourButton : public QPushButton {
-    Q_OBJECT
-public:
-    explicit TColourButton(QWidget* parent = nullptr);
-
-    int32_t Colour() const { return colour_; }
-    void SetColour(int32_t bgr);
-
-private:
-    void Choose();
-
-    int32_t colour_ = 0;
-};
+QPushButton* NewColourButton(QWidget* parent);
+// The colour a button of NewColourButton holds; nullopt for any other widget.
+std::optional<int32_t> ButtonColour(const QWidget& button);
+void SetButtonColour(QPushButton& button, int32_t bgr);
 
 } // namespace orv

@@ -16,8 +16,8 @@ namespace {
 constexpr int kMinDotSize = 1;
 constexpr int kMaxDotSize = 4;
 
-TColourButton* ColourBox(const char* name, const char* hint, QWidget* parent) {
-    auto* box = Named(new TColourButton(parent), name);
+QPushButton* ColourBox(const char* name, const char* hint, QWidget* parent) {
+    auto* box = Named(NewColourButton(parent), name);
     box->setToolTip(Utf8(hint));
     return box;
 }
@@ -81,9 +81,9 @@ void TVirtualScreenPage::Fill(const TVirtualScreenSettings& values) {
         const QSignalBlocker quiet(cbShowVirtualScreen_); // filling shows or hides nothing
         cbShowVirtualScreen_->setChecked(values.Show);
     }
-    cbPixelOn_->SetColour(values.PixelOnColor);
-    cbPixelOff_->SetColour(values.PixelOffColor);
-    cbBackground_->SetColour(values.BackgroundColor);
+    SetButtonColour(*cbPixelOn_, values.PixelOnColor);
+    SetButtonColour(*cbPixelOff_, values.PixelOffColor);
+    SetButtonColour(*cbBackground_, values.BackgroundColor);
     {
         const QSignalBlocker quietHoriz(tbHorizSize_);
         const QSignalBlocker quietVert(tbVertSize_);
@@ -96,9 +96,9 @@ void TVirtualScreenPage::Fill(const TVirtualScreenSettings& values) {
 
 void TVirtualScreenPage::Take(TVirtualScreenSettings& values) const {
     values.Show = cbShowVirtualScreen_->isChecked();
-    values.PixelOnColor = cbPixelOn_->Colour();
-    values.PixelOffColor = cbPixelOff_->Colour();
-    values.BackgroundColor = cbBackground_->Colour();
+    values.PixelOnColor = *ButtonColour(*cbPixelOn_);
+    values.PixelOffColor = *ButtonColour(*cbPixelOff_);
+    values.BackgroundColor = *ButtonColour(*cbBackground_);
     values.PixelHorizSize = tbHorizSize_->value();
     values.PixelVertSize = tbVertSize_->value();
 }

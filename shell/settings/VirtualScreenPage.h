@@ -13,8 +13,6 @@ class QSlider;
 
 namespace orv {
 
-class TColourButton;
-
 class TVirtualScreenPage : public QWidget {
     Q_OBJECT
 public:
@@ -35,9 +33,9 @@ private:
     void KeepDotSizesApart(QSlider& changed, QSlider& other);
 
     QCheckBox* cbShowVirtualScreen_;
-    TColourButton* cbPixelOn_;
-    TColourButton* cbPixelOff_;
-    TColourButton* cbBackground_;
+    QPushButton* cbPixelOn_;
+    QPushButton* cbPixelOff_;
+    QPushButton* cbBackground_;
     QSlider* tbHorizSize_;
     QSlider* tbVertSize_;
     QPushButton* btnVirtualScreenCheck_;

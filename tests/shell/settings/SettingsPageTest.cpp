@@ -4,11 +4,15 @@
 #include "host/Autostart.h"
 #include "host/SettingKeys.h"
 #include "host/Settings.h"
+#include "shell/language/WindowLanguage.h"
 #include "shell/settings/ColourButton.h"
+#include "shell/settings/PageControls.h"
 #include "tests/shell/settings/PageRig.h"
 #include "tests/support/MessageCapture.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -21,6 +25,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 using namespace orv;
 using namespace orv::test;
@@ -45,8 +50,8 @@ std::map<std::string, std::string> Shown(QWidget& page) {
             shown[name] = e->text();
         else if (auto* s = qobject_cast<QSpinBox*>(w)) shown[name] = QString::number(s->value());
         else if (auto* t = qobject_cast<QSlider*>(w)) shown[name] = QString::number(t->value());
-        else if (auto* b = qobject_cast<TColourButton*>(w))
-            shown[name] = QString::number(b->Colour());
+        else if (const auto colour = ButtonColour(*w))
+            shown[name] = QString::number(*colour);
         else if (auto* x = qobject_cast<QComboBox*>(w); x && name != "cbMappingSet")
             shown[name] = x->currentText();
     }
@@ -86,8 +91,8 @@ void ChangeEveryControl(QWidget& page) {
             s->setValue(s->value() == s->minimum() + 1 ? s->minimum() + 2 : s->minimum() + 1);
         } else if (auto* t = qobject_cast<QSlider*>(w)) {
             t->setValue(t->value() == t->maximum() ? t->maximum() - 1 : t->maximum());
-        } else if (auto* b = qobject_cast<TColourButton*>(w)) {
-            b->SetColour(0x102030 * n);
+        } else if (ButtonColour(*w)) {
+            SetButtonColour(static_cast<QPushButton&>(*w), 0x102030 * n);
         } else if (auto* x = qobject_cast<QComboBox*>(w); x && x->isEditable()) {
             x->setEditText(QString::fromUtf8("ед%1").arg(n));
         } else if (x && name == "cbLanguage") {
@@ -192,4 +197,27 @@ TEST_F(SettingsPage, APortThatIsNotANumberStopsTheSaveBeforeAnythingChanges) {
     Control<QLineEdit>("edProxyPort").setText("70000"); // out of range is no port either
     page->Save();
     EXPECT_EQ(ReadText(SettingsFile()), file);
+}
+
+TEST_F(SettingsPage, EveryTextOfThePagesCanBeTranslated) {
+    Start();
+    // The main window's language walk reaches the page's controls as this one does.
+    const std::string lng = docs / "Orvanta3.lng";
+    ASSERT_TRUE(WriteWindowLanguageTemplate(*page, "1_", lng));
+    const TIniDocument templ = TIniFile(lng).Read();
+    std::set<std::string> texts;
+    for (const std::string& key : templ.Keys("RU")) texts.insert(*templ.Find("RU", key));
+
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w)) text = group->title();
+        for (const QString& shown : {text, w->toolTip()}) {
+            if (!shown.isEmpty()) {
+                EXPECT_TRUE(texts.contains(ToCp1251(shown)))
+                    << w->objectName().toStdString() << ": " << shown.toStdString();
+            }
+        }
+    }
 }
