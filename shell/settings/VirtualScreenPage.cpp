@@ -4,7 +4,9 @@
 #include "shell/settings/PageControls.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -22,14 +24,13 @@ QPushButton* ColourBox(const char* name, const char* hint, QWidget* parent) {
     return box;
 }
 
-QSlider* DotSize(const char* name, const char* hint, QWidget* parent) {
+QSlider* DotSize(const char* name, QWidget* parent) {
     auto* bar = Named(new QSlider(Qt::Horizontal, parent), name);
     bar->setRange(kMinDotSize, kMaxDotSize);
     bar->setPageStep(1);
     bar->setTickPosition(QSlider::TicksBelow);
     bar->setTickInterval(1);
     bar->setValue(2);
-    bar->setToolTip(Utf8(hint));
     return bar;
 }
 
@@ -45,8 +46,16 @@ TVirtualScreenPage::TVirtualScreenPage(QWidget* parent) : QWidget(parent) {
     cbPixelOn_ = ColourBox("cbPixelOn", "Цвет \"включенной\" точки виртуального экрана", this);
     cbPixelOff_ = ColourBox("cbPixelOff", "Цвет \"выключенной\" точки виртуального экрана", this);
     cbBackground_ = ColourBox("cbBackground", "Цвет фона виртуального экрана", this);
-    tbHorizSize_ = DotSize("tbHorizSize", "Горизонтальный размер точки виртуального экрана", this);
-    tbVertSize_ = DotSize("tbVertSize", "Вертикальный размер точки виртуального экрана", this);
+    tbHorizSize_ = DotSize("tbHorizSize", this);
+    tbVertSize_ = DotSize("tbVertSize", this);
+    lblHorizSize_ = new QLabel(Utf8("Ширина точки:"), this);
+    lblHorizSize_->setToolTip(Utf8("Горизонтальный размер точки виртуального экрана"));
+    lblVertSize_ = new QLabel(Utf8("Высота точки:"), this);
+    lblVertSize_->setToolTip(Utf8("Вертикальный размер точки виртуального экрана"));
+    for (QLabel* label : {lblHorizSize_, lblVertSize_}) {
+        label->installEventFilter(this);
+        ShareHint(*label);
+    }
     btnVirtualScreenCheck_ = Named(new QPushButton(Utf8("Посмотреть"), this), "btnVirtualScreenCheck");
     btnVirtualScreenCheck_->setToolTip(
         Utf8("Предварительный просмотр внешнего вида виртуального экрана"));
@@ -55,8 +64,8 @@ TVirtualScreenPage::TVirtualScreenPage(QWidget* parent) : QWidget(parent) {
     form->addRow(Utf8("Цвет включенной точки:"), cbPixelOn_);
     form->addRow(Utf8("Цвет выключенной точки:"), cbPixelOff_);
     form->addRow(Utf8("Цвет фона:"), cbBackground_);
-    form->addRow(Utf8("Ширина точки:"), tbHorizSize_);
-    form->addRow(Utf8("Высота точки:"), tbVertSize_);
+    form->addRow(lblHorizSize_, tbHorizSize_);
+    form->addRow(lblVertSize_, tbVertSize_);
     form->addRow(btnVirtualScreenCheck_);
 
     connect(cbShowVirtualScreen_, &QCheckBox::toggled, this, &TVirtualScreenPage::ShowToggled);
@@ -69,6 +78,18 @@ TVirtualScreenPage::TVirtualScreenPage(QWidget* parent) : QWidget(parent) {
         Take(look);
         emit PreviewRequested(look);
     });
+}
+
+// A track bar has no text of its own in the language file: it shows the hint of its label.
+void TVirtualScreenPage::ShareHint(const QLabel& label) {
+    (&label == lblHorizSize_ ? tbHorizSize_ : tbVertSize_)->setToolTip(label.toolTip());
+}
+
+bool TVirtualScreenPage::eventFilter(QObject* watched, QEvent* event) {
+    const bool sizeLabel = watched == lblHorizSize_ || watched == lblVertSize_;
+    if (sizeLabel && event->type() == QEvent::ToolTipChange)
+        ShareHint(static_cast<QLabel&>(*watched));
+    return QWidget::eventFilter(watched, event);
 }
 
 void TVirtualScreenPage::KeepDotSizesApart(QSlider& changed, QSlider& other) {

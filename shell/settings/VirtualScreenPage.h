@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QSlider;
 
@@ -29,7 +30,11 @@ signals:
     // "Посмотреть": the window (created when needed) shown with the page's colours and sizes.
     void PreviewRequested(const orv::TVirtualScreenSettings& look);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void ShareHint(const QLabel& label);
     void KeepDotSizesApart(QSlider& changed, QSlider& other);
 
     QCheckBox* cbShowVirtualScreen_;
@@ -38,6 +43,8 @@ private:
     QPushButton* cbBackground_;
     QSlider* tbHorizSize_;
     QSlider* tbVertSize_;
+    QLabel* lblHorizSize_;
+    QLabel* lblVertSize_;
     QPushButton* btnVirtualScreenCheck_;
 };
 

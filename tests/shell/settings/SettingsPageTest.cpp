@@ -220,4 +220,13 @@ TEST_F(SettingsPage, EveryTextOfThePagesCanBeTranslated) {
             }
         }
     }
+
+    // A translation of every text reaches the controls; a track bar shows its label's hint.
+    TIniFile(lng).Update([&](TIniDocument& doc) {
+        for (const std::string& key : templ.Keys("RU"))
+            doc.WriteString("English", key, "EN " + *templ.Find("RU", key));
+    });
+    ApplyWindowLanguage(*page, "1_", "English", lng);
+    EXPECT_TRUE(Control<QCheckBox>("cbAutoLoadJob").text().startsWith("EN "));
+    EXPECT_TRUE(Control<QSlider>("tbVertSize").toolTip().startsWith("EN "));
 }
