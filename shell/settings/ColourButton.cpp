@@ -1,5 +1,7 @@
 #include "shell/settings/ColourButton.h"
 
+#include "virtual/BgrColor.h"
+
 #include <QColorDialog>
 #include <QPixmap>
 #include <QPushButton>
@@ -11,22 +13,15 @@ namespace {
 constexpr char kColourProperty[] = "orvanta3Colour";
 } // namespace
 
-QColor ColourOfSetting(int32_t bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-int32_t SettingOfColour(const QColor& colour) {
-    return colour.red() | colour.green() << 8 | colour.blue() << 16;
-}
-
 QPushButton* NewColourButton(QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setIconSize(QSize(48, 14));
     SetButtonColour(*button, 0);
     QObject::connect(button, &QPushButton::clicked, button, [button] {
         const QColor chosen = QColorDialog::getColor(
-            ColourOfSetting(*ButtonColour(*button)), button, button->toolTip());
-        if (chosen.isValid()) SetButtonColour(*button, SettingOfColour(chosen));
+            BgrToColor(static_cast<uint32_t>(*ButtonColour(*button)), button->palette()), button,
+            button->toolTip());
+        if (chosen.isValid()) SetButtonColour(*button, static_cast<int32_t>(ColorToBgr(chosen)));
     });
     return button;
 }
@@ -41,7 +36,7 @@ std::optional<int32_t> ButtonColour(const QWidget& button) {
 void SetButtonColour(QPushButton& button, int32_t bgr) {
     button.setProperty(kColourProperty, bgr);
     QPixmap swatch(button.iconSize());
-    swatch.fill(ColourOfSetting(bgr));
+    swatch.fill(BgrToColor(static_cast<uint32_t>(bgr), button.palette()));
     button.setIcon(swatch);
 }
 

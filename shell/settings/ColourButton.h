@@ -2,8 +2,6 @@
 // another. It stays a plain QPushButton, so its hint takes its key from the language file.
 #pragma once
 
-#include <QColor>
-
 #include <cstdint>
 #include <optional>
 
@@ -11,9 +9,6 @@ class QPushButton;
 class QWidget;
 
 namespace orv {
-
-QColor ColourOfSetting(int32_t bgr);
-int32_t SettingOfColour(const QColor& colour);
 
 QPushButton* NewColourButton(QWidget* parent);
 // The colour a button of NewColourButton holds; nullopt for any other widget.
