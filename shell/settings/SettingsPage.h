@@ -2,6 +2,11 @@
 // (general options, abbreviations, modules, virtual display, custom characters). Fill takes the
 // running settings into the controls when the state opens; Save takes them back, applies them to
 // the running program and writes the settings file.
+//
+// The page is part of the main window and translates with it: the main window's language walk
+// ("1_" keys) reaches the page's controls, so the page applies no language file itself. On Saved
+// the main window applies its language and messages, creates the virtual display window when
+// "Show" is on, and leaves the state.
 #pragma once
 
 #include "host/SettingsValues.h"
