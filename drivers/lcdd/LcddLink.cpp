@@ -82,6 +82,7 @@ TLcddLink::TLcddLink(TLcddSession session, TLcddAddress address, TLcddSharedScre
                      std::function<void(int8_t)> onKey)
     : session_(std::move(session)), address_(std::move(address)), screen_(screen),
       onKey_(std::move(onKey)), stopFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (session_.socket) session_.socket->SetCancelFd(stopFd_);
     thread_ = std::thread([this] { Run(); });
 }
 

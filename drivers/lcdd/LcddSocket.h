@@ -23,6 +23,8 @@ public:
     TLcddSocket& operator=(const TLcddSocket&) = delete;
 
     int Fd() const { return fd_; }
+    // From now on every wait also ends when cancelFd becomes readable.
+    void SetCancelFd(int cancelFd) { cancelFd_ = cancelFd; }
 
     // Sends every byte, waiting at most timeoutMs for the peer to take them; false when the
     // connection failed or stayed blocked that long.
