@@ -1,5 +1,6 @@
 // ui/lcdd.so: the settings dialog of the LCDd driver: server and port, and btnTry, which says
 // hello to that server and shows LCDd's display size or why it could not be reached.
+#include "drivers/base/ui/DialogButtons.h"
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
@@ -7,7 +8,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,28 +50,14 @@ public:
         lbResult_->setWordWrap(true);
         grid->addWidget(lbResult_, 2, 0, 1, 2);
 
-        auto* btnTry = new QPushButton(QString::fromUtf8("Попробовать"), this);
-        btnTry->setObjectName("btnTry");
-        btnTry->setAutoDefault(false);
-        auto* btnOk = new QPushButton("Ok", this);
-        btnOk->setObjectName("btnOk");
-        btnOk->setDefault(true);
-        auto* btnClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
-        btnClose->setObjectName("btnClose");
-        btnClose->setAutoDefault(false);
-        auto* buttons = new QHBoxLayout;
-        buttons->addWidget(btnTry);
-        buttons->addStretch(1);
-        buttons->addWidget(btnOk);
-        buttons->addWidget(btnClose);
-
+        const orv::TDialogButtons buttons = orv::MakeDialogButtons(this);
         auto* main = new QVBoxLayout(this);
         main->addLayout(grid);
-        main->addLayout(buttons);
+        main->addLayout(buttons.row);
 
-        connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-        connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
-        connect(btnTry, &QPushButton::clicked, this, [this] { Probe(); });
+        connect(buttons.btnOk, &QPushButton::clicked, this, &QDialog::accept);
+        connect(buttons.btnClose, &QPushButton::clicked, this, &QDialog::reject);
+        connect(buttons.btnTry, &QPushButton::clicked, this, [this] { Probe(); });
     }
 
     TLcddDialogValues Values() const {
