@@ -1,5 +1,7 @@
 #include "drivers/lcdd/LCDControl_LCDd.h"
 
+#include <algorithm>
+
 namespace orv {
 
 TLCDControl_LCDd::TLCDControl_LCDd() = default;

@@ -46,9 +46,6 @@ public:
     void SetAddress(TLcddAddress address);
     TLcddAddress Address() const;
 
-    // The connection, while active (tests watch reconnection through it); null otherwise.
-    const TLcddLink* Link() const { return link_.get(); }
-
 private:
     void KeyPressed(int8_t code);
 

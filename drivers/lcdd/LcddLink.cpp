@@ -107,7 +107,6 @@ void TLcddLink::Run() {
         if (socket) {
             if (Serve(*socket)) break;
             socket.reset();
-            connected_ = false;
             Say("the connection to LCDd at " + address_.Text() + " was lost; connecting again");
         }
         if (!Pause(pause)) break;
@@ -117,8 +116,6 @@ void TLcddLink::Run() {
         if (!session) continue;
         socket = std::move(session->socket);
         pause = kFirstPauseMs;
-        ++connections_;
-        connected_ = true;
         Say("connected to LCDd at " + address_.Text() + " again");
     }
 }

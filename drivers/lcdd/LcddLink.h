@@ -68,13 +68,9 @@ public:
     // onKey gets the keypad code of each reserved key LCDd reports, on the socket thread.
     TLcddLink(TLcddSession session, TLcddAddress address, TLcddSharedScreen& screen,
               std::function<void(int8_t)> onKey);
-    ~TLcddLink(); // stops the thread (within the send time-out) and closes the connection
+    ~TLcddLink(); // stops the thread (a wait for the network ends at once) and closes
     TLcddLink(const TLcddLink&) = delete;
     TLcddLink& operator=(const TLcddLink&) = delete;
-
-    // Connections opened so far, the first included (tests watch reconnection with it).
-    int Connections() const { return connections_; }
-    bool Connected() const { return connected_; }
 
 private:
     void Run();
@@ -90,8 +86,6 @@ private:
     std::function<void(int8_t)> onKey_;
     int stopFd_;
     std::atomic<bool> stop_ = false;
-    std::atomic<int> connections_ = 1;
-    std::atomic<bool> connected_ = true;
     std::thread thread_; // last: starts once the rest is ready
 };
 

@@ -68,22 +68,71 @@ int ConnectOne(const addrinfo& address, TClock::time_point deadline, int cancelF
     return fd;
 }
 
+// A name lookup with the resolver's own threads (getaddrinfo_a), so that it can be given up.
+struct TLookup {
+    std::string host;
+    std::string service;
+    addrinfo hints{};
+    gaicb request{};
+};
+
+// The addresses of host (a numeric address at once, a name within deadline); nullptr and the
+// reason in error otherwise. The caller frees the list with freeaddrinfo.
+addrinfo* Resolve(const std::string& host, uint16_t port, TClock::time_point deadline,
+                  std::string& error) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    addrinfo* addresses = nullptr;
+    const std::string service = std::to_string(port);
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &addresses) == 0) return addresses;
+
+    auto* lookup = new TLookup{host, service};
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    lookup->request.ar_name = lookup->host.c_str();
+    lookup->request.ar_service = lookup->service.c_str();
+    lookup->request.ar_request = &lookup->hints;
+    gaicb* requests[1] = {&lookup->request};
+    int status = ::getaddrinfo_a(GAI_NOWAIT, requests, 1, nullptr);
+    if (status == 0) {
+        while ((status = ::gai_error(&lookup->request)) == EAI_INPROGRESS) {
+            const int ms = MsLeft(deadline);
+            if (ms == 0) break;
+            const timespec wait{ms / 1000, (ms % 1000) * 1000000L};
+            ::gai_suspend(requests, 1, &wait);
+        }
+    }
+    if (status == EAI_INPROGRESS && ::gai_cancel(&lookup->request) == EAI_NOTCANCELED) {
+        // The resolver still holds the request: it is left to it (a few bytes).
+        error = "no answer from the name service for " + host;
+        return nullptr;
+    }
+    if (status != 0) {
+        error = status == EAI_INPROGRESS ? "no answer from the name service for " + host
+                                         : std::string(::gai_strerror(status));
+        delete lookup;
+        return nullptr;
+    }
+    addresses = lookup->request.ar_result;
+    delete lookup;
+    return addresses;
+}
+
 } // namespace
 
 std::unique_ptr<TLcddSocket> TLcddSocket::Connect(const std::string& host, uint16_t port,
                                                   int timeoutMs, std::string& error,
                                                   int cancelFd) {
     const std::string where = host + ":" + std::to_string(port);
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* addresses = nullptr;
-    const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses);
-    if (lookup != 0) {
-        error = "Cannot find the LCDd server " + where + ": " + ::gai_strerror(lookup);
+    const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string lookupError;
+    addrinfo* addresses = Resolve(host, port, deadline, lookupError);
+    if (!addresses) {
+        error = "Cannot find the LCDd server " + where + ": " + lookupError;
         return nullptr;
     }
-    const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
     int fd = -1;
     int lastError = ECONNREFUSED;
     for (const addrinfo* a = addresses; a && fd < 0; a = a->ai_next) {

@@ -198,8 +198,10 @@ protected:
         pressed.clear();
     }
 
-    static TLcddAddress Address(uint16_t port) {
-        return {.host = "127.0.0.1", .port = port, .connectTimeoutMs = 5000, .replyTimeoutMs = 500};
+    // Generous time-outs for a busy machine; the silent server's test shortens the reply's.
+    static TLcddAddress Address(uint16_t port, int replyTimeoutMs = 20000) {
+        return {.host = "127.0.0.1", .port = port, .connectTimeoutMs = 20000,
+                .replyTimeoutMs = replyTimeoutMs};
     }
 
     // Waits until the server has received command.
@@ -241,7 +243,7 @@ TEST_F(LcddDriver, AServerThatCannotBeReachedOrNeverAnswersLeavesItInactiveWithO
     for (uint16_t port : {FreeLoopbackPort(), silent.Port()}) {
         ClearShownMessages();
         TLCDControl_LCDd driver;
-        driver.SetAddress(Address(port));
+        driver.SetAddress(Address(port, 300));
         driver.SetActive(true);
         EXPECT_FALSE(driver.GetActive());
         driver.SetActive(true); // the host activates again what its Init activated
@@ -257,6 +259,25 @@ TEST_F(LcddDriver, AServerThatCannotBeReachedOrNeverAnswersLeavesItInactiveWithO
         EXPECT_EQ(ShownMessages().size(), 2u) << "switched off in between: said again";
     }
     EXPECT_TRUE(silent.Received("hello"));
+}
+
+TEST_F(LcddDriver, AHostNameIsLookedUp) {
+    TFakeLcdd server;
+    TLCDControl_LCDd driver;
+    TLcddAddress address = Address(server.Port());
+    address.host = "localhost";
+    driver.SetAddress(address);
+    driver.SetActive(true);
+    EXPECT_TRUE(driver.GetActive()) << (ShownMessages().empty() ? "" : ShownMessages()[0].text);
+    ClearShownMessages();
+    address.host = "no-such-host.invalid"; // unknown, or no name service within 3 s
+    address.connectTimeoutMs = 3000;
+    driver.SetActive(false);
+    driver.SetAddress(address);
+    driver.SetActive(true);
+    EXPECT_FALSE(driver.GetActive());
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_NE(ShownMessages()[0].text.find("no-such-host.invalid"), std::string::npos);
 }
 
 TEST_F(LcddDriver, KeysFromLcddBecomeKeypadCodesForTheProgram) {
