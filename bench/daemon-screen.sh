@@ -8,6 +8,8 @@
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
 # scrolling line) or "system" (the same shape filled by the processor, memory and drive
 # modules: all four processor tags, the five memory tags, two drive tags).
+# With ORVANTA3_BENCH_LCDD_PORT=PORT the panel is the LCDd on 127.0.0.1:PORT (driver lcdd.so)
+# instead of the emulated one; bench/daemon-lcdd.sh runs both side by side.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
@@ -28,15 +30,16 @@ shm=${XDG_RUNTIME_DIR:-/dev/shm}
 state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
 listener=
 trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null' EXIT
-cat >"$work/Orvanta3.ini" <<'INI'
+if [[ -n "${ORVANTA3_BENCH_LCDD_PORT:-}" ]]; then
+    driver=$'[lcdd.so]\nActive=1\nServer=127.0.0.1\nPort='"$ORVANTA3_BENCH_LCDD_PORT"
+else
+    driver=$'[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0'
+fi
+cat >"$work/Orvanta3.ini" <<INI
 [Common]
 Base timeout=250
 QuitMsg=
-[textport.so]
-Active=1
-Lines count=4
-Cols count=20
-Timing=0
+$driver
 [chronos.so]
 Active=1
 [glyphset.so]

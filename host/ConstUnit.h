@@ -154,3 +154,11 @@ constexpr const char* kInterfaceVersionExport =
 using TMessageBoxFunc = void (*)(const char* text, const char* caption, int flags);
 constexpr const char* kMessageBoxExport = "Orvanta3MessageBox";
 enum TMessageBoxFlags : int { mbError = 0x10, mbWarning = 0x30, mbInformation = 0x40 };
+
+// Exported by the program: a driver calls it, from any thread, with the keypad code (ScanCode)
+// of every key press on its panel. Plug-ins find it with dlsym(RTLD_DEFAULT, kKeyPressExport).
+using TKeyPressFunc = void (*)(int8_t code);
+constexpr const char* kKeyPressExport = "Orvanta3KeyPress";
+// What the program does with a keypad code: the keys on D0, D1 and D2 of the parallel-port
+// keypad, and the LCDd keys the driver lcdd.so maps to them.
+enum TKeypadCode : int8_t { kKeyPreviousScreen = 0, kKeyNextScreen = 1, kKeyFirstScreen = 2 };

@@ -2,8 +2,6 @@
 
 #include "host/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
-#include "host/Cp1251.h"
-#include "host/MessageBox.h"
 #include "host/UserFolders.h"
 
 #include <cerrno>
@@ -82,16 +80,16 @@ TLCDPortControl::~TLCDPortControl() {
 }
 
 void TLCDPortControl::SetActive(bool value) {
-    if (!value) reportedError_.clear();
+    if (!value) ForgetActivationError();
     if (value == active_) return;
     active_ = value;
     if (value) {
         if (!LoadPortLibrary()) {
             active_ = false;
-            ReportLoadError();
+            ReportActivationError(loadError_);
             return;
         }
-        reportedError_.clear();
+        ForgetActivationError();
         InitPanel();
         EndOfUpdate();
         if (scanKeyboard_) StartKeypad();
@@ -115,17 +113,6 @@ bool TLCDPortControl::LoadPortLibrary() {
 void TLCDPortControl::ReleasePortLibrary() {
     std::lock_guard lock(portMutex_);
     library_.reset();
-}
-
-void TLCDPortControl::ReportLoadError() {
-    if (loadError_ == reportedError_) return;
-    reportedError_ = loadError_;
-    ShowMessage(Utf8ToCp1251(loadError_), "Error", mbError);
-}
-
-void TLCDPortControl::SetScanCode(int8_t value) {
-    scanCode_ = value;
-    Notify(OnKeyPress);
 }
 
 void TLCDPortControl::SetScanKeyboard(bool value) {
@@ -178,7 +165,7 @@ void TLCDPortControl::SetPort(std::string_view text) {
     }
     if (!reopened) {
         SetActive(false);
-        ReportLoadError();
+        ReportActivationError(loadError_);
         return;
     }
     InitPanel();
@@ -196,10 +183,10 @@ int8_t TLCDPortControl::ScanPass() {
         }
         if (hit) {
             // Not a virtual call: the keypad thread can run while a derived part is destroyed.
-            TLCDPortControl::SetScanCode(static_cast<int8_t>(key));
+            TLCDDriverControl::SetScanCode(static_cast<int8_t>(key));
             return static_cast<int8_t>(key);
         }
-        scanCode_ = -1;
+        ClearScanCode();
     }
     return -1;
 }

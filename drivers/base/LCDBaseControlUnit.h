@@ -6,8 +6,8 @@
 // SetActive(false) or destruction, always after the keypad thread has ended.
 #pragma once
 
+#include "drivers/base/DriverControl.h"
 #include "drivers/base/PortLibrary.h"
-#include "host/ConstUnit.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -20,8 +20,6 @@
 #include <thread>
 
 namespace orv {
-
-using TNotifyEvent = std::function<void(TLCDBaseControl* sender)>;
 
 class TLCDPortControl;
 
@@ -52,7 +50,7 @@ private:
     std::thread thread_;
 };
 
-class TLCDPortControl : public TLCDBaseControl {
+class TLCDPortControl : public TLCDDriverControl {
 public:
     static constexpr uint8_t kKeyStatusBit = 0x08;
 
@@ -65,8 +63,6 @@ public:
     void SetVisible(bool value) override { visible_ = value; }
     bool GetBackLight() final { return false; } // not supported by the parallel-port panels
     void SetBackLight(bool) final {}
-    void SetScanCode(int8_t value) final;
-    int8_t GetScanCode() final { return scanCode_; }
     void SetScanKeyboard(bool value) final;
     bool GetScanKeyboard() final { return scanKeyboard_; }
 
@@ -82,10 +78,6 @@ public:
     // Busy-wait length after each panel byte, in loop iterations; negative = none.
     int32_t GetWriteDelay() const { return writeDelay_; }
     void SetWriteDelay(int32_t value) { writeDelay_ = value; }
-
-    TNotifyEvent OnKeyPress;
-    TNotifyEvent OnColCountChange;
-    TNotifyEvent OnRowCountChange;
 
     // The port library file to load; empty (the default) searches beside the program: two
     // folders above the driver library (plugins/hardware/X.so -> libdlportio.so), the
@@ -132,9 +124,6 @@ protected:
     void Sleep(int ms) const;
     // Counts WriteDelay down with an empty body the compiler must keep.
     void BusyWait() const;
-    void Notify(const TNotifyEvent& event) {
-        if (event) event(this);
-    }
 
 private:
     friend class TKeybThread;
@@ -144,21 +133,16 @@ private:
     void ReleasePortLibrary();
     void StartKeypad();
     void StopKeypad();
-    // Shows loadError_, once: activating again without switching off in between (the host
-    // activates the driver its Init has just activated) repeats no message.
-    void ReportLoadError();
 
     std::atomic<bool> active_ = false;
     std::atomic<bool> visible_ = true;
     std::atomic<bool> scanKeyboard_ = false;
-    std::atomic<int8_t> scanCode_ = -1;
     std::atomic<uint32_t> base_ = 0x378;
     std::atomic<int32_t> writeDelay_ = 100000;
 
     std::string portLibraryPath_;
     std::function<void(int)> sleeper_;
-    std::string loadError_;     // why the port library could not be used last (UTF-8)
-    std::string reportedError_; // the activation failure shown last; cleared by switching off
+    std::string loadError_; // why the port library could not be used last (UTF-8)
 
     std::mutex portMutex_; // guards library_ and every port access
     std::unique_ptr<TPortLibrary> library_;

@@ -2,6 +2,7 @@
 // and Release functions of its THardwareDescriptor.
 #pragma once
 
+#include "drivers/base/DriverExports.h"
 #include "drivers/base/LCDBaseControlUnit.h"
 #include "drivers/base/PortDialogApi.h"
 #include "host/ConstUnit.h"
@@ -72,28 +73,6 @@ private:
     TPortDriverSettings defaults_;
     const char* dialogExport_;
     std::unique_ptr<TLCDPortControl> control_;
-};
-
-// The exported side of a driver library built on TLibrary: one library object, the descriptor
-// and its Init, Configure and Release. getHardware returns Describe(name, description).
-template <typename TLibrary>
-class TPortDriverExports {
-public:
-    static THardwareDescriptor* Describe(const char* name, const char* description) {
-        descriptor_.Name = name;
-        descriptor_.Description = description;
-        descriptor_.Init = [] { return Library().Init(descriptor_); };
-        descriptor_.Configure = [] { return Library().Configure(); };
-        descriptor_.Release = [] { Library().Release(descriptor_); };
-        return &descriptor_;
-    }
-
-private:
-    static TLibrary& Library() {
-        static TLibrary library;
-        return library;
-    }
-    static inline THardwareDescriptor descriptor_{};
 };
 
 } // namespace orv

@@ -39,7 +39,7 @@ protected:
 
 ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
     using namespace orv;
-    return TPortDriverExports<TGraphportLibrary>::Describe(
+    return TDriverExports<TGraphportLibrary>::Describe(
         "Parallel 8-bit KS0108-compatible driver",
         "Компонент управления KS0108-совместимым графическим LCD-экраном, подключение к "
         "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);

@@ -43,7 +43,7 @@ protected:
 
 ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
     using namespace orv;
-    return TPortDriverExports<TTextportLibrary>::Describe(
+    return TDriverExports<TTextportLibrary>::Describe(
         "Parallel 8-bit HD44780-compatible driver",
         "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
         "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);

@@ -14,6 +14,7 @@
 #include "host/modulehost/ScreenGeometry.h"
 #include "host/modulehost/ScreenSaverListener.h"
 #include "host/playerlink/PlayerLink.h"
+#include "shell/core/KeypadNavigation.h"
 #include "shell/core/Navigation.h"
 
 #include <functional>
@@ -144,6 +145,7 @@ private:
     TSystemRandom random_;
     TJob job_;
     TControlThread thread_;
+    TKeypadNavigation keypad_{thread_}; // the panel's keys flip the screens
     std::unique_ptr<TScreenSaverListener> listener_;
     std::unique_ptr<TPlayerLink> playerLink_; // from start-up to the end of shutdown
     TFrameSink* sink_ = nullptr;

@@ -2,12 +2,15 @@
 // offscreen Qt platform; the values chosen must reach the driver object and the settings file.
 #include "host/ConstUnit.h"
 #include "host/IniFile.h"
+#include "tests/support/FakeLcdd.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -155,4 +158,29 @@ TEST(GraphportDialog, OkSavesPortAndTimingWithFixedSize) {
     EXPECT_EQ(folder.ini.ReadInteger("graphport.so", "Lines count", 0), 8);
     EXPECT_EQ(folder.ini.ReadInteger("graphport.so", "Cols count", 0), 16);
     EXPECT_EQ(library.descriptor->Control->GetColCount(), 21);
+}
+
+TEST(LcddDialog, TryProbesTheServerAndOkSavesAndReconnects) {
+    TSettingsFolder folder("hd44780:2x16");
+    TFakeLcdd first(TFakeLcdd::TMode::Answer, 16, 2);
+    TFakeLcdd second(TFakeLcdd::TMode::Answer, 20, 4);
+    folder.ini.WriteString("lcdd.so", "Port", std::to_string(first.Port()));
+    TDriverLibrary library("lcdd.so");
+    ASSERT_EQ(library.descriptor->Init(), 0);
+    ASSERT_TRUE(library.descriptor->Control->GetActive());
+
+    Configure(*library.descriptor, [&](QWidget& dialog) {
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edServer").text(), "127.0.0.1");
+        EXPECT_EQ(Child<QLineEdit>(dialog, "edPort").text(), QString::number(first.Port()));
+        Child<QLineEdit>(dialog, "edPort").setText(QString::number(second.Port()));
+        Child<QPushButton>(dialog, "btnTry").click();
+        EXPECT_TRUE(Child<QLabel>(dialog, "lbResult").text().contains("20 x 4"))
+            << Child<QLabel>(dialog, "lbResult").text().toStdString();
+        Child<QPushButton>(dialog, "btnOk").click();
+    });
+    EXPECT_EQ(folder.ini.Read().ReadString("lcdd.so", "Port", ""), std::to_string(second.Port()));
+    TLCDBaseControl* control = library.descriptor->Control;
+    ASSERT_TRUE(control->GetActive()) << "active again after the dialog";
+    EXPECT_EQ(control->GetColCount(), 20) << "now on the second server";
+    EXPECT_EQ(second.Connections(), 2) << "the try and the driver";
 }

@@ -1,5 +1,6 @@
 #include "drivers/base/ui/PortSettingsDialog.h"
 
+#include "drivers/base/ui/DialogButtons.h"
 #include "host/Cp1251.h"
 
 #include <QApplication>
@@ -94,25 +95,15 @@ TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout, TPortD
     delayRow->addWidget(new QLabel("max", this));
     grid->addLayout(delayRow, row++, 0, 1, 4);
 
-    btnTry_ = new QPushButton(QString::fromUtf8("Попробовать"), this);
-    btnTry_->setObjectName("btnTry");
+    const TDialogButtons buttons = MakeDialogButtons(this);
+    btnTry_ = buttons.btnTry;
     btnTry_->setCheckable(true);
-    btnTry_->setAutoDefault(false);
-    auto* btnOk = new QPushButton("Ok", this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
-    btnClose->setObjectName("btnClose");
-    btnClose->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(btnTry_);
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnClose);
+    QPushButton* btnOk = buttons.btnOk;
+    QPushButton* btnClose = buttons.btnClose;
 
     auto* main = new QVBoxLayout(this);
     main->addLayout(grid);
-    main->addLayout(buttons);
+    main->addLayout(buttons.row);
     main->setSizeConstraint(QLayout::SetFixedSize); // fixed dialog border
 
     connect(btnOk, &QPushButton::clicked, this, [this] {

@@ -1,0 +1,37 @@
+#include "drivers/lcdd/LcddSettings.h"
+
+#include "host/IniFile.h"
+#include "host/TextUtil.h"
+
+namespace orv {
+
+namespace {
+
+constexpr const char* kKeyServer = "Server";
+constexpr const char* kKeyPort = "Port";
+
+} // namespace
+
+std::optional<uint16_t> ParseLcddPort(std::string_view text) {
+    const std::optional<int32_t> port = ParseInt32(text);
+    if (!port || *port < 1 || *port > 65535) return std::nullopt;
+    return static_cast<uint16_t>(*port);
+}
+
+TLcddAddress ReadLcddAddress(const std::string& settingsPath) {
+    const TIniDocument ini = TIniFile(settingsPath).Read();
+    TLcddAddress address;
+    const std::string server(Trim(ini.ReadString(kLcddSection, kKeyServer, address.host)));
+    if (!server.empty()) address.host = server;
+    address.port = ParseLcddPort(ini.ReadString(kLcddSection, kKeyPort, "")).value_or(address.port);
+    return address;
+}
+
+bool WriteLcddAddress(const std::string& settingsPath, const TLcddAddress& address) {
+    return TIniFile(settingsPath).Update([&](TIniDocument& ini) {
+        ini.WriteString(kLcddSection, kKeyServer, address.host);
+        ini.WriteInteger(kLcddSection, kKeyPort, address.port);
+    });
+}
+
+} // namespace orv

@@ -1,0 +1,96 @@
+// ui/lcdd.so: the settings dialog of the LCDd driver: server and port, and btnTry, which says
+// hello to that server and shows LCDd's display size or why it could not be reached.
+#include "drivers/base/ui/DialogButtons.h"
+#include "drivers/lcdd/LcddDialogApi.h"
+#include "host/ConstUnit.h"
+#include "host/Cp1251.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGridLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+QString FromCp1251(const char* text) {
+    return QString::fromStdString(orv::Cp1251ToUtf8(text));
+}
+
+template <size_t N>
+void CopyCp1251(char (&target)[N], const QString& text) {
+    const std::string bytes = orv::Utf8ToCp1251(text.trimmed().toStdString());
+    const size_t n = std::min(bytes.size(), N - 1);
+    std::memcpy(target, bytes.data(), n);
+    target[n] = '\0';
+}
+
+class TLcddDialog : public QDialog {
+public:
+    TLcddDialog(TLcddDialogData& data, QWidget* parent) : QDialog(parent), data_(data) {
+        setWindowTitle(QString::fromUtf8(" Конфигурация..."));
+        auto* grid = new QGridLayout;
+        grid->addWidget(new QLabel(QString::fromUtf8("Сервер LCDd:"), this), 0, 0);
+        edServer_ = new QLineEdit(FromCp1251(data.Values.Server), this);
+        edServer_->setObjectName("edServer");
+        grid->addWidget(edServer_, 0, 1);
+        grid->addWidget(new QLabel(QString::fromUtf8("Порт:"), this), 1, 0);
+        edPort_ = new QLineEdit(FromCp1251(data.Values.Port), this);
+        edPort_->setObjectName("edPort");
+        edPort_->setValidator(new QIntValidator(1, 65535, edPort_));
+        grid->addWidget(edPort_, 1, 1);
+        lbResult_ = new QLabel(this);
+        lbResult_->setObjectName("lbResult");
+        lbResult_->setWordWrap(true);
+        grid->addWidget(lbResult_, 2, 0, 1, 2);
+
+        const orv::TDialogButtons buttons = orv::MakeDialogButtons(this);
+        auto* main = new QVBoxLayout(this);
+        main->addLayout(grid);
+        main->addLayout(buttons.row);
+
+        connect(buttons.btnOk, &QPushButton::clicked, this, &QDialog::accept);
+        connect(buttons.btnClose, &QPushButton::clicked, this, &QDialog::reject);
+        connect(buttons.btnTry, &QPushButton::clicked, this, [this] { Probe(); });
+    }
+
+    TLcddDialogValues Values() const {
+        TLcddDialogValues values{};
+        CopyCp1251(values.Server, edServer_->text());
+        CopyCp1251(values.Port, edPort_->text());
+        return values;
+    }
+
+private:
+    void Probe() {
+        if (!data_.Probe.Run) return;
+        const TLcddDialogValues values = Values();
+        char answer[512] = {};
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const int32_t failed = data_.Probe.Run(data_.Probe.Context, &values, answer, sizeof answer);
+        QApplication::restoreOverrideCursor();
+        lbResult_->setText(failed ? FromCp1251(answer)
+                                  : QString::fromUtf8("LCDd отвечает, дисплей ") + FromCp1251(answer));
+    }
+
+    TLcddDialogData& data_;
+    QLineEdit* edServer_;
+    QLineEdit* edPort_;
+    QLabel* lbResult_;
+};
+
+} // namespace
+
+ORVANTA3_EXPORT int32_t RunLcddDialog(TLcddDialogData* data) {
+    if (!data || !qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+    TLcddDialog dialog(*data, QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted) return 0;
+    data->Values = dialog.Values();
+    return 1;
+}
