@@ -2,8 +2,11 @@
 // SIGHUP or SIGQUIT or for a given time, optionally mirroring the display in the terminal.
 //
 // Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
-// panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for.
+// panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for,
+// or when --check finds something.
+#include "daemon/CheckCommand.h"
 #include "daemon/CommandLine.h"
+#include "daemon/TagListCommand.h"
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
 #include "host/ConstUnit.h"
@@ -116,6 +119,14 @@ int main(int argc, char** argv) {
     TApplicationCore core;
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
+    if (options.listTags) return ListTags(core.Settings().Path(), stdout);
+    if (!options.checkJobPath.empty()) {
+        std::string error;
+        const int status =
+            CheckJobAndSettings(core.Settings().Path(), options.checkJobPath, stdout, error);
+        return status == 2 ? Fail("cannot read the job file " + options.checkJobPath + ": " + error)
+                           : status;
+    }
 
     // The job, read and checked before the panel shows anything: the command line's, else
     // "Job name" of the settings.

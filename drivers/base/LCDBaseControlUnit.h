@@ -70,11 +70,13 @@ public:
     void SetScanKeyboard(bool value) final;
     bool GetScanKeyboard() final { return scanKeyboard_; }
 
-    // "$0378" form. SetPort takes decimal or "$" hexadecimal text; text that is not a number
-    // throws std::invalid_argument and leaves the addresses unchanged. While active, the port
-    // is reopened and the panel initialised again.
+    // "$0378" form, or the device. SetPort takes decimal or "$" hexadecimal text, or a ppdev
+    // device such as "/dev/parport0" (drivers/base/PortText.h); other text throws
+    // std::invalid_argument and leaves the port unchanged. While active, the port is reopened
+    // and the panel initialised again.
     std::string GetPort() const;
     void SetPort(std::string_view text);
+    // The registers of the open port (for a device: where the port library put them).
     uint32_t DataPort() const { return base_; }
     uint32_t StatusPort() const { return base_ + 1; }
     uint32_t ControlPort() const { return base_ + 2; }
@@ -153,6 +155,7 @@ private:
     std::atomic<bool> scanKeyboard_ = false;
     std::atomic<int8_t> scanCode_ = -1;
     std::atomic<uint32_t> base_ = 0x378;
+    std::string device_; // guarded by portMutex_; empty: the port at base_
     std::atomic<int32_t> writeDelay_ = 100000;
 
     std::string portLibraryPath_;
@@ -160,7 +163,7 @@ private:
     std::string loadError_;     // why the port library could not be used last (UTF-8)
     std::string reportedError_; // the activation failure shown last; cleared by switching off
 
-    std::mutex portMutex_; // guards library_ and every port access
+    mutable std::mutex portMutex_; // guards library_, device_ and every port access
     std::unique_ptr<TPortLibrary> library_;
 
     std::mutex keypadMutex_; // guards the two thread slots

@@ -86,7 +86,7 @@ bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName) {
 
 bool TModuleHost::ActivateDiscovered(size_t index) {
     TShortPluginInfo& entry = modules_[index];
-    if (entry.Driver()) return ActivateDriver(index);
+    if (entry.Driver()) return options_.InitDrivers && ActivateDriver(index);
     if (const TDataModule* data = entry.DataModule()) {
         if (data->LoadSettings()) ApplyLanguage(index, /*atDiscovery=*/true);
         entry.Description = data->Descriptor().Description;

@@ -22,6 +22,9 @@ struct TModuleHostOptions {
     std::string SettingsPath;         // empty: Orvanta3.ini in the documents folder
     std::string Language;             // "Common" "Language" (Windows-1251); empty: built-in texts
     bool CreateLanguageTemplate = false; // "/create_lang_file": write "RU" templates instead
+    // False: a driver marked active is loaded but not initialised, so nothing touches the panel
+    // (a check of the settings, a list of the tags); there is no current driver object then.
+    bool InitDrivers = true;
 };
 
 // What turning a module on or off did.
