@@ -145,23 +145,21 @@ TEST(DlPortIo, OpenCountsUsersAndCloseFlushes) {
 
 TEST(DlPortIo, PortsOpenByDeviceNameAtAddressesOfTheirOwn) {
     TempDir dir;
-    const std::string state = dir / "lcd.state";
-    ScopedEnv env("ORVANTA3_PORTIO", "emu:hd44780:2x16:" + state);
     TPortLibrary lib;
     ASSERT_TRUE(lib.Loaded());
-    ASSERT_EQ(lib.open(kBase), 0);
     uint32_t base = 0, again = 0;
-    ASSERT_EQ(lib.openDevice("/dev/parport0", &base), 0);
-    EXPECT_GE(base, 0x10000u); // never an address a port is opened at
-    ASSERT_EQ(lib.openDevice("/dev/parport0", &again), 0);
+    {
+        ScopedEnv env("ORVANTA3_PORTIO", "emu:hd44780:4x20:" + dir / "lcd.state");
+        ASSERT_EQ(lib.openDevice("/dev/parport0", &base), 0);
+        ASSERT_EQ(lib.openDevice("/dev/parport0", &again), 0);
+    }
+    EXPECT_GE(base, 0x10000u); // beyond every address a port is opened at
     EXPECT_EQ(again, base);
-    const auto write = lib.Writer(base);
-    Hd44780Init(write);
-    Hd44780Text(write, "by name");
+    Hd44780Init(lib.Writer(base));
+    Hd44780Text(lib.Writer(base), "by name");
     lib.close(base);
     lib.close(base);
-    EXPECT_EQ(Line(ReadText(state), 1), "|by name         |");
-    lib.close(kBase);
+    EXPECT_EQ(Line(ReadText(dir / "lcd.state"), 1), "|by name             |");
 
     // ppdev opens the device itself: a file that is no parallel port is refused.
     ScopedEnv ppdev("ORVANTA3_PORTIO", "ppdev");
