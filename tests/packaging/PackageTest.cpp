@@ -56,6 +56,7 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
     ASSERT_EQ(Shell("dpkg-deb -x '" + deb + "' '" + (dir / "root") + "'", dir).exitCode, 0);
     const std::string usr = dir / "root/usr";
     for (const char* file : {"bin/orvanta3d", "bin/orvanta3-mpd", "lib/orvanta3/libdlportio.so",
+                             "lib/orvanta3/Orvanta3.lng",
                              "lib/orvanta3/plugins/hardware/textport.so",
                              "lib/orvanta3/plugins/software/chronos.so",
                              "lib/systemd/user/orvanta3-mpd.service",
