@@ -144,9 +144,9 @@ std::optional<TSettingValue> ParseSettingKey(const TIniDocument& doc, const TSet
                 if (!value || *value < key.Min || *value > key.Max) return std::nullopt;
                 return *value;
             } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
-                const auto value = ParseInt32(*text);
+                const std::optional<int32_t> value = ParseInt32(*text);
                 if (!value) return std::nullopt;
-                return value;
+                return TSettingValue(value);
             } else if constexpr (std::is_same_v<T, std::string>) {
                 return *text;
             } else {
