@@ -91,6 +91,15 @@ TEST_F(DaemonTools, CheckOfAGoodJobSaysNothingAndAMissingJobIsBadInput) {
     EXPECT_EQ(run.ErrLines(), 1) << run.err;
 }
 
+TEST_F(DaemonTools, TheShippedDemoChecksClean) {
+    fs::copy_file(std::string(ORVANTA3_SOURCE_DIR) + "/examples/Orvanta3.ini",
+                  docs / "Orvanta3.ini", fs::copy_options::overwrite_existing);
+    const TRun run =
+        Run("--check '" + std::string(ORVANTA3_SOURCE_DIR) + "/examples/demo.orv3'");
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
 TEST_F(DaemonTools, AUtf8JobShowsTheSameRowsAsItsWindows1251Twin) {
     WriteText(docs / "Orvanta3.ini",
               orv::Utf8ToCp1251(SettingsWith("QuitMsg=Good bye!", "QuitMsg=")));
