@@ -55,3 +55,11 @@ TEST(DaemonCommandLine, SaysWhatIsWrongWithAValue) {
     EXPECT_EQ(Ok({"--job=--odd.orv3"}).jobPath, "--odd.orv3");
     EXPECT_EQ(Ok({"--job", "-"}).jobPath, "-");
 }
+
+TEST(DaemonCommandLine, ListTagsAndCheckTakeNoRun) {
+    EXPECT_TRUE(Ok({"--list-tags"}).listTags);
+    EXPECT_EQ(Ok({"--check", "my job.orv3"}).checkJobPath, "my job.orv3");
+    EXPECT_EQ(Ok({"--check=-odd.orv3"}).checkJobPath, "-odd.orv3");
+    EXPECT_NE(Error({"--check"}), "");
+    EXPECT_NE(Error({"--check", "--list-tags"}), ""); // an option word is no file name
+}
