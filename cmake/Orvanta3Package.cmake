@@ -5,11 +5,10 @@ set(CPACK_PACKAGE_NAME orvanta3)
 set(CPACK_PACKAGE_VENDOR "Orvanta3 developers")
 set(CPACK_PACKAGE_CONTACT "Orvanta3 developers <orvanta3@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keeps a small LCD panel filled with live information")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A job of screens mixes text with tags that loadable data modules fill in (time, system,\n"
-    "network, weather, mail, news, media players); HD44780 and KS0108 panels on the parallel\n"
-    "port, an on-screen virtual display, or a headless daemon.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGE_DESCRIPTION "A job of screens mixes text with tags that loadable data modules \
+fill in: time, system, network, weather, mail, news, media players. It drives HD44780 and KS0108 \
+panels on the parallel port or an on-screen virtual display, from the desktop or from a headless \
+daemon.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
