@@ -18,6 +18,7 @@ TOfflineModules::TOfflineModules(const std::string& settingsPath)
              .SettingsPath = settingsPath,
              .Language = settings_.Common.Language,
              .CreateLanguageTemplate = false,
+             .ListInactiveModules = false,
              .InitDrivers = false}) {
     host_.Discover();
 }

@@ -22,6 +22,9 @@ struct TModuleHostOptions {
     std::string SettingsPath;         // empty: Orvanta3.ini in the documents folder
     std::string Language;             // "Common" "Language" (Windows-1251); empty: built-in texts
     bool CreateLanguageTemplate = false; // "/create_lang_file": write "RU" templates instead
+    // False for a program without a module list (the daemon): a library whose "Active" is off
+    // is not even opened, so that its dependencies never load.
+    bool ListInactiveModules = true;
     // False: a driver marked active is loaded but not initialised, so nothing touches the panel
     // (a check of the settings, a list of the tags); there is no current driver object then.
     bool InitDrivers = true;
@@ -86,7 +89,7 @@ public:
     void WriteActiveKeys(TIniDocument& settings) const;
     bool SaveActiveKeys() const;
     // After the settings have been saved: LoadSettings and the language file (for language) of
-    // every data module that is on.
+    // every data module that is on (the language file also for those without LoadSettings).
     void SettingsSaved(std::string_view language);
 
     // Program exit, in table order: Finalize (data), Release (driver), Stop (screen saver), then

@@ -56,6 +56,19 @@ TEST(DaemonCommandLine, SaysWhatIsWrongWithAValue) {
     EXPECT_EQ(Ok({"--job", "-"}).jobPath, "-");
 }
 
+TEST(DaemonCommandLine, TakesTheSettingsFileAndTheTraceSwitch) {
+    auto o = Ok({"--config", "/etc/orvanta3/Orvanta3.ini", "--verbose"});
+    EXPECT_EQ(o.configPath, "/etc/orvanta3/Orvanta3.ini");
+    EXPECT_TRUE(o.verbose);
+    o = Ok({"--config=-odd.ini", "-v"});
+    EXPECT_EQ(o.configPath, "-odd.ini");
+    EXPECT_TRUE(o.verbose);
+    EXPECT_FALSE(Ok({}).verbose);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--config"}, {"--config="}, {"--config", "--verbose"}})
+        EXPECT_NE(Error(args), "") << args.front();
+}
+
 TEST(DaemonCommandLine, ListTagsAndCheckTakeNoRun) {
     EXPECT_TRUE(Ok({"--list-tags"}).listTags);
     EXPECT_EQ(Ok({"--check", "my job.orv3"}).checkJobPath, "my job.orv3");

@@ -68,16 +68,16 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
     EXPECT_NE(page.out.find(".SH DESCRIPTION"), std::string::npos) << page.out;
     EXPECT_NE(page.out.find("\\fB--check\\fR"), std::string::npos) << page.out;
 
-    // The unpacked daemon on an emulated panel, its settings in a documents folder of its own.
+    // The unpacked daemon on an emulated panel, with a settings file of its own.
     const std::string state = dir / "panel.state";
     WriteText(dir / "docs/Orvanta3.ini",
               orv::Utf8ToCp1251("[Common]\nQuitMsg=Пока\n[textport.so]\nActive=1\n"
                                 "Lines count=4\nCols count=20\nTiming=0\n[chronos.so]\nActive=1\n"));
     WriteText(dir / "docs/job.orv3", "[One]\nLine1=packaged $nowYear$\nShow=1\n");
     const TResult run =
-        Shell("ORVANTA3_PORTIO='emu:hd44780:4x20:" + state + "' XDG_DOCUMENTS_DIR='" +
-                  (dir / "docs") + "' '" + usr + "/bin/orvanta3d' --job '" + (dir / "docs/job.orv3") +
-                  "' --seconds 1 --tty=text",
+        Shell("ORVANTA3_PORTIO='emu:hd44780:4x20:" + state + "' '" + usr +
+                  "/bin/orvanta3d' --config '" + (dir / "docs/Orvanta3.ini") + "' --job '" +
+                  (dir / "docs/job.orv3") + "' --seconds 1 --tty=text",
               dir);
     EXPECT_EQ(run.exitCode, 0) << run.out;
     EXPECT_NE(run.out.find("|packaged 20"), std::string::npos) << run.out;
