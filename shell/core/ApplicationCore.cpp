@@ -61,6 +61,37 @@ void TApplicationCore::ReadSettings() {
     charsets_.LoadFrom(doc);
 }
 
+void TApplicationCore::StopScreenSaverListener() {
+    if (!listener_) return;
+    listener_->RequestTerminate();
+    listener_->Wait();
+    listener_.reset();
+}
+
+void TApplicationCore::StartScreenSaverListener() {
+    StopScreenSaverListener();
+    if (settings_.Common.ShowLcdScreensaver)
+        listener_ = std::make_unique<TScreenSaverListener>(
+            host_, static_cast<TScreenSaverClient&>(*this));
+}
+
+bool TApplicationCore::SaveSettings() {
+    TSettingsSaveParts parts;
+    parts.WriteCustomChars = [this](TIniDocument& doc) { charsets_.SaveTables(doc); };
+    for (const TShortPluginInfo& entry : host_.Modules())
+        parts.Modules.push_back({entry.FileName, entry.Active});
+    parts.WriteCharsetMapping = [this](TIniDocument& doc) { charsets_.SaveMapping(doc); };
+    const bool written = settings_.Save(parts);
+    SettingsChanged();
+    return written;
+}
+
+void TApplicationCore::SettingsChanged() {
+    ApplySettingsToEngine();
+    StartScreenSaverListener();
+    host_.SettingsSaved(settings_.Common.Language);
+}
+
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
@@ -80,9 +111,7 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
         ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
-    if (settings_.Common.ShowLcdScreensaver)
-        listener_ = std::make_unique<TScreenSaverListener>(
-            host_, static_cast<TScreenSaverClient&>(*this));
+    StartScreenSaverListener();
 
     StartUpCharsets(charsets_, clock_);
     thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
@@ -180,11 +209,7 @@ void TApplicationCore::RestoreCharset(int n) {
 void TApplicationCore::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (listener_) {
-        listener_->RequestTerminate();
-        listener_->Wait();
-        listener_.reset();
-    }
+    StopScreenSaverListener();
     thread_.Stop();
     if (TLCDBaseControl* driver = ActiveDriver()) {
         const TCommonSettings& common = settings_.Common;
