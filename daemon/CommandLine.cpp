@@ -8,6 +8,7 @@ namespace orv {
 const char* const kDaemonUsage =
     "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--config FILE]\n"
     "                 [--verbose] [--help] [--version]\n"
+    "       orvanta3d [--config FILE] --list-tags | --check JOB\n"
     "Runs an Orvanta3 job on the configured panel without a window.\n"
     "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
     "  --seconds N       stop after N seconds (default: run until SIGINT, SIGTERM or\n"
@@ -16,6 +17,9 @@ const char* const kDaemonUsage =
     "  --config FILE     the settings file (default: Orvanta3.ini in the documents folder);\n"
     "                    it is only read\n"
     "  --verbose         trace the modules loaded and the module of each tag\n"
+    "  --list-tags       list the tags of the modules the settings switch on and end\n"
+    "  --check JOB       check JOB and the settings without touching the panel and end;\n"
+    "                    exit status 1 when something is found\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
 
@@ -74,6 +78,12 @@ std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vect
             if (ec != std::errc() || end != text->data() + text->size() || n <= 0)
                 return "--seconds needs a positive whole number, not \"" + *text + "\"";
             options.seconds = n;
+        } else if (arg == "--list-tags") {
+            options.listTags = true;
+        } else if (arg == "--check" || arg.starts_with("--check=")) {
+            auto path = value("--check");
+            if (!path || path->empty()) return std::string("--check needs a job file name");
+            options.checkJobPath = *path;
         } else {
             return "unknown argument \"" + arg + "\" (see --help)";
         }

@@ -18,6 +18,9 @@ struct TDaemonOptions {
     bool verbose = false;           // the trace of modules and tags on standard error
     bool help = false;
     bool version = false;
+    // Instead of a run: list the tags, or check a job and the settings.
+    bool listTags = false;
+    std::string checkJobPath;
 };
 
 // The options, or the one-line reason why the command line is wrong.

@@ -3,8 +3,11 @@
 // the settings and the job again. The settings file is only read.
 //
 // Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
-// panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for.
+// panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for,
+// or when --check finds something.
+#include "daemon/CheckCommand.h"
 #include "daemon/CommandLine.h"
+#include "daemon/TagListCommand.h"
 #include "daemon/ServiceNotifier.h"
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
@@ -156,6 +159,14 @@ int main(int argc, char** argv) {
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
     Trace("settings file: " + core.Settings().Path());
+    if (options.listTags) return ListTags(core.Settings().Path(), stdout);
+    if (!options.checkJobPath.empty()) {
+        std::string error;
+        const int status =
+            CheckJobAndSettings(core.Settings().Path(), options.checkJobPath, stdout, error);
+        return status == 2 ? Fail("cannot read the job file " + options.checkJobPath + ": " + error)
+                           : status;
+    }
 
     // The job, read and checked before the panel shows anything: the command line's, else
     // "Job name" of the settings.

@@ -1,6 +1,7 @@
 #include "engine/JobUnit.h"
 
 #include "host/AtomicFile.h"
+#include "host/Cp1251.h"
 #include "host/IniFile.h"
 
 #include <utility>
@@ -156,16 +157,21 @@ void TJob::ClearShown() {
     for (auto& s : screens_) s.Shown = false;
 }
 
-bool TJob::LoadFromFile(const std::string& path, std::string* error) {
-    screens_.clear();
+std::optional<TIniDocument> ReadJobDocument(const std::string& path, std::string* error) {
     std::string reason;
-    const auto text = ReadRegularFile(path, kMaxJobFileBytes, reason);
+    auto text = ReadRegularFile(path, kMaxJobFileBytes, reason);
     if (!text) {
         if (error) *error = reason;
-        return false;
+        return std::nullopt;
     }
-    const TIniDocument doc = TIniDocument::Parse(*text);
-    for (const auto& section : doc.Sections()) screens_.push_back(ReadScreen(doc, section));
+    return TIniDocument::Parse(FileTextToCp1251(std::move(*text)));
+}
+
+bool TJob::LoadFromFile(const std::string& path, std::string* error) {
+    screens_.clear();
+    const auto doc = ReadJobDocument(path, error);
+    if (!doc) return false;
+    for (const auto& section : doc->Sections()) screens_.push_back(ReadScreen(*doc, section));
     return true;
 }
 

@@ -9,10 +9,12 @@
 
 #include "engine/DisplaySize.h"
 #include "engine/LineLayout.h"
+#include "host/IniFile.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,11 @@ struct TJobScreen {
 
 // A job of eight screens of eight long lines is a few kilobytes; far more is no job.
 inline constexpr size_t kMaxJobFileBytes = 4u << 20;
+
+// The text of a job file as an INI document (a file written in UTF-8 is read as UTF-8, see
+// FileTextToCp1251); nullopt, with the reason in error when given, for a file that is missing,
+// unreadable, not a regular file or larger than kMaxJobFileBytes.
+std::optional<TIniDocument> ReadJobDocument(const std::string& path, std::string* error = nullptr);
 
 class TJob {
 public:

@@ -1,12 +1,23 @@
 #include "engine/TagFormats.h"
 
 #include "engine/Charsets.h"
+#include "engine/LCDTag.h"
 #include "host/TextUtil.h"
 
 #include <charconv>
 #include <cmath>
 
 namespace orv {
+
+uint8_t TagFormatOfWord(std::string_view word) {
+    if (word == "flash") return tfFlash;
+    if (word == "bar") return tfBar;
+    if (word == "simple_bar") return tfSimpleBar;
+    if (word == "digit_bar") return tfDigitBar;
+    if (word == "anim") return tfAnim;
+    if (word == "anim_char") return tfAnimChar;
+    return tfText;
+}
 
 namespace {
 

@@ -9,6 +9,10 @@ namespace orv {
 
 class TCharsets;
 
+// The format a tag's format word names: "flash", "bar", "simple_bar", "digit_bar", "anim",
+// "anim_char"; any other word is plain text (tfText of engine/LCDTag.h).
+uint8_t TagFormatOfWord(std::string_view word);
+
 // A bar value as a whole percentage: the value read as a real number ("." or "," before the
 // decimals), rounded to the nearest integer with halves going to the even neighbour; 0 when it
 // is not a number. Values far outside 0..100 come back as -1 or 101.

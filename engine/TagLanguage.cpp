@@ -58,16 +58,6 @@ std::vector<std::string> SplitNames(std::string_view s) {
     return names;
 }
 
-uint8_t FormatOfWord(std::string_view word) {
-    if (word == "flash") return tfFlash;
-    if (word == "bar") return tfBar;
-    if (word == "simple_bar") return tfSimpleBar;
-    if (word == "digit_bar") return tfDigitBar;
-    if (word == "anim") return tfAnim;
-    if (word == "anim_char") return tfAnimChar;
-    return tfText;
-}
-
 // Cuts or pads line to exactly column characters.
 void PlaceAt(std::string& line, int32_t column) {
     line.resize(static_cast<size_t>(std::max(column, 0)), ' ');
@@ -108,7 +98,7 @@ TLCDTag TTagLanguage::ParseElement(std::string_view text) {
     tag.Left = item(2) && *item(2) == "r" ? kLeftRight : integer(2).value_or(kLeftFollow);
     tag.RefreshMode = integer(4).value_or(0);
     tag.RefreshOn = tag.RefreshMode != 0;
-    tag.Format = item(5) ? FormatOfWord(*item(5)) : uint8_t{tfText};
+    tag.Format = item(5) ? TagFormatOfWord(*item(5)) : uint8_t{tfText};
     if (tag.Format == tfAnim) tag.AnimIndex = 1;
     if (tag.Format == tfAnimChar) tag.AnimIndex = 0;
 

@@ -31,22 +31,30 @@ std::string Rewrite(std::string_view piece, const std::string& lineNo) {
 
 } // namespace
 
-std::vector<std::string> SplitLineTemplate(std::string_view lineTemplate, int32_t lineNo) {
-    const std::string number = std::to_string(lineNo);
-    std::vector<std::string> pieces;
+std::vector<TTemplatePiece> TemplatePieces(std::string_view lineTemplate) {
+    std::vector<TTemplatePiece> pieces;
     size_t pos = 0;
     while (pos < lineTemplate.size()) {
+        const bool isTag = lineTemplate[pos] == '$';
         size_t end;
-        if (lineTemplate[pos] == '$') {
+        if (isTag) {
             const size_t close = lineTemplate.find('$', pos + 1);
             end = close == std::string_view::npos ? lineTemplate.size() : close + 1;
         } else {
             end = lineTemplate.find('$', pos);
             if (end == std::string_view::npos) end = lineTemplate.size();
         }
-        pieces.push_back(Rewrite(lineTemplate.substr(pos, end - pos), number));
+        pieces.push_back({lineTemplate.substr(pos, end - pos), isTag});
         pos = end;
     }
+    return pieces;
+}
+
+std::vector<std::string> SplitLineTemplate(std::string_view lineTemplate, int32_t lineNo) {
+    const std::string number = std::to_string(lineNo);
+    std::vector<std::string> pieces;
+    for (const TTemplatePiece& piece : TemplatePieces(lineTemplate))
+        pieces.push_back(Rewrite(piece.Text, number));
     return pieces;
 }
 

@@ -8,6 +8,14 @@
 
 namespace orv {
 
+// A piece of a line template as written: a tag from its '$' to the closing one (or to the end of
+// the template when there is none), or a run of plain text.
+struct TTemplatePiece {
+    std::string_view Text;
+    bool IsTag = false;
+};
+std::vector<TTemplatePiece> TemplatePieces(std::string_view lineTemplate);
+
 // The pieces of a line template, each rewritten so that the line number is its first
 // parameter: "$name[args]$" -> "$name[L,args]$", "$name$" -> "$name[L]$", plain text t ->
 // "$t[L]$". An empty template gives no pieces.

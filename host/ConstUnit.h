@@ -119,6 +119,14 @@ static_assert(sizeof(THardwareDescriptor) == 6 * kSlot);
 using TGetHardwareFunc = THardwareDescriptor* (*)();
 constexpr const char* kGetHardwareExport = "getHardware";
 
+// Optional export of a driver library: reads the driver's settings section, without touching
+// the panel, and calls report once for each value the driver does not take, with the key, the
+// value as written and what the driver does instead. Returns the number of reports.
+using TSettingsProblemFunc = void (*)(void* context, const char* key, const char* value,
+                                      const char* problem);
+using TCheckSettingsFunc = int32_t (*)(TSettingsProblemFunc report, void* context);
+constexpr const char* kCheckSettingsExport = "checkSettings";
+
 // ---- Screen-saver modules -----------------------------------------------------------------
 
 using TScreenSaverStartFunc = void (*)(TLCDBaseControl* driver);

@@ -41,4 +41,33 @@ std::string Utf8ToCp1251(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// Valid UTF-8 throughout, with at least one multi-byte sequence.
+bool IsMultiByteUtf8(std::string_view text) {
+    bool multiByte = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const auto lead = static_cast<uint8_t>(text[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        const size_t start = pos;
+        if (DecodeUtf8(text, pos) == 0xFFFD && text.substr(start, 3) != "\xEF\xBF\xBD")
+            return false;
+        multiByte = true;
+    }
+    return multiByte;
+}
+
+} // namespace
+
+std::string FileTextToCp1251(std::string text) {
+    if (!IsMultiByteUtf8(text)) return text;
+    std::string_view body = text;
+    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+    return Utf8ToCp1251(body);
+}
+
 } // namespace orv

@@ -70,6 +70,12 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // UTF-8 -> Windows-1251; characters without a Windows-1251 byte and malformed input become '?'.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// The text of a settings, job or language file as the system keeps it. A file written by hand in
+// a Linux editor is UTF-8: text that is valid UTF-8 and holds at least one multi-byte sequence is
+// converted (a leading byte-order mark dropped); anything else is Windows-1251 already, as the
+// program writes it.
+std::string FileTextToCp1251(std::string text);
+
 namespace detail {
 template <size_t N>
 struct Utf8Literal {

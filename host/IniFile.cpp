@@ -1,6 +1,7 @@
 #include "host/IniFile.h"
 
 #include "host/AtomicFile.h"
+#include "host/Cp1251.h"
 #include "host/TextUtil.h"
 
 #include <charconv>
@@ -151,6 +152,26 @@ std::vector<std::string> TIniDocument::Keys(std::string_view section) const {
     return keys;
 }
 
+int TIniDocument::SectionLine(std::string_view section) const {
+    int line = static_cast<int>(preamble_.size()) + 1;
+    for (const auto& s : sections_) {
+        if (EqualsNoCase(s.name, section)) return line;
+        line += 1 + static_cast<int>(s.lines.size());
+    }
+    return 0;
+}
+
+int TIniDocument::KeyLine(std::string_view section, std::string_view key) const {
+    const int header = SectionLine(section);
+    if (header == 0) return 0;
+    const Section& s = *FindSection(section);
+    for (size_t i = 0; i < s.lines.size(); ++i) {
+        auto kl = SplitKeyLine(s.lines[i]);
+        if (kl && EqualsNoCase(kl->key, key)) return header + 1 + static_cast<int>(i);
+    }
+    return 0;
+}
+
 bool TIniDocument::HasSection(std::string_view section) const {
     return FindSection(section) != nullptr;
 }
@@ -200,7 +221,7 @@ void TIniDocument::EraseSection(std::string_view section) {
 }
 
 TIniDocument TIniFile::Read() const {
-    return TIniDocument::Parse(ReadWholeFile(path_).value_or(std::string()));
+    return TIniDocument::Parse(FileTextToCp1251(ReadWholeFile(path_).value_or(std::string())));
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -224,7 +245,7 @@ std::vector<std::string> TIniFile::Keys(std::string_view section) const {
 
 bool TIniFile::Update(const std::function<void(TIniDocument&)>& change) {
     return UpdateFileLocked(path_, [&](const std::string& old) {
-        TIniDocument doc = TIniDocument::Parse(old);
+        TIniDocument doc = TIniDocument::Parse(FileTextToCp1251(old));
         change(doc);
         return doc.Serialize();
     });

@@ -1,7 +1,8 @@
 // INI access with the rules of the settings, job and language files: section order kept,
 // section and key names matched without regard to ASCII case, blanks around a value stripped,
 // one pair of enclosing quotes removed, booleans stored as "1"/"0". Bytes are kept as they are
-// (Windows-1251).
+// (Windows-1251); a file written by hand in UTF-8 is read as UTF-8 (FileTextToCp1251), and
+// written back as Windows-1251.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,12 @@ public:
     // Key names of a section in file order, each once.
     std::vector<std::string> Keys(std::string_view section) const;
     bool HasSection(std::string_view section) const;
+
+    // 1-based line numbers in Serialize()'s text, which for a parsed document that has not been
+    // written to are those of the parsed text: the section's header line and the line of the key
+    // that Find reads; 0 when there is none.
+    int SectionLine(std::string_view section) const;
+    int KeyLine(std::string_view section, std::string_view key) const;
 
     // Replaces the key's line, or appends it at the end of its section; a missing section is
     // appended at the end of the file. Line breaks in the section, key or value become blanks;

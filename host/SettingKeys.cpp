@@ -94,6 +94,11 @@ constexpr TSettingKey kKeys[] = {
     {kPosition, "Height", Integer, Never, Exit, nullptr},
 };
 
+const TSettingsValues& Defaults() {
+    static const TSettingsValues defaults;
+    return defaults;
+}
+
 } // namespace
 
 std::span<const TSettingKey> SettingKeys() { return kKeys; }
@@ -111,32 +116,48 @@ TSettingValue SettingValue(const TSettingKey& key, const TSettingsValues& values
                       key.Field(const_cast<TSettingsValues&>(values)));
 }
 
-TSettingValue SettingDefault(const TSettingKey& key) {
-    static const TSettingsValues defaults;
-    return SettingValue(key, defaults);
+TSettingValue SettingDefault(const TSettingKey& key) { return SettingValue(key, Defaults()); }
+
+std::optional<TSettingValue> ParseSettingKey(const TIniDocument& doc, const TSettingKey& key) {
+    if (!key.Field) return std::nullopt;
+    const auto text = doc.Find(key.Section, key.Key);
+    if (!text) return std::nullopt;
+    return std::visit(
+        [&](auto* field) -> std::optional<TSettingValue> {
+            using T = std::remove_pointer_t<decltype(field)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                const auto value = ParseInt32(*text);
+                if (!value) return std::nullopt;
+                return *value != 0;
+            } else if constexpr (std::is_same_v<T, int32_t>) {
+                const auto value = ParseInt32(*text);
+                if (!value || *value < key.Min || *value > key.Max) return std::nullopt;
+                return *value;
+            } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
+                const std::optional<int32_t> value = ParseInt32(*text);
+                if (!value) return std::nullopt;
+                return TSettingValue(value);
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                return *text;
+            } else {
+                const auto date = ParseShortDate(*text);
+                if (!date) return std::nullopt;
+                return *date;
+            }
+        },
+        key.Field(const_cast<TSettingsValues&>(Defaults()))); // only its type is used
 }
 
 void ReadSettingKey(const TIniDocument& doc, const TSettingKey& key, TSettingsValues& values) {
     if (!key.Field) return;
+    const TSettingValue value = ParseSettingKey(doc, key).value_or(SettingDefault(key));
     std::visit(
-        [&](auto* field) {
-            using T = std::remove_pointer_t<decltype(field)>;
-            const T def = std::get<T>(SettingDefault(key));
-            if constexpr (std::is_same_v<T, bool>) {
-                *field = doc.ReadBool(key.Section, key.Key, def);
-            } else if constexpr (std::is_same_v<T, int32_t>) {
-                const int32_t value = doc.ReadInteger(key.Section, key.Key, def);
-                *field = value >= key.Min && value <= key.Max ? value : def;
-            } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
-                const auto text = doc.Find(key.Section, key.Key);
-                *field = text ? ParseInt32(*text) : def;
-            } else if constexpr (std::is_same_v<T, std::string>) {
-                *field = doc.ReadString(key.Section, key.Key, def);
-            } else {
-                *field = ParseShortDate(doc.ReadString(key.Section, key.Key, "")).value_or(def);
-            }
-        },
+        [&](auto* field) { *field = std::get<std::remove_pointer_t<decltype(field)>>(value); },
         key.Field(values));
+}
+
+bool SettingFallsBack(const TIniDocument& doc, const TSettingKey& key) {
+    return key.Field && doc.Find(key.Section, key.Key) && !ParseSettingKey(doc, key);
 }
 
 void WriteSettingValue(TIniDocument& doc, const TSettingKey& key, const TSettingValue& value) {

@@ -60,9 +60,14 @@ const TSettingKey* FindSettingKey(TSettingsValues& values, const TSettingField& 
 TSettingValue SettingValue(const TSettingKey& key, const TSettingsValues& values);
 TSettingValue SettingDefault(const TSettingKey& key);
 
-// Reads the key into its field: a missing key, a number that does not parse or lies outside the
-// range, or a date that does not parse in the user's short date format, gives the default.
+// The key's value in doc; nullopt when the key is missing or has no field, or when its text is
+// a number that does not parse or lies outside the range, or a date that does not parse in the
+// user's short date format.
+std::optional<TSettingValue> ParseSettingKey(const TIniDocument& doc, const TSettingKey& key);
+// Reads the key into its field: ParseSettingKey, else the default.
 void ReadSettingKey(const TIniDocument& doc, const TSettingKey& key, TSettingsValues& values);
+// The key is in doc, but its text gives the default (ParseSettingKey has no value for it).
+bool SettingFallsBack(const TIniDocument& doc, const TSettingKey& key);
 // Writes value as the key's kind stores it: texts so that they read back unchanged, dates in the
 // user's short date format; "no value" writes nothing.
 void WriteSettingValue(TIniDocument& doc, const TSettingKey& key, const TSettingValue& value);

@@ -1,6 +1,7 @@
 // The exported side of a driver library built on TLibrary (a class with Init(descriptor),
 // Configure() and Release(descriptor)): one library object and its descriptor. getHardware
-// returns Describe(name, description).
+// returns Describe(name, description); checkSettings, where a driver exports it, returns
+// CheckSettings (TLibrary then needs CheckSettings(report, context)).
 #pragma once
 
 #include "host/ConstUnit.h"
@@ -17,6 +18,9 @@ public:
         descriptor_.Configure = [] { return Library().Configure(); };
         descriptor_.Release = [] { Library().Release(descriptor_); };
         return &descriptor_;
+    }
+    static int32_t CheckSettings(TSettingsProblemFunc report, void* context) {
+        return Library().CheckSettings(report, context);
     }
 
 private:

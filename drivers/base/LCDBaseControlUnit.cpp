@@ -103,9 +103,15 @@ bool TLCDPortControl::LoadPortLibrary() {
     const std::vector<std::string> paths =
         portLibraryPath_.empty() ? DefaultPortLibraryPaths()
                                  : std::vector<std::string>{portLibraryPath_};
-    auto library = TPortLibrary::Load(paths, base_, loadError_);
+    TPortName port;
+    {
+        std::lock_guard lock(portMutex_);
+        port = {base_, device_};
+    }
+    auto library = TPortLibrary::Load(paths, port, loadError_);
     if (!library) return false;
     std::lock_guard lock(portMutex_);
+    base_ = library->Base();
     library_ = std::move(library);
     return true;
 }
@@ -149,19 +155,27 @@ void TLCDPortControl::StopKeypad() {
     }
 }
 
-std::string TLCDPortControl::GetPort() const { return FormatPortText(base_); }
+std::string TLCDPortControl::GetPort() const {
+    std::lock_guard lock(portMutex_);
+    return FormatPortName({base_, device_});
+}
 
 void TLCDPortControl::SetPort(std::string_view text) {
-    const uint32_t base = ParsePortText(text);
+    const TPortName port = ParsePortName(text);
     if (!active_) {
-        base_ = base;
+        std::lock_guard lock(portMutex_);
+        base_ = port.Base;
+        device_ = port.Device;
         return;
     }
     bool reopened = true;
     {
         std::lock_guard lock(portMutex_);
-        if (base != base_ && library_) reopened = library_->Reopen(base, loadError_);
-        base_ = base;
+        const bool same = port.Device.empty() ? device_.empty() && port.Base == base_
+                                              : port.Device == device_;
+        if (!same && library_) reopened = library_->Reopen(port, loadError_);
+        device_ = port.Device;
+        base_ = reopened && library_ ? library_->Base() : port.Base;
     }
     if (!reopened) {
         SetActive(false);

@@ -66,11 +66,13 @@ public:
     void SetScanKeyboard(bool value) final;
     bool GetScanKeyboard() final { return scanKeyboard_; }
 
-    // "$0378" form. SetPort takes decimal or "$" hexadecimal text; text that is not a number
-    // throws std::invalid_argument and leaves the addresses unchanged. While active, the port
-    // is reopened and the panel initialised again.
+    // "$0378" form, or the device. SetPort takes decimal or "$" hexadecimal text, or a ppdev
+    // device such as "/dev/parport0" (drivers/base/PortText.h); other text throws
+    // std::invalid_argument and leaves the port unchanged. While active, the port is reopened
+    // and the panel initialised again.
     std::string GetPort() const;
     void SetPort(std::string_view text);
+    // The registers of the open port (for a device: where the port library put them).
     uint32_t DataPort() const { return base_; }
     uint32_t StatusPort() const { return base_ + 1; }
     uint32_t ControlPort() const { return base_ + 2; }
@@ -138,13 +140,14 @@ private:
     std::atomic<bool> visible_ = true;
     std::atomic<bool> scanKeyboard_ = false;
     std::atomic<uint32_t> base_ = 0x378;
+    std::string device_; // guarded by portMutex_; empty: the port at base_
     std::atomic<int32_t> writeDelay_ = 100000;
 
     std::string portLibraryPath_;
     std::function<void(int)> sleeper_;
     std::string loadError_; // why the port library could not be used last (UTF-8)
 
-    std::mutex portMutex_; // guards library_ and every port access
+    mutable std::mutex portMutex_; // guards library_, device_ and every port access
     std::unique_ptr<TPortLibrary> library_;
 
     std::mutex keypadMutex_; // guards the two thread slots

@@ -21,7 +21,7 @@ constexpr const char* kKeyTiming = "Timing";
 
 bool IsPortText(std::string_view text) {
     try {
-        ParsePortText(text);
+        ParsePortName(text);
         return true;
     } catch (const std::invalid_argument&) {
         return false;
@@ -110,6 +110,35 @@ bool TPortDriverLibrary::Apply(TLCDPortControl& control, const TPortDriverSettin
     control.SetColCount(s.Cols);
     control.SetWriteDelay(s.Timing);
     return portOk;
+}
+
+int32_t TPortDriverLibrary::CheckSettings(TSettingsProblemFunc report, void* context) const {
+    const TIniDocument ini = TIniFile(SettingsPath()).Read();
+    const TPortDriverSettings settings = ReadSettings();
+    const std::unique_ptr<TLCDPortControl> control = CreateControl();
+    const bool portOk = Apply(*control, settings);
+    int32_t count = 0;
+    // what: the values the key takes; instead: the value the driver uses for this one.
+    auto check = [&](const char* key, bool taken, const char* what, const std::string& instead) {
+        const auto text = ini.Find(fileName_, key);
+        if (!text) return;
+        const bool number = key == kKeyPort || ParseInt32(*text).has_value();
+        if (number && taken) return;
+        const std::string problem =
+            (number ? std::string("is not ") + what : std::string("is not a number")) +
+            "; the driver uses " + instead;
+        report(context, key, text->c_str(), problem.c_str());
+        ++count;
+    };
+    check(kKeyPort, portOk, "a port address ($378, 888 or /dev/parportN)", defaults_.Port);
+    if (SizeFromSettings()) {
+        check(kKeyRows, control->GetRowCount() == settings.Rows, "a row count of this panel",
+              std::to_string(control->GetRowCount()));
+        check(kKeyCols, control->GetColCount() == settings.Cols, "a column count of this panel",
+              std::to_string(control->GetColCount()));
+    }
+    check(kKeyTiming, true, "", std::to_string(defaults_.Timing));
+    return count;
 }
 
 int32_t TPortDriverLibrary::Init(THardwareDescriptor& descriptor) {

@@ -48,6 +48,9 @@ public:
     // Writes all four keys; a port text that is not a number is not written (the saved port
     // stays). False when the file could not be written.
     bool WriteSettings(const TPortDriverSettings& settings) const;
+    // The checkSettings export: every value of the section that does not parse, or that a new
+    // driver object does not take, reported with what the driver uses instead.
+    int32_t CheckSettings(TSettingsProblemFunc report, void* context) const;
     // Port, RowCount, ColCount, WriteDelay in this order. A port text that is not a number
     // leaves the port as it is; returns false then.
     static bool Apply(TLCDPortControl& control, const TPortDriverSettings& settings);
@@ -57,6 +60,8 @@ public:
 
 protected:
     virtual std::unique_ptr<TLCDPortControl> CreateControl() const = 0;
+    // False for a panel of fixed size, whose "Lines count" and "Cols count" have no effect.
+    virtual bool SizeFromSettings() const { return true; }
     // The settings the dialog's values stand for after "Ok".
     virtual TPortDriverSettings FromDialog(const TPortDialogValues& values) const = 0;
     // The try mode's driver object, with its start values.

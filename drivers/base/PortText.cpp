@@ -47,4 +47,14 @@ std::string FormatPortText(uint32_t base) {
     return buf;
 }
 
+TPortName ParsePortName(std::string_view text) {
+    const std::string_view trimmed = Trim(text);
+    if (trimmed.starts_with('/')) return {0, std::string(trimmed)};
+    return {ParsePortText(text), {}};
+}
+
+std::string FormatPortName(const TPortName& port) {
+    return port.Device.empty() ? FormatPortText(port.Base) : port.Device;
+}
+
 } // namespace orv

@@ -18,6 +18,7 @@ protected:
     std::unique_ptr<TLCDPortControl> CreateControl() const override {
         return std::make_unique<TLCDControl_KS0108_LPT>();
     }
+    bool SizeFromSettings() const override { return false; }
     TPortDriverSettings FromDialog(const TPortDialogValues& v) const override {
         // The dialog has no size; the saved counts have no effect on the panel.
         return {.Port = v.Port, .Rows = 8, .Cols = 16, .Timing = v.Timing};
@@ -43,4 +44,8 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
         "Parallel 8-bit KS0108-compatible driver",
         "Компонент управления KS0108-совместимым графическим LCD-экраном, подключение к "
         "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);
+}
+
+ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
+    return orv::TDriverExports<orv::TGraphportLibrary>::CheckSettings(report, context);
 }

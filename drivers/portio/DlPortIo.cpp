@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,27 @@ std::string HexAddress(uint32_t base) {
     return text;
 }
 
+// Ports opened by device name answer at kDeviceBase + k * kDeviceStride.
+constexpr uint32_t kDeviceBase = 0x10000;
+constexpr uint32_t kDeviceStride = 0x10;
+
 struct TOpenPort {
     uint32_t base;
     int users;
     std::unique_ptr<orv::TPortBackEnd> backEnd;
+    std::string device; // empty: opened by address
 };
+
+bool Overlaps(uint32_t a, uint32_t b) { return a < b + kRegisterCount && b < a + kRegisterCount; }
+
+// The back end ORVANTA3_PORTIO names; nullopt with the message set when the variable is wrong.
+std::optional<orv::TPortSpec> ChosenBackEnd() {
+    const char* env = std::getenv("ORVANTA3_PORTIO");
+    std::string error;
+    auto choice = orv::ParsePortSpec(env ? env : "", error);
+    if (!choice) SetLastError("ORVANTA3_PORTIO=\"" + std::string(env ? env : "") + "\" " + error);
+    return choice;
+}
 
 // The open ports.
 class TPortTable {
@@ -49,27 +66,33 @@ public:
                 ++port.users;
                 return 0;
             }
-            if (base < port.base + kRegisterCount && port.base < base + kRegisterCount) {
+            if (Overlaps(base, port.base)) {
                 SetLastError("the port at " + HexAddress(base) + " overlaps the open port at " +
                              HexAddress(port.base));
                 return 1;
             }
         }
-        const char* env = std::getenv("ORVANTA3_PORTIO");
+        const auto choice = ChosenBackEnd();
+        if (!choice) return 1;
         std::string error;
-        auto choice = orv::ParsePortSpec(env ? env : "", error);
-        if (!choice) {
-            SetLastError("ORVANTA3_PORTIO=\"" + std::string(env ? env : "") + "\" " + error);
-            return 1;
+        return Add(base, orv::OpenPortBackEnd(*choice, base, error), {}, error);
+    }
+
+    int32_t OpenDevice(const std::string& device, uint32_t& base) {
+        std::lock_guard lock(mutex_);
+        tLastError[0] = '\0';
+        for (auto& port : ports_) {
+            if (!port.device.empty() && port.device == device) {
+                ++port.users;
+                base = port.base;
+                return 0;
+            }
         }
-        std::unique_ptr<orv::TPortBackEnd> backEnd = orv::OpenPortBackEnd(*choice, base, error);
-        if (!backEnd) {
-            SetLastError(error);
-            return 1;
-        }
-        backEnd->SetHeldKeys(heldKeys_);
-        ports_.push_back({base, 1, std::move(backEnd)});
-        return 0;
+        const auto choice = ChosenBackEnd();
+        if (!choice) return 1;
+        base = FreeDeviceBase();
+        std::string error;
+        return Add(base, orv::OpenDeviceBackEnd(*choice, device, error), device, error);
     }
 
     void Close(uint32_t base) {
@@ -122,6 +145,26 @@ public:
     }
 
 private:
+    int32_t Add(uint32_t base, std::unique_ptr<orv::TPortBackEnd> backEnd, std::string device,
+                const std::string& error) {
+        if (!backEnd) {
+            SetLastError(error);
+            return 1;
+        }
+        backEnd->SetHeldKeys(heldKeys_);
+        ports_.push_back({base, 1, std::move(backEnd), std::move(device)});
+        return 0;
+    }
+
+    // The lowest device address whose registers meet no open port.
+    uint32_t FreeDeviceBase() const {
+        for (uint32_t base = kDeviceBase;; base += kDeviceStride) {
+            bool used = false;
+            for (const auto& port : ports_) used = used || Overlaps(base, port.base);
+            if (!used) return base;
+        }
+    }
+
     // The open port one of whose registers is at address.
     TOpenPort* Find(uint32_t address) {
         for (auto& port : ports_)
@@ -155,6 +198,14 @@ uint8_t DlPortReadPortUchar(uint32_t port) { return Ports().Read(port); }
 int32_t DlPortOpen(uint32_t basePort) { return Ports().Open(basePort); }
 
 void DlPortClose(uint32_t basePort) { Ports().Close(basePort); }
+
+int32_t DlPortOpenDevice(const char* device, uint32_t* basePort) {
+    if (!device || !*device || !basePort) {
+        SetLastError("no device named");
+        return 1;
+    }
+    return Ports().OpenDevice(device, *basePort);
+}
 
 const char* DlPortLastError() { return tLastError; }
 

@@ -28,6 +28,12 @@ ORVANTA3_PORTIO_API void DlPortWritePortUchar(uint32_t port, uint8_t value);
 ORVANTA3_PORTIO_API uint8_t DlPortReadPortUchar(uint32_t port);
 ORVANTA3_PORTIO_API int32_t DlPortOpen(uint32_t basePort);
 ORVANTA3_PORTIO_API void DlPortClose(uint32_t basePort);
+// Opens the port of a ppdev device such as "/dev/parport0" with the back end of ORVANTA3_PORTIO
+// (direct: the base address in the device's base-addr; an emulator: as DlPortOpen). Its
+// registers then answer at *basePort, an address of 0x10000 or more, beyond the x86 I/O space,
+// that no port opened by address has; DlPortClose(*basePort) ends the use. Opening the same
+// device again counts a further user and gives the same address. 0 on success.
+ORVANTA3_PORTIO_API int32_t DlPortOpenDevice(const char* device, uint32_t* basePort);
 // The caller has finished one whole update of the panel (a line of text, a clear, a character
 // pattern). An emulator writes its state file now, or one interval after its last write; it
 // then no longer needs its own timer. Nothing for hardware.
@@ -44,6 +50,7 @@ using TDlPortWritePortUchar = void (*)(uint32_t port, uint8_t value);
 using TDlPortReadPortUchar = uint8_t (*)(uint32_t port);
 using TDlPortOpen = int32_t (*)(uint32_t basePort);
 using TDlPortClose = void (*)(uint32_t basePort);
+using TDlPortOpenDevice = int32_t (*)(const char* device, uint32_t* basePort);
 using TDlPortEndOfUpdate = void (*)(uint32_t basePort);
 using TDlPortEmuSetKeys = void (*)(uint32_t heldMask);
 using TDlPortLastError = const char* (*)();

@@ -75,6 +75,38 @@ std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error
     return choice;
 }
 
+namespace {
+
+std::unique_ptr<TPortBackEnd> OpenEmulator(const TPortSpec& choice, std::string& error) {
+    if (choice.kind == TPortSpec::TKind::EmuHd44780)
+        return TEmulatorPort::Open(std::make_unique<THd44780Panel>(choice.rows, choice.cols),
+                                   choice.stateFile, kStateFileInterval, error);
+    return TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), choice.stateFile,
+                               kStateFileInterval, error);
+}
+
+} // namespace
+
+std::unique_ptr<TPortBackEnd> OpenDeviceBackEnd(const TPortSpec& choice, const std::string& device,
+                                                std::string& error) {
+    switch (choice.kind) {
+    case TPortSpec::TKind::Ppdev: return TPpdevPort::Open(device, error);
+    case TPortSpec::TKind::Direct: {
+        const TPpdevRoots roots = TPpdevRoots::FromEnvironment();
+        const auto base = ParportDeviceBase(roots, device);
+        if (!base) {
+            error = "direct I/O needs the base address of " + device + ", and " + roots.proc +
+                    "/sys/dev/parport/ has none for it (give the address instead)";
+            return nullptr;
+        }
+        return TDirectPort::Open(*base, HardwarePortIo(), kPortLockFolder, error);
+    }
+    case TPortSpec::TKind::EmuHd44780:
+    case TPortSpec::TKind::EmuKs0108: return OpenEmulator(choice, error);
+    }
+    return nullptr;
+}
+
 std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t base,
                                               std::string& error) {
     switch (choice.kind) {
@@ -92,11 +124,7 @@ std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t 
     case TPortSpec::TKind::Direct:
         return TDirectPort::Open(base, HardwarePortIo(), kPortLockFolder, error);
     case TPortSpec::TKind::EmuHd44780:
-        return TEmulatorPort::Open(std::make_unique<THd44780Panel>(choice.rows, choice.cols),
-                                   choice.stateFile, kStateFileInterval, error);
-    case TPortSpec::TKind::EmuKs0108:
-        return TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), choice.stateFile,
-                                   kStateFileInterval, error);
+    case TPortSpec::TKind::EmuKs0108: return OpenEmulator(choice, error);
     }
     return nullptr;
 }

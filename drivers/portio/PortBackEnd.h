@@ -42,5 +42,9 @@ std::optional<TPortSpec> ParsePortSpec(std::string_view text, std::string& error
 // cannot. The ppdev roots come from ORVANTA3_PORTIO_PROC_ROOT and ORVANTA3_PORTIO_DEV_ROOT.
 std::unique_ptr<TPortBackEnd> OpenPortBackEnd(const TPortSpec& choice, uint32_t base,
                                               std::string& error);
+// The same for the port of a ppdev device ("/dev/parport0"): ppdev opens that device, direct
+// I/O the base address its base-addr names, an emulator works as above.
+std::unique_ptr<TPortBackEnd> OpenDeviceBackEnd(const TPortSpec& choice, const std::string& device,
+                                                std::string& error);
 
 } // namespace orv

@@ -5,10 +5,12 @@
 #include "host/AtomicFile.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/ppdev.h>
@@ -73,8 +75,30 @@ TPpdevRoots TPpdevRoots::FromEnvironment() {
     return roots;
 }
 
+namespace {
+
+std::string ParportFolder(const TPpdevRoots& roots) { return roots.proc + "/sys/dev/parport"; }
+
+// The first number of parportN's base-addr, or -1.
+long long BaseAddressOf(const TPpdevRoots& roots, const std::string& name) {
+    const auto text = ReadWholeFile(ParportFolder(roots) + "/" + name + "/base-addr");
+    return text ? FirstNumber(*text) : -1;
+}
+
+} // namespace
+
+std::optional<uint32_t> ParportDeviceBase(const TPpdevRoots& roots, const std::string& device) {
+    std::error_code ec;
+    const std::filesystem::path target = std::filesystem::canonical(device, ec);
+    const std::string name = (ec ? std::filesystem::path(device) : target).filename().string();
+    if (PortNumber(name.c_str()) < 0) return std::nullopt;
+    const long long base = BaseAddressOf(roots, name);
+    if (base < 0 || base > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(base);
+}
+
 std::string FindParportDevice(const TPpdevRoots& roots, uint32_t base) {
-    const std::string folder = roots.proc + "/sys/dev/parport";
+    const std::string folder = ParportFolder(roots);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return {};
     std::vector<int> ports;
@@ -84,8 +108,7 @@ std::string FindParportDevice(const TPpdevRoots& roots, uint32_t base) {
     std::sort(ports.begin(), ports.end());
     for (int n : ports) {
         const std::string name = "parport" + std::to_string(n);
-        const auto text = ReadWholeFile(folder + "/" + name + "/base-addr");
-        if (text && FirstNumber(*text) == static_cast<long long>(base))
+        if (BaseAddressOf(roots, name) == static_cast<long long>(base))
             return roots.dev + "/" + name;
     }
     return {};

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orv {
@@ -20,6 +21,10 @@ struct TPpdevRoots {
 
 // DEV/parportN for the lowest N whose base-addr's first decimal number equals base, or "".
 std::string FindParportDevice(const TPpdevRoots& roots, uint32_t base);
+
+// The base address in PROC/sys/dev/parport/parportN/base-addr of a device whose file name (after
+// symbolic links) is parportN; nullopt when there is none.
+std::optional<uint32_t> ParportDeviceBase(const TPpdevRoots& roots, const std::string& device);
 
 class TPpdevPort : public TPortBackEnd {
 public:

@@ -48,3 +48,7 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
         "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
         "параллельному порту\r\rOrvanta3 developers, port I/O through libdlportio.so"_cp1251);
 }
+
+ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
+    return orv::TDriverExports<orv::TTextportLibrary>::CheckSettings(report, context);
+}

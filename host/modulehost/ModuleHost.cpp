@@ -104,7 +104,7 @@ bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName) {
 
 bool TModuleHost::ActivateDiscovered(size_t index) {
     TShortPluginInfo& entry = modules_[index];
-    if (entry.Driver()) return ActivateDriver(index);
+    if (entry.Driver()) return options_.InitDrivers && ActivateDriver(index);
     if (const TDataModule* data = entry.DataModule()) {
         // Every data module that is on takes its language file; the template switch writes one
         // only for the modules with LoadSettings.

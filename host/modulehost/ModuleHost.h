@@ -25,6 +25,9 @@ struct TModuleHostOptions {
     // False for a program without a module list (the daemon): a library whose "Active" is off
     // is not even opened, so that its dependencies never load.
     bool ListInactiveModules = true;
+    // False: a driver marked active is loaded but not initialised, so nothing touches the panel
+    // (a check of the settings, a list of the tags); there is no current driver object then.
+    bool InitDrivers = true;
 };
 
 // What turning a module on or off did.

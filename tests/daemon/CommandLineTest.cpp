@@ -68,3 +68,11 @@ TEST(DaemonCommandLine, TakesTheSettingsFileAndTheTraceSwitch) {
              {"--config"}, {"--config="}, {"--config", "--verbose"}})
         EXPECT_NE(Error(args), "") << args.front();
 }
+
+TEST(DaemonCommandLine, ListTagsAndCheckTakeNoRun) {
+    EXPECT_TRUE(Ok({"--list-tags"}).listTags);
+    EXPECT_EQ(Ok({"--check", "my job.orv3"}).checkJobPath, "my job.orv3");
+    EXPECT_EQ(Ok({"--check=-odd.orv3"}).checkJobPath, "-odd.orv3");
+    EXPECT_NE(Error({"--check"}), "");
+    EXPECT_NE(Error({"--check", "--list-tags"}), ""); // an option word is no file name
+}

@@ -52,6 +52,20 @@ TEST(PortText, ReadsDecimalAndHexadecimalAndWritesFourHexDigits) {
     EXPECT_EQ(FormatPortText(0x12345), "$12345");
 }
 
+TEST(PortText, ADeviceNamesThePortByItsFile) {
+    EXPECT_EQ(ParsePortName(" /dev/parport0 "), (TPortName{0, "/dev/parport0"}));
+    EXPECT_EQ(ParsePortName("$378"), (TPortName{0x378, ""}));
+    EXPECT_THROW(ParsePortName("dev/parport0"), std::invalid_argument);
+    EXPECT_EQ(FormatPortName({0, "/dev/parport1"}), "/dev/parport1");
+    EXPECT_EQ(FormatPortName({0x278, ""}), "$0278");
+
+    TCountingControl driver;
+    driver.SetPort("/dev/parport1");
+    EXPECT_EQ(driver.GetPort(), "/dev/parport1");
+    driver.SetPort("888");
+    EXPECT_EQ(driver.GetPort(), "$0378");
+}
+
 TEST(DriverPort, SetsTheAddressTripleAndKeepsItOnBadText) {
     TCountingControl driver;
     driver.SetPort("888");

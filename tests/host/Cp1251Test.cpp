@@ -59,3 +59,15 @@ TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
     EXPECT_EQ(std::string(text), Utf8ToCp1251("Дата/время"));
     EXPECT_STREQ("plain"_cp1251, "plain");
 }
+
+TEST(Cp1251, FileTextIsReadAsUtf8OnlyWhenItIsMultiByteUtf8) {
+    EXPECT_EQ(FileTextToCp1251("Tschüß – Пока"), "Tsch?? \x96 \xCF\xEE\xEA\xE0");
+    EXPECT_EQ(FileTextToCp1251("\xEF\xBB\xBF[Пока]"), "[\xCF\xEE\xEA\xE0]");
+    // Windows-1251 text, as the program writes it, is no valid UTF-8 and stays as it is.
+    const std::string cp1251 = Utf8ToCp1251("Привет, мир! Ёё №5");
+    EXPECT_EQ(FileTextToCp1251(cp1251), cp1251);
+    // One bad sequence among good ones: the file is not UTF-8.
+    EXPECT_EQ(FileTextToCp1251("Пока \xE0 и"), "Пока \xE0 и");
+    EXPECT_EQ(FileTextToCp1251("plain ASCII"), "plain ASCII");
+    EXPECT_EQ(FileTextToCp1251("\xEF\xBF\xBD"), "?"); // U+FFFD is valid UTF-8 itself
+}

@@ -1,4 +1,5 @@
 #include "host/IniFile.h"
+#include "host/Cp1251.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,33 @@ TEST(IniWrite, KeepsWindows1251BytesAsTheyAre) {
     ASSERT_TRUE(ini.WriteString(section, "Line1", "\xC2\xF0\xE5\xEC\xFF"));
     EXPECT_EQ(orv::test::ReadText(dir / "t.ini"), "[" + section + "]\nLine1=\xC2\xF0\xE5\xEC\xFF\n");
     EXPECT_EQ(ini.ReadString(section, "line1", ""), "\xC2\xF0\xE5\xEC\xFF");
+}
+
+TEST(IniFile, AFileWrittenInUtf8ReadsAsUtf8AndIsWrittenBackAsWindows1251) {
+    TempDir dir;
+    const std::string section = orv::Utf8ToCp1251("Экран");
+    const std::string greeting = orv::Utf8ToCp1251("Tschüß – Пока");
+    EXPECT_EQ(greeting, "Tsch?? \x96 \xCF\xEE\xEA\xE0"); // ü and ß have no Windows-1251 byte
+    orv::test::WriteText(dir / "t.ini", "\xEF\xBB\xBF[Экран]\nLine1=Tschüß – Пока\n");
+    TIniFile ini(dir / "t.ini");
+    EXPECT_EQ(ini.ReadString(section, "Line1", ""), greeting);
+
+    // A write turns the whole file into Windows-1251: no file holds two encodings.
+    ASSERT_TRUE(ini.WriteString(section, "Line2", "\xC4\xE0")); // "Да"
+    EXPECT_EQ(orv::test::ReadText(dir / "t.ini"),
+              "[" + section + "]\nLine1=" + greeting + "\nLine2=\xC4\xE0\n");
+    EXPECT_EQ(ini.ReadString(section, "Line1", ""), greeting);
+}
+
+TEST(IniRead, LineNumbersOfSectionsAndKeys) {
+    const auto doc = TIniDocument::Parse("; settings\n[Common]\nA=1\n\n[Other]\r\nb = 2\n"
+                                         "[common]\nC=3\n");
+    EXPECT_EQ(doc.SectionLine("Common"), 2);
+    EXPECT_EQ(doc.KeyLine("common", "a"), 3);
+    EXPECT_EQ(doc.KeyLine("Other", "B"), 6);
+    EXPECT_EQ(doc.KeyLine("Common", "C"), 0); // a repeated section is not read
+    EXPECT_EQ(doc.KeyLine("Common", "missing"), 0);
+    EXPECT_EQ(doc.SectionLine("Missing"), 0);
 }
 
 TEST(IniFile, MissingFileReadsAsDefaultsAndIsCreatedByTheFirstWrite) {

@@ -144,6 +144,18 @@ TEST_F(SettingsFile, BadNumbersAndDatesFallBackToDefaults) {
     EXPECT_EQ(s.INet.NextCheck, (year_month_day{year(2024), December, day(31)}));
 }
 
+TEST_F(SettingsFile, TheKeysThatFallBackAreThoseThatReadAsTheDefault) {
+    const auto doc = TIniDocument::Parse(
+        "[Common]\nBase timeout=49\nLong delay period=4\nShow hint=maybe\nStartMsg=x\n"
+        "[INet]\nProxyPort=70000\nNext check=31.12.2024\n[Position]\nTop=x\nLeft=-20\n"
+        "Width=junk\n");
+    std::set<std::string> fallBack;
+    for (const TSettingKey& key : SettingKeys())
+        if (SettingFallsBack(doc, key)) fallBack.insert(key.Key);
+    EXPECT_EQ(fallBack, (std::set<std::string>{"Base timeout", "Show hint", "ProxyPort",
+                                               "Next check", "Top"}));
+}
+
 TEST_F(SettingsFile, EmptyScrollDelimiterTurnsItOffAndKeepsTheStoredOne) {
     WriteText(path, "[Common]\nScroll delimiter=##\nUse scroll delimiter=1\n");
     TSettings s(path);

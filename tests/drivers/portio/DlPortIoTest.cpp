@@ -27,12 +27,15 @@ public:
         read = reinterpret_cast<TDlPortReadPortUchar>(::dlsym(handle_, "DlPortReadPortUchar"));
         open = reinterpret_cast<TDlPortOpen>(::dlsym(handle_, "DlPortOpen"));
         close = reinterpret_cast<TDlPortClose>(::dlsym(handle_, "DlPortClose"));
+        openDevice = reinterpret_cast<TDlPortOpenDevice>(::dlsym(handle_, "DlPortOpenDevice"));
         setKeys = reinterpret_cast<TDlPortEmuSetKeys>(::dlsym(handle_, "DlPortEmuSetKeys"));
     }
     ~TPortLibrary() {
         if (handle_) ::dlclose(handle_);
     }
-    bool Loaded() const { return handle_ && write && read && open && close && setKeys; }
+    bool Loaded() const {
+        return handle_ && write && read && open && close && openDevice && setKeys;
+    }
     TPortWrite Writer(uint32_t base = kBase) const {
         return [this, base](unsigned reg, uint8_t value) { write(base + reg, value); };
     }
@@ -41,6 +44,7 @@ public:
     TDlPortReadPortUchar read = nullptr;
     TDlPortOpen open = nullptr;
     TDlPortClose close = nullptr;
+    TDlPortOpenDevice openDevice = nullptr;
     TDlPortEmuSetKeys setKeys = nullptr;
 
 private:
@@ -137,6 +141,31 @@ TEST(DlPortIo, OpenCountsUsersAndCloseFlushes) {
     Hd44780Text(write, "two");
     lib.close(kBase);
     EXPECT_EQ(Line(ReadText(state), 1), "|onetwo          |");
+}
+
+TEST(DlPortIo, PortsOpenByDeviceNameAtAddressesOfTheirOwn) {
+    TempDir dir;
+    TPortLibrary lib;
+    ASSERT_TRUE(lib.Loaded());
+    uint32_t base = 0, again = 0;
+    {
+        ScopedEnv env("ORVANTA3_PORTIO", "emu:hd44780:4x20:" + dir / "lcd.state");
+        ASSERT_EQ(lib.openDevice("/dev/parport0", &base), 0);
+        ASSERT_EQ(lib.openDevice("/dev/parport0", &again), 0);
+    }
+    EXPECT_GE(base, 0x10000u); // beyond every address a port is opened at
+    EXPECT_EQ(again, base);
+    Hd44780Init(lib.Writer(base));
+    Hd44780Text(lib.Writer(base), "by name");
+    lib.close(base);
+    lib.close(base);
+    EXPECT_EQ(Line(ReadText(dir / "lcd.state"), 1), "|by name             |");
+
+    // ppdev opens the device itself: a file that is no parallel port is refused.
+    ScopedEnv ppdev("ORVANTA3_PORTIO", "ppdev");
+    WriteText(dir / "parport0", "");
+    EXPECT_NE(lib.openDevice((dir / "parport0").c_str(), &base), 0);
+    EXPECT_NE(lib.openDevice((dir / "missing").c_str(), &base), 0);
 }
 
 TEST(DlPortIo, HeldKeysShowOnTheStatusInput) {

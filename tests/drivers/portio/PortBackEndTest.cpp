@@ -123,6 +123,18 @@ TEST(PpdevPort, FindsTheDeviceByBaseAddress) {
     EXPECT_EQ(FindParportDevice(roots, 0x278), dir / "dev/parport0");
 }
 
+TEST(PpdevPort, ADeviceNamesItsBaseAddress) {
+    TempDir dir;
+    const TPpdevRoots roots{dir / "proc", dir / "dev"};
+    WriteText(dir / "proc/sys/dev/parport/parport1/base-addr", "888\t1912\n");
+    WriteText(dir / "dev/parport1", "");
+    ASSERT_EQ(::symlink("parport1", (dir / "dev/lcd").c_str()), 0);
+    EXPECT_EQ(ParportDeviceBase(roots, "/dev/parport1"), 0x378u);
+    EXPECT_EQ(ParportDeviceBase(roots, dir / "dev/lcd"), 0x378u); // a link to it
+    EXPECT_EQ(ParportDeviceBase(roots, "/dev/parport0"), std::nullopt);
+    EXPECT_EQ(ParportDeviceBase(roots, "/dev/ttyS0"), std::nullopt);
+}
+
 TEST(PpdevPort, RefusesWhatCannotBeClaimed) {
     TempDir dir;
     std::string error;

@@ -1,3 +1,4 @@
+#include "host/Cp1251.h"
 #include "host/IniFile.h"
 #include "modules/common/UnitWords.h"
 #include "tests/support/TempDir.h"
@@ -38,7 +39,9 @@ TEST(UnitWords, ReadsOnlyTheKeysAskedForFromTheSettingsFile) {
                                      "Kilo=K\n");
     TUnitWords words;
     words.Read({TUnitWord::Hour, TUnitWord::Min, TUnitWord::Sec});
-    EXPECT_EQ(words[TUnitWord::Hour], " ч ") << "names without case, one pair of quotes removed";
+    // The file is UTF-8, so the word reads as its Windows-1251 form.
+    EXPECT_EQ(words[TUnitWord::Hour], Utf8ToCp1251(" ч "))
+        << "names without case, one pair of quotes removed";
     EXPECT_EQ(words[TUnitWord::Min], "") << "an empty value is kept empty";
     EXPECT_EQ(words[TUnitWord::Sec], "s") << "missing key: default";
     EXPECT_EQ(words[TUnitWord::Kilo], "") << "not asked for";
@@ -47,7 +50,7 @@ TEST(UnitWords, ReadsOnlyTheKeysAskedForFromTheSettingsFile) {
     TIniFile(docs / "Orvanta3.ini").WriteString("Shortcuts", "Min", "min");
     words.Read({TUnitWord::Min});
     EXPECT_EQ(words[TUnitWord::Min], "min");
-    EXPECT_EQ(words[TUnitWord::Hour], " ч ");
+    EXPECT_EQ(words[TUnitWord::Hour], Utf8ToCp1251(" ч "));
 }
 
 TEST(UnitWords, AnUnreadableSettingsFileGivesTheDefaults) {

@@ -1,0 +1,23 @@
+// The modules the settings switch on, loaded for a look at them without touching the panel:
+// data modules are switched on as at start-up, drivers are loaded but not initialised.
+#pragma once
+
+#include "host/Settings.h"
+#include "host/modulehost/ModuleHost.h"
+
+#include <string>
+
+namespace orv {
+
+class TOfflineModules {
+public:
+    explicit TOfflineModules(const std::string& settingsPath);
+    const TSettings& Settings() const { return settings_; }
+    const TModuleHost& Host() const { return host_; }
+
+private:
+    TSettings settings_;
+    TModuleHost host_;
+};
+
+} // namespace orv
