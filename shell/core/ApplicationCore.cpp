@@ -14,7 +14,7 @@ TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
              .Language = {},
-             .CreateLanguageTemplate = false},
+             .CreateLanguageTemplate = options.CreateLanguageTemplate},
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
       thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
@@ -47,6 +47,12 @@ void TApplicationCore::ApplySettingsToEngine() {
 }
 
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
+    StartModules(progress);
+    ShowGreeting();
+    if (progress) progress(kStartedText);
+}
+
+void TApplicationCore::StartModules(const std::function<void(std::string_view)>& progress) {
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
     };
@@ -68,13 +74,26 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
         ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
+    StartScreenSaverListener();
+}
+
+void TApplicationCore::StopScreenSaverListener() {
+    if (!listener_) return;
+    listener_->RequestTerminate();
+    listener_->Wait();
+    listener_.reset();
+}
+
+void TApplicationCore::StartScreenSaverListener() {
+    StopScreenSaverListener();
     if (settings_.Common.ShowLcdScreensaver)
         listener_ = std::make_unique<TScreenSaverListener>(
             host_, static_cast<TScreenSaverClient&>(*this));
+}
 
+void TApplicationCore::ShowGreeting() {
     StartUpCharsets(charsets_, clock_);
     thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
-    step("Orvanta3 starting: done.");
 }
 
 bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {
@@ -102,11 +121,7 @@ void TApplicationCore::RestoreCharset(int n) {
 void TApplicationCore::Shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (listener_) {
-        listener_->RequestTerminate();
-        listener_->Wait();
-        listener_.reset();
-    }
+    StopScreenSaverListener();
     thread_.Stop();
     if (TLCDBaseControl* driver = ActiveDriver()) {
         const TCommonSettings& common = settings_.Common;

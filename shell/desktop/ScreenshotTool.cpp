@@ -1,0 +1,47 @@
+// Takes the pictures of the README: the main window in the editing and in the settings state,
+// and the virtual display, as PNG files in FOLDER. The program's own windows run on the
+// settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
+// private X server); the job named there is loaded and the window brought back from the tray.
+#include "shell/core/ApplicationCore.h"
+#include "shell/desktop/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace orv;
+
+namespace {
+
+bool Save(QWidget& widget, const QString& path) {
+    const bool saved = widget.grab().save(path);
+    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "cannot write",
+                 qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+
+    TApplicationCore core;
+    TOrvanta window(core);
+    window.StartUp();
+    window.Restore();
+    QTest::qWait(1000); // the fade-in and the first paint
+    bool saved = Save(window, folder + "/main-editing.png");
+    window.OpenSettings();
+    QTest::qWait(600);
+    saved = Save(window, folder + "/main-settings.png") && saved;
+    window.Quit();
+    return saved ? 0 : 1;
+}
