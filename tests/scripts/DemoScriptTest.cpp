@@ -12,7 +12,11 @@ using namespace orv::test;
 namespace {
 
 // The terminal demo: without a graphical display, or with one and --terminal.
-class DemoScript : public ::testing::TestWithParam<std::string> {};
+struct TDemoCall {
+    std::string environment;
+    std::string switches;
+};
+class DemoScript : public ::testing::TestWithParam<TDemoCall> {};
 
 TEST_P(DemoScript, AlwaysRunsWithItsOwnSettings) {
     TempDir home;
@@ -24,8 +28,9 @@ TEST_P(DemoScript, AlwaysRunsWithItsOwnSettings) {
 
     const std::string command =
         "env -u XDG_DOCUMENTS_DIR -u XDG_CONFIG_HOME -u ORVANTA3_PORTIO -u WAYLAND_DISPLAY " +
-        GetParam() + " HOME='" + home.Path() + "' ORVANTA3_BUILD_DIR='" + home.Path() +
-        "' '" ORVANTA3_SOURCE_DIR "/scripts/demo' --no-build --seconds 2 >'" + home / "out" +
+        GetParam().environment + " HOME='" + home.Path() + "' ORVANTA3_BUILD_DIR='" +
+        home.Path() + "' '" ORVANTA3_SOURCE_DIR "/scripts/demo' " + GetParam().switches +
+        " --no-build --seconds 2 >'" + home / "out" +
         "' 2>'" + home / "err" + "' </dev/null";
     const int status = std::system(command.c_str());
     const std::string out = ReadText(home / "out");
@@ -40,7 +45,8 @@ TEST_P(DemoScript, AlwaysRunsWithItsOwnSettings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Terminal, DemoScript,
-                         ::testing::Values("-u DISPLAY", "DISPLAY=:4242 --terminal"));
+                         ::testing::Values(TDemoCall{"-u DISPLAY", ""},
+                                           TDemoCall{"DISPLAY=:4242", "--terminal"}));
 
 #ifdef ORVANTA3_DESKTOP
 // With a display the demo job runs in the desktop program, which SIGTERM ends as "Закрыть" does.
