@@ -1,7 +1,7 @@
 // Takes the pictures of the README: the main window in the editing and in the settings state,
 // and the virtual display, as PNG files in FOLDER. The program's own windows run on the
 // settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
-// private X server); the job named there is loaded and the window brought back from the tray.
+// private X server) with the modules of the build tree; the job named there is loaded and the window brought back from the tray.
 #include "shell/core/ApplicationCore.h"
 #include "shell/desktop/MainWindow.h"
 
@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
 
-    TApplicationCore core;
+    TApplicationCoreOptions options;
+    options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+    TApplicationCore core(options);
     TOrvanta window(core);
     window.StartUp();
     window.Restore();
