@@ -1,6 +1,7 @@
 # orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...])
 # Builds plugins/KIND/NAME.so beside the programs and installs it to the same place. Every
-# plug-in gets the interface version export (host/plugin/).
+# plug-in gets the interface version export (host/plugin/). The module's language file NAME.lng,
+# when its folder has one, goes beside the library in the build and the installed tree.
 function(orvanta3_add_plugin name)
     cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})
     if(P_UNPARSED_ARGUMENTS)
@@ -17,6 +18,11 @@ function(orvanta3_add_plugin name)
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
     orvanta3_warnings(${name})
     install(TARGETS ${name} LIBRARY DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND})
+    set(language_file ${CMAKE_CURRENT_SOURCE_DIR}/${name}.lng)
+    if(EXISTS ${language_file})
+        configure_file(${language_file} ${ORVANTA3_OUTPUT_DIR}/plugins/${P_KIND}/${name}.lng COPYONLY)
+        install(FILES ${language_file} DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND})
+    endif()
 endfunction()
 
 # orvanta3_add_plugin_ui(NAME KIND ... SOURCES ... [LIBS ...])

@@ -1,7 +1,7 @@
 #include "host/modulehost/ErrorReport.h"
 
 #include "host/ConstUnit.h"
-#include "host/modulehost/HostMessages.h"
+#include "host/ProgramMessages.h"
 
 namespace orv {
 

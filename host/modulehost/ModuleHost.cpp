@@ -4,7 +4,7 @@
 #include "host/Settings.h"
 #include "host/UserFolders.h"
 #include "host/modulehost/ErrorReport.h"
-#include "host/modulehost/HostMessages.h"
+#include "host/ProgramMessages.h"
 #include "host/modulehost/ModuleLanguage.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "host/modulehost/ModuleKinds.h"
 
-#include "host/modulehost/HostMessages.h"
+#include "host/ProgramMessages.h"
 
 namespace orv {
 

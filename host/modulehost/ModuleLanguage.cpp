@@ -2,10 +2,10 @@
 
 #include "host/AtomicFile.h"
 #include "host/IniFile.h"
+#include "host/LanguageFile.h"
 
 #include <mutex>
 #include <set>
-#include <sys/stat.h>
 
 namespace orv {
 
@@ -13,11 +13,6 @@ namespace {
 
 constexpr std::string_view kCr = "__13";
 constexpr std::string_view kLf = "__10";
-
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 } // namespace
 
@@ -76,9 +71,9 @@ const char* HostOwnedString(std::string_view text) {
 
 bool ApplyModuleLanguage(TPluginDescriptor& descriptor, const std::string& languageFile,
                          std::string_view language) {
-    if (language.empty() || !FileExists(languageFile)) return false;
-    const TIniDocument file = TIniFile(languageFile).Read();
-    if (!file.HasSection(language)) return false;
+    const auto read = ReadLanguageFile(languageFile, language);
+    if (!read || !read->HasSection(language)) return false;
+    const TIniDocument& file = *read;
     const auto apply = [&](const char*& slot, const std::string& key) {
         if (auto text = file.Find(language, key)) slot = HostOwnedString(UnescapeLanguageText(*text));
     };
@@ -94,7 +89,7 @@ bool ApplyModuleLanguage(TPluginDescriptor& descriptor, const std::string& langu
 bool WriteModuleLanguageTemplate(const TPluginDescriptor& descriptor,
                                  const std::string& languageFile) {
     TIniDocument file;
-    const auto text = [](const char* s) { return EscapeLanguageText(s ? s : ""); };
+    const auto text = [](const char* s) { return LanguageFileValue(EscapeLanguageText(s ? s : "")); };
     file.WriteString("RU", "1_001", text(descriptor.Description));
     file.WriteString("RU", "2_001", text(descriptor.GroupCaption));
     for (int k = 0; k <= kMaxTags; ++k)

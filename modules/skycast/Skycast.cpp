@@ -41,6 +41,7 @@ struct TSkycastSettings {
     std::string Source = kSourceForecast;
     std::string Server;
     TProxy Proxy;
+    std::string Language; // of the settings dialog
 };
 
 TSkycastSettings ReadSettings() {
@@ -53,6 +54,7 @@ TSkycastSettings ReadSettings() {
     if (s.Source != kSourceExport) s.Source = kSourceForecast;
     s.Server = std::string(Trim(ini.ReadString(kSection, "Server", "")));
     s.Proxy = ReadProxy(ini, s.UseProxy);
+    s.Language = ini.ReadString("Common", "Language", "");
     return s;
 }
 
@@ -143,6 +145,8 @@ void TSkycast::Configure() {
     data.UseProxy = saved.UseProxy ? 1 : 0;
     CopyText(data.Source, saved.Source);
     CopyText(data.Server, saved.Server);
+    CopyText(data.Language, saved.Language);
+    CopyText(data.LanguageFile, FolderOfAddress(&gSkycast) + "/skycast.lng");
     if (run(&data) != 1) return;
     const auto code = ParseInt32(data.CityCode);
     if (!code) return; // the dialog lets only an integer through

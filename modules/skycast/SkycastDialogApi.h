@@ -11,6 +11,8 @@ struct TSkycastDialogData {
     int32_t UseProxy;   // cbUseProxy
     char Source[32];    // "open-meteo" or "export"
     char Server[512];   // base address; empty = the source's public address
+    char Language[128];      // "Common" "Language"; empty: the dialog keeps its built-in texts
+    char LanguageFile[4096]; // skycast.lng beside the module (a file path); its "7_" keys
 };
 
 // Shows the dialog modally; 1 after "Запомнить" (the record then holds the new values), 0

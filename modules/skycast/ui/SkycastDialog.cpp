@@ -5,6 +5,7 @@
 #include "modules/common/ui/DialogText.h"
 #include "host/TextUtil.h"
 #include "modules/skycast/SkycastCities.h"
+#include "shell/language/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,6 +86,11 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
             [this] { pmSelectCity_->popup(QCursor::pos()); });
 
     AddDialogButtons(*this, *layout, "Запомнить", "Закрыть", [this] { Save(); });
+
+    if (LanguageTemplateRequested(QCoreApplication::arguments()))
+        WriteWindowLanguageTemplate(*this, "7_", data.LanguageFile);
+    else
+        ApplyWindowLanguage(*this, "7_", data.Language, data.LanguageFile);
 }
 
 void TSkycastDialog::Save() {

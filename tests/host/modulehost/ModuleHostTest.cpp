@@ -2,7 +2,7 @@
 
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
-#include "host/modulehost/HostMessages.h"
+#include "host/ProgramMessages.h"
 #include "tests/host/modulehost/TestSupport.h"
 
 #include <dlfcn.h>

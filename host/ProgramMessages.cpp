@@ -1,10 +1,9 @@
-#include "host/modulehost/HostMessages.h"
+#include "host/ProgramMessages.h"
 
 #include "host/Cp1251.h"
+#include "host/LanguageFile.h"
 
-#include <array>
 #include <cstdio>
-#include <mutex>
 
 namespace orv {
 
@@ -34,20 +33,6 @@ constexpr std::array<const char*, kLastMessage> kBuiltIn = {
 
 bool Valid(int id) { return id >= kFirstMessage && id <= kLastMessage; }
 
-struct TMessageTable {
-    std::mutex lock;
-    std::array<std::string, kLastMessage> texts;
-    TMessageTable() { Reset(); }
-    void Reset() {
-        for (size_t i = 0; i < texts.size(); ++i) texts[i] = kBuiltIn[i];
-    }
-};
-
-TMessageTable& Table() {
-    static TMessageTable table;
-    return table;
-}
-
 } // namespace
 
 std::string MessageKey(int id) {
@@ -56,37 +41,59 @@ std::string MessageKey(int id) {
     return key;
 }
 
+int MessageIdOfKey(std::string_view key) {
+    for (int id = kFirstMessage; id <= kLastMessage; ++id)
+        if (key == MessageKey(id)) return id;
+    return 0;
+}
+
 std::string_view BuiltInMessage(int id) { return Valid(id) ? kBuiltIn[id - 1] : ""; }
 
-std::string Message(int id) {
+TProgramMessages::TProgramMessages() { Reset(); }
+
+std::string TProgramMessages::Text(int id) const {
     if (!Valid(id)) return {};
-    auto& table = Table();
-    std::lock_guard guard(table.lock);
-    return table.texts[id - 1];
+    std::lock_guard guard(lock_);
+    return texts_[id - 1];
 }
 
-void SetMessage(int id, std::string_view text) {
+std::string TProgramMessages::Text(std::string_view key) const { return Text(MessageIdOfKey(key)); }
+
+void TProgramMessages::Set(int id, std::string_view text) {
     if (!Valid(id)) return;
-    auto& table = Table();
-    std::lock_guard guard(table.lock);
-    table.texts[id - 1] = text;
+    std::lock_guard guard(lock_);
+    texts_[id - 1] = text;
 }
 
-void ApplyMessages(const TIniDocument& languageFile, std::string_view language) {
+void TProgramMessages::Apply(const std::string& lngPath, std::string_view language) {
+    if (auto file = ReadLanguageFile(lngPath, language)) Apply(*file, language);
+}
+
+void TProgramMessages::Apply(const TIniDocument& languageFile, std::string_view language) {
     if (language.empty()) return;
     for (int id = kFirstMessage; id <= kLastMessage; ++id)
-        if (auto text = languageFile.Find(language, MessageKey(id))) SetMessage(id, *text);
+        if (auto text = languageFile.Find(language, MessageKey(id))) Set(id, *text);
 }
 
-void WriteMessagesTemplate(TIniDocument& languageFile) {
+bool TProgramMessages::WriteTemplate(const std::string& lngPath) const {
+    return TIniFile(lngPath).Update([this](TIniDocument& file) { WriteTemplate(file); });
+}
+
+void TProgramMessages::WriteTemplate(TIniDocument& languageFile) const {
     for (int id = kFirstMessage; id <= kLastMessage; ++id)
-        languageFile.WriteString("RU", MessageKey(id), Message(id));
+        languageFile.WriteString("RU", MessageKey(id), LanguageFileValue(Text(id)));
 }
 
-void ResetMessages() {
-    auto& table = Table();
-    std::lock_guard guard(table.lock);
-    table.Reset();
+void TProgramMessages::Reset() {
+    std::lock_guard guard(lock_);
+    for (size_t i = 0; i < texts_.size(); ++i) texts_[i] = kBuiltIn[i];
 }
+
+TProgramMessages& ProgramMessages() {
+    static TProgramMessages messages;
+    return messages;
+}
+
+std::string Message(int id) { return ProgramMessages().Text(id); }
 
 } // namespace orv

@@ -1,0 +1,86 @@
+// The program's translatable messages "9_00001".."9_00019": built-in Russian texts that the main
+// language file may replace. Texts are Windows-1251.
+//
+// One table serves the whole program (ProgramMessages()): the windows read their mode texts,
+// tree nodes and button texts from it, and the module host takes its error texts and the
+// caption of its error boxes from it, so applying a language once changes them everywhere.
+#pragma once
+
+#include "host/IniFile.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+enum TMessageId : int {
+    msgPreviewMode = 1,
+    msgEditMode = 2,
+    msgSettingsMode = 3,
+    msgCommonSettings = 4,
+    msgShortcuts = 5,
+    msgModules = 6,
+    msgVirtualScreen = 7,
+    msgCharDefinitions = 8,
+    msgSettingsPanel = 9,
+    msgErrorCaption = 10,
+    msgJobLoaded = 11,
+    msgJobSaved = 12,
+    msgSavedAs = 13,
+    msgHardwareInitError = 14,
+    msgSoftwareInitError = 15,
+    msgScreenSaverInitError = 16,
+    msgTurnOff = 17,
+    msgTurnOn = 18,
+    msgNewScreenPrefix = 19,
+};
+
+constexpr int kFirstMessage = msgPreviewMode;
+constexpr int kLastMessage = msgNewScreenPrefix;
+
+// "9_00001" for message 1.
+std::string MessageKey(int id);
+// The message of a key such as "9_00004"; 0 for any other text.
+int MessageIdOfKey(std::string_view key);
+// The built-in text of a message; empty for an id outside 1..19.
+std::string_view BuiltInMessage(int id);
+
+// Thread-safe.
+class TProgramMessages {
+public:
+    TProgramMessages(); // the built-in texts
+
+    // The current text; empty for an unknown id or key.
+    std::string Text(int id) const;
+    std::string Text(std::string_view key) const;
+    void Set(int id, std::string_view text);
+
+    // Replaces every message whose key the section language of the file holds, each with its
+    // current text as the default. Nothing happens when language is empty or the file is
+    // missing; an absent section or key keeps the current text.
+    void Apply(const std::string& lngPath, std::string_view language);
+    void Apply(const TIniDocument& languageFile, std::string_view language);
+
+    // Template switch: writes the current texts of all nineteen messages into section "RU" of
+    // the file, keeping what it holds already (the windows' texts written before). False when
+    // the file could not be written.
+    bool WriteTemplate(const std::string& lngPath) const;
+    void WriteTemplate(TIniDocument& languageFile) const;
+
+    // Every message back to its built-in text.
+    void Reset();
+
+private:
+    mutable std::mutex lock_;
+    std::array<std::string, kLastMessage> texts_;
+};
+
+// The program's one table.
+TProgramMessages& ProgramMessages();
+
+// Shorthand for ProgramMessages().Text(id).
+std::string Message(int id);
+
+} // namespace orv

@@ -1,0 +1,54 @@
+// Window texts from language files. Each window has a key prefix ("1_" main window, "2_" tag
+// parameter editor, "3_" virtual display, "4_" start-up and information window, "6_" character
+// matrix editor, "7_" settings dialog of a data module, "" any other) and its texts are keyed
+//
+//     prefix + (base + 10 * i + part)      part 1: visible text, part 2: tooltip
+//
+// where i is the control's position (from 0) in the window's list of components and base comes
+// from the control's kind. The list is the window's object tree, depth first, each parent's
+// children in the order they were added: for a window built top-down that is creation order.
+// Every QWidget and QAction counts, except Qt's own internals (objects named "qt_..."), and the
+// walk does not go into the controls of the kinds below. Only controls of exactly these classes
+// take part (a subclass does not):
+//
+//     QCheckBox          10000  text, tooltip
+//     QLabel             20000  text, tooltip (a label that is the buddy of a QLineEdit goes
+//                               with that edit instead)
+//     QLineEdit          30000  -, tooltip; with a buddy label: 40000, the label's text, tooltip
+//     QToolButton,       50000  text, tooltip
+//     QPushButton
+//     QGroupBox          60000  title
+//     QComboBox          70000  -, tooltip
+//     QAction            80000  text (also a submenu's title), tooltip
+//
+// The window's own title has the key prefix + "1". Texts in the files are Windows-1251; the
+// widgets get UTF-8.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace orv {
+
+// Sets every text whose key the section languageName of the file holds; absent keys leave the
+// text as it is. Nothing happens when languageName is empty or the file does not exist.
+// languageName is Windows-1251 (as "Language" in the settings); lngPath is a file path.
+void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
+                         const std::string& languageName, const std::string& lngPath);
+
+// Template switch: deletes the file, then writes every non-empty text of the window into
+// section "RU" under its key. False when the file could not be written.
+bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
+                                 const std::string& lngPath);
+
+// The template switch: the first argument is exactly "/create_lang_file" (or
+// "--create-lang-file"). argv[0] is the program.
+bool LanguageTemplateRequested(int argc, char** argv);
+// The same for QCoreApplication::arguments(), for code that has no argv (dialog libraries).
+bool LanguageTemplateRequested(const QStringList& arguments);
+
+} // namespace orv
