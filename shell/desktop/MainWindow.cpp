@@ -1,7 +1,10 @@
 #include "shell/desktop/MainWindow.h"
 
 #include "host/Cp1251.h"
+#include "host/LanguageFile.h"
+#include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
+#include "shell/language/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,8 +54,10 @@ TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
     setWindowIcon(ProgramIcon());
     setMinimumSize(kMinWidth, kMinHeight);
     resize(760, 420);
-    BuildControls();
+    // The tray menu first: the keys of the language file follow creation order, and the
+    // settings page, created last, leaves the keys before it as they are.
     tray_ = new TTrayIcon(*this);
+    BuildControls();
     connect(tray_, &TTrayIcon::NextScreen, this, [this] { core_.Next(); });
     connect(tray_, &TTrayIcon::PreviousScreen, this, [this] { core_.Previous(); });
     connect(tray_, &TTrayIcon::Editor, this, &TOrvanta::Restore);
@@ -109,7 +114,7 @@ void TOrvanta::BuildControls() {
     caption->addWidget(btnCloseSettings_);
     btnHide_ = CaptionButton(this, "btnHide", QStringLiteral("_"),
                              QStringLiteral("Спрятать окно и запустить задание"));
-    btnClose_ = CaptionButton(this, "btnClose", QStringLiteral("×"),
+    btnClose_ = CaptionButton(this, "btnClose", QStringLiteral("X"),
                               QStringLiteral("Закрыть программу"));
     caption->addWidget(btnHide_);
     caption->addWidget(btnClose_);
@@ -167,6 +172,13 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
     tips.setColor(QPalette::ToolTipBase, QColor(192, 220, 192));
     QToolTip::setPalette(tips);
 
+    if (options_.WriteLanguageTemplate) {
+        WriteWindowLanguageTemplate(*this, "1_", LanguagePath());
+        ProgramMessages().WriteTemplate(LanguagePath());
+    } else {
+        ApplyLanguage();
+    }
+
     const std::string jobPath = core_.SettingsJobPath();
     if (core_.Settings().Common.AutoloadJob && !jobPath.empty() &&
         QFileInfo::exists(QString::fromStdString(jobPath))) {
@@ -201,8 +213,20 @@ void TOrvanta::FillScreenTabs() {
     if (tcJobControl_->count() > 0) tcJobControl_->setCurrentIndex(0);
 }
 
+std::string TOrvanta::LanguagePath() const {
+    const std::string& folder = core_.Host().Options().ProgramFolder;
+    return folder.empty() ? MainLanguagePath() : folder + "/" + std::string(kMainLanguageFileName);
+}
+
+void TOrvanta::ApplyLanguage() {
+    const std::string& language = core_.Settings().Common.Language;
+    ApplyWindowLanguage(*this, "1_", language, LanguagePath());
+    ProgramMessages().Apply(LanguagePath(), language);
+    SetMode(mode_);
+}
+
 void TOrvanta::AddNewScreen() {
-    const std::string name = Utf8ToCp1251("экран ") + std::to_string(tcJobControl_->count() + 1);
+    const std::string name = Message(msgNewScreenPrefix) + std::to_string(tcJobControl_->count() + 1);
     core_.Job().AddScreen(name);
     tcJobControl_->setCurrentIndex(tcJobControl_->addTab(FromCp1251(name)));
 }
@@ -211,10 +235,10 @@ void TOrvanta::SetMode(TWindowMode mode) {
     mode_ = mode;
     switch (mode) {
     case TWindowMode::Editing:
-        lblCaption_->setText(QStringLiteral("Orvanta3: создание/редактирование задания..."));
+        lblCaption_->setText(FromCp1251(Message(msgEditMode)));
         break;
     case TWindowMode::Settings:
-        lblCaption_->setText(QStringLiteral("Orvanta3: настройка..."));
+        lblCaption_->setText(FromCp1251(Message(msgSettingsMode)));
         break;
     case TWindowMode::Starting:
     case TWindowMode::Hidden:
@@ -278,7 +302,7 @@ void TOrvanta::Restore() {
 void TOrvanta::OpenSettings() {
     if (mode_ != TWindowMode::Editing) return;
     core_.StopScreenSaverListener();
-    core_.ShowPanelText(Utf8ToCp1251("Настройка..."));
+    core_.ShowPanelText(Message(msgSettingsPanel));
     SetMode(TWindowMode::Settings);
     pnSettings_->setGeometry(pnClient_->rect());
     pnSettings_->show();
@@ -318,13 +342,16 @@ void TOrvanta::CloseSettings() {
 
 void TOrvanta::SaveSettings() {
     if (mode_ != TWindowMode::Settings) return;
+    ApplyLanguage();
     core_.StartScreenSaverListener();
     CloseSettings();
 }
 
 void TOrvanta::Quit() {
     if (mode_ == TWindowMode::Starting) {
+        // Start-up ends first; a message box it shows (no driver, say) goes at once.
         quitRequested_ = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         return;
     }
     if (finished_) return;

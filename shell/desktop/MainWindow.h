@@ -29,6 +29,9 @@ struct TOrvantaOptions {
     // Whether the desktop has a notification area; empty: ask Qt. Without one, hiding
     // minimises the window.
     std::function<bool()> TrayAvailable;
+    // "/create_lang_file": write the window's texts and the messages into the language file
+    // instead of translating.
+    bool WriteLanguageTemplate = false;
 };
 
 class TOrvanta final : public QWidget {
@@ -80,6 +83,10 @@ private:
     void FadeTo(qreal opacity, const std::function<void()>& then);
     void RollPanel(QWidget& panel, const QRect& from, const QRect& to, int durationMs,
                    const std::function<void()>& then);
+    // Orvanta3.lng beside the program (the core's program folder).
+    std::string LanguagePath() const;
+    // "Language" of the settings applied to the window's texts and the program's messages.
+    void ApplyLanguage();
     bool UseAnimation() const { return core_.Settings().Common.UseAnimation; }
     bool TrayAvailable() const;
 

@@ -5,6 +5,7 @@
 #include "shell/desktop/MainWindow.h"
 #include "shell/desktop/QuitSignals.h"
 #include "shell/desktop/StartupWindow.h"
+#include "shell/language/WindowLanguage.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -29,6 +30,7 @@ void PauseWithEvents(int ms) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool languageTemplate = LanguageTemplateRequested(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta3"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANTA3_VERSION));
@@ -37,14 +39,18 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     TQuitSignals quitSignals;
 
-    TApplicationCore core;
+    TApplicationCoreOptions options;
+    options.CreateLanguageTemplate = languageTemplate;
+    TApplicationCore core(options);
     core.Settings().ReadEarly();
     auto splash = std::make_unique<TStartupWindow>();
     splash->SetProgress("Orvanta3 starting...");
     const bool showSplash = core.Settings().Common.ShowSplashScreen;
     if (showSplash) splash->show();
 
-    TOrvanta window(core);
+    TOrvantaOptions windowOptions;
+    windowOptions.WriteLanguageTemplate = languageTemplate;
+    TOrvanta window(core, windowOptions);
     QObject::connect(&quitSignals, &TQuitSignals::Received, &window, &TOrvanta::Quit);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &TOrvanta::Quit);
     QObject::connect(&window, &TOrvanta::Closed, &app, &QCoreApplication::quit,

@@ -1,5 +1,6 @@
 // The main window's start-up and its states on the offscreen platform, with the real drivers
 // and modules and the emulated 4 x 20 panel.
+#include "host/ProgramMessages.h"
 #include "shell/desktop/MainWindow.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ModalDialog.h"
@@ -40,6 +41,7 @@ protected:
     void TearDown() override {
         window.reset();
         core.reset();
+        ProgramMessages().Reset();
     }
 
     void Start(bool trayAvailable = true) {
@@ -197,6 +199,34 @@ TEST_F(DesktopWindow, QuitWritesTheQuitMessageAndThePosition) {
     const std::string ini = ReadText(docs / "Orvanta3.ini");
     EXPECT_NE(ini.find("Left=40"), std::string::npos) << ini;
     EXPECT_NE(ini.find("Top=50"), std::string::npos) << ini;
+}
+
+// The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
+TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
+    WriteSettings("Use animation=0\n");
+    Start();
+    auto* caption = window->findChild<QLabel*>("LCDCaption");
+    QAction& close = window->Tray().Action("mnClose");
+    ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
+    window->OpenSettings();
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: настройка..."));
+
+    core->Settings().Common.Language = "English";
+    window->SaveSettings();
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
+    EXPECT_EQ(close.text(), QStringLiteral("Close"));
+    EXPECT_EQ(window->findChild<QAbstractButton*>("btnSettings")->text(),
+              QStringLiteral("Settings..."));
+}
+
+TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
+    WriteSettings("Language=English\n");
+    Start();
+    EXPECT_EQ(window->findChild<QLabel*>("LCDCaption")->text(),
+              QStringLiteral("Orvanta3: creating/editing a job..."));
+    EXPECT_EQ(window->Tray().Action("mnNext").text(), QStringLiteral("Next"));
+    EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "screen 1");
 }
 
 } // namespace
