@@ -2,6 +2,7 @@
 
 #include "font/Font5x8.h"
 
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -106,11 +107,22 @@ QImage ProgramIconImage(int size) {
     return image;
 }
 
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
-    return icon;
-}
+namespace {
+
+// Paints the icon in the size asked for, when it is asked for.
+class TProgramIconEngine final : public QIconEngine {
+public:
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        painter->drawImage(rect, ProgramIconImage(std::min(rect.width(), rect.height())));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return QPixmap::fromImage(ProgramIconImage(std::min(size.width(), size.height())));
+    }
+    QIconEngine* clone() const override { return new TProgramIconEngine; }
+};
+
+} // namespace
+
+QIcon ProgramIcon() { return QIcon(new TProgramIconEngine); }
 
 } // namespace orv

@@ -43,10 +43,14 @@ int main(int argc, char** argv) {
     options.CreateLanguageTemplate = languageTemplate;
     TApplicationCore core(options);
     core.Settings().ReadEarly();
-    auto splash = std::make_unique<TStartupWindow>();
-    splash->SetProgress("Orvanta3 starting...");
+    // The start-up window, only when it is to be seen: its picture costs start-up time.
+    std::unique_ptr<TStartupWindow> splash;
     const bool showSplash = core.Settings().Common.ShowSplashScreen;
-    if (showSplash) splash->show();
+    if (showSplash) {
+        splash = std::make_unique<TStartupWindow>();
+        splash->SetProgress("Orvanta3 starting...");
+        splash->show();
+    }
 
     TOrvantaOptions windowOptions;
     windowOptions.WriteLanguageTemplate = languageTemplate;
@@ -58,9 +62,9 @@ int main(int argc, char** argv) {
 
     // Each step shows its text; with the start-up window shown it stays a moment.
     window.StartUp([&](std::string_view text) {
-        splash->SetProgress(text);
+        if (splash) splash->SetProgress(text);
         QCoreApplication::processEvents();
-        if (showSplash) PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
+        if (splash) PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
     });
     splash.reset();
     if (window.Finished()) return 0;
