@@ -88,7 +88,10 @@ bool TModuleHost::ActivateDiscovered(size_t index) {
     TShortPluginInfo& entry = modules_[index];
     if (entry.Driver()) return ActivateDriver(index);
     if (const TDataModule* data = entry.DataModule()) {
-        if (data->LoadSettings()) ApplyLanguage(index, /*atDiscovery=*/true);
+        // Every data module that is on takes its language file; the template switch writes one
+        // only for the modules with LoadSettings.
+        const bool hasSettings = data->LoadSettings();
+        if (hasSettings || !options_.CreateLanguageTemplate) ApplyLanguage(index, /*atDiscovery=*/true);
         entry.Description = data->Descriptor().Description;
     }
     return false;
@@ -222,8 +225,11 @@ bool TModuleHost::SaveActiveKeys() const {
 
 void TModuleHost::SettingsSaved(std::string_view language) {
     options_.Language = language;
-    for (size_t i = 0; i < modules_.size(); ++i)
-        if (modules_[i].LoadSettings()) ApplyLanguage(i, /*atDiscovery=*/false);
+    for (size_t i = 0; i < modules_.size(); ++i) {
+        if (!modules_[i].Loaded()) continue;
+        modules_[i].LoadSettings();
+        ApplyLanguage(i, /*atDiscovery=*/false);
+    }
 }
 
 void TModuleHost::ReleaseAll() {

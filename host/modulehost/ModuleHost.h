@@ -83,7 +83,7 @@ public:
     void WriteActiveKeys(TIniDocument& settings) const;
     bool SaveActiveKeys() const;
     // After the settings have been saved: LoadSettings and the language file (for language) of
-    // every data module that is on.
+    // every data module that is on (the language file also for those without LoadSettings).
     void SettingsSaved(std::string_view language);
 
     // Program exit, in table order: Finalize (data), Release (driver), Stop (screen saver), then

@@ -71,8 +71,8 @@ TEST_F(ModuleLanguageHostTest, DiscoveryAppliesTheLanguageAfterLoadSettings) {
     EXPECT_STREQ(alpha->TagNames[1], "$alpha"); // names are never translated
     EXPECT_STREQ(alpha->TagExamples[1], "$alpha[1]$");
 
-    // Without LoadSettings no language file is applied.
-    EXPECT_STREQ(Plugin(host, 2).GroupCaption, "Group plain");
+    // A module without LoadSettings takes its language file too.
+    EXPECT_STREQ(Plugin(host, 2).GroupCaption, "Alpha group");
 
     // Turned on later: the built-in texts, until the settings are saved.
     host.TurnOn(1);

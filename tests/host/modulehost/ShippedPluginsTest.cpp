@@ -70,6 +70,55 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
     EXPECT_TRUE(ShownMessages().empty());
 }
 
+// Every shipped data module comes with an "English" section that the host applies, and it
+// leaves no text of the descriptor in Russian.
+TEST(ShippedPlugins, WithLanguageEnglishEveryModuleShowsEnglishTexts) {
+    TProgramTree tree;
+    ScopedEnv documents("XDG_DOCUMENTS_DIR", tree.Folder());
+    ScopedEnv cache("XDG_CACHE_HOME", tree.Folder());
+    const std::string folder = std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(K::Data);
+    size_t modules = 0;
+    for (const std::string& name : BuiltPlugins(K::Data)) {
+        const std::string language = name.substr(0, name.size() - 3) + ".lng";
+        ASSERT_TRUE(std::filesystem::exists(folder + "/" + language)) << language;
+        tree.AddFile(folder + "/" + name, K::Data, name);
+        tree.AddFile(folder + "/" + language, K::Data, language);
+        tree.SetActive(name, true);
+        ++modules;
+    }
+    if (modules == 0) GTEST_SKIP() << "no data modules built";
+    TIniFile(tree.SettingsPath()).Update([](TIniDocument& ini) {
+        ini.WriteString("Weather", "Server", "http://127.0.0.1:9");
+        for (const char* key : {"Hard address", "Fresh address", "Reviews address"})
+            ini.WriteString("headlines.so", key, "");
+    });
+    TModuleHostOptions options = tree.Options();
+    options.Language = "English";
+    TModuleHost host(options);
+    host.Discover();
+    ASSERT_EQ(host.Modules().size(), modules);
+
+    const auto english = [](const char* text) {
+        for (const char* c = text; *c; ++c)
+            if (static_cast<unsigned char>(*c) >= 0x80) return false;
+        return true;
+    };
+    for (const auto& entry : host.Modules()) {
+        ASSERT_TRUE(entry.DataModule()) << entry.FileName;
+        const TPluginDescriptor& d = entry.DataModule()->Descriptor();
+        EXPECT_TRUE(english(d.Description)) << entry.FileName << ": " << d.Description;
+        EXPECT_TRUE(english(d.GroupCaption)) << entry.FileName;
+        for (int k = 0; k <= kMaxTags; ++k) {
+            EXPECT_TRUE(english(d.TagCaptions[k])) << entry.FileName << " caption " << k;
+            EXPECT_TRUE(english(d.TagHints[k])) << entry.FileName << " hint " << k;
+        }
+        if (entry.FileName == "chronos.so") {
+            EXPECT_STREQ(d.TagCaptions[1], "current time");
+            EXPECT_STREQ(d.Description, "Date and time\r\rOrvanta3 team");
+        }
+    }
+}
+
 TEST(ShippedPlugins, DriftClockDrawsThroughTheDriverUntilStopped) {
     const std::string built = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/screensaver/driftclock.so";
     if (!std::filesystem::exists(built)) GTEST_SKIP() << "driftclock not built";

@@ -67,3 +67,20 @@ TEST(SkycastDialog, CodeIsCheckedAndTheMenuFillsIt) {
                    }});
     EXPECT_EQ(ini.ReadInteger("Weather", "City code", 0), 93);
 }
+
+TEST(SkycastDialog, TakesItsTextsFromTheModuleLanguageFile) {
+    TempDir docs;
+    ScopedEnv documents("XDG_DOCUMENTS_DIR", docs.Path());
+    TIniFile(docs / "Orvanta3.ini").WriteString("Common", "Language", "English");
+    TBuiltModule module("skycast.so"); // the shipped skycast.lng lies beside it
+    ASSERT_TRUE(module.Loaded());
+    const size_t steps = RunDialogSteps([&] { module.Descriptor().Configure(); },
+        {[](QWidget& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Settings...");
+            EXPECT_EQ(Child<QCheckBox>(dialog, "cbUseProxy").text(),
+                      "Connect through the proxy server");
+            EXPECT_EQ(Child<QPushButton>(dialog, "btnOk").text(), "Save");
+            PressLater(dialog, "btnCancel");
+        }});
+    EXPECT_EQ(steps, 1u);
+}

@@ -1,0 +1,238 @@
+#include "virtual/LCDLabel.h"
+
+#include "host/ConstUnit.h"
+#include "host/MessageBox.h"
+#include "host/ProgramMessages.h"
+#include "virtual/BgrColor.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+constexpr size_t kMaxCaptionBytes = 255;
+
+void Refuse(const char* message) { ShowMessage(message, Message(msgErrorCaption), mbError); }
+
+} // namespace
+
+TLCDLabel::TLCDLabel(QWidget* parent) : QWidget(parent), font_(Font5x8()) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    SetPixelOn(pixelOn_);
+    Relayout();
+}
+
+void TLCDLabel::SetCaption(std::string_view cp1251) {
+    if (cp1251 == caption_) return;
+    caption_ = cp1251;
+    update();
+}
+
+TMatrixGeometry TLCDLabel::Geometry() const {
+    if (dotMatrix_ == TDotMatrix::CustomFont && customFont_) return customFont_->Geometry;
+    return MatrixGeometry(dotMatrix_);
+}
+
+bool TLCDLabel::SetDotMatrix(TDotMatrix matrix) {
+    if (matrix == dotMatrix_) return true;
+    if (matrix == TDotMatrix::CustomFont) {
+        auto font = customFontFile_.empty() ? std::nullopt : LoadCustomFont(customFontFile_);
+        if (!font) return false;
+        customFont_ = std::move(font);
+    }
+    dotMatrix_ = matrix;
+    Relayout();
+    return true;
+}
+
+void TLCDLabel::SetPixelSize(TPixelSize size) {
+    if (size == pixelSize_) return;
+    pixelSize_ = size;
+    if (size != TPixelSize::pixCustom) pixelWidth_ = pixelHeight_ = static_cast<int>(size) + 1;
+    Relayout();
+}
+
+bool TLCDLabel::SetPixelWidth(int width) {
+    if (pixelSize_ != TPixelSize::pixCustom) return true;
+    return SetCount(pixelWidth_, width, 1, "Display pixel width must be 1 or greater!");
+}
+
+bool TLCDLabel::SetPixelHeight(int height) {
+    if (pixelSize_ != TPixelSize::pixCustom) return true;
+    return SetCount(pixelHeight_, height, 1, "Display pixel height must be 1 or greate!");
+}
+
+void TLCDLabel::SetPixelShape(TPixelShape shape) {
+    if (shape == pixelShape_) return;
+    pixelShape_ = shape;
+    update();
+}
+
+bool TLCDLabel::SetPixelSpacing(int value) {
+    return SetCount(pixelSpacing_, value, 0, "Pixel spacing can't be less than zero!");
+}
+bool TLCDLabel::SetCharSpacing(int value) {
+    return SetCount(charSpacing_, value, 0, "Character spacing can't be less than zero!");
+}
+bool TLCDLabel::SetLineSpacing(int value) {
+    return SetCount(lineSpacing_, value, 0, "Line spacing can't be less than zero!");
+}
+bool TLCDLabel::SetBorderSpace(int value) {
+    return SetCount(borderSpace_, value, 0, "Border spacing can't be less than zero!");
+}
+bool TLCDLabel::SetTextLines(int value) {
+    return SetCount(textLines_, value, 1, "Display needs at least on line!");
+}
+bool TLCDLabel::SetNoOfChars(int value) {
+    return SetCount(noOfChars_, value, 1, "Display needs at least one character!");
+}
+
+bool TLCDLabel::SetCount(int& field, int value, int minimum, const char* message) {
+    if (value == field) return true;
+    if (value < minimum) {
+        Refuse(message);
+        return false;
+    }
+    field = value;
+    Relayout();
+    return true;
+}
+
+void TLCDLabel::SetBackGround(uint32_t color) {
+    if (color == backGround_) return;
+    backGround_ = color;
+    update();
+}
+
+void TLCDLabel::SetBorderColor(uint32_t color) {
+    if (color == borderColor_) return;
+    borderColor_ = color;
+    update();
+}
+
+void TLCDLabel::SetPixelOn(uint32_t color) {
+    pixelOn_ = color;
+    shaded_ = (color & 0xFF000000) | ((color & 0x00FEFEFE) >> 1);
+    update();
+}
+
+void TLCDLabel::SetPixelOff(uint32_t color) {
+    if (color == pixelOff_) return;
+    pixelOff_ = color;
+    update();
+}
+
+void TLCDLabel::SetBorderStyle(TMyBorder style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    update();
+}
+
+void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
+    if (font_[code] == rows) return;
+    font_[code] = rows;
+    update();
+}
+
+QSize TLCDLabel::CellSize() const {
+    const TMatrixGeometry g = Geometry();
+    return {g.Cols * pixelWidth_ + (g.Cols - 1) * pixelSpacing_,
+            g.Rows * pixelHeight_ + (g.Rows - 1) * pixelSpacing_};
+}
+
+QPoint TLCDLabel::CellOrigin(int line, int cell) const {
+    const QSize size = CellSize();
+    return {borderSpace_ + 1 + cell * (size.width() + charSpacing_),
+            borderSpace_ + 1 + line * (size.height() + lineSpacing_)};
+}
+
+void TLCDLabel::Relayout() {
+    const QSize cell = CellSize();
+    laidOut_ = QSize(2 * borderSpace_ + (noOfChars_ - 1) * charSpacing_ + noOfChars_ * cell.width() + 2,
+                     2 * borderSpace_ + (textLines_ - 1) * lineSpacing_ + textLines_ * cell.height() + 2);
+    updateGeometry();
+    resize(laidOut_);
+    update();
+}
+
+void TLCDLabel::resizeEvent(QResizeEvent* event) {
+    if (event->size() == laidOut_) return;
+    // Resized from outside: as many cells as fit.
+    const QSize cell = CellSize();
+    noOfChars_ = std::max(1, (event->size().width() + charSpacing_ - 2 * borderSpace_) /
+                                 (cell.width() + charSpacing_));
+    textLines_ = std::max(1, (event->size().height() + lineSpacing_ - 2 * borderSpace_) /
+                                 (cell.height() + lineSpacing_));
+    Relayout();
+}
+
+bool TLCDLabel::DotOn(uint8_t code, int row, int col) const {
+    if (dotMatrix_ == TDotMatrix::CustomFont && customFont_) return customFont_->On(code, row, col);
+    return MatrixDotOn(font_, dotMatrix_, code, row, col);
+}
+
+void TLCDLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette& pal = palette();
+    const int width = laidOut_.width(), height = laidOut_.height();
+    painter.fillRect(rect(), BgrToColor(backGround_, pal));
+
+    if (borderStyle_ != TMyBorder::frNone) {
+        const uint32_t outline = borderStyle_ == TMyBorder::frRaised    ? kClBtnShadow
+                                 : borderStyle_ == TMyBorder::frLowered ? kClBtnHighlight
+                                                                        : borderColor_;
+        painter.setPen(BgrToColor(outline, pal));
+        painter.drawRect(0, 0, width - 1, height - 1);
+        if (borderStyle_ != TMyBorder::frSingle) {
+            painter.setPen(BgrToColor(
+                borderStyle_ == TMyBorder::frRaised ? kClBtnHighlight : kClBtnShadow, pal));
+            painter.drawLine(width - 1, 0, 0, 0);
+            painter.drawLine(0, 0, 0, height - 1);
+        }
+    }
+    if (!isEnabled()) return;
+
+    const TMatrixGeometry g = Geometry();
+    const QColor on = BgrToColor(pixelOn_, pal), off = BgrToColor(pixelOff_, pal),
+                 shaded = BgrToColor(shaded_, pal);
+    const int w = pixelWidth_, h = pixelHeight_;
+    const bool single = pixelSize_ == TPixelSize::pix1x1;
+    painter.setPen(Qt::NoPen);
+    painter.setRenderHint(QPainter::Antialiasing, pixelShape_ != TPixelShape::spSquare);
+    const size_t shown = std::min(caption_.size(), kMaxCaptionBytes);
+    for (int line = 0; line < textLines_; ++line) {
+        for (int cell = 0; cell < noOfChars_; ++cell) {
+            const size_t k = static_cast<size_t>(line) * noOfChars_ + cell;
+            int code = k < shown ? static_cast<uint8_t>(caption_[k]) : 0;
+            code = std::clamp(code, g.FirstCode, g.LastCode);
+            const QPoint origin = CellOrigin(line, cell);
+            for (int r = 0; r < g.Rows; ++r) {
+                for (int c = 0; c < g.Cols; ++c) {
+                    const bool lit = DotOn(static_cast<uint8_t>(code), r, c);
+                    const QRect dot(origin.x() + c * (w + pixelSpacing_),
+                                    origin.y() + r * (h + pixelSpacing_), w, h);
+                    if (single || pixelShape_ == TPixelShape::spSquare) {
+                        painter.fillRect(single ? QRect(dot.topLeft(), QSize(1, 1)) : dot,
+                                         lit ? on : off);
+                    } else if (pixelShape_ == TPixelShape::spRound) {
+                        painter.setBrush(lit ? on : off);
+                        painter.drawEllipse(QRectF(dot));
+                    } else if (!lit) {
+                        painter.fillRect(dot, off);
+                    } else {
+                        painter.fillRect(dot, shaded);
+                        painter.setBrush(on);
+                        painter.drawEllipse(QRectF(dot));
+                    }
+                }
+            }
+        }
+    }
+}
+
+} // namespace orv
