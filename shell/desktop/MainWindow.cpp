@@ -31,11 +31,13 @@ QString FromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString FromCp1251(std::string_view text) { return FromUtf8(Cp1251ToUtf8(text)); }
+QString FromCp1251(std::string_view text) {
+    return FromUtf8(Cp1251ToUtf8(text));
+}
 
-QToolButton* CaptionButton(QWidget* parent, const char* name, const QString& text,
-                           const QString& hint) {
-    auto* button = new QToolButton(parent);
+QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
+                           const QString &hint) {
+    auto *button = new QToolButton(parent);
     button->setObjectName(name);
     button->setText(text);
     button->setToolTip(hint);
@@ -46,7 +48,7 @@ QToolButton* CaptionButton(QWidget* parent, const char* name, const QString& tex
 
 } // namespace
 
-TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
+TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), core_(core),
       options_(std::move(options)) {
     setObjectName("Orvanta");
@@ -58,6 +60,9 @@ TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
     // settings page, created last, leaves the keys before it as they are.
     tray_ = new TTrayIcon(*this);
     BuildControls();
+    feed_ = std::make_unique<TVirtualDisplayFeed>();
+    core_.SetFrameSink(feed_.get());
+    core_.SetCustomCharObserver(feed_.get());
     connect(tray_, &TTrayIcon::NextScreen, this, [this] { core_.Next(); });
     connect(tray_, &TTrayIcon::PreviousScreen, this, [this] { core_.Previous(); });
     connect(tray_, &TTrayIcon::Editor, this, &TOrvanta::Restore);
@@ -72,12 +77,14 @@ TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
 
     fade_ = new QPropertyAnimation(this, "windowOpacity", this);
     connect(fade_, &QPropertyAnimation::finished, this, [this] {
-        if (auto done = std::exchange(fadeDone_, {})) done();
+        if (auto done = std::exchange(fadeDone_, {}))
+            done();
     });
     roll_ = new QPropertyAnimation(this);
     roll_->setPropertyName("geometry");
     connect(roll_, &QPropertyAnimation::finished, this, [this] {
-        if (auto done = std::exchange(rollDone_, {})) done();
+        if (auto done = std::exchange(rollDone_, {}))
+            done();
     });
     qApp->installEventFilter(this);
 }
@@ -85,6 +92,8 @@ TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
 TOrvanta::~TOrvanta() {
     qApp->removeEventFilter(this);
     Quit();
+    core_.SetFrameSink(nullptr);
+    core_.SetCustomCharObserver(nullptr);
 }
 
 void TOrvanta::BuildControls() {
@@ -93,11 +102,11 @@ void TOrvanta::BuildControls() {
     palette.setColor(QPalette::Window, QColor(0xE3, 0xDF, 0xC6));
     setPalette(palette);
 
-    auto* outer = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 4, 6, 6);
     outer->setSpacing(4);
 
-    auto* caption = new QHBoxLayout;
+    auto *caption = new QHBoxLayout;
     lblCaption_ = new QLabel(QStringLiteral("Orvanta3 started."), this);
     lblCaption_->setObjectName("LCDCaption");
     QFont bold = lblCaption_->font();
@@ -114,8 +123,8 @@ void TOrvanta::BuildControls() {
     caption->addWidget(btnCloseSettings_);
     btnHide_ = CaptionButton(this, "btnHide", QStringLiteral("_"),
                              QStringLiteral("Спрятать окно и запустить задание"));
-    btnClose_ = CaptionButton(this, "btnClose", QStringLiteral("X"),
-                              QStringLiteral("Закрыть программу"));
+    btnClose_ =
+        CaptionButton(this, "btnClose", QStringLiteral("X"), QStringLiteral("Закрыть программу"));
     caption->addWidget(btnHide_);
     caption->addWidget(btnClose_);
     outer->addLayout(caption);
@@ -127,9 +136,9 @@ void TOrvanta::BuildControls() {
 
     pnMain_ = new QWidget(pnClient_);
     pnMain_->setObjectName("pnMain");
-    auto* mainLayout = new QVBoxLayout(pnMain_);
+    auto *mainLayout = new QVBoxLayout(pnMain_);
     mainLayout->setContentsMargins(0, 0, 0, 0);
-    auto* tabRow = new QHBoxLayout;
+    auto *tabRow = new QHBoxLayout;
     tcJobControl_ = new QTabBar(pnMain_);
     tcJobControl_->setObjectName("tcJobControl");
     tcJobControl_->setExpanding(false);
@@ -157,17 +166,23 @@ bool TOrvanta::TrayAvailable() const {
                                   : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TOrvanta::StartUp(const TStartupProgress& progress) {
+void TOrvanta::StartUp(const TStartupProgress &progress) {
     auto step = [&](std::string_view text) {
-        if (progress) progress(text);
+        if (progress)
+            progress(text);
     };
     core_.StartModules(step);
+    if (core_.Settings().VirtualScreen.Show) {
+        step("Orvanta3 starting: initializing virtual screen...");
+        ShowVirtualDisplay(core_.Settings().VirtualScreen);
+    }
     core_.ShowGreeting();
 
     step("Orvanta3 starting: init controls...");
     core_.Settings().ReadPosition();
-    const TWindowPosition& position = core_.Settings().Position;
-    if (position.Left && position.Top) move(*position.Left, *position.Top);
+    const TWindowPosition &position = core_.Settings().Position;
+    if (position.Left && position.Top)
+        move(*position.Left, *position.Top);
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QColor(192, 220, 192));
     QToolTip::setPalette(tips);
@@ -190,7 +205,8 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
         show();
     }
     step(kStartedText);
-    if (std::exchange(quitRequested_, false)) Quit();
+    if (std::exchange(quitRequested_, false))
+        Quit();
 }
 
 void TOrvanta::LoadAutoloadJob() {
@@ -207,26 +223,29 @@ void TOrvanta::LoadAutoloadJob() {
 }
 
 void TOrvanta::FillScreenTabs() {
-    while (tcJobControl_->count() > 0) tcJobControl_->removeTab(0);
+    while (tcJobControl_->count() > 0)
+        tcJobControl_->removeTab(0);
     for (int i = 0; i < core_.Job().Count(); ++i)
         tcJobControl_->addTab(FromCp1251(core_.Job().GetName(i)));
-    if (tcJobControl_->count() > 0) tcJobControl_->setCurrentIndex(0);
+    if (tcJobControl_->count() > 0)
+        tcJobControl_->setCurrentIndex(0);
 }
 
 std::string TOrvanta::LanguagePath() const {
-    const std::string& folder = core_.Host().Options().ProgramFolder;
+    const std::string &folder = core_.Host().Options().ProgramFolder;
     return folder.empty() ? MainLanguagePath() : folder + "/" + std::string(kMainLanguageFileName);
 }
 
 void TOrvanta::ApplyLanguage() {
-    const std::string& language = core_.Settings().Common.Language;
+    const std::string &language = core_.Settings().Common.Language;
     ApplyWindowLanguage(*this, "1_", language, LanguagePath());
     ProgramMessages().Apply(LanguagePath(), language);
     SetMode(mode_);
 }
 
 void TOrvanta::AddNewScreen() {
-    const std::string name = Message(msgNewScreenPrefix) + std::to_string(tcJobControl_->count() + 1);
+    const std::string name =
+        Message(msgNewScreenPrefix) + std::to_string(tcJobControl_->count() + 1);
     core_.Job().AddScreen(name);
     tcJobControl_->setCurrentIndex(tcJobControl_->addTab(FromCp1251(name)));
 }
@@ -246,6 +265,45 @@ void TOrvanta::SetMode(TWindowMode mode) {
     }
 }
 
+TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &look) {
+    if (!virtualDisplay_) {
+        virtualDisplay_ = new TfrmVirtualDisplay(
+            core_.Settings(),
+            [this](int32_t step, int32_t screen) {
+                if (step == 1)
+                    core_.Next();
+                if (step == -1)
+                    core_.Previous();
+                if (step == 0 && screen >= 0 && screen < core_.Job().Count())
+                    core_.GoTo(screen);
+            },
+            this, LanguagePath());
+        feed_->SetDisplay(virtualDisplay_);
+    }
+    virtualDisplay_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
+    virtualDisplay_->ApplySettings(look);
+    virtualDisplay_->show();
+    return *virtualDisplay_;
+}
+
+void TOrvanta::DropClosedVirtualDisplay() {
+    if (!virtualDisplay_ || virtualDisplay_->isVisible())
+        return;
+    feed_->SetDisplay(nullptr);
+    delete virtualDisplay_; // writes its position
+}
+
+void TOrvanta::ShowPanelText(const std::string &text) {
+    DropClosedVirtualDisplay();
+    core_.ShowPanelText(text);
+}
+
+void TOrvanta::ClearPanel() {
+    DropClosedVirtualDisplay();
+    core_.ClearPanel();
+}
+
 // Hidden: the tray icon, or a minimised window where the desktop has no notification area.
 void TOrvanta::ShowInTrayOrMinimised() {
     if (TrayAvailable()) {
@@ -257,18 +315,21 @@ void TOrvanta::ShowInTrayOrMinimised() {
 }
 
 void TOrvanta::StartDisplayIfJobHasScreens() {
-    if (core_.Job().Count() > 0) core_.StartDisplay();
+    if (core_.Job().Count() > 0)
+        core_.StartDisplay();
 }
 
 void TOrvanta::HideToTray() {
-    if (mode_ != TWindowMode::Editing) return;
+    if (mode_ != TWindowMode::Editing)
+        return;
     SetMode(TWindowMode::Hidden);
     auto hideAndRun = [this] {
         ShowInTrayOrMinimised();
         setWindowOpacity(1.0);
         StartDisplayIfJobHasScreens();
     };
-    if (TrayAvailable()) tray_->Show();
+    if (TrayAvailable())
+        tray_->Show();
     if (UseAnimation() && isVisible() && TrayAvailable())
         FadeTo(0.0, hideAndRun);
     else
@@ -277,7 +338,8 @@ void TOrvanta::HideToTray() {
 
 void TOrvanta::Restore() {
     if (mode_ != TWindowMode::Hidden) {
-        if (isMinimized()) showNormal();
+        if (isMinimized())
+            showNormal();
         raise();
         activateWindow();
         return;
@@ -285,7 +347,7 @@ void TOrvanta::Restore() {
     fade_->stop();
     fadeDone_ = {};
     core_.StopDisplay();
-    core_.ClearPanel();
+    ClearPanel();
     SetMode(TWindowMode::Editing);
     if (UseAnimation()) {
         setWindowOpacity(0.0);
@@ -300,9 +362,10 @@ void TOrvanta::Restore() {
 }
 
 void TOrvanta::OpenSettings() {
-    if (mode_ != TWindowMode::Editing) return;
+    if (mode_ != TWindowMode::Editing)
+        return;
     core_.StopScreenSaverListener();
-    core_.ShowPanelText(Message(msgSettingsPanel));
+    ShowPanelText(Message(msgSettingsPanel));
     SetMode(TWindowMode::Settings);
     pnSettings_->setGeometry(pnClient_->rect());
     pnSettings_->show();
@@ -319,9 +382,10 @@ void TOrvanta::OpenSettings() {
 }
 
 void TOrvanta::CloseSettings() {
-    if (mode_ != TWindowMode::Settings) return;
+    if (mode_ != TWindowMode::Settings)
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    core_.ClearPanel();
+    ClearPanel();
     roll_->stop();
     rollDone_ = {};
     pnSettings_->hide();
@@ -341,9 +405,12 @@ void TOrvanta::CloseSettings() {
 }
 
 void TOrvanta::SaveSettings() {
-    if (mode_ != TWindowMode::Settings) return;
+    if (mode_ != TWindowMode::Settings)
+        return;
     ApplyLanguage();
     core_.StartScreenSaverListener();
+    if (core_.Settings().VirtualScreen.Show && !virtualDisplay_)
+        ShowVirtualDisplay(core_.Settings().VirtualScreen);
     CloseSettings();
 }
 
@@ -351,29 +418,33 @@ void TOrvanta::Quit() {
     if (mode_ == TWindowMode::Starting) {
         // Start-up ends first; a message box it shows (no driver, say) goes at once.
         quitRequested_ = true;
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
         return;
     }
-    if (finished_) return;
+    if (finished_)
+        return;
     finished_ = true;
     fade_->stop();
     roll_->stop();
     const QRect frame = frameGeometry();
     core_.Settings().SavePosition(frame.top(), frame.left(), width(), height());
     core_.Shutdown();
+    feed_->SetDisplay(nullptr);
+    delete virtualDisplay_; // writes its position
     tray_->Hide();
     hide();
     emit Closed();
 }
 
-void TOrvanta::closeEvent(QCloseEvent* event) {
+void TOrvanta::closeEvent(QCloseEvent *event) {
     event->accept();
     Quit();
 }
 
 // Without a notification area the hidden program is a minimised window: bringing it back is the
 // way back to editing.
-void TOrvanta::changeEvent(QEvent* event) {
+void TOrvanta::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && mode_ == TWindowMode::Hidden &&
         !tray_->IsShown() && !isMinimized() && isVisible())
@@ -381,45 +452,49 @@ void TOrvanta::changeEvent(QEvent* event) {
 }
 
 // The window has no caption: a press on any free spot drags it.
-void TOrvanta::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
+void TOrvanta::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void TOrvanta::mouseMoveEvent(QMouseEvent* event) {
+void TOrvanta::mouseMoveEvent(QMouseEvent *event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - dragOffset_);
 }
 
-void TOrvanta::mouseReleaseEvent(QMouseEvent* event) {
+void TOrvanta::mouseReleaseEvent(QMouseEvent *event) {
     dragging_ = false;
     QWidget::mouseReleaseEvent(event);
 }
 
-void TOrvanta::resizeEvent(QResizeEvent* event) {
+void TOrvanta::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     LayOutPanels();
 }
 
 void TOrvanta::LayOutPanels() {
-    if (roll_->state() == QAbstractAnimation::Running) return;
+    if (roll_->state() == QAbstractAnimation::Running)
+        return;
     pnMain_->setGeometry(pnClient_->rect());
     pnSettings_->setGeometry(pnClient_->rect());
 }
 
 // "Show hint" off: no tooltips in the window, except on the settings page.
-bool TOrvanta::eventFilter(QObject* watched, QEvent* event) {
+bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::ToolTip && !core_.Settings().Common.ShowHint &&
         mode_ != TWindowMode::Settings) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && (widget == this || isAncestorOf(widget))) return true;
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == this || isAncestorOf(widget)))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TOrvanta::FadeTo(qreal opacity, const std::function<void()>& then) {
+void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {
     fade_->stop();
     fadeDone_ = then;
     fade_->setDuration(kFadeMs);
@@ -428,11 +503,12 @@ void TOrvanta::FadeTo(qreal opacity, const std::function<void()>& then) {
     fade_->start();
 }
 
-void TOrvanta::RollPanel(QWidget& panel, const QRect& from, const QRect& to, int durationMs,
-                         const std::function<void()>& then) {
+void TOrvanta::RollPanel(QWidget &panel, const QRect &from, const QRect &to, int durationMs,
+                         const std::function<void()> &then) {
     roll_->stop();
     rollDone_ = [this, then] {
-        if (then) then();
+        if (then)
+            then();
         LayOutPanels();
     };
     roll_->setTargetObject(&panel);

@@ -29,10 +29,10 @@ QMessageBox::Icon IconOf(int flags) {
 
 } // namespace
 
-ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, int flags) {
+ORVANTA3_EXPORT void Orvanta3MessageBox(const char *text, const char *caption, int flags) {
     const std::string body = orv::Cp1251ToUtf8(text ? text : "");
     const std::string title = orv::Cp1251ToUtf8(caption ? caption : "");
-    QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    QApplication *app = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (!app) {
         const std::string line = orv::FormatErrorLine(text ? text : "", caption ? caption : "");
         std::fwrite(line.data(), 1, line.size(), stderr);
@@ -45,10 +45,13 @@ ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, i
         box.exec();
         return;
     }
-    QMetaObject::invokeMethod(app, [icon, title, body] {
-        auto* box = new QMessageBox(icon, QString::fromStdString(title),
-                                    QString::fromStdString(body), QMessageBox::Ok);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app,
+        [icon, title, body] {
+            auto *box = new QMessageBox(icon, QString::fromStdString(title),
+                                        QString::fromStdString(body), QMessageBox::Ok);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->show();
+        },
+        Qt::QueuedConnection);
 }

@@ -10,8 +10,8 @@ namespace orv {
 
 namespace {
 
-QLabel* WhiteBoldLabel(QWidget* parent, const char* name) {
-    auto* label = new QLabel(parent);
+QLabel *WhiteBoldLabel(QWidget *parent, const char *name) {
+    auto *label = new QLabel(parent);
     label->setObjectName(name);
     QFont font = label->font();
     font.setBold(true);
@@ -28,7 +28,7 @@ TStartupWindow::TStartupWindow()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("frmStartup");
     setFixedSize(kSplashWidth, kSplashHeight);
-    auto* picture = new QLabel(this);
+    auto *picture = new QLabel(this);
     picture->setPixmap(QPixmap::fromImage(SplashPicture()));
     picture->setGeometry(0, 0, kSplashWidth, kSplashHeight);
 
@@ -40,7 +40,7 @@ TStartupWindow::TStartupWindow()
     lblVer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblVer_->setText(QStringLiteral("v. " ORVANTA3_VERSION));
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 

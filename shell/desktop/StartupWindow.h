@@ -19,8 +19,8 @@ public:
     QString Progress() const { return lblStart_->text(); }
 
 private:
-    QLabel* lblStart_;
-    QLabel* lblVer_;
+    QLabel *lblStart_;
+    QLabel *lblVer_;
 };
 
 } // namespace orv

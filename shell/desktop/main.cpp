@@ -29,7 +29,7 @@ void PauseWithEvents(int ms) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     const bool languageTemplate = LanguageTemplateRequested(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta3"));
@@ -62,11 +62,14 @@ int main(int argc, char** argv) {
 
     // Each step shows its text; with the start-up window shown it stays a moment.
     window.StartUp([&](std::string_view text) {
-        if (splash) splash->SetProgress(text);
+        if (splash)
+            splash->SetProgress(text);
         QCoreApplication::processEvents();
-        if (splash) PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
+        if (splash)
+            PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
     });
     splash.reset();
-    if (window.Finished()) return 0;
+    if (window.Finished())
+        return 0;
     return QApplication::exec();
 }

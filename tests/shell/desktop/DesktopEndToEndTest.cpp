@@ -17,7 +17,8 @@ const std::string kProgram = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3";
 class DesktopEndToEnd : public ::testing::Test, protected TDesktopRig {
 protected:
     void SetUp() override {
-        if (!ProgramExists("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+        if (!ProgramExists("Xvfb"))
+            GTEST_SKIP() << "Xvfb is not installed";
         xvfb = std::make_unique<TXvfbServer>(docs / "xvfb.log");
         ASSERT_FALSE(xvfb->Display().empty()) << ReadText(docs / "xvfb.log");
         ::setenv("DISPLAY", xvfb->Display().c_str(), 1);
@@ -26,12 +27,11 @@ protected:
         ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
-        ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-e2e-" + std::to_string(::getpid())).c_str(),
-                 1);
+        ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-e2e-" + std::to_string(::getpid())).c_str(), 1);
     }
 
-    bool WaitForRows(const std::string& row1, const std::string& row2) {
-        return WaitForPanel(state, [&](const auto& rows) {
+    bool WaitForRows(const std::string &row1, const std::string &row2) {
+        return WaitForPanel(state, [&](const auto &rows) {
             return rows.size() == 4 && rows[0].starts_with(row1) && rows[1].starts_with(row2);
         });
     }
@@ -45,7 +45,7 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelAndSigtermLeavesTheQuitMessag
                          "[Second]\nLine1=Screen two\nShow=1\nTimeout=0\n");
     TChildProcess program({kProgram}, docs / "program.log");
     ASSERT_TRUE(program.Started());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
         return rows.size() == 4 && rows[0].starts_with("Screen one") && rows[1].find(':') < 5;
     })) << ReadText(docs / "program.log");
 

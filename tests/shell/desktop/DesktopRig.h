@@ -14,7 +14,7 @@ namespace orv::test {
 class TDesktopRig {
 public:
     // The settings with extraCommon appended to section "Common" (UTF-8 lines).
-    void WriteSettings(const std::string& extraCommon = {}) const {
+    void WriteSettings(const std::string &extraCommon = {}) const {
         WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Common]\n"
                                                       "StartMsg=Hello from\n"
                                                       "StartMsg line2=the desktop\n"
@@ -30,12 +30,12 @@ public:
                                                       "Active=1\n"));
     }
     // Settings that load and run the job file "job.orv3" at start-up.
-    void WriteAutoloadSettings(const std::string& extraCommon = {}) const {
+    void WriteAutoloadSettings(const std::string &extraCommon = {}) const {
         WriteSettings("Autoload job=1\nJob name=" + JobPath() + "\n" + extraCommon);
     }
 
     // A job of screens whose line 1 is the given text, shown without a time limit.
-    void WriteJob(const std::vector<std::string>& firstLines) const {
+    void WriteJob(const std::vector<std::string> &firstLines) const {
         std::string text;
         for (size_t i = 0; i < firstLines.size(); ++i)
             text += "[Screen " + std::to_string(i + 1) + "]\nLine1=" + firstLines[i] +

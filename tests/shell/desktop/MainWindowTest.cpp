@@ -1,9 +1,10 @@
 // The main window's start-up and its states on the offscreen platform, with the real drivers
 // and modules and the emulated 4 x 20 panel.
-#include "host/ProgramMessages.h"
 #include "shell/desktop/MainWindow.h"
+#include "host/ProgramMessages.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ModalDialog.h"
+#include "virtual/LCDLabel.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -21,12 +22,13 @@ namespace {
 // Counts the times a widget is shown.
 class TShowCounter final : public QObject {
 public:
-    explicit TShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+    explicit TShowCounter(QWidget &widget) { widget.installEventFilter(this); }
     int shows = 0;
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Show) ++shows;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Show)
+            ++shows;
         return false;
     }
 };
@@ -36,6 +38,8 @@ protected:
     void SetUp() override {
         OffscreenApp();
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
+        // The drivers and modules read the settings of the documents folder themselves.
+        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
         ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-test-" + std::to_string(::getpid())).c_str(), 1);
     }
     void TearDown() override {
@@ -45,21 +49,25 @@ protected:
     }
 
     void Start(bool trayAvailable = true) {
-        core = std::make_unique<TApplicationCore>(TApplicationCoreOptions{
-            .ProgramFolder = ORVANTA3_OUTPUT_DIR, .SettingsPath = docs / "Orvanta3.ini"});
+        TApplicationCoreOptions options;
+        options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+        core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
             *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; }});
         shows = std::make_unique<TShowCounter>(*window);
         window->StartUp();
     }
 
-    bool WaitForRow1(const std::string& prefix) {
+    bool WaitForRow1(const std::string &prefix) {
         return WaitForPanel(
-            state, [&](const auto& rows) { return !rows.empty() && rows[0].starts_with(prefix); },
+            state, [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); },
             [] { QTest::qWait(50); });
     }
+    void AppendText(const std::string &text) {
+        WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") + text);
+    }
     bool Running() const { return core->Thread().Running(); }
-    void Trigger(const char* item) { window->Tray().Action(item).trigger(); }
+    void Trigger(const char *item) { window->Tray().Action(item).trigger(); }
 
     std::unique_ptr<TApplicationCore> core;
     std::unique_ptr<TOrvanta> window;
@@ -88,7 +96,7 @@ TEST_F(DesktopWindow, AutoloadedEmptyJobStaysHiddenWithoutDisplayThread) {
     EXPECT_FALSE(Running());
     EXPECT_EQ(shows->shows, 0);
     // The greeting stays on the panel.
-    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
         return rows.size() == 4 && rows[0].find("Hello from") != std::string::npos;
     }));
 }
@@ -102,7 +110,7 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
     EXPECT_FALSE(Running());
     ASSERT_EQ(core->Job().Count(), 1);
     EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "экран 1");
-    auto* tabs = window->findChild<QTabBar*>("tcJobControl");
+    auto *tabs = window->findChild<QTabBar *>("tcJobControl");
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("экран 1"));
     EXPECT_GE(window->width(), 686);
@@ -132,16 +140,16 @@ TEST_F(DesktopWindow, EveryWayBackToTheWindowStopsTheDisplayThread) {
     EXPECT_EQ(window->Mode(), TWindowMode::Settings);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->Tray().IsShown());
-    EXPECT_FALSE(window->findChild<QWidget*>("btnHide")->isEnabled());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
+    EXPECT_FALSE(window->findChild<QWidget *>("btnHide")->isEnabled());
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
         return !rows.empty() && rows[0].find("Screen") == std::string::npos;
     }));
 
     // Closing the settings, then hiding again (with the fade of "Use animation").
     window->CloseSettings();
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
-    EXPECT_TRUE(window->findChild<QWidget*>("btnHide")->isEnabled());
-    window->findChild<QAbstractButton*>("btnHide")->click();
+    EXPECT_TRUE(window->findChild<QWidget *>("btnHide")->isEnabled());
+    window->findChild<QAbstractButton *>("btnHide")->click();
     EXPECT_TRUE(window->Tray().IsShown());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible() && Running(); }, 10000));
     EXPECT_TRUE(WaitForRow1("Screen one"));
@@ -151,7 +159,7 @@ TEST_F(DesktopWindow, EveryWayBackToTheWindowStopsTheDisplayThread) {
     EXPECT_FALSE(Running());
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
         return rows.size() == 4 && rows[0] == std::string(20, ' ');
     }));
 }
@@ -201,12 +209,41 @@ TEST_F(DesktopWindow, QuitWritesTheQuitMessageAndThePosition) {
     EXPECT_NE(ini.find("Top=50"), std::string::npos) << ini;
 }
 
+// "Show" of the virtual display: the window mirrors the panel while the job runs; once the user
+// has closed it, the main window's next message destroys it, which saves its position.
+TEST_F(DesktopWindow, VirtualDisplayMirrorsThePanelUntilTheUserClosesIt) {
+    WriteAutoloadSettings();
+    WriteJob({"Screen one"});
+    AppendText("[Virtual screen]\nShow=1\nHoriz. position=33\nVert. position=44\n");
+    Start();
+    QPointer<TfrmVirtualDisplay> display = window->VirtualDisplay();
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(display->isVisible());
+    EXPECT_EQ(display->Screen().TextLines(), 4);
+    EXPECT_EQ(display->Screen().NoOfChars(), 20);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return display->Screen().Caption().starts_with("Screen one"); }, 20000));
+
+    display->move(61, 72);
+    display->hide(); // its close button
+    Trigger("mnSettings");
+    EXPECT_EQ(window->VirtualDisplay(), nullptr);
+    EXPECT_TRUE(display.isNull());
+    const std::string ini = ReadText(docs / "Orvanta3.ini");
+    EXPECT_NE(ini.find("Horiz. position=61"), std::string::npos) << ini;
+
+    // A save with "Show" on brings it back.
+    window->SaveSettings();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    EXPECT_TRUE(window->VirtualDisplay()->isVisible());
+}
+
 // The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
 TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     WriteSettings("Use animation=0\n");
     Start();
-    auto* caption = window->findChild<QLabel*>("LCDCaption");
-    QAction& close = window->Tray().Action("mnClose");
+    auto *caption = window->findChild<QLabel *>("LCDCaption");
+    QAction &close = window->Tray().Action("mnClose");
     ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
     window->OpenSettings();
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: настройка..."));
@@ -216,14 +253,14 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(close.text(), QStringLiteral("Close"));
-    EXPECT_EQ(window->findChild<QAbstractButton*>("btnSettings")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton *>("btnSettings")->text(),
               QStringLiteral("Settings..."));
 }
 
 TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
     WriteSettings("Language=English\n");
     Start();
-    EXPECT_EQ(window->findChild<QLabel*>("LCDCaption")->text(),
+    EXPECT_EQ(window->findChild<QLabel *>("LCDCaption")->text(),
               QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(window->Tray().Action("mnNext").text(), QStringLiteral("Next"));
     EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "screen 1");
