@@ -41,6 +41,7 @@ protected:
 
 TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelAndSigtermLeavesTheQuitMessage) {
     WriteAutoloadSettings("Show splash-screen=1\nQuitMsg=Good bye!\nQuitMsg line2=see you\n");
+    AppendSettings("[Virtual screen]\nShow=1\n");
     WriteText(JobPath(), "[First]\nLine1=Screen one\nLine2=$time[5]$\nShow=1\nTimeout=0\n"
                          "[Second]\nLine1=Screen two\nShow=1\nTimeout=0\n");
     TChildProcess program({kProgram}, docs / "program.log");

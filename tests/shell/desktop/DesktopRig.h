@@ -34,6 +34,12 @@ public:
         WriteSettings("Autoload job=1\nJob name=" + JobPath() + "\n" + extraCommon);
     }
 
+    // More sections after those of WriteSettings (UTF-8).
+    void AppendSettings(const std::string& sections) const {
+        WriteText(docs / "Orvanta3.ini",
+                  ReadText(docs / "Orvanta3.ini") + Utf8ToCp1251(sections));
+    }
+
     // A job of screens whose line 1 is the given text, shown without a time limit.
     void WriteJob(const std::vector<std::string> &firstLines) const {
         std::string text;

@@ -63,9 +63,6 @@ protected:
             state, [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); },
             [] { QTest::qWait(50); });
     }
-    void AppendText(const std::string &text) {
-        WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") + text);
-    }
     bool Running() const { return core->Thread().Running(); }
     void Trigger(const char *item) { window->Tray().Action(item).trigger(); }
 
@@ -214,7 +211,7 @@ TEST_F(DesktopWindow, QuitWritesTheQuitMessageAndThePosition) {
 TEST_F(DesktopWindow, VirtualDisplayMirrorsThePanelUntilTheUserClosesIt) {
     WriteAutoloadSettings();
     WriteJob({"Screen one"});
-    AppendText("[Virtual screen]\nShow=1\nHoriz. position=33\nVert. position=44\n");
+    AppendSettings("[Virtual screen]\nShow=1\nHoriz. position=33\nVert. position=44\n");
     Start();
     QPointer<TfrmVirtualDisplay> display = window->VirtualDisplay();
     ASSERT_NE(display, nullptr);
