@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs orvanta3d for a while on an emulated 4 x 20 panel (textport, "Timing" 0, "Base timeout"
-# 250) with a typical busy screen, and prints the CPU seconds it used per minute (user + system)
-# and its peak resident memory.
+# 250) with a typical busy screen, as systemd runs the service (a notification socket and a
+# 30 s watchdog), and prints the CPU seconds it used per minute (user + system), its peak
+# resident memory, and its wake-ups per second (context switches, thread by thread, counted
+# after the first seconds of the run, which load the modules).
 #   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
 # scrolling line) or "system" (the same shape filled by the processor, memory and drive
@@ -15,6 +17,8 @@ screen=${2:-clock}
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
+command -v python3 >/dev/null || { echo "needs python3 (the notification socket)" >&2; exit 2; }
+(( seconds >= 10 )) || { echo "SECONDS is at least 10" >&2; exit 2; }
 
 work=$(mktemp -d)
 # The emulated panel's state file goes to memory (tmpfs) when there is one, as a panel's
@@ -22,7 +26,8 @@ work=$(mktemp -d)
 shm=${XDG_RUNTIME_DIR:-/dev/shm}
 [[ -d "$shm" && -w "$shm" ]] || shm="$work"
 state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
-trap 'rm -rf "$work" "$state"' EXIT
+listener=
+trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null' EXIT
 cat >"$work/Orvanta3.ini" <<'INI'
 [Common]
 Base timeout=250
@@ -68,11 +73,59 @@ Show=1
 JOB
 fi
 
+# systemd's side of Type=notify: a datagram socket that counts the watchdog's pings.
+python3 -c '
+import socket, sys
+s = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+s.bind(sys.argv[1])
+open(sys.argv[2], "w").close()
+pings = 0
+while True:
+    if b"WATCHDOG=1" in s.recv(4096):
+        pings += 1
+        open(sys.argv[2], "w").write(str(pings))
+' "$work/notify" "$work/pings" &
+listener=$!
+while [[ ! -e "$work/pings" ]]; do sleep 0.1; done
+
+# Voluntary + involuntary context switches of each thread: "TID NAME COUNT" lines.
+switches() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        awk -v tid="${task##*/}" -v name="$(cat "$task/comm" 2>/dev/null)" \
+            '/ctxt_switches/ { n += $2 } END { print tid, name, n }' "$task/status" 2>/dev/null
+    done
+}
+
+NOTIFY_SOCKET="$work/notify" WATCHDOG_USEC=30000000 \
 XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \
-    "$daemon" --job "$work/bench.orv3" --seconds "$seconds" >/dev/null
+    "$daemon" --job "$work/bench.orv3" --seconds "$seconds" >/dev/null &
+timer=$!
+daemon_pid=
+for _ in $(seq 100); do
+    daemon_pid=$(cat /proc/$timer/task/$timer/children 2>/dev/null | awk '{print $1}')
+    [[ -n "$daemon_pid" ]] && break
+    sleep 0.1
+done
+# Counted from the fifth second to one second before the end.
+sleep 5
+switches "$daemon_pid" >"$work/switches.before"
+counted=$((seconds - 6))
+sleep "$counted"
+switches "$daemon_pid" >"$work/switches.after"
+wait "$timer"
+
 read -r user system peakKb <"$work/usage"
 awk -v u="$user" -v s="$system" -v n="$seconds" -v m="$peakKb" 'BEGIN {
     printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n", (u + s) * 60 / n, u, s, n
     printf "Peak resident memory: %.1f MB\n", m / 1024
 }'
+awk -v t="$counted" -v pings="$(cat "$work/pings")" '
+    NR == FNR { before[$1] = $3; next }
+    { n = $3 - before[$1]; total += n; line[++k] = sprintf("  %-16s %6.2f", $2, n / t) }
+    END {
+        printf "Wake-ups: %.2f per second over %d s\n", total / t, t
+        for (i = 1; i <= k; ++i) print line[i]
+        printf "Watchdog pings: %d\n", pings
+    }' "$work/switches.before" "$work/switches.after"

@@ -17,3 +17,11 @@ macro(orvanta3_add_subdirectories)
         endif()
     endforeach()
 endmacro()
+
+# Installs a program into the program folder (beside its plug-ins) with a link in bin/.
+function(orvanta3_install_program target)
+    install(TARGETS ${target} RUNTIME DESTINATION ${ORVANTA3_INSTALL_DIR})
+    install(CODE "file(MAKE_DIRECTORY \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin)
+        execute_process(COMMAND \${CMAKE_COMMAND} -E create_symlink
+            ../${ORVANTA3_INSTALL_DIR}/${target} \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${target})")
+endfunction()

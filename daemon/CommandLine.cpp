@@ -6,12 +6,16 @@
 namespace orv {
 
 const char* const kDaemonUsage =
-    "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--help] [--version]\n"
+    "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--config FILE]\n"
+    "                 [--verbose] [--help] [--version]\n"
     "Runs an Orvanta3 job on the configured panel without a window.\n"
     "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
-    "  --seconds N       stop after N seconds (default: run until SIGINT, SIGTERM, SIGHUP\n"
-    "                    or SIGQUIT)\n"
+    "  --seconds N       stop after N seconds (default: run until SIGINT, SIGTERM or\n"
+    "                    SIGQUIT; SIGHUP reads the settings and the job again)\n"
     "  --tty[=MODE]      mirror the display in the terminal: text (default) or dots\n"
+    "  --config FILE     the settings file (default: Orvanta3.ini in the documents folder);\n"
+    "                    it is only read\n"
+    "  --verbose         trace the modules loaded and the module of each tag\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
 
@@ -52,6 +56,12 @@ std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vect
                 return std::string("--job needs a file name (an option word is none; "
                                    "write --job=FILE for a file whose name starts with '-')");
             options.jobPath = *path;
+        } else if (arg == "--config" || arg.starts_with("--config=")) {
+            auto path = value("--config");
+            if (!path || path->empty()) return std::string("--config needs a file name");
+            options.configPath = *path;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--seconds" || arg.starts_with("--seconds=")) {
             auto text = value("--seconds");
             if (!text) return std::string("--seconds needs a number");

@@ -14,6 +14,8 @@ struct TDaemonOptions {
     std::string jobPath;            // empty: "Job name" of the settings
     std::optional<int> seconds;     // run time; none: until SIGINT or SIGTERM
     TTtyMode tty = TTtyMode::Off;
+    std::string configPath;         // empty: Orvanta3.ini in the documents folder
+    bool verbose = false;           // the trace of modules and tags on standard error
     bool help = false;
     bool version = false;
 };

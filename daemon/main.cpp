@@ -1,21 +1,28 @@
-// orvanta3d: runs a job on the configured panel without any window, until SIGINT, SIGTERM,
-// SIGHUP or SIGQUIT or for a given time, optionally mirroring the display in the terminal.
+// orvanta3d: runs a job on the configured panel without any window, until SIGINT, SIGTERM or
+// SIGQUIT or for a given time, optionally mirroring the display in the terminal. SIGHUP reads
+// the settings and the job again. The settings file is only read.
 //
 // Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
 // panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for.
 #include "daemon/CommandLine.h"
+#include "daemon/ServiceNotifier.h"
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"
+#include "host/Trace.h"
+#include "host/UserFolders.h"
 #include "shell/core/ApplicationCore.h"
+#include "shell/remote/BusRemoteService.h"
 
 #include <array>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -34,8 +41,10 @@ namespace {
 constexpr int kExitBadInput = 2;
 constexpr int kExitNoPanel = 1;
 
+void Say(const std::string& message) { std::fprintf(stderr, "orvanta3d: %s\n", message.c_str()); }
+
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "orvanta3d: %s\n", message.c_str());
+    Say(message);
     return kExitBadInput;
 }
 
@@ -71,24 +80,36 @@ bool IsUnreadable(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK) != 0;
 }
 
-// The signals that end a run the way SIGTERM does.
-sigset_t EndSignals() {
+// The signals the main thread waits for: the ends of a run, and SIGHUP.
+sigset_t RunSignals() {
     sigset_t signals;
     sigemptyset(&signals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, signal);
+    for (int signal : {SIGINT, SIGTERM, SIGQUIT, SIGHUP}) sigaddset(&signals, signal);
     return signals;
 }
 
-// Waits for one of the end signals, or until seconds have passed.
-void WaitForEnd(const sigset_t& signals, std::optional<int> seconds) {
-    if (!seconds) {
+using TSteadyClock = std::chrono::steady_clock;
+
+// Waits for one of the signals; SIGHUP gives true, an end signal or the end of the run time
+// (deadline; the largest time point for none) false.
+bool WaitForReload(const sigset_t& signals, TSteadyClock::time_point deadline) {
+    for (;;) {
         int signal = 0;
-        while (::sigwait(&signals, &signal) != 0) {
+        if (deadline == TSteadyClock::time_point::max()) {
+            if (::sigwait(&signals, &signal) != 0) continue;
+        } else {
+            const auto left = deadline - TSteadyClock::now();
+            if (left <= TSteadyClock::duration::zero()) return false;
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            const timespec timeout{static_cast<time_t>(ns / 1'000'000'000),
+                                   static_cast<long>(ns % 1'000'000'000)};
+            signal = ::sigtimedwait(&signals, nullptr, &timeout);
+            if (signal < 0) {
+                if (errno == EINTR) continue;
+                return false; // the time is up
+            }
         }
-        return;
-    }
-    timespec timeout{*seconds, 0};
-    while (::sigtimedwait(&signals, nullptr, &timeout) < 0 && errno == EINTR) {
+        return signal == SIGHUP;
     }
 }
 
@@ -107,15 +128,34 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    SetTraceEnabled(options.verbose);
+    // The settings file of the command line, for the program and (through the environment) for
+    // its plug-ins; a service's settings file has to be there.
+    std::string settingsPath;
+    if (!options.configPath.empty()) {
+        std::error_code ec;
+        settingsPath = std::filesystem::absolute(options.configPath, ec).lexically_normal();
+        if (ec || !std::filesystem::is_regular_file(settingsPath, ec))
+            return Fail("the settings file " + options.configPath + " does not exist");
+        ::setenv(kSettingsPathVariable, settingsPath.c_str(), 1);
+    }
+    const TSteadyClock::time_point deadline =
+        options.seconds ? TSteadyClock::now() + std::chrono::seconds(*options.seconds)
+                        : TSteadyClock::time_point::max();
+
     // A closed standard output ends the mirror, not the program.
     std::signal(SIGPIPE, SIG_IGN);
     // Signals are taken by the main thread alone: block them before any thread starts.
-    const sigset_t signals = EndSignals();
+    const sigset_t signals = RunSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    TApplicationCore core;
+    TApplicationCore core({.ProgramFolder = {},
+                           .SettingsPath = settingsPath,
+                           .WriteSettings = false,
+                           .ListInactiveModules = false});
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
+    Trace("settings file: " + core.Settings().Path());
 
     // The job, read and checked before the panel shows anything: the command line's, else
     // "Job name" of the settings.
@@ -137,19 +177,43 @@ int main(int argc, char** argv) {
         core.SetFrameSink(&sink);
     }
 
-    core.StartUp();
+    core.StartUp([](std::string_view step) { Trace(step); });
     // Without a panel the run shows nothing unless the terminal mirrors it; the reason has been
     // said during start-up.
     if (!core.PanelActive() && options.tty == TTtyMode::Off) {
         core.Shutdown();
         return kExitNoPanel;
     }
+    // The watchdog's sign of life comes with the ticks of the display thread.
+    TServiceNotifier notifier;
+    if (const auto interval = notifier.WatchdogInterval(); interval.count() > 0) {
+        core.Thread().SetHeartbeat(
+            [&notifier] { notifier.Beat(); },
+            std::chrono::duration_cast<std::chrono::milliseconds>(interval / 2));
+        Trace("watchdog: a sign of life every " + std::to_string(interval.count() / 2000) + " ms");
+    }
     if (!core.StartDisplay()) {
         core.Shutdown();
         return Fail("the job " + jobPath + " has no screens");
     }
+    notifier.Ready();
+    Trace("job " + jobPath + ": " + std::to_string(core.Job().Count()) + " screens");
 
-    WaitForEnd(signals, options.seconds);
+    // orvanta3ctl and other programs flip the screens through the session bus, when there is
+    // one; the run goes on without it.
+    TBusRemoteService remote(core);
+
+    while (WaitForReload(signals, deadline)) {
+        notifier.Reloading();
+        std::string reason;
+        if (core.Reload(options.jobPath, &reason))
+            Trace("reloaded: " + std::to_string(core.Job().Count()) + " screens");
+        else
+            Say(reason + "; the job shown so far goes on");
+        notifier.Ready();
+    }
+    notifier.Stopping();
+    remote.Stop();
     core.Shutdown();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "host/Cp1251.h"
 
 #include <algorithm>
+#include <pthread.h>
 
 namespace orv {
 
@@ -39,6 +40,12 @@ void TControlThread::SetFrameSink(TFrameSink* sink) {
     if (!Running()) sink_ = sink;
 }
 
+void TControlThread::SetHeartbeat(std::function<void()> beat, std::chrono::milliseconds period) {
+    if (Running()) return;
+    heartbeat_ = std::move(beat);
+    heartbeatPeriod_ = std::max(period, std::chrono::milliseconds(1));
+}
+
 bool TControlThread::Start() {
     if (Running() || job_.Count() == 0) return false;
     if (thread_.joinable()) thread_.join(); // a run that was stopped from inside a tick
@@ -48,7 +55,10 @@ bool TControlThread::Start() {
         running_ = true;
     }
     forgetShownRows_ = true;
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_ = std::jthread([this](std::stop_token stop) {
+        ::pthread_setname_np(::pthread_self(), "display"); // for top -H and /proc/PID/task
+        Run(stop);
+    });
     return true;
 }
 
@@ -136,6 +146,7 @@ void TControlThread::Run(std::stop_token stop) {
         } else if (++idleScreens >= std::max(job_.Count(), 1)) {
             idleScreens = 0;
             Wait(TickMs(), stop);
+            if (heartbeat_) heartbeat_();
         }
     }
 
@@ -212,6 +223,7 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         const auto& frame = cycle_.Tick(active ? driver : nullptr,
                                         stretching ? TLineEdit(stretch) : TLineEdit());
         if (sink_) sink_->ShowFrame(frame);
+        if (heartbeat_) heartbeat_();
         ticked = true;
 
         Wait(tickMs - (clock_.NowMs() - tickStart), stop);
@@ -238,7 +250,17 @@ bool TControlThread::PauseIfSuspended(std::stop_token stop) {
     if (!suspended_) return false;
     paused_ = true;
     suspendChanged_.notify_all();
-    suspendChanged_.wait(lock, stop, [this] { return !suspended_; });
+    if (!heartbeat_) {
+        suspendChanged_.wait(lock, stop, [this] { return !suspended_; });
+    } else {
+        while (!suspendChanged_.wait_for(lock, stop, heartbeatPeriod_,
+                                         [this] { return !suspended_; }) &&
+               !stop.stop_requested()) {
+            lock.unlock();
+            heartbeat_();
+            lock.lock();
+        }
+    }
     paused_ = false;
     return true;
 }

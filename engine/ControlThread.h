@@ -9,6 +9,7 @@
 #include "engine/Transitions.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -45,6 +46,10 @@ public:
     // rows kept within 1..kMaxRows, cols within 1..kMaxCols
     void SetGeometry(int32_t rows, int32_t cols);
     void SetFrameSink(TFrameSink* sink); // may be null
+    // Called on the display thread after every tick and after an idle wait, and every period
+    // while the thread is suspended: a sign of life for a service watchdog, which costs no
+    // wake-up of its own while the cycle runs. Empty: none.
+    void SetHeartbeat(std::function<void()> beat, std::chrono::milliseconds period);
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
 
@@ -105,6 +110,8 @@ private:
     TEngineClock& clock_;
     TTransitionPlayer transitions_;
     TFrameSink* sink_ = nullptr;
+    std::function<void()> heartbeat_;
+    std::chrono::milliseconds heartbeatPeriod_{0};
     TDisplaySettings settings_;
     int32_t rows_ = 2;
     int32_t cols_ = 16;

@@ -61,7 +61,10 @@ std::string DocumentsFolder() {
     return home;
 }
 
-std::string SettingsPath() { return DocumentsFolder() + "/Orvanta3.ini"; }
+std::string SettingsPath() {
+    if (const char* env = std::getenv(kSettingsPathVariable); env && *env) return env;
+    return DocumentsFolder() + "/Orvanta3.ini";
+}
 
 std::string ProgramFolder() {
     char buf[PATH_MAX];

@@ -13,7 +13,9 @@ std::string HomeFolder();
 // when it exists, else the home folder.
 std::string DocumentsFolder();
 
-// The settings file "Orvanta3.ini" in the documents folder.
+// The settings file: $ORVANTA3_SETTINGS (how a program given another settings file tells its
+// plug-ins), else "Orvanta3.ini" in the documents folder.
+inline constexpr const char* kSettingsPathVariable = "ORVANTA3_SETTINGS";
 std::string SettingsPath();
 
 // The folder that holds the running program file (resolved through /proc/self/exe).

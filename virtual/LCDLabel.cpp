@@ -67,11 +67,7 @@ bool TLCDLabel::SetPixelHeight(int height) {
     return SetCount(pixelHeight_, height, 1, "Display pixel height must be 1 or greate!");
 }
 
-void TLCDLabel::SetPixelShape(TPixelShape shape) {
-    if (shape == pixelShape_) return;
-    pixelShape_ = shape;
-    update();
-}
+void TLCDLabel::SetPixelShape(TPixelShape shape) { Repaint(pixelShape_, shape); }
 
 bool TLCDLabel::SetPixelSpacing(int value) {
     return SetCount(pixelSpacing_, value, 0, "Pixel spacing can't be less than zero!");
@@ -103,17 +99,9 @@ bool TLCDLabel::SetCount(int& field, int value, int minimum, const char* message
     return true;
 }
 
-void TLCDLabel::SetBackGround(uint32_t color) {
-    if (color == backGround_) return;
-    backGround_ = color;
-    update();
-}
+void TLCDLabel::SetBackGround(uint32_t color) { Repaint(backGround_, color); }
 
-void TLCDLabel::SetBorderColor(uint32_t color) {
-    if (color == borderColor_) return;
-    borderColor_ = color;
-    update();
-}
+void TLCDLabel::SetBorderColor(uint32_t color) { Repaint(borderColor_, color); }
 
 void TLCDLabel::SetPixelOn(uint32_t color) {
     pixelOn_ = color;
@@ -121,17 +109,9 @@ void TLCDLabel::SetPixelOn(uint32_t color) {
     update();
 }
 
-void TLCDLabel::SetPixelOff(uint32_t color) {
-    if (color == pixelOff_) return;
-    pixelOff_ = color;
-    update();
-}
+void TLCDLabel::SetPixelOff(uint32_t color) { Repaint(pixelOff_, color); }
 
-void TLCDLabel::SetBorderStyle(TMyBorder style) {
-    if (style == borderStyle_) return;
-    borderStyle_ = style;
-    update();
-}
+void TLCDLabel::SetBorderStyle(TMyBorder style) { Repaint(borderStyle_, style); }
 
 void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
     if (font_[code] == rows) return;

@@ -102,6 +102,13 @@ private:
     TMatrixGeometry Geometry() const;
     bool DotOn(uint8_t code, int row, int col) const;
     bool SetCount(int& field, int value, int minimum, const char* message);
+    // Stores a value that changes only how the cells look.
+    template <typename T>
+    void Repaint(T& field, T value) {
+        if (field == value) return;
+        field = value;
+        update();
+    }
     void Relayout();
 
     std::string caption_;

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -62,6 +63,7 @@ bool TKeybThread::Pause(int ms) {
 
 void TKeybThread::Run() {
     id_ = std::this_thread::get_id();
+    ::pthread_setname_np(::pthread_self(), "keypad");
     LowerThisThreadPriority();
     while (Pause(0)) {
         if (driver_.ScanPass() >= 0 && !Pause(kKeyRepeatMs)) break;

@@ -6,20 +6,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <pthread.h>
 #include <sys/stat.h>
 
 namespace orv {
 
 TEmulatorPort::TEmulatorPort(std::unique_ptr<TPanelLock> lock,
                              std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
-                             std::chrono::milliseconds interval)
+                             std::chrono::milliseconds interval, std::chrono::milliseconds burst)
     : lock_(std::move(lock)), panel_(std::move(panel)), stateFile_(std::move(stateFile)),
-      interval_(interval) {}
+      interval_(interval), burst_(burst) {}
 
 std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPanel> panel,
                                                    std::string stateFile,
                                                    std::chrono::milliseconds interval,
-                                                   std::string& error) {
+                                                   std::string& error,
+                                                   std::chrono::milliseconds burst) {
     std::string reason;
     const auto target = WriteTarget(stateFile, reason);
     if (!target) {
@@ -38,12 +40,16 @@ std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPane
                                     "the emulated panel " + stateFile, error);
     if (!lock) return nullptr;
     std::unique_ptr<TEmulatorPort> port(
-        new TEmulatorPort(std::move(lock), std::move(panel), std::move(stateFile), interval));
+        new TEmulatorPort(std::move(lock), std::move(panel), std::move(stateFile), interval,
+                          burst));
     if (!port->WriteState(true)) {
         error = "cannot write the state file " + port->stateFile_ + ": " + std::strerror(errno);
         return nullptr;
     }
-    port->flusher_ = std::thread([p = port.get()] { p->FlushLoop(); });
+    port->flusher_ = std::thread([p = port.get()] {
+        ::pthread_setname_np(::pthread_self(), "emu-flush");
+        p->FlushLoop();
+    });
     return port;
 }
 
@@ -71,10 +77,14 @@ void TEmulatorPort::EndOfUpdate() {
         std::lock_guard lock(mutex_);
         updatesMarked_ = true;
         if (!pending_) return;
-        if (std::chrono::steady_clock::now() < lastWrite_ + interval_) {
+        const auto now = std::chrono::steady_clock::now();
+        const bool sameBurst =
+            burstStart_ != std::chrono::steady_clock::time_point{} && now < burstStart_ + burst_;
+        if (!sameBurst && now < lastWrite_ + interval_) {
             wake_.notify_one(); // written by the flusher when the interval has passed
             return;
         }
+        if (!sameBurst) burstStart_ = now;
     }
     WriteState(false);
 }

@@ -19,16 +19,21 @@
 namespace orv {
 
 inline constexpr std::chrono::milliseconds kStateFileInterval{50};
+// The rows and characters of one update of the panel come within this time of each other.
+inline constexpr std::chrono::milliseconds kUpdateBurst{5};
 
 class TEmulatorPort : public TPortBackEnd {
 public:
     // nullptr and a reason in error when the state file cannot be written, is something else
     // than a regular file (a symbolic link is followed) or another program drives the panel
-    // (its lock file is ".NAME.lock" beside the file).
+    // (its lock file is ".NAME.lock" beside the file). The file is rewritten at most once an
+    // interval, except that the end of every update within burst of one written at once is
+    // written at once too: a frame of several rows then costs no wake-up of the flusher.
     static std::unique_ptr<TEmulatorPort> Open(std::unique_ptr<TEmulatedPanel> panel,
                                                std::string stateFile,
                                                std::chrono::milliseconds interval,
-                                               std::string& error);
+                                               std::string& error,
+                                               std::chrono::milliseconds burst = kUpdateBurst);
     ~TEmulatorPort() override;
 
     void Write(unsigned reg, uint8_t value) override;
@@ -42,7 +47,8 @@ public:
 
 private:
     TEmulatorPort(std::unique_ptr<TPanelLock> lock, std::unique_ptr<TEmulatedPanel> panel,
-                  std::string stateFile, std::chrono::milliseconds interval);
+                  std::string stateFile, std::chrono::milliseconds interval,
+                  std::chrono::milliseconds burst);
     bool WriteState(bool always);
     void FlushLoop();
 
@@ -50,6 +56,7 @@ private:
     const std::unique_ptr<TEmulatedPanel> panel_;
     const std::string stateFile_;
     const std::chrono::milliseconds interval_;
+    const std::chrono::milliseconds burst_;
 
     mutable std::mutex mutex_;  // the panel and the fields below
     std::mutex fileMutex_;      // one state-file write at a time, in the order of rendering
@@ -59,6 +66,7 @@ private:
     uint64_t writtenRevision_ = 0;
     uint64_t writes_ = 0;
     std::chrono::steady_clock::time_point lastWrite_{};
+    std::chrono::steady_clock::time_point burstStart_{}; // an update written at once
     std::thread flusher_;
 };
 

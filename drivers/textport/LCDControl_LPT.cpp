@@ -53,14 +53,24 @@ uint8_t TLCDControl_LPT::CurrentController() const {
     return HasTwoControllers() && currentRow_ >= 3 ? kEnable2 : kEnable1;
 }
 
+void TLCDControl_LPT::LatchInstruction(uint8_t code, uint8_t enable) {
+    auto port = LockPort();
+    port.WriteControl(0x00);
+    port.WriteData(code);
+    port.WriteControl(enable);
+}
+
 void TLCDControl_LPT::WriteInstruction(uint8_t code, uint8_t enable) {
-    {
-        auto port = LockPort();
-        port.WriteControl(0x00);
-        port.WriteData(code);
-        port.WriteControl(enable);
-    }
+    LatchInstruction(code, enable);
     Sleep(kInstructionSleepMs);
+}
+
+// Setting the DDRAM or CGRAM address takes the controller as long as a data write (about
+// 40 us), so it waits as a data write does instead of sleeping: a sleep per row would wake
+// the display thread once more for every row it writes.
+void TLCDControl_LPT::WriteAddress(uint8_t code, uint8_t enable) {
+    LatchInstruction(code, enable);
+    BusyWait();
 }
 
 void TLCDControl_LPT::WriteData(uint8_t value, uint8_t enable) {
@@ -104,8 +114,8 @@ void TLCDControl_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size
     if (row >= 1 && row <= 4 && col >= 1 && col <= 40) {
         currentRow_ = row;
         if (const auto start = RowStart(row))
-            WriteInstruction(static_cast<uint8_t>(kSetDdramAddress | (start->address + col - 1)),
-                             start->enable);
+            WriteAddress(static_cast<uint8_t>(kSetDdramAddress | (start->address + col - 1)),
+                         start->enable);
     }
     // An invalid position still writes the text, at the panel's current address.
     const uint8_t enable = CurrentController();
@@ -117,7 +127,7 @@ void TLCDControl_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size
 void TLCDControl_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
     if (!GetActive() || index > 7 || !pattern) return;
     const uint8_t all = AllControllers();
-    WriteInstruction(static_cast<uint8_t>(kSetCgramAddress + 8 * index), all);
+    WriteAddress(static_cast<uint8_t>(kSetCgramAddress + 8 * index), all);
     for (int row = 0; row < 8; ++row) WriteData(pattern[row], all);
     EndOfUpdate();
 }

@@ -50,7 +50,9 @@ private:
     uint8_t AllControllers() const { return HasTwoControllers() ? kEnable1 | kEnable2 : kEnable1; }
     // Enable bit of the controller that holds the current row.
     uint8_t CurrentController() const;
-    void WriteInstruction(uint8_t code, uint8_t enable);
+    void LatchInstruction(uint8_t code, uint8_t enable);
+    void WriteInstruction(uint8_t code, uint8_t enable); // then sleeps
+    void WriteAddress(uint8_t code, uint8_t enable);     // then waits as for data
     void WriteData(uint8_t value, uint8_t enable);
 
     std::atomic<int32_t> rows_ = 2;

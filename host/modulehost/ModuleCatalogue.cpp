@@ -1,5 +1,8 @@
 #include "host/modulehost/ModuleCatalogue.h"
 
+#include "host/Cp1251.h"
+#include "host/Trace.h"
+
 namespace orv {
 
 namespace {
@@ -24,10 +27,38 @@ std::optional<TTagBinding> TModuleCatalogue::Bind(std::string_view name) const {
         const TPluginDescriptor* plugin = Plugin(entry);
         if (!plugin) continue;
         for (int k = 1; k <= kMaxTags; ++k)
-            if (plugin->TagNames[k] && name == plugin->TagNames[k])
-                return TTagBinding{plugin->Name, k - 1};
+            if (plugin->TagNames[k] && name == plugin->TagNames[k]) {
+                TTagBinding binding{plugin->Name, k - 1};
+                if (TraceEnabled()) TraceBinding(name, binding);
+                return binding;
+            }
     }
+    // Text that follows a tag comes here too: a name with a blank, or "$" and one character,
+    // is no tag.
+    if (TraceEnabled() && name.size() > 2 && name.find(' ') == std::string_view::npos)
+        TraceBinding(name, std::nullopt);
     return std::nullopt;
+}
+
+void TModuleCatalogue::TraceBinding(std::string_view name,
+                                    const std::optional<TTagBinding>& binding) const {
+    {
+        std::lock_guard lock(tracedMutex_);
+        if (!traced_.emplace(name).second) return;
+    }
+    const std::string tag = Cp1251ToUtf8(name);
+    if (!binding) {
+        Trace("tag " + tag + ": no module that is on has it, so it shows nothing");
+        return;
+    }
+    for (const TShortPluginInfo& entry : host_.Modules()) {
+        const TPluginDescriptor* plugin = Plugin(entry);
+        if (plugin && binding->ModuleKey == Text(plugin->Name)) {
+            Trace("tag " + tag + ": tag " + std::to_string(binding->TagIndex + 1) + " of " +
+                  entry.FileName);
+            return;
+        }
+    }
 }
 
 std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey,

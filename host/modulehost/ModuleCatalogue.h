@@ -6,7 +6,9 @@
 #include "host/modulehost/ModuleHost.h"
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,7 +63,12 @@ public:
 
 private:
     const TPluginDescriptor* GroupDescriptor(std::string_view caption) const;
+    // With the trace on: the binding of a tag name, once per name.
+    void TraceBinding(std::string_view name, const std::optional<TTagBinding>& binding) const;
+
     const TModuleHost& host_;
+    mutable std::mutex tracedMutex_;
+    mutable std::set<std::string, std::less<>> traced_;
 };
 
 } // namespace orv

@@ -2,6 +2,7 @@
 
 #include "host/Cp1251.h"
 #include "host/Settings.h"
+#include "host/Trace.h"
 #include "host/UserFolders.h"
 #include "host/modulehost/ErrorReport.h"
 #include "host/ProgramMessages.h"
@@ -59,12 +60,29 @@ void TModuleHost::Discover() {
     for (TModuleKind kind : kModuleKinds) {
         const std::string folder = options_.ProgramFolder + "/" + ModuleFolder(kind);
         for (const std::string& fileName : LibraryFiles(folder)) {
-            if (!AddDiscovered(kind, fileName)) continue;
+            if (!options_.ListInactiveModules && !ReadActiveKey(fileName)) {
+                Trace(std::string(ModuleFolder(kind)) + "/" + fileName + ": off, not loaded");
+                continue;
+            }
+            if (!AddDiscovered(kind, fileName)) {
+                Trace(folder + "/" + fileName + ": not loaded (not a module of this kind)");
+                continue;
+            }
             const size_t index = modules_.size() - 1;
             if (ActivateDiscovered(index)) initialisedDrivers.push_back(index);
+            Trace(std::string(ModuleFolder(kind)) + "/" + fileName +
+                  (modules_[index].Active ? ": on" : ": off"));
         }
     }
     MakeFirstActiveDriverCurrent(initialisedDrivers);
+    if (TraceEnabled()) {
+        TLCDBaseControl* driver = CurrentDriver();
+        if (!currentDriver_)
+            Trace("no driver is on");
+        else
+            Trace("current driver: " + modules_[*currentDriver_].FileName +
+                  (!driver ? ", its Init failed" : driver->GetActive() ? ", active" : ", inactive"));
+    }
     if (!geometrySet_ && geometry_) {
         geometry_->SetRowCount(kDefaultRowCount);
         geometry_->SetColCount(kDefaultColCount);

@@ -1,5 +1,6 @@
 #include "host/modulehost/ScreenSaverListener.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -45,6 +46,7 @@ bool TScreenSaverListener::SleepInterval() {
 }
 
 void TScreenSaverListener::Run() {
+    ::pthread_setname_np(::pthread_self(), "saver-listener");
     // One step below normal priority.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()),
                   ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid())) + 1);

@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <poll.h>
+#include <pthread.h>
 #include <string>
 #include <sys/eventfd.h>
 #include <time.h>
@@ -389,7 +390,10 @@ private:
 TMprisWatcher::TMprisWatcher(TListener listener, std::chrono::milliseconds positionInterval)
     : listener_(std::move(listener)), positionInterval_(positionInterval),
       wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_ = std::jthread([this](std::stop_token stop) {
+        ::pthread_setname_np(::pthread_self(), "mpris");
+        Run(stop);
+    });
 }
 
 TMprisWatcher::~TMprisWatcher() {

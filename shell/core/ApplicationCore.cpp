@@ -10,11 +10,13 @@
 namespace orv {
 
 TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
-    : settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
+    : writeSettings_(options.WriteSettings),
+      settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
              .Language = {},
-             .CreateLanguageTemplate = options.CreateLanguageTemplate},
+             .CreateLanguageTemplate = options.CreateLanguageTemplate,
+             .ListInactiveModules = options.ListInactiveModules},
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
       thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
@@ -46,6 +48,19 @@ void TApplicationCore::ApplySettingsToEngine() {
     thread_.SetSettings(TDisplaySettings(common));
 }
 
+void TApplicationCore::ReadSettings() {
+    settings_.ReadEarly();
+    settings_.ReadMain();
+    TIniFile ini(settings_.Path());
+    if (writeSettings_) {
+        charsets_.Load(ini);
+        return;
+    }
+    TIniDocument doc = ini.Read();
+    TCharsets::WriteDefaultsIfEmpty(doc);
+    charsets_.LoadFrom(doc);
+}
+
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
     StartModules(progress);
     ShowGreeting();
@@ -60,10 +75,7 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
     step("Orvanta3 starting: reading settings...");
     // Said as the file was found: the custom character tables may create it below.
     const std::string noDriverMessage = NoDriverMessage(settings_.Path());
-    settings_.ReadEarly();
-    settings_.ReadMain();
-    TIniFile ini(settings_.Path());
-    charsets_.Load(ini);
+    ReadSettings();
 
     step("Orvanta3 starting: reading plug-ins...");
     host_.SetLanguage(settings_.Common.Language);
@@ -113,9 +125,75 @@ bool TApplicationCore::StartDisplay() {
 
 void TApplicationCore::StopDisplay() { thread_.Stop(); }
 
-void TApplicationCore::RestoreCharset(int n) {
+bool TApplicationCore::Navigate(int32_t wparam, int32_t lparam) {
+    switch (wparam) {
+    case navNext: thread_.Next(); return true;
+    case navPrevious: thread_.Previous(); return true;
+    case navGoTo:
+        if (lparam < 0 || lparam >= job_.Count()) return false;
+        thread_.GoTo(lparam);
+        return true;
+    default: return false;
+    }
+}
+
+bool TApplicationCore::Charset(int32_t request, std::string_view text) {
+    std::lock_guard lock(panelMutex_);
+    if (saverHasPanel_) {
+        // The module draws on the panel; its end restores the active set (RestoreCharset).
+        charsets_.SetDriver(nullptr);
+        const bool done = charsets_.HandleRequest(request, text);
+        charsets_.SetDriver(host_.CurrentDriver());
+        return done;
+    }
+    thread_.Suspend(); // the display thread loads slots itself: not at the same time
+    const bool done = CharsetOnPanel(request, text);
+    thread_.Resume();
+    return done;
+}
+
+bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
+    thread_.Stop(); // modules are called from one thread at a time
+    ReadSettings();
+    host_.SettingsSaved(settings_.Common.Language);
+    const std::string path = jobPath.empty() ? SettingsJobPath() : jobPath;
+    TJob job;
+    std::string reason;
+    bool loaded = false;
+    if (path.empty())
+        reason = "no job: \"Job name\" is not set in " + settings_.Path();
+    else if (!job.LoadFromFile(path, &reason))
+        reason = "cannot read the job file " + path + ": " + reason;
+    else if (job.Count() == 0)
+        reason = "the job " + path + " has no screens";
+    else
+        loaded = true;
+    if (loaded) job_ = std::move(job);
+    if (!loaded && error) *error = reason;
+    StartDisplay();
+    return loaded;
+}
+
+bool TApplicationCore::CharsetOnPanel(int32_t request, std::string_view text) {
     charsets_.SetDriver(host_.CurrentDriver());
-    charsets_.SwitchCharset(static_cast<uint8_t>(n));
+    return charsets_.HandleRequest(request, text);
+}
+
+void TApplicationCore::SuspendDisplayThread() {
+    std::lock_guard lock(panelMutex_);
+    saverHasPanel_ = true;
+    thread_.Suspend();
+}
+
+void TApplicationCore::ResumeDisplayThread() {
+    std::lock_guard lock(panelMutex_);
+    saverHasPanel_ = false;
+    thread_.Resume();
+}
+
+void TApplicationCore::RestoreCharset(int n) {
+    std::lock_guard lock(panelMutex_);
+    CharsetOnPanel(n, {});
 }
 
 void TApplicationCore::Shutdown() {

@@ -14,9 +14,11 @@
 #include "host/modulehost/ScreenGeometry.h"
 #include "host/modulehost/ScreenSaverListener.h"
 #include "host/playerlink/PlayerLink.h"
+#include "shell/core/Navigation.h"
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,11 @@ struct TApplicationCoreOptions {
     std::string ProgramFolder; // empty: the folder of the running program
     std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
     bool CreateLanguageTemplate = false; // "/create_lang_file": module language templates
+    // False for a program that must leave the settings file as it is (a service's may be
+    // read-only): defaults that start-up would store stay in memory.
+    bool WriteSettings = true;
+    // False for a program without a module list: modules that are off are not loaded.
+    bool ListInactiveModules = true;
 };
 
 // The progress text of the last start-up step.
@@ -75,12 +82,30 @@ public:
 
     // Runs the cycle; false for a job without screens.
     bool StartDisplay();
+    // Reads the settings again (the program's own keys, the custom character tables, every
+    // active data module's settings) and the job (jobPath, else "Job name" of the settings),
+    // then starts the cycle anew, without touching the panel or the driver: the rows of the
+    // new job replace the old ones. A job that cannot be read, or has no screens, leaves the
+    // old one running; false and the reason in error then. Driver settings and which modules
+    // are on stay as they were at start-up.
+    bool Reload(const std::string& jobPath, std::string* error = nullptr);
     void StopDisplay();
-    // The screen before or after the current one, or screen index (0-based; ignored outside
-    // the job).
-    void Previous() { thread_.Previous(); }
-    void Next() { thread_.Next(); }
-    void GoTo(int32_t index) { thread_.GoTo(index); }
+    // Screen navigation, as the tray menu, the virtual display window and other programs ask
+    // for it: wparam navNext, navPrevious, or navGoTo with the screen index lparam (0-based).
+    // False (nothing happens) for any other wparam and for an index outside the job. From any
+    // thread; the display thread takes it at its next tick.
+    bool Navigate(int32_t wparam, int32_t lparam);
+    void Previous() { Navigate(navPrevious, 0); }
+    void Next() { Navigate(navNext, 0); }
+    void GoTo(int32_t index) { Navigate(navGoTo, index); }
+
+    // A custom character request (TCharsetRequest; text "'n;x1F;...'" for 4, "'n;name'" for 5,
+    // Windows-1251). False when the request or its text is not understood. From any thread:
+    // a running display thread is paused between two ticks meanwhile; while a screen-saver
+    // module has the panel only the tables and the virtual display change, and the panel gets
+    // the last character set back when the module ends. Services on other threads end before
+    // Shutdown.
+    bool Charset(int32_t request, std::string_view text);
 
     // Shutdown as far as the panel goes: the quit message when a driver is current and active
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
@@ -103,13 +128,16 @@ public:
 private:
     void SetRowCount(int32_t rows) override;
     void SetColCount(int32_t cols) override;
-    void SuspendDisplayThread() override { thread_.Suspend(); }
-    void ResumeDisplayThread() override { thread_.Resume(); }
+    void SuspendDisplayThread() override;
+    void ResumeDisplayThread() override;
     void RestoreCharset(int n) override;
 
     TLCDBaseControl* ActiveDriver() const;
+    bool CharsetOnPanel(int32_t request, std::string_view text); // under panelMutex_
     void ApplySettingsToEngine();
+    void ReadSettings();
 
+    bool writeSettings_;
     TSettings settings_;
     TModuleHost host_;
     TModuleCatalogue catalogue_;
@@ -122,6 +150,10 @@ private:
     std::unique_ptr<TScreenSaverListener> listener_;
     std::unique_ptr<TPlayerLink> playerLink_; // from start-up to the end of shutdown
     TFrameSink* sink_ = nullptr;
+    // Between the screen-saver listener and character requests from other threads: who may
+    // load the panel's slots while the display thread is paused.
+    std::mutex panelMutex_;
+    bool saverHasPanel_ = false;
     int32_t rows_ = kDefaultRowCount;
     int32_t cols_ = kDefaultColCount;
     bool shutDown_ = false;

@@ -5,6 +5,8 @@
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
 #include "shell/language/WindowLanguage.h"
+#include "shell/remote/RemoteDBusService.h"
+#include "shell/update/ui/UpdateNotifier.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -177,6 +179,8 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
         ShowVirtualDisplay(core_.Settings().VirtualScreen);
     }
     core_.ShowGreeting();
+    // Other programs steer the screens through the session bus from before the job runs.
+    new TRemoteDBusService(core_, this);
 
     step("Orvanta3 starting: init controls...");
     core_.Settings().ReadPosition();
@@ -203,6 +207,12 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
         AddNewScreen();
         SetMode(TWindowMode::Editing);
         show();
+    }
+    if (core_.Settings().INet.CheckUpdates) {
+        TInetCheckOptions check;
+        check.SettingsPath = core_.Settings().Path();
+        check.INet = core_.Settings().INet;
+        (new TUpdateNotifier(check, this))->Start();
     }
     step(kStartedText);
     if (std::exchange(quitRequested_, false))
@@ -269,14 +279,7 @@ TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &l
     if (!virtualDisplay_) {
         virtualDisplay_ = new TfrmVirtualDisplay(
             core_.Settings(),
-            [this](int32_t step, int32_t screen) {
-                if (step == 1)
-                    core_.Next();
-                if (step == -1)
-                    core_.Previous();
-                if (step == 0 && screen >= 0 && screen < core_.Job().Count())
-                    core_.GoTo(screen);
-            },
+            [this](int32_t step, int32_t screen) { core_.Navigate(step, screen); },
             this, LanguagePath());
         feed_->SetDisplay(virtualDisplay_);
     }

@@ -55,3 +55,16 @@ TEST(DaemonCommandLine, SaysWhatIsWrongWithAValue) {
     EXPECT_EQ(Ok({"--job=--odd.orv3"}).jobPath, "--odd.orv3");
     EXPECT_EQ(Ok({"--job", "-"}).jobPath, "-");
 }
+
+TEST(DaemonCommandLine, TakesTheSettingsFileAndTheTraceSwitch) {
+    auto o = Ok({"--config", "/etc/orvanta3/Orvanta3.ini", "--verbose"});
+    EXPECT_EQ(o.configPath, "/etc/orvanta3/Orvanta3.ini");
+    EXPECT_TRUE(o.verbose);
+    o = Ok({"--config=-odd.ini", "-v"});
+    EXPECT_EQ(o.configPath, "-odd.ini");
+    EXPECT_TRUE(o.verbose);
+    EXPECT_FALSE(Ok({}).verbose);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--config"}, {"--config="}, {"--config", "--verbose"}})
+        EXPECT_NE(Error(args), "") << args.front();
+}

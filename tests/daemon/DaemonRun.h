@@ -64,13 +64,20 @@ protected:
     // Runs the daemon with args (shell words) to its end; stdout and stderr are captured.
     TRun Run(const std::string &args) { return RunWith(Environment(), args); }
     TRun RunWith(const std::string &environment, const std::string &args) {
-        const std::string command = environment + "'" + kDaemon + "' " + args + " >'" +
-                                    (docs / "out") + "' 2>'" + (docs / "err") + "' </dev/null";
+        return RunProgram(kDaemon, environment, args);
+    }
+    // Runs program to its end; stdout and stderr are captured in the files prefix + "out" and
+    // prefix + "err".
+    TRun RunProgram(const std::string &program, const std::string &environment,
+                    const std::string &args, const std::string &prefix = "") {
+        const std::string out = docs / (prefix + "out"), err = docs / (prefix + "err");
+        const std::string command = environment + "'" + program + "' " + args + " >'" + out +
+                                    "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
         TRun run;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(docs / "out");
-        run.err = ReadText(docs / "err");
+        run.out = ReadText(out);
+        run.err = ReadText(err);
         return run;
     }
 

@@ -59,6 +59,19 @@ TEST(TextportWire, InitialisesOneControllerWithTheFixedSequenceAndSleeps) {
                                                          Instruction(1, 0x0C)}));
 }
 
+TEST(TextportWire, RowsAndCustomCharactersAreWrittenWithoutSleeping) {
+    // Addressing a row or a character cell is as quick for the controller as a data write:
+    // only the slow instructions (initialisation, clear, display on and off) sleep.
+    TTextPanel panel(4, 20);
+    panel.sleeps.clear();
+    const uint8_t pattern[8] = {};
+    for (uint8_t row = 1; row <= 4; ++row) panel.Write(1, row, "abc");
+    panel.driver.DefineChar(0, pattern);
+    EXPECT_EQ(panel.sleeps, std::vector<int>{});
+    panel.driver.Clear();
+    EXPECT_EQ(panel.sleeps, std::vector<int>{10});
+}
+
 TEST(TextportWire, TranslatesWindows1251TextForTheCyrillicRom) {
     TTextPanel panel(2, 16);
     panel.Take();

@@ -3,7 +3,7 @@
 #include "font/Font5x8.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/TempDir.h"
-#include "tests/virtual/VirtualTestApp.h"
+#include "tests/support/ModalDialog.h"
 
 #include <QImage>
 
@@ -24,7 +24,7 @@ QImage Render(QWidget& widget) {
 
 // A label as the virtual display uses it, in colours that tell the dots apart.
 struct TPanelLabel {
-    QApplication& app = VirtualTestApp();
+    QApplication& app = OffscreenApp();
     TLCDLabel label;
     TPanelLabel(int lines, int chars) {
         label.SetDotMatrix(TDotMatrix::mat5x8);

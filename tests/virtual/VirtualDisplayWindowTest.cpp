@@ -3,7 +3,7 @@
 #include "host/IniFile.h"
 #include "host/Settings.h"
 #include "tests/support/TempDir.h"
-#include "tests/virtual/VirtualTestApp.h"
+#include "tests/support/ModalDialog.h"
 #include "virtual/LCDLabel.h"
 #include "virtual/VirtualDisplayFeed.h"
 
@@ -20,7 +20,7 @@ namespace orv::test {
 namespace {
 
 struct TWindowRig {
-    QApplication& app = VirtualTestApp();
+    QApplication& app = OffscreenApp();
     TempDir dir;
     TSettings settings{dir.Path() + "/Orvanta3.ini"};
     std::vector<std::pair<int32_t, int32_t>> steps;

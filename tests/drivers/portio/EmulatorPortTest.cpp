@@ -128,6 +128,29 @@ TEST(EmulatorPort, EndOfUpdateWritesAtOnceOrWhenTheIntervalHasPassed) {
     EXPECT_EQ(port->StateWrites(), writes);
 }
 
+// The rows of one update end in quick succession: each is written at once, so that the
+// flusher has nothing to do for a frame.
+TEST(EmulatorPort, EveryEndOfOneUpdateIsWrittenAtOnce) {
+    TempDir dir;
+    const std::string path = dir / "panel.state";
+    std::string error;
+    auto port = TEmulatorPort::Open(std::make_unique<THd44780Panel>(2, 16), path, 200ms, error,
+                                    kNever);
+    ASSERT_TRUE(port) << error;
+    const auto write = WriterOf(*port);
+    Hd44780Init(write);
+    port->EndOfUpdate();
+    for (int i = 0; i < 1000 && port->StateWrites() < 2; ++i) std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(250ms); // the interval has passed: the next update starts a burst
+    const uint64_t writes = port->StateWrites();
+    Hd44780Text(write, "one");
+    port->EndOfUpdate();
+    Hd44780Text(write, " two");
+    port->EndOfUpdate();
+    EXPECT_EQ(SecondLine(ReadText(path)), "|one two         |");
+    EXPECT_EQ(port->StateWrites(), writes + 2);
+}
+
 TEST(EmulatorPort, ReadersNeverSeeAPartialFile) {
     TempDir dir;
     const std::string path = dir / "panel.state";

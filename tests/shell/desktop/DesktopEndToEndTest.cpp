@@ -2,6 +2,7 @@
 // the real drivers and modules, the emulated 4 x 20 panel and a temporary documents folder.
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/PrivateSessionBus.h"
 #include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ namespace orv::test {
 namespace {
 
 const std::string kProgram = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3";
+const std::string kCtl = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3ctl";
 
 class DesktopEndToEnd : public ::testing::Test, protected TDesktopRig {
 protected:
@@ -27,6 +29,8 @@ protected:
         ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
+        ASSERT_TRUE(bus.Running());
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
         ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-e2e-" + std::to_string(::getpid())).c_str(), 1);
     }
 
@@ -37,9 +41,10 @@ protected:
     }
 
     std::unique_ptr<TXvfbServer> xvfb;
+    TPrivateSessionBus bus;
 };
 
-TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelAndSigtermLeavesTheQuitMessage) {
+TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeavesTheQuitMessage) {
     WriteAutoloadSettings("Show splash-screen=1\nQuitMsg=Good bye!\nQuitMsg line2=see you\n");
     AppendSettings("[Virtual screen]\nShow=1\n");
     WriteText(JobPath(), "[First]\nLine1=Screen one\nLine2=$time[5]$\nShow=1\nTimeout=0\n"
@@ -49,6 +54,10 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelAndSigtermLeavesTheQuitMessag
     EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
         return rows.size() == 4 && rows[0].starts_with("Screen one") && rows[1].find(':') < 5;
     })) << ReadText(docs / "program.log");
+
+    // orvanta3ctl steps the screens through the session bus.
+    EXPECT_TRUE(RunProgram({kCtl, "next"}, docs / "ctl.log")) << ReadText(docs / "ctl.log");
+    EXPECT_TRUE(WaitForRows("Screen two", ""));
 
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
     EXPECT_TRUE(WaitForRows("Good bye!", "see you"));

@@ -2,6 +2,7 @@
 
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"
 
 #include <QAction>
@@ -26,18 +27,9 @@
 namespace orv::test {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "window_language_tests";
-    static char* argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // A window with one control of every kind, built top-down as the program's windows are.
 struct TSampleWindow {
-    QApplication& app = App(); // before the first widget
+    QApplication& app = OffscreenApp(); // before the first widget
     QDialog window;
     QCheckBox* cbFirst;
     QLabel* label;

@@ -1,0 +1,105 @@
+// Navigation and character requests as the tray, the screen-saver listener and the bus
+// services hand them to the program core, with the display thread running.
+#include "shell/core/ApplicationCore.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+using namespace orv;
+using namespace orv::test;
+
+namespace {
+
+class TFirstRows final : public TFrameSink, public TCustomCharObserver {
+public:
+    void ShowFrame(const std::vector<std::string>& rows) override {
+        std::lock_guard lock(mutex_);
+        if (!rows.empty()) first_ = rows[0];
+    }
+    void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override {
+        std::lock_guard lock(mutex_);
+        loaded_.emplace_back(code, rows);
+    }
+    std::string First() {
+        std::lock_guard lock(mutex_);
+        return first_;
+    }
+    std::vector<std::pair<uint8_t, TGlyphRows>> Loaded() {
+        std::lock_guard lock(mutex_);
+        return loaded_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::string first_;
+    std::vector<std::pair<uint8_t, TGlyphRows>> loaded_;
+};
+
+// A core without a panel running a job of three screens that stay until navigated away.
+class CoreRequests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=50\n");
+        WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nShow=1\n"
+                                     "[B]\nTimeout=0\nLine1=screen B\nShow=1\n"
+                                     "[C]\nTimeout=0\nLine1=screen C\nShow=1\n");
+        ASSERT_TRUE(core.LoadJob(docs / "job.orv3"));
+        core.SetFrameSink(&sink);
+        core.SetCustomCharObserver(&sink);
+        ASSERT_TRUE(core.StartDisplay());
+        ASSERT_TRUE(Shows("screen A"));
+    }
+    bool Shows(const std::string& text) {
+        return WaitUntil([&] { return sink.First().starts_with(text); }, std::chrono::seconds(30));
+    }
+
+    TempDir docs;
+    TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
+    TFirstRows sink;
+};
+
+TEST_F(CoreRequests, NavigationWrapsAndIgnoresWhatIsOutsideTheJob) {
+    EXPECT_TRUE(core.Navigate(navPrevious, 0));
+    EXPECT_TRUE(Shows("screen C")) << "previous on the first screen goes to the last";
+    EXPECT_TRUE(core.Navigate(navNext, 0));
+    EXPECT_TRUE(Shows("screen A")) << "next on the last screen goes to the first";
+    EXPECT_TRUE(core.Navigate(navGoTo, 1));
+    EXPECT_TRUE(Shows("screen B"));
+
+    EXPECT_FALSE(core.Navigate(navGoTo, 3)) << "screen count is one past the last screen";
+    EXPECT_FALSE(core.Navigate(navGoTo, -1));
+    EXPECT_FALSE(core.Navigate(2, 0));
+    EXPECT_FALSE(core.Navigate(-2, 0));
+    // Still on B: the next request that counts starts from there.
+    EXPECT_TRUE(core.Navigate(navNext, 0));
+    EXPECT_TRUE(Shows("screen C"));
+    EXPECT_TRUE(core.Navigate(navGoTo, 0));
+    EXPECT_TRUE(Shows("screen A"));
+}
+
+TEST_F(CoreRequests, CharacterRequestsLoadWhileTheJobRunsOn) {
+    EXPECT_TRUE(core.Charset(crSwitchVertical, ""));
+    EXPECT_EQ(core.Charsets().ActiveCharset(), 1);
+    EXPECT_EQ(core.Charsets().CharMap(9), 1) << "glyph vb_0 now sits at code 1";
+
+    EXPECT_TRUE(core.Charset(crDefineRows, "'3;x1F;x11;x11;x11;x11;x11;x11;x1F'"));
+    const auto loaded = sink.Loaded();
+    ASSERT_FALSE(loaded.empty());
+    EXPECT_EQ(loaded.back().first, 3);
+    EXPECT_EQ(loaded.back().second,
+              (TGlyphRows{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}));
+
+    EXPECT_FALSE(core.Charset(6, ""));
+    EXPECT_FALSE(core.Charset(crDefineNamed, "'2;no such glyph'"));
+    EXPECT_FALSE(core.Charset(crDefineRows, "not a request"));
+
+    // The display thread was only paused: it still takes navigation.
+    EXPECT_TRUE(core.Thread().Running());
+    core.Next();
+    EXPECT_TRUE(Shows("screen B"));
+}
+
+} // namespace
