@@ -207,6 +207,11 @@ bool TCharsets::SetGlyphRows(int entry, const TGlyphRows& rows) {
     return true;
 }
 
+void TCharsets::AdoptTables(const TCharsets& edited) {
+    glyphs_ = edited.glyphs_;
+    mapping_ = edited.mapping_;
+}
+
 uint8_t TCharsets::Mapping(int role) const {
     return role >= 0 && role < kCharsetMappingCount ? mapping_[role] : 0;
 }

@@ -101,6 +101,10 @@ public:
     TDeleteGlyphResult DeleteGlyph(int entry);
     bool SetGlyphRows(int entry, const TGlyphRows& rows);
 
+    // The glyph table and the bar mapping of edited, a copy changed by the settings page; the
+    // slots, CharMap and the active charset stay as they are.
+    void AdoptTables(const TCharsets& edited);
+
     // Mapping role 0..23 -> display code 1..8.
     uint8_t Mapping(int role) const;
     void SetMapping(int role, uint8_t code);

@@ -81,7 +81,7 @@ struct Utf8Literal {
 
 template <Utf8Literal S>
 struct Cp1251Literal {
-    static consteval auto Convert() {
+    static constexpr auto Convert() {
         std::array<char, sizeof(S.text)> out{};
         std::string_view in(S.text, sizeof(S.text) - 1);
         size_t pos = 0, n = 0;

@@ -51,6 +51,13 @@ std::string CleanValue(std::string_view raw) {
     return std::string(v);
 }
 
+// The value as one line that reads back unchanged: a value with blanks at either end, or in a
+// pair of quotes of its own, goes inside double quotes, which reading removes.
+std::string StoredValue(std::string_view value) {
+    std::string line = SingleLine(value);
+    return CleanValue(line) == line ? line : "\"" + line + "\"";
+}
+
 } // namespace
 
 TIniDocument TIniDocument::Parse(std::string_view text) {
@@ -152,7 +159,7 @@ void TIniDocument::WriteString(std::string_view rawSection, std::string_view raw
                                std::string_view value) {
     const std::string section = SingleLine(rawSection);
     const std::string key = SingleLine(rawKey);
-    std::string line = key + "=" + SingleLine(value);
+    std::string line = key + "=" + StoredValue(value);
     Section* s = FindSection(section);
     if (!s) {
         sections_.push_back({section, {}});

@@ -33,7 +33,9 @@ public:
     bool HasSection(std::string_view section) const;
 
     // Replaces the key's line, or appends it at the end of its section; a missing section is
-    // appended at the end of the file. Line breaks in the section, key or value become blanks.
+    // appended at the end of the file. Line breaks in the section, key or value become blanks;
+    // a value that would not read back as it stands (blanks at either end, enclosing quotes) is
+    // stored in double quotes.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);

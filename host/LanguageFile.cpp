@@ -20,10 +20,4 @@ std::optional<TIniDocument> ReadLanguageFile(const std::string& lngPath,
     return TIniFile(lngPath).Read();
 }
 
-std::string LanguageFileValue(std::string_view text) {
-    const auto padded = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
-    if (text.empty() || !(padded(text.front()) || padded(text.back()))) return std::string(text);
-    return "\"" + std::string(text) + "\"";
-}
-
 } // namespace orv

@@ -26,8 +26,4 @@ std::vector<std::string> LanguageNames(const std::string& lngPath);
 // lookups simply find nothing.
 std::optional<TIniDocument> ReadLanguageFile(const std::string& lngPath, std::string_view language);
 
-// A text as a template writes it: in quotes when it begins or ends with a blank or a quote, so
-// reading it back (which strips blanks and one pair of quotes) gives the same text.
-std::string LanguageFileValue(std::string_view text);
-
 } // namespace orv

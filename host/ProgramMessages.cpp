@@ -81,7 +81,7 @@ bool TProgramMessages::WriteTemplate(const std::string& lngPath) const {
 
 void TProgramMessages::WriteTemplate(TIniDocument& languageFile) const {
     for (int id = kFirstMessage; id <= kLastMessage; ++id)
-        languageFile.WriteString("RU", MessageKey(id), LanguageFileValue(Text(id)));
+        languageFile.WriteString("RU", MessageKey(id), Text(id));
 }
 
 void TProgramMessages::Reset() {

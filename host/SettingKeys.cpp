@@ -94,16 +94,6 @@ constexpr TSettingKey kKeys[] = {
     {kPosition, "Height", Integer, Never, Exit, nullptr},
 };
 
-// A string as one INI value that reads back unchanged: a value with blanks at either end or in a
-// pair of quotes is put in quotes, which reading removes.
-std::string StoredText(std::string_view text) {
-    std::string out(text);
-    const bool outerBlank = !out.empty() && (IsBlank(out.front()) || IsBlank(out.back()));
-    const bool quoted = out.size() >= 2 && (out.front() == '"' || out.front() == '\'') &&
-                        out.back() == out.front();
-    return outerBlank || quoted ? "\"" + out + "\"" : out;
-}
-
 } // namespace
 
 std::span<const TSettingKey> SettingKeys() { return kKeys; }
@@ -160,7 +150,7 @@ void WriteSettingValue(TIniDocument& doc, const TSettingKey& key, const TSetting
             } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
                 if (v) doc.WriteInteger(key.Section, key.Key, *v);
             } else if constexpr (std::is_same_v<T, std::string>) {
-                doc.WriteString(key.Section, key.Key, StoredText(v));
+                doc.WriteString(key.Section, key.Key, v);
             } else {
                 doc.WriteString(key.Section, key.Key, FormatShortDate(v));
             }

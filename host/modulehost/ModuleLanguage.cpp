@@ -89,7 +89,7 @@ bool ApplyModuleLanguage(TPluginDescriptor& descriptor, const std::string& langu
 bool WriteModuleLanguageTemplate(const TPluginDescriptor& descriptor,
                                  const std::string& languageFile) {
     TIniDocument file;
-    const auto text = [](const char* s) { return LanguageFileValue(EscapeLanguageText(s ? s : "")); };
+    const auto text = [](const char* s) { return EscapeLanguageText(s ? s : ""); };
     file.WriteString("RU", "1_001", text(descriptor.Description));
     file.WriteString("RU", "2_001", text(descriptor.GroupCaption));
     for (int k = 0; k <= kMaxTags; ++k)

@@ -61,6 +61,37 @@ void TApplicationCore::ReadSettings() {
     charsets_.LoadFrom(doc);
 }
 
+void TApplicationCore::StopScreenSaverListener() {
+    if (!listener_) return;
+    listener_->RequestTerminate();
+    listener_->Wait();
+    listener_.reset();
+}
+
+void TApplicationCore::StartScreenSaverListener() {
+    StopScreenSaverListener();
+    if (settings_.Common.ShowLcdScreensaver)
+        listener_ = std::make_unique<TScreenSaverListener>(
+            host_, static_cast<TScreenSaverClient&>(*this));
+}
+
+bool TApplicationCore::SaveSettings() {
+    TSettingsSaveParts parts;
+    parts.WriteCustomChars = [this](TIniDocument& doc) { charsets_.SaveTables(doc); };
+    for (const TShortPluginInfo& entry : host_.Modules())
+        parts.Modules.push_back({entry.FileName, entry.Active});
+    parts.WriteCharsetMapping = [this](TIniDocument& doc) { charsets_.SaveMapping(doc); };
+    const bool written = settings_.Save(parts);
+    SettingsChanged();
+    return written;
+}
+
+void TApplicationCore::SettingsChanged() {
+    ApplySettingsToEngine();
+    StartScreenSaverListener();
+    host_.SettingsSaved(settings_.Common.Language);
+}
+
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
     StartModules(progress);
     ShowGreeting();
@@ -87,21 +118,6 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     StartScreenSaverListener();
-}
-
-void TApplicationCore::StopScreenSaverListener() {
-    if (!listener_) return;
-    listener_->RequestTerminate();
-    listener_->Wait();
-    listener_.reset();
-}
-
-void TApplicationCore::StartScreenSaverListener() {
-    StopScreenSaverListener();
-    if (settings_.Common.ShowLcdScreensaver)
-        listener_ = std::make_unique<TScreenSaverListener>(
-            host_, static_cast<TScreenSaverClient&>(*this));
-}
 
 void TApplicationCore::ShowGreeting() {
     StartUpCharsets(charsets_, clock_);

@@ -61,11 +61,6 @@ public:
     void StartModules(const std::function<void(std::string_view)>& progress = {});
     // The start-up character sets and the two greeting lines on the panel and the frame sink.
     void ShowGreeting();
-    // The screen-saver listener: ended (and waited for) while the settings page is open, a
-    // fresh one started after the settings are saved when "Show LCD-screensaver" is on.
-    void StopScreenSaverListener();
-    void StartScreenSaverListener();
-
     // Row 1 shows text (Windows-1251, job-line syntax), the other rows are blank: on the panel
     // and the frame sink, while the thread is stopped.
     void ShowPanelText(const std::string& text) { thread_.ShowLines({text}, true); }
@@ -110,6 +105,21 @@ public:
     // Shutdown as far as the panel goes: the quit message when a driver is current and active
     // and "QuitMsg" is set, the driver switched off, every module released in table order.
     void Shutdown();
+
+    // The screen-saver listener: ended (and waited for) while the settings page is open, a
+    // fresh one started after the settings are saved when "Show LCD-screensaver" is on.
+    void StopScreenSaverListener();
+    void StartScreenSaverListener();
+    // The settings page's save, with the model (Settings()), the custom character tables and
+    // the module table already holding the new values: the autostart entry, the settings file in
+    // its order, then SettingsChanged. False when the file could not be written; the running
+    // program has the new settings all the same.
+    bool SaveSettings();
+    // The settings in the model have changed (a save, or a reload of the file): the display
+    // thread's timing, a fresh screen-saver listener when enabled, LoadSettings and the language
+    // file of every data module that is on. With the display thread stopped: the modules are
+    // called from this thread.
+    void SettingsChanged();
 
     // A driver is current and active: the panel shows the job.
     bool PanelActive() const { return ActiveDriver() != nullptr; }

@@ -6,6 +6,7 @@
 #include "shell/desktop/Artwork.h"
 #include "shell/language/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
+#include "shell/settings/SettingsPage.h"
 #include "shell/update/ui/UpdateNotifier.h"
 
 #include <QApplication>
@@ -153,8 +154,20 @@ void TOrvanta::BuildControls() {
 
     pnSettings_ = new QWidget(pnClient_);
     pnSettings_->setObjectName("pnSettings");
-    new QVBoxLayout(pnSettings_);
+    auto* settingsLayout = new QVBoxLayout(pnSettings_);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    settingsPage_ = new TSettingsPage(core_, pnSettings_);
+    settingsLayout->addWidget(settingsPage_);
     pnSettings_->hide();
+    connect(settingsPage_, &TSettingsPage::Saved, this, &TOrvanta::SettingsSaved);
+    connect(settingsPage_, &TSettingsPage::VirtualScreenShown, this, [this](bool show) {
+        if (virtualDisplay_) virtualDisplay_->setVisible(show);
+    });
+    connect(settingsPage_, &TSettingsPage::VirtualScreenPreview, this,
+            [this](const TVirtualScreenSettings& look) { ShowVirtualDisplay(look); });
+    connect(settingsPage_, &TSettingsPage::DriverChanged, this, [this] {
+        if (virtualDisplay_) virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
+    });
 
     connect(btnHide_, &QToolButton::clicked, this, &TOrvanta::HideToTray);
     connect(btnClose_, &QToolButton::clicked, this, &TOrvanta::close);
@@ -408,10 +421,13 @@ void TOrvanta::CloseSettings() {
 }
 
 void TOrvanta::SaveSettings() {
-    if (mode_ != TWindowMode::Settings)
-        return;
+    if (mode_ == TWindowMode::Settings) settingsPage_->Save();
+}
+
+// The page has written the settings and started a fresh screen-saver listener.
+void TOrvanta::SettingsSaved() {
     ApplyLanguage();
-    core_.StartScreenSaverListener();
+    settingsPage_->ShowNodeTexts();
     if (core_.Settings().VirtualScreen.Show && !virtualDisplay_)
         ShowVirtualDisplay(core_.Settings().VirtualScreen);
     CloseSettings();

@@ -23,6 +23,8 @@
 
 namespace orv {
 
+class TSettingsPage;
+
 enum class TWindowMode { Starting, Editing, Settings, Hidden };
 
 // Called with the text of each start-up step (UTF-8).
@@ -65,7 +67,7 @@ public slots:
     void Restore();       // "Редактор задания", a double click on the tray icon
     void OpenSettings();  // btnSettings
     void CloseSettings(); // btnCloseSettings
-    void SaveSettings();  // btnSaveSettings
+    void SaveSettings();  // btnSaveSettings: the page saves, then SettingsSaved
     // btnClose, "Закрыть", SIGTERM and SIGINT, the end of the session: the window position, the
     // quit message, the release of every module; then Closed.
     void Quit();
@@ -85,6 +87,7 @@ protected:
 private:
     void BuildControls();
     void SetMode(TWindowMode mode);
+    void SettingsSaved();
     // Before the window writes its own text on the panel: a virtual display the user has
     // closed is destroyed, and the text goes only to the panel.
     void DropClosedVirtualDisplay();

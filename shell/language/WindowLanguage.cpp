@@ -170,7 +170,7 @@ bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                  const std::string& lngPath) {
     TIniDocument file;
     for (const TWindowText& text : WindowTexts(window, prefix))
-        if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, LanguageFileValue(ToFile(text.Text)));
+        if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
     return WriteFileAtomic(lngPath, file.Serialize());
 }
 

@@ -64,11 +64,11 @@ protected:
     // Runs the daemon with args (shell words) to its end; stdout and stderr are captured.
     TRun Run(const std::string &args) { return RunWith(Environment(), args); }
     TRun RunWith(const std::string &environment, const std::string &args) {
-        return RunProgram(kDaemon, environment, args);
+        return RunCaptured(kDaemon, environment, args);
     }
     // Runs program to its end; stdout and stderr are captured in the files prefix + "out" and
     // prefix + "err".
-    TRun RunProgram(const std::string &program, const std::string &environment,
+    TRun RunCaptured(const std::string &program, const std::string &environment,
                     const std::string &args, const std::string &prefix = "") {
         const std::string out = docs / (prefix + "out"), err = docs / (prefix + "err");
         const std::string command = environment + "'" + program + "' " + args + " >'" + out +

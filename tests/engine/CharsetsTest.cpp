@@ -118,6 +118,28 @@ TEST(CharsetTable, EditorRefusesWhatCannotBeStored) {
     EXPECT_EQ(charsets.Glyph(100)->Name, "g101") << "later entries move down";
 }
 
+TEST(CharsetTable, AnEditedCopyReplacesTablesAndMappingButNoSlot) {
+    TCharsets running;
+    TRecordingDriver driver;
+    running.SetDriver(&driver);
+    running.SwitchCharset(1);
+    driver.Defines.clear();
+
+    TCharsets edited;
+    edited.AdoptTables(running);
+    ASSERT_EQ(edited.AddGlyph("arrow"), TAddGlyphResult::Added);
+    edited.SetGlyphRows(3, Rows("$01,$02,$03,$04,$05,$06,$07,$08"));
+    edited.SetMapping(2, 7);
+    running.AdoptTables(edited);
+
+    EXPECT_EQ(running.FindGlyph("arrow"), 25);
+    EXPECT_EQ(running.Glyph(3)->Rows, Rows("$01,$02,$03,$04,$05,$06,$07,$08"));
+    EXPECT_EQ(running.BarChar(2), 7);
+    EXPECT_TRUE(driver.Defines.empty()) << "no slot is loaded again";
+    EXPECT_EQ(running.ActiveCharset(), 1);
+    EXPECT_EQ(running.CharMap(9), 1) << "where glyphs were loaded stays known";
+}
+
 TEST(CharsetMapping, OutOfRangeOrTextValuesFallBackToDefaults) {
     const auto doc = TIniDocument::Parse("[Custom charset mapping]\nhb_0=3\nhb_1=9\nhb_2=x\nvb_0=0\n");
     TCharsets charsets;

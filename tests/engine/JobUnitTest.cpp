@@ -213,7 +213,8 @@ TEST(JobFile, ScreensWithOneNameShareASectionAndTheLaterWins) {
     EXPECT_EQ(loaded.GetName(1), "other");
 }
 
-TEST(JobFile, TextSurvivesSaveExceptOuterBlanksAndLineBreaks) {
+// Blanks at either end of a line are kept (written in quotes); line breaks become blanks.
+TEST(JobFile, TextSurvivesSaveExceptLineBreaks) {
     TempDir dir;
     TJob job;
     job.AddScreen("a\nb");
@@ -225,7 +226,7 @@ TEST(JobFile, TextSurvivesSaveExceptOuterBlanksAndLineBreaks) {
     loaded.LoadFromFile(dir / "job.orv3");
     ASSERT_EQ(loaded.Count(), 1);
     EXPECT_EQ(loaded.GetName(0), "a b");
-    EXPECT_EQ(loaded.GetLine(0, 1), "indented");
+    EXPECT_EQ(loaded.GetLine(0, 1), "   indented  ");
     EXPECT_EQ(loaded.GetLine(0, 2), "two  rows [x] Show=0");
     EXPECT_EQ(loaded.GetLine(0, 3), "Ёлка ёж"_cp1251);
     EXPECT_TRUE(loaded.GetShow(0));

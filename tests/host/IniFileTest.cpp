@@ -69,6 +69,18 @@ TEST(IniWrite, LineBreaksCannotInjectKeysOrSections) {
     EXPECT_EQ(doc.Keys("Bad [Name]").size(), 1u);
 }
 
+// Job lines, delimiters and paths are free text: what is written reads back as it was.
+TEST(IniWrite, EveryValueReadsBackUnchanged) {
+    TIniDocument doc;
+    for (const std::string value : {"  indented", "trailing\t", " * ", "\"quoted\"", "'single'",
+                                    "\"", "\"half", "plain", ""}) {
+        doc.WriteString("Screen", "Line1", value);
+        EXPECT_EQ(TIniDocument::Parse(doc.Serialize()).ReadString("Screen", "Line1", "?"), value);
+    }
+    doc.WriteString("Screen", "Line2", "plain");
+    EXPECT_EQ(doc.Serialize(), "[Screen]\nLine1=\nLine2=plain\n") << "quotes only where needed";
+}
+
 TEST(IniWrite, EraseSectionAndDeleteKey) {
     auto doc = TIniDocument::Parse("[a]\nk=1\n[B]\nk=2\nm=3\n[A]\nk=4\n");
     doc.EraseSection("A");

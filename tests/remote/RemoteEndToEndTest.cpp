@@ -22,7 +22,7 @@ protected:
 
     // orvanta3ctl with args (shell words) on the given bus address.
     TRun Ctl(const std::string& args, const std::string& address) {
-        return RunProgram(kCtl, "DBUS_SESSION_BUS_ADDRESS='" + address + "' ", args, "ctl-");
+        return RunCaptured(kCtl, "DBUS_SESSION_BUS_ADDRESS='" + address + "' ", args, "ctl-");
     }
     TRun Ctl(const std::string& args) { return Ctl(args, bus.Address()); }
 

@@ -6,6 +6,7 @@
 #include "tests/support/ModalDialog.h"
 #include "virtual/LCDLabel.h"
 
+#include <QComboBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,6 +41,7 @@ protected:
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         // The drivers and modules read the settings of the documents folder themselves.
         ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1); // the autostart entry
         ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-test-" + std::to_string(::getpid())).c_str(), 1);
     }
     void TearDown() override {
@@ -245,8 +247,11 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     window->OpenSettings();
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: настройка..."));
 
-    core->Settings().Common.Language = "English";
-    window->SaveSettings();
+    auto* chooser = window->findChild<QComboBox*>("cbLanguage");
+    ASSERT_NE(chooser, nullptr);
+    if (chooser->findText("English") < 0) chooser->addItem("English");
+    chooser->setCurrentText("English");
+    window->findChild<QAbstractButton*>("btnSaveSettings")->click();
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(close.text(), QStringLiteral("Close"));
