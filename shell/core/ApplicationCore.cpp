@@ -118,6 +118,7 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     StartScreenSaverListener();
+}
 
 void TApplicationCore::ShowGreeting() {
     StartUpCharsets(charsets_, clock_);
