@@ -15,7 +15,7 @@ TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
              .Language = {},
-             .CreateLanguageTemplate = false,
+             .CreateLanguageTemplate = options.CreateLanguageTemplate,
              .ListInactiveModules = options.ListInactiveModules},
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
@@ -93,6 +93,12 @@ void TApplicationCore::SettingsChanged() {
 }
 
 void TApplicationCore::StartUp(const std::function<void(std::string_view)>& progress) {
+    StartModules(progress);
+    ShowGreeting();
+    if (progress) progress(kStartedText);
+}
+
+void TApplicationCore::StartModules(const std::function<void(std::string_view)>& progress) {
     auto step = [&](std::string_view text) {
         if (progress) progress(text);
     };
@@ -112,10 +118,11 @@ void TApplicationCore::StartUp(const std::function<void(std::string_view)>& prog
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     StartScreenSaverListener();
+}
 
+void TApplicationCore::ShowGreeting() {
     StartUpCharsets(charsets_, clock_);
     thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
-    step("Orvanta3 starting: done.");
 }
 
 bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {

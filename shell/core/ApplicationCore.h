@@ -29,12 +29,16 @@ namespace orv {
 struct TApplicationCoreOptions {
     std::string ProgramFolder; // empty: the folder of the running program
     std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
+    bool CreateLanguageTemplate = false; // "/create_lang_file": module language templates
     // False for a program that must leave the settings file as it is (a service's may be
     // read-only): defaults that start-up would store stay in memory.
     bool WriteSettings = true;
     // False for a program without a module list: modules that are off are not loaded.
     bool ListInactiveModules = true;
 };
+
+// The progress text of the last start-up step.
+inline constexpr std::string_view kStartedText = "Orvanta3 starting: done.";
 
 class TApplicationCore final : private TScreenGeometry, private TScreenSaverClient {
 public:
@@ -49,11 +53,20 @@ public:
     void SetFrameSink(TFrameSink* sink);
     void SetCustomCharObserver(TCustomCharObserver* observer);
 
-    // Start-up up to the greeting: settings and custom character tables, module discovery with
-    // the current driver, the screen-saver listener when enabled, the start-up character sets and
-    // the two greeting lines. progress gets the text of each step. Without any driver marked
-    // active one message says so (a driver that fails to activate has given its own).
+    // Start-up up to the greeting: StartModules, then ShowGreeting, then progress gets
+    // kStartedText.
     void StartUp(const std::function<void(std::string_view)>& progress = {});
+    // Settings and custom character tables, module discovery with the current driver, the
+    // screen-saver listener when enabled. progress gets the text of each step. Without any driver
+    // marked active one message says so (a driver that fails to activate has given its own).
+    void StartModules(const std::function<void(std::string_view)>& progress = {});
+    // The start-up character sets and the two greeting lines on the panel and the frame sink.
+    void ShowGreeting();
+    // Row 1 shows text (Windows-1251, job-line syntax), the other rows are blank: on the panel
+    // and the frame sink, while the thread is stopped.
+    void ShowPanelText(const std::string& text) { thread_.ShowLines({text}, true); }
+    // Blank rows on the panel and the frame sink (the thread is stopped).
+    void ClearPanel() { thread_.ShowLines({}, true); }
 
     // Loads a job file; false and the reason in error when it cannot be read (the job is then
     // empty).

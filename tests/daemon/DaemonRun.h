@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/Cp1251.h"
+#include "tests/support/PanelState.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -108,25 +109,9 @@ protected:
         return status;
     }
 
-    // The panel rows of the state file, between their '|' marks.
-    std::vector<std::string> PanelRows() const {
-        std::vector<std::string> rows;
-        std::istringstream in(ReadText(state));
-        std::string line;
-        while (std::getline(in, line))
-            if (line.size() >= 2 && line.front() == '|' && line.back() == '|')
-                rows.push_back(line.substr(1, line.size() - 2));
-        return rows;
-    }
-
-    // Polls the state file (for up to a minute) until the panel rows satisfy shows.
+    std::vector<std::string> PanelRows() const { return test::PanelRows(state); }
     bool WaitForPanel(const std::function<bool(const std::vector<std::string> &)> &shows) const {
-        for (int i = 0; i < 600; ++i) {
-            if (shows(PanelRows()))
-                return true;
-            ::usleep(100000);
-        }
-        return false;
+        return test::WaitForPanel(state, shows);
     }
     bool WaitForFirstRow(const std::string &prefix) const {
         return WaitForPanel(

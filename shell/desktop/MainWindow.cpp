@@ -1,0 +1,540 @@
+#include "shell/desktop/MainWindow.h"
+
+#include "host/Cp1251.h"
+#include "host/LanguageFile.h"
+#include "host/ProgramMessages.h"
+#include "shell/desktop/Artwork.h"
+#include "shell/language/WindowLanguage.h"
+#include "shell/remote/RemoteDBusService.h"
+#include "shell/settings/SettingsPage.h"
+#include "shell/update/ui/UpdateNotifier.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace orv {
+
+namespace {
+
+constexpr int kMinWidth = 686;
+constexpr int kMinHeight = 362;
+constexpr int kFadeMs = 500;
+constexpr int kCollapseMs = 200;
+constexpr int kUnrollMs = 100;
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString FromCp1251(std::string_view text) {
+    return FromUtf8(Cp1251ToUtf8(text));
+}
+
+QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
+                           const QString &hint) {
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 22);
+    return button;
+}
+
+} // namespace
+
+TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), core_(core),
+      options_(std::move(options)) {
+    setObjectName("Orvanta");
+    setWindowTitle(QStringLiteral("Orvanta"));
+    setWindowIcon(ProgramIcon());
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(760, 420);
+    // The tray menu first: the keys of the language file follow creation order, and the
+    // settings page, created last, leaves the keys before it as they are.
+    tray_ = new TTrayIcon(*this);
+    BuildControls();
+    feed_ = std::make_unique<TVirtualDisplayFeed>();
+    core_.SetFrameSink(feed_.get());
+    core_.SetCustomCharObserver(feed_.get());
+    connect(tray_, &TTrayIcon::NextScreen, this, [this] { core_.Next(); });
+    connect(tray_, &TTrayIcon::PreviousScreen, this, [this] { core_.Previous(); });
+    connect(tray_, &TTrayIcon::Editor, this, &TOrvanta::Restore);
+    connect(tray_, &TTrayIcon::Settings, this, [this] {
+        Restore();
+        OpenSettings();
+    });
+    connect(tray_, &TTrayIcon::CloseProgram, this, [this] {
+        core_.StopDisplay();
+        Quit();
+    });
+
+    fade_ = new QPropertyAnimation(this, "windowOpacity", this);
+    connect(fade_, &QPropertyAnimation::finished, this, [this] {
+        if (auto done = std::exchange(fadeDone_, {}))
+            done();
+    });
+    roll_ = new QPropertyAnimation(this);
+    roll_->setPropertyName("geometry");
+    connect(roll_, &QPropertyAnimation::finished, this, [this] {
+        if (auto done = std::exchange(rollDone_, {}))
+            done();
+    });
+    qApp->installEventFilter(this);
+}
+
+TOrvanta::~TOrvanta() {
+    qApp->removeEventFilter(this);
+    Quit();
+    core_.SetFrameSink(nullptr);
+    core_.SetCustomCharObserver(nullptr);
+}
+
+void TOrvanta::BuildControls() {
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(0xE3, 0xDF, 0xC6));
+    setPalette(palette);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 4, 6, 6);
+    outer->setSpacing(4);
+
+    auto *caption = new QHBoxLayout;
+    lblCaption_ = new QLabel(QStringLiteral("Orvanta3 started."), this);
+    lblCaption_->setObjectName("LCDCaption");
+    QFont bold = lblCaption_->font();
+    bold.setBold(true);
+    lblCaption_->setFont(bold);
+    caption->addWidget(lblCaption_, 1);
+    btnSaveSettings_ = new QPushButton(QStringLiteral("Сохранить"), this);
+    btnSaveSettings_->setObjectName("btnSaveSettings");
+    btnCloseSettings_ = new QPushButton(QStringLiteral("Закрыть настройку"), this);
+    btnCloseSettings_->setObjectName("btnCloseSettings");
+    btnSaveSettings_->hide();
+    btnCloseSettings_->hide();
+    caption->addWidget(btnSaveSettings_);
+    caption->addWidget(btnCloseSettings_);
+    btnHide_ = CaptionButton(this, "btnHide", QStringLiteral("_"),
+                             QStringLiteral("Спрятать окно и запустить задание"));
+    btnClose_ =
+        CaptionButton(this, "btnClose", QStringLiteral("X"), QStringLiteral("Закрыть программу"));
+    caption->addWidget(btnHide_);
+    caption->addWidget(btnClose_);
+    outer->addLayout(caption);
+
+    // The two panels share the client area; their geometry is set by hand so that they can roll.
+    pnClient_ = new QWidget(this);
+    pnClient_->setObjectName("pnClient");
+    outer->addWidget(pnClient_, 1);
+
+    pnMain_ = new QWidget(pnClient_);
+    pnMain_->setObjectName("pnMain");
+    auto *mainLayout = new QVBoxLayout(pnMain_);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    auto *tabRow = new QHBoxLayout;
+    tcJobControl_ = new QTabBar(pnMain_);
+    tcJobControl_->setObjectName("tcJobControl");
+    tcJobControl_->setExpanding(false);
+    tabRow->addWidget(tcJobControl_, 1);
+    btnSettings_ = new QPushButton(QStringLiteral("Настройка..."), pnMain_);
+    btnSettings_->setObjectName("btnSettings");
+    tabRow->addWidget(btnSettings_);
+    mainLayout->addLayout(tabRow);
+    mainLayout->addStretch(1);
+
+    pnSettings_ = new QWidget(pnClient_);
+    pnSettings_->setObjectName("pnSettings");
+    auto* settingsLayout = new QVBoxLayout(pnSettings_);
+    settingsLayout->setContentsMargins(0, 0, 0, 0);
+    settingsPage_ = new TSettingsPage(core_, pnSettings_);
+    settingsLayout->addWidget(settingsPage_);
+    pnSettings_->hide();
+    connect(settingsPage_, &TSettingsPage::Saved, this, &TOrvanta::SettingsSaved);
+    connect(settingsPage_, &TSettingsPage::VirtualScreenShown, this, [this](bool show) {
+        if (virtualDisplay_) virtualDisplay_->setVisible(show);
+    });
+    connect(settingsPage_, &TSettingsPage::VirtualScreenPreview, this,
+            [this](const TVirtualScreenSettings& look) { ShowVirtualDisplay(look); });
+    connect(settingsPage_, &TSettingsPage::DriverChanged, this, [this] {
+        if (virtualDisplay_) virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
+    });
+
+    connect(btnHide_, &QToolButton::clicked, this, &TOrvanta::HideToTray);
+    connect(btnClose_, &QToolButton::clicked, this, &TOrvanta::close);
+    connect(btnSettings_, &QPushButton::clicked, this, &TOrvanta::OpenSettings);
+    connect(btnSaveSettings_, &QPushButton::clicked, this, &TOrvanta::SaveSettings);
+    connect(btnCloseSettings_, &QPushButton::clicked, this, &TOrvanta::CloseSettings);
+}
+
+bool TOrvanta::TrayAvailable() const {
+    return options_.TrayAvailable ? options_.TrayAvailable()
+                                  : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TOrvanta::StartUp(const TStartupProgress &progress) {
+    auto step = [&](std::string_view text) {
+        if (progress)
+            progress(text);
+    };
+    core_.StartModules(step);
+    if (core_.Settings().VirtualScreen.Show) {
+        step("Orvanta3 starting: initializing virtual screen...");
+        ShowVirtualDisplay(core_.Settings().VirtualScreen);
+    }
+    core_.ShowGreeting();
+    // Other programs steer the screens through the session bus from before the job runs.
+    new TRemoteDBusService(core_, this);
+
+    step("Orvanta3 starting: init controls...");
+    core_.Settings().ReadPosition();
+    const TWindowPosition &position = core_.Settings().Position;
+    if (position.Left && position.Top)
+        move(*position.Left, *position.Top);
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QColor(192, 220, 192));
+    QToolTip::setPalette(tips);
+
+    if (options_.WriteLanguageTemplate) {
+        WriteWindowLanguageTemplate(*this, "1_", LanguagePath());
+        ProgramMessages().WriteTemplate(LanguagePath());
+    } else {
+        ApplyLanguage();
+    }
+
+    const std::string jobPath = core_.SettingsJobPath();
+    if (core_.Settings().Common.AutoloadJob && !jobPath.empty() &&
+        QFileInfo::exists(QString::fromStdString(jobPath))) {
+        step("Orvanta3 starting: loading autojob...");
+        LoadAutoloadJob();
+    } else {
+        AddNewScreen();
+        SetMode(TWindowMode::Editing);
+        show();
+    }
+    if (core_.Settings().INet.CheckUpdates) {
+        TInetCheckOptions check;
+        check.SettingsPath = core_.Settings().Path();
+        check.INet = core_.Settings().INet;
+        (new TUpdateNotifier(check, this))->Start();
+    }
+    step(kStartedText);
+    if (std::exchange(quitRequested_, false))
+        Quit();
+}
+
+void TOrvanta::LoadAutoloadJob() {
+    core_.LoadJob(core_.SettingsJobPath());
+    FillScreenTabs();
+    SetMode(TWindowMode::Hidden);
+    ShowInTrayOrMinimised();
+    // The greeting's character set gives way to the first one before the job runs.
+    if (core_.Charsets().ActiveCharset() == 2) {
+        core_.Charsets().SwitchCharset(0);
+        QThread::msleep(200);
+    }
+    StartDisplayIfJobHasScreens();
+}
+
+void TOrvanta::FillScreenTabs() {
+    while (tcJobControl_->count() > 0)
+        tcJobControl_->removeTab(0);
+    for (int i = 0; i < core_.Job().Count(); ++i)
+        tcJobControl_->addTab(FromCp1251(core_.Job().GetName(i)));
+    if (tcJobControl_->count() > 0)
+        tcJobControl_->setCurrentIndex(0);
+}
+
+std::string TOrvanta::LanguagePath() const {
+    const std::string &folder = core_.Host().Options().ProgramFolder;
+    return folder.empty() ? MainLanguagePath() : folder + "/" + std::string(kMainLanguageFileName);
+}
+
+void TOrvanta::ApplyLanguage() {
+    const std::string &language = core_.Settings().Common.Language;
+    ApplyWindowLanguage(*this, "1_", language, LanguagePath());
+    ProgramMessages().Apply(LanguagePath(), language);
+    SetMode(mode_);
+}
+
+void TOrvanta::AddNewScreen() {
+    const std::string name =
+        Message(msgNewScreenPrefix) + std::to_string(tcJobControl_->count() + 1);
+    core_.Job().AddScreen(name);
+    tcJobControl_->setCurrentIndex(tcJobControl_->addTab(FromCp1251(name)));
+}
+
+void TOrvanta::SetMode(TWindowMode mode) {
+    mode_ = mode;
+    switch (mode) {
+    case TWindowMode::Editing:
+        lblCaption_->setText(FromCp1251(Message(msgEditMode)));
+        break;
+    case TWindowMode::Settings:
+        lblCaption_->setText(FromCp1251(Message(msgSettingsMode)));
+        break;
+    case TWindowMode::Starting:
+    case TWindowMode::Hidden:
+        break;
+    }
+}
+
+TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &look) {
+    if (!virtualDisplay_) {
+        virtualDisplay_ = new TfrmVirtualDisplay(
+            core_.Settings(),
+            [this](int32_t step, int32_t screen) { core_.Navigate(step, screen); },
+            this, LanguagePath());
+        feed_->SetDisplay(virtualDisplay_);
+    }
+    virtualDisplay_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
+    virtualDisplay_->ApplySettings(look);
+    virtualDisplay_->show();
+    return *virtualDisplay_;
+}
+
+void TOrvanta::DropClosedVirtualDisplay() {
+    if (!virtualDisplay_ || virtualDisplay_->isVisible())
+        return;
+    feed_->SetDisplay(nullptr);
+    delete virtualDisplay_; // writes its position
+}
+
+void TOrvanta::ShowPanelText(const std::string &text) {
+    DropClosedVirtualDisplay();
+    core_.ShowPanelText(text);
+}
+
+void TOrvanta::ClearPanel() {
+    DropClosedVirtualDisplay();
+    core_.ClearPanel();
+}
+
+// Hidden: the tray icon, or a minimised window where the desktop has no notification area.
+void TOrvanta::ShowInTrayOrMinimised() {
+    if (TrayAvailable()) {
+        tray_->Show();
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void TOrvanta::StartDisplayIfJobHasScreens() {
+    if (core_.Job().Count() > 0)
+        core_.StartDisplay();
+}
+
+void TOrvanta::HideToTray() {
+    if (mode_ != TWindowMode::Editing)
+        return;
+    SetMode(TWindowMode::Hidden);
+    auto hideAndRun = [this] {
+        ShowInTrayOrMinimised();
+        setWindowOpacity(1.0);
+        StartDisplayIfJobHasScreens();
+    };
+    if (TrayAvailable())
+        tray_->Show();
+    if (UseAnimation() && isVisible() && TrayAvailable())
+        FadeTo(0.0, hideAndRun);
+    else
+        hideAndRun();
+}
+
+void TOrvanta::Restore() {
+    if (mode_ != TWindowMode::Hidden) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+        return;
+    }
+    fade_->stop();
+    fadeDone_ = {};
+    core_.StopDisplay();
+    ClearPanel();
+    SetMode(TWindowMode::Editing);
+    if (UseAnimation()) {
+        setWindowOpacity(0.0);
+        showNormal();
+        FadeTo(1.0, {});
+    } else {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+    tray_->Hide();
+}
+
+void TOrvanta::OpenSettings() {
+    if (mode_ != TWindowMode::Editing)
+        return;
+    core_.StopScreenSaverListener();
+    ShowPanelText(Message(msgSettingsPanel));
+    SetMode(TWindowMode::Settings);
+    pnSettings_->setGeometry(pnClient_->rect());
+    pnSettings_->show();
+    if (UseAnimation()) {
+        const QRect full = pnClient_->rect();
+        const QRect centre(full.left(), full.center().y(), full.width(), 0);
+        RollPanel(*pnMain_, full, centre, kCollapseMs, [this] { pnMain_->hide(); });
+    } else {
+        pnMain_->hide();
+    }
+    btnSaveSettings_->show();
+    btnCloseSettings_->show();
+    btnHide_->setEnabled(false);
+}
+
+void TOrvanta::CloseSettings() {
+    if (mode_ != TWindowMode::Settings)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ClearPanel();
+    roll_->stop();
+    rollDone_ = {};
+    pnSettings_->hide();
+    pnMain_->show();
+    pnMain_->raise();
+    if (UseAnimation()) {
+        const QRect full = pnClient_->rect();
+        RollPanel(*pnMain_, QRect(full.topLeft(), QSize(0, full.height())), full, kUnrollMs, {});
+    } else {
+        pnMain_->setGeometry(pnClient_->rect());
+    }
+    SetMode(TWindowMode::Editing);
+    btnSaveSettings_->hide();
+    btnCloseSettings_->hide();
+    btnHide_->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void TOrvanta::SaveSettings() {
+    if (mode_ == TWindowMode::Settings) settingsPage_->Save();
+}
+
+// The page has written the settings and started a fresh screen-saver listener.
+void TOrvanta::SettingsSaved() {
+    ApplyLanguage();
+    settingsPage_->ShowNodeTexts();
+    if (core_.Settings().VirtualScreen.Show && !virtualDisplay_)
+        ShowVirtualDisplay(core_.Settings().VirtualScreen);
+    CloseSettings();
+}
+
+void TOrvanta::Quit() {
+    if (mode_ == TWindowMode::Starting) {
+        // Start-up ends first; a message box it shows (no driver, say) goes at once.
+        quitRequested_ = true;
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+        return;
+    }
+    if (finished_)
+        return;
+    finished_ = true;
+    fade_->stop();
+    roll_->stop();
+    const QRect frame = frameGeometry();
+    core_.Settings().SavePosition(frame.top(), frame.left(), width(), height());
+    core_.Shutdown();
+    feed_->SetDisplay(nullptr);
+    delete virtualDisplay_; // writes its position
+    tray_->Hide();
+    hide();
+    emit Closed();
+}
+
+void TOrvanta::closeEvent(QCloseEvent *event) {
+    event->accept();
+    Quit();
+}
+
+// Without a notification area the hidden program is a minimised window: bringing it back is the
+// way back to editing.
+void TOrvanta::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && mode_ == TWindowMode::Hidden &&
+        !tray_->IsShown() && !isMinimized() && isVisible())
+        QMetaObject::invokeMethod(this, &TOrvanta::Restore, Qt::QueuedConnection);
+}
+
+// The window has no caption: a press on any free spot drags it.
+void TOrvanta::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TOrvanta::mouseMoveEvent(QMouseEvent *event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void TOrvanta::mouseReleaseEvent(QMouseEvent *event) {
+    dragging_ = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TOrvanta::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    LayOutPanels();
+}
+
+void TOrvanta::LayOutPanels() {
+    if (roll_->state() == QAbstractAnimation::Running)
+        return;
+    pnMain_->setGeometry(pnClient_->rect());
+    pnSettings_->setGeometry(pnClient_->rect());
+}
+
+// "Show hint" off: no tooltips in the window, except on the settings page.
+bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ToolTip && !core_.Settings().Common.ShowHint &&
+        mode_ != TWindowMode::Settings) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == this || isAncestorOf(widget)))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {
+    fade_->stop();
+    fadeDone_ = then;
+    fade_->setDuration(kFadeMs);
+    fade_->setStartValue(windowOpacity());
+    fade_->setEndValue(opacity);
+    fade_->start();
+}
+
+void TOrvanta::RollPanel(QWidget &panel, const QRect &from, const QRect &to, int durationMs,
+                         const std::function<void()> &then) {
+    roll_->stop();
+    rollDone_ = [this, then] {
+        if (then)
+            then();
+        LayOutPanels();
+    };
+    roll_->setTargetObject(&panel);
+    roll_->setDuration(durationMs);
+    roll_->setStartValue(from);
+    roll_->setEndValue(to);
+    roll_->start();
+}
+
+} // namespace orv

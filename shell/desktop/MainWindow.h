@@ -1,0 +1,139 @@
+// TOrvanta, the main window: its three states (editing, settings, hidden in the tray), the
+// start-up steps that follow module discovery, the way between the states and the shutdown.
+// The display thread runs only while the window is hidden; every way back to a shown window
+// stops it first.
+#pragma once
+
+#include "shell/core/ApplicationCore.h"
+#include "shell/desktop/TrayIcon.h"
+#include "virtual/VirtualDisplayFeed.h"
+#include "virtual/VirtualDisplayWindow.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace orv {
+
+class TSettingsPage;
+
+enum class TWindowMode { Starting, Editing, Settings, Hidden };
+
+// Called with the text of each start-up step (UTF-8).
+using TStartupProgress = std::function<void(std::string_view)>;
+
+struct TOrvantaOptions {
+    // Whether the desktop has a notification area; empty: ask Qt. Without one, hiding
+    // minimises the window.
+    std::function<bool()> TrayAvailable;
+    // "/create_lang_file": write the window's texts and the messages into the language file
+    // instead of translating.
+    bool WriteLanguageTemplate = false;
+};
+
+class TOrvanta final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TOrvanta(TApplicationCore &core, TOrvantaOptions options = {});
+    ~TOrvanta() override;
+
+    // Start-up from the settings to the first state: modules, virtual display, greeting,
+    // position, language, then the job named by "Autoload job" hidden in the tray, or the
+    // editing state with one new screen. A quit asked for meanwhile runs at the end.
+    void StartUp(const TStartupProgress &progress = {});
+
+    TWindowMode Mode() const { return mode_; }
+    TTrayIcon &Tray() { return *tray_; }
+    bool Finished() const { return finished_; }
+
+    // The virtual display window; null until it is first shown and after the main window's
+    // next message found it closed.
+    TfrmVirtualDisplay *VirtualDisplay() const { return virtualDisplay_; }
+    // Creates the window when there is none, gives it the panel's geometry and look (colours
+    // and dot sizes), keeps it above other windows and shows it: at start-up with "Show", from
+    // the settings page's "Посмотреть" with the page's choices, after a save with "Show" on.
+    TfrmVirtualDisplay &ShowVirtualDisplay(const TVirtualScreenSettings &look);
+
+public slots:
+    void HideToTray();    // btnHide
+    void Restore();       // "Редактор задания", a double click on the tray icon
+    void OpenSettings();  // btnSettings
+    void CloseSettings(); // btnCloseSettings
+    void SaveSettings();  // btnSaveSettings: the page saves, then SettingsSaved
+    // btnClose, "Закрыть", SIGTERM and SIGINT, the end of the session: the window position, the
+    // quit message, the release of every module; then Closed.
+    void Quit();
+
+signals:
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildControls();
+    void SetMode(TWindowMode mode);
+    void SettingsSaved();
+    // Before the window writes its own text on the panel: a virtual display the user has
+    // closed is destroyed, and the text goes only to the panel.
+    void DropClosedVirtualDisplay();
+    void ShowPanelText(const std::string &text);
+    void ClearPanel();
+    void ShowInTrayOrMinimised();
+    void StartDisplayIfJobHasScreens();
+    void FillScreenTabs();
+    void AddNewScreen();
+    void LoadAutoloadJob();
+    void LayOutPanels();
+    void FadeTo(qreal opacity, const std::function<void()> &then);
+    void RollPanel(QWidget &panel, const QRect &from, const QRect &to, int durationMs,
+                   const std::function<void()> &then);
+    // Orvanta3.lng beside the program (the core's program folder).
+    std::string LanguagePath() const;
+    // "Language" of the settings applied to the window's texts and the program's messages.
+    void ApplyLanguage();
+    bool UseAnimation() const { return core_.Settings().Common.UseAnimation; }
+    bool TrayAvailable() const;
+
+    TApplicationCore &core_;
+    TOrvantaOptions options_;
+    TWindowMode mode_ = TWindowMode::Starting;
+    bool quitRequested_ = false;
+    bool finished_ = false;
+
+    QLabel *lblCaption_;
+    QToolButton *btnHide_;
+    QToolButton *btnClose_;
+    QPushButton *btnSaveSettings_;
+    QPushButton *btnCloseSettings_;
+    QWidget *pnClient_;
+    QWidget *pnMain_;
+    QWidget *pnSettings_;
+    QTabBar *tcJobControl_;
+    QPushButton *btnSettings_;
+    TTrayIcon *tray_;
+    std::unique_ptr<TVirtualDisplayFeed> feed_;
+    QPointer<TfrmVirtualDisplay> virtualDisplay_;
+    QPropertyAnimation *fade_;
+    QPropertyAnimation *roll_;
+    std::function<void()> fadeDone_;
+    std::function<void()> rollDone_;
+    QPoint dragOffset_;
+    bool dragging_ = false;
+};
+
+} // namespace orv

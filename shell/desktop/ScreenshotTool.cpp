@@ -1,0 +1,54 @@
+// Takes the pictures of the README: the main window in the editing and in the settings state,
+// and the virtual display, as PNG files in FOLDER. The program's own windows run on the
+// settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
+// private X server) with the modules of the build tree; the job named there is loaded and the
+// window brought back from the tray.
+#include "shell/core/ApplicationCore.h"
+#include "shell/desktop/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace orv;
+
+namespace {
+
+bool Save(QWidget &widget, const QString &path) {
+    const bool saved = widget.grab().save(path);
+    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "cannot write",
+                 qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(folder);
+
+    TApplicationCoreOptions options;
+    options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+    TApplicationCore core(options);
+    TOrvanta window(core);
+    window.StartUp();
+    // The job's first screen in the virtual display, while the program waits in the tray.
+    QTest::qWait(1500);
+    bool saved =
+        window.VirtualDisplay() && Save(*window.VirtualDisplay(), folder + "/virtual-display.png");
+    window.Restore();
+    QTest::qWait(1000); // the fade-in and the first paint
+    saved = Save(window, folder + "/main-editing.png") && saved;
+    window.OpenSettings();
+    QTest::qWait(600);
+    saved = Save(window, folder + "/main-settings.png") && saved;
+    window.Quit();
+    return saved ? 0 : 1;
+}

@@ -1,0 +1,272 @@
+// The main window's start-up and its states on the offscreen platform, with the real drivers
+// and modules and the emulated 4 x 20 panel.
+#include "shell/desktop/MainWindow.h"
+#include "host/ProgramMessages.h"
+#include "tests/shell/desktop/DesktopRig.h"
+#include "tests/support/ModalDialog.h"
+#include "virtual/LCDLabel.h"
+
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace orv::test {
+namespace {
+
+// Counts the times a widget is shown.
+class TShowCounter final : public QObject {
+public:
+    explicit TShowCounter(QWidget &widget) { widget.installEventFilter(this); }
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Show)
+            ++shows;
+        return false;
+    }
+};
+
+class DesktopWindow : public ::testing::Test, protected TDesktopRig {
+protected:
+    void SetUp() override {
+        OffscreenApp();
+        ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
+        // The drivers and modules read the settings of the documents folder themselves.
+        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1); // the autostart entry
+        ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-test-" + std::to_string(::getpid())).c_str(), 1);
+    }
+    void TearDown() override {
+        window.reset();
+        core.reset();
+        ProgramMessages().Reset();
+    }
+
+    void Start(bool trayAvailable = true) {
+        TApplicationCoreOptions options;
+        options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+        core = std::make_unique<TApplicationCore>(options);
+        window = std::make_unique<TOrvanta>(
+            *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; }});
+        shows = std::make_unique<TShowCounter>(*window);
+        window->StartUp();
+    }
+
+    bool WaitForRow1(const std::string &prefix) {
+        return WaitForPanel(
+            state, [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); },
+            [] { QTest::qWait(50); });
+    }
+    bool Running() const { return core->Thread().Running(); }
+    void Trigger(const char *item) { window->Tray().Action(item).trigger(); }
+
+    std::unique_ptr<TApplicationCore> core;
+    std::unique_ptr<TOrvanta> window;
+    std::unique_ptr<TShowCounter> shows;
+};
+
+TEST_F(DesktopWindow, AutoloadedJobRunsInTheTrayWithoutShowingTheWindow) {
+    WriteAutoloadSettings();
+    WriteJob({"Screen one", "Screen two"});
+    Start();
+    EXPECT_EQ(window->Mode(), TWindowMode::Hidden);
+    EXPECT_TRUE(window->Tray().IsShown());
+    EXPECT_TRUE(Running());
+    EXPECT_TRUE(WaitForRow1("Screen one"));
+    QTest::qWait(100);
+    EXPECT_EQ(shows->shows, 0);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(DesktopWindow, AutoloadedEmptyJobStaysHiddenWithoutDisplayThread) {
+    WriteAutoloadSettings();
+    WriteJob({});
+    Start();
+    EXPECT_EQ(window->Mode(), TWindowMode::Hidden);
+    EXPECT_TRUE(window->Tray().IsShown());
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(shows->shows, 0);
+    // The greeting stays on the panel.
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+        return rows.size() == 4 && rows[0].find("Hello from") != std::string::npos;
+    }));
+}
+
+TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
+    WriteSettings("Autoload job=1\nJob name=" + (docs / "none.orv3") + "\n");
+    Start();
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->Tray().IsShown());
+    EXPECT_FALSE(Running());
+    ASSERT_EQ(core->Job().Count(), 1);
+    EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "экран 1");
+    auto *tabs = window->findChild<QTabBar *>("tcJobControl");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("экран 1"));
+    EXPECT_GE(window->width(), 686);
+    EXPECT_GE(window->height(), 362);
+}
+
+TEST_F(DesktopWindow, TrayPreviousOnTheFirstScreenGoesToTheLast) {
+    WriteAutoloadSettings();
+    WriteJob({"Screen one", "Screen two", "Screen three"});
+    Start();
+    ASSERT_TRUE(WaitForRow1("Screen one"));
+    Trigger("mnPrevious");
+    EXPECT_TRUE(WaitForRow1("Screen three"));
+    EXPECT_EQ(core->Thread().CurrentScreen(), 2);
+    Trigger("mnNext");
+    EXPECT_TRUE(WaitForRow1("Screen one"));
+}
+
+TEST_F(DesktopWindow, EveryWayBackToTheWindowStopsTheDisplayThread) {
+    WriteAutoloadSettings();
+    WriteJob({"Screen one"});
+    Start();
+    ASSERT_TRUE(WaitForRow1("Screen one"));
+
+    Trigger("mnSettings");
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(window->Mode(), TWindowMode::Settings);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->Tray().IsShown());
+    EXPECT_FALSE(window->findChild<QWidget *>("btnHide")->isEnabled());
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+        return !rows.empty() && rows[0].find("Screen") == std::string::npos;
+    }));
+
+    // Closing the settings, then hiding again (with the fade of "Use animation").
+    window->CloseSettings();
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_TRUE(window->findChild<QWidget *>("btnHide")->isEnabled());
+    window->findChild<QAbstractButton *>("btnHide")->click();
+    EXPECT_TRUE(window->Tray().IsShown());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible() && Running(); }, 10000));
+    EXPECT_TRUE(WaitForRow1("Screen one"));
+
+    // A double click on the tray icon, as "Редактор задания": the panel is cleared.
+    Trigger("mnEditor");
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+        return rows.size() == 4 && rows[0] == std::string(20, ' ');
+    }));
+}
+
+TEST_F(DesktopWindow, WithoutNotificationAreaHidingMinimises) {
+    WriteSettings("Use animation=0\n");
+    Start(/*trayAvailable=*/false);
+    ASSERT_EQ(window->Mode(), TWindowMode::Editing);
+    window->HideToTray();
+    EXPECT_EQ(window->Mode(), TWindowMode::Hidden);
+    EXPECT_TRUE(window->isMinimized());
+    EXPECT_FALSE(window->Tray().IsShown());
+    EXPECT_TRUE(Running()); // the new screen, empty as it is
+    window->Restore();
+    EXPECT_FALSE(Running());
+    EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(DesktopWindow, QuitWithoutQuitMessageLeavesThePanelAndSwitchesTheDriverOff) {
+    WriteAutoloadSettings("QuitMsg=\n");
+    WriteJob({"Screen one"});
+    Start();
+    ASSERT_TRUE(WaitForRow1("Screen one"));
+    ASSERT_TRUE(std::filesystem::exists(LockFile()));
+    QSignalSpy closed(window.get(), &TOrvanta::Closed);
+
+    Trigger("mnClose");
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(Running());
+    EXPECT_TRUE(Rows().at(0).starts_with("Screen one"));
+    EXPECT_FALSE(std::filesystem::exists(LockFile())) << "the driver let the panel go";
+    EXPECT_FALSE(window->Tray().IsShown());
+}
+
+TEST_F(DesktopWindow, QuitWritesTheQuitMessageAndThePosition) {
+    WriteSettings("QuitMsg=Good bye!\nQuitMsg line2=see you\n");
+    Start();
+    window->move(40, 50);
+    window->close();
+    EXPECT_TRUE(window->Finished());
+    const auto rows = Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_TRUE(rows[0].starts_with("Good bye!"));
+    EXPECT_TRUE(rows[1].starts_with("see you"));
+    const std::string ini = ReadText(docs / "Orvanta3.ini");
+    EXPECT_NE(ini.find("Left=40"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Top=50"), std::string::npos) << ini;
+}
+
+// "Show" of the virtual display: the window mirrors the panel while the job runs; once the user
+// has closed it, the main window's next message destroys it, which saves its position.
+TEST_F(DesktopWindow, VirtualDisplayMirrorsThePanelUntilTheUserClosesIt) {
+    WriteAutoloadSettings();
+    WriteJob({"Screen one"});
+    AppendSettings("[Virtual screen]\nShow=1\nHoriz. position=33\nVert. position=44\n");
+    Start();
+    QPointer<TfrmVirtualDisplay> display = window->VirtualDisplay();
+    ASSERT_NE(display, nullptr);
+    EXPECT_TRUE(display->isVisible());
+    EXPECT_EQ(display->Screen().TextLines(), 4);
+    EXPECT_EQ(display->Screen().NoOfChars(), 20);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return display->Screen().Caption().starts_with("Screen one"); }, 20000));
+
+    display->move(61, 72);
+    display->hide(); // its close button
+    Trigger("mnSettings");
+    EXPECT_EQ(window->VirtualDisplay(), nullptr);
+    EXPECT_TRUE(display.isNull());
+    const std::string ini = ReadText(docs / "Orvanta3.ini");
+    EXPECT_NE(ini.find("Horiz. position=61"), std::string::npos) << ini;
+
+    // A save with "Show" on brings it back.
+    window->SaveSettings();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    EXPECT_TRUE(window->VirtualDisplay()->isVisible());
+}
+
+// The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
+TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
+    WriteSettings("Use animation=0\n");
+    Start();
+    auto *caption = window->findChild<QLabel *>("LCDCaption");
+    QAction &close = window->Tray().Action("mnClose");
+    ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
+    window->OpenSettings();
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: настройка..."));
+
+    auto* chooser = window->findChild<QComboBox*>("cbLanguage");
+    ASSERT_NE(chooser, nullptr);
+    if (chooser->findText("English") < 0) chooser->addItem("English");
+    chooser->setCurrentText("English");
+    window->findChild<QAbstractButton*>("btnSaveSettings")->click();
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
+    EXPECT_EQ(close.text(), QStringLiteral("Close"));
+    EXPECT_EQ(window->findChild<QAbstractButton *>("btnSettings")->text(),
+              QStringLiteral("Settings..."));
+}
+
+TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
+    WriteSettings("Language=English\n");
+    Start();
+    EXPECT_EQ(window->findChild<QLabel *>("LCDCaption")->text(),
+              QStringLiteral("Orvanta3: creating/editing a job..."));
+    EXPECT_EQ(window->Tray().Action("mnNext").text(), QStringLiteral("Next"));
+    EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "screen 1");
+}
+
+} // namespace
+} // namespace orv::test
