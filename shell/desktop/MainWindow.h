@@ -123,6 +123,7 @@ private:
     QWidget *pnClient_;
     QWidget *pnMain_;
     QWidget *pnSettings_;
+    TSettingsPage *settingsPage_ = nullptr; // the settings state's tree and pages
     QTabBar *tcJobControl_;
     QPushButton *btnSettings_;
     TTrayIcon *tray_;
