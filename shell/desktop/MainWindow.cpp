@@ -381,6 +381,7 @@ void TOrvanta::OpenSettings() {
     if (mode_ != TWindowMode::Editing)
         return;
     core_.StopScreenSaverListener();
+    settingsPage_->Fill();
     ShowPanelText(Message(msgSettingsPanel));
     SetMode(TWindowMode::Settings);
     pnSettings_->setGeometry(pnClient_->rect());
