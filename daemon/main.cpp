@@ -142,9 +142,6 @@ int main(int argc, char** argv) {
             return Fail("the settings file " + options.configPath + " does not exist");
         ::setenv(kSettingsPathVariable, settingsPath.c_str(), 1);
     }
-    const TSteadyClock::time_point deadline =
-        options.seconds ? TSteadyClock::now() + std::chrono::seconds(*options.seconds)
-                        : TSteadyClock::time_point::max();
 
     // A closed standard output ends the mirror, not the program.
     std::signal(SIGPIPE, SIG_IGN);
@@ -214,6 +211,10 @@ int main(int argc, char** argv) {
     // one; the run goes on without it.
     TBusRemoteService remote(core);
 
+    // --seconds counts from the start of the job, however long start-up took.
+    const TSteadyClock::time_point deadline =
+        options.seconds ? TSteadyClock::now() + std::chrono::seconds(*options.seconds)
+                        : TSteadyClock::time_point::max();
     while (WaitForReload(signals, deadline)) {
         notifier.Reloading();
         std::string reason;
