@@ -20,8 +20,9 @@ inline QApplication& OffscreenApp() {
     static char name[] = "dialog_tests";
     static char* argv[] = {name, nullptr};
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own globals may already be gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The dialog's control of that object name; throws when it has none.
