@@ -37,8 +37,9 @@ public:
     TfrmEquation(std::string_view tagText, TModuleCatalogue& catalogue, QWidget* parent = nullptr);
     TfrmEquation(std::string_view tagText, const TTagChoices& choices, QWidget* parent = nullptr);
 
-    // The window's texts from section language of the language file at lngPath (Windows-1251
-    // name; nothing when it is empty or the file is missing).
+    // The window's texts, and those of the character matrix editor it opens, from section
+    // language of the language file at lngPath (Windows-1251 name; nothing when it is empty or
+    // the file is missing).
     void ApplyLanguage(const std::string& language, const std::string& lngPath);
 
     // The rebuilt tag (Windows-1251): what the preview shows.
@@ -58,6 +59,8 @@ private:
 
     std::vector<std::string> tagItems_; // cbTags' items, Windows-1251
     std::string tagText_;
+    std::string language_; // for the character matrix editor it opens
+    std::string lngPath_;
     QComboBox* cbTags_;
     QLineEdit* edIndex_;
     QToolButton* btnSelectVariant_;
