@@ -3,6 +3,7 @@
 #include "host/ConstUnit.h"
 #include "host/modulehost/ErrorReport.h"
 #include "shell/settings/PageControls.h"
+#include "virtual/ui/CharBuilderDialog.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -20,7 +21,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace orv {
 
@@ -31,15 +31,7 @@ constexpr int kCols = 5;
 constexpr int kMappingSets = 2; // horizontal and vertical bar; the user set is not edited here
 
 // Rows as the slot-definition form writes them: "x00;x0E;...".
-QString MaskText(const TGlyphRows& rows) {
-    QString text;
-    for (int r = 0; r < kRows; ++r) {
-        char item[8];
-        std::snprintf(item, sizeof item, "%sx%02X", r ? ";" : "", rows[r] & 0x1F);
-        text += item;
-    }
-    return text;
-}
+QString MaskText(const TGlyphRows& rows) { return QString::fromStdString(FormatMaskRows(rows)); }
 
 QPixmap GlyphPixmap(const TGlyphRows& rows, const QColor& on, const QColor& off) {
     constexpr int dot = 3;
@@ -224,11 +216,15 @@ void TCustomCharsPage::MaskEdited() {
     MatrixEdited();
 }
 
-// The character matrix editor opens here with the mask text and gives the edited text back; until
-// it exists, the mask text is edited in place.
+// The character matrix editor draws the selected glyph; its rows come back into the matrix,
+// still to be applied.
 void TCustomCharsPage::DrawGlyph() {
-    edCustomCharMask_->setFocus();
-    edCustomCharMask_->selectAll();
+    TfrmCharBuilder builder(this);
+    builder.ApplyLanguage(language_, languagePath_);
+    builder.Load(FormatGlyphMask({1, MatrixRows()}));
+    if (builder.exec() != QDialog::Accepted) return;
+    SetMatrixRows(ParseGlyphMask(builder.MaskText()).Rows);
+    MatrixEdited();
 }
 
 void TCustomCharsPage::NewGlyph() {
