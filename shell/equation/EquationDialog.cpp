@@ -1,6 +1,7 @@
 #include "shell/equation/EquationDialog.h"
 
 #include "host/Cp1251.h"
+#include "modules/common/ui/DialogText.h"
 #include "shell/language/WindowLanguage.h"
 #include "virtual/ui/CharBuilderDialog.h"
 
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -28,7 +28,6 @@ constexpr char kPlainTextItem[] = "$простой текст$";
 constexpr int kIndexWidth = 231;       // edIndex alone
 constexpr int kIndexNarrowWidth = 207; // edIndex beside btnSelectVariant
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 std::string ToCp1251(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
@@ -124,14 +123,6 @@ void TfrmEquation::BuildControls(const TTagChoices& choices) {
     pnPreview_->setMinimumHeight(28);
     pnPreview_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* btnOk = new QPushButton(Utf8("OK"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(Utf8("Отмена"), this);
-    btnCancel->setObjectName("btnCancel");
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* index = new QHBoxLayout;
     index->setSpacing(0);
     index->addWidget(edIndex_);
@@ -149,15 +140,11 @@ void TfrmEquation::BuildControls(const TTagChoices& choices) {
     form->addRow(label("Ширина поля:", edWidth_), edWidth_);
     form->addRow(cbRefresh_, edRefresh_);
     form->addRow(label("Выводить как:", edFormatType_), edFormatType_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(new QLabel(Utf8("Результат:"), this));
     layout->addWidget(pnPreview_);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout, "OK", "Отмена", &QDialog::accept);
 
     connect(cbTags_, &QComboBox::currentIndexChanged, this, &TfrmEquation::UpdatePreview);
     for (QLineEdit* edit : {edIndex_, edLeft_, edWidth_})

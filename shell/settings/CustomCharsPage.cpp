@@ -26,8 +26,8 @@ namespace orv {
 
 namespace {
 
-constexpr int kRows = 8;
-constexpr int kCols = 5;
+constexpr int kRows = TDotMatrix::kRows;
+constexpr int kCols = TDotMatrix::kCols;
 constexpr int kMappingSets = 2; // horizontal and vertical bar; the user set is not edited here
 
 // Rows as the slot-definition form writes them: "x00;x0E;...".
@@ -58,20 +58,10 @@ TCustomCharsPage::TCustomCharsPage(QWidget* parent) : QWidget(parent) {
     lbCustomChars_ = Named(new QListWidget(this), "lbCustomChars");
 
     auto* matrixGrid = new QGridLayout;
-    matrixGrid->setSpacing(1);
-    for (int r = 0; r < kRows; ++r) {
-        for (int c = 0; c < kCols; ++c) {
-            auto* dot = new QToolButton(this);
-            dot->setObjectName(QString("btnMatrix%1%2").arg(r + 1).arg(c + 1));
-            dot->setCheckable(true);
-            dot->setFixedSize(18, 18);
-            dot->setStyleSheet("QToolButton { background: #e8e8e8; border: 1px solid #a0a0a0; }"
-                               "QToolButton:checked { background: #202020; }");
-            connect(dot, &QToolButton::clicked, this, &TCustomCharsPage::MatrixEdited);
-            matrixGrid->addWidget(dot, r, c);
-            matrix_[r][c] = dot;
-        }
-    }
+    matrix_ = std::make_unique<TDotMatrix>(
+        *this, *matrixGrid, 18,
+        [](int r, int c) { return QString("btnMatrix%1%2").arg(r + 1).arg(c + 1); }, nullptr,
+        [this] { MatrixEdited(); });
     btnClearCustomCharBuilder_ =
         Button("btnClearCustomCharBuilder", "Очистить", "Очистить матрицу", this);
     btnRevertCustomCharBuilder_ =
@@ -169,17 +159,10 @@ void TCustomCharsPage::ShowSelected() {
     btnApplyCustomChar_->setEnabled(false);
 }
 
-TGlyphRows TCustomCharsPage::MatrixRows() const {
-    TGlyphRows rows{};
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c)
-            if (matrix_[r][c]->isChecked()) rows[r] |= static_cast<uint8_t>(0x10 >> c);
-    return rows;
-}
+TGlyphRows TCustomCharsPage::MatrixRows() const { return matrix_->Rows(); }
 
 void TCustomCharsPage::SetMatrixRows(const TGlyphRows& rows) {
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c) matrix_[r][c]->setChecked(rows[r] & (0x10 >> c));
+    matrix_->SetRows(rows);
     edCustomCharMask_->setText(MaskText(rows));
 }
 
@@ -194,9 +177,7 @@ void TCustomCharsPage::ClearMatrix() {
 }
 
 void TCustomCharsPage::InvertMatrix() {
-    TGlyphRows rows = MatrixRows();
-    for (uint8_t& row : rows) row = static_cast<uint8_t>(~row & 0x1F);
-    SetMatrixRows(rows);
+    matrix_->Invert();
     MatrixEdited();
 }
 

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "engine/Charsets.h"
+#include "virtual/ui/DotMatrix.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -56,7 +58,7 @@ private:
     std::string language_;
     std::string languagePath_;
     QListWidget* lbCustomChars_;
-    std::array<std::array<QToolButton*, 5>, 8> matrix_{};
+    std::unique_ptr<TDotMatrix> matrix_;
     QPushButton* btnClearCustomCharBuilder_;
     QPushButton* btnRevertCustomCharBuilder_;
     QPushButton* btnApplyCustomChar_;

@@ -3,13 +3,13 @@
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
 #include "host/modulehost/ErrorReport.h"
+#include "modules/common/ui/DialogText.h"
 #include "shell/language/WindowLanguage.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -17,16 +17,10 @@ namespace orv {
 
 namespace {
 
-constexpr int kRows = 8;
-constexpr int kCols = 5;
+constexpr int kRows = TDotMatrix::kRows;
+constexpr int kCols = TDotMatrix::kCols;
 constexpr int kFirstNumber = 1;
 constexpr int kLastNumber = 8;
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-QString RowText(uint8_t row) {
-    return QString::fromStdString(FormatMaskRows(TGlyphRows{row}).substr(0, 3));
-}
 
 QToolButton* ToolButton(const char* name, const QString& text, const char* hint, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -44,27 +38,17 @@ TfrmCharBuilder::TfrmCharBuilder(QWidget* parent) : QDialog(parent, Qt::Tool) {
     setModal(true);
 
     auto* matrixGrid = new QGridLayout;
-    matrixGrid->setSpacing(1);
+    // b<row><bit + 1>: the leftmost dot is bit 4.
+    matrix_ = std::make_unique<TDotMatrix>(
+        *this, *matrixGrid, 20,
+        [](int r, int c) { return QString("b%1%2").arg(r + 1).arg(kCols - c); },
+        "Матрица для редактирования вида символа; нажатие кнопки мыши включает/выключает точку",
+        [this] { ShowRows(); });
     for (int r = 0; r < kRows; ++r) {
-        for (int c = 0; c < kCols; ++c) {
-            // b<row><bit + 1>: the leftmost dot is bit 4.
-            auto* dot = ToolButton(qPrintable(QString("b%1%2").arg(r + 1).arg(kCols - c)), {},
-                                   "Матрица для редактирования вида символа; нажатие кнопки "
-                                   "мыши включает/выключает точку",
-                                   this);
-            dot->setCheckable(true);
-            dot->setAutoRaise(true);
-            dot->setFixedSize(20, 20);
-            dot->setStyleSheet("QToolButton { background: #e8e8e8; border: 1px solid #a0a0a0; }"
-                               "QToolButton:checked { background: #202020; }");
-            connect(dot, &QToolButton::clicked, this, &TfrmCharBuilder::ShowRows);
-            matrixGrid->addWidget(dot, r, c);
-            matrix_[r][c] = dot;
-        }
         auto* rowEdit = new QLineEdit(this);
         rowEdit->setObjectName(QString("r%1").arg(r + 1));
         rowEdit->setReadOnly(true);
-        rowEdit->setFixedWidth(40);
+        rowEdit->setFixedSize(40, 20);
         rowEdit->setText("x00");
         connect(rowEdit, &QLineEdit::textChanged, this, &TfrmCharBuilder::UpdateMask);
         matrixGrid->addWidget(rowEdit, r, kCols);
@@ -104,14 +88,6 @@ TfrmCharBuilder::TfrmCharBuilder(QWidget* parent) : QDialog(parent, Qt::Tool) {
     connect(btnClear, &QToolButton::clicked, this, &TfrmCharBuilder::ClearMatrix);
     connect(btnInvert, &QToolButton::clicked, this, &TfrmCharBuilder::InvertMatrix);
 
-    auto* btnOk = new QPushButton(Utf8("Ок"), this);
-    btnOk->setObjectName("btnOk");
-    btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(Utf8("Отменить"), this);
-    btnCancel->setObjectName("btnCancel");
-    connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto* tools = new QVBoxLayout;
     tools->addWidget(btnClear);
     tools->addWidget(btnInvert);
@@ -126,16 +102,12 @@ TfrmCharBuilder::TfrmCharBuilder(QWidget* parent) : QDialog(parent, Qt::Tool) {
     number->addWidget(edNo_);
     number->addWidget(upDown);
     number->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(number);
     layout->addWidget(lblMask);
     layout->addWidget(edMask_);
-    layout->addLayout(buttons);
+    AddDialogButtons(*this, *layout, "Ок", "Отменить", &QDialog::accept);
 
     UpdateMask();
 }
@@ -152,23 +124,14 @@ void TfrmCharBuilder::Load(std::string_view maskText) {
 
 std::string TfrmCharBuilder::MaskText() const { return Utf8ToCp1251(edMask_->text().toStdString()); }
 
-TGlyphRows TfrmCharBuilder::MatrixRows() const {
-    TGlyphRows rows{};
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c)
-            if (matrix_[r][c]->isChecked()) rows[r] |= static_cast<uint8_t>(0x10 >> c);
-    return rows;
-}
-
 void TfrmCharBuilder::SetMatrixRows(const TGlyphRows& rows) {
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c) matrix_[r][c]->setChecked(rows[r] & (0x10 >> c));
+    matrix_->SetRows(rows);
     ShowRows();
 }
 
 void TfrmCharBuilder::ShowRows() {
-    const TGlyphRows rows = MatrixRows();
-    for (int r = 0; r < kRows; ++r) rowEdits_[r]->setText(RowText(rows[r]));
+    const QStringList texts = QString::fromStdString(FormatMaskRows(matrix_->Rows())).split(';');
+    for (int r = 0; r < kRows; ++r) rowEdits_[r]->setText(texts[r]);
 }
 
 // The mask from the number as typed and the rows as shown.
@@ -186,8 +149,7 @@ void TfrmCharBuilder::StepNumber(int step) {
 void TfrmCharBuilder::ClearMatrix() { SetMatrixRows(TGlyphRows{}); }
 
 void TfrmCharBuilder::InvertMatrix() {
-    for (auto& row : matrix_)
-        for (QToolButton* dot : row) dot->setChecked(!dot->isChecked());
+    matrix_->Invert();
     ShowRows();
 }
 

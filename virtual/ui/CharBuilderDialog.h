@@ -8,16 +8,16 @@
 #pragma once
 
 #include "engine/CustomGlyph.h"
+#include "virtual/ui/DotMatrix.h"
 
 #include <QDialog>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
 class QLineEdit;
-class QPushButton;
-class QToolButton;
 
 namespace orv {
 
@@ -36,7 +36,6 @@ public:
     void done(int result) override;
 
 private:
-    TGlyphRows MatrixRows() const;
     void SetMatrixRows(const TGlyphRows& rows);
     void ShowRows();
     void UpdateMask();
@@ -45,7 +44,7 @@ private:
     void InvertMatrix();
     bool NumberAccepted();
 
-    std::array<std::array<QToolButton*, 5>, 8> matrix_{}; // [row][column from the left]
+    std::unique_ptr<TDotMatrix> matrix_;
     std::array<QLineEdit*, 8> rowEdits_{};
     QLineEdit* edNo_;
     QLineEdit* edMask_;
