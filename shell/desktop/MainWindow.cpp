@@ -265,12 +265,14 @@ void TOrvanta::FitEditorToPanel() {
 
 // The preview keeps the window where it is: no hiding, no closing while it runs.
 void TOrvanta::PreviewSwitched(bool running) {
-    btnHide_->setEnabled(!running && mode_ == TWindowMode::Editing);
     btnClose_->setEnabled(!running);
-    if (running)
+    if (running) {
+        btnHide_->setEnabled(false);
         lblCaption_->setText(FromCp1251(Message(msgPreviewMode)));
-    else if (mode_ == TWindowMode::Editing)
+    } else if (mode_ == TWindowMode::Editing) {
+        btnHide_->setEnabled(true);
         SetMode(mode_);
+    }
 }
 
 bool TOrvanta::MayClose() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/JobUnit.h"
+#include "host/modulehost/ScreenGeometry.h"
 
 #include <QPointer>
 #include <QString>
@@ -55,7 +56,8 @@ public:
                TJobEditorOptions options = {});
     ~TJobEditor() override;
 
-    void SetEditTag(TTagEditor editTag) { options_.EditTag = std::move(editTag); }
+    // The file question and the tag editor may be set after construction.
+    TJobEditorOptions &Options() { return options_; }
 
     // The panel's row count: 1, 2, 4 or 8 lines are shown; other counts leave them as they are.
     void SetPanelRows(int rows);
