@@ -4,6 +4,7 @@
 #include "host/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
+#include "shell/equation/EquationDialog.h"
 #include "shell/language/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
 #include "shell/settings/SettingsPage.h"
@@ -168,6 +169,13 @@ void TOrvanta::BuildControls() {
                            QStringLiteral("Orvanta3\nv. " ORVANTA3_VERSION));
     });
     connect(editor_, &TJobEditor::PreviewSwitched, this, &TOrvanta::PreviewSwitched);
+    editor_->Options().EditTag = [this](QWidget *parent,
+                                        const QString &tag) -> std::optional<QString> {
+        TfrmEquation dialog(Utf8ToCp1251(tag.toStdString()), core_.Catalogue(), parent);
+        dialog.ApplyLanguage(core_.Settings().Common.Language, LanguagePath());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return FromCp1251(dialog.TagText());
+    };
     connect(btnSaveSettings_, &QPushButton::clicked, this, &TOrvanta::SaveSettings);
     connect(btnCloseSettings_, &QPushButton::clicked, this, &TOrvanta::CloseSettings);
 }

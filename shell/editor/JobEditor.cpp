@@ -190,6 +190,7 @@ QWidget *TJobEditor::BuildOptions() {
         add("btnSaveJob", QStringLiteral("Сохранить..."), QStringLiteral("Сохранить задание в файл"));
     QPushButton *btnEquation =
         add("btnEquation", QStringLiteral("$..$"), QStringLiteral("Параметры выделенного тега"));
+    btnEquation->setFocusPolicy(Qt::NoFocus); // the line keeps its selection
     btnPreview_ = add("btnPreview", QStringLiteral("Просмотр"),
                       QStringLiteral("Показать экран на дисплее, пока кнопка нажата"));
     btnPreview_->setCheckable(true);

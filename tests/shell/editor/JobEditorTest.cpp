@@ -3,6 +3,7 @@
 #include "tests/shell/editor/EditorRig.h"
 
 #include "shell/editor/JobEditor.h"
+#include "shell/equation/EquationDialog.h"
 #include "tests/support/ChildProcess.h"
 
 #include <QCheckBox>
@@ -191,13 +192,26 @@ TEST_F(EditorTest, TagsComeFromTheTreeAtTheDropPointOrTheCaret) {
     QApplication::sendEvent(&line, &drop);
     EXPECT_EQ(LineText(0, 1), "ab$time[5,,,3]$cd");
 
-    // A double click (no tag editor here) inserts the example at the caret of the current line.
-    Line(2).setFocus();
+    // A double click opens the tag parameter editor with the example; its text goes in at the
+    // caret of the current line.
     Type(2, "x");
-    tree.itemDoubleClicked(group->child(1), 0);
+    WhileModal([&] { tree.itemDoubleClicked(group->child(1), 0); },
+               [](QWidget &dialog) {
+                   auto *equation = qobject_cast<TfrmEquation *>(&dialog);
+                   ASSERT_NE(equation, nullptr);
+                   EXPECT_EQ(equation->TagText(), "$date$");
+                   equation->accept();
+               });
     EXPECT_EQ(LineText(0, 2), "x$date$");
-    tree.itemDoubleClicked(group, 0); // a group node inserts nothing
+
+    // btnEquation edits the selected tag in place; a selection that is no tag opens nothing.
+    Line(2).setSelection(1, 6);
+    WhileModal([&] { Click("btnEquation"); },
+               [](QWidget &dialog) { qobject_cast<QDialog *>(&dialog)->accept(); });
     EXPECT_EQ(LineText(0, 2), "x$date$");
+    Line(2).setSelection(0, 3);
+    Click("btnEquation");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(EditorTest, UnsavedEditsAreOfferedForSavingBeforeTheyGo) {
