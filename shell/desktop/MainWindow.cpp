@@ -4,6 +4,7 @@
 #include "host/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
+#include "shell/editor/JobPreview.h"
 #include "shell/equation/EquationDialog.h"
 #include "shell/language/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
@@ -463,6 +464,7 @@ void TOrvanta::Quit() {
     if (finished_)
         return;
     finished_ = true;
+    editor_->Preview().Stop(); // no pass after the modules are released
     fade_->stop();
     roll_->stop();
     const QRect frame = frameGeometry();

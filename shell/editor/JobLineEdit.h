@@ -4,16 +4,15 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
-
-class QMenu;
 
 namespace orv {
 
 class TJobLineEdit final : public QLineEdit {
     Q_OBJECT
 public:
-    TJobLineEdit(int line, QWidget *parent = nullptr);
+    explicit TJobLineEdit(int line, QWidget *parent = nullptr);
 
     int Line() const { return line_; }
     void SetContextMenu(QMenu *menu) { menu_ = menu; }

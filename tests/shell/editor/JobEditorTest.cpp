@@ -183,11 +183,16 @@ TEST_F(EditorTest, TagsComeFromTheTreeAtTheDropPointOrTheCaret) {
 
     // Dropped between "ab" and "cd".
     Type(1, "abcd");
-    std::unique_ptr<QMimeData> data(tree.mimeData({time}));
+    QAbstractItemModel &model = *tree.model();
+    std::unique_ptr<QMimeData> data(model.mimeData({model.index(0, 0, model.index(0, 0))}));
     ASSERT_NE(data, nullptr);
     QLineEdit &line = Line(1);
     line.setCursorPosition(2);
     const QRect caret = line.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    // The drop goes where the drag entered.
+    QDragEnterEvent enter(caret.center(), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&line, &enter);
+    ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(caret.center()), Qt::CopyAction, data.get(), Qt::LeftButton, {});
     QApplication::sendEvent(&line, &drop);
     EXPECT_EQ(LineText(0, 1), "ab$time[5,,,3]$cd");
