@@ -1,6 +1,5 @@
 #include "shell/editor/JobEditor.h"
 
-#include "host/Cp1251.h"
 #include "host/ProgramMessages.h"
 #include "shell/core/ApplicationCore.h"
 #include "shell/editor/EditorGlyphs.h"
@@ -9,6 +8,7 @@
 #include "shell/editor/ScreenTabBar.h"
 #include "shell/editor/TagTree.h"
 #include "shell/editor/TransitionChooser.h"
+#include "shell/settings/PageControls.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -36,9 +36,6 @@ namespace {
 const QColor kCurrentLineColour(192, 220, 192);
 constexpr int kExtEditHeight = 72;
 constexpr int kMaxTimeoutSec = 86400;
-
-QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
-std::string ToCp1251(const QString &text) { return Utf8ToCp1251(text.toStdString()); }
 
 QToolButton *LineToggle(QWidget *parent, const QString &name, const QString &hint) {
     auto *button = new QToolButton(parent);
@@ -584,8 +581,7 @@ bool TJobEditor::OpenJob() {
                                  QString::fromStdString(error));
         return false;
     }
-    core_.Job() = std::move(loaded);
-    core_.Thread().GoTo(0);
+    core_.Job() = std::move(loaded); // the cycle starts at its first screen
     FillTabs();
     if (core_.Job().Count() == 0) AddScreen();
     jobPath_ = path;

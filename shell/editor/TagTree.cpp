@@ -1,6 +1,6 @@
 #include "shell/editor/TagTree.h"
 
-#include "host/Cp1251.h"
+#include "shell/settings/PageControls.h"
 
 #include <QApplication>
 #include <QMimeData>
@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kHintRole = Qt::UserRole;
 constexpr int kExampleRole = Qt::UserRole + 1;
-
-QString FromCp1251(const std::string &text) {
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
 
 // The descriptors' hints break lines with carriage returns.
 QString HintText(const std::string &text) {
