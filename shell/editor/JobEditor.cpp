@@ -36,6 +36,7 @@ namespace {
 const QColor kCurrentLineColour(192, 220, 192);
 constexpr int kExtEditHeight = 72;
 constexpr int kMaxTimeoutSec = 86400;
+constexpr int kTagTreeWidth = 230;
 
 QToolButton *LineToggle(QWidget *parent, const QString &name, const QString &hint) {
     auto *button = new QToolButton(parent);
@@ -89,13 +90,15 @@ void TJobEditor::BuildControls() {
     mmTagHelp_->setReadOnly(true);
     mmTagHelp_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     left->addWidget(mmTagHelp_, 1);
-    body->addLayout(left, 2);
+    tvTags_->setMinimumWidth(kTagTreeWidth);
+    mmTagHelp_->setMinimumWidth(kTagTreeWidth);
+    body->addLayout(left, 0);
 
     auto *right = new QVBoxLayout;
     right->addWidget(BuildLines());
     right->addWidget(BuildOptions());
     right->addStretch(1);
-    body->addLayout(right, 5);
+    body->addLayout(right, 1);
     outer->addLayout(body, 1);
     BuildContextMenu();
 
@@ -171,29 +174,35 @@ QWidget *TJobEditor::BuildOptions() {
     cbTransition_ = new TTransitionChooser(box);
     layout->addWidget(cbTransition_);
 
+    // Screens and the job file on one row, the tag, the preview and the program on the next.
     auto *commands = new QHBoxLayout;
-    auto add = [&](const char *name, const QString &text, const QString &hint) {
+    auto *tools = new QHBoxLayout;
+    auto add = [&](QHBoxLayout *row, const char *name, const QString &text, const QString &hint) {
         QPushButton *button = CommandButton(box, name, text, hint);
-        commands->addWidget(button);
+        row->addWidget(button);
         return button;
     };
-    QPushButton *btnAddJob = add("btnAddJob", QStringLiteral("+"), QStringLiteral("Добавить экран"));
+    QPushButton *btnAddJob =
+        add(commands, "btnAddJob", QStringLiteral("+"), QStringLiteral("Добавить экран"));
     QPushButton *btnDeleteJob =
-        add("btnDeleteJob", QStringLiteral("−"), QStringLiteral("Удалить экран"));
-    QPushButton *btnNewJob = add("btnNewJob", QStringLiteral("Новое"), QStringLiteral("Новое задание"));
-    QPushButton *btnOpenJob =
-        add("btnOpenJob", QStringLiteral("Открыть..."), QStringLiteral("Открыть файл задания"));
-    QPushButton *btnSaveJob =
-        add("btnSaveJob", QStringLiteral("Сохранить..."), QStringLiteral("Сохранить задание в файл"));
-    QPushButton *btnEquation =
-        add("btnEquation", QStringLiteral("$..$"), QStringLiteral("Параметры выделенного тега"));
+        add(commands, "btnDeleteJob", QStringLiteral("−"), QStringLiteral("Удалить экран"));
+    QPushButton *btnNewJob =
+        add(commands, "btnNewJob", QStringLiteral("Новое"), QStringLiteral("Новое задание"));
+    QPushButton *btnOpenJob = add(commands, "btnOpenJob", QStringLiteral("Открыть..."),
+                                  QStringLiteral("Открыть файл задания"));
+    QPushButton *btnSaveJob = add(commands, "btnSaveJob", QStringLiteral("Сохранить..."),
+                                  QStringLiteral("Сохранить задание в файл"));
+    QPushButton *btnEquation = add(tools, "btnEquation", QStringLiteral("$..$"),
+                                   QStringLiteral("Параметры выделенного тега"));
     btnEquation->setFocusPolicy(Qt::NoFocus); // the line keeps its selection
-    btnPreview_ = add("btnPreview", QStringLiteral("Просмотр"),
+    btnPreview_ = add(tools, "btnPreview", QStringLiteral("Просмотр"),
                       QStringLiteral("Показать экран на дисплее, пока кнопка нажата"));
     btnPreview_->setCheckable(true);
-    QPushButton *btnAbout = add("btnAbout", QStringLiteral("?"), QStringLiteral("О программе"));
+    QPushButton *btnAbout = add(tools, "btnAbout", QStringLiteral("?"), QStringLiteral("О программе"));
     commands->addStretch(1);
+    tools->addStretch(1);
     layout->addLayout(commands);
+    layout->addLayout(tools);
 
     connect(cbShow_, &QCheckBox::toggled, this, &TJobEditor::Edited);
     connect(edShowTimeout_, &QSpinBox::valueChanged, this, &TJobEditor::Edited);
@@ -415,6 +424,7 @@ void TJobEditor::EnterLine(int line) {
     QFont font;
     font.setBold(core_.Settings().Common.BoldEditLine);
     edit.setFont(font);
+    lines_->removeWidget(btnExtEdit_);
     lines_->addWidget(btnExtEdit_, line - 1, 1);
     btnExtEdit_->setFixedHeight(edit.sizeHint().height());
     btnExtEdit_->show();
