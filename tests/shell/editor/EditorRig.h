@@ -15,9 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 namespace orv::test {
 
@@ -25,10 +23,7 @@ class EditorTest : public ::testing::Test, protected TDesktopRig {
 protected:
     void SetUp() override {
         OffscreenApp();
-        ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
-        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
-        ::setenv("ORVANTA3_SHM_SUFFIX", ("-editor-test-" + std::to_string(::getpid())).c_str(), 1);
+        UseEnvironment("editor-test");
     }
     void TearDown() override { Close(); }
 
