@@ -131,6 +131,8 @@ public:
     int32_t Cols() const { return cols_; }
     TSettings& Settings() { return settings_; }
     TModuleHost& Host() { return host_; }
+    // The tag tree of the job editor and the tag names of the tag parameter editor.
+    TModuleCatalogue& Catalogue() { return catalogue_; }
     TCharsets& Charsets() { return charsets_; }
     TControlThread& Thread() { return thread_; }
     // The character set loaded last (the start-up sets, a request, a charset tag command).

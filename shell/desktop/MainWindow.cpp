@@ -4,6 +4,8 @@
 #include "host/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
+#include "shell/editor/JobPreview.h"
+#include "shell/equation/EquationDialog.h"
 #include "shell/language/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
 #include "shell/settings/SettingsPage.h"
@@ -13,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -26,6 +29,7 @@ namespace {
 
 constexpr int kMinWidth = 686;
 constexpr int kMinHeight = 362;
+constexpr int kTallMinHeight = 446; // for eight lines
 constexpr int kFadeMs = 500;
 constexpr int kCollapseMs = 200;
 constexpr int kUnrollMs = 100;
@@ -63,7 +67,6 @@ TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
     // settings page, created last, leaves the keys before it as they are.
     tray_ = new TTrayIcon(*this);
     BuildControls();
-    feed_ = std::make_unique<TVirtualDisplayFeed>();
     core_.SetFrameSink(feed_.get());
     core_.SetCustomCharObserver(feed_.get());
     connect(tray_, &TTrayIcon::NextScreen, this, [this] { core_.Next(); });
@@ -74,6 +77,7 @@ TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
         OpenSettings();
     });
     connect(tray_, &TTrayIcon::CloseProgram, this, [this] {
+        if (!MayClose()) return;
         core_.StopDisplay();
         Quit();
     });
@@ -137,20 +141,8 @@ void TOrvanta::BuildControls() {
     pnClient_->setObjectName("pnClient");
     outer->addWidget(pnClient_, 1);
 
-    pnMain_ = new QWidget(pnClient_);
-    pnMain_->setObjectName("pnMain");
-    auto *mainLayout = new QVBoxLayout(pnMain_);
-    mainLayout->setContentsMargins(0, 0, 0, 0);
-    auto *tabRow = new QHBoxLayout;
-    tcJobControl_ = new QTabBar(pnMain_);
-    tcJobControl_->setObjectName("tcJobControl");
-    tcJobControl_->setExpanding(false);
-    tabRow->addWidget(tcJobControl_, 1);
-    btnSettings_ = new QPushButton(QStringLiteral("Настройка..."), pnMain_);
-    btnSettings_->setObjectName("btnSettings");
-    tabRow->addWidget(btnSettings_);
-    mainLayout->addLayout(tabRow);
-    mainLayout->addStretch(1);
+    feed_ = std::make_unique<TVirtualDisplayFeed>();
+    pnMain_ = editor_ = new TJobEditor(core_, feed_.get(), pnClient_);
 
     pnSettings_ = new QWidget(pnClient_);
     pnSettings_->setObjectName("pnSettings");
@@ -167,11 +159,24 @@ void TOrvanta::BuildControls() {
             [this](const TVirtualScreenSettings& look) { ShowVirtualDisplay(look); });
     connect(settingsPage_, &TSettingsPage::DriverChanged, this, [this] {
         if (virtualDisplay_) virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
+        FitEditorToPanel();
     });
 
     connect(btnHide_, &QToolButton::clicked, this, &TOrvanta::HideToTray);
     connect(btnClose_, &QToolButton::clicked, this, &TOrvanta::close);
-    connect(btnSettings_, &QPushButton::clicked, this, &TOrvanta::OpenSettings);
+    connect(editor_, &TJobEditor::SettingsRequested, this, &TOrvanta::OpenSettings);
+    connect(editor_, &TJobEditor::AboutRequested, this, [this] {
+        QMessageBox::about(this, QStringLiteral("Orvanta3"),
+                           QStringLiteral("Orvanta3\nv. " ORVANTA3_VERSION));
+    });
+    connect(editor_, &TJobEditor::PreviewSwitched, this, &TOrvanta::PreviewSwitched);
+    editor_->Options().EditTag = [this](QWidget *parent,
+                                        const QString &tag) -> std::optional<QString> {
+        TfrmEquation dialog(Utf8ToCp1251(tag.toStdString()), core_.Catalogue(), parent);
+        dialog.ApplyLanguage(core_.Settings().Common.Language, LanguagePath());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return FromCp1251(dialog.TagText());
+    };
     connect(btnSaveSettings_, &QPushButton::clicked, this, &TOrvanta::SaveSettings);
     connect(btnCloseSettings_, &QPushButton::clicked, this, &TOrvanta::CloseSettings);
 }
@@ -187,10 +192,13 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
             progress(text);
     };
     core_.StartModules(step);
+    FitEditorToPanel();
     if (core_.Settings().VirtualScreen.Show) {
         step("Orvanta3 starting: initializing virtual screen...");
         ShowVirtualDisplay(core_.Settings().VirtualScreen);
     }
+    step("Orvanta3 starting: building tags tree...");
+    editor_->RebuildTagTree();
     core_.ShowGreeting();
     // Other programs steer the screens through the session bus from before the job runs.
     new TRemoteDBusService(core_, this);
@@ -217,7 +225,7 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
         step("Orvanta3 starting: loading autojob...");
         LoadAutoloadJob();
     } else {
-        AddNewScreen();
+        editor_->StartNewJob();
         SetMode(TWindowMode::Editing);
         show();
     }
@@ -234,7 +242,7 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
 
 void TOrvanta::LoadAutoloadJob() {
     core_.LoadJob(core_.SettingsJobPath());
-    FillScreenTabs();
+    editor_->JobLoaded(QString::fromStdString(core_.SettingsJobPath()));
     SetMode(TWindowMode::Hidden);
     ShowInTrayOrMinimised();
     // The greeting's character set gives way to the first one before the job runs.
@@ -243,15 +251,6 @@ void TOrvanta::LoadAutoloadJob() {
         QThread::msleep(200);
     }
     StartDisplayIfJobHasScreens();
-}
-
-void TOrvanta::FillScreenTabs() {
-    while (tcJobControl_->count() > 0)
-        tcJobControl_->removeTab(0);
-    for (int i = 0; i < core_.Job().Count(); ++i)
-        tcJobControl_->addTab(FromCp1251(core_.Job().GetName(i)));
-    if (tcJobControl_->count() > 0)
-        tcJobControl_->setCurrentIndex(0);
 }
 
 std::string TOrvanta::LanguagePath() const {
@@ -266,11 +265,27 @@ void TOrvanta::ApplyLanguage() {
     SetMode(mode_);
 }
 
-void TOrvanta::AddNewScreen() {
-    const std::string name =
-        Message(msgNewScreenPrefix) + std::to_string(tcJobControl_->count() + 1);
-    core_.Job().AddScreen(name);
-    tcJobControl_->setCurrentIndex(tcJobControl_->addTab(FromCp1251(name)));
+void TOrvanta::FitEditorToPanel() {
+    editor_->SetPanelRows(core_.Rows());
+    const int height = editor_->ShownLines() > 7 ? kTallMinHeight : kMinHeight;
+    setMinimumHeight(height);
+    if (this->height() < height) resize(width(), height);
+}
+
+// The preview keeps the window where it is: no hiding, no closing while it runs.
+void TOrvanta::PreviewSwitched(bool running) {
+    btnClose_->setEnabled(!running);
+    if (running) {
+        btnHide_->setEnabled(false);
+        lblCaption_->setText(FromCp1251(Message(msgPreviewMode)));
+    } else if (mode_ == TWindowMode::Editing) {
+        btnHide_->setEnabled(true);
+        SetMode(mode_);
+    }
+}
+
+bool TOrvanta::MayClose() {
+    return mode_ == TWindowMode::Starting || finished_ || editor_->ConfirmDiscard();
 }
 
 void TOrvanta::SetMode(TWindowMode mode) {
@@ -380,6 +395,8 @@ void TOrvanta::Restore() {
 void TOrvanta::OpenSettings() {
     if (mode_ != TWindowMode::Editing)
         return;
+    editor_->StoreScreen();
+    editor_->EndPreview();
     core_.StopScreenSaverListener();
     settingsPage_->Fill();
     ShowPanelText(Message(msgSettingsPanel));
@@ -402,6 +419,8 @@ void TOrvanta::CloseSettings() {
     if (mode_ != TWindowMode::Settings)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    editor_->RebuildTagTree();
+    FitEditorToPanel();
     ClearPanel();
     roll_->stop();
     rollDone_ = {};
@@ -445,6 +464,7 @@ void TOrvanta::Quit() {
     if (finished_)
         return;
     finished_ = true;
+    editor_->Preview().Stop(); // no pass after the modules are released
     fade_->stop();
     roll_->stop();
     const QRect frame = frameGeometry();
@@ -458,6 +478,10 @@ void TOrvanta::Quit() {
 }
 
 void TOrvanta::closeEvent(QCloseEvent *event) {
+    if (!MayClose()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     Quit();
 }

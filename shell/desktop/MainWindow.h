@@ -5,6 +5,7 @@
 #pragma once
 
 #include "shell/core/ApplicationCore.h"
+#include "shell/editor/JobEditor.h"
 #include "shell/desktop/TrayIcon.h"
 #include "virtual/VirtualDisplayFeed.h"
 #include "virtual/VirtualDisplayWindow.h"
@@ -13,7 +14,6 @@
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QPushButton>
-#include <QTabBar>
 #include <QToolButton>
 #include <QWidget>
 
@@ -57,6 +57,7 @@ public:
     // The virtual display window; null until it is first shown and after the main window's
     // next message found it closed.
     TfrmVirtualDisplay *VirtualDisplay() const { return virtualDisplay_; }
+    TJobEditor &Editor() { return *editor_; }
     // Creates the window when there is none, gives it the panel's geometry and look (colours
     // and dot sizes), keeps it above other windows and shows it: at start-up with "Show", from
     // the settings page's "Посмотреть" with the page's choices, after a save with "Show" on.
@@ -95,8 +96,11 @@ private:
     void ClearPanel();
     void ShowInTrayOrMinimised();
     void StartDisplayIfJobHasScreens();
-    void FillScreenTabs();
-    void AddNewScreen();
+    // The editor's lines for the panel's rows, and the window's height for them.
+    void FitEditorToPanel();
+    void PreviewSwitched(bool running);
+    // The program is about to end at the user's request: false when unsaved edits are to stay.
+    bool MayClose();
     void LoadAutoloadJob();
     void LayOutPanels();
     void FadeTo(qreal opacity, const std::function<void()> &then);
@@ -121,11 +125,10 @@ private:
     QPushButton *btnSaveSettings_;
     QPushButton *btnCloseSettings_;
     QWidget *pnClient_;
-    QWidget *pnMain_;
+    TJobEditor *pnMain_;
+    TJobEditor *editor_;
     QWidget *pnSettings_;
     TSettingsPage *settingsPage_ = nullptr; // the settings state's tree and pages
-    QTabBar *tcJobControl_;
-    QPushButton *btnSettings_;
     TTrayIcon *tray_;
     std::unique_ptr<TVirtualDisplayFeed> feed_;
     QPointer<TfrmVirtualDisplay> virtualDisplay_;

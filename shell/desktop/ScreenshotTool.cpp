@@ -1,14 +1,17 @@
 // Takes the pictures of the README: the main window in the editing and in the settings state,
-// the tag parameter editor and the virtual display, as PNG files in FOLDER. The program's own
-// windows run on the settings of the environment (scripts/screenshots gives it the demo's, an
-// emulated panel and a private X server) with the modules of the build tree; the job named
-// there is loaded and the window brought back from the tray.
+// the job editor at work (a tag's hint shown, the current line highlighted), the tag parameter
+// editor and the virtual display, as PNG files in FOLDER. The program's own windows run on the
+// settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
+// private X server) with the modules of the build tree; the job named there is loaded and the
+// window brought back from the tray.
 #include "shell/core/ApplicationCore.h"
 #include "shell/desktop/MainWindow.h"
 #include "shell/equation/EquationDialog.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -47,6 +50,20 @@ int main(int argc, char **argv) {
     window.Restore();
     QTest::qWait(1000); // the fade-in and the first paint
     saved = Save(window, folder + "/main-editing.png") && saved;
+    if (auto *tags = window.findChild<QTreeWidget *>("tvTags"); tags && tags->topLevelItemCount()) {
+        QTreeWidgetItem *group = tags->topLevelItem(0);
+        group->setExpanded(true);
+        if (group->childCount() > 0) {
+            tags->setCurrentItem(group->child(0));
+            emit tags->itemClicked(group->child(0), 0);
+        }
+    }
+    if (auto *line = window.findChild<QLineEdit *>("edLine2")) {
+        line->setFocus();
+        line->setCursorPosition(static_cast<int>(line->text().size()));
+    }
+    QTest::qWait(300);
+    saved = Save(window, folder + "/job-editor.png") && saved;
     window.OpenSettings();
     QTest::qWait(600);
     saved = Save(window, folder + "/main-settings.png") && saved;

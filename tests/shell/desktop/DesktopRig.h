@@ -6,13 +6,25 @@
 #include "tests/support/PanelState.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orv::test {
 
 class TDesktopRig {
 public:
+    // The environment of the program under test: the emulated panel, the documents folder
+    // (the drivers and modules read its settings themselves), the autostart entry's folder, and
+    // shared blocks of its own (named with shmTag).
+    void UseEnvironment(const std::string &shmTag) const {
+        ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
+        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
+        ::setenv("ORVANTA3_SHM_SUFFIX", ("-" + shmTag + "-" + std::to_string(::getpid())).c_str(),
+                 1);
+    }
     // The settings with extraCommon appended to section "Common" (UTF-8 lines).
     void WriteSettings(const std::string &extraCommon = {}) const {
         WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Common]\n"

@@ -38,11 +38,7 @@ class DesktopWindow : public ::testing::Test, protected TDesktopRig {
 protected:
     void SetUp() override {
         OffscreenApp();
-        ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
-        // The drivers and modules read the settings of the documents folder themselves.
-        ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1); // the autostart entry
-        ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-test-" + std::to_string(::getpid())).c_str(), 1);
+        UseEnvironment("desktop-test");
     }
     void TearDown() override {
         window.reset();

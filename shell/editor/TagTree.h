@@ -1,0 +1,31 @@
+// tvTags: one group per data module that is on, one node per tag. Clicking a node shows its
+// hint, double-clicking a tag node asks for its example to be edited, and a tag node dragged
+// elsewhere carries its example as plain text.
+#pragma once
+
+#include "host/modulehost/ModuleCatalogue.h"
+
+#include <QTreeWidget>
+
+namespace orv {
+
+class TTagTree final : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TTagTree(QWidget *parent = nullptr);
+
+    // Clears the tree and fills it with groups (texts Windows-1251).
+    void Fill(const std::vector<TTagGroup> &groups);
+
+    // The example (UTF-8) of a tag node; empty for a group node or none.
+    static QString Example(const QTreeWidgetItem *item);
+
+signals:
+    void HintChosen(const QString &hint);
+    void ExampleChosen(const QString &example); // a double click on a tag node
+
+protected:
+    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
+};
+
+} // namespace orv
