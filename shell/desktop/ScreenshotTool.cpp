@@ -1,3 +1,4 @@
+// Takes the pictures of the README: the main window in the editing and in the settings state,
 // the job editor at work (a tag's hint shown, the current line highlighted), the tag parameter
 // editor and the virtual display, as PNG files in FOLDER. The program's own windows run on the
 // settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
