@@ -15,8 +15,8 @@ void AppendEscapedCode(std::string& text, uint8_t code) {
 
 void AppendHexByte(std::string& text, uint8_t value) {
     constexpr char kHex[] = "0123456789ABCDEF";
-    text += kHex[value >> 4];
-    text += kHex[value & 15];
+    const char digits[2] = {kHex[value >> 4], kHex[value & 15]};
+    text.append(digits, 2);
 }
 
 void TEmulatedPanel::Write(unsigned reg, uint8_t value) {
