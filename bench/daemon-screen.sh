@@ -10,6 +10,9 @@
 # modules: all four processor tags, the five memory tags, two drive tags).
 # With ORVANTA3_BENCH_LCDD_PORT=PORT the panel is the LCDd on 127.0.0.1:PORT (driver lcdd.so)
 # instead of the emulated one; bench/daemon-lcdd.sh runs both side by side.
+# The D-Bus interface and the media-player watcher run when there is a session bus: the one of
+# the environment, or with ORVANTA3_BENCH_SESSION_BUS=private one of the run's own. Without a
+# bus the program does not load libsystemd at all, which shows in the peak memory.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
@@ -29,7 +32,14 @@ shm=${XDG_RUNTIME_DIR:-/dev/shm}
 [[ -d "$shm" && -w "$shm" ]] || shm="$work"
 state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
 listener=
-trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null' EXIT
+bus=
+trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null
+      [[ -z "$bus" ]] || kill "$bus" 2>/dev/null' EXIT
+if [[ "${ORVANTA3_BENCH_SESSION_BUS:-}" == private ]]; then
+    command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon (package dbus)" >&2; exit 2; }
+    { read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS="$address"
+fi
 if [[ -n "${ORVANTA3_BENCH_LCDD_PORT:-}" ]]; then
     driver=$'[lcdd.so]\nActive=1\nServer=127.0.0.1\nPort='"$ORVANTA3_BENCH_LCDD_PORT"
 else
@@ -132,3 +142,9 @@ awk -v t="$counted" -v pings="$(cat "$work/pings")" '
         for (i = 1; i <= k; ++i) print line[i]
         printf "Watchdog pings: %d\n", pings
     }' "$work/switches.before" "$work/switches.after"
+if [[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" || -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ||
+      -S "/run/user/$(id -u)/bus" ]]; then
+    echo "Session bus: yes (the D-Bus interface was on)"
+else
+    echo "Session bus: none (the D-Bus interface was off)"
+fi

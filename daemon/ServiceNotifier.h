@@ -1,15 +1,23 @@
 // What systemd learns from a service of Type=notify: ready, reloading, stopping, and the
-// watchdog's sign of life. Outside systemd (no NOTIFY_SOCKET) every call does nothing.
+// watchdog's sign of life, as datagrams on the socket named by NOTIFY_SOCKET (a path, or
+// "@name" in the abstract namespace). Outside systemd (no NOTIFY_SOCKET) every call does nothing.
+// The protocol is a few lines, so the daemon does not map libsystemd for it.
 #pragma once
 
 #include <chrono>
+#include <string>
 #include <string_view>
 
 namespace orv {
 
 class TServiceNotifier {
 public:
-    TServiceNotifier(); // reads the watchdog interval that systemd set (WATCHDOG_USEC)
+    // Reads the watchdog interval that systemd set (WATCHDOG_USEC, for this process when
+    // WATCHDOG_PID names it or is not set) and connects to the notification socket.
+    TServiceNotifier();
+    ~TServiceNotifier();
+    TServiceNotifier(const TServiceNotifier&) = delete;
+    TServiceNotifier& operator=(const TServiceNotifier&) = delete;
 
     void Ready();
     void Reloading();
@@ -24,6 +32,8 @@ public:
 private:
     void Notify(std::string_view state);
 
+    int socket_ = -1;
+    std::string address_; // sun_path's bytes: a leading NUL for the abstract namespace
     std::chrono::microseconds watchdog_{0};
     std::chrono::steady_clock::time_point lastPing_{};
 };

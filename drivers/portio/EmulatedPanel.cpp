@@ -3,8 +3,20 @@
 namespace orv {
 
 std::string EscapedCode(uint8_t code) {
+    std::string text;
+    AppendEscapedCode(text, code);
+    return text;
+}
+
+void AppendEscapedCode(std::string& text, uint8_t code) {
+    text.append("\\x");
+    AppendHexByte(text, code);
+}
+
+void AppendHexByte(std::string& text, uint8_t value) {
     constexpr char kHex[] = "0123456789ABCDEF";
-    return {'\\', 'x', kHex[code >> 4], kHex[code & 15]};
+    const char digits[2] = {kHex[value >> 4], kHex[value & 15]};
+    text.append(digits, 2);
 }
 
 void TEmulatedPanel::Write(unsigned reg, uint8_t value) {

@@ -21,6 +21,9 @@ inline constexpr uint8_t kKeypadStatusBit = 0x08;
 
 // "\xNN" (upper-case hex): how state files show a code that has no character of its own.
 std::string EscapedCode(uint8_t code);
+void AppendEscapedCode(std::string& text, uint8_t code);
+// Two upper-case hex digits.
+void AppendHexByte(std::string& text, uint8_t value);
 
 class TEmulatedPanel {
 public:

@@ -4,7 +4,6 @@
 #include "host/Cp1251.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -185,8 +184,12 @@ uint8_t THd44780Panel::CodeAt(int row, int col) const {
 
 std::string THd44780Panel::RowText(int row) const {
     std::string text;
-    for (int col = 0; col < cols_; ++col) text += Hd44780CellText(CodeAt(row, col));
+    AppendRowText(text, row);
     return text;
+}
+
+void THd44780Panel::AppendRowText(std::string& text, int row) const {
+    for (int col = 0; col < cols_; ++col) AppendHd44780CellText(text, CodeAt(row, col));
 }
 
 bool THd44780Panel::DisplayOn() const {
@@ -199,18 +202,31 @@ uint64_t THd44780Panel::Revision() const {
     return controllers_[0].Revision() + controllers_[1].Revision();
 }
 
+// Written on every display update: built by appending, without a formatted print per line.
 std::string THd44780Panel::StateText() const {
-    std::string text = "hd44780 " + std::to_string(rows_) + "x" + std::to_string(cols_) +
-                       (DisplayOn() ? " on\n" : " off\n");
-    for (int row = 0; row < rows_; ++row) text.append("|").append(RowText(row)).append("|\n");
+    std::string text;
+    text.reserve(32 + static_cast<size_t>(rows_) * (4 * static_cast<size_t>(cols_) + 3) +
+                 static_cast<size_t>(ControllerCount()) * 8 * 36);
+    text.append("hd44780 ")
+        .append(std::to_string(rows_))
+        .append("x")
+        .append(std::to_string(cols_))
+        .append(DisplayOn() ? " on\n" : " off\n");
+    for (int row = 0; row < rows_; ++row) {
+        text += '|';
+        AppendRowText(text, row);
+        text.append("|\n");
+    }
     for (int c = 0; c < ControllerCount(); ++c) {
         for (int k = 0; k < 8; ++k) {
-            char line[64];
-            const auto rows = controllers_[c].CustomChar(k);
-            std::snprintf(line, sizeof line, "%s %d: %02X %02X %02X %02X %02X %02X %02X %02X\n",
-                          c == 0 ? "cgram" : "cgram2", k, rows[0], rows[1], rows[2], rows[3],
-                          rows[4], rows[5], rows[6], rows[7]);
-            text += line;
+            text.append(c == 0 ? "cgram " : "cgram2 ");
+            text += static_cast<char>('0' + k);
+            text += ':';
+            for (uint8_t bits : controllers_[c].CustomChar(k)) {
+                text += ' ';
+                AppendHexByte(text, bits);
+            }
+            text += '\n';
         }
     }
     return text;
@@ -218,6 +234,11 @@ std::string THd44780Panel::StateText() const {
 
 std::string Hd44780CellText(uint8_t code) {
     std::string text;
+    AppendHd44780CellText(text, code);
+    return text;
+}
+
+void AppendHd44780CellText(std::string& text, uint8_t code) {
     if (code < 0x10) {
         AppendUtf8(text, 0x2460 + (code & 7)); // ① .. ⑧
     } else if (code >= 0x20 && code < 0x7F && code != '\\') {
@@ -225,14 +246,13 @@ std::string Hd44780CellText(uint8_t code) {
     } else if (const char16_t letter = Hd44780RomLetter(code)) {
         AppendUtf8(text, letter);
     } else {
-        text += EscapedCode(static_cast<uint8_t>(code));
+        AppendEscapedCode(text, code);
     }
-    return text;
 }
 
 std::string Hd44780ShownText(std::string_view cp1251Text) {
     std::string text;
-    for (char c : cp1251Text) text += Hd44780CellText(Hd44780CodeOf(static_cast<uint8_t>(c)));
+    for (char c : cp1251Text) AppendHd44780CellText(text, Hd44780CodeOf(static_cast<uint8_t>(c)));
     return text;
 }
 

@@ -88,6 +88,7 @@ public:
     uint8_t CodeAt(int row, int col) const;
     // One row as UTF-8, one Hd44780CellText per column.
     std::string RowText(int row) const;
+    void AppendRowText(std::string& text, int row) const;
     // True when every controller has its display switched on.
     bool DisplayOn() const;
 
@@ -106,6 +107,7 @@ private:
 // codes of custom characters (0x00..0x0F, bit 3 ignored) as ①..⑧, Cyrillic ROM letters as
 // those letters, everything else (the backslash included) as \xNN with upper-case hex digits.
 std::string Hd44780CellText(uint8_t code);
+void AppendHd44780CellText(std::string& text, uint8_t code);
 
 // What a panel shows for Windows-1251 text sent through the driver's character table, in the
 // form of RowText: for comparing expected text with the state file ("Привет" shows as "Пpивeт",

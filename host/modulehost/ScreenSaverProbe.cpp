@@ -9,8 +9,8 @@
 #include <X11/extensions/scrnsaver.h>
 #endif
 
-// The bus and X libraries are loaded only when a probe is used, so that a program that never
-// watches the screen saver does not map them.
+// The X libraries are loaded only when a probe is used, so that a program that never watches the
+// screen saver does not map them; libsystemd is loaded when the bus is first opened.
 #define ORV_SYMBOL(name) decltype(&::name) name = Resolve<decltype(&::name)>(#name)
 
 namespace orv {
@@ -29,36 +29,17 @@ private:
     std::unique_ptr<TModuleLibrary> library_;
 };
 
-struct TSdBus : TLazyLibrary {
-    TSdBus() : TLazyLibrary("libsystemd.so.0") {}
-    ORV_SYMBOL(sd_bus_open_user);
-    ORV_SYMBOL(sd_bus_flush_close_unref);
-    ORV_SYMBOL(sd_bus_is_open);
-    ORV_SYMBOL(sd_bus_message_new_method_call);
-    ORV_SYMBOL(sd_bus_message_set_auto_start);
-    ORV_SYMBOL(sd_bus_call);
-    ORV_SYMBOL(sd_bus_message_read);
-    ORV_SYMBOL(sd_bus_message_unref);
-    ORV_SYMBOL(sd_bus_error_free);
-    bool Usable() const {
-        return sd_bus_open_user && sd_bus_flush_close_unref && sd_bus_is_open &&
-               sd_bus_message_new_method_call && sd_bus_message_set_auto_start && sd_bus_call &&
-               sd_bus_message_read && sd_bus_message_unref && sd_bus_error_free;
-    }
-};
-
 } // namespace
 
 struct TSessionBusScreenSaverProbe::Bus {
-    TSdBus api;
     sd_bus* bus = nullptr;
     ~Bus() { Close(); }
     void Close() {
-        if (bus) bus = api.sd_bus_flush_close_unref(bus);
+        if (bus) bus = sd_bus_flush_close_unref(bus);
     }
     bool Open() {
         if (bus) return true;
-        if (!api.Usable() || api.sd_bus_open_user(&bus) < 0) bus = nullptr;
+        if (sd_bus_open_user(&bus) < 0) bus = nullptr;
         return bus != nullptr;
     }
 };
@@ -71,27 +52,26 @@ TSessionBusScreenSaverProbe::~TSessionBusScreenSaverProbe() = default;
 bool TSessionBusScreenSaverProbe::IsScreenSaverActive() {
     answered_ = false;
     if (!bus_->Open()) return false;
-    const TSdBus& api = bus_->api;
     sd_bus_message* call = nullptr;
     sd_bus_message* reply = nullptr;
     sd_bus_error error = SD_BUS_ERROR_NULL;
     int active = 0;
-    int r = api.sd_bus_message_new_method_call(bus_->bus, &call, "org.freedesktop.ScreenSaver",
+    int r = sd_bus_message_new_method_call(bus_->bus, &call, "org.freedesktop.ScreenSaver",
                                            "/org/freedesktop/ScreenSaver",
                                            "org.freedesktop.ScreenSaver", "GetActive");
     // Polling must not start a screen saver through bus activation.
-    if (r >= 0) r = api.sd_bus_message_set_auto_start(call, 0);
+    if (r >= 0) r = sd_bus_message_set_auto_start(call, 0);
     if (r >= 0) {
         const auto usec = static_cast<uint64_t>(timeout_.count()) * 1000;
-        r = api.sd_bus_call(bus_->bus, call, usec, &error, &reply);
-        if (r >= 0) r = api.sd_bus_message_read(reply, "b", &active);
+        r = sd_bus_call(bus_->bus, call, usec, &error, &reply);
+        if (r >= 0) r = sd_bus_message_read(reply, "b", &active);
         answered_ = r >= 0;
     }
     // A broken connection is opened anew on the next poll.
-    if (r < 0 && api.sd_bus_is_open(bus_->bus) <= 0) bus_->Close();
-    api.sd_bus_error_free(&error);
-    api.sd_bus_message_unref(reply);
-    api.sd_bus_message_unref(call);
+    if (r < 0 && sd_bus_is_open(bus_->bus) <= 0) bus_->Close();
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
+    sd_bus_message_unref(call);
     return answered_ && active != 0;
 }
 

@@ -28,7 +28,10 @@ constexpr const char* kRootInterface = "org.mpris.MediaPlayer2";
 constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 constexpr uint64_t kCallTimeoutUs = 1'000'000; // a player that hangs must not stop the watcher
+// Without a bus the attempts grow sparse, from the first interval to the longest, so that a
+// run without one costs next to no wake-ups; LookAgain still tries at once.
 constexpr auto kReconnectInterval = std::chrono::seconds(5);
+constexpr auto kLongestReconnectInterval = std::chrono::seconds(60);
 constexpr auto kLookAgainInterval = std::chrono::seconds(2);
 
 struct TMessage {
@@ -417,6 +420,7 @@ void TMprisWatcher::Wake() {
 void TMprisWatcher::Run(std::stop_token stop) {
     TSession session;
     auto lastConnect = TClock::now() - kReconnectInterval;
+    TClock::duration reconnectInterval = kReconnectInterval;
     auto lastLook = TClock::now();
     auto nextPosition = TClock::now();
     std::optional<TPlayerState> published;
@@ -425,10 +429,14 @@ void TMprisWatcher::Run(std::stop_token stop) {
         const auto now = TClock::now();
         const bool lookAgain = lookAgain_.exchange(false);
         if (!session.Connected()) {
-            if (now - lastConnect >= kReconnectInterval ||
+            if (now - lastConnect >= reconnectInterval ||
                 (lookAgain && now - lastConnect >= kLookAgainInterval)) {
                 lastConnect = now;
                 session.Connect();
+                reconnectInterval =
+                    session.Connected()
+                        ? kReconnectInterval
+                        : std::min<TClock::duration>(2 * reconnectInterval, kLongestReconnectInterval);
             }
         } else if (lookAgain && now - lastLook >= kLookAgainInterval) {
             lastLook = now;
@@ -464,7 +472,7 @@ void TMprisWatcher::Run(std::stop_token stop) {
             }
         } else {
             const auto untilConnect = std::chrono::ceil<std::chrono::milliseconds>(
-                lastConnect + kReconnectInterval - TClock::now());
+                lastConnect + reconnectInterval - TClock::now());
             timeoutMs = static_cast<int>(std::max<int64_t>(0, untilConnect.count()));
         }
         if (::poll(fds, session.Connected() ? 2 : 1, timeoutMs) > 0 && (fds[0].revents & POLLIN)) {

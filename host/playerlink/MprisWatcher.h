@@ -5,7 +5,7 @@
 //
 // The followed player is the first one that plays, else the first one present, in the order
 // in which they appeared. Without a session bus the watcher reports no player and tries to
-// connect again every few seconds and on LookAgain.
+// connect again after a few seconds, then at intervals growing to a minute, and on LookAgain.
 #pragma once
 
 #include "host/playerlink/PlayerState.h"
