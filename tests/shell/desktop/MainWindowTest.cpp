@@ -3,10 +3,13 @@
 #include "shell/desktop/MainWindow.h"
 #include "host/ProgramMessages.h"
 #include "tests/shell/desktop/DesktopRig.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"
 #include "virtual/LCDLabel.h"
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -53,6 +56,7 @@ protected:
     void Start(bool trayAvailable = true) {
         TApplicationCoreOptions options;
         options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+        options.MirrorsInVirtualDisplay = true;
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
             *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; }});
@@ -114,6 +118,28 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("экран 1"));
     EXPECT_GE(window->width(), 686);
     EXPECT_GE(window->height(), 362);
+}
+
+// Without a driver the virtual display still shows the job: only when it is off too is the user
+// told that nothing will show it.
+TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOff) {
+    const auto start = [&](const char *show) {
+        window.reset();
+        core.reset();
+        WriteText(docs / "Orvanta3.ini", std::string("[Common]\nShow splash-screen=0\n"
+                                                     "[Virtual screen]\nShow=") + show + "\n");
+        ClearShownMessages();
+        Start();
+    };
+    start("1");
+    EXPECT_TRUE(ShownMessages().empty());
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    EXPECT_EQ(window->VirtualDisplay()->Screen().TextLines(), 2);
+
+    start("0");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_NE(ShownMessages()[0].text.find("no display driver is active"), std::string::npos);
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
 }
 
 TEST_F(DesktopWindow, TrayPreviousOnTheFirstScreenGoesToTheLast) {
@@ -235,6 +261,44 @@ TEST_F(DesktopWindow, VirtualDisplayMirrorsThePanelUntilTheUserClosesIt) {
     window->SaveSettings();
     ASSERT_NE(window->VirtualDisplay(), nullptr);
     EXPECT_TRUE(window->VirtualDisplay()->isVisible());
+}
+
+// The update check at start-up finds a newer version: its two questions are answered, and the
+// settings page shows the version found, also when it is filled again.
+TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
+    TLoopbackHttpServer server;
+    server.Serve("/version.txt", {.Body = "9.9.9.9\nhttp://127.0.0.1/download\n"});
+    ::setenv("ORVANTA3_UPDATE_URL", (server.Address() + "/version.txt").c_str(), 1);
+    WriteSettings("Use animation=0\n");
+    AppendSettings("[INet]\nCheck updates=1\nVer=3.0.7.1\n");
+    QStringList captions;
+    QPointer<QWidget> last; // null once a box is gone: the next may reuse its address
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == last)
+            return;
+        last = box;
+        captions << box->windowTitle();
+        if (QAbstractButton *no = box->button(QMessageBox::No))
+            no->click();
+        else
+            box->accept();
+    });
+    poll.start(10);
+    Start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return captions.size() == 2; }, 60000)) << captions.size();
+    ::unsetenv("ORVANTA3_UPDATE_URL");
+    EXPECT_EQ(server.Requests(), 1);
+
+    auto *label = window->findChild<QLabel *>("lblVer");
+    ASSERT_NE(label, nullptr);
+    const QString found = QString::fromUtf8("Последняя версия: 9.9.9.9");
+    window->OpenSettings();
+    EXPECT_EQ(label->text(), found);
+    window->CloseSettings();
+    window->OpenSettings();
+    EXPECT_EQ(label->text(), found);
 }
 
 // The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
