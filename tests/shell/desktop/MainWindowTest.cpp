@@ -1,7 +1,9 @@
 // The main window's start-up and its states on the offscreen platform, with the real drivers
 // and modules and the emulated 4 x 20 panel.
 #include "shell/desktop/MainWindow.h"
+#include "host/IniFile.h"
 #include "host/ProgramMessages.h"
+#include "shell/language/WindowLanguage.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageCapture.h"
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -321,6 +324,35 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(close.text(), QStringLiteral("Close"));
     EXPECT_EQ(window->findChild<QAbstractButton *>("btnSettings")->text(),
               QStringLiteral("Settings..."));
+    // The settings pages translate with the window.
+    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+              QStringLiteral("Show hints"));
+    EXPECT_EQ(window->findChild<QAbstractButton *>("btnVirtualScreenCheck")->text(),
+              QStringLiteral("Preview"));
+}
+
+// Every text of the window with a word in it has its key in the shipped English section, so a
+// control added or moved on a page (which moves the keys after it) is noticed. Not the window's
+// title, "Orvanta", which other programs look for; nor the virtual display window, translated
+// under keys of its own.
+TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
+    WriteSettings();
+    AppendSettings("[Virtual screen]\nShow=1\n");
+    Start();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    const std::string templ = docs / "template.lng";
+    ASSERT_TRUE(WriteWindowLanguageTemplate(*window, "1_", templ));
+    const TIniDocument russian = TIniFile(templ).Read();
+    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
+    ASSERT_GT(russian.Keys("RU").size(), 60u);
+    for (const std::string &key : russian.Keys("RU")) {
+        const QString text = QString::fromStdString(Cp1251ToUtf8(*russian.Find("RU", key)));
+        const auto letters =
+            std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+        if (key != "1_1" && letters > 1) {
+            EXPECT_TRUE(shipped.Find("English", key)) << key << "=" << text.toStdString();
+        }
+    }
 }
 
 TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
