@@ -2,6 +2,8 @@
 
 #include "host/TextUtil.h"
 
+#include <algorithm>
+
 namespace orv {
 
 const std::array<TBuiltInGlyph, kBuiltInGlyphCount> kBuiltInGlyphs = {{
@@ -49,6 +51,12 @@ int HexDigit(char c) {
     return -1;
 }
 
+void AppendHexByte(std::string& out, uint8_t value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += kHex[value >> 4];
+    out += kHex[value & 0xF];
+}
+
 } // namespace
 
 std::optional<uint8_t> ParseGlyphByte(std::string_view text) {
@@ -85,14 +93,12 @@ std::optional<TGlyphRows> ParseGlyphRows(std::string_view text) {
 }
 
 std::string FormatGlyphRows(const TGlyphRows& rows) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(rows.size() * 4);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i) out += ',';
         out += '$';
-        out += kHex[rows[i] >> 4];
-        out += kHex[rows[i] & 0xF];
+        AppendHexByte(out, rows[i]);
     }
     return out;
 }
@@ -109,6 +115,33 @@ TGlyphRows ParseMaskRows(std::string_view text) {
         pos = semi + 1;
     }
     return rows;
+}
+
+TGlyphMask ParseGlyphMask(std::string_view text) {
+    std::string compact;
+    for (char c : text)
+        if (c != ' ') compact += c;
+    if (!compact.empty() && compact.front() == '\'') compact.erase(0, 1);
+    if (!compact.empty() && compact.back() == '\'') compact.pop_back();
+    TGlyphMask mask;
+    if (compact.empty()) return mask;
+    if (compact.front() >= '0' && compact.front() <= '9') mask.Number = compact.front() - '0';
+    mask.Rows = ParseMaskRows(std::string_view(compact).substr(std::min<size_t>(2, compact.size())));
+    return mask;
+}
+
+std::string FormatMaskRows(const TGlyphRows& rows) {
+    std::string out;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i) out += ';';
+        out += 'x';
+        AppendHexByte(out, rows[i] & 0x1F);
+    }
+    return out;
+}
+
+std::string FormatGlyphMask(const TGlyphMask& mask) {
+    return "'" + std::to_string(mask.Number) + ";" + FormatMaskRows(mask.Rows) + "'";
 }
 
 std::optional<uint8_t> SlotCodeOfDigit(char c) {

@@ -49,6 +49,24 @@ std::string FormatGlyphRows(const TGlyphRows& rows);
 // five bits of each row are kept.
 TGlyphRows ParseMaskRows(std::string_view text);
 
+// A character drawn by its rows, in the quoted form a job line passes to the slot-definition
+// command: "'1;x00;x0E;x11;x11;x1F;x11;x11;x00'" (character number 1..8, then the rows from the
+// top as "x" and two upper-case hexadecimal digits).
+struct TGlyphMask {
+    int Number = 1;
+    TGlyphRows Rows{};
+};
+
+// The mask of a text in that form, read leniently: blanks anywhere are ignored, a number that
+// is not a digit reads as 1 (digits outside 1..8 are kept for the caller to judge), rows are
+// read as ParseMaskRows reads them after the number.
+TGlyphMask ParseGlyphMask(std::string_view text);
+
+// "'N;xRR;...;xRR'"; only the low five bits of each row are written.
+std::string FormatGlyphMask(const TGlyphMask& mask);
+// The rows alone: "xRR;...;xRR".
+std::string FormatMaskRows(const TGlyphRows& rows);
+
 // Digit '1'..'8' -> display code 1..8; nullopt for anything else.
 std::optional<uint8_t> SlotCodeOfDigit(char c);
 

@@ -70,4 +70,9 @@ std::string FileTextToCp1251(std::string text) {
     return Utf8ToCp1251(body);
 }
 
+std::string Cp1251ToFileText(std::string cp1251) {
+    if (!IsMultiByteUtf8(cp1251)) return cp1251;
+    return "\xEF\xBB\xBF" + Cp1251ToUtf8(cp1251);
+}
+
 } // namespace orv

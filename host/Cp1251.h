@@ -75,6 +75,10 @@ std::string Utf8ToCp1251(std::string_view utf8);
 // converted (a leading byte-order mark dropped); anything else is Windows-1251 already, as the
 // program writes it.
 std::string FileTextToCp1251(std::string text);
+// The file text for Windows-1251 text, so that FileTextToCp1251 reads it back unchanged: the
+// bytes as they are, unless they happen to form multi-byte UTF-8 (say "\xD0\xB0", "Р°"); then
+// UTF-8 with a byte-order mark (0x98, which has no character, becomes '?').
+std::string Cp1251ToFileText(std::string cp1251);
 
 namespace detail {
 template <size_t N>

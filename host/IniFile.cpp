@@ -247,7 +247,7 @@ bool TIniFile::Update(const std::function<void(TIniDocument&)>& change) {
     return UpdateFileLocked(path_, [&](const std::string& old) {
         TIniDocument doc = TIniDocument::Parse(FileTextToCp1251(old));
         change(doc);
-        return doc.Serialize();
+        return Cp1251ToFileText(doc.Serialize());
     });
 }
 

@@ -84,7 +84,7 @@ std::vector<TTagGroup> TModuleCatalogue::TagTree() const {
         TTagGroup group{Text(plugin->GroupCaption), plugin->Id, Text(plugin->TagHints[0]), {}};
         for (int k = 1; k <= plugin->TagCount && k <= kMaxTags; ++k)
             group.Tags.push_back({Text(plugin->TagCaptions[k]), Text(plugin->TagHints[k]),
-                                  Text(plugin->TagExamples[k])});
+                                  Text(plugin->TagExamples[k]), Text(plugin->TagNames[k])});
         groups.push_back(std::move(group));
     }
     return groups;

@@ -20,6 +20,7 @@ struct TTagNode {
     std::string Caption;
     std::string Hint;
     std::string Example;
+    std::string Name; // "$time", as lines write it
 };
 
 // One top-level node: a data module that is on.

@@ -1,6 +1,7 @@
 #include "host/modulehost/ModuleLanguage.h"
 
 #include "host/AtomicFile.h"
+#include "host/Cp1251.h"
 #include "host/IniFile.h"
 #include "host/LanguageFile.h"
 
@@ -98,7 +99,7 @@ bool WriteModuleLanguageTemplate(const TPluginDescriptor& descriptor,
     for (int k = 0; k <= kMaxTags; ++k)
         if (descriptor.TagHints[k] && *descriptor.TagHints[k])
             file.WriteString("RU", TagHintKey(k), text(descriptor.TagHints[k]));
-    return WriteFileAtomic(languageFile, file.Serialize());
+    return WriteFileAtomic(languageFile, Cp1251ToFileText(file.Serialize()));
 }
 
 } // namespace orv

@@ -1,10 +1,11 @@
 // Takes the pictures of the README: the main window in the editing and in the settings state,
-// and the virtual display, as PNG files in FOLDER. The program's own windows run on the
-// settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
-// private X server) with the modules of the build tree; the job named there is loaded and the
-// window brought back from the tray.
+// the tag parameter editor and the virtual display, as PNG files in FOLDER. The program's own
+// windows run on the settings of the environment (scripts/screenshots gives it the demo's, an
+// emulated panel and a private X server) with the modules of the build tree; the job named
+// there is loaded and the window brought back from the tray.
 #include "shell/core/ApplicationCore.h"
 #include "shell/desktop/MainWindow.h"
+#include "shell/equation/EquationDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,6 +51,13 @@ int main(int argc, char **argv) {
     window.OpenSettings();
     QTest::qWait(600);
     saved = Save(window, folder + "/main-settings.png") && saved;
+    {
+        TModuleCatalogue catalogue(core.Host());
+        TfrmEquation tagEditor("$time[5,,,3]$", catalogue, &window);
+        tagEditor.show();
+        QTest::qWait(400);
+        saved = Save(tagEditor, folder + "/tag-editor.png") && saved;
+    }
     window.Quit();
     return saved ? 0 : 1;
 }

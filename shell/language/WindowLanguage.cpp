@@ -180,7 +180,7 @@ bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
     TIniDocument file;
     for (const TWindowText& text : WindowTexts(window, prefix))
         if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
-    return WriteFileAtomic(lngPath, file.Serialize());
+    return WriteFileAtomic(lngPath, Cp1251ToFileText(file.Serialize()));
 }
 
 bool LanguageTemplateRequested(int argc, char** argv) {

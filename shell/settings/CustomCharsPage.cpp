@@ -3,6 +3,7 @@
 #include "host/ConstUnit.h"
 #include "host/modulehost/ErrorReport.h"
 #include "shell/settings/PageControls.h"
+#include "virtual/ui/CharBuilderDialog.h"
 
 #include <QActionGroup>
 #include <QComboBox>
@@ -20,26 +21,17 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace orv {
 
 namespace {
 
-constexpr int kRows = 8;
-constexpr int kCols = 5;
+constexpr int kRows = TDotMatrix::kRows;
+constexpr int kCols = TDotMatrix::kCols;
 constexpr int kMappingSets = 2; // horizontal and vertical bar; the user set is not edited here
 
 // Rows as the slot-definition form writes them: "x00;x0E;...".
-QString MaskText(const TGlyphRows& rows) {
-    QString text;
-    for (int r = 0; r < kRows; ++r) {
-        char item[8];
-        std::snprintf(item, sizeof item, "%sx%02X", r ? ";" : "", rows[r] & 0x1F);
-        text += item;
-    }
-    return text;
-}
+QString MaskText(const TGlyphRows& rows) { return QString::fromStdString(FormatMaskRows(rows)); }
 
 QPixmap GlyphPixmap(const TGlyphRows& rows, const QColor& on, const QColor& off) {
     constexpr int dot = 3;
@@ -66,20 +58,10 @@ TCustomCharsPage::TCustomCharsPage(QWidget* parent) : QWidget(parent) {
     lbCustomChars_ = Named(new QListWidget(this), "lbCustomChars");
 
     auto* matrixGrid = new QGridLayout;
-    matrixGrid->setSpacing(1);
-    for (int r = 0; r < kRows; ++r) {
-        for (int c = 0; c < kCols; ++c) {
-            auto* dot = new QToolButton(this);
-            dot->setObjectName(QString("btnMatrix%1%2").arg(r + 1).arg(c + 1));
-            dot->setCheckable(true);
-            dot->setFixedSize(18, 18);
-            dot->setStyleSheet("QToolButton { background: #e8e8e8; border: 1px solid #a0a0a0; }"
-                               "QToolButton:checked { background: #202020; }");
-            connect(dot, &QToolButton::clicked, this, &TCustomCharsPage::MatrixEdited);
-            matrixGrid->addWidget(dot, r, c);
-            matrix_[r][c] = dot;
-        }
-    }
+    matrix_ = std::make_unique<TDotMatrix>(
+        *this, *matrixGrid, 18,
+        [](int r, int c) { return QString("btnMatrix%1%2").arg(r + 1).arg(c + 1); }, nullptr,
+        [this] { MatrixEdited(); });
     btnClearCustomCharBuilder_ =
         Button("btnClearCustomCharBuilder", "Очистить", "Очистить матрицу", this);
     btnRevertCustomCharBuilder_ =
@@ -177,17 +159,10 @@ void TCustomCharsPage::ShowSelected() {
     btnApplyCustomChar_->setEnabled(false);
 }
 
-TGlyphRows TCustomCharsPage::MatrixRows() const {
-    TGlyphRows rows{};
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c)
-            if (matrix_[r][c]->isChecked()) rows[r] |= static_cast<uint8_t>(0x10 >> c);
-    return rows;
-}
+TGlyphRows TCustomCharsPage::MatrixRows() const { return matrix_->Rows(); }
 
 void TCustomCharsPage::SetMatrixRows(const TGlyphRows& rows) {
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < kCols; ++c) matrix_[r][c]->setChecked(rows[r] & (0x10 >> c));
+    matrix_->SetRows(rows);
     edCustomCharMask_->setText(MaskText(rows));
 }
 
@@ -202,9 +177,7 @@ void TCustomCharsPage::ClearMatrix() {
 }
 
 void TCustomCharsPage::InvertMatrix() {
-    TGlyphRows rows = MatrixRows();
-    for (uint8_t& row : rows) row = static_cast<uint8_t>(~row & 0x1F);
-    SetMatrixRows(rows);
+    matrix_->Invert();
     MatrixEdited();
 }
 
@@ -224,11 +197,15 @@ void TCustomCharsPage::MaskEdited() {
     MatrixEdited();
 }
 
-// The character matrix editor opens here with the mask text and gives the edited text back; until
-// it exists, the mask text is edited in place.
+// The character matrix editor draws the selected glyph; its rows come back into the matrix,
+// still to be applied.
 void TCustomCharsPage::DrawGlyph() {
-    edCustomCharMask_->setFocus();
-    edCustomCharMask_->selectAll();
+    TfrmCharBuilder builder(this);
+    builder.ApplyLanguage(language_, languagePath_);
+    builder.Load(FormatGlyphMask({1, MatrixRows()}));
+    if (builder.exec() != QDialog::Accepted) return;
+    SetMatrixRows(ParseGlyphMask(builder.MaskText()).Rows);
+    MatrixEdited();
 }
 
 void TCustomCharsPage::NewGlyph() {

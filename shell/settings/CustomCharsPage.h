@@ -5,10 +5,14 @@
 #pragma once
 
 #include "engine/Charsets.h"
+#include "virtual/ui/DotMatrix.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
+#include <string>
+#include <utility>
 
 class QComboBox;
 class QLineEdit;
@@ -24,6 +28,12 @@ public:
     explicit TCustomCharsPage(QWidget* parent = nullptr);
 
     void Fill(const TCharsets& charsets);
+    // The language of the character matrix editor the page opens (Windows-1251 section name of
+    // the language file at lngPath).
+    void SetLanguage(std::string language, std::string lngPath) {
+        language_ = std::move(language);
+        languagePath_ = std::move(lngPath);
+    }
     // The edited tables into charsets (glyphs and mapping; the slots stay as they are).
     void Take(TCharsets& charsets) const;
 
@@ -45,8 +55,10 @@ private:
     void ShowPiece(int piece);
 
     TCharsets edited_;
+    std::string language_;
+    std::string languagePath_;
     QListWidget* lbCustomChars_;
-    std::array<std::array<QToolButton*, 5>, 8> matrix_{};
+    std::unique_ptr<TDotMatrix> matrix_;
     QPushButton* btnClearCustomCharBuilder_;
     QPushButton* btnRevertCustomCharBuilder_;
     QPushButton* btnApplyCustomChar_;

@@ -116,6 +116,7 @@ void TSettingsPage::Fill() {
     shortcuts_->Fill(settings.Shortcuts);
     virtualScreen_->Fill(settings.VirtualScreen);
     customChars_->Fill(core_.Charsets());
+    customChars_->SetLanguage(settings.Common.Language, LanguageFilePath());
     modules_->ClearSelection();
     tvSettings_->setCurrentItem(nullptr);
     tvSettings_->setCurrentItem(tvSettings_->topLevelItem(ndCommon));

@@ -71,3 +71,15 @@ TEST(Cp1251, FileTextIsReadAsUtf8OnlyWhenItIsMultiByteUtf8) {
     EXPECT_EQ(FileTextToCp1251("plain ASCII"), "plain ASCII");
     EXPECT_EQ(FileTextToCp1251("\xEF\xBF\xBD"), "?"); // U+FFFD is valid UTF-8 itself
 }
+
+TEST(Cp1251, FileTextReadsBackAsTheWindows1251TextItWasWrittenFrom) {
+    // Ordinary Cyrillic stays Windows-1251 on disk.
+    const std::string plain = Utf8ToCp1251("Температура 42°");
+    EXPECT_EQ(Cp1251ToFileText(plain), plain);
+    // In Windows-1251, "Р°" and "п»Ѕ" are the bytes of UTF-8 "а" and U+FFFD: written as UTF-8.
+    for (const std::string& text : {Utf8ToCp1251("Р° 5"), Utf8ToCp1251("x п»Ѕ x")}) {
+        const std::string file = Cp1251ToFileText(text);
+        EXPECT_TRUE(file.starts_with("\xEF\xBB\xBF")) << text;
+        EXPECT_EQ(FileTextToCp1251(file), text);
+    }
+}

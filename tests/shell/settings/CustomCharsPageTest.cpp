@@ -7,9 +7,11 @@
 #include "tests/support/ModalDialog.h"
 
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -89,4 +91,32 @@ TEST_F(CustomCharsPage, ANewGlyphNeedsAFreshNameAndRoomInTheTable) {
     btnNew.click(); // refused before any dialog opens
     ASSERT_EQ(ShownMessages().size(), 1u);
     EXPECT_EQ(list.count(), kMaxGlyphCount);
+}
+
+TEST_F(CustomCharsPage, TheGlyphIsDrawnInTheCharacterMatrixEditorAndComesBackToBeApplied) {
+    page.Fill(WithNamed({"arrow"}));
+    list.setCurrentRow(24);
+    auto& mask = Child<QLineEdit>(page, "edCustomCharMask");
+    auto& btnApply = Child<QPushButton>(page, "btnApplyCustomChar");
+    QString shown;
+    WhileModal([&] { Child<QPushButton>(page, "btnDrawCustomChar").click(); },
+               [&](QWidget& builder) {
+                   shown = Child<QLineEdit>(builder, "edMask").text();
+                   Child<QToolButton>(builder, "b15").click(); // top row, leftmost dot
+                   Child<QPushButton>(builder, "btnOk").click();
+               });
+    EXPECT_EQ(shown, "'1;x00;x00;x00;x00;x00;x00;x00;x1F'");
+    EXPECT_EQ(mask.text(), "x10;x00;x00;x00;x00;x00;x00;x1F");
+    ASSERT_TRUE(btnApply.isEnabled());
+    btnApply.click();
+    TCharsets taken;
+    page.Take(taken);
+    EXPECT_EQ(taken.Glyph(25)->Rows, (TGlyphRows{0x10, 0, 0, 0, 0, 0, 0, 0x1F}));
+
+    WhileModal([&] { Child<QPushButton>(page, "btnDrawCustomChar").click(); },
+               [&](QWidget& builder) {
+                   Child<QToolButton>(builder, "btnRevertCustomCharBuilder").click();
+                   Child<QPushButton>(builder, "btnCancel").click();
+               });
+    EXPECT_EQ(mask.text(), "x10;x00;x00;x00;x00;x00;x00;x1F") << "a cancelled drawing changes nothing";
 }
