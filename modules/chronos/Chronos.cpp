@@ -17,6 +17,7 @@
 #include "modules/common/DurationFormat.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/UnitWords.h"
 
@@ -137,15 +138,6 @@ std::string TChronos::Date(const TWallTime& now, uint8_t selector) const {
     return text + dateSeparator_ + Pad2(now.Year % 100);
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gChronos.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gChronos.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "Date/time information",
@@ -154,8 +146,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .GroupCaption = "Дата/время"_cp1251,
         .GroupHint = "Текущие дата/время, время работы компьютера с момента последней "
                      "перезагрузки"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gChronos>,
+        .LoadSettings = ModuleLoadSettings<gChronos>,
     },
     {
         {.Name = "$time",

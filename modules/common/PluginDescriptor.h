@@ -1,9 +1,10 @@
 // Builds a data module's static descriptor from a table of its tags, so that a module lists
-// only what it has: every text entry the table leaves out points to "" and is never null.
+// only what it has: every text entry the table leaves out points to "" and is never null. The
+// callbacks forward to the module's state object (ModuleCallbacks.h).
 //
 //   constinit TPluginDescriptor gDescriptor = orv::MakePluginDescriptor(
 //       {.Name = "...", .Description = "...", .Id = 1, .GroupCaption = "...", .GroupHint = "...",
-//        .GetValue = GetValue, .LoadSettings = LoadSettings},
+//        .GetValue = ModuleGetValue<gChronos>, .LoadSettings = ModuleLoadSettings<gChronos>},
 //       {{.Name = "$time", .Caption = "...", .Example = "$time[5,,,3]$", .Hint = "..."}, ...});
 #pragma once
 

@@ -27,6 +27,7 @@
 #include "modules/common/DurationFormat.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SystemTree.h"
@@ -163,15 +164,6 @@ void TDialwatch::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gDialwatch.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gDialwatch.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "RAS status",
@@ -179,8 +171,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 7,
         .GroupCaption = "RAS",
         .GroupHint = "Данные об установленном модемном соединении"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gDialwatch>,
+        .LoadSettings = ModuleLoadSettings<gDialwatch>,
     },
     {
         {.Name = "$rasCheck", .Caption = "условие показа"_cp1251, .Example = "$rasCheck$"},

@@ -28,6 +28,7 @@
 #include "modules/common/ModuleResult.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SystemTree.h"
@@ -142,15 +143,6 @@ void TDiskfacts::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gDiskfacts.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gDiskfacts.LoadSettings();
-    return 0;
-}
-
 #define DRIVE_NUMBERS "Нумерация дисков: С = 0, D = 1 и т.д."
 
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
@@ -160,8 +152,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 4,
         .GroupCaption = "Дисковая подсистема"_cp1251,
         .GroupHint = "Информация об установленных дисках"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gDiskfacts>,
+        .LoadSettings = ModuleLoadSettings<gDiskfacts>,
     },
     {
         {.Name = "$driveEnum",

@@ -12,6 +12,7 @@
 #include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 
 #include <optional>
@@ -90,10 +91,6 @@ const char* TGlyphset::GetValue(int16_t index, const char* param) {
     }
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gGlyphset.GetValue(TagIndexOf(index), param);
-}
-
 #define GLYPHSET_RESERVED_HINT                                                                     \
     "\r\rНекоторые символы ($, [, ]) нельзя вывести как обычные символы, т.к. они используются в " \
     "формировании тега; поэтому для их вывода используются специальные теги"
@@ -106,7 +103,7 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .GroupCaption = "Символы пользователя"_cp1251,
         .GroupHint = "Теги из этой категории управляют выводом на LCD определяемых пользователем "
                      "символов"_cp1251,
-        .GetValue = GetValue,
+        .GetValue = ModuleGetValue<gGlyphset>,
     },
     {
         {.Name = "$defineCharset",

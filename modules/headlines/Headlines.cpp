@@ -19,6 +19,7 @@
 #include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/headlines/HeadlinesCache.h"
 #include "modules/headlines/HeadlinesDialogApi.h"
@@ -214,20 +215,6 @@ void THeadlinesModule::Configure() {
     });
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gHeadlines.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gHeadlines.LoadSettings();
-    return 0;
-}
-
-int32_t Configure() {
-    gHeadlines.Configure();
-    return 0;
-}
-
 // The lists live as long as the library; a download still running ends with it.
 void Finalize() {}
 
@@ -238,9 +225,9 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 13,
         .GroupCaption = "Новости: 3DNews"_cp1251,
         .GroupHint = "Новости сайта 3dnews.ru"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
-        .Configure = Configure,
+        .GetValue = ModuleGetValue<gHeadlines>,
+        .LoadSettings = ModuleLoadSettings<gHeadlines>,
+        .Configure = ModuleConfigure<gHeadlines>,
         .Finalize = Finalize,
     },
     {

@@ -12,6 +12,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SystemTree.h"
 #include "modules/hostfacts/OsVersion.h"
@@ -90,15 +91,13 @@ std::string THostfacts::Version() const {
     return Utf8ToCp1251(OsVersionText(PrettyName(osRelease.value_or("")), *release));
 }
 
-const char* GetValue(int32_t index, const char*) { return gHostfacts.GetValue(TagIndexOf(index)); }
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "OS information",
         .Description = "Информация об операционной системе\r\rOrvanta3 team"_cp1251,
         .Id = 21,
         .GroupCaption = "OS",
-        .GetValue = GetValue,
+        .GetValue = ModuleGetValue<gHostfacts>,
     },
     {
         {.Name = "$osComputer", .Caption = "имя компьютера"_cp1251, .Example = "$osComputer$"},

@@ -23,6 +23,7 @@
 #include "modules/common/ModuleResult.h"
 #include "modules/netcards/NetInterfaces.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SystemTree.h"
@@ -194,15 +195,6 @@ void TNetcards::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gNetcards.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gNetcards.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "LAN info",
@@ -210,8 +202,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 6,
         .GroupCaption = "Network",
         .GroupHint = "Данные о сетевых устройствах"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gNetcards>,
+        .LoadSettings = ModuleLoadSettings<gNetcards>,
     },
     {
         {.Name = "$lanName",

@@ -14,6 +14,7 @@
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SharedBlockReader.h"
 #include "modules/common/TickClock.h"
@@ -167,15 +168,6 @@ void TPlayState::LoadSettings() {
     spectrum_.SetBarCharacters(bars);
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gPlayState.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gPlayState.LoadSettings();
-    return 0;
-}
-
 constexpr const char* kNoSourceHint =
     "Этот тег используется, чтобы предотвратить показ экрана в то время, когда нет источника "
     "для получения данных (WinAmp не запущен)"_cp1251;
@@ -187,8 +179,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
                        "поддерживаются WinAmp 2 и 3)\r\rOrvanta3 team"_cp1251,
         .Id = 9,
         .GroupCaption = "MP3-player status",
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gPlayState>,
+        .LoadSettings = ModuleLoadSettings<gPlayState>,
     },
     {
         {.Name = "$mp3Check", .Caption = "условие показа"_cp1251, .Hint = kNoSourceHint},

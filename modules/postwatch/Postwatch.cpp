@@ -13,6 +13,7 @@
 #include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/postwatch/MailAccount.h"
 #include "modules/postwatch/PostwatchDialogApi.h"
@@ -213,20 +214,6 @@ void TPostwatch::Configure() {
     settings_ = s; // the next check uses them
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gPostwatch.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gPostwatch.LoadSettings();
-    return 0;
-}
-
-int32_t Configure() {
-    gPostwatch.Configure();
-    return 0;
-}
-
 // The lists live as long as the library; a check still running ends with it.
 void Finalize() {}
 
@@ -238,9 +225,9 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 8,
         .GroupCaption = "Почта"_cp1251,
         .GroupHint = "Проверка новых писем в почтовом ящике"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
-        .Configure = Configure,
+        .GetValue = ModuleGetValue<gPostwatch>,
+        .LoadSettings = ModuleLoadSettings<gPostwatch>,
+        .Configure = ModuleConfigure<gPostwatch>,
         .Finalize = Finalize,
     },
     {

@@ -24,6 +24,7 @@
 #include "host/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/DecimalFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SystemTree.h"
@@ -118,15 +119,6 @@ void TProcgauge::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gProcgauge.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gProcgauge.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "CPU info",
@@ -134,8 +126,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 2,
         .GroupCaption = "CPU",
         .GroupHint = "Информация о процессоре"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gProcgauge>,
+        .LoadSettings = ModuleLoadSettings<gProcgauge>,
     },
     {
         {.Name = "$cpuFreq",

@@ -13,6 +13,7 @@
 #include "host/RegionalSettings.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SourceFile.h"
@@ -80,13 +81,6 @@ void TRamgauge::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char*) { return gRamgauge.GetValue(TagIndexOf(index)); }
-
-int32_t LoadSettings() {
-    gRamgauge.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "Memory info",
@@ -94,8 +88,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 5,
         .GroupCaption = "Память"_cp1251,
         .GroupHint = "Вывод информации об использовании памяти компьютера"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gRamgauge>,
+        .LoadSettings = ModuleLoadSettings<gRamgauge>,
     },
     {
         {.Name = "$memPSize",

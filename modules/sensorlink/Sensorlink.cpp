@@ -28,6 +28,7 @@
 #include "host/UserFolders.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SystemTree.h"
 #include "modules/common/TickClock.h"
@@ -170,20 +171,6 @@ void TSensorlink::Configure() {
     });
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gSensorlink.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gSensorlink.LoadSettings();
-    return 0;
-}
-
-int32_t Configure() {
-    gSensorlink.Configure();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "Motherboard Monitor 5.* info",
@@ -191,9 +178,9 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 3,
         .GroupCaption = "MBM",
         .GroupHint = "MotherBoard Monitor 5.*",
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
-        .Configure = Configure,
+        .GetValue = ModuleGetValue<gSensorlink>,
+        .LoadSettings = ModuleLoadSettings<gSensorlink>,
+        .Configure = ModuleConfigure<gSensorlink>,
     },
     {
         {.Name = "$mbmCheck", .Caption = "условие показа"_cp1251, .Example = "$mbmCheck$"},

@@ -16,6 +16,7 @@
 #include "modules/common/InternetTransfer.h"
 #include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/skycast/SkycastCities.h"
 #include "modules/skycast/SkycastDialogApi.h"
@@ -158,20 +159,6 @@ void TSkycast::Configure() {
     });
 }
 
-const char* GetValue(int32_t index, const char*) {
-    return gSkycast.GetValue(TagIndexOf(index));
-}
-
-int32_t LoadSettings() {
-    gSkycast.LoadSettings();
-    return 0;
-}
-
-int32_t Configure() {
-    gSkycast.Configure();
-    return -1;
-}
-
 // The fields live as long as the library; a download still running ends with it.
 void Finalize() {}
 
@@ -184,9 +171,9 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .GroupHint = "Погода по Украине, России и ближнему зарубежью\r\rДанные: прогноз "
                      "Open-Meteo (open-meteo.com) или погодный экспорт по адресу из "
                      "настроек"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
-        .Configure = Configure,
+        .GetValue = ModuleGetValue<gSkycast>,
+        .LoadSettings = ModuleLoadSettings<gSkycast>,
+        .Configure = ModuleConfigure<gSkycast, -1>,
         .Finalize = Finalize,
     },
     {

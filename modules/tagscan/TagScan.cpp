@@ -15,6 +15,7 @@
 #include "host/UserFolders.h"
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/QuantityFormat.h"
 #include "modules/common/SharedBlockReader.h"
@@ -124,15 +125,6 @@ void TTagScan::LoadSettings() {
     decimalSeparator_ = UserDecimalSeparator();
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gTagScan.GetValue(TagIndexOf(index), param);
-}
-
-int32_t LoadSettings() {
-    gTagScan.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "ID3 info (с поддержкой ID3 v.2)"_cp1251,
@@ -141,8 +133,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 9,
         .GroupCaption = "ID3 info",
         .GroupHint = "Теги этого модуля выводят ID3 теги (включая v2)"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gTagScan>,
+        .LoadSettings = ModuleLoadSettings<gTagScan>,
     },
     {
         {.Name = "$id3Check",

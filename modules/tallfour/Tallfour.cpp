@@ -10,6 +10,7 @@
 #include "host/IniFile.h"
 #include "host/UserFolders.h"
 #include "modules/common/ModuleResult.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/WallClock.h"
 
@@ -89,13 +90,6 @@ std::string TTallfour::ClockRow(int row) const {
     return text;
 }
 
-const char* GetValue(int32_t index, const char*) { return gTallfour.GetValue(TagIndexOf(index)); }
-
-int32_t LoadSettings() {
-    gTallfour.LoadSettings();
-    return 0;
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "Fullscreen clock",
@@ -104,8 +98,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .GroupCaption = "4-х строчные часы"_cp1251,
         .GroupHint = "Большие часы для отображения на 4-х строчном экране (часы будут занимать 3 "
                      "строчки экрана)"_cp1251,
-        .GetValue = GetValue,
-        .LoadSettings = LoadSettings,
+        .GetValue = ModuleGetValue<gTallfour>,
+        .LoadSettings = ModuleLoadSettings<gTallfour>,
     },
     {
         {.Name = "$tallfour",

@@ -14,6 +14,7 @@
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
+#include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SharedBlockReader.h"
 
@@ -137,10 +138,6 @@ std::string TVideoWatch::Time(double days) {
     return FormatTimeOfDay(SecondsOf(days), *longTimeFormat_);
 }
 
-const char* GetValue(int32_t index, const char* param) {
-    return gVideoWatch.GetValue(TagIndexOf(index), param);
-}
-
 constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
     {
         .Name = "ZoomPlayer status",
@@ -149,7 +146,7 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
         .Id = 22,
         .GroupCaption = "ZoomPlayer",
         .GroupHint = "ZoomPlayer",
-        .GetValue = GetValue,
+        .GetValue = ModuleGetValue<gVideoWatch>,
     },
     {
         {.Name = "$zoomCheck",

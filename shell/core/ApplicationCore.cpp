@@ -11,6 +11,7 @@ namespace orv {
 
 TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
     : writeSettings_(options.WriteSettings),
+      mirrorsInVirtualDisplay_(options.MirrorsInVirtualDisplay),
       settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
@@ -113,7 +114,8 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
     host_.Discover();
 
     step("Orvanta3 starting: checking active plug-ins...");
-    if (!host_.CurrentDriverIndex())
+    const bool jobShownAnyway = mirrorsInVirtualDisplay_ && settings_.VirtualScreen.Show;
+    if (!host_.CurrentDriverIndex() && !jobShownAnyway)
         ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();

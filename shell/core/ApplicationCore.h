@@ -35,6 +35,10 @@ struct TApplicationCoreOptions {
     bool WriteSettings = true;
     // False for a program without a module list: modules that are off are not loaded.
     bool ListInactiveModules = true;
+    // True for a program whose virtual display window mirrors the panel when "Show" of
+    // "Virtual screen" is on: a start without a driver then shows the job all the same, and the
+    // message that no driver is active is given only while that window is off.
+    bool MirrorsInVirtualDisplay = false;
 };
 
 // The progress text of the last start-up step.
@@ -58,7 +62,8 @@ public:
     void StartUp(const std::function<void(std::string_view)>& progress = {});
     // Settings and custom character tables, module discovery with the current driver, the
     // screen-saver listener when enabled. progress gets the text of each step. Without any driver
-    // marked active one message says so (a driver that fails to activate has given its own).
+    // marked active one message says so (a driver that fails to activate has given its own),
+    // unless the virtual display shows the job (MirrorsInVirtualDisplay).
     void StartModules(const std::function<void(std::string_view)>& progress = {});
     // The start-up character sets and the two greeting lines on the panel and the frame sink.
     void ShowGreeting();
@@ -151,6 +156,7 @@ private:
     void ReadSettings();
 
     bool writeSettings_;
+    bool mirrorsInVirtualDisplay_;
     TSettings settings_;
     TModuleHost host_;
     TModuleCatalogue catalogue_;

@@ -233,7 +233,10 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
         TInetCheckOptions check;
         check.SettingsPath = core_.Settings().Path();
         check.INet = core_.Settings().INet;
-        (new TUpdateNotifier(check, this))->Start();
+        auto* notifier = new TUpdateNotifier(check, this);
+        connect(notifier, &TUpdateNotifier::VersionLabelChanged, settingsPage_,
+                &TSettingsPage::ShowVersionLabel);
+        notifier->Start();
     }
     step(kStartedText);
     if (std::exchange(quitRequested_, false))

@@ -40,6 +40,7 @@ int main(int argc, char **argv) {
 
     TApplicationCoreOptions options;
     options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+    options.MirrorsInVirtualDisplay = true;
     TApplicationCore core(options);
     TOrvanta window(core);
     window.StartUp();

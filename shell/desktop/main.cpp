@@ -41,6 +41,7 @@ int main(int argc, char **argv) {
 
     TApplicationCoreOptions options;
     options.CreateLanguageTemplate = languageTemplate;
+    options.MirrorsInVirtualDisplay = true;
     TApplicationCore core(options);
     core.Settings().ReadEarly();
     // The start-up window, only when it is to be seen: its picture costs start-up time.

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWidget>
@@ -57,6 +58,13 @@ bool IsLeaf(const QObject* object) {
            qobject_cast<const QAbstractSpinBox*>(object);
 }
 
+// A window of its own among the children (the virtual display) translates itself under its own
+// prefix; a menu is part of the window that owns it.
+bool IsOtherWindow(const QObject* object) {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget);
+}
+
 bool Counts(const QObject* object) {
     return (object->isWidgetType() || qobject_cast<const QAction*>(object)) &&
            !object->objectName().startsWith(QLatin1String("qt_"));
@@ -64,6 +72,7 @@ bool Counts(const QObject* object) {
 
 void ListComponents(const QObject& parent, std::vector<QObject*>& out) {
     for (QObject* child : parent.children()) {
+        if (IsOtherWindow(child)) continue;
         if (Counts(child)) out.push_back(child);
         if (!IsLeaf(child)) ListComponents(*child, out);
     }

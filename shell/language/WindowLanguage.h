@@ -7,8 +7,9 @@
 // where i is the control's position (from 0) in the window's list of components and base comes
 // from the control's kind. The list is the window's object tree, depth first, each parent's
 // children in the order they were added: for a window built top-down that is creation order.
-// Every QWidget and QAction counts, except Qt's own internals (objects named "qt_..."), and the
-// walk does not go into the controls of the kinds below. Only controls of exactly these classes
+// Every QWidget and QAction counts, except Qt's own internals (objects named "qt_...") and
+// child windows other than menus (they translate themselves), and the walk does not go into the
+// controls of the kinds below. Only controls of exactly these classes
 // take part (a subclass does not):
 //
 //     QCheckBox          10000  text, tooltip

@@ -2,6 +2,7 @@
 
 #include "host/SettingKeys.h"
 #include "host/TextUtil.h"
+#include "shell/update/InetCheck.h"
 #include "shell/settings/PageControls.h"
 
 #include <QCheckBox>
@@ -117,7 +118,7 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
     netForm->addRow(Utf8("Прокси-сервер:"), edProxy_);
     netForm->addRow(Utf8("Порт:"), edProxyPort_);
     netForm->addRow(cbCheckUpdates_);
-    netForm->addRow(Utf8("Последняя версия:"), lblVer_);
+    netForm->addRow(lblVer_);
     layout->addWidget(net);
     layout->addStretch();
 
@@ -168,7 +169,13 @@ void TCommonPage::Fill(const TSettingsValues& values, const std::vector<std::str
     edProxy_->setText(FromCp1251(net.Proxy));
     edProxyPort_->setText(QString::number(net.ProxyPort));
     cbCheckUpdates_->setChecked(net.CheckUpdates);
-    lblVer_->setText(FromCp1251(net.Ver));
+    lblVer_->setText(versionLabel_.isEmpty() ? FromCp1251(kLatestVersionLabel + net.Ver)
+                                             : versionLabel_);
+}
+
+void TCommonPage::ShowVersionLabel(const QString& text) {
+    versionLabel_ = text;
+    lblVer_->setText(text);
 }
 
 bool TCommonPage::ProxyPortValid() const {

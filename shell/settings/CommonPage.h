@@ -4,6 +4,7 @@
 
 #include "host/SettingsValues.h"
 
+#include <QString>
 #include <QWidget>
 
 #include <string>
@@ -30,6 +31,9 @@ public:
     QLineEdit& ProxyPortEdit() const { return *edProxyPort_; }
     // Takes the page's values into values; the proxy port only when it is valid.
     void Take(TSettingsValues& values) const;
+    // lblVer as the update check found it ("Последняя версия: " and the page's version); from
+    // then on Fill keeps it instead of showing "Ver" of the settings.
+    void ShowVersionLabel(const QString& text);
 
 private:
     void SelectJobFile();
@@ -59,6 +63,7 @@ private:
     QLineEdit* edProxyPort_;
     QCheckBox* cbCheckUpdates_;
     QLabel* lblVer_;
+    QString versionLabel_;
 };
 
 } // namespace orv

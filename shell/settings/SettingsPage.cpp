@@ -99,6 +99,8 @@ void TSettingsPage::ShowNodeTexts() {
         pnSettingCaption_->setText("  " + item->text(0) + "... ");
 }
 
+void TSettingsPage::ShowVersionLabel(const QString& text) { common_->ShowVersionLabel(text); }
+
 void TSettingsPage::SelectNode(int node) {
     if (node < 0 || node >= int(kNodes.size())) return;
     pcSettings_->setCurrentIndex(node);

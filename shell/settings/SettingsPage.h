@@ -43,6 +43,8 @@ public:
     void Save();
     // The five node texts and the caption from the messages, as translated now.
     void ShowNodeTexts();
+    // The update check's version label (lblVer), kept over later fills.
+    void ShowVersionLabel(const QString& text);
 
     // The main language file, whose sections the language chooser offers.
     std::string LanguageFilePath() const;

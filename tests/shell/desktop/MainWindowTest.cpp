@@ -1,17 +1,23 @@
 // The main window's start-up and its states on the offscreen platform, with the real drivers
 // and modules and the emulated 4 x 20 panel.
 #include "shell/desktop/MainWindow.h"
+#include "host/IniFile.h"
 #include "host/ProgramMessages.h"
+#include "shell/language/WindowLanguage.h"
 #include "tests/shell/desktop/DesktopRig.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"
 #include "virtual/LCDLabel.h"
 
 #include <QComboBox>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -49,6 +55,7 @@ protected:
     void Start(bool trayAvailable = true) {
         TApplicationCoreOptions options;
         options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+        options.MirrorsInVirtualDisplay = true;
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
             *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; }});
@@ -110,6 +117,28 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("экран 1"));
     EXPECT_GE(window->width(), 686);
     EXPECT_GE(window->height(), 362);
+}
+
+// Without a driver the virtual display still shows the job: only when it is off too is the user
+// told that nothing will show it.
+TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOff) {
+    const auto start = [&](const char *show) {
+        window.reset();
+        core.reset();
+        WriteText(docs / "Orvanta3.ini", std::string("[Common]\nShow splash-screen=0\n"
+                                                     "[Virtual screen]\nShow=") + show + "\n");
+        ClearShownMessages();
+        Start();
+    };
+    start("1");
+    EXPECT_TRUE(ShownMessages().empty());
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    EXPECT_EQ(window->VirtualDisplay()->Screen().TextLines(), 2);
+
+    start("0");
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_NE(ShownMessages()[0].text.find("no display driver is active"), std::string::npos);
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
 }
 
 TEST_F(DesktopWindow, TrayPreviousOnTheFirstScreenGoesToTheLast) {
@@ -233,6 +262,44 @@ TEST_F(DesktopWindow, VirtualDisplayMirrorsThePanelUntilTheUserClosesIt) {
     EXPECT_TRUE(window->VirtualDisplay()->isVisible());
 }
 
+// The update check at start-up finds a newer version: its two questions are answered, and the
+// settings page shows the version found, also when it is filled again.
+TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
+    TLoopbackHttpServer server;
+    server.Serve("/version.txt", {.Body = "9.9.9.9\nhttp://127.0.0.1/download\n"});
+    ::setenv("ORVANTA3_UPDATE_URL", (server.Address() + "/version.txt").c_str(), 1);
+    WriteSettings("Use animation=0\n");
+    AppendSettings("[INet]\nCheck updates=1\nVer=3.0.7.1\n");
+    QStringList captions;
+    QPointer<QWidget> last; // null once a box is gone: the next may reuse its address
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == last)
+            return;
+        last = box;
+        captions << box->windowTitle();
+        if (QAbstractButton *no = box->button(QMessageBox::No))
+            no->click();
+        else
+            box->accept();
+    });
+    poll.start(10);
+    Start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return captions.size() == 2; }, 60000)) << captions.size();
+    ::unsetenv("ORVANTA3_UPDATE_URL");
+    EXPECT_EQ(server.Requests(), 1);
+
+    auto *label = window->findChild<QLabel *>("lblVer");
+    ASSERT_NE(label, nullptr);
+    const QString found = QString::fromUtf8("Последняя версия: 9.9.9.9");
+    window->OpenSettings();
+    EXPECT_EQ(label->text(), found);
+    window->CloseSettings();
+    window->OpenSettings();
+    EXPECT_EQ(label->text(), found);
+}
+
 // The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
 TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     WriteSettings("Use animation=0\n");
@@ -253,6 +320,35 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(close.text(), QStringLiteral("Close"));
     EXPECT_EQ(window->findChild<QAbstractButton *>("btnSettings")->text(),
               QStringLiteral("Settings..."));
+    // The settings pages translate with the window.
+    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+              QStringLiteral("Show hints"));
+    EXPECT_EQ(window->findChild<QAbstractButton *>("btnVirtualScreenCheck")->text(),
+              QStringLiteral("Preview"));
+}
+
+// Every text of the window with a word in it has its key in the shipped English section, so a
+// control added or moved on a page (which moves the keys after it) is noticed. Not the window's
+// title, "Orvanta", which other programs look for; nor the virtual display window, translated
+// under keys of its own.
+TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
+    WriteSettings();
+    AppendSettings("[Virtual screen]\nShow=1\n");
+    Start();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    const std::string templ = docs / "template.lng";
+    ASSERT_TRUE(WriteWindowLanguageTemplate(*window, "1_", templ));
+    const TIniDocument russian = TIniFile(templ).Read();
+    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
+    ASSERT_GT(russian.Keys("RU").size(), 60u);
+    for (const std::string &key : russian.Keys("RU")) {
+        const QString text = QString::fromStdString(Cp1251ToUtf8(*russian.Find("RU", key)));
+        const auto letters =
+            std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+        if (key != "1_1" && letters > 1) {
+            EXPECT_TRUE(shipped.Find("English", key)) << key << "=" << text.toStdString();
+        }
+    }
 }
 
 TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
