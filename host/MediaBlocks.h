@@ -26,7 +26,8 @@ template <size_t Capacity> struct TShortString {
     // Longer text is cut to the capacity.
     void Set(std::string_view text) {
         const size_t n = text.size() < Capacity ? text.size() : Capacity;
-        std::memcpy(Text, text.data(), n);
+        // An empty view may hold no pointer at all, which memcpy must not be given.
+        if (n != 0) std::memcpy(Text, text.data(), n);
         std::memset(Text + n, 0, Capacity - n);
         Length = static_cast<uint8_t>(n);
     }
