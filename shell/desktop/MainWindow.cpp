@@ -1,6 +1,6 @@
 #include "shell/desktop/MainWindow.h"
 
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 #include "host/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
@@ -33,14 +33,6 @@ constexpr int kTallMinHeight = 446; // for eight lines
 constexpr int kFadeMs = 500;
 constexpr int kCollapseMs = 200;
 constexpr int kUnrollMs = 100;
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString FromCp1251(std::string_view text) {
-    return FromUtf8(Cp1251ToUtf8(text));
-}
 
 QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
                            const QString &hint) {

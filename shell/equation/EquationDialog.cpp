@@ -1,6 +1,6 @@
 #include "shell/equation/EquationDialog.h"
 
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 #include "modules/common/ui/DialogText.h"
 #include "shell/language/WindowLanguage.h"
 #include "virtual/ui/CharBuilderDialog.h"
@@ -28,8 +28,6 @@ constexpr char kPlainTextItem[] = "$простой текст$";
 constexpr int kIndexWidth = 231;       // edIndex alone
 constexpr int kIndexNarrowWidth = 207; // edIndex beside btnSelectVariant
 
-QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
-std::string ToCp1251(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
 struct TVariant {
     const char* Caption;

@@ -2,7 +2,7 @@
 // widgets (Unicode), and controls named as the language file and the tests know them.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QString>
 
@@ -11,14 +11,6 @@
 
 namespace orv {
 
-inline QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-inline QString FromCp1251(std::string_view text) {
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
-
-// Characters Windows-1251 lacks become '?'.
-inline std::string ToCp1251(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
 template <typename T>
 T* Named(T* widget, const char* name) {

@@ -4,8 +4,9 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
@@ -45,9 +46,17 @@ TPrivateSessionBus::TPrivateSessionBus() {
         pid_ = -1;
         return;
     }
+    // The socket file appears before the daemon listens on it: wait until it takes a connection.
     ready_ = WaitUntil([&] {
-        std::error_code ec;
-        return std::filesystem::exists(socket, ec);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        socket.copy(address.sun_path, sizeof address.sun_path - 1);
+        const bool connected =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
     });
 }
 

@@ -1,7 +1,7 @@
 #include "drivers/base/ui/PortSettingsDialog.h"
 
 #include "drivers/base/ui/DialogButtons.h"
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,7 +20,6 @@ namespace orv {
 
 namespace {
 
-QString FromCp1251(const char* text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 
 template <size_t N>
 void CopyCp1251(char (&target)[N], const QString& text) {

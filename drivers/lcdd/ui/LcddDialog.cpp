@@ -3,7 +3,7 @@
 #include "drivers/base/ui/DialogButtons.h"
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -19,9 +19,7 @@
 
 namespace {
 
-QString FromCp1251(const char* text) {
-    return QString::fromStdString(orv::Cp1251ToUtf8(text));
-}
+using orv::FromCp1251;
 
 template <size_t N>
 void CopyCp1251(char (&target)[N], const QString& text) {

@@ -2,7 +2,7 @@
 // and the widgets, and the row of confirm and cancel buttons.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QBoxLayout>
 #include <QDialog>
@@ -15,8 +15,6 @@
 
 namespace orv {
 
-inline QString Utf8(const char* text) { return QString::fromUtf8(text); }
-inline QString FromCp1251(const char* text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 
 // text in Windows-1251, cut to fit, zero-terminated.
 template <size_t N>

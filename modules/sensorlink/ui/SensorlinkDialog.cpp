@@ -2,7 +2,7 @@
 #include "modules/sensorlink/SensorlinkDialogApi.h"
 
 #include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +20,7 @@
 
 namespace {
 
-QString FromCp1251(const char* text) { return QString::fromStdString(orv::Cp1251ToUtf8(text)); }
+using orv::FromCp1251;
 
 class TfrmMBMSettings : public QDialog {
 public:

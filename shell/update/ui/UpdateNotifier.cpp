@@ -1,6 +1,6 @@
 #include "shell/update/ui/UpdateNotifier.h"
 
-#include "host/Cp1251.h"
+#include "host/ui/QtCp1251.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -12,7 +12,6 @@ namespace orv {
 
 namespace {
 
-QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 
 } // namespace
 
