@@ -4,6 +4,7 @@
 // the mail, as it demands.
 #pragma once
 
+#include "tests/support/LoopbackPort.h"
 #include "tests/support/TempDir.h"
 
 #include <arpa/inet.h>
@@ -25,30 +26,6 @@
 namespace orv::test {
 
 inline constexpr const char* kDovecotProgram = "/usr/sbin/dovecot";
-
-// A port on 127.0.0.1 that was free a moment ago.
-inline int FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-inline bool AcceptsConnections(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    ::close(fd);
-    return ok;
-}
 
 class TDovecotServer {
 public:

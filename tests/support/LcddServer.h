@@ -8,12 +8,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
-#include <arpa/inet.h>
 #include <glob.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -57,17 +53,6 @@ public:
     }
 
     uint16_t Port() const { return port_; }
-    bool Listening() const {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port_);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        return connected;
-    }
     bool Running() { return process_ && process_->Started() && !process_->Ended(); }
 
     // Ends LCDd (SIGKILL: no goodbye to its clients) and starts a new one on the same port with
@@ -78,7 +63,7 @@ public:
         process_ = std::make_unique<TChildProcess>(
             std::vector<std::string>{"stdbuf", "-oL", Program(), "-c", dir_ / "LCDd.conf", "-f"},
             Log());
-        WaitUntil([&] { return !Running() || Listening(); }, std::chrono::minutes(1));
+        WaitUntil([&] { return !Running() || AcceptsConnections(port_); }, std::chrono::minutes(1));
     }
 
     // Every complete frame of the current log: kRows rows of kCols bytes each.
