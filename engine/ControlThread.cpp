@@ -40,6 +40,12 @@ void TControlThread::SetFrameSink(TFrameSink* sink) {
     if (!Running()) sink_ = sink;
 }
 
+void TControlThread::SetFrameMarks(std::function<void()> begin, std::function<void()> end) {
+    if (Running()) return;
+    beginFrame_ = std::move(begin);
+    endFrame_ = std::move(end);
+}
+
 void TControlThread::SetHeartbeat(std::function<void()> beat, std::chrono::milliseconds period) {
     if (Running()) return;
     heartbeat_ = std::move(beat);
@@ -220,8 +226,8 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         // The panel shows something else since the last tick: the cycle started or resumed,
         // or a transition played.
         if (forgetShownRows_.exchange(false)) cycle_.ForgetShownRows();
-        const auto& frame = cycle_.Tick(active ? driver : nullptr,
-                                        stretching ? TLineEdit(stretch) : TLineEdit());
+        const auto& frame = TickMarked(active ? driver : nullptr,
+                                       stretching ? TLineEdit(stretch) : TLineEdit());
         if (sink_) sink_->ShowFrame(frame);
         if (heartbeat_) heartbeat_();
         ticked = true;
@@ -230,6 +236,22 @@ bool TControlThread::RunScreen(std::stop_token stop) {
     }
     LeaveScreen(navigated);
     return ticked;
+}
+
+// One tick of the cycle; writes to the driver go between the frame marks, and the end mark
+// follows even when a module or the driver fails on the way.
+const std::vector<std::string>& TControlThread::TickMarked(TLCDBaseControl* driver,
+                                                           const TLineEdit& edit) {
+    if (!driver || !beginFrame_ || !endFrame_) return cycle_.Tick(driver, edit);
+    beginFrame_();
+    try {
+        const auto& frame = cycle_.Tick(driver, edit);
+        endFrame_();
+        return frame;
+    } catch (...) {
+        endFrame_();
+        throw;
+    }
 }
 
 // A navigation request ends every sub-screen of an enumerated screen: the index it chose is

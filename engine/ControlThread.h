@@ -50,6 +50,9 @@ public:
     // while the thread is suspended: a sign of life for a service watchdog, which costs no
     // wake-up of its own while the cycle runs. Empty: none.
     void SetHeartbeat(std::function<void()> beat, std::chrono::milliseconds period);
+    // Called on the display thread before and after the rows of each tick are written to an
+    // active driver, so that the driver can send them to the panel as one update. Empty: none.
+    void SetFrameMarks(std::function<void()> begin, std::function<void()> end);
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
 
@@ -98,6 +101,7 @@ private:
     std::string Separator() const;
     int64_t TickMs() const;
     bool RunScreen(std::stop_token stop);
+    const std::vector<std::string>& TickMarked(TLCDBaseControl* driver, const TLineEdit& edit);
     void LeaveScreen(bool navigated);
     void SkipTo(int32_t screen);
     bool PauseIfSuspended(std::stop_token stop);
@@ -110,6 +114,8 @@ private:
     TEngineClock& clock_;
     TTransitionPlayer transitions_;
     TFrameSink* sink_ = nullptr;
+    std::function<void()> beginFrame_;
+    std::function<void()> endFrame_;
     std::function<void()> heartbeat_;
     std::chrono::milliseconds heartbeatPeriod_{0};
     TDisplaySettings settings_;

@@ -213,6 +213,51 @@ bool WriteFileAtomic(const std::string& path, const std::string& contents, TFile
     return ReplaceWith(*target, contents, mode);
 }
 
+TFrequentFileWriter::TFrequentFileWriter(const std::string& path) : path_(path) {
+    std::string error;
+    if (const auto target = WriteTarget(path, error)) {
+        target_ = *target;
+        spare_ = DirName(target_) + "/." + std::string(BaseName(target_)) + ".spare";
+    } else {
+        exchanging_ = false; // the plain way reports why at every write
+    }
+}
+
+TFrequentFileWriter::~TFrequentFileWriter() {
+    if (exchanging_) ::unlink(spare_.c_str());
+}
+
+// Opened by name each time, so that whatever happened to the spare meanwhile, the name holds
+// what is written.
+bool TFrequentFileWriter::FillSpare(const std::string& contents) {
+    Fd fd(::open(spare_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (fd.get() < 0) return false;
+    size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::pwrite(fd.get(), contents.data() + done, contents.size() - done,
+                                   static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return ::ftruncate(fd.get(), static_cast<off_t>(contents.size())) == 0;
+}
+
+bool TFrequentFileWriter::Write(const std::string& contents) {
+    if (exchanging_ && FillSpare(contents)) {
+        if (::renameat2(AT_FDCWD, spare_.c_str(), AT_FDCWD, target_.c_str(), RENAME_EXCHANGE) == 0)
+            return true;
+        if (errno == ENOENT && ::rename(spare_.c_str(), target_.c_str()) == 0) return true;
+    }
+    // No spare (a read-only folder, say) or no exchange on this file system: the plain way from
+    // now on, which also tells why a write fails.
+    if (exchanging_ && errno != ENOENT) {
+        ::unlink(spare_.c_str());
+        exchanging_ = false;
+    }
+    return WriteFileAtomic(path_, contents, TFileSync::Volatile);
+}
+
 bool UpdateFileLocked(const std::string& path,
                       const std::function<std::string(const std::string&)>& change) {
     std::string error;

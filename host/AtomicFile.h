@@ -35,6 +35,31 @@ enum class TFileSync { Durable, Volatile };
 bool WriteFileAtomic(const std::string& path, const std::string& contents,
                      TFileSync sync = TFileSync::Durable);
 
+// Replaces one file many times a second at little cost: the new contents go into a spare file
+// beside the write target (".NAME.spare"), which then trades places with it (renameat2 with
+// RENAME_EXCHANGE), so that no file is created or removed per write. A reader that reads the
+// file as soon as it has opened it sees one whole version; one that keeps it open across the
+// next two writes may see the newer contents. Where the file system cannot exchange, every
+// write is a WriteFileAtomic (Volatile). The spare is removed when the writer goes.
+class TFrequentFileWriter {
+public:
+    explicit TFrequentFileWriter(const std::string& path);
+    ~TFrequentFileWriter();
+    TFrequentFileWriter(const TFrequentFileWriter&) = delete;
+    TFrequentFileWriter& operator=(const TFrequentFileWriter&) = delete;
+
+    // False on failure (errno tells why); the file then keeps its last contents.
+    bool Write(const std::string& contents);
+
+private:
+    bool FillSpare(const std::string& contents);
+
+    std::string path_;   // as given: used by the plain way
+    std::string target_; // where the links lead
+    std::string spare_;
+    bool exchanging_ = true;
+};
+
 // Holds an exclusive advisory lock on the write target while change turns its current contents
 // (empty when missing) into the new contents, which then replace the file atomically. Writers
 // of the same file in any process are serialised, so none of them loses another's change.

@@ -127,6 +127,14 @@ using TSettingsProblemFunc = void (*)(void* context, const char* key, const char
 using TCheckSettingsFunc = int32_t (*)(TSettingsProblemFunc report, void* context);
 constexpr const char* kCheckSettingsExport = "checkSettings";
 
+// Optional exports of a driver library, both or neither: the display thread calls beginFrame
+// before it writes the rows of one frame to the current driver object and endFrame after the
+// last, so that a driver can hand the whole frame to its panel at once. Writes outside such a
+// pair (a screen saver, a transition, the quit message) each reach the panel on their own.
+using TFrameMarkFunc = void (*)();
+constexpr const char* kBeginFrameExport = "beginFrame";
+constexpr const char* kEndFrameExport = "endFrame";
+
 // ---- Screen-saver modules -----------------------------------------------------------------
 
 using TScreenSaverStartFunc = void (*)(TLCDBaseControl* driver);

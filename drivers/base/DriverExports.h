@@ -1,7 +1,8 @@
 // The exported side of a driver library built on TLibrary (a class with Init(descriptor),
 // Configure() and Release(descriptor)): one library object and its descriptor. getHardware
 // returns Describe(name, description); checkSettings, where a driver exports it, returns
-// CheckSettings (TLibrary then needs CheckSettings(report, context)).
+// CheckSettings (TLibrary then needs CheckSettings(report, context)); beginFrame and endFrame,
+// where a driver exports them, call BeginFrame and EndFrame.
 #pragma once
 
 #include "host/ConstUnit.h"
@@ -22,6 +23,8 @@ public:
     static int32_t CheckSettings(TSettingsProblemFunc report, void* context) {
         return Library().CheckSettings(report, context);
     }
+    static void BeginFrame() { Library().BeginFrame(); }
+    static void EndFrame() { Library().EndFrame(); }
 
 private:
     static TLibrary& Library() {

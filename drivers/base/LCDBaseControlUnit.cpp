@@ -8,6 +8,7 @@
 #include <chrono>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <utility>
 #include <unistd.h>
 
 namespace orv {
@@ -207,7 +208,21 @@ int8_t TLCDPortControl::ScanPass() {
 
 void TLCDPortControl::EndOfUpdate() {
     std::lock_guard lock(portMutex_);
-    if (library_) library_->EndOfUpdate();
+    if (inFrame_)
+        frameUpdated_ = true;
+    else if (library_)
+        library_->EndOfUpdate();
+}
+
+void TLCDPortControl::BeginFrame() {
+    std::lock_guard lock(portMutex_);
+    inFrame_ = true;
+}
+
+void TLCDPortControl::EndFrame() {
+    std::lock_guard lock(portMutex_);
+    inFrame_ = false;
+    if (std::exchange(frameUpdated_, false) && library_) library_->EndOfUpdate();
 }
 
 void TLCDPortControl::Sleep(int ms) const {

@@ -93,6 +93,11 @@ public:
     // and OnKeyPress is not called. Returns the key or -1; -1 when inactive.
     int8_t ScanPass();
 
+    // The writes between BeginFrame and EndFrame reach the port library as one update, told at
+    // EndFrame; outside such a pair each write is an update of its own.
+    void BeginFrame();
+    void EndFrame();
+
 protected:
     // Port access under the per-driver lock: one panel write (or one keypad probe) holds it
     // from its first port write to its last, so nothing interleaves. Does nothing when the
@@ -120,7 +125,8 @@ protected:
     // active. The port library is loaded.
     virtual void InitPanel() = 0;
 
-    // Tells the port library that one whole update of the panel has ended.
+    // Tells the port library that one whole update of the panel has ended (inside a frame: at
+    // its end).
     void EndOfUpdate();
 
     void Sleep(int ms) const;
@@ -149,6 +155,8 @@ private:
 
     mutable std::mutex portMutex_; // guards library_, device_ and every port access
     std::unique_ptr<TPortLibrary> library_;
+    bool inFrame_ = false;      // guarded by portMutex_
+    bool frameUpdated_ = false; // guarded by portMutex_: an update waits for EndFrame
 
     std::mutex keypadMutex_; // guards the two thread slots
     std::unique_ptr<TKeybThread> keypad_;

@@ -186,6 +186,14 @@ int32_t TPortDriverLibrary::Configure() {
     return 0;
 }
 
+void TPortDriverLibrary::BeginFrame() const {
+    if (control_) control_->BeginFrame();
+}
+
+void TPortDriverLibrary::EndFrame() const {
+    if (control_) control_->EndFrame();
+}
+
 void TPortDriverLibrary::Release(THardwareDescriptor& descriptor) {
     if (control_) control_->SetActive(false);
     control_.reset();

@@ -51,6 +51,9 @@ public:
     // The checkSettings export: every value of the section that does not parse, or that a new
     // driver object does not take, reported with what the driver uses instead.
     int32_t CheckSettings(TSettingsProblemFunc report, void* context) const;
+    // The frame marks of the display thread, passed to the driver object.
+    void BeginFrame() const;
+    void EndFrame() const;
     // Port, RowCount, ColCount, WriteDelay in this order. A port text that is not a number
     // leaves the port as it is; returns false then.
     static bool Apply(TLCDPortControl& control, const TPortDriverSettings& settings);

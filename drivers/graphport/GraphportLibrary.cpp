@@ -49,3 +49,7 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
 ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
     return orv::TDriverExports<orv::TGraphportLibrary>::CheckSettings(report, context);
 }
+
+ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TGraphportLibrary>::BeginFrame(); }
+
+ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TGraphportLibrary>::EndFrame(); }

@@ -42,6 +42,10 @@ public:
     void WriteText(uint8_t col, uint8_t row, const char* text, size_t len) override;
     void DefineChar(uint8_t index, const uint8_t* pattern) override;
 
+    // The rows written between BeginFrame and EndFrame go to LCDd together, after EndFrame.
+    void BeginFrame() { screen_.HoldWakes(); }
+    void EndFrame() { screen_.ReleaseWakes(); }
+
     // Where LCDd listens; taken at the next activation.
     void SetAddress(TLcddAddress address);
     TLcddAddress Address() const;

@@ -90,6 +90,13 @@ public:
         return 0;
     }
 
+    void BeginFrame() {
+        if (control_) control_->BeginFrame();
+    }
+    void EndFrame() {
+        if (control_) control_->EndFrame();
+    }
+
     void Release(THardwareDescriptor& descriptor) {
         if (control_) control_->SetActive(false);
         control_.reset();
@@ -110,3 +117,7 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
         "Компонент вывода на любой дисплей, которым управляет LCDd (LCDproc): USB, "
         "последовательный порт, I2C\r\rOrvanta3 developers, LCDd's client protocol over TCP"_cp1251);
 }
+
+ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TLcddLibrary>::BeginFrame(); }
+
+ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TLcddLibrary>::EndFrame(); }

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
 
 namespace orv {
 
@@ -41,15 +42,32 @@ TLcddSharedScreen::~TLcddSharedScreen() {
 }
 
 void TLcddSharedScreen::Change(const std::function<bool(TLcddScreen&)>& change) {
-    bool changed;
     {
         std::lock_guard lock(mutex_);
-        changed = change(screen_);
+        if (!change(screen_)) return;
+        if (held_) {
+            wakeWaiting_ = true;
+            return;
+        }
     }
-    if (changed) Wake();
+    Wake();
 }
 
 void TLcddSharedScreen::Wake() const { Signal(wakeFd_); }
+
+void TLcddSharedScreen::HoldWakes() {
+    std::lock_guard lock(mutex_);
+    held_ = true;
+}
+
+void TLcddSharedScreen::ReleaseWakes() {
+    {
+        std::lock_guard lock(mutex_);
+        held_ = false;
+        if (!std::exchange(wakeWaiting_, false)) return;
+    }
+    Wake();
+}
 
 std::optional<TLcddSession> TLcddSession::Open(const TLcddAddress& address, std::string& error,
                                                int cancelFd) {

@@ -45,10 +45,15 @@ public:
     }
     int WakeFd() const { return wakeFd_; }
     void Wake() const;
+    // Between the two, changes wake the socket thread once, at ReleaseWakes.
+    void HoldWakes();
+    void ReleaseWakes();
 
 private:
     std::mutex mutex_;
     TLcddScreen screen_;
+    bool held_ = false;        // guarded by mutex_
+    bool wakeWaiting_ = false; // guarded by mutex_
     int wakeFd_;
 };
 

@@ -15,7 +15,7 @@ TEmulatorPort::TEmulatorPort(std::unique_ptr<TPanelLock> lock,
                              std::unique_ptr<TEmulatedPanel> panel, std::string stateFile,
                              std::chrono::milliseconds interval, std::chrono::milliseconds burst)
     : lock_(std::move(lock)), panel_(std::move(panel)), stateFile_(std::move(stateFile)),
-      interval_(interval), burst_(burst) {}
+      stateWriter_(stateFile_), interval_(interval), burst_(burst) {}
 
 std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPanel> panel,
                                                    std::string stateFile,
@@ -116,7 +116,7 @@ bool TEmulatorPort::WriteState(bool always) {
         writtenRevision_ = panel_->Revision();
         text = panel_->StateText();
     }
-    const bool ok = WriteFileAtomic(stateFile_, text, TFileSync::Volatile);
+    const bool ok = stateWriter_.Write(text);
     std::lock_guard lock(mutex_);
     lastWrite_ = std::chrono::steady_clock::now();
     if (ok) ++writes_;

@@ -8,6 +8,7 @@
 #include "drivers/portio/EmulatedPanel.h"
 #include "drivers/portio/PanelLock.h"
 #include "drivers/portio/PortBackEnd.h"
+#include "host/AtomicFile.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -26,7 +27,8 @@ class TEmulatorPort : public TPortBackEnd {
 public:
     // nullptr and a reason in error when the state file cannot be written, is something else
     // than a regular file (a symbolic link is followed) or another program drives the panel
-    // (its lock file is ".NAME.lock" beside the file). The file is rewritten at most once an
+    // (its lock file is ".NAME.lock" beside the file, and ".NAME.spare" there takes each new
+    // state before it trades places with the file). The file is rewritten at most once an
     // interval, except that the end of every update within burst of one written at once is
     // written at once too: a frame of several rows then costs no wake-up of the flusher.
     static std::unique_ptr<TEmulatorPort> Open(std::unique_ptr<TEmulatedPanel> panel,
@@ -55,6 +57,7 @@ private:
     const std::unique_ptr<TPanelLock> lock_; // released last, after the final state is written
     const std::unique_ptr<TEmulatedPanel> panel_;
     const std::string stateFile_;
+    TFrequentFileWriter stateWriter_; // guarded by fileMutex_
     const std::chrono::milliseconds interval_;
     const std::chrono::milliseconds burst_;
 

@@ -137,6 +137,16 @@ TLCDBaseControl* TModuleHost::CurrentDriver() const {
     return driver ? driver->Control() : nullptr;
 }
 
+void TModuleHost::BeginDriverFrame() const {
+    if (currentDriver_)
+        if (const TDisplayDriver* driver = modules_[*currentDriver_].Driver()) driver->BeginFrame();
+}
+
+void TModuleHost::EndDriverFrame() const {
+    if (currentDriver_)
+        if (const TDisplayDriver* driver = modules_[*currentDriver_].Driver()) driver->EndFrame();
+}
+
 bool TModuleHost::ActivateDriver(size_t index) {
     const TDisplayDriver& driver = *modules_[index].Driver();
     if (!driver.Init()) {

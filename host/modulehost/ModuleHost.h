@@ -73,6 +73,9 @@ public:
     // there is none or its Init left none).
     std::optional<size_t> CurrentDriverIndex() const { return currentDriver_; }
     TLCDBaseControl* CurrentDriver() const;
+    // The display thread's marks around the writes of one frame, passed to the current driver.
+    void BeginDriverFrame() const;
+    void EndDriverFrame() const;
 
     // btnTurn: turns the module on when it is off, off when it is on.
     TTurnResult Toggle(size_t index);

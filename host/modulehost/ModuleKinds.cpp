@@ -26,7 +26,9 @@ TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKin
     switch (kind) {
     case TModuleKind::Driver:
         if (THardwareDescriptor* driver = library.DriverDescriptor())
-            return TDisplayDriver(*driver);
+            return TDisplayDriver(
+                *driver, reinterpret_cast<TFrameMarkFunc>(library.Symbol(kBeginFrameExport)),
+                reinterpret_cast<TFrameMarkFunc>(library.Symbol(kEndFrameExport)));
         break;
     case TModuleKind::ScreenSaver:
         if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor())

@@ -47,7 +47,10 @@ public:
 
 class TDisplayDriver : public TModuleRecord<THardwareDescriptor> {
 public:
-    using TModuleRecord::TModuleRecord;
+    // The frame marks are the library's beginFrame and endFrame exports; null without them.
+    TDisplayDriver(THardwareDescriptor& record, TFrameMarkFunc beginFrame, TFrameMarkFunc endFrame)
+        : TModuleRecord(record), beginFrame_(endFrame ? beginFrame : nullptr),
+          endFrame_(beginFrame ? endFrame : nullptr) {}
     // The driver object Init created, read from the descriptor now; null without one.
     TLCDBaseControl* Control() const { return record_->Control; }
 
@@ -60,6 +63,17 @@ public:
     void Release() const;
     // Switches this driver's own object off (when there is one), then Release.
     void SwitchOffAndRelease() const;
+    // The writes of one frame begin and end; nothing for a driver without both exports.
+    void BeginFrame() const {
+        if (beginFrame_) beginFrame_();
+    }
+    void EndFrame() const {
+        if (endFrame_) endFrame_();
+    }
+
+private:
+    TFrameMarkFunc beginFrame_;
+    TFrameMarkFunc endFrame_;
 };
 
 class TScreenSaverModule : public TModuleRecord<TScreenSaverDescriptor> {

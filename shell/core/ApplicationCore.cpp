@@ -21,7 +21,10 @@ TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
       thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
-              random_) {}
+              random_) {
+    thread_.SetFrameMarks([this] { host_.BeginDriverFrame(); },
+                          [this] { host_.EndDriverFrame(); });
+}
 
 TApplicationCore::~TApplicationCore() { Shutdown(); }
 

@@ -13,6 +13,7 @@
 #include <dlfcn.h>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 using namespace orv;
 using namespace orv::test;
@@ -51,6 +52,12 @@ public:
     }
 
     THardwareDescriptor& Descriptor() { return *descriptor_; }
+    // An optional export of the library; throws when it lacks it.
+    TFrameMarkFunc FrameMark(const char* name) {
+        auto mark = reinterpret_cast<TFrameMarkFunc>(::dlsym(handle_, name));
+        if (!mark) throw std::runtime_error(std::string("no export ") + name);
+        return mark;
+    }
     TLCDBaseControl& Control() { return *descriptor_->Control; }
     std::string StateFile() const { return docs_ / "panel.txt"; }
     void Write(uint8_t col, uint8_t row, std::string_view text) {
@@ -253,4 +260,24 @@ TEST(GraphportLibrary, DrawsTextAcrossBothHalvesAndOnTheBottomPage) {
     // The custom character (a box) in cell 8 of the bottom row, pixel rows 56 and 57.
     EXPECT_EQ(lines[1 + 56].substr(42, 6), "#####.");
     EXPECT_EQ(lines[1 + 57].substr(42, 6), "#...#.");
+}
+
+// The display thread brackets each frame: the panel's rows change together, at the end mark.
+TEST(DriverLibraries, APortPanelShowsAFrameWhenItEnds) {
+    for (const auto& [file, panel, keys] :
+         {std::tuple{"textport.so", "hd44780:4x20", TextPanel(4, 20)},
+          std::tuple{"graphport.so", "ks0108", TextPanel(8, 21)}}) {
+        SCOPED_TRACE(file);
+        TDriverOnPanel driver(file, panel, keys);
+        ASSERT_EQ(driver.Descriptor().Init(), 0);
+        const std::string before = ReadText(driver.StateFile());
+        driver.FrameMark(kBeginFrameExport)();
+        driver.Write(1, 1, "first");
+        driver.Write(1, 4, "fourth");
+        EXPECT_EQ(ReadText(driver.StateFile()), before) << "not yet shown inside the frame";
+        driver.FrameMark(kEndFrameExport)();
+        const std::string after = ReadText(driver.StateFile());
+        EXPECT_NE(after.find("|first "), std::string::npos) << after;
+        EXPECT_NE(after.find("|fourth "), std::string::npos) << after;
+    }
 }

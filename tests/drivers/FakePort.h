@@ -41,6 +41,14 @@ public:
         return writes;
     }
 
+    // The ends of updates told to the port library: for each, the number of writes before it.
+    std::vector<size_t> Updates() {
+        auto fetch = Call<size_t (*)(size_t*, size_t)>("FakePortUpdates");
+        std::vector<size_t> ends(fetch(nullptr, 0));
+        ends.resize(std::min(ends.size(), fetch(ends.data(), ends.size())));
+        return ends;
+    }
+
     struct TCounts {
         int opens = 0, closes = 0, accessWhileClosed = 0;
         uint32_t base = 0;

@@ -22,6 +22,7 @@ bool failOpen = false;
 int openCount = 0;
 int closeCount = 0;
 int writesWhileClosed = 0;
+std::vector<size_t> updates; // the number of writes recorded at each DlPortEndOfUpdate
 uint32_t heldKeys = 0;
 uint8_t dataLines = 0;
 
@@ -55,6 +56,11 @@ FAKE_EXPORT uint8_t DlPortReadPortUchar(uint32_t port) {
     return port == openBase + 1 && (dataLines & heldKeys) != 0 ? 0x08 : 0x00;
 }
 
+FAKE_EXPORT void DlPortEndOfUpdate(uint32_t) {
+    std::lock_guard lock(mutex);
+    updates.push_back(writes.size());
+}
+
 FAKE_EXPORT void DlPortEmuSetKeys(uint32_t mask) {
     std::lock_guard lock(mutex);
     heldKeys = mask;
@@ -65,6 +71,7 @@ FAKE_EXPORT void DlPortEmuSetKeys(uint32_t mask) {
 FAKE_EXPORT void FakePortReset() {
     std::lock_guard lock(mutex);
     writes.clear();
+    updates.clear();
     failOpen = false;
     openCount = closeCount = writesWhileClosed = 0;
     heldKeys = 0;
@@ -91,4 +98,12 @@ FAKE_EXPORT void FakePortCounts(int* opens, int* closes, int* whileClosed, uint3
     *closes = closeCount;
     *whileClosed = writesWhileClosed;
     *base = openBase;
+}
+
+// Copies up to max update ends (each the number of writes before it) and returns how many there
+// are.
+FAKE_EXPORT size_t FakePortUpdates(size_t* writesBefore, size_t max) {
+    std::lock_guard lock(mutex);
+    for (size_t i = 0; i < updates.size() && i < max; ++i) writesBefore[i] = updates[i];
+    return updates.size();
 }

@@ -3,6 +3,7 @@
 // reconnection, a server that stops reading).
 #include "drivers/lcdd/LCDControl_LCDd.h"
 #include "drivers/lcdd/LcddGlyphs.h"
+#include "drivers/lcdd/LcddLink.h"
 #include "drivers/lcdd/LcddProtocol.h"
 #include "drivers/lcdd/LcddScreen.h"
 #include "engine/CustomGlyph.h"
@@ -14,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
+#include <unistd.h>
 
 using namespace orv;
 using namespace orv::test;
@@ -62,6 +65,30 @@ void Write(TLcddScreen& screen, uint8_t row, std::string text) {
 }
 
 } // namespace
+
+// The socket thread is woken once a frame: changes between HoldWakes and ReleaseWakes wake it
+// at the release, and a frame without a change not at all.
+TEST(LcddSharedScreen, AFramesChangesWakeTheSocketThreadOnceAtItsEnd) {
+    TLcddSharedScreen shared;
+    const auto wakes = [&] {
+        uint64_t count = 0;
+        return ::read(shared.WakeFd(), &count, sizeof count) == sizeof count ? count : 0;
+    };
+    shared.Change([](TLcddScreen&) { return true; });
+    EXPECT_EQ(wakes(), 1u) << "outside a frame each change wakes it";
+
+    shared.HoldWakes();
+    shared.Change([](TLcddScreen&) { return true; });
+    shared.Change([](TLcddScreen&) { return true; });
+    EXPECT_EQ(wakes(), 0u);
+    shared.ReleaseWakes();
+    EXPECT_EQ(wakes(), 1u);
+
+    shared.HoldWakes();
+    shared.Change([](TLcddScreen&) { return false; });
+    shared.ReleaseWakes();
+    EXPECT_EQ(wakes(), 0u);
+}
 
 // The test program's own key export: what the driver reports to "the program".
 ORVANTA3_EXPORT void Orvanta3KeyPress(int8_t code) {

@@ -221,3 +221,31 @@ TEST(TextportWire, KeypadProbesNeverSplitAPanelWrite) {
     }
     EXPECT_EQ(dataWrites, 200 * 20);
 }
+
+TEST(TextportWire, AFramesWritesEndAsOneUpdate) {
+    TTextPanel panel(4, 20);
+    panel.Take();
+    const uint8_t pattern[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+
+    // Outside a frame every write ends an update of its own.
+    panel.Write(1, 1, "one");
+    panel.Write(1, 2, "two");
+    EXPECT_EQ(panel.fake.Updates().size(), 2u);
+    panel.Take();
+
+    panel.driver.BeginFrame();
+    panel.driver.DefineChar(0, pattern);
+    panel.Write(1, 1, "\x01 new");
+    panel.Write(1, 4, "four");
+    EXPECT_TRUE(panel.fake.Updates().empty()) << "nothing is told before the frame ends";
+    panel.driver.EndFrame();
+    EXPECT_EQ(panel.fake.Updates(), (std::vector<size_t>{panel.fake.Writes().size()}));
+
+    // A frame that wrote nothing tells nothing; afterwards writes are single updates again.
+    panel.Take();
+    panel.driver.BeginFrame();
+    panel.driver.EndFrame();
+    EXPECT_TRUE(panel.fake.Updates().empty());
+    panel.Write(1, 3, "three");
+    EXPECT_EQ(panel.fake.Updates().size(), 1u);
+}

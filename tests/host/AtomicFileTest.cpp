@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -38,11 +41,13 @@ private:
     bool bound_ = false;
 };
 
-// The three ways of writing a file, each on path.
+// The ways of writing a file, each on path.
 std::vector<std::pair<std::string, std::function<bool(const std::string &)>>> Writers() {
     return {{"durable", [](const std::string &p) { return WriteFileAtomic(p, "new\n"); }},
             {"volatile",
              [](const std::string &p) { return WriteFileAtomic(p, "new\n", TFileSync::Volatile); }},
+            {"frequent",
+             [](const std::string &p) { return TFrequentFileWriter(p).Write("new\n"); }},
             {"locked update", [](const std::string &p) {
                  return UpdateFileLocked(p, [](const std::string &old) { return old + "new\n"; });
              }}};
@@ -103,6 +108,46 @@ TEST(AtomicWrite, SettingsFileBehindALinkKeepsTheLink) {
     EXPECT_TRUE(fs::is_symlink(dir / "Documents/Orvanta3.ini"));
     EXPECT_EQ(ReadText(dir / "dotfiles/Orvanta3.ini"),
               "[Common]\nQuitMsg=bye\n[textport.so]\nActive=1\n");
+}
+
+TEST(FrequentFileWriter, EveryWriteIsWholeWithoutAFileMadePerWrite) {
+    TempDir dir;
+    const std::string path = dir / "state";
+    std::set<ino_t> inodes;
+    const auto inode = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        return st.st_ino;
+    };
+    {
+        TFrequentFileWriter writer(path);
+        ASSERT_TRUE(writer.Write("first version\n")) << "the file is not there yet";
+        EXPECT_EQ(ReadText(path), "first version\n");
+        std::ifstream early(path); // opened before the next write
+        ASSERT_TRUE(writer.Write("a second, longer version\n"));
+        EXPECT_EQ(ReadText(path), "a second, longer version\n");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(early), {}), "first version\n");
+        ASSERT_TRUE(writer.Write("3\n"));
+        EXPECT_EQ(ReadText(path), "3\n") << "a shorter version leaves nothing behind";
+
+        for (int i = 0; i < 6; ++i) {
+            ASSERT_TRUE(writer.Write("version " + std::to_string(i) + "\n"));
+            inodes.insert(inode());
+        }
+        EXPECT_EQ(inodes.size(), 2u) << "two files trade places";
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 2);
+
+        // Someone removes the spare, or puts a file of their own in the place of the target.
+        fs::remove(dir / ".state.spare");
+        ASSERT_TRUE(writer.Write("after the spare went\n"));
+        EXPECT_EQ(ReadText(path), "after the spare went\n");
+        WriteText(path, "someone else's\n");
+        ASSERT_TRUE(writer.Write("mine again\n"));
+        ASSERT_TRUE(writer.Write("and again\n"));
+        EXPECT_EQ(ReadText(path), "and again\n");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1) << "the spare is gone";
+    EXPECT_EQ(ReadText(path), "and again\n");
 }
 
 TEST(WholeFileRead, RefusesWhatIsNoRegularFileWithoutWaiting) {
