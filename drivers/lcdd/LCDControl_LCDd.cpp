@@ -19,7 +19,10 @@ TLcddAddress TLCDControl_LCDd::Address() const {
 }
 
 void TLCDControl_LCDd::SetActive(bool value) {
-    if (!value) ForgetActivationError();
+    if (!value) {
+        ForgetActivationError();
+        lastFailure_.reset();
+    }
     if (value == active_) return;
     if (!value) {
         active_ = false;
@@ -27,12 +30,20 @@ void TLCDControl_LCDd::SetActive(bool value) {
         return;
     }
     const TLcddAddress address = Address();
+    const auto now = std::chrono::steady_clock::now();
+    // The host switches on at once what the library's Init switched on: a server that just
+    // failed to answer is not waited for a second time.
+    if (lastFailure_ && lastFailure_->address == address.Text() &&
+        now - lastFailure_->at < kRetryGap)
+        return;
     std::string error;
     std::optional<TLcddSession> session = TLcddSession::Open(address, error);
     if (!session) {
+        lastFailure_ = TFailure{address.Text(), std::chrono::steady_clock::now()};
         ReportActivationError(error);
         return;
     }
+    lastFailure_.reset();
     ForgetActivationError();
     screen_.Change([&](TLcddScreen& screen) {
         screen.SetDisplay(session->display);

@@ -12,8 +12,10 @@
 #include "drivers/lcdd/LcddLink.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace orv {
@@ -59,6 +61,14 @@ private:
     mutable std::mutex addressMutex_;
     TLcddAddress address_;
     TLcddSharedScreen screen_;
+    // The last activation that failed, while not switched off since: one within kRetryGap after
+    // it, to the same address, fails at once.
+    static constexpr std::chrono::seconds kRetryGap{5};
+    struct TFailure {
+        std::string address;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::optional<TFailure> lastFailure_;
     std::unique_ptr<TLcddLink> link_; // last: its thread ends before the rest goes
 };
 

@@ -140,7 +140,12 @@ void TLcddLink::Run() {
 
 bool TLcddLink::Serve(TLcddSocket& socket) {
     const std::string setup =
-        screen_.Read([](TLcddScreen& screen) { return screen.Setup() + screen.TakeUpdate(); });
+        screen_.Read([](TLcddScreen& screen) {
+            // Setup first: it makes TakeUpdate send every row (the operands of + are not
+            // evaluated in order).
+            std::string commands = screen.Setup();
+            return commands + screen.TakeUpdate();
+        });
     if (!socket.SendAll(setup, kSendTimeoutMs)) return false;
     for (;;) {
         pollfd fds[3] = {{socket.Fd(), POLLIN, 0}, {screen_.WakeFd(), POLLIN, 0}, {stopFd_, POLLIN, 0}};

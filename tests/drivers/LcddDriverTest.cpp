@@ -273,8 +273,10 @@ TEST_F(LcddDriver, AServerThatCannotBeReachedOrNeverAnswersLeavesItInactiveWithO
         driver.SetAddress(Address(port, 300));
         driver.SetActive(true);
         EXPECT_FALSE(driver.GetActive());
+        const int connections = silent.Connections();
         driver.SetActive(true); // the host activates again what its Init activated
         EXPECT_FALSE(driver.GetActive());
+        EXPECT_EQ(silent.Connections(), connections) << "not waited for a second time";
         const auto shown = ShownMessages();
         ASSERT_EQ(shown.size(), 1u) << port;
         EXPECT_NE(shown[0].text.find("127.0.0.1:" + std::to_string(port)), std::string::npos)
@@ -357,7 +359,12 @@ TEST_F(LcddDriver, ALostConnectionIsMadeAgainAndTheRowsComeBack) {
             return std::count(commands.begin(), commands.end(), row3) == 2;
         },
         std::chrono::seconds(20)))
-        << "the row is sent again on the new connection";
+        << "the row is sent again on the new connection; received:\n"
+        << [&] {
+               std::string all;
+               for (const std::string& command : server.Commands()) all += command + "\n";
+               return all;
+           }();
     EXPECT_TRUE(driver.GetActive());
     EXPECT_TRUE(ShownMessages().empty()) << "a lost connection is no activation failure";
 }
