@@ -125,8 +125,9 @@ TEST_F(PlayerLinkWithPlayers, FollowsPlaybackPauseAndTheEndOfThePlayer) {
     EXPECT_FALSE(link.LookAgain());
 
     auto player = StartPlayer(file, "Тестовая запись");
+    // mpv tells the length a moment after the file and the playing state, once it knows it.
     ASSERT_TRUE(WaitForBlock([&](const TZoomPlayerData& b) {
-        return b.State == zsPlaying && b.Path.Get() == file;
+        return b.State == zsPlaying && b.Path.Get() == file && b.LengthDays > 0;
     })) << ReadText(dir / "mpv.log");
     TZoomPlayerData block = Block();
     EXPECT_NEAR(block.LengthDays * 86400, 20.0, 0.05);
