@@ -78,5 +78,6 @@ TEST(PostwatchDaemon, EnumeratedScreensShowEveryMessage) {
     const std::string text = ReadText(out);
     for (const std::string& row : rows)
         EXPECT_NE(text.find(row), std::string::npos) << row << "\n" << text;
+    EXPECT_TRUE(dovecot.WaitForLogins(1));
     EXPECT_EQ(dovecot.Logins(), 1) << "one check in the run";
 }

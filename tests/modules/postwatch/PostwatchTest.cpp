@@ -92,7 +92,8 @@ TEST_F(Postwatch, EmptyMailboxHidesItsScreens) {
     EXPECT_EQ(module.Value(tagMailCheck), "#skip");
     EXPECT_EQ(module.Value(tagMailEnum), "#skip");
     EXPECT_EQ(module.Value(tagMailDetails), "");
-    EXPECT_EQ(dovecot.Logins(), 1) << "the box was asked";
+    EXPECT_TRUE(dovecot.WaitForLogins(1)) << "the box was asked";
+    EXPECT_EQ(dovecot.Logins(), 1);
 }
 
 TEST_F(Postwatch, ThreeMessagesAreEnumeratedWithTheirDecodedHeaders) {
@@ -119,6 +120,7 @@ TEST_F(Postwatch, ThreeMessagesAreEnumeratedWithTheirDecodedHeaders) {
               "03/05/26 от Bob <bob@example.org>: Привет | "
               "03/05/26 от Иван Петров <ivan@example.org>: Re: Привет | "
               "03/05/26 от carol@example.org: Тема письма: привет | ");
+    ASSERT_TRUE(dovecot.WaitForLogins(1));
     EXPECT_EQ(dovecot.Logins(), 1);
     // The bodies stay on the server: only headers were asked for.
     EXPECT_NE(ReadText(dovecot.Log()).find("top=3/"), std::string::npos) << ReadText(dovecot.Log());
