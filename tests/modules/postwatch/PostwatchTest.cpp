@@ -9,6 +9,7 @@
 #include "tests/support/DovecotServer.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +124,9 @@ TEST_F(Postwatch, ThreeMessagesAreEnumeratedWithTheirDecodedHeaders) {
     ASSERT_TRUE(dovecot.WaitForLogins(1));
     EXPECT_EQ(dovecot.Logins(), 1);
     // The bodies stay on the server: only headers were asked for.
-    EXPECT_NE(ReadText(dovecot.Log()).find("top=3/"), std::string::npos) << ReadText(dovecot.Log());
+    EXPECT_TRUE(WaitUntil([&] { return ReadText(dovecot.Log()).find("top=3/") != std::string::npos; },
+                          std::chrono::seconds(60)))
+        << ReadText(dovecot.Log());
     EXPECT_NE(ReadText(dovecot.Log()).find("retr=0/0"), std::string::npos);
 }
 
