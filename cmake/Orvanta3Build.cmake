@@ -5,6 +5,11 @@ function(orvanta3_warnings target)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
         target_compile_options(${target} PRIVATE -Wno-error=restrict)
     endif()
+    # Joining a target's sources into one unit makes GCC take a .cpp's unnamed namespace for one
+    # in a header and report types that use it (subobject-linkage); without joining it stays on.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_UNITY_BUILD)
+        target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
 endfunction()
 
 # Adds every direct subfolder of the current folder that has a CMakeLists.txt, in name order.

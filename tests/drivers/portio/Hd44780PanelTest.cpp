@@ -226,8 +226,8 @@ TEST(Hd44780Panel, ShowsCodesAsRomLettersOrEscapes) {
 
     THd44780Panel panel(2, 16);
     Hd44780Init(WriterOf(panel));
-    for (char c : std::string("Привет, мир!"_cp1251))
-        Hd44780Data(WriterOf(panel), Hd44780CodeOf(static_cast<uint8_t>(c)));
+    const std::string greeting = "Привет, мир!"_cp1251;
+    for (char c : greeting) Hd44780Data(WriterOf(panel), Hd44780CodeOf(static_cast<uint8_t>(c)));
     EXPECT_EQ(panel.RowText(0), "Пpивeт, миp!    ");
 }
 
