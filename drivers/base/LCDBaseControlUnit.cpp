@@ -8,8 +8,8 @@
 #include <chrono>
 #include <pthread.h>
 #include <sys/resource.h>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace orv {
 
