@@ -1,6 +1,6 @@
 #include "modules/procgauge/CpuIdentity.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/common/LineFields.h"
 
 #include <algorithm>
