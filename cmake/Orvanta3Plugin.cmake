@@ -1,6 +1,6 @@
 # orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...])
 # Builds plugins/KIND/NAME.so beside the programs and installs it to the same place. Every
-# plug-in gets the interface version export (host/plugin/). The module's language file NAME.lng,
+# plug-in gets the interface version export (abi/). The module's language file NAME.lng,
 # when its folder has one, goes beside the library in the build and the installed tree.
 function(orvanta3_add_plugin name)
     cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})

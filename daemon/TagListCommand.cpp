@@ -1,7 +1,7 @@
 #include "daemon/TagListCommand.h"
 
 #include "daemon/OfflineModules.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #include "daemon/TerminalMirror.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace orv {
 

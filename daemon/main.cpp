@@ -11,13 +11,13 @@
 #include "daemon/ServiceNotifier.h"
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/MessageBox.h"
-#include "host/Trace.h"
-#include "host/UserFolders.h"
-#include "shell/core/ApplicationCore.h"
-#include "shell/remote/BusRemoteService.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/MessageBox.h"
+#include "base/Trace.h"
+#include "base/UserFolders.h"
+#include "appcore/ApplicationCore.h"
+#include "appcore/remote/BusRemoteService.h"
 
 #include <array>
 #include <chrono>

@@ -1,9 +1,9 @@
 #include "engine/Charsets.h"
 
 #include "engine/EngineClock.h"
-#include "host/ConstUnit.h"
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 

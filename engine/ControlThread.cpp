@@ -3,9 +3,9 @@
 #include "engine/Charsets.h"
 #include "engine/JobUnit.h"
 #include "engine/TagLanguage.h"
-#include "host/CommandWords.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "abi/CommandWords.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
 
 #include <algorithm>
 #include <pthread.h>

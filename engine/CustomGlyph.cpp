@@ -1,6 +1,6 @@
 #include "engine/CustomGlyph.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 #include "engine/LCDTag.h"
 #include "engine/TagFormats.h"
 #include "engine/TagParser.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/TagCatalogue.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 

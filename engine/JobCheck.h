@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/CheckFinding.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "engine/JobUnit.h"
 
-#include "host/AtomicFile.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/AtomicFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 
 #include <utility>
 

@@ -9,7 +9,7 @@
 
 #include "engine/DisplaySize.h"
 #include "engine/LineLayout.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 
 #include <array>
 #include <cstddef>

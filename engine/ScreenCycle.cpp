@@ -1,8 +1,8 @@
 #include "engine/ScreenCycle.h"
 
 #include "engine/JobUnit.h"
-#include "host/CommandWords.h"
-#include "host/TextUtil.h"
+#include "abi/CommandWords.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 

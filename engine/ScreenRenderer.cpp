@@ -3,7 +3,7 @@
 #include "engine/Charsets.h"
 #include "engine/JobUnit.h"
 #include "engine/TagLanguage.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 namespace orv {
 

@@ -2,7 +2,7 @@
 
 #include "engine/Charsets.h"
 #include "engine/LCDTag.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,9 +3,9 @@
 #include "engine/Charsets.h"
 #include "engine/TagFormats.h"
 #include "engine/TagParser.h"
-#include "host/CommandWords.h"
+#include "abi/CommandWords.h"
 #include "host/TagCatalogue.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 

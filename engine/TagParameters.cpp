@@ -1,6 +1,6 @@
 #include "engine/TagParameters.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 

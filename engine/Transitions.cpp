@@ -1,7 +1,7 @@
 #include "engine/Transitions.h"
 
 #include "engine/EngineClock.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <vector>
 

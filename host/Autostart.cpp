@@ -1,8 +1,8 @@
 #include "host/Autostart.h"
 
-#include "host/AtomicFile.h"
-#include "host/TextUtil.h"
-#include "host/UserFolders.h"
+#include "base/AtomicFile.h"
+#include "base/TextUtil.h"
+#include "base/UserFolders.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // A loaded shared library and the checks the host makes before it trusts a descriptor.
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <cstdint>
 #include <memory>

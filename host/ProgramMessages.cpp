@@ -1,7 +1,7 @@
 #include "host/ProgramMessages.h"
 
-#include "host/Cp1251.h"
-#include "host/LanguageFile.h"
+#include "base/Cp1251.h"
+#include "base/LanguageFile.h"
 
 #include <cstdio>
 

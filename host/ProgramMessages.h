@@ -6,7 +6,7 @@
 // caption of its error boxes from it, so applying a language once changes them everywhere.
 #pragma once
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 
 #include <array>
 #include <mutex>

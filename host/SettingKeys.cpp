@@ -1,7 +1,7 @@
 #include "host/SettingKeys.h"
 
-#include "host/LocaleDate.h"
-#include "host/TextUtil.h"
+#include "base/LocaleDate.h"
+#include "base/TextUtil.h"
 
 #include <type_traits>
 

@@ -4,7 +4,7 @@
 // is its field in a default-constructed TSettingsValues.
 #pragma once
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/SettingsValues.h"
 
 #include <climits>

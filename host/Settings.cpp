@@ -1,8 +1,8 @@
 #include "host/Settings.h"
 
 #include "host/Autostart.h"
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 // Windows-1251.
 #pragma once
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/SettingKeys.h"
 #include "host/SettingsValues.h"
 

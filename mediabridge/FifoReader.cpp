@@ -1,6 +1,6 @@
 #include "mediabridge/FifoReader.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "mediabridge/Mp3Publisher.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <cstring>
 

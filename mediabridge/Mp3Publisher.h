@@ -3,8 +3,8 @@
 // At the end it leaves the block with a negative play state, meaning "no data".
 #pragma once
 
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 
 #include <array>
 #include <memory>

@@ -4,7 +4,7 @@
 // scale.
 #pragma once
 
-#include "host/MediaBlocks.h"
+#include "abi/MediaBlocks.h"
 
 #include <array>
 #include <cstddef>

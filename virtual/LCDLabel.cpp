@@ -1,7 +1,7 @@
 #include "virtual/LCDLabel.h"
 
-#include "host/ConstUnit.h"
-#include "host/MessageBox.h"
+#include "abi/ConstUnit.h"
+#include "base/MessageBox.h"
 #include "host/ProgramMessages.h"
 #include "virtual/BgrColor.h"
 

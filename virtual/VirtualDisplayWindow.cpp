@@ -1,7 +1,7 @@
 #include "virtual/VirtualDisplayWindow.h"
 
 #include "host/Settings.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/WindowLanguage.h"
 #include "virtual/BgrColor.h"
 #include "virtual/LCDLabel.h"
 

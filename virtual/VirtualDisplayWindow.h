@@ -17,7 +17,7 @@
 #pragma once
 
 #include "engine/CustomGlyph.h"
-#include "host/LanguageFile.h"
+#include "base/LanguageFile.h"
 #include "host/SettingsValues.h"
 
 #include <QWidget>

@@ -5,7 +5,7 @@
 #include "drivers/graphport/LCDControl_KS0108_LPT.h"
 #include "drivers/textport/LCDControl_LPT.h"
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // refreshed the rows: the key event, the store into the job, and one preview pass that evaluates
 // the four lines and writes them to the emulated 4 x 20 panel through the real driver. The
 // lines hold the clock and the memory modules' tags, a bar among them.
-#include "host/Cp1251.h"
-#include "shell/core/ApplicationCore.h"
+#include "base/Cp1251.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/editor/JobEditor.h"
 #include "shell/editor/JobPreview.h"
 

@@ -3,7 +3,7 @@
 // three-second copy and once with the table read again on every call; dialwatch (which asks
 // afresh on every call) and sensorlink read fake trees of a dialled PPP link and of two sensor
 // chips, the PPP statistics answered by the benchmark.
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/ModuleLibrary.h"
 #include "modules/common/SystemTree.h"
 #include "modules/common/TickClock.h"

@@ -1,10 +1,10 @@
 // One row of a 20-band spectrum ($mp3Spectrum20[11]) from the built playstate module, as the
 // display thread asks for it, with the block's bands changing between calls as the bridge's
 // updates make them.
-#include "host/ConstUnit.h"
-#include "host/MediaBlocks.h"
+#include "abi/ConstUnit.h"
+#include "abi/MediaBlocks.h"
 #include "host/ModuleLibrary.h"
-#include "host/SharedMemory.h"
+#include "base/SharedMemory.h"
 
 #include <benchmark/benchmark.h>
 

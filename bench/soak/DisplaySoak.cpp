@@ -7,7 +7,7 @@
 #include "engine/ControlThread.h"
 #include "engine/JobUnit.h"
 #include "engine/TagLanguage.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/TagCatalogue.h"
 
 #include <atomic>

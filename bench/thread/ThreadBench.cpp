@@ -8,7 +8,7 @@
 #include "engine/EngineClock.h"
 #include "engine/JobUnit.h"
 #include "engine/TagLanguage.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <benchmark/benchmark.h>
 

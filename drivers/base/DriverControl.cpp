@@ -1,8 +1,8 @@
 #include "drivers/base/DriverControl.h"
 
-#include "host/Cp1251.h"
-#include "host/KeyPress.h"
-#include "host/MessageBox.h"
+#include "base/Cp1251.h"
+#include "base/KeyPress.h"
+#include "base/MessageBox.h"
 
 namespace orv {
 

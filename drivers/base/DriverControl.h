@@ -3,7 +3,7 @@
 // activation failure is shown once until the driver is switched off.
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <atomic>
 #include <cstdint>

@@ -5,7 +5,7 @@
 // where a driver exports them, call BeginFrame and EndFrame.
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 namespace orv {
 

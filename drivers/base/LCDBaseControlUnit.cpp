@@ -1,8 +1,8 @@
 #include "drivers/base/LCDBaseControlUnit.h"
 
-#include "host/PluginDialogLibrary.h"
+#include "base/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
-#include "host/UserFolders.h"
+#include "base/UserFolders.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,10 +1,10 @@
 #include "drivers/base/PortDriverLibrary.h"
 
-#include "host/PluginDialogLibrary.h"
+#include "base/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
-#include "host/UserFolders.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
+#include "base/UserFolders.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "drivers/base/DriverExports.h"
 #include "drivers/base/LCDBaseControlUnit.h"
 #include "drivers/base/PortDialogApi.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <cstdint>
 #include <memory>

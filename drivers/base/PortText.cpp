@@ -1,6 +1,6 @@
 #include "drivers/base/PortText.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <cstdio>
 #include <stdexcept>

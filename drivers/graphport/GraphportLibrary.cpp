@@ -2,7 +2,7 @@
 // Settings section "graphport.so": "Lines count", "Cols count" (no effect), "Port", "Timing".
 #include "drivers/base/PortDriverLibrary.h"
 #include "drivers/graphport/LCDControl_KS0108_LPT.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace orv {
 namespace {

@@ -4,9 +4,9 @@
 #include "drivers/lcdd/LCDControl_LCDd.h"
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "drivers/lcdd/LcddSettings.h"
-#include "host/Cp1251.h"
-#include "host/PluginDialogLibrary.h"
-#include "host/UserFolders.h"
+#include "base/Cp1251.h"
+#include "base/PluginDialogLibrary.h"
+#include "base/UserFolders.h"
 
 #include <algorithm>
 #include <cstring>

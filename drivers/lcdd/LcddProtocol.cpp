@@ -1,7 +1,7 @@
 #include "drivers/lcdd/LcddProtocol.h"
 
-#include "host/ConstUnit.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/TextUtil.h"
 
 #include <sstream>
 

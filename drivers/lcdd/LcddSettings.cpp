@@ -1,7 +1,7 @@
 #include "drivers/lcdd/LcddSettings.h"
 
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 

@@ -1,7 +1,7 @@
 #include "drivers/portio/EmulatorPort.h"
 
-#include "host/AtomicFile.h"
-#include "host/TextUtil.h"
+#include "base/AtomicFile.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <cerrno>

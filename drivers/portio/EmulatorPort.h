@@ -8,7 +8,7 @@
 #include "drivers/portio/EmulatedPanel.h"
 #include "drivers/portio/PanelLock.h"
 #include "drivers/portio/PortBackEnd.h"
-#include "host/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -3,7 +3,7 @@
 // codes back into the letters the ROM shows (used by the panel emulator).
 #pragma once
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "drivers/portio/Hd44780Panel.h"
 
 #include "drivers/portio/Hd44780Charset.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <algorithm>
 #include <stdexcept>

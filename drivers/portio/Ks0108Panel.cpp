@@ -1,7 +1,7 @@
 #include "drivers/portio/Ks0108Panel.h"
 
 #include "font/Font5x8.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "drivers/portio/EmulatedPanel.h"
 #include "drivers/portio/PanelLock.h"
-#include "host/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <algorithm>
 #include <cstdint>

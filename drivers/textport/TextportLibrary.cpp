@@ -2,8 +2,8 @@
 // Settings section "textport.so": "Lines count", "Cols count", "Port", "Timing".
 #include "drivers/base/PortDriverLibrary.h"
 #include "drivers/textport/LCDControl_LPT.h"
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 namespace {

@@ -1,6 +1,6 @@
 // Windows-1251 <-> UTF-8: any bytes either way, and the round trip from Windows-1251.
 #include "fuzz/FuzzInput.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 using namespace orv;
 

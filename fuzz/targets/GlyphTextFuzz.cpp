@@ -3,7 +3,7 @@
 #include "engine/Charsets.h"
 #include "engine/CustomGlyph.h"
 #include "fuzz/FuzzInput.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "tests/engine/EngineFakes.h"
 
 using namespace orv;

@@ -1,7 +1,7 @@
 // INI text as users edit it: parsing, every read, a write of each kind, and the written text
 // parsed again.
 #include "fuzz/FuzzInput.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "host/modulehost/ErrorReport.h"
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/ProgramMessages.h"
 
 namespace orv {

@@ -3,7 +3,7 @@
 // none is exported the message goes to standard error as one UTF-8 line.
 #pragma once
 
-#include "host/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <string>
 #include <string_view>

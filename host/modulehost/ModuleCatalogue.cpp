@@ -1,7 +1,7 @@
 #include "host/modulehost/ModuleCatalogue.h"
 
-#include "host/Cp1251.h"
-#include "host/Trace.h"
+#include "base/Cp1251.h"
+#include "base/Trace.h"
 
 namespace orv {
 

@@ -1,9 +1,9 @@
 #include "host/modulehost/ModuleHost.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/Settings.h"
-#include "host/Trace.h"
-#include "host/UserFolders.h"
+#include "base/Trace.h"
+#include "base/UserFolders.h"
 #include "host/modulehost/ErrorReport.h"
 #include "host/ProgramMessages.h"
 #include "host/modulehost/ModuleLanguage.h"

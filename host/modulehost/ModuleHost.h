@@ -7,7 +7,7 @@
 // while the display thread is stopped.
 #pragma once
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/modulehost/ScreenGeometry.h"
 #include "host/modulehost/ShortPluginInfo.h"
 

@@ -3,7 +3,7 @@
 // there, so the module table never checks for null callbacks itself.
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/ModuleLibrary.h"
 
 #include <cstdint>

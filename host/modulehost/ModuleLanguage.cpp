@@ -1,9 +1,9 @@
 #include "host/modulehost/ModuleLanguage.h"
 
-#include "host/AtomicFile.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/LanguageFile.h"
+#include "base/AtomicFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/LanguageFile.h"
 
 #include <mutex>
 #include <set>

@@ -6,7 +6,7 @@
 // written as "__13", a line feed as "__10".
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
 #include "host/modulehost/SettingsCheck.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/SettingKeys.h"
 #include "host/Settings.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 #include "host/modulehost/ModuleKinds.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/CheckFinding.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/modulehost/ModuleHost.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "host/modulehost/TagChoices.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 

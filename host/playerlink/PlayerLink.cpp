@@ -1,7 +1,7 @@
 #include "host/playerlink/PlayerLink.h"
 
-#include "host/ConstUnit.h"
-#include "host/playerlink/LookAgain.h"
+#include "abi/ConstUnit.h"
+#include "abi/LookAgain.h"
 #include "host/playerlink/ZoomPlayerBlock.h"
 
 #include <atomic>

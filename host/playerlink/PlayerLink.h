@@ -3,8 +3,8 @@
 // followed MPRIS player reports. Without a session bus the block stays as created.
 #pragma once
 
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "host/playerlink/MprisWatcher.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "host/playerlink/ZoomPlayerBlock.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace orv {
 

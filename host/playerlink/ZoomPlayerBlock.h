@@ -1,7 +1,7 @@
 // How the followed player's state is written into ZoomPlayerData.
 #pragma once
 
-#include "host/MediaBlocks.h"
+#include "abi/MediaBlocks.h"
 #include "host/playerlink/PlayerState.h"
 
 namespace orv {

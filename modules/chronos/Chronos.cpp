@@ -11,9 +11,9 @@
 // SetWallClockForTesting and ChronosSetUptimeForTesting (ChronosTesting.h) pin both clocks.
 #include "modules/chronos/ChronosTesting.h"
 
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
 #include "modules/common/DurationFormat.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"

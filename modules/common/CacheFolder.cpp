@@ -1,6 +1,6 @@
 #include "modules/common/CacheFolder.h"
 
-#include "host/UserFolders.h"
+#include "base/UserFolders.h"
 
 #include <cstdlib>
 #include <filesystem>

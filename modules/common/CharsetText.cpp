@@ -1,7 +1,7 @@
 #include "modules/common/CharsetText.h"
 
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,6 +1,6 @@
 #include "modules/common/IconParameter.h"
 
-#include "host/CommandWords.h"
+#include "abi/CommandWords.h"
 
 #include <algorithm>
 

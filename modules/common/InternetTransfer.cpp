@@ -1,7 +1,7 @@
 #include "modules/common/InternetTransfer.h"
 
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
 
 #include <curl/curl.h>
 

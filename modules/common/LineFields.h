@@ -2,7 +2,7 @@
 // /proc/cpuinfo, /etc/os-release).
 #pragma once
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <optional>
 #include <string_view>

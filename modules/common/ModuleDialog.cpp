@@ -1,9 +1,9 @@
 #include "modules/common/ModuleDialog.h"
 
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/MessageBox.h"
-#include "host/PluginDialogLibrary.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/MessageBox.h"
+#include "base/PluginDialogLibrary.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #include "modules/common/NumberFormat.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,7 +8,7 @@
 //       {{.Name = "$time", .Caption = "...", .Example = "$time[5,,,3]$", .Hint = "..."}, ...});
 #pragma once
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 #include <initializer_list>
 

@@ -2,8 +2,8 @@
 // on first use, and looked for again on later calls while it does not exist yet.
 #pragma once
 
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 
 #include <memory>
 #include <optional>

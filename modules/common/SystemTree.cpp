@@ -1,7 +1,7 @@
 #include "modules/common/SystemTree.h"
 
-#include "host/AtomicFile.h"
-#include "host/TextUtil.h"
+#include "base/AtomicFile.h"
+#include "base/TextUtil.h"
 
 #include <charconv>
 #include <dirent.h>

@@ -1,7 +1,7 @@
 #include "modules/common/UnitWords.h"
 
-#include "host/IniFile.h"
-#include "host/UserFolders.h"
+#include "base/IniFile.h"
+#include "base/UserFolders.h"
 
 namespace orv {
 

@@ -19,10 +19,10 @@
 // (DialwatchTesting.h) let a test stand in for the system.
 #include "modules/dialwatch/DialwatchTesting.h"
 
-#include "host/CommandWords.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
+#include "abi/CommandWords.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/DurationFormat.h"
 #include "modules/common/ModuleResult.h"

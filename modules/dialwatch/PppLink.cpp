@@ -1,6 +1,6 @@
 #include "modules/dialwatch/PppLink.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <array>

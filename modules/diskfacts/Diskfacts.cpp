@@ -21,10 +21,10 @@
 // (SystemTree.h); statvfs can be replaced by a test (DiskfactsTesting.h).
 #include "modules/diskfacts/DiskfactsTesting.h"
 
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
+#include "base/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/NumberFormat.h"

@@ -1,8 +1,8 @@
 // driftclock: a screen-saver module. While the system screen saver runs, the time drifts across
 // the panel, one cell per step, bouncing off the edges and changing rows at each bounce, so that
 // no cell stays lit. It draws from a thread of its own through the driver object it is given.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
 
 #include <chrono>
 #include <algorithm>

@@ -6,10 +6,10 @@
 //   $AnimChars
 //   $US, $<, $>              the characters the tag syntax reserves: "$", "[", "]"
 // The engine carries out the command words against its glyph table.
-#include "host/CommandWords.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "abi/CommandWords.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/ModuleCallbacks.h"

@@ -7,12 +7,12 @@
 // gives its item titles, a page in the news site's front-page form is cut at its markers
 // (HeadlineLists.h). A download that got everything writes the cache files and the next
 // download time, "Refresh timeout" hours ahead. GetValue only reads the lists under the lock.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/LocaleDate.h"
-#include "host/TextUtil.h"
-#include "host/UserFolders.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/LocaleDate.h"
+#include "base/TextUtil.h"
+#include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/CharsetText.h"
 #include "modules/common/InternetTransfer.h"

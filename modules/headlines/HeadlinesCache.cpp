@@ -1,6 +1,6 @@
 #include "modules/headlines/HeadlinesCache.h"
 
-#include "host/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "modules/common/CacheFolder.h"
 
 namespace orv {

@@ -1,6 +1,6 @@
 #include "modules/headlines/HeadlineLists.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <deque>
 

@@ -9,8 +9,8 @@
 //                kernel release's three numbers from /proc/sys/kernel/osrelease (uname()
 //                without it): «Debian GNU/Linux 12 (bookworm): 6.1.0»
 // The files are read afresh on every call, under a settable root (SystemTree.h).
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"

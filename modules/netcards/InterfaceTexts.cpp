@@ -1,7 +1,7 @@
 #include "modules/netcards/InterfaceTexts.h"
 
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 
 #include <cstdlib>
 #include <net/if.h>

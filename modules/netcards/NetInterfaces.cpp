@@ -1,6 +1,6 @@
 #include "modules/netcards/NetInterfaces.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>

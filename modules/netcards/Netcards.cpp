@@ -16,10 +16,10 @@
 //   $lanErrIn, $lanErrOut statistics/rx_errors, tx_errors
 // Without /sys/class/net the rows come from /proc/net/dev: names and counters only.
 // SetSystemRootForTesting and SetTickForTesting move the tree and pin the refresh clock.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
+#include "base/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/netcards/NetInterfaces.h"
 #include "modules/common/NumberFormat.h"

@@ -5,11 +5,11 @@
 // bands), or from the first MPRIS player when no MPD answers. A missing block or a negative
 // play state means no data: $mp3Check gives "#skip". The copy of the block is taken once per
 // millisecond of CLOCK_MONOTONIC (SetTickForTesting pins that clock).
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/MediaBlocks.h"
-#include "host/UserFolders.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "abi/MediaBlocks.h"
+#include "base/UserFolders.h"
 #include "modules/common/DurationFormat.h"
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"

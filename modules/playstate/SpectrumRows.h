@@ -2,7 +2,7 @@
 // drawn with the vertical-bar characters, with falling bands sinking slowly.
 #pragma once
 
-#include "host/MediaBlocks.h"
+#include "abi/MediaBlocks.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "modules/postwatch/MailAccount.h"
 
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
 
 namespace orv {
 

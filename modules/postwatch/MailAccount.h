@@ -1,7 +1,7 @@
 // The mailbox settings of section "Mail" and the server they name.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "modules/postwatch/MailHeaders.h"
 
-#include "host/LocaleDate.h"
-#include "host/TextUtil.h"
+#include "base/LocaleDate.h"
+#include "base/TextUtil.h"
 #include "modules/common/CharsetText.h"
 #include "modules/common/InternetTransfer.h"
 

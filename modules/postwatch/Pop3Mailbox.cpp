@@ -1,6 +1,6 @@
 #include "modules/postwatch/Pop3Mailbox.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 #include "modules/common/InternetTransfer.h"
 #include "modules/postwatch/MailHeaders.h"
 

@@ -5,10 +5,10 @@
 // runs on a thread of the module, at most once per "Check timeout" minutes, started by the
 // first request that finds it due. GetValue never waits for the server: it answers from the
 // last completed check under the lock.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/UserFolders.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/ModuleDialog.h"
 #include "modules/common/ModuleResult.h"

@@ -1,6 +1,6 @@
 #include "modules/procgauge/CpuLoad.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 #include "modules/common/NumberFormat.h"
 
 #include <algorithm>

@@ -18,10 +18,10 @@
 // be replaced by a test (ProcgaugeTesting.h).
 #include "modules/procgauge/ProcgaugeTesting.h"
 
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
+#include "base/TextUtil.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/DecimalFormat.h"
 #include "modules/common/ModuleCallbacks.h"

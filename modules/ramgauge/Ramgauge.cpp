@@ -8,9 +8,9 @@
 //   $memUsing   (MemTotal - MemAvailable) / MemTotal in percent
 // One copy of /proc/meminfo serves every tag for 100 ms, so the tags of one display tick cost
 // one read. The file is read under a settable root (SystemTree.h).
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/RegionalSettings.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/RegionalSettings.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"
 #include "modules/common/ModuleCallbacks.h"

@@ -1,6 +1,6 @@
 #include "modules/sensorlink/HwmonSensors.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "modules/sensorlink/ProgramLauncher.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <cerrno>
 #include <climits>

@@ -7,11 +7,11 @@
 //                 (WeatherReport.h turns its weather codes into the picture names below);
 //   "export"      the weather export's text, fifth line split at "|".
 // GetValue only reads the four fields under the lock.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/TextUtil.h"
-#include "host/UserFolders.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
+#include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/InternetTransfer.h"
 #include "modules/common/ModuleDialog.h"

@@ -1,7 +1,7 @@
 #include "modules/skycast/WeatherReport.h"
 
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "modules/skycast/SkycastCities.h"
 
 #include <nlohmann/json.hpp>

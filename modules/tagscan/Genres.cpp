@@ -1,6 +1,6 @@
 #include "modules/tagscan/Genres.h"
 
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <array>
 #include <optional>

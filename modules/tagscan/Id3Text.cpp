@@ -1,6 +1,6 @@
 #include "modules/tagscan/Id3Text.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace orv {
 

@@ -6,13 +6,13 @@
 // (2.2, 2.3, 2.4) or version 1 texts, and bit rate, sampling rate and channel mode of the first
 // MPEG audio frame header. A file that cannot be opened leaves the values of the previous one.
 // The block is looked at once per millisecond of CLOCK_MONOTONIC (SetTickForTesting pins it).
-#include "host/CommandWords.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/MediaBlocks.h"
-#include "host/RegionalSettings.h"
-#include "host/UserFolders.h"
+#include "abi/CommandWords.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "abi/MediaBlocks.h"
+#include "base/RegionalSettings.h"
+#include "base/UserFolders.h"
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"

@@ -4,11 +4,11 @@
 //                                   localtime_r (TWallClock; pinned by SetWallClockForTesting)
 // The digits are drawn with the glyph codes 1..6 and blanks; LoadSettings keeps "Language" of
 // section "Common" of the settings file.
-#include "host/CommandWords.h"
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/UserFolders.h"
+#include "abi/CommandWords.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/UserFolders.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"

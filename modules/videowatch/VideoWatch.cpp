@@ -6,11 +6,11 @@
 //   every other tag       the shared block ZoomPlayerData, which the link fills from the
 //                         player's MPRIS properties
 //   times                 in the user's long time format (T_FMT of LC_TIME)
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/LocaleDate.h"
-#include "host/MediaBlocks.h"
-#include "host/playerlink/LookAgain.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/LocaleDate.h"
+#include "abi/MediaBlocks.h"
+#include "abi/LookAgain.h"
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/NumberFormat.h"

@@ -4,7 +4,7 @@
 // stops it first.
 #pragma once
 
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/editor/JobEditor.h"
 #include "shell/desktop/TrayIcon.h"
 #include "virtual/VirtualDisplayFeed.h"

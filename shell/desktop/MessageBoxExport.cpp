@@ -2,9 +2,9 @@
 // (found with dlsym): a Qt message box. On the main thread it is modal, as the caller expects;
 // from any other thread it is queued to the main thread and shown there without waiting, so a
 // module on the display thread never blocks the thread the main thread may be stopping.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/MessageBox.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 // settings of the environment (scripts/screenshots gives it the demo's, an emulated panel and a
 // private X server) with the modules of the build tree; the job named there is loaded and the
 // window brought back from the tray.
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/desktop/MainWindow.h"
 #include "shell/equation/EquationDialog.h"
 

@@ -1,11 +1,11 @@
 // orvanta3: the desktop program. The start-up window while the program starts, then the main
 // window, hidden in the tray while a job runs. SIGTERM, SIGINT and SIGHUP end it as "Закрыть"
 // does: the quit message on the panel, every module released, exit status 0.
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/desktop/MainWindow.h"
 #include "shell/desktop/QuitSignals.h"
 #include "shell/desktop/StartupWindow.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,14 +1,14 @@
 #include "shell/editor/JobEditor.h"
 
 #include "host/ProgramMessages.h"
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/editor/EditorGlyphs.h"
 #include "shell/editor/JobLineEdit.h"
 #include "shell/editor/JobPreview.h"
 #include "shell/editor/ScreenTabBar.h"
 #include "shell/editor/TagTree.h"
 #include "shell/editor/TransitionChooser.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QCheckBox>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #include "shell/editor/JobPreview.h"
 
 #include "engine/ControlThread.h"
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 
 #include <QThread>
 

@@ -1,6 +1,6 @@
 #include "shell/editor/TagTree.h"
 
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QApplication>
 #include <QMimeData>

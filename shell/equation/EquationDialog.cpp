@@ -1,8 +1,8 @@
 #include "shell/equation/EquationDialog.h"
 
-#include "host/ui/QtCp1251.h"
-#include "modules/common/ui/DialogText.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/QtCp1251.h"
+#include "base/ui/DialogText.h"
+#include "base/ui/WindowLanguage.h"
 #include "virtual/ui/CharBuilderDialog.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "shell/remote/RemoteDBusService.h"
 
-#include "host/Cp1251.h"
-#include "shell/core/ApplicationCore.h"
-#include "shell/remote/RemoteNames.h"
+#include "base/Cp1251.h"
+#include "appcore/ApplicationCore.h"
+#include "appcore/remote/RemoteNames.h"
 
 #include <QDBusConnection>
 

@@ -1,9 +1,9 @@
 #include "shell/settings/CommonPage.h"
 
 #include "host/SettingKeys.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 #include "shell/update/InetCheck.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>

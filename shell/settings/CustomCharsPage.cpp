@@ -1,8 +1,8 @@
 #include "shell/settings/CustomCharsPage.h"
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/modulehost/ErrorReport.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 #include "virtual/ui/CharBuilderDialog.h"
 
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 
 #include "host/modulehost/ModuleHost.h"
 #include "shell/settings/ModuleListDelegate.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,13 +1,13 @@
 #include "shell/settings/SettingsPage.h"
 
-#include "host/LanguageFile.h"
+#include "base/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "host/modulehost/ErrorReport.h"
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/settings/CommonPage.h"
 #include "shell/settings/CustomCharsPage.h"
 #include "shell/settings/ModulesPage.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 #include "shell/settings/ShortcutsPage.h"
 #include "shell/settings/VirtualScreenPage.h"
 

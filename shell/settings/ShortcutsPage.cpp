@@ -1,6 +1,6 @@
 #include "shell/settings/ShortcutsPage.h"
 
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QComboBox>
 #include <QFormLayout>

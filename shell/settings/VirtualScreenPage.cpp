@@ -1,7 +1,7 @@
 #include "shell/settings/VirtualScreenPage.h"
 
 #include "shell/settings/ColourButton.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -1,8 +1,8 @@
 #include "shell/update/InetCheck.h"
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/Settings.h"
-#include "host/TextUtil.h"
+#include "base/TextUtil.h"
 #include "modules/common/InternetTransfer.h"
 #include "modules/common/WallClock.h"
 

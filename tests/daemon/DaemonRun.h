@@ -2,7 +2,7 @@
 // drivers and modules, and a temporary documents folder.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/PanelState.h"
 #include "tests/support/TempDir.h"
 

@@ -1,5 +1,5 @@
 #include "daemon/TerminalMirror.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The built driver libraries, loaded like the host loads them, on the port library's emulated
 // panels; what the panel shows is read from the emulator's state file.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/TempDir.h"
 

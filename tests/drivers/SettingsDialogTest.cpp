@@ -1,7 +1,7 @@
 // The drivers' settings dialogs, opened through Configure of the built driver libraries on the
 // offscreen Qt platform; the values chosen must reach the driver object and the settings file.
-#include "host/ConstUnit.h"
-#include "host/IniFile.h"
+#include "abi/ConstUnit.h"
+#include "base/IniFile.h"
 #include "tests/support/FakeLcdd.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,6 @@
 // The HD44780 driver's port writes, decoded back into the bytes each controller latched.
 #include "drivers/textport/LCDControl_LPT.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/drivers/FakePort.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "engine/Charsets.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "tests/engine/EngineFakes.h"
 #include "tests/support/TempDir.h"
 

@@ -1,5 +1,5 @@
 // The screen cycle on a fake clock: the thread body runs on the test's thread and never waits.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/engine/ThreadRig.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "engine/Charsets.h"
 #include "engine/EngineClock.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 #include "host/TagCatalogue.h"
 
 #include <functional>

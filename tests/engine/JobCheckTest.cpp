@@ -1,5 +1,5 @@
 #include "engine/JobCheck.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/engine/EngineFakes.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "engine/JobUnit.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // A data module for the loader tests. One FIXTURE_* definition says what is wrong with it.
 // Only current_version is built with the interface version export of our plug-ins.
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 namespace {
 

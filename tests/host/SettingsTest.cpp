@@ -1,5 +1,5 @@
 #include "host/Autostart.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/Settings.h"
 #include "tests/support/TempDir.h"
 

@@ -1,9 +1,9 @@
 // orvanta3-mpd with a real MPD started by the test (a null output for the timing and a fifo
 // output for the sound), playing sines made by sox; the block read as playstate reads it, and
 // the playstate module itself.
-#include "host/Cp1251.h"
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "base/Cp1251.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "mediabridge/SpectrumAnalyser.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ChildProcess.h"

@@ -1,7 +1,7 @@
 // cpack -G DEB of this build tree: the package holds the programs, plug-ins, man pages and
 // examples with computed dependencies, and the daemon runs a job from where the package is
 // unpacked, with nothing of the build tree.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Navigation and character requests as the tray, the screen-saver listener and the bus
 // services hand them to the program core, with the display thread running.
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 

@@ -1,7 +1,7 @@
 // The desktop program's remote-control service (QtDBus) against the program core, on a private
 // session bus; no window.
-#include "shell/core/ApplicationCore.h"
-#include "shell/remote/RemoteCommand.h"
+#include "appcore/ApplicationCore.h"
+#include "appcore/remote/RemoteCommand.h"
 #include "shell/remote/RemoteDBusService.h"
 #include "tests/support/PrivateSessionBus.h"
 #include "tests/support/TempDir.h"

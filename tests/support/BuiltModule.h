@@ -1,7 +1,7 @@
 // A data module from the build's plugins/software folder, loaded and checked as the host does.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/ModuleLibrary.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/support/MessageCapture.h"
 
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 namespace {
 std::mutex mutex;

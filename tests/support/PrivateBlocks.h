@@ -2,8 +2,8 @@
 // test and no program of the user shares, and the blocks removed when the test ends.
 #pragma once
 
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "tests/support/TempDir.h"
 
 #include <atomic>

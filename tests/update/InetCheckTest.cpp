@@ -1,7 +1,7 @@
 // The update check against a version page on a loopback server.
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
-#include "host/LocaleDate.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/LocaleDate.h"
 #include "shell/update/InetCheck.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,6 @@
 // The desktop program's side of the update check: the label, the two message boxes and the
 // download page opened on Yes (through QDesktopServices' handler for http).
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "shell/update/ui/UpdateNotifier.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ModalDialog.h"

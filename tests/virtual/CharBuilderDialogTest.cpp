@@ -1,7 +1,7 @@
 // The character matrix editor driven as a user would: dots, clear, invert, the number and the
 // confirmation; every mask text it gives is read back by the engine's slot-definition command.
 #include "engine/TagLanguage.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/engine/EngineFakes.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"

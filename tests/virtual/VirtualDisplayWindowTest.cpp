@@ -1,6 +1,6 @@
 #include "virtual/VirtualDisplayWindow.h"
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/Settings.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ModalDialog.h"

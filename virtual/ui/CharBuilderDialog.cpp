@@ -1,10 +1,10 @@
 #include "virtual/ui/CharBuilderDialog.h"
 
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "host/modulehost/ErrorReport.h"
-#include "modules/common/ui/DialogText.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/DialogText.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

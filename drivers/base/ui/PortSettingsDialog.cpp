@@ -1,7 +1,7 @@
 #include "drivers/base/ui/PortSettingsDialog.h"
 
-#include "drivers/base/ui/DialogButtons.h"
-#include "host/ui/QtCp1251.h"
+#include "base/ui/DialogButtons.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QComboBox>

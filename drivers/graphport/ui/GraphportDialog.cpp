@@ -1,6 +1,6 @@
 // ui/graphport.so: the settings dialog of the KS0108 driver.
 #include "drivers/base/ui/PortSettingsDialog.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 ORVANTA3_EXPORT int32_t RunGraphportDialog(TPortDialogData* data) {
     constexpr orv::TPortDialogLayout layout{.textPanel = false,

@@ -1,9 +1,9 @@
 // ui/lcdd.so: the settings dialog of the LCDd driver: server and port, and btnTry, which says
 // hello to that server and shows LCDd's display size or why it could not be reached.
-#include "drivers/base/ui/DialogButtons.h"
+#include "base/ui/DialogButtons.h"
 #include "drivers/lcdd/LcddDialogApi.h"
-#include "host/ConstUnit.h"
-#include "host/ui/QtCp1251.h"
+#include "abi/ConstUnit.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 // ui/textport.so: the settings dialog of the HD44780 driver.
 #include "drivers/base/ui/PortSettingsDialog.h"
-#include "host/ConstUnit.h"
+#include "abi/ConstUnit.h"
 
 ORVANTA3_EXPORT int32_t RunTextportDialog(TPortDialogData* data) {
     constexpr orv::TPortDialogLayout layout{.textPanel = true,

@@ -1,8 +1,8 @@
 // ui/headlines.so: the settings dialog of the news headlines module.
 #include "modules/headlines/ui/HeadlinesDialog.h"
 
-#include "host/ConstUnit.h"
-#include "modules/common/ui/DialogText.h"
+#include "abi/ConstUnit.h"
+#include "base/ui/DialogText.h"
 
 #include <QApplication>
 #include <QCheckBox>

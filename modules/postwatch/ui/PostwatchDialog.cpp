@@ -1,8 +1,8 @@
 // ui/postwatch.so: the settings dialog of the mailbox module.
 #include "modules/postwatch/ui/PostwatchDialog.h"
 
-#include "host/ConstUnit.h"
-#include "modules/common/ui/DialogText.h"
+#include "abi/ConstUnit.h"
+#include "base/ui/DialogText.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // ui/sensorlink.so: the settings dialog of sensorlink (TfrmMBMSettings).
 #include "modules/sensorlink/SensorlinkDialogApi.h"
 
-#include "host/ConstUnit.h"
-#include "host/ui/QtCp1251.h"
+#include "abi/ConstUnit.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QCheckBox>

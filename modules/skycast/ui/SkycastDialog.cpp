@@ -1,11 +1,11 @@
 // ui/skycast.so: the settings dialog of the weather module.
 #include "modules/skycast/ui/SkycastDialog.h"
 
-#include "host/ConstUnit.h"
-#include "modules/common/ui/DialogText.h"
-#include "host/TextUtil.h"
+#include "abi/ConstUnit.h"
+#include "base/ui/DialogText.h"
+#include "base/TextUtil.h"
 #include "modules/skycast/SkycastCities.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "shell/update/ui/UpdateNotifier.h"
 
-#include "host/ui/QtCp1251.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "drivers/portio/Hd44780Charset.h"
 #include "drivers/portio/PortEmulator.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/drivers/portio/PanelWrites.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "drivers/portio/PortEmulator.h"
 #include "font/Font5x8.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/drivers/portio/PanelWrites.h"
 
 #include <gtest/gtest.h>

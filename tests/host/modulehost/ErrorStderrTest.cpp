@@ -1,5 +1,5 @@
 // This program exports no message box: errors go to standard error as one UTF-8 line.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/modulehost/ErrorReport.h"
 #include "host/ProgramMessages.h"
 #include "tests/support/TempDir.h"

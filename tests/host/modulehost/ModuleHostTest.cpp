@@ -1,7 +1,7 @@
 #include "host/modulehost/ModuleHost.h"
 
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "host/ProgramMessages.h"
 #include "tests/host/modulehost/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "host/modulehost/ModuleLanguage.h"
 
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/modulehost/ModuleHost.h"
 #include "tests/host/modulehost/TestSupport.h"
 

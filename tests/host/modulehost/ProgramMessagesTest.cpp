@@ -1,7 +1,7 @@
 #include "host/ProgramMessages.h"
 
-#include "host/Cp1251.h"
-#include "host/LanguageFile.h"
+#include "base/Cp1251.h"
+#include "base/LanguageFile.h"
 #include "host/modulehost/ErrorReport.h"
 #include "tests/host/modulehost/TestSupport.h"
 #include "tests/support/TempDir.h"

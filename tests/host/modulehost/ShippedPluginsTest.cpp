@@ -1,7 +1,7 @@
 // Every plug-in the build produced carries the program's interface version, is discovered and
 // its descriptor accepted; the data modules and screen-saver modules are also switched on.
 // Parts that are not built yet are skipped.
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/modulehost/ModuleCatalogue.h"
 #include "tests/host/modulehost/TestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "tests/host/modulehost/TestSupport.h"
 
-#include "host/ConstUnit.h"
-#include "host/IniFile.h"
+#include "abi/ConstUnit.h"
+#include "base/IniFile.h"
 
 #include <filesystem>
 #include <mutex>

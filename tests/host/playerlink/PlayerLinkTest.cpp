@@ -1,9 +1,9 @@
 // The player link with real media players: mpv with its MPRIS plug-in, playing files made by
 // sox, on a private session bus; the link's block read as videowatch reads it.
 #include "host/playerlink/PlayerLink.h"
-#include "host/Cp1251.h"
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "base/Cp1251.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateBlocks.h"
 #include "tests/support/PrivateSessionBus.h"

@@ -1,6 +1,6 @@
 // What the player link writes into ZoomPlayerData for each state of the followed player.
 #include "host/playerlink/ZoomPlayerBlock.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/playerlink/PlayerState.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // chronos as the host sees it: the built library loaded by path, its descriptor and its answers
 // for a fixed clock.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/ModuleLibrary.h"
 #include "tests/support/BuiltModule.h"
 #include "modules/chronos/ChronosTesting.h"

@@ -1,4 +1,4 @@
-#include "host/RegionalSettings.h"
+#include "base/RegionalSettings.h"
 #include "tests/support/GeneratedLocale.h"
 #include "tests/support/TempDir.h"
 

@@ -1,5 +1,5 @@
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "modules/common/UnitWords.h"
 #include "tests/support/TempDir.h"
 

@@ -1,6 +1,6 @@
 // dialwatch as the host sees it: the built library on a fake tree of sysfs, pppd's run files and
 // options, with the kernel's PPP statistics and the clock stood in for by the test.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/dialwatch/DialwatchTesting.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/ModuleOnFakeTree.h"

@@ -1,7 +1,7 @@
 // diskfacts as the host sees it: the built library, its descriptor, and its answers for a fake
 // mount table, fake labels and a fake statvfs; then against the real machine.
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "modules/diskfacts/DiskfactsTesting.h"
 #include "tests/support/ModuleOnFakeTree.h"
 

@@ -1,5 +1,5 @@
 // The headline parsers with random and truncated pages and feeds.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/headlines/HeadlineLists.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The headlines module's settings dialog, opened through Configure of the built library.
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ModuleDialogRig.h"
 #include "tests/support/TempDir.h"

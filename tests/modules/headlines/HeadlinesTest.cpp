@@ -1,7 +1,7 @@
 // headlines as the host sees it: the built library against a front page and feeds served on
 // loopback, the cache files and the download period.
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "tests/support/BackgroundWait.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/LoopbackHttpServer.h"

@@ -1,7 +1,7 @@
 // hostfacts as the host sees it: the built library, its descriptor, and its answers for a fake
 // tree; then against the real machine.
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "tests/support/ModuleOnFakeTree.h"
 
 #include <gtest/gtest.h>

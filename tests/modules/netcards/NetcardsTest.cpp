@@ -1,6 +1,6 @@
 // netcards as the host sees it: the built library on a fake /sys/class/net with a pinned clock,
 // and once on the machine's own loopback interface.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/ModuleOnFakeTree.h"
 
 #include <arpa/inet.h>

@@ -1,8 +1,8 @@
 // playstate as the host sees it: the built module reading an OrvantaMP3Data block that the
 // test writes as the bridge would.
-#include "host/Cp1251.h"
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "base/Cp1251.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "modules/common/TickClock.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/PrivateBlocks.h"

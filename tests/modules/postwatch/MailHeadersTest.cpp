@@ -1,6 +1,6 @@
 // Mail header decoding and the mailbox settings, with random and truncated headers.
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "modules/postwatch/MailAccount.h"
 #include "modules/postwatch/MailHeaders.h"
 #include "modules/postwatch/Pop3Mailbox.h"

@@ -1,7 +1,7 @@
 // orvanta3d on an emulated 4 x 20 panel with a job that enumerates the messages of a mailbox
 // served by the test's dovecot: one sub-screen per message, its subject and sender.
-#include "host/Cp1251.h"
-#include "host/IniFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
 #include "modules/postwatch/MailAccount.h"
 #include "tests/support/DovecotServer.h"
 #include "tests/support/TempDir.h"

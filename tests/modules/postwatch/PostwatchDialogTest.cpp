@@ -1,5 +1,5 @@
 // The mailbox module's settings dialog, opened through Configure of the built library.
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "modules/postwatch/MailAccount.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ModuleDialogRig.h"

@@ -1,10 +1,10 @@
 // postwatch as the host sees it, against a real POP3 server (dovecot) started by the test on
 // loopback: counts, lists, decoded headers, the three kinds of connection, failures, and how
 // often the server is asked.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/BackgroundWait.h"
 #include "modules/postwatch/MailAccount.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/DovecotServer.h"
 #include "tests/support/LoopbackHttpServer.h"

@@ -1,7 +1,7 @@
 // procgauge as the host sees it: the built library, its descriptor, and its answers for fake
 // counters, a fake cpuid and a fake /proc; then against the real machine.
-#include "host/Cp1251.h"
-#include "host/TextUtil.h"
+#include "base/Cp1251.h"
+#include "base/TextUtil.h"
 #include "modules/procgauge/ProcgaugeTesting.h"
 #include "tests/support/ModuleOnFakeTree.h"
 

@@ -1,6 +1,6 @@
 // ramgauge as the host sees it: the built library, its descriptor, and its answers for a fake
 // /proc/meminfo; then against the real one.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/common/LineFields.h"
 #include "tests/support/ModuleOnFakeTree.h"
 

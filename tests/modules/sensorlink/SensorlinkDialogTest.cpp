@@ -1,7 +1,7 @@
 // The settings dialog of sensorlink, opened through Configure of the built module on the
 // offscreen Qt platform: what the user confirms reaches section MBM5 of the settings file.
-#include "host/ConstUnit.h"
-#include "host/IniFile.h"
+#include "abi/ConstUnit.h"
+#include "base/IniFile.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/TempDir.h"

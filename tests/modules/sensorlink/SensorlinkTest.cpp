@@ -1,6 +1,6 @@
 // sensorlink as the host sees it: the built library on fake hwmon trees, and the start of the
 // sensor program from its settings.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/GeneratedLocale.h"
 #include "tests/support/ModuleOnFakeTree.h"
 

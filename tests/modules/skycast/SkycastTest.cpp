@@ -1,6 +1,6 @@
 // skycast as the host sees it: the built library against a weather export and a forecast
 // service served on loopback by the test.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/BackgroundWait.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/LoopbackHttpServer.h"

@@ -1,6 +1,6 @@
 // The weather answers' parsers: the export line, the forecast JSON and its weather codes, with
 // random and truncated input.
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/skycast/SkycastCities.h"
 #include "modules/skycast/WeatherReport.h"
 #include "tests/support/TempDir.h"

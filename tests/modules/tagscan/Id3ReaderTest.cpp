@@ -1,6 +1,6 @@
 // The tag reader on tags made byte by byte: the cases taggers do not make on request.
 #include "modules/tagscan/Id3Reader.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "modules/tagscan/Genres.h"
 #include "modules/tagscan/MpegHeader.h"
 #include "tests/modules/tagscan/TagBytes.h"

@@ -1,8 +1,8 @@
 // tagscan as the host sees it, reading MP3 files that the test encodes with lame and tags with
 // real taggers (id3v2, eyeD3, mid3v2), named to it through an OrvantaMP3Data block.
-#include "host/Cp1251.h"
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "base/Cp1251.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "modules/common/TickClock.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ChildProcess.h"

@@ -1,9 +1,9 @@
 // videowatch as the host sees it: the built module reading a ZoomPlayerData block that the
 // test writes as the player link would.
-#include "host/ConstUnit.h"
-#include "host/Cp1251.h"
-#include "host/MediaBlocks.h"
-#include "host/SharedMemory.h"
+#include "abi/ConstUnit.h"
+#include "base/Cp1251.h"
+#include "abi/MediaBlocks.h"
+#include "base/SharedMemory.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/GeneratedLocale.h"
 #include "tests/support/PrivateBlocks.h"

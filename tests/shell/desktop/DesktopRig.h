@@ -2,7 +2,7 @@
 // for the emulated 4 x 20 panel and the clock module, and job files written into it.
 #pragma once
 
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/PanelState.h"
 #include "tests/support/TempDir.h"
 

@@ -1,9 +1,9 @@
 // The main window's start-up and its states on the offscreen platform, with the real drivers
 // and modules and the emulated 4 x 20 panel.
 #include "shell/desktop/MainWindow.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "host/ProgramMessages.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/WindowLanguage.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageCapture.h"

@@ -2,7 +2,7 @@
 // unchanged, edits rebuild the expected text, the ready-made arguments fill the argument, and
 // the drives module's drives appear only while it is on.
 #include "engine/TagParser.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "host/modulehost/ModuleHost.h"
 #include "shell/equation/EquationDialog.h"
 #include "tests/support/ModalDialog.h"

@@ -1,7 +1,7 @@
 // The glyph list of the custom characters page: what may be added and deleted, and what the page
 // hands back.
 #include "engine/Charsets.h"
-#include "host/IniFile.h"
+#include "base/IniFile.h"
 #include "shell/settings/CustomCharsPage.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"

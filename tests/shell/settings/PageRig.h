@@ -2,7 +2,7 @@
 // of the build tree with a settings file in a temporary documents folder.
 #pragma once
 
-#include "shell/core/ApplicationCore.h"
+#include "appcore/ApplicationCore.h"
 #include "shell/settings/SettingsPage.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/PrivateBlocks.h"

@@ -4,9 +4,9 @@
 #include "host/Autostart.h"
 #include "host/SettingKeys.h"
 #include "host/Settings.h"
-#include "shell/language/WindowLanguage.h"
+#include "base/ui/WindowLanguage.h"
 #include "shell/settings/ColourButton.h"
-#include "shell/settings/PageControls.h"
+#include "base/ui/NamedControl.h"
 #include "tests/shell/settings/PageRig.h"
 #include "tests/support/MessageCapture.h"
 

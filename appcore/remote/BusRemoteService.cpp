@@ -1,0 +1,119 @@
+#include "appcore/remote/BusRemoteService.h"
+
+#include "base/Cp1251.h"
+#include "appcore/ApplicationCore.h"
+#include "appcore/remote/RemoteNames.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <sys/eventfd.h>
+#include <systemd/sd-bus.h>
+#include <systemd/sd-event.h>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+// A bus that does not answer must not hold up the program's start for long.
+constexpr uint64_t kBusCallTimeoutUs = 5'000'000;
+
+int OnNavigate(sd_bus_message* call, void* core, sd_bus_error*) {
+    int32_t wparam = 0, lparam = 0;
+    const int r = sd_bus_message_read(call, "ii", &wparam, &lparam);
+    if (r < 0) return r;
+    static_cast<TApplicationCore*>(core)->Navigate(wparam, lparam);
+    return sd_bus_reply_method_return(call, "");
+}
+
+int OnCharset(sd_bus_message* call, void* core, sd_bus_error*) {
+    int32_t request = 0;
+    const char* text = nullptr;
+    const int r = sd_bus_message_read(call, "is", &request, &text);
+    if (r < 0) return r;
+    // D-Bus strings are UTF-8; the program's texts are Windows-1251.
+    static_cast<TApplicationCore*>(core)->Charset(request, Utf8ToCp1251(text ? text : ""));
+    return sd_bus_reply_method_return(call, "");
+}
+
+const sd_bus_vtable kRemoteVtable[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD_WITH_NAMES("Navigate", "ii", SD_BUS_PARAM(wparam) SD_BUS_PARAM(lparam), "", ,
+                             OnNavigate, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD_WITH_NAMES("Charset", "is", SD_BUS_PARAM(request) SD_BUS_PARAM(text), "", ,
+                             OnCharset, SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_VTABLE_END,
+};
+
+int OnStop(sd_event_source* source, int, uint32_t, void*) {
+    return sd_event_exit(sd_event_source_get_event(source), 0);
+}
+
+std::string BusError(const std::string& what, int r) {
+    return what + ": " + std::strerror(-r);
+}
+
+} // namespace
+
+TBusRemoteService::TBusRemoteService(TApplicationCore& core) : core_(core) {
+    int r = sd_bus_open_user(&bus_);
+    if (r < 0) {
+        error_ = BusError("no session bus", r);
+        bus_ = nullptr;
+        return;
+    }
+    sd_bus_set_method_call_timeout(bus_, kBusCallTimeoutUs);
+    r = sd_bus_add_object_vtable(bus_, &slot_, kRemoteObject, kRemoteInterface, kRemoteVtable,
+                                 &core_);
+    if (r >= 0) {
+        r = sd_bus_request_name(bus_, kRemoteService, 0);
+        if (r < 0)
+            error_ = r == -EEXIST ? std::string(kRemoteService) + " is owned by another program"
+                                  : BusError("cannot own " + std::string(kRemoteService), r);
+    } else {
+        error_ = BusError("cannot serve the remote control", r);
+    }
+    if (r >= 0) stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (r < 0 || stopFd_ < 0) {
+        if (error_.empty()) error_ = BusError("no eventfd", -errno);
+        sd_bus_slot_unref(slot_);
+        slot_ = nullptr;
+        sd_bus_flush_close_unref(bus_);
+        bus_ = nullptr;
+        return;
+    }
+    thread_ = std::thread([this] { Serve(); });
+}
+
+TBusRemoteService::~TBusRemoteService() { Stop(); }
+
+void TBusRemoteService::Stop() {
+    if (thread_.joinable()) {
+        const uint64_t one = 1;
+        (void)!::write(stopFd_, &one, sizeof one);
+        thread_.join();
+    }
+    if (stopFd_ >= 0) ::close(stopFd_);
+    stopFd_ = -1;
+    sd_bus_slot_unref(slot_);
+    slot_ = nullptr;
+    sd_bus_flush_close_unref(bus_);
+    bus_ = nullptr;
+}
+
+// The bus and the stop signal on one event loop: the thread sleeps until either has news.
+void TBusRemoteService::Serve() {
+    sd_event* event = nullptr;
+    sd_event_source* stop = nullptr;
+    if (sd_event_new(&event) >= 0 &&
+        sd_event_add_io(event, &stop, stopFd_, EPOLLIN, OnStop, nullptr) >= 0 &&
+        sd_bus_attach_event(bus_, event, SD_EVENT_PRIORITY_NORMAL) >= 0) {
+        sd_event_loop(event);
+        sd_bus_detach_event(bus_);
+    }
+    sd_event_source_unref(stop);
+    sd_event_unref(event);
+}
+
+} // namespace orv

@@ -1,0 +1,197 @@
+#include "base/ui/WindowLanguage.h"
+
+#include "base/AtomicFile.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/LanguageFile.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QWidget>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace orv {
+
+namespace {
+
+enum TKindBase : int {
+    kbCheckBox = 10000,
+    kbLabel = 20000,
+    kbEdit = 30000,
+    kbLabeledEdit = 40000,
+    kbToolButton = 50000,
+    kbGroupBox = 60000,
+    kbComboBox = 70000,
+    kbMenuItem = 80000,
+};
+
+// One translatable text of the window: its key, its current text and how to set it.
+struct TWindowText {
+    std::string Key;
+    QString Text;
+    std::function<void(const QString&)> Set;
+};
+
+template <typename T>
+bool Is(const QObject* object) {
+    return object->metaObject() == &T::staticMetaObject;
+}
+
+// Controls whose insides are their own: the walk counts them and does not go into them.
+bool IsLeaf(const QObject* object) {
+    return Is<QCheckBox>(object) || Is<QLabel>(object) || Is<QLineEdit>(object) ||
+           Is<QToolButton>(object) || Is<QPushButton>(object) || Is<QComboBox>(object) ||
+           qobject_cast<const QAbstractItemView*>(object) ||
+           qobject_cast<const QAbstractSpinBox*>(object);
+}
+
+// A window of its own among the children (the virtual display) translates itself under its own
+// prefix; a menu is part of the window that owns it.
+bool IsOtherWindow(const QObject* object) {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget);
+}
+
+bool Counts(const QObject* object) {
+    return (object->isWidgetType() || qobject_cast<const QAction*>(object)) &&
+           !object->objectName().startsWith(QLatin1String("qt_"));
+}
+
+void ListComponents(const QObject& parent, std::vector<QObject*>& out) {
+    for (QObject* child : parent.children()) {
+        if (IsOtherWindow(child)) continue;
+        if (Counts(child)) out.push_back(child);
+        if (!IsLeaf(child)) ListComponents(*child, out);
+    }
+}
+
+// The tooltip an action was given; Qt answers the action's text when it has none.
+QString ActionToolTip(const QAction& action) {
+    const QString tip = action.toolTip();
+    return tip == QAction(action.text()).toolTip() ? QString() : tip;
+}
+
+class TWindowTexts {
+public:
+    TWindowTexts(QWidget& window, std::string_view prefix) : prefix_(prefix) {
+        texts_.push_back({Key(1), window.windowTitle(),
+                          [&window](const QString& t) { window.setWindowTitle(t); }});
+        std::vector<QObject*> components;
+        ListComponents(window, components);
+        QHash<const QObject*, QLabel*> buddyOf; // line edit -> its label
+        for (QObject* object : components)
+            if (auto* label = Is<QLabel>(object) ? static_cast<QLabel*>(object) : nullptr)
+                if (label->buddy() && Is<QLineEdit>(label->buddy()))
+                    buddyOf.insert(label->buddy(), label);
+        for (size_t i = 0; i < components.size(); ++i) Add(*components[i], static_cast<int>(i), buddyOf);
+    }
+
+    std::vector<TWindowText> Take() { return std::move(texts_); }
+
+private:
+    std::string Key(int number) const { return prefix_ + std::to_string(number); }
+
+    template <typename Get, typename Set>
+    void Part(int base, int i, int part, Get get, Set set) {
+        texts_.push_back({Key(base + 10 * i + part), get(), set});
+    }
+
+    template <typename W>
+    void TextAndTip(W* w, int base, int i) {
+        Part(base, i, 1, [w] { return w->text(); }, [w](const QString& t) { w->setText(t); });
+        Tip(w, base, i);
+    }
+
+    void Tip(QWidget* w, int base, int i) {
+        Part(base, i, 2, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
+    }
+
+    void Add(QObject& object, int i, const QHash<const QObject*, QLabel*>& buddyOf) {
+        if (Is<QCheckBox>(&object)) {
+            TextAndTip(static_cast<QCheckBox*>(&object), kbCheckBox, i);
+        } else if (Is<QLabel>(&object)) {
+            auto* label = static_cast<QLabel*>(&object);
+            if (label->buddy() && buddyOf.value(label->buddy()) == label) return;
+            TextAndTip(label, kbLabel, i);
+        } else if (Is<QLineEdit>(&object)) {
+            auto* edit = static_cast<QLineEdit*>(&object);
+            if (QLabel* label = buddyOf.value(edit)) {
+                Part(kbLabeledEdit, i, 1, [label] { return label->text(); },
+                     [label](const QString& t) { label->setText(t); });
+                Tip(edit, kbLabeledEdit, i);
+            } else {
+                Tip(edit, kbEdit, i);
+            }
+        } else if (Is<QToolButton>(&object)) {
+            TextAndTip(static_cast<QToolButton*>(&object), kbToolButton, i);
+        } else if (Is<QPushButton>(&object)) {
+            TextAndTip(static_cast<QPushButton*>(&object), kbToolButton, i);
+        } else if (Is<QGroupBox>(&object)) {
+            auto* box = static_cast<QGroupBox*>(&object);
+            Part(kbGroupBox, i, 1, [box] { return box->title(); },
+                 [box](const QString& t) { box->setTitle(t); });
+        } else if (Is<QComboBox>(&object)) {
+            Tip(static_cast<QComboBox*>(&object), kbComboBox, i);
+        } else if (Is<QAction>(&object)) {
+            auto* action = static_cast<QAction*>(&object);
+            Part(kbMenuItem, i, 1, [action] { return action->text(); },
+                 [action](const QString& t) { action->setText(t); });
+            Part(kbMenuItem, i, 2, [action] { return ActionToolTip(*action); },
+                 [action](const QString& t) { action->setToolTip(t); });
+        }
+    }
+
+    std::string prefix_;
+    std::vector<TWindowText> texts_;
+};
+
+std::vector<TWindowText> WindowTexts(QWidget& window, std::string_view prefix) {
+    return TWindowTexts(window, prefix).Take();
+}
+
+QString FromFile(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
+
+} // namespace
+
+void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
+                         const std::string& languageName, const std::string& lngPath) {
+    const auto file = ReadLanguageFile(lngPath, languageName);
+    if (!file || !file->HasSection(languageName)) return;
+    for (const TWindowText& text : WindowTexts(window, prefix))
+        if (auto translated = file->Find(languageName, text.Key)) text.Set(FromFile(*translated));
+}
+
+bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
+                                 const std::string& lngPath) {
+    TIniDocument file;
+    for (const TWindowText& text : WindowTexts(window, prefix))
+        if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
+    return WriteFileAtomic(lngPath, Cp1251ToFileText(file.Serialize()));
+}
+
+bool LanguageTemplateRequested(int argc, char** argv) {
+    if (argc < 2 || !argv || !argv[1]) return false;
+    return std::strcmp(argv[1], "/create_lang_file") == 0 ||
+           std::strcmp(argv[1], "--create-lang-file") == 0;
+}
+
+bool LanguageTemplateRequested(const QStringList& arguments) {
+    return arguments.size() >= 2 && (arguments[1] == QLatin1String("/create_lang_file") ||
+                                     arguments[1] == QLatin1String("--create-lang-file"));
+}
+
+} // namespace orv
