@@ -1,6 +1,7 @@
 #include "modules/procgauge/CpuIdentity.h"
 
 #include "host/Cp1251.h"
+#include "host/TextUtil.h"
 #include "modules/common/LineFields.h"
 
 #include <algorithm>
@@ -87,8 +88,9 @@ TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemTree& 
     identity.VendorEx = VendorFullName(identity.VendorId);
     std::optional<std::string> brand;
     if (probes.Cpuid) brand = CpuidBrand(probes);
+    // Intel pads the brand with leading blanks and hypervisors with trailing ones.
     identity.Brand = Utf8ToCp1251(
-        brand ? *brand : cpuinfo.Field({"model name", "Model", "cpu model", "cpu"}));
+        Trim(brand ? *brand : cpuinfo.Field({"model name", "Model", "cpu model", "cpu"})));
     return identity;
 }
 

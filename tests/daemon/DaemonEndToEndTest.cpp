@@ -78,7 +78,7 @@ TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
     }
     const std::regex frame("\\|" + escaped +
                            "\\|\n"
-                           "\\|cpu [0-9]{1,3}\\.[0-9]{2} [0-9.]+ [MG]Hz *\\|\n"
+                           "\\|cpu [0-9]{1,3}\\.[0-9]{2} [0-9.]+ [MG]?Hz *\\|\n"
                            "\\|mem [0-9]{1,3}% *\\|\n"
                            "\\|disk [0-9]{1,3}\\.[0-9]{2}% *\\|\n");
     EXPECT_TRUE(std::regex_search(run.out, frame)) << run.out;

@@ -266,6 +266,9 @@ uint64_t DfBytes(const char* path) {
 TEST_F(Diskfacts, RootSizeAgreesWithDf) {
     setSpace(nullptr);
     UseMachineTree();
+    // In a chroot the root may be no mount point of its own.
+    const std::string mounts = orv::test::ReadText("/proc/self/mounts");
+    if (mounts.find(" / ") == std::string::npos) GTEST_SKIP() << "/ is no mount point here";
     const std::string count = Value(tagDriveEnum, "0");
     ASSERT_EQ(count.rfind("#enum", 0), 0u);
     const int drives = std::stoi(count.substr(5));

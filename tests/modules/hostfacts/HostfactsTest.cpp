@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
 #include <sys/utsname.h>
 
 using namespace orv;
@@ -92,17 +96,30 @@ TEST_F(Hostfacts, MinusOneClearsAndUnknownIndexesKeepThePreviousText) {
     EXPECT_EQ(Value(-1), "");
 }
 
+// Each value against the kernel's or the user database's own answer; the distribution's name
+// only where the machine has an os-release file.
 TEST_F(Hostfacts, OnTheRealMachine) {
     UseMachineTree();
-    EXPECT_EQ(Value(tagOsComputer), CommandOutput("hostname"));
-    EXPECT_EQ(Value(tagOsUser), CommandOutput("id -un"));
+    char host[HOST_NAME_MAX + 1] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(Value(tagOsComputer), host);
+    // `id` prints nothing for a user without an entry, and so does the module.
+    EXPECT_EQ(Value(tagOsUser), CommandOutput("id -un 2>/dev/null"));
 
     utsname names{};
     ASSERT_EQ(::uname(&names), 0);
     const std::string version = Value(tagOsVersion);
-    const std::string release = names.release;
     const size_t colon = version.rfind(": ");
     ASSERT_NE(colon, std::string::npos) << version;
-    EXPECT_EQ(release.rfind(version.substr(colon + 2), 0), 0u) << version << " / " << release;
-    EXPECT_GT(colon, 0u) << "a distribution name";
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_GE(std::sscanf(names.release, "%u.%u.%u", &major, &minor, &patch), 1) << names.release;
+    EXPECT_EQ(version.substr(colon + 2), std::to_string(major) + "." + std::to_string(minor) +
+                                             "." + std::to_string(patch))
+        << version << " / " << names.release;
+    std::error_code ec;
+    if (std::filesystem::exists("/etc/os-release", ec) ||
+        std::filesystem::exists("/usr/lib/os-release", ec))
+        EXPECT_GT(colon, 0u) << "a distribution name";
+    else
+        std::cout << "[ NOTE     ] no os-release file here: no distribution name to check\n";
 }

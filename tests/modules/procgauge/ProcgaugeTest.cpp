@@ -2,7 +2,6 @@
 // counters, a fake cpuid and a fake /proc; then against the real machine.
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
-#include "modules/common/LineFields.h"
 #include "modules/procgauge/ProcgaugeTesting.h"
 #include "tests/support/ModuleOnFakeTree.h"
 
@@ -11,9 +10,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <iostream>
+#include <optional>
+#include <regex>
 #include <pthread.h>
 #include <sched.h>
 #include <thread>
+#include <time.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
 
 using namespace orv;
 using orv::test::TBuiltModule;
@@ -175,11 +182,11 @@ TEST_F(Procgauge, FrequencyUsesTheUnitWordsOfTheSettings) {
 
 TEST_F(Procgauge, VendorAndBrandFromCpuid) {
     std::strcpy(gVendorId, "AuthenticAMD");
-    std::snprintf(gBrand, sizeof gBrand, "%s", "   AMD Athlon(tm) 64 Processor 3200+");
+    std::snprintf(gBrand, sizeof gBrand, "%s", "   AMD Athlon(tm) 64 Processor 3200+   ");
     gMaxExtendedLeaf = 0x80000008;
     UseProbes({FakeCounter, FakeStamp, FakeCpuid});
     EXPECT_EQ(Value(tagCpuVendor), "Advanced Micro Devices");
-    EXPECT_EQ(Value(tagCpuID), "   AMD Athlon(tm) 64 Processor 3200+") << "leading blanks kept";
+    EXPECT_EQ(Value(tagCpuID), "AMD Athlon(tm) 64 Processor 3200+") << "blanks trimmed";
 
     std::strcpy(gVendorId, "HygonGenuine");
     std::memset(gBrand, 'x', 48); // no terminating zero inside the 48 bytes
@@ -280,14 +287,42 @@ TEST_F(Procgauge, MinusOneClearsAndUnknownIndexesKeepThePreviousText) {
 
 namespace {
 
-// The first processor's fields of the real /proc/cpuinfo.
-std::string CpuinfoField(const char* key) {
-    const std::string text = orv::test::ReadText("/proc/cpuinfo");
-    const auto value = LineField(std::string_view(text).substr(0, text.find("\n\n")), key, ':');
-    return value ? std::string(*value) : std::string();
+// The vendor identification and the trimmed brand string straight from the processor, read
+// here without the module's code; nullopt without cpuid or its brand leaves.
+struct TCpuidNames {
+    std::string Vendor, Brand;
+};
+std::optional<TCpuidNames> CpuidNames() {
+#if defined(__x86_64__) || defined(__i386__)
+    unsigned r[4] = {};
+    if (!__get_cpuid(0, &r[0], &r[1], &r[2], &r[3])) return std::nullopt;
+    TCpuidNames names;
+    for (const unsigned reg : {r[1], r[3], r[2]})
+        names.Vendor.append(reinterpret_cast<const char*>(&reg), 4);
+    if (__get_cpuid_max(0x80000000, nullptr) < 0x80000004) return std::nullopt;
+    char brand[49] = {};
+    for (unsigned leaf = 0; leaf < 3; ++leaf) {
+        __get_cpuid(0x80000002 + leaf, &r[0], &r[1], &r[2], &r[3]);
+        std::memcpy(brand + leaf * 16, r, 16);
+    }
+    names.Brand = std::string(Trim(brand));
+    return names;
+#else
+    return std::nullopt;
+#endif
 }
 
-// Keeps one processor busy while it lives.
+// The first processor this thread may run on, or -1.
+int FirstAllowedProcessor() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0) return -1;
+    for (int n = 0; n < CPU_SETSIZE; ++n)
+        if (CPU_ISSET(n, &set)) return n;
+    return -1;
+}
+
+// Keeps one processor busy while it lives and tells how much time it got on it.
 class TBusyProcessor {
 public:
     explicit TBusyProcessor(int processor) {
@@ -301,56 +336,86 @@ public:
             }
         });
         while (!running_) std::this_thread::yield();
+        clockid_t clock;
+        if (::pthread_getcpuclockid(thread_.native_handle(), &clock) == 0) clock_ = clock;
     }
     ~TBusyProcessor() {
         stop_ = true;
         thread_.join();
     }
-    bool Pinned() const { return pinned_; }
+    bool Pinned() const { return pinned_ && clock_; }
+    // The processor time the thread has used, in seconds.
+    double Seconds() const {
+        timespec used{};
+        ::clock_gettime(*clock_, &used);
+        return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
+    }
 
 private:
     std::atomic<bool> stop_{false}, running_{false}, pinned_{false};
+    std::optional<clockid_t> clock_;
     std::thread thread_;
 };
 
-} // namespace
-
-TEST_F(Procgauge, OnTheRealMachine) {
-    UseMachineTree();
-    const std::string vendorId = CpuinfoField("vendor_id");
-    if (!vendorId.empty() && vendorId != "HygonGenuine") {
-        EXPECT_NE(Value(tagCpuVendor), "") << vendorId;
-    }
-    EXPECT_EQ(Trim(Value(tagCpuID)), CpuinfoField("model name"));
-
-    const std::string text = Value(tagCpuFreq);
-    const double shown = std::stod(text);
-    const std::string unit = text.substr(text.find(' ') + 1);
-    ASSERT_TRUE(unit == "GHz" || unit == "MHz") << text;
-    const double mhz = unit == "GHz" ? shown * 1000 : shown;
-    if (const std::string cpuinfoMhz = CpuinfoField("cpu MHz"); !cpuinfoMhz.empty()) {
-        EXPECT_NEAR(mhz, std::stod(cpuinfoMhz), std::stod(cpuinfoMhz) * 0.1) << text;
-    }
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
+} // namespace
+
+// The machine may be virtual, busy, without cpuid or without a time-stamp counter: the brand is
+// compared with the processor's own answer, and the frequency only for its form, since a
+// hypervisor's /proc/cpuinfo may name the processor otherwise and "cpu MHz" follows the
+// current clock, not the nominal one.
+TEST_F(Procgauge, OnTheRealMachine) {
+    UseMachineTree();
+    const std::string brand = Value(tagCpuID);
+    EXPECT_LE(brand.size(), 48u);
+    EXPECT_EQ(brand, std::string(Trim(brand))) << "no blanks around the brand";
+    if (const auto cpuid = CpuidNames()) {
+        EXPECT_EQ(brand, Utf8ToCp1251(cpuid->Brand));
+        if (cpuid->Vendor == "GenuineIntel") {
+            EXPECT_EQ(Value(tagCpuVendor), "Intel Corporation");
+        } else if (cpuid->Vendor == "AuthenticAMD") {
+            EXPECT_EQ(Value(tagCpuVendor), "Advanced Micro Devices");
+        }
+    } else {
+        std::cout << "[ NOTE     ] no cpuid brand leaves: the brand is checked for its form\n";
+    }
+
+    const std::string text = Value(tagCpuFreq);
+#if defined(__x86_64__) || defined(__i386__)
+    EXPECT_NE(text, "0 Hz") << "the time-stamp counter was there to measure";
+#else
+    if (text == "0 Hz") GTEST_SKIP() << "no clock in cpufreq or /proc/cpuinfo on this machine";
+#endif
+    EXPECT_TRUE(std::regex_match(text, std::regex("[1-9][0-9]{0,2}\\.[0-9]{2} [MG]Hz"))) << text;
+}
+
+// A thread pinned to one processor: that processor was busy for at least the time the thread
+// ran, however busy the machine was; on a loaded or throttled machine it may have run little.
 TEST_F(Procgauge, OneBusyProcessorShowsInTheLoad) {
     UseMachineTree();
     const unsigned processors = std::thread::hardware_concurrency();
-    if (processors < 2) GTEST_SKIP() << "needs two processors";
-    TBusyProcessor busy(0);
-    ASSERT_TRUE(busy.Pinned());
+    const int processor = FirstAllowedProcessor();
+    if (processors < 1 || processor < 0) GTEST_SKIP() << "cannot tell the processors here";
+    TBusyProcessor busy(processor);
+    if (!busy.Pinned()) GTEST_SKIP() << "cannot pin a thread to processor " << processor;
+    const std::string index = std::to_string(processor + 1);
+    const double ranBefore = busy.Seconds(), startedAt = WallSeconds();
     Value(tagCpuUsage, "");
-    Value(tagCpuUsage, "1");
-    Value(tagCpuUsage, "2");
+    Value(tagCpuUsage, index.c_str());
     // The load is an average over the time between two samples: let a second pass.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const double all = std::stod(Value(tagCpuUsage, ""));
-    const double first = std::stod(Value(tagCpuUsage, "1"));
-    const double second = std::stod(Value(tagCpuUsage, "2"));
-    EXPECT_GE(all, 100.0 / processors - 2.0) << "one of " << processors << " processors is busy";
-    EXPECT_GE(first, 90.0);
-    // On an otherwise idle machine the second processor reads far lower; on a busy one both
-    // are near 100.
-    EXPECT_GE(first, second - 5.0) << first << " / " << second;
-    EXPECT_EQ(Value(tagCpuUsage, std::to_string(processors + 1).c_str()), "");
+    const double one = std::stod(Value(tagCpuUsage, index.c_str()));
+    const double ran = 100 * (busy.Seconds() - ranBefore) / (WallSeconds() - startedAt);
+    std::cout << "[ NOTE     ] the pinned thread ran " << ran << "% of the time\n";
+    // The kernel counts time in ticks: allow ten points for the sampling of a shared processor.
+    EXPECT_GE(one, ran - 10) << "processor " << processor;
+    EXPECT_LE(one, 100.0);
+    EXPECT_GE(all, (ran - 10) / processors) << processors << " processors";
+    EXPECT_LE(all, 100.0);
+    EXPECT_EQ(Value(tagCpuUsage, std::to_string(CPU_SETSIZE + 1).c_str()), "");
 }
