@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
             std::chrono::duration_cast<std::chrono::milliseconds>(interval / 2));
         Trace("watchdog: a sign of life every " + std::to_string(interval.count() / 2000) + " ms");
     }
-    if (!core.StartDisplay()) {
+    if (!core.StartJob()) {
         core.Shutdown();
         return Fail("the job " + jobPath + " has no screens");
     }

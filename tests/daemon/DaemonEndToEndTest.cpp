@@ -84,6 +84,23 @@ TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
     EXPECT_TRUE(std::regex_search(run.out, frame)) << run.out;
 }
 
+// The greeting loads character set 2 (the logo); the job's bar needs set 0 in the panel's user
+// characters, as the desktop program has it.
+TEST_F(DaemonEndToEnd, TheJobStartsWithCharacterSetZeroInsteadOfTheGreetingLogo) {
+    WriteText(docs / "job.orv3", "[Bar]\nTimeout=0\nLine1=$nowSec[,,20,4,bar]$\nShow=1\n");
+    const pid_t child = Start({"--job", docs / "job.orv3"});
+    ASSERT_GE(child, 0);
+    // The panel is blank before the greeting and shows the bar (custom characters) after it.
+    EXPECT_TRUE(WaitForPanel([](const auto& rows) {
+        return !rows.empty() && rows[0].find("③") != std::string::npos;
+    })) << ReadText(state);
+    const std::string panel = ReadText(state);
+    ::kill(child, SIGTERM);
+    WaitStatus(child);
+    EXPECT_EQ(panel.find("cgram 0: 00 00 00 01 03 07 0F 1F"), std::string::npos)
+        << "the logo's first piece is still loaded:\n" << panel;
+}
+
 TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {
     WriteText(docs / "job.orv3", "[One]\nLine1=running\nShow=1\n");
     const pid_t child = Start({"--job", docs / "job.orv3"});
