@@ -145,9 +145,11 @@ TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
     WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") +
                                          "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
     WriteText(docs / "job.orv3", "[Sensors]\nTimeout=1\nLine1=$mbmCheck$CPU $mbmTemp[0]$\nShow=1\n"
-                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n");
+                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n"
+                                 "[Reading]\nTimeout=1\nLine1=$mbmTemp[0]$ degrees\nShow=1\n");
     const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("|no sensors here     |"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("CPU"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("degrees"), std::string::npos) << "a reading skips too: " << run.out;
 }
