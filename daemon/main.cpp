@@ -79,6 +79,12 @@ private:
     TTerminalMirror& mirror_;
 };
 
+// A screen without "Show=1" (a hand-written job easily lacks the key) is never shown.
+void WarnIfNothingToShow(const TJob& job, const std::string& jobPath) {
+    if (!job.AnyScreenShown())
+        Say("the job " + jobPath + " has no screen with Show=1: the panel shows nothing of it");
+}
+
 bool IsUnreadable(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK) != 0;
 }
@@ -175,6 +181,7 @@ int main(int argc, char** argv) {
     if (!core.LoadJob(jobPath, &error))
         return Fail("cannot read the job file " + jobPath + ": " + error);
     if (core.Job().Count() == 0) return Fail("the job " + jobPath + " has no screens");
+    WarnIfNothingToShow(core.Job(), jobPath);
 
     TMirrorFont font;
     TTerminalMirror mirror(stdout, options.tty, ::isatty(STDOUT_FILENO) == 1,
@@ -218,10 +225,13 @@ int main(int argc, char** argv) {
     while (WaitForReload(signals, deadline)) {
         notifier.Reloading();
         std::string reason;
-        if (core.Reload(options.jobPath, &reason))
+        if (core.Reload(options.jobPath, &reason)) {
             Trace("reloaded: " + std::to_string(core.Job().Count()) + " screens");
-        else
+            WarnIfNothingToShow(core.Job(),
+                                options.jobPath.empty() ? core.SettingsJobPath() : options.jobPath);
+        } else {
             Say(reason + "; the job shown so far goes on");
+        }
         notifier.Ready();
     }
     notifier.Stopping();
