@@ -130,12 +130,13 @@ TEST_F(DaemonService, VerboseTracesModulesAndTagsAndIsQuietOtherwise) {
     const TRun quiet = Run("--job '" + (docs / "job.orv3") + "' --seconds 1");
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.err, "");
-    const TRun verbose = Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose");
+    const TRun verbose = Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose --tty=text");
     EXPECT_EQ(verbose.exitCode, 0);
     for (const char *line : {"plugins/hardware/textport.so: on", "current driver: textport.so, active",
                              "tag $time: tag 1 of chronos.so",
-                             "tag $noSuchTag: no module that is on has it"})
+                             "tag $noSuchTag: no module that is on has it, so the panel shows its name"})
         EXPECT_NE(verbose.err.find(line), std::string::npos) << line << "\n" << verbose.err;
+    EXPECT_NE(verbose.out.find("noSuchTag"), std::string::npos) << "as the trace says: " << verbose.out;
 }
 
 // A socket in the place of systemd's notification socket.
