@@ -1,6 +1,7 @@
 // orvanta3d: runs a job on the configured panel without any window, until SIGINT, SIGTERM or
 // SIGQUIT or for a given time, optionally mirroring the display in the terminal. SIGHUP reads
-// the settings and the job again. The settings file is only read.
+// the settings and the job again. The settings file is only read; what modules learn while
+// running goes into the state file (host/StateFile.h).
 //
 // Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
 // panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for,
@@ -14,6 +15,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"
+#include "host/StateFile.h"
 #include "host/Trace.h"
 #include "host/UserFolders.h"
 #include "shell/core/ApplicationCore.h"
@@ -148,6 +150,9 @@ int main(int argc, char** argv) {
             return Fail("the settings file " + options.configPath + " does not exist");
         ::setenv(kSettingsPathVariable, settingsPath.c_str(), 1);
     }
+
+    // The plug-ins keep what they learn in the state file, never in the settings file.
+    ::setenv(kSettingsReadOnlyVariable, "1", 1);
 
     // A closed standard output ends the mirror, not the program.
     std::signal(SIGPIPE, SIG_IGN);
