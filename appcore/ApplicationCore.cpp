@@ -7,7 +7,17 @@
 #include "base/UserFolders.h"
 #include "appcore/NoDriverMessage.h"
 
+#include <chrono>
+#include <thread>
+
 namespace orv {
+
+namespace {
+
+// Lets the panel settle after the character set switch before the first frame.
+constexpr std::chrono::milliseconds kGreetingCharsetPause{200};
+
+} // namespace
 
 TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
     : writeSettings_(options.WriteSettings),
@@ -143,6 +153,15 @@ std::string TApplicationCore::SettingsJobPath() const {
 bool TApplicationCore::StartDisplay() {
     ApplySettingsToEngine(); // the thread hands the current driver to the character sets itself
     return thread_.Start();
+}
+
+bool TApplicationCore::StartJob() {
+    if (job_.Count() == 0) return false;
+    if (charsets_.ActiveCharset() == 2) {
+        charsets_.SwitchCharset(0);
+        std::this_thread::sleep_for(kGreetingCharsetPause);
+    }
+    return StartDisplay();
 }
 
 void TApplicationCore::StopDisplay() { thread_.Stop(); }

@@ -83,6 +83,10 @@ public:
 
     // Runs the cycle; false for a job without screens.
     bool StartDisplay();
+    // The first start of the job after the greeting: the greeting's character set (2) gives way
+    // to set 0 first, so that the job's bars and icons do not show the logo's pieces; then
+    // StartDisplay. False for a job without screens.
+    bool StartJob();
     // Reads the settings again (the program's own keys, the custom character tables, every
     // active data module's settings) and the job (jobPath, else "Job name" of the settings),
     // then starts the cycle anew, without touching the panel or the driver: the rows of the

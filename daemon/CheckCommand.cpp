@@ -29,7 +29,10 @@ int CheckJobAndSettings(const std::string& settingsPath, const std::string& jobP
     const auto settingsFindings =
         CheckSettings(TIniFile(settingsPath).Read(), modules.Host());
     auto jobFindings = CheckJob(*job, catalogue);
-    if (job->Sections().empty()) jobFindings.push_back({0, "the job has no screens"});
+    if (job->Sections().empty())
+        jobFindings.push_back({0, "the job has no screens"});
+    else if (!AnyScreenShown(*job))
+        jobFindings.push_back({0, "no screen has Show=1: the job shows nothing"});
 
     for (const TCheckFinding& finding : settingsFindings) Print(out, settingsPath, finding);
     for (const TCheckFinding& finding : jobFindings) Print(out, jobPath, finding);

@@ -12,6 +12,10 @@ constexpr const char* kQuadrants[16] = {" ", "▘", "▝", "▀", "▖", "▌", 
 
 constexpr int kCellDots = 6; // five glyph columns and one blank column
 
+// The HD44780 is sent code 0 as 0xFF, its full block.
+constexpr uint8_t kFullBlockCode = 0;
+constexpr TGlyph kFullBlock = {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+
 } // namespace
 
 TTerminalMirror::TTerminalMirror(std::FILE* out, TTtyMode mode, bool inPlace, TGlyphSource glyphs)
@@ -27,7 +31,9 @@ std::vector<std::string> TTerminalMirror::RenderText(const std::vector<std::stri
         std::string line = "|";
         for (char c : row) {
             const auto code = static_cast<uint8_t>(c);
-            if (code >= 1 && code <= 8)
+            if (code == kFullBlockCode)
+                line += kQuadrants[15];
+            else if (code >= 1 && code <= 8)
                 AppendUtf8(line, 0x2460 + code - 1); // ① .. ⑧
             else if (code < 0x20)
                 line += ' ';
@@ -45,7 +51,10 @@ std::vector<std::string> TTerminalMirror::RenderDots(const std::vector<std::stri
         // A blank line between rows, like the gap between the rows of a panel.
         if (!lines.empty()) lines.push_back("|" + std::string(row.size() * kCellDots / 2, ' ') + "|");
         std::vector<TGlyph> cells;
-        for (char c : row) cells.push_back(glyphs_(static_cast<uint8_t>(c)));
+        for (char c : row) {
+            const auto code = static_cast<uint8_t>(c);
+            cells.push_back(code == kFullBlockCode ? kFullBlock : glyphs_(code));
+        }
         const int width = static_cast<int>(cells.size()) * kCellDots;
         auto lit = [&](int x, int y) {
             if (x >= width) return false;

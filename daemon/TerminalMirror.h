@@ -22,7 +22,8 @@ class TTerminalMirror {
 public:
     TTerminalMirror(std::FILE* out, TTtyMode mode, bool inPlace, TGlyphSource glyphs);
 
-    // rows: Windows-1251 display text, bytes 0x01..0x08 for the custom characters. Once a
+    // rows: Windows-1251 display text, bytes 0x01..0x08 for the custom characters, byte 0 the
+    // full block the HD44780 shows for it. Once a
     // frame cannot be written (the reader of a pipe has gone), the mirror ends for good.
     void ShowFrame(const std::vector<std::string>& rows);
     bool Ended() const { return ended_; }

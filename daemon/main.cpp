@@ -1,6 +1,7 @@
 // orvanta3d: runs a job on the configured panel without any window, until SIGINT, SIGTERM or
 // SIGQUIT or for a given time, optionally mirroring the display in the terminal. SIGHUP reads
-// the settings and the job again. The settings file is only read.
+// the settings and the job again. The settings file is only read; what modules learn while
+// running goes into the state file (host/StateFile.h).
 //
 // Exit status: 0 after a run; 2 for a bad command line, settings file or job (found before the
 // panel is touched); 1 when no panel can show the job and the terminal mirror was not asked for,
@@ -12,12 +13,13 @@
 #include "daemon/TerminalMirror.h"
 #include "font/Font5x8.h"
 #include "abi/ConstUnit.h"
+#include "appcore/ApplicationCore.h"
+#include "appcore/remote/BusRemoteService.h"
 #include "base/Cp1251.h"
 #include "base/MessageBox.h"
 #include "base/Trace.h"
 #include "base/UserFolders.h"
-#include "appcore/ApplicationCore.h"
-#include "appcore/remote/BusRemoteService.h"
+#include "base/StateFile.h"
 
 #include <array>
 #include <chrono>
@@ -78,6 +80,12 @@ public:
 private:
     TTerminalMirror& mirror_;
 };
+
+// A screen without "Show=1" (a hand-written job easily lacks the key) is never shown.
+void WarnIfNothingToShow(const TJob& job, const std::string& jobPath) {
+    if (!job.AnyScreenShown())
+        Say("the job " + jobPath + " has no screen with Show=1: the panel shows nothing of it");
+}
 
 bool IsUnreadable(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK) != 0;
@@ -143,6 +151,9 @@ int main(int argc, char** argv) {
         ::setenv(kSettingsPathVariable, settingsPath.c_str(), 1);
     }
 
+    // The plug-ins keep what they learn in the state file, never in the settings file.
+    ::setenv(kSettingsReadOnlyVariable, "1", 1);
+
     // A closed standard output ends the mirror, not the program.
     std::signal(SIGPIPE, SIG_IGN);
     // Signals are taken by the main thread alone: block them before any thread starts.
@@ -175,6 +186,7 @@ int main(int argc, char** argv) {
     if (!core.LoadJob(jobPath, &error))
         return Fail("cannot read the job file " + jobPath + ": " + error);
     if (core.Job().Count() == 0) return Fail("the job " + jobPath + " has no screens");
+    WarnIfNothingToShow(core.Job(), jobPath);
 
     TMirrorFont font;
     TTerminalMirror mirror(stdout, options.tty, ::isatty(STDOUT_FILENO) == 1,
@@ -200,7 +212,7 @@ int main(int argc, char** argv) {
             std::chrono::duration_cast<std::chrono::milliseconds>(interval / 2));
         Trace("watchdog: a sign of life every " + std::to_string(interval.count() / 2000) + " ms");
     }
-    if (!core.StartDisplay()) {
+    if (!core.StartJob()) {
         core.Shutdown();
         return Fail("the job " + jobPath + " has no screens");
     }
@@ -218,10 +230,13 @@ int main(int argc, char** argv) {
     while (WaitForReload(signals, deadline)) {
         notifier.Reloading();
         std::string reason;
-        if (core.Reload(options.jobPath, &reason))
+        if (core.Reload(options.jobPath, &reason)) {
             Trace("reloaded: " + std::to_string(core.Job().Count()) + " screens");
-        else
+            WarnIfNothingToShow(core.Job(),
+                                options.jobPath.empty() ? core.SettingsJobPath() : options.jobPath);
+        } else {
             Say(reason + "; the job shown so far goes on");
+        }
         notifier.Ready();
     }
     notifier.Stopping();

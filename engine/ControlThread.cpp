@@ -299,7 +299,8 @@ void TControlThread::ShowQuitMessage(const std::string& line1, const std::string
     ShowLines({line1, line2}, true);
 }
 
-void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clearFirst) {
+void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clearFirst,
+                               TLineText kind) {
     if (Running()) return;
     try {
         TLCDBaseControl* driver = CurrentDriver();
@@ -307,12 +308,20 @@ void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clear
         if (driver && clearFirst) driver->Clear();
         TJobScreen screen;
         const auto count = static_cast<int32_t>(std::min(lines.size(), screen.Line.size()));
-        std::copy_n(lines.begin(), count, screen.Line.begin());
+        if (kind == TLineText::Tags) std::copy_n(lines.begin(), count, screen.Line.begin());
         TScreenRenderer renderer(language_, charsets_);
         renderer.SetGeometry(rows_, cols_);
         renderer.SetSeparator(Separator());
         renderer.Begin(screen, count);
-        const auto& frame = renderer.Step(driver);
+        // Plain lines take the place of the (empty) built ones; control bytes would address
+        // the custom characters.
+        const auto plain = [&](int32_t line, std::string& text) {
+            text = line <= count ? lines[static_cast<size_t>(line - 1)] : std::string();
+            for (char& c : text)
+                if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+        };
+        const auto& frame = kind == TLineText::Plain ? renderer.Step(driver, plain)
+                                                     : renderer.Step(driver);
         if (sink_) sink_->ShowFrame(frame);
     } catch (...) {
         // Messages of the program's start and end: a failing module must not stop either.

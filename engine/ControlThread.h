@@ -85,10 +85,15 @@ public:
     // active driver; whether a quit message is set, and switching the driver off, are the
     // caller's.
     void ShowQuitMessage(const std::string& line1, const std::string& line2);
-    // While stopped: lines expanded like job lines (line 1 first), laid out, mapped and shown
-    // once on the active driver (after Clear when asked) and in the frame sink; rows beyond the
-    // lines are blank. The greeting at start-up and the quit message use it.
-    void ShowLines(const std::vector<std::string>& lines, bool clearFirst);
+    // How ShowLines reads its lines: as job lines, or as text shown as it stands (a file name
+    // with "$" or "[" in it).
+    enum class TLineText { Tags, Plain };
+    // While stopped: lines expanded like job lines (line 1 first), or taken as they stand,
+    // laid out, mapped and shown once on the active driver (after Clear when asked) and in the
+    // frame sink; rows beyond the lines are blank. The greeting at start-up and the quit message
+    // use it.
+    void ShowLines(const std::vector<std::string>& lines, bool clearFirst,
+                   TLineText kind = TLineText::Tags);
 
     // The preview of the job editor: one evaluation step of eight editor lines (restart: parse
     // them afresh). Returns the mapped rows; writes them to an active driver. Empty while the

@@ -4,6 +4,7 @@
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace orv {
@@ -165,6 +166,17 @@ std::optional<TIniDocument> ReadJobDocument(const std::string& path, std::string
         return std::nullopt;
     }
     return TIniDocument::Parse(FileTextToCp1251(std::move(*text)));
+}
+
+bool AnyScreenShown(const TIniDocument& doc) {
+    const auto sections = doc.Sections();
+    return std::any_of(sections.begin(), sections.end(),
+                       [&](const std::string& section) { return ReadScreen(doc, section).Show; });
+}
+
+bool TJob::AnyScreenShown() const {
+    return std::any_of(screens_.begin(), screens_.end(),
+                       [](const TJobScreen& screen) { return screen.Show; });
 }
 
 bool TJob::LoadFromFile(const std::string& path, std::string* error) {

@@ -43,9 +43,14 @@ inline constexpr size_t kMaxJobFileBytes = 4u << 20;
 // unreadable, not a regular file or larger than kMaxJobFileBytes.
 std::optional<TIniDocument> ReadJobDocument(const std::string& path, std::string* error = nullptr);
 
+// Whether any screen of a job document has Show set, as TJob reads it.
+bool AnyScreenShown(const TIniDocument& doc);
+
 class TJob {
 public:
     int Count() const { return static_cast<int>(screens_.size()); }
+    // Whether any screen has Show set: a job without one runs and shows nothing.
+    bool AnyScreenShown() const;
 
     void AddScreen(std::string_view name);
     void DeleteScreen(int index);

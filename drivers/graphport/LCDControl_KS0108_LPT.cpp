@@ -2,6 +2,7 @@
 
 #include "font/Font5x8.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace orv {
@@ -30,6 +31,7 @@ TLCDControl_KS0108_LPT::TLCDControl_KS0108_LPT() {
     SetColCount(kCols);
     SetWriteDelay(1000);
     for (int code = 0; code < 256; ++code) BuildGlyph(static_cast<uint8_t>(code));
+    for (auto& row : shownCodes_) row.fill(kNoCode);
 }
 
 TLCDControl_KS0108_LPT::~TLCDControl_KS0108_LPT() = default;
@@ -97,6 +99,7 @@ void TLCDControl_KS0108_LPT::RefreshIfDue() {
 }
 
 void TLCDControl_KS0108_LPT::InitPanel() {
+    for (auto& row : shownCodes_) row.fill(kNoCode);
     WriteInstruction(kDisplayOn, kLeftHalf);
     Sleep(kPowerUpSleepMs);
     WriteInstruction(kDisplayOn, kRightHalf);
@@ -116,27 +119,50 @@ void TLCDControl_KS0108_LPT::Clear() {
     }
     column_ = 0;
     page_ = 0;
+    for (auto& row : shownCodes_) row.fill(kNoCode);
     EndOfUpdate();
+}
+
+void TLCDControl_KS0108_LPT::SelectPage(uint8_t page) {
+    page_ = page;
+    WriteInstruction(kSetPage | page_, kLeftHalf);
+    WriteInstruction(kSetPage | page_, kRightHalf);
+}
+
+void TLCDControl_KS0108_LPT::DrawCell(int cell, uint8_t code) {
+    const auto x = static_cast<uint8_t>(cell * 6);
+    column_ = x;
+    if (x < 64)
+        WriteInstruction(kSetColumn | x, kLeftHalf);
+    else
+        WriteInstruction(static_cast<uint8_t>(kSetColumn | (x - 64)), kRightHalf);
+    for (uint8_t byte : glyphs_[code]) WriteData(byte);
+    shownCodes_[page_][static_cast<size_t>(cell)] = code;
 }
 
 void TLCDControl_KS0108_LPT::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
     if (!GetActive() || row < 1 || row > kRows) return;
-    page_ = static_cast<uint8_t>(row - 1);
-    WriteInstruction(kSetPage | page_, kLeftHalf);
-    WriteInstruction(kSetPage | page_, kRightHalf);
+    SelectPage(static_cast<uint8_t>(row - 1));
     for (size_t i = 0; i < len; ++i) {
         const int cell = col - 1 + static_cast<int>(i);
         if (cell < 0) continue;
         if (cell >= kCols) break;
-        const auto x = static_cast<uint8_t>(cell * 6);
-        column_ = x;
-        if (x < 64)
-            WriteInstruction(kSetColumn | x, kLeftHalf);
-        else
-            WriteInstruction(static_cast<uint8_t>(kSetColumn | (x - 64)), kRightHalf);
-        for (uint8_t byte : glyphs_[static_cast<uint8_t>(text[i])]) WriteData(byte);
+        DrawCell(cell, static_cast<uint8_t>(text[i]));
     }
     EndOfUpdate();
+}
+
+void TLCDControl_KS0108_LPT::RedrawCode(uint8_t code) {
+    bool drawn = false;
+    for (uint8_t page = 0; page < kRows; ++page) {
+        const auto& codes = shownCodes_[page];
+        if (std::find(codes.begin(), codes.end(), code) == codes.end()) continue;
+        SelectPage(page);
+        for (int cell = 0; cell < kCols; ++cell)
+            if (codes[static_cast<size_t>(cell)] == code) DrawCell(cell, code);
+        drawn = true;
+    }
+    if (drawn) EndOfUpdate();
 }
 
 void TLCDControl_KS0108_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
@@ -144,7 +170,9 @@ void TLCDControl_KS0108_LPT::DefineChar(uint8_t index, const uint8_t* pattern) {
     const auto code = static_cast<uint8_t>(index + 1);
     TGlyph5x8& glyph = LibraryFont()[code];
     for (int r = 0; r < 8; ++r) glyph[r] = pattern[r] & 0x1F;
+    const TGlyphColumns before = glyphs_[code];
     BuildGlyph(code);
+    if (GetActive() && glyphs_[code] != before) RedrawCode(code);
 }
 
 } // namespace orv

@@ -36,7 +36,9 @@ public:
     // Rows 1..8 and columns 1..21; characters outside the panel are dropped.
     void WriteText(uint8_t col, uint8_t row, const char* text, size_t len) override;
     // Changes the shape of code index + 1 in the library's font (for driver objects created
-    // later too) and in this object's glyph table; nothing is sent to the panel.
+    // later too) and in this object's glyph table. The panel keeps pixels, not codes: while
+    // active, every cell written with that code is drawn again in its new shape, as a
+    // character panel's controller does by itself.
     void DefineChar(uint8_t index, const uint8_t* pattern) override;
 
     const TGlyphColumns& GlyphColumns(uint8_t code) const { return glyphs_[code]; }
@@ -48,6 +50,10 @@ protected:
 
 private:
     void BuildGlyph(uint8_t code);
+    void SelectPage(uint8_t page);
+    // The glyph of code into cell (0-based) of the selected page.
+    void DrawCell(int cell, uint8_t code);
+    void RedrawCode(uint8_t code);
     void WriteInstruction(uint8_t code, uint8_t half);
     void WriteData(uint8_t value);
     // Display on and start line 0 again for both halves, at most every 5 seconds; sent after a
@@ -56,6 +62,10 @@ private:
     int64_t NowMs() const;
 
     std::array<TGlyphColumns, 256> glyphs_{};
+    // The code last drawn in each cell; kNoCode where the panel shows no code (cleared, or not
+    // written since activation).
+    static constexpr int16_t kNoCode = -1;
+    std::array<std::array<int16_t, kCols>, kRows> shownCodes_{};
     std::atomic<uint8_t> column_ = 0; // pixel column 0..127 of the next data byte
     std::atomic<uint8_t> page_ = 0;
     std::optional<int64_t> lastRefreshMs_;

@@ -48,7 +48,7 @@ void TModuleCatalogue::TraceBinding(std::string_view name,
     }
     const std::string tag = Cp1251ToUtf8(name);
     if (!binding) {
-        Trace("tag " + tag + ": no module that is on has it, so it shows nothing");
+        Trace("tag " + tag + ": no module that is on has it, so the panel shows its name");
         return;
     }
     for (const TShortPluginInfo& entry : host_.Modules()) {

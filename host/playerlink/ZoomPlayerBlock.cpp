@@ -31,7 +31,9 @@ void WritePlayerState(const TPlayerState& state, TZoomPlayerData& block) {
     block.State = ZoomStateOf(state.Status);
     block.LengthDays = static_cast<double>(state.LengthUs) / kMicrosecondsPerDay;
     block.PositionDays = static_cast<double>(state.PositionUs) / kMicrosecondsPerDay;
-    block.Info.Set(Utf8ToCp1251(state.Title.empty() ? state.Identity : state.Title));
+    // The information text carries a player's passing messages, which MPRIS players do not
+    // send: empty, it lets $zoomStatus show the play state.
+    block.Info.Set({});
     block.Path.Set(Utf8ToCp1251(FileUrlToPath(state.Url)));
 }
 

@@ -7,9 +7,9 @@
 namespace orv {
 
 // No player: state 255 (closed) with empty texts and both times 0. Otherwise the play state
-// (Playing 1, Paused 3, Stopped 0 with the position 0), position and length in days, the path
-// of a file URL (any other URL as it is) and the title, or the player's identity when there is
-// none, as information text; texts in Windows-1251, cut to their fields.
+// (Playing 1, Paused 3, Stopped 0 with the position 0), position and length in days and the
+// path of a file URL (any other URL as it is), in Windows-1251, cut to its field. The
+// information text stays empty: the title is no passing message of the player.
 void WritePlayerState(const TPlayerState& state, TZoomPlayerData& block);
 
 } // namespace orv

@@ -6,11 +6,13 @@
 // program's proxy when "Use proxy-server" is on) fetches each list's address: a news feed
 // gives its item titles, a page in the news site's front-page form is cut at its markers
 // (HeadlineLists.h). A download that got everything writes the cache files and the next
-// download time, "Refresh timeout" hours ahead. GetValue only reads the lists under the lock.
+// download time, "Refresh timeout" hours ahead, into the state file (StateFile.h) and, where
+// the program may write it, the settings file. GetValue only reads the lists under the lock.
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/LocaleDate.h"
+#include "base/StateFile.h"
 #include "base/TextUtil.h"
 #include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
@@ -34,6 +36,7 @@ using namespace orv;
 namespace {
 
 constexpr const char* kSection = "headlines.so";
+constexpr const char* kNextDownloadKey = "Next download";
 constexpr std::array<const char*, kHeadlineListCount> kAddressKeys = {
     "Hard address", "Fresh address", "Reviews address"};
 // The news site's feeds that exist today; its front page no longer has the markers.
@@ -58,7 +61,9 @@ THeadlinesSettings ReadSettings(const TIniDocument& ini) {
     for (size_t list = 0; list < kHeadlineListCount; ++list)
         s.Addresses[list] = std::string(
             Trim(ini.ReadString(kSection, kAddressKeys[list], kDefaultAddresses[list])));
-    s.NextDownload = ini.ReadString(kSection, "Next download", s.NextDownload);
+    // The state file's time is the latest; the settings file's serves until there is one.
+    s.NextDownload = ReadState(kSection, kNextDownloadKey,
+                               ini.ReadString(kSection, kNextDownloadKey, s.NextDownload));
     s.Proxy = ReadProxy(ini, s.UseProxy);
     return s;
 }
@@ -191,7 +196,9 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
     }
     if (!complete || !WriteHeadlinesCache(lists)) return;
     const auto next = TSystemClock::now() + std::chrono::hours(settings.RefreshHours);
-    TIniFile(SettingsPath()).WriteString(kSection, "Next download", DateTimeText(next));
+    const std::string text = DateTimeText(next);
+    WriteState(kSection, kNextDownloadKey, text);
+    if (SettingsWritable()) TIniFile(SettingsPath()).WriteString(kSection, kNextDownloadKey, text);
 }
 
 void THeadlinesModule::Configure() {

@@ -4,6 +4,7 @@
 // Where each tag comes from (/sys/class/hwmon/hwmonN/, or its device/ folder on old kernels;
 // chips in the order of their number, inputs in the order of theirs):
 //   $mbmCheck            "#skip" when the machine has no temperature, fan or voltage input
+//                        (every other tag then gives "#skip" too)
 //   $mbmTemp[n]          the n-th temp*_input over all chips (millidegrees, shown rounded)
 //   $mbmFan[n]           the n-th fan*_input (revolutions per minute)
 //   $mbmCore0 ... $mbm-5.0  in*_input (millivolts, shown with two decimals) at the position its
@@ -98,9 +99,11 @@ const char* TSensorlink::GetValue(int16_t index, const char* param) {
     if (index == kClearResultIndex) return result_.Clear();
     if (index < 0 || index >= kSensorlinkTagCount) return result_.Keep();
     const THwmonLayout& layout = Layout();
+    // Without any input every tag skips, so a screen that starts with a reading is passed over.
+    if (layout.Empty()) return result_.Set(kSkipMark);
     switch (index) {
     case tagMbmCheck:
-        return result_.Set(layout.Empty() ? kSkipMark : std::string_view());
+        return result_.Set(std::string_view());
     case tagMbmTemp:
         return result_.Set(Numbered(layout.TemperatureFiles, param, 0));
     case tagMbmFan:

@@ -69,13 +69,24 @@ std::optional<TTagHeader> ReadTagHeader(TByteSource& source) {
     return TTagHeader{.Major = Byte(h, 3), .Flags = Byte(h, 5), .Size = *size};
 }
 
+// The frames that give the year, best first: the recording year (2.2/2.3 "TYE"/"TYER", 2.4
+// "TDRC"), then the 2.4 release time "TDRL" (eyeD3's --release-year), then the original
+// release time "TDOR".
+constexpr int kNoYear = 3;
+int YearRank(std::string_view id) {
+    if (id == "TYER" || id == "TYE" || id == "TDRC") return 0;
+    if (id == "TDRL") return 1;
+    if (id == "TDOR") return 2;
+    return kNoYear;
+}
+
 // The field a text frame fills, by its 2.3/2.4 or 2.2 identifier; null for other frames.
 std::string TFileInfo::*TextFieldOf(std::string_view id) {
     if (id == "TIT2" || id == "TT2") return &TFileInfo::Title;
     if (id == "TPE1" || id == "TP1") return &TFileInfo::Artist;
     if (id == "TALB" || id == "TAL") return &TFileInfo::Album;
     if (id == "TCON" || id == "TCO") return &TFileInfo::Genre;
-    if (id == "TYER" || id == "TYE" || id == "TDRC") return &TFileInfo::Year;
+    if (YearRank(id) < kNoYear) return &TFileInfo::Year;
     if (id == "TRCK" || id == "TRK") return &TFileInfo::Track;
     return nullptr;
 }
@@ -97,13 +108,23 @@ public:
         const uint8_t encoding = Byte(payload, 0);
         const std::string_view content = payload.substr(1);
         if (IsComment(id)) return TakeComment(encoding, content);
+        if (const int rank = YearRank(id); rank < kNoYear)
+            return TakeYear(rank, id.starts_with("TD"), encoding, content);
         std::string& field = info_.*TextFieldOf(id);
         field = DecodeId3Text(encoding, content);
         if (id == "TCON" || id == "TCO") field = GenreText(field);
-        if (id == "TDRC") field = field.substr(0, 4); // the year of a recording time
     }
 
 private:
+    // A year frame that is not empty replaces the year of one of the same or a lower rank; a
+    // 2.4 time ("2003-05-01T12:00") gives its year.
+    void TakeYear(int rank, bool time, uint8_t encoding, std::string_view content) {
+        std::string year = DecodeId3Text(encoding, content);
+        if (year.empty() || rank > yearRank_) return;
+        info_.Year = time ? year.substr(0, 4) : year;
+        yearRank_ = rank;
+    }
+
     // The language (3 bytes), a short description and the text. A comment without a
     // description wins over one with (players keep their own data in described comments);
     // otherwise the first one stays.
@@ -124,6 +145,7 @@ private:
     }
 
     TFileInfo& info_;
+    int yearRank_ = kNoYear;
     bool haveComment_ = false;
     bool commentDescribed_ = false;
 };

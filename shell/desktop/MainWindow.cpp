@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -240,12 +239,7 @@ void TOrvanta::LoadAutoloadJob() {
     editor_->JobLoaded(QString::fromStdString(core_.SettingsJobPath()));
     SetMode(TWindowMode::Hidden);
     ShowInTrayOrMinimised();
-    // The greeting's character set gives way to the first one before the job runs.
-    if (core_.Charsets().ActiveCharset() == 2) {
-        core_.Charsets().SwitchCharset(0);
-        QThread::msleep(200);
-    }
-    StartDisplayIfJobHasScreens();
+    core_.StartJob();
 }
 
 std::string TOrvanta::LanguagePath() const {

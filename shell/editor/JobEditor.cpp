@@ -662,9 +662,11 @@ QString TJobEditor::AskFile(TJobFileDialog kind) {
     return dialog.selectedFiles().front();
 }
 
-// Two rows on the panel after Clear, when a driver is current.
+// Two rows on the panel after Clear, when a driver is current, shown as text: a file name may
+// hold "$" and "[".
 void TJobEditor::ShowPanelLines(const std::string &row1, const std::string &row2) {
-    if (core_.PanelActive()) core_.Thread().ShowLines({row1, row2}, true);
+    if (core_.PanelActive())
+        core_.Thread().ShowLines({row1, row2}, true, TControlThread::TLineText::Plain);
 }
 
 void TJobEditor::EndPreview() {

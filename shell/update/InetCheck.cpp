@@ -1,8 +1,10 @@
 #include "shell/update/InetCheck.h"
 
 #include "base/Cp1251.h"
-#include "host/Settings.h"
+#include "base/LocaleDate.h"
 #include "base/TextUtil.h"
+#include "host/Settings.h"
+#include "base/StateFile.h"
 #include "modules/common/InternetTransfer.h"
 #include "modules/common/WallClock.h"
 
@@ -49,10 +51,22 @@ std::optional<TVersionPage> ParseVersionPage(std::string_view reply) {
     return TVersionPage{lines[0], lines[1]};
 }
 
+namespace {
+
+// The state file keeps the check's keys under the settings' names; it is read first.
+constexpr const char* kStateSection = "INet";
+constexpr const char* kNextCheckKey = "Next check";
+constexpr const char* kVersionKey = "Ver";
+
+} // namespace
+
 bool IsNewerVersion(std::string_view newest, std::string_view own) { return newest > own; }
 
 bool UpdateCheckDue(const TINetSettings& inet, std::chrono::year_month_day today) {
-    return std::chrono::sys_days(today) >= std::chrono::sys_days(inet.NextCheck);
+    std::chrono::year_month_day next = inet.NextCheck;
+    if (const auto stateNext = ParseShortDate(ReadState(kStateSection, kNextCheckKey, "")))
+        next = *stateNext;
+    return std::chrono::sys_days(today) >= std::chrono::sys_days(next);
 }
 
 std::chrono::year_month_day LocalToday() {
@@ -93,6 +107,8 @@ TInetCheckResult RunInetCheck(const TInetCheckOptions& options, std::stop_token 
     TSettings settings(options.SettingsPath);
     settings.INet.NextCheck = std::chrono::sys_days(today) + std::chrono::days(kDaysBetweenChecks);
     settings.INet.Ver = Utf8ToCp1251(options.OwnVersion);
+    WriteState(kStateSection, kNextCheckKey, FormatShortDate(settings.INet.NextCheck));
+    WriteState(kStateSection, kVersionKey, settings.INet.Ver);
     if (!settings.SaveUpdateCheck()) {
         result.Error = "cannot write " + options.SettingsPath;
         return result;

@@ -42,7 +42,8 @@ std::optional<TVersionPage> ParseVersionPage(std::string_view reply);
 // Versions compare as byte strings: "3.0.7.9" is newer than "3.0.7.11".
 bool IsNewerVersion(std::string_view newest, std::string_view own);
 
-// A check is due when today has reached "Next check".
+// A check is due when today has reached "Next check": the state file's (StateFile.h), else the
+// settings'. A check that got an answer writes "Next check" and "Ver" to both.
 bool UpdateCheckDue(const TINetSettings& inet, std::chrono::year_month_day today);
 std::chrono::year_month_day LocalToday();
 

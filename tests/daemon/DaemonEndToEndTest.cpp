@@ -84,6 +84,23 @@ TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
     EXPECT_TRUE(std::regex_search(run.out, frame)) << run.out;
 }
 
+// The greeting loads character set 2 (the logo); the job's bar needs set 0 in the panel's user
+// characters, as the desktop program has it.
+TEST_F(DaemonEndToEnd, TheJobStartsWithCharacterSetZeroInsteadOfTheGreetingLogo) {
+    WriteText(docs / "job.orv3", "[Bar]\nTimeout=0\nLine1=$nowSec[,,20,4,bar]$\nShow=1\n");
+    const pid_t child = Start({"--job", docs / "job.orv3"});
+    ASSERT_GE(child, 0);
+    // The panel is blank before the greeting and shows the bar (custom characters) after it.
+    EXPECT_TRUE(WaitForPanel([](const auto& rows) {
+        return !rows.empty() && rows[0].find("③") != std::string::npos;
+    })) << ReadText(state);
+    const std::string panel = ReadText(state);
+    ::kill(child, SIGTERM);
+    WaitStatus(child);
+    EXPECT_EQ(panel.find("cgram 0: 00 00 00 01 03 07 0F 1F"), std::string::npos)
+        << "the logo's first piece is still loaded:\n" << panel;
+}
+
 TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {
     WriteText(docs / "job.orv3", "[One]\nLine1=running\nShow=1\n");
     const pid_t child = Start({"--job", docs / "job.orv3"});
@@ -128,9 +145,11 @@ TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
     WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") +
                                          "[sensorlink.so]\nActive=1\n[MBM5]\nTry to run=0\n");
     WriteText(docs / "job.orv3", "[Sensors]\nTimeout=1\nLine1=$mbmCheck$CPU $mbmTemp[0]$\nShow=1\n"
-                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n");
+                                 "[Other]\nTimeout=1\nLine1=no sensors here\nShow=1\n"
+                                 "[Reading]\nTimeout=1\nLine1=$mbmTemp[0]$ degrees\nShow=1\n");
     const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("|no sensors here     |"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("CPU"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("degrees"), std::string::npos) << "a reading skips too: " << run.out;
 }

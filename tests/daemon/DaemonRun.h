@@ -58,7 +58,8 @@ protected:
 
     // The environment of a run: the emulated panel and the documents folder.
     std::string Environment() const {
-        return "ORVANTA3_PORTIO='" + portio + "' XDG_DOCUMENTS_DIR='" + documents + "' ";
+        return "ORVANTA3_PORTIO='" + portio + "' XDG_DOCUMENTS_DIR='" + documents +
+               "' XDG_STATE_HOME='" + stateHome + "' ";
     }
 
     // Runs the daemon with args (shell words) to its end; stdout and stderr are captured.
@@ -89,6 +90,7 @@ protected:
             return child;
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         ::setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
+        ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
         const int out = stdoutFd >= 0 ? stdoutFd : ::open("/dev/null", O_WRONLY);
         const int err = ::open((docs / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, STDOUT_FILENO);
@@ -121,6 +123,7 @@ protected:
     TempDir docs;
     std::string documents = docs.Path();
     std::string state = docs / "panel.state";
+    std::string stateHome = docs / "state"; // the program's state.ini goes below it
     std::string portio = "emu:hd44780:4x20:" + state;
 };
 

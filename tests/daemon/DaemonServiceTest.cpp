@@ -2,6 +2,7 @@
 // panel, the settings file is only read (also one given with --config), systemd hears of
 // readiness, reloads and the watchdog, and --verbose traces modules and tags.
 #include "tests/daemon/DaemonRun.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 #include <chrono>
 #include <sys/socket.h>
@@ -125,17 +126,48 @@ TEST_F(DaemonService, ConfigNamesTheSettingsFileForTheProgramAndItsPlugins) {
     EXPECT_EQ(missing.ErrLines(), 1) << missing.err;
 }
 
+// What headlines learns (when to download next) is state: a service's settings file stays as it
+// is, and the next start reads the state file and does not download again.
+TEST_F(DaemonService, TheNextDownloadGoesToTheStateFileNotToTheSettings) {
+    TLoopbackHttpServer server;
+    server.Serve("/rss", {200, "application/rss+xml",
+                          "<rss><channel><item><title>News one</title></item></channel></rss>"});
+    TempDir etc;
+    const std::string settings = etc / "Orvanta3.ini";
+    WriteText(settings, Utf8ToCp1251(kPanelSettings) + "[headlines.so]\nActive=1\nHard address=" +
+                            server.Address() + "/rss\nFresh address=\nReviews address=\n");
+    WriteText(etc / "job.orv3", "[News]\nLine1=$3dnewsHard[0]$\nShow=1\n");
+    const std::string before = ReadText(settings);
+    const std::string environment = Environment() + "XDG_CACHE_HOME='" + (docs / "cache") + "' ";
+    const std::string args =
+        "--config '" + settings + "' --job '" + (etc / "job.orv3") + "' --seconds 5 --tty=text";
+
+    TRun run = RunWith(environment, args);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("|News one"), std::string::npos) << run.out;
+    EXPECT_EQ(ReadText(settings), before);
+    const std::string state = ReadText(stateHome + "/orvanta3/state.ini");
+    EXPECT_NE(state.find("[headlines.so]"), std::string::npos) << state;
+    EXPECT_NE(state.find("Next download="), std::string::npos) << state;
+
+    run = RunWith(environment, args);
+    EXPECT_NE(run.out.find("|News one"), std::string::npos) << "from the cache: " << run.out;
+    EXPECT_EQ(server.Requests(), 1) << "the next download lies ahead";
+    EXPECT_EQ(ReadText(settings), before);
+}
+
 TEST_F(DaemonService, VerboseTracesModulesAndTagsAndIsQuietOtherwise) {
     WriteText(docs / "job.orv3", "[One]\nLine1=$time$ $noSuchTag[,,,2]$\nShow=1\n");
     const TRun quiet = Run("--job '" + (docs / "job.orv3") + "' --seconds 1");
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.err, "");
-    const TRun verbose = Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose");
+    const TRun verbose = Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose --tty=text");
     EXPECT_EQ(verbose.exitCode, 0);
     for (const char *line : {"plugins/hardware/textport.so: on", "current driver: textport.so, active",
                              "tag $time: tag 1 of chronos.so",
-                             "tag $noSuchTag: no module that is on has it"})
+                             "tag $noSuchTag: no module that is on has it, so the panel shows its name"})
         EXPECT_NE(verbose.err.find(line), std::string::npos) << line << "\n" << verbose.err;
+    EXPECT_NE(verbose.out.find("noSuchTag"), std::string::npos) << "as the trace says: " << verbose.out;
 }
 
 // A socket in the place of systemd's notification socket.

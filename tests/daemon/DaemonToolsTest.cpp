@@ -91,6 +91,25 @@ TEST_F(DaemonTools, CheckOfAGoodJobSaysNothingAndAMissingJobIsBadInput) {
     EXPECT_EQ(run.ErrLines(), 1) << run.err;
 }
 
+// A hand-written job easily lacks "Show=1", which reads as false: the run shows nothing of it,
+// and both the check and the run say so once.
+TEST_F(DaemonTools, AJobWithoutAScreenToShowIsReported) {
+    const std::string job = docs / "job.orv3";
+    WriteText(job, "[One]\nLine1=first\n[Two]\nShow=0\nLine1=second\n");
+    TRun run = Run("--check '" + job + "'");
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, job + ": no screen has Show=1: the job shows nothing\n");
+
+    run = Run("--job '" + job + "' --seconds 1 --tty=text");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "orvanta3d: the job " + job +
+                           " has no screen with Show=1: the panel shows nothing of it\n");
+    EXPECT_EQ(run.out.find("first"), std::string::npos) << run.out;
+
+    WriteText(job, "[One]\nLine1=first\n[Two]\nShow=1\nLine1=second\n");
+    EXPECT_EQ(Run("--check '" + job + "'").out, "") << "one screen to show is enough";
+}
+
 TEST_F(DaemonTools, TheShippedDemoChecksClean) {
     fs::copy_file(std::string(ORVANTA3_SOURCE_DIR) + "/examples/Orvanta3.ini",
                   docs / "Orvanta3.ini", fs::copy_options::overwrite_existing);

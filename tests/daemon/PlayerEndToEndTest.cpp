@@ -42,12 +42,13 @@ TEST_F(PlayerEndToEnd, ThePanelShowsWhatTheMediaPlayerPlays) {
                          docs / "mpv.log");
     EXPECT_TRUE(player.Started());
 
-    // The title as status and the position as a time; then the position moves on.
+    // The play state as status (the title is not the player's message) and the position as a
+    // time; then the position moves on.
     const std::regex position("00:00:([0-5][0-9]) +");
     std::string first;
     EXPECT_TRUE(WaitForPanel([&](const auto& rows) {
         std::smatch seconds;
-        if (rows.size() < 2 || rows[0] != "Clip                " ||
+        if (rows.size() < 2 || rows[0] != "Play                " ||
             !std::regex_match(rows[1], seconds, position))
             return false;
         first = seconds[1];

@@ -37,8 +37,8 @@ TEST(TerminalMirror, TextModePrintsChangedFramesWithCustomCharacters) {
     const std::string hello = Utf8ToCp1251("Привет");
     const std::string text = Capture(TTtyMode::Text, false,
                                      {{hello + "\x01\x08", "ok  "}, {hello + "\x01\x08", "ok  "},
-                                      {"x", "y"}});
-    EXPECT_EQ(text, "|Привет①⑧|\n|ok  |\n\n|x|\n|y|\n\n");
+                                      {"x", std::string("y\0\x1f", 3)}});
+    EXPECT_EQ(text, "|Привет①⑧|\n|ok  |\n\n|x|\n|y█ |\n\n") << "code 0 is the full block";
 }
 
 TEST(TerminalMirror, DotsModeDrawsTheMatrixWithQuadrantBlocks) {
@@ -51,6 +51,8 @@ TEST(TerminalMirror, DotsModeDrawsTheMatrixWithQuadrantBlocks) {
     EXPECT_EQ(lines[3], "|▙▄▌▌  |");
     EXPECT_EQ(mirror.Render({"A", "A"}).size(), 9u) << "a blank line between rows";
     EXPECT_EQ(mirror.Render({"A", "A"})[4], "|   |");
+    const auto block = mirror.Render({std::string("\0", 1)});
+    EXPECT_EQ(block, std::vector<std::string>(4, "|██▌|")) << "code 0, as the HD44780 shows it";
 }
 
 TEST(TerminalMirror, InPlaceRedrawMovesTheCursorBack) {

@@ -127,3 +127,42 @@ TEST(GraphportGlyphs, DefineCharChangesTheLibraryFontForLaterDrivers) {
     EXPECT_EQ(after.GetPort(), "$0378");
     EXPECT_EQ(after.GetWriteDelay(), 1000);
 }
+
+// The panel keeps pixels: a new shape for a code on the panel is drawn into every cell that
+// holds it, at once, as an HD44780 shows it by itself; other cells and codes are left alone.
+TEST(GraphportGlyphs, RedefinedCharacterIsDrawnAgainWhereItIsShown) {
+    TGraphPanel panel;
+    panel.Write(1, 2, "\x01" "A\x01");
+    panel.Write(15, 7, "\x01");
+    panel.Take();
+
+    const uint8_t bar[8] = {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10};
+    panel.driver.DefineChar(0, bar);
+    const std::vector<TKs0108Latch> column = {Data(0, 0xFF), Data(0, 0), Data(0, 0),
+                                              Data(0, 0),    Data(0, 0), Data(0, 0)};
+    std::vector<TKs0108Latch> expected = {Instruction(0, 0xB9), Instruction(1, 0xB9),
+                                          Instruction(0, 0x40)};
+    expected.insert(expected.end(), column.begin(), column.end());
+    expected.push_back(Instruction(0, 0x40 | 12));
+    expected.insert(expected.end(), column.begin(), column.end());
+    expected.insert(expected.end(), {Instruction(0, 0xBE), Instruction(1, 0xBE),
+                                     Instruction(1, 0x40 | 20)});
+    for (const TKs0108Latch& latch : column) expected.push_back(Data(1, latch.value));
+    EXPECT_EQ(panel.Take(), expected);
+
+    panel.driver.DefineChar(0, bar);
+    EXPECT_TRUE(panel.Take().empty()) << "the same shape again";
+    const uint8_t dot[8] = {0, 0, 0, 0x04, 0, 0, 0, 0};
+    panel.driver.DefineChar(1, dot);
+    EXPECT_TRUE(panel.Take().empty()) << "code 2 is nowhere on the panel";
+
+    // Text written over a cell, and Clear, end what the panel shows of the code.
+    panel.Write(1, 2, "B");
+    panel.driver.Clear();
+    panel.Write(3, 2, "\x02");
+    panel.Take();
+    panel.driver.DefineChar(0, dot);
+    EXPECT_TRUE(panel.Take().empty());
+    panel.driver.DefineChar(1, bar);
+    EXPECT_EQ(panel.Take().size(), 2u + 1 + 6) << "one cell";
+}

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace orv;
 using namespace orv::test;
 using namespace std::chrono;
@@ -32,8 +34,15 @@ protected:
         return FormatShortDate(sys_days(LocalToday()) + days(10));
     }
 
+    // Each check of a test starts due again.
+    void ForgetState() { std::filesystem::remove(docs / "state/orvanta3/state.ini"); }
+    std::string State(const char* key) {
+        return TIniFile(docs / "state/orvanta3/state.ini").ReadString("INet", key, "(none)");
+    }
+
     ScopedEnv locale{"LC_ALL", "C"};
     TempDir docs;
+    ScopedEnv stateHome{"XDG_STATE_HOME", docs / "state"};
     TLoopbackHttpServer server;
 };
 
@@ -46,11 +55,18 @@ TEST_F(InetCheck, NewerVersionIsOfferedAndTheNextCheckIsInTenDays) {
     EXPECT_EQ(result.VersionLabel, "Последняя версия: 3.0.9.0"_cp1251);
     EXPECT_EQ(Saved("Next check"), InTenDays());
     EXPECT_EQ(Saved("Ver"), "3.0.7.11");
+    EXPECT_EQ(State("Next check"), InTenDays()) << "state, read before the settings";
+    EXPECT_EQ(State("Ver"), "3.0.7.11");
+
+    // The settings' old date does not bring the check back while the state's lies ahead.
+    EXPECT_EQ(RunInetCheck(Options()).Outcome, TInetCheckOutcome::NotDue);
+    EXPECT_EQ(server.Requests(), 1);
 }
 
 TEST_F(InetCheck, VersionsCompareAsTextNotAsNumbers) {
     ServePage("3.0.7.9\nhttp://127.0.0.1/download\n");
     EXPECT_EQ(RunInetCheck(Options("3.0.7.11")).Outcome, TInetCheckOutcome::NewerVersion);
+    ForgetState();
     ServePage("3.0.7.11\nhttp://127.0.0.1/download\n");
     EXPECT_EQ(RunInetCheck(Options("3.0.7.9")).Outcome, TInetCheckOutcome::UpToDate);
 }
@@ -72,6 +88,7 @@ TEST_F(InetCheck, BadAnswersWriteNothing) {
     server.Serve("/version.txt", {.Status = 404, .Body = "3.0.9.0\nhttp://127.0.0.1/\n"});
     EXPECT_EQ(RunInetCheck(Options()).Outcome, TInetCheckOutcome::Failed);
     EXPECT_EQ(Saved("Next check"), "(none)") << "the next start tries again";
+    EXPECT_EQ(State("Next check"), "(none)");
 }
 
 TEST_F(InetCheck, OnlyAWebAddressIsOpened) {
@@ -109,6 +126,7 @@ TEST_F(InetCheck, TheProxyIsUsedOnlyWithAHost) {
     EXPECT_EQ(server.Received()[0].Target, "http://127.0.0.1:1/version.txt");
 
     // No proxy host: a direct connection whatever the port says.
+    ForgetState();
     TInetCheckOptions direct = Options();
     direct.INet.ProxyPort = 1;
     EXPECT_EQ(RunInetCheck(direct).Outcome, TInetCheckOutcome::NewerVersion);

@@ -68,6 +68,7 @@ protected:
     }
 
     TempDir docs;
+    ScopedEnv stateHome{"XDG_STATE_HOME", docs / "state"}; // each check starts due
     TLoopbackHttpServer server;
     TOpenedUrls opened;
     QString label;

@@ -44,6 +44,7 @@ TEST(ShippedPlugins, EveryBuiltPluginIsDiscoveredAndAccepted) {
     // The internet modules start their downloads when switched on: they go to a loopback port
     // where nothing listens, never to their public services.
     ScopedEnv cache("XDG_CACHE_HOME", tree.Folder());
+    ScopedEnv state("XDG_STATE_HOME", tree.Folder());
     TIniFile(tree.SettingsPath()).Update([](TIniDocument& ini) {
         ini.WriteString("Weather", "Server", "http://127.0.0.1:9");
         for (const char* key : {"Hard address", "Fresh address", "Reviews address"})
@@ -76,6 +77,7 @@ TEST(ShippedPlugins, WithLanguageEnglishEveryModuleShowsEnglishTexts) {
     TProgramTree tree;
     ScopedEnv documents("XDG_DOCUMENTS_DIR", tree.Folder());
     ScopedEnv cache("XDG_CACHE_HOME", tree.Folder());
+    ScopedEnv state("XDG_STATE_HOME", tree.Folder());
     const std::string folder = std::string(ORVANTA3_OUTPUT_DIR) + "/" + ModuleFolder(K::Data);
     size_t modules = 0;
     for (const std::string& name : BuiltPlugins(K::Data)) {

@@ -74,10 +74,16 @@ protected:
         return TIniFile(docs / "Orvanta3.ini").ReadString("headlines.so", "Next download", "");
     }
 
+    std::string StateNextDownload() {
+        return TIniFile(state / "orvanta3/state.ini").ReadString("headlines.so", "Next download", "");
+    }
+
     TempDir docs;
     TempDir cache;
+    TempDir state;
     ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
     ScopedEnv cacheHome{"XDG_CACHE_HOME", cache.Path()};
+    ScopedEnv stateHome{"XDG_STATE_HOME", state.Path()};
     ScopedEnv locale{"LC_ALL", "C"};
     TLoopbackHttpServer server;
     TBuiltModule module{"headlines.so"};
@@ -124,6 +130,35 @@ TEST_F(Headlines, FirstStartCutsTheFrontPageAndFillsTheCache) {
     EXPECT_EQ(server.Requests(), 1);
     EXPECT_EQ(Value(tagHardEnum), "#enum12");
     EXPECT_EQ(Value(tagReviews, "1"), "Старый обзор 2");
+}
+
+// A service's settings file may be read-only, and the daemon never writes it: the next download
+// time goes into the state file, which the next start reads.
+TEST_F(Headlines, TheNextDownloadIsStateAndAReadOnlySettingsFileStaysAsItIs) {
+    const std::string page = server.Address() + "/";
+    Settings(page, page, page, "Next download=01/01/03 00:00:00\n");
+    const std::string settings = ReadText(docs / "Orvanta3.ini");
+    {
+        ScopedEnv daemon{"ORVANTA3_SETTINGS_READ_ONLY", "1"};
+        Load();
+        EXPECT_EQ(server.Requests(), 1) << "the settings' time has passed";
+        EXPECT_EQ(ReadText(docs / "Orvanta3.ini"), settings) << "the settings file is not written";
+        const std::string next = StateNextDownload();
+        EXPECT_EQ(next.size(), std::string("01/01/03 00:00:00").size()) << next;
+        Load();
+        EXPECT_EQ(server.Requests(), 1) << "the state file's time lies ahead: no download";
+        EXPECT_EQ(Value(tagHardEnum), "#enum12") << "from the cache";
+    }
+
+    // The desktop program writes both; the state file's time wins over the settings' one.
+    std::filesystem::remove(state / "orvanta3/state.ini");
+    Load();
+    EXPECT_EQ(server.Requests(), 2);
+    EXPECT_FALSE(StateNextDownload().empty());
+    EXPECT_EQ(NextDownload(), StateNextDownload());
+    TIniFile(docs / "Orvanta3.ini").WriteString("headlines.so", "Next download", "01/01/03 00:00:00");
+    Load();
+    EXPECT_EQ(server.Requests(), 2);
 }
 
 TEST_F(Headlines, PageWithoutTheMarkersGivesEmptyListsAndNoCache) {

@@ -85,9 +85,9 @@ TEST_F(Sensorlink, MachineWithoutSensorsSkipsTheScreenAndReadsNothing) {
     tree.Folder("/sys/class/hwmon");
     LoadSettings();
     EXPECT_EQ(Value(tagMbmCheck), "#skip");
-    EXPECT_EQ(Value(tagMbmTemp, "0"), "");
-    EXPECT_EQ(Value(tagMbmFan, "0"), "");
-    EXPECT_EQ(Voltages(), std::vector<std::string>(7, ""));
+    EXPECT_EQ(Value(tagMbmTemp, "0"), "#skip") << "a screen that starts with it is skipped";
+    EXPECT_EQ(Value(tagMbmFan, "3"), "#skip");
+    EXPECT_EQ(Voltages(), std::vector<std::string>(7, "#skip"));
 
     // A chip without inputs (a driver that only names itself) is no sensor either.
     tree.Write("/sys/class/hwmon/hwmon0/name", "acpitz\n");

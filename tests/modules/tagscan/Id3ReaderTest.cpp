@@ -68,6 +68,21 @@ TEST(Id3Reader, Version1FieldsAndGenres) {
     EXPECT_EQ(Read(Audio() + V1Tag("Песня"_cp1251, "", "", "", "", 0)).Title, "Песня"_cp1251);
 }
 
+// Taggers put the year of a 2.4 tag into the recording, the release or the original release
+// time; the recording year wins, then the release year, then the original one.
+TEST(Id3Reader, YearOfVersion24ComesFromRecordingElseReleaseElseOriginalTime) {
+    auto year = [](const std::string& frames) { return Read(Tag(4, frames) + Audio()).Year; };
+    const std::string original = Frame(4, "TDOR", kLatin1 + "1975-01-01");
+    const std::string release = Frame(4, "TDRL", kUtf8 + "2004-03");
+    const std::string recording = Frame(4, "TDRC", kLatin1 + "2003-05-01T12:00");
+    EXPECT_EQ(year(original), "1975");
+    EXPECT_EQ(year(original + release), "2004");
+    EXPECT_EQ(year(release + original), "2004") << "whatever the order";
+    EXPECT_EQ(year(release + recording + original), "2003");
+    EXPECT_EQ(year(Frame(4, "TDRC", kLatin1) + release), "2004") << "an empty recording time";
+    EXPECT_EQ(Read(Tag(3, Frame(3, "TYER", kLatin1 + "1999")) + Audio()).Year, "1999");
+}
+
 TEST(Id3Reader, WithoutAnyTagTheCommentSaysSo) {
     const TFileInfo info = Read(Audio(0xFFFB90C4));
     EXPECT_EQ(info.Comment, kId3NotFound);

@@ -125,6 +125,14 @@ TEST_F(TaggedFiles, Version23Utf16Cyrillic) {
     EXPECT_EQ(Value(tagGenre), "Rock");
 }
 
+TEST_F(TaggedFiles, Version24ReleaseYear) {
+    const std::string file = Mp3("release.mp3");
+    Tagger({"eyeD3", "--to-v2.4", "-t", "Released", "-Y", "2005", file});
+    Playing(file);
+    EXPECT_EQ(Value(tagTitle), "Released");
+    EXPECT_EQ(Value(tagYear), "2005") << "eyeD3 -Y writes TDRL";
+}
+
 TEST_F(TaggedFiles, Version24Utf8) {
     const std::string file = Mp3("utf8.mp3");
     Tagger({"mid3v2", "-t", "Заголовок", "-a", "Группа", "-A", "Пластинка", "-y", "2024-05-01",

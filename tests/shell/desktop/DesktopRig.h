@@ -22,6 +22,7 @@ public:
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (docs / "state").c_str(), 1);
         ::setenv("ORVANTA3_SHM_SUFFIX", ("-" + shmTag + "-" + std::to_string(::getpid())).c_str(),
                  1);
     }

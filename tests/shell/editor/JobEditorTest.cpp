@@ -76,10 +76,14 @@ TEST_F(EditorTest, EditedScreensSaveAsTheJobWriterWritesThemAndRunInTheDaemon) {
     EXPECT_EQ(Tabs().currentIndex(), 1);
     EXPECT_EQ(Line(1).text(), QStringLiteral("CPU $time$"));
 
-    savePath = QString::fromStdString(docs / "edited");
+    // A name with the tag language's "$" and "[" shows on the panel as it stands.
+    savePath = QString::fromStdString(docs / "ed$US$[2]");
     Click("btnSaveJob");
     EXPECT_FALSE(Editor().Modified());
-    const std::string saved = docs / "edited.orv3"; // the default extension
+    const std::string saved = docs / "ed$US$[2].orv3"; // the default extension
+    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+        return rows.size() > 1 && rows[1].ends_with(" ed$US$[2].orv3  ");
+    })) << ReadText(state);
 
     TJob expected;
     expected.AddScreen("экран 2"_cp1251);
@@ -106,6 +110,7 @@ TEST_F(EditorTest, EditedScreensSaveAsTheJobWriterWritesThemAndRunInTheDaemon) {
     openPath = QString::fromStdString(saved);
     Click("btnOpenJob");
     ASSERT_EQ(Job().Count(), 3);
+    EXPECT_TRUE(WaitForRow(1, "ed$US$[2].orv3      ")) << ReadText(state);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(*Job().Screen(i), *expected.Screen(i)) << i;
     EXPECT_EQ(Tabs().tabText(2), QStringLiteral("Часы"));
     EXPECT_EQ(Line(1).text(), QStringLiteral("Second"));
