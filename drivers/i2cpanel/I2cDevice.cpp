@@ -58,18 +58,32 @@ private:
 class TEmulatedI2cDevice final : public TI2cDevice {
 public:
     explicit TEmulatedI2cDevice(std::unique_ptr<TEmulatorPort> port) : port_(std::move(port)) {}
+    // With ORVANTA3_I2C_TRAFFIC=FILE the bus traffic is added to FILE at the end (benchmarks).
+    ~TEmulatedI2cDevice() override {
+        const char* traffic = std::getenv("ORVANTA3_I2C_TRAFFIC");
+        if (!traffic || !*traffic) return;
+        if (FILE* file = std::fopen(traffic, "a")) {
+            std::fprintf(file, "%llu bytes in %llu updates\n", bytes_, updates_);
+            std::fclose(file);
+        }
+    }
 
     bool Write(const uint8_t* bytes, size_t count, std::string&) override {
+        bytes_ += count;
         port_->Drive([&](TEmulatedPanel& panel) {
             auto& backpack = static_cast<TPcf8574Panel&>(panel);
             for (size_t i = 0; i < count; ++i) backpack.WriteExpander(bytes[i]);
         });
         return true;
     }
-    void EndOfUpdate() override { port_->EndOfUpdate(); }
+    void EndOfUpdate() override {
+        ++updates_;
+        port_->EndOfUpdate();
+    }
 
 private:
     std::unique_ptr<TEmulatorPort> port_;
+    unsigned long long bytes_ = 0, updates_ = 0;
 };
 
 std::unique_ptr<TI2cDevice> OpenEmulated(const std::string& spec, std::string& error) {
