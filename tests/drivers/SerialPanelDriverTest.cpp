@@ -105,6 +105,37 @@ TEST_F(SerialPanelDriver, ShowsTheFrameTakesKeysAndComesBackAfterTheDisplayIsPlu
     EXPECT_TRUE(ShownMessages().empty());
 }
 
+TEST_F(SerialPanelDriver, ADisplayThatStopsReadingNeverHoldsUpTheFrames) {
+    TSerialPanelEmulator display(device, state, 4, 40);
+    TLCDControl_Serial driver;
+    driver.SetDevice(device);
+    driver.SetRowCount(4);
+    driver.SetColCount(40);
+    driver.SetReconnectDelay(std::chrono::milliseconds(20));
+    driver.SetActive(true);
+    ASSERT_TRUE(driver.GetActive());
+    display.Freeze();
+    // Frames that change every cell, until the line's buffers are full and writes time out:
+    // each frame returns, and the driver stays on.
+    std::string last;
+    int timedOut = 0;
+    for (int n = 0; n < 5000 && timedOut < 3; ++n) {
+        const uint64_t before = driver.SentBytes();
+        last = std::string(40, static_cast<char>('a' + n % 26));
+        driver.BeginFrame();
+        for (uint8_t row = 1; row <= 4; ++row) Write(driver, 1, row, last);
+        driver.EndFrame();
+        if (driver.SentBytes() == before) ++timedOut;
+    }
+    EXPECT_EQ(timedOut, 3);
+    EXPECT_TRUE(driver.GetActive());
+    display.Thaw();
+    EXPECT_TRUE(StateHas("|" + last + "|\n|" + last + "|\n", [&] {
+        driver.BeginFrame();
+        driver.EndFrame();
+    })) << ReadText(state);
+}
+
 TEST_F(SerialPanelDriver, RefusesWhatItCannotDrive) {
     struct TCase {
         std::string device;

@@ -3,7 +3,8 @@
 // by-id name), the emulator interprets what arrives on an HD44780 panel and writes its state
 // file (the HD44780 form, then "backlight on|off", "brightness N", "contrast N" and, for
 // commands it does not know, "unknown command 0xNN"). Unplug takes the device away (the driver
-// sees a hang-up), Plug brings a new one with a blank panel under the same name.
+// sees a hang-up), Plug brings a new one with a blank panel under the same name; Freeze stops
+// reading (a display that hangs) until Thaw.
 #pragma once
 
 #include "drivers/base/TextPanelGeometry.h"
@@ -58,17 +59,25 @@ public:
         }
         ::unlink(link_.c_str());
         if (::symlink(name, link_.c_str()) != 0) throw std::runtime_error("no link " + link_);
+        Thaw();
+    }
+
+    void Freeze() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    void Thaw() {
         stop_ = false;
         thread_ = std::thread([this] { Run(); });
     }
 
     void Unplug() {
-        if (!thread_.joinable()) return;
-        stop_ = true;
-        thread_.join();
+        if (master_ < 0) return;
+        Freeze();
         ::unlink(link_.c_str());
         ::close(slave_);
         ::close(master_);
+        master_ = slave_ = -1;
     }
 
     // Bytes the display sends, as its keys do.
