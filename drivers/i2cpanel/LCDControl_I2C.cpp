@@ -1,5 +1,6 @@
 #include "drivers/i2cpanel/LCDControl_I2C.h"
 
+#include "drivers/base/Hd44780Instructions.h"
 #include "drivers/base/TextPanelGeometry.h"
 
 #include <chrono>
@@ -10,14 +11,7 @@ namespace orv {
 
 namespace {
 
-constexpr uint8_t kFunctionSet4Bit1Line = 0x20;
-constexpr uint8_t kFunctionSet4Bit2Lines = 0x28;
-constexpr uint8_t kEntryIncrement = 0x06;
-constexpr uint8_t kDisplayOff = 0x08;
-constexpr uint8_t kDisplayOn = 0x0C;
-constexpr uint8_t kClearDisplay = 0x01;
-constexpr uint8_t kSetCgramAddress = 0x40;
-constexpr uint8_t kSetDdramAddress = 0x80;
+using namespace hd44780;
 
 // Waits of the initialisation by instruction (above the datasheet's 4.1 ms, 100 us and 1.52 ms).
 constexpr int kFirstSyncMs = 5;

@@ -1,5 +1,6 @@
 #include "drivers/textport/LCDControl_LPT.h"
 
+#include "drivers/base/Hd44780Instructions.h"
 #include "drivers/base/TextPanelGeometry.h"
 #include "drivers/portio/Hd44780Charset.h"
 
@@ -10,14 +11,7 @@ namespace {
 constexpr int kInstructionSleepMs = 10;
 constexpr int kPowerUpSleepMs = 100;
 
-constexpr uint8_t kFunctionSet8Bit2Lines = 0x38;
-constexpr uint8_t kEntryIncrement = 0x06;
-constexpr uint8_t kDisplayOff = 0x08;
-constexpr uint8_t kDisplayOn = 0x0C;
-constexpr uint8_t kClearDisplay = 0x01;
-constexpr uint8_t kReturnHome = 0x02;
-constexpr uint8_t kSetCgramAddress = 0x40;
-constexpr uint8_t kSetDdramAddress = 0x80;
+using namespace hd44780;
 
 } // namespace
 
