@@ -11,13 +11,6 @@
 
 namespace orv {
 
-namespace {
-
-// How often the reader looks whether it is asked to stop.
-constexpr int kReaderPollMs = 100;
-
-} // namespace
-
 std::optional<speed_t> SerialSpeed(int32_t baud) {
     switch (baud) {
     case 1200: return B1200;
@@ -67,7 +60,14 @@ std::unique_ptr<TSerialLink> TSerialLink::Open(const std::string& device, int32_
         return nullptr;
     }
     ::tcflush(fd, TCIOFLUSH);
-    std::unique_ptr<TSerialLink> link(new TSerialLink(fd, std::move(onByte), std::move(onLost)));
+    int wake[2];
+    if (::pipe2(wake, O_CLOEXEC) != 0) {
+        error = std::string("cannot start the key reader: ") + std::strerror(errno);
+        ::close(fd);
+        return nullptr;
+    }
+    std::unique_ptr<TSerialLink> link(
+        new TSerialLink(fd, wake[0], wake[1], std::move(onByte), std::move(onLost)));
     link->reader_ = std::thread([l = link.get()] {
         ::pthread_setname_np(::pthread_self(), "serial-keys");
         l->Read();
@@ -75,12 +75,20 @@ std::unique_ptr<TSerialLink> TSerialLink::Open(const std::string& device, int32_
     return link;
 }
 
-TSerialLink::TSerialLink(int fd, TByteHandler onByte, TLostHandler onLost)
-    : fd_(fd), onByte_(std::move(onByte)), onLost_(std::move(onLost)) {}
+TSerialLink::TSerialLink(int fd, int wakeRead, int wakeWrite, TByteHandler onByte,
+                         TLostHandler onLost)
+    : fd_(fd), wakeRead_(wakeRead), wakeWrite_(wakeWrite), onByte_(std::move(onByte)),
+      onLost_(std::move(onLost)) {}
 
 TSerialLink::~TSerialLink() {
     stop_ = true;
+    const char stop = 1;
+    if (::write(wakeWrite_, &stop, 1) < 0) {
+        // The pipe is empty and open: the write cannot fail.
+    }
     if (reader_.joinable()) reader_.join();
+    ::close(wakeRead_);
+    ::close(wakeWrite_);
     ::close(fd_);
 }
 
@@ -120,11 +128,11 @@ bool TSerialLink::Write(const uint8_t* bytes, size_t count, std::chrono::millise
 void TSerialLink::Read() {
     uint8_t buffer[64];
     while (!stop_) {
-        pollfd p{fd_, POLLIN, 0};
-        const int ready = ::poll(&p, 1, kReaderPollMs);
+        pollfd p[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
+        const int ready = ::poll(p, 2, -1);
         if (ready < 0 && errno == EINTR) continue;
-        if (ready == 0) continue;
-        if (ready < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) break;
+        if (ready < 0 || p[1].revents != 0) break;
+        if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) break;

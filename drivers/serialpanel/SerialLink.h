@@ -41,10 +41,11 @@ public:
                std::string& error);
 
 private:
-    TSerialLink(int fd, TByteHandler onByte, TLostHandler onLost);
+    TSerialLink(int fd, int wakeRead, int wakeWrite, TByteHandler onByte, TLostHandler onLost);
     void Read();
 
     int fd_;
+    int wakeRead_, wakeWrite_; // a byte in the pipe ends the reader
     TByteHandler onByte_;
     TLostHandler onLost_;
     std::atomic<bool> stop_ = false;
