@@ -64,6 +64,19 @@ int32_t TCharPanelLibrary::Configure() {
     return 0;
 }
 
+int32_t TCharPanelLibrary::CheckSettings(TSettingsProblemFunc report, void* context) const {
+    const TIniDocument ini = TIniFile(SettingsPath()).Read();
+    int32_t count = 0;
+    for (const TCharPanelKey& k : keys_) {
+        const auto value = ini.Find(section_, k.key);
+        if (!value || !k.takes || k.takes(*value)) continue;
+        const std::string problem = "is not taken; the driver uses " + k.fallback;
+        report(context, k.key, value->c_str(), problem.c_str());
+        ++count;
+    }
+    return count;
+}
+
 void TCharPanelLibrary::Release(THardwareDescriptor& descriptor) {
     if (control_) control_->SetActive(false);
     control_.reset();

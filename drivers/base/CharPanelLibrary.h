@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -19,6 +20,8 @@ struct TCharPanelKey {
     const char* label;        // Windows-1251
     std::string fallback;     // the default value
     const char* choices = ""; // items of the drop-down, '\n' between them
+    // Whether the driver takes a value; null: any.
+    bool (*takes)(std::string_view value) = nullptr;
 };
 
 class TCharPanelLibrary {
@@ -36,6 +39,9 @@ public:
     void Release(THardwareDescriptor& descriptor);
     void BeginFrame() const;
     void EndFrame() const;
+    // The checkSettings export: every value of the section the driver does not take, with the
+    // default it uses instead.
+    int32_t CheckSettings(TSettingsProblemFunc report, void* context) const;
 
     // The value of a key in the section, else its default.
     std::string Value(const TIniDocument& ini, const char* key) const;

@@ -14,3 +14,7 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
 ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TI2cPanelLibrary>::BeginFrame(); }
 
 ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TI2cPanelLibrary>::EndFrame(); }
+
+ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
+    return orv::TDriverExports<orv::TI2cPanelLibrary>::CheckSettings(report, context);
+}

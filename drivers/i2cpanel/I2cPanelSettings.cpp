@@ -1,6 +1,7 @@
 #include "drivers/i2cpanel/I2cPanelSettings.h"
 
 #include "drivers/base/PortText.h"
+#include "drivers/base/TextPanelGeometry.h"
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
 
@@ -18,13 +19,17 @@ std::optional<uint8_t> ParseI2cAddress(std::string_view text) {
 }
 
 TI2cPanelLibrary::TI2cPanelLibrary()
-    : TCharPanelLibrary(kI2cPanelSection,
-                        {{"Bus", "Шина I2C:"_cp1251, "/dev/i2c-1", "/dev/i2c-0\n/dev/i2c-1"},
-                         {"Address", "Адрес:"_cp1251, "0x27", "0x27\n0x3F"},
-                         {"Wiring", "Разводка выводов:"_cp1251, "common", "common\nalternate"},
-                         {"Lines count", "Строк:"_cp1251, "2", "1\n2\n4"},
-                         {"Cols count", "Символов в строке:"_cp1251, "16", "16\n20\n24\n32\n40"},
-                         {"Backlight", "Подсветка:"_cp1251, "1", "0\n1"}}) {}
+    : TCharPanelLibrary(
+          kI2cPanelSection,
+          {{"Bus", "Шина I2C:"_cp1251, "/dev/i2c-1", "/dev/i2c-0\n/dev/i2c-1",
+            [](std::string_view v) { return Trim(v).starts_with('/'); }},
+           {"Address", "Адрес:"_cp1251, "0x27", "0x27\n0x3F",
+            [](std::string_view v) { return ParseI2cAddress(v).has_value(); }},
+           {"Wiring", "Разводка выводов:"_cp1251, "common", "common\nalternate",
+            [](std::string_view v) { return Pcf8574WiringNamed(Trim(v)).has_value(); }},
+           {"Lines count", "Строк:"_cp1251, "2", "1\n2\n4", TakesRowCount},
+           {"Cols count", "Символов в строке:"_cp1251, "16", "16\n20\n24\n32\n40", TakesColCount},
+           {"Backlight", "Подсветка:"_cp1251, "1", "0\n1", TakesSwitch}}) {}
 
 std::unique_ptr<TLCDCharPanelControl> TI2cPanelLibrary::CreateControl() const {
     return std::make_unique<TLCDControl_I2C>();

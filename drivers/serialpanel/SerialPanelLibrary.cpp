@@ -15,3 +15,7 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
 ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TSerialPanelLibrary>::BeginFrame(); }
 
 ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TSerialPanelLibrary>::EndFrame(); }
+
+ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
+    return orv::TDriverExports<orv::TSerialPanelLibrary>::CheckSettings(report, context);
+}

@@ -1,6 +1,8 @@
 #include "drivers/serialpanel/SerialPanelSettings.h"
 
+#include "drivers/base/TextPanelGeometry.h"
 #include "drivers/serialpanel/LCDControl_Serial.h"
+#include "drivers/serialpanel/SerialLink.h"
 #include "host/Cp1251.h"
 #include "host/TextUtil.h"
 
@@ -17,16 +19,24 @@ std::optional<uint8_t> ParseLevel(std::string_view text) {
 } // namespace
 
 TSerialPanelLibrary::TSerialPanelLibrary()
-    : TCharPanelLibrary(kSerialPanelSection,
-                        {{"Device", "Устройство:"_cp1251, "/dev/ttyUSB0",
-                          "/dev/ttyUSB0\n/dev/ttyACM0\n/dev/ttyS0"},
-                         {"Baud", "Скорость, бод:"_cp1251, "9600",
-                          "1200\n2400\n4800\n9600\n19200\n38400\n57600\n115200"},
-                         {"Lines count", "Строк:"_cp1251, "2", "1\n2\n4"},
-                         {"Cols count", "Символов в строке:"_cp1251, "16", "16\n20\n24\n32\n40"},
-                         {"Brightness", "Яркость (0-255):"_cp1251, "255", "0\n64\n128\n192\n255"},
-                         {"Contrast", "Контраст (0-255):"_cp1251, "200", "180\n200\n220"},
-                         {"Keys", "Коды кнопок (назад, вперёд, в начало):"_cp1251, "ABC", ""}}) {}
+    : TCharPanelLibrary(
+          kSerialPanelSection,
+          {{"Device", "Устройство:"_cp1251, "/dev/ttyUSB0", "/dev/ttyUSB0\n/dev/ttyACM0\n/dev/ttyS0",
+            [](std::string_view v) { return Trim(v).starts_with('/'); }},
+           {"Baud", "Скорость, бод:"_cp1251, "9600",
+            "1200\n2400\n4800\n9600\n19200\n38400\n57600\n115200",
+            [](std::string_view v) {
+                const auto baud = ParseInt32(v);
+                return baud && SerialSpeed(*baud).has_value();
+            }},
+           {"Lines count", "Строк:"_cp1251, "2", "1\n2\n4", TakesRowCount},
+           {"Cols count", "Символов в строке:"_cp1251, "16", "16\n20\n24\n32\n40", TakesColCount},
+           {"Brightness", "Яркость (0-255):"_cp1251, "255", "0\n64\n128\n192\n255",
+            [](std::string_view v) { return ParseLevel(v).has_value(); }},
+           {"Contrast", "Контраст (0-255):"_cp1251, "200", "180\n200\n220",
+            [](std::string_view v) { return ParseLevel(v).has_value(); }},
+           {"Keys", "Коды кнопок (назад, вперёд, в начало):"_cp1251, "ABC", "",
+            [](std::string_view v) { return !v.empty() && v.size() <= 3; }}}) {}
 
 std::unique_ptr<TLCDCharPanelControl> TSerialPanelLibrary::CreateControl() const {
     return std::make_unique<TLCDControl_Serial>();

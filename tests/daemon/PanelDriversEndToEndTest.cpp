@@ -95,6 +95,16 @@ TEST_F(PanelDriversEndToEnd, TheI2cBackpackShowsWhatTheParallelPortShows) {
         EXPECT_EQ(last.find("faults"), std::string::npos) << last;
         EXPECT_NE(last.find("backlight on"), std::string::npos) << last;
     }
+
+    // --check names the values the driver does not take.
+    WriteOtherSettings("[i2cpanel.so]\nActive=1\nAddress=0x99\nWiring=sideways\nLines count=4\n");
+    const TRun check =
+        RunWith("XDG_DOCUMENTS_DIR='" + other.Path() + "' ", "--check '" + (docs / "job.orv3") + "'");
+    const std::string said = check.out + check.err;
+    EXPECT_NE(said.find("[i2cpanel.so] Address=0x99 is not taken; the driver uses 0x27"),
+              std::string::npos) << said;
+    EXPECT_NE(said.find("[i2cpanel.so] Wiring=sideways is not taken"), std::string::npos);
+    EXPECT_EQ(said.find("Lines count"), std::string::npos);
 }
 
 TEST_F(PanelDriversEndToEnd, TheSerialDisplayShowsTheJobFlipsScreensAndSurvivesAReplug) {
