@@ -12,7 +12,8 @@ namespace {
 
 std::optional<uint8_t> ParseLevel(std::string_view text) {
     const std::optional<int32_t> value = ParseInt32(text);
-    if (!value || *value < 0 || *value > 255) return std::nullopt;
+    if (!value || *value < 0 || *value > 255)
+        return std::nullopt;
     return static_cast<uint8_t>(*value);
 }
 
@@ -21,7 +22,8 @@ std::optional<uint8_t> ParseLevel(std::string_view text) {
 TSerialPanelLibrary::TSerialPanelLibrary()
     : TCharPanelLibrary(
           kSerialPanelSection,
-          {{"Device", "Устройство:"_cp1251, "/dev/ttyUSB0", "/dev/ttyUSB0\n/dev/ttyACM0\n/dev/ttyS0",
+          {{"Device", "Устройство:"_cp1251, "/dev/ttyUSB0",
+            "/dev/ttyUSB0\n/dev/ttyACM0\n/dev/ttyS0",
             [](std::string_view v) { return Trim(v).starts_with('/'); }},
            {"Baud", "Скорость, бод:"_cp1251, "9600",
             "1200\n2400\n4800\n9600\n19200\n38400\n57600\n115200",
@@ -42,17 +44,24 @@ std::unique_ptr<TLCDCharPanelControl> TSerialPanelLibrary::CreateControl() const
     return std::make_unique<TLCDControl_Serial>();
 }
 
-void TSerialPanelLibrary::Apply(TLCDCharPanelControl& control, const TIniDocument& ini) const {
-    auto& serial = static_cast<TLCDControl_Serial&>(control);
+void TSerialPanelLibrary::Apply(TLCDCharPanelControl &control, const TIniDocument &ini) const {
+    auto &serial = static_cast<TLCDControl_Serial &>(control);
     const std::string device(Trim(Value(ini, "Device")));
-    if (!device.empty()) serial.SetDevice(device);
-    if (const auto baud = ParseInt32(Value(ini, "Baud"))) serial.SetBaud(*baud);
-    if (const auto rows = ParseInt32(Value(ini, "Lines count"))) serial.SetRowCount(*rows);
-    if (const auto cols = ParseInt32(Value(ini, "Cols count"))) serial.SetColCount(*cols);
-    if (const auto level = ParseLevel(Value(ini, "Brightness"))) serial.SetBrightness(*level);
-    if (const auto level = ParseLevel(Value(ini, "Contrast"))) serial.SetContrast(*level);
+    if (!device.empty())
+        serial.SetDevice(device);
+    if (const auto baud = ParseInt32(Value(ini, "Baud")))
+        serial.SetBaud(*baud);
+    if (const auto rows = ParseInt32(Value(ini, "Lines count")))
+        serial.SetRowCount(*rows);
+    if (const auto cols = ParseInt32(Value(ini, "Cols count")))
+        serial.SetColCount(*cols);
+    if (const auto level = ParseLevel(Value(ini, "Brightness")))
+        serial.SetBrightness(*level);
+    if (const auto level = ParseLevel(Value(ini, "Contrast")))
+        serial.SetContrast(*level);
     const std::string keys = Value(ini, "Keys");
-    if (!keys.empty()) serial.SetKeys(keys.substr(0, 3));
+    if (!keys.empty())
+        serial.SetKeys(keys.substr(0, 3));
 }
 
 } // namespace orv

@@ -3,8 +3,8 @@
 // and custom characters (bars, the big clock, Cyrillic, an icon) come out the same. The
 // serial display's keys flip the screens, and a display unplugged and plugged in again gets
 // its screen back without a restart.
-#include "tests/daemon/DaemonRun.h"
 #include "drivers/portio/Hd44780Panel.h"
+#include "tests/daemon/DaemonRun.h"
 #include "tests/support/SerialPanelEmulator.h"
 #include "tests/support/WaitUntil.h"
 
@@ -14,7 +14,7 @@ using namespace orv::test;
 namespace {
 
 // The header, rows and custom characters of a state file.
-std::string PanelPart(const std::string& state) {
+std::string PanelPart(const std::string &state) {
     std::istringstream in(state);
     std::string line, part;
     while (std::getline(in, line))
@@ -42,13 +42,13 @@ protected:
         }
     }
     // The settings of the daemon with the other driver: the textport section replaced.
-    void WriteOtherSettings(const std::string& section) {
+    void WriteOtherSettings(const std::string &section) {
         std::string settings = kPanelSettings;
         const std::string textport = "[textport.so]\nActive=1\nLines count=4\nCols count=20\n";
         settings.replace(settings.find(textport), textport.size(), section);
         WriteText(other / "Orvanta3.ini", Utf8ToCp1251(settings));
     }
-    pid_t StartIn(const std::string& folder, const std::string& job) {
+    pid_t StartIn(const std::string &folder, const std::string &job) {
         documents = folder;
         const pid_t child = Start({"--job", job});
         documents = docs.Path();
@@ -56,7 +56,7 @@ protected:
         return child;
     }
     // Both panels show the job alike: a row of it (UTF-8) and everything else the same.
-    bool ShowAlike(const std::string& otherState, const std::string& jobRow) {
+    bool ShowAlike(const std::string &otherState, const std::string &jobRow) {
         const std::string shown = "|" + Hd44780ShownText(Utf8ToCp1251(jobRow));
         return WaitUntil(
             [&] {
@@ -82,12 +82,12 @@ TEST_F(PanelDriversEndToEnd, TheI2cBackpackShowsWhatTheParallelPortShows) {
     WriteOtherSettings("[i2cpanel.so]\nActive=1\nBus=/dev/i2c-7\nAddress=0x3F\nLines count=4\n"
                        "Cols count=20\n");
     ::setenv("ORVANTA3_I2C", ("emu:hd44780:4x20:" + i2cState).c_str(), 1);
-    for (const auto& [job, row] : {std::pair{kBarsJob, "Ёлки-палки, ёж"}, {kClockJob, "Время"}}) {
+    for (const auto &[job, row] : {std::pair{kBarsJob, "Ёлки-палки, ёж"}, {kClockJob, "Время"}}) {
         WriteText(docs / "job.orv3", Utf8ToCp1251(job));
         const pid_t textport = StartIn(docs.Path(), docs / "job.orv3");
         const pid_t i2c = StartIn(other.Path(), docs / "job.orv3");
         EXPECT_TRUE(ShowAlike(i2cState, row)) << ReadText(state) << "\n"
-                                         << ReadText(i2cState) << ReadText(other / "err");
+                                              << ReadText(i2cState) << ReadText(other / "err");
         EXPECT_EQ(Terminate(i2c), 0);
         EXPECT_EQ(Terminate(textport), 0);
         const std::string last = ReadText(i2cState);
@@ -98,11 +98,12 @@ TEST_F(PanelDriversEndToEnd, TheI2cBackpackShowsWhatTheParallelPortShows) {
 
     // --check names the values the driver does not take.
     WriteOtherSettings("[i2cpanel.so]\nActive=1\nAddress=0x99\nWiring=sideways\nLines count=4\n");
-    const TRun check =
-        RunWith("XDG_DOCUMENTS_DIR='" + other.Path() + "' ", "--check '" + (docs / "job.orv3") + "'");
+    const TRun check = RunWith("XDG_DOCUMENTS_DIR='" + other.Path() + "' ",
+                               "--check '" + (docs / "job.orv3") + "'");
     const std::string said = check.out + check.err;
     EXPECT_NE(said.find("[i2cpanel.so] Address=0x99 is not taken; the driver uses 0x27"),
-              std::string::npos) << said;
+              std::string::npos)
+        << said;
     EXPECT_NE(said.find("[i2cpanel.so] Wiring=sideways is not taken"), std::string::npos);
     EXPECT_EQ(said.find("Lines count"), std::string::npos);
 }
@@ -116,11 +117,12 @@ TEST_F(PanelDriversEndToEnd, TheSerialDisplayShowsTheJobFlipsScreensAndSurvivesA
     WriteText(docs / "job.orv3", Utf8ToCp1251(kBarsJob + kSecondScreen));
     const pid_t textport = StartIn(docs.Path(), docs / "job.orv3");
     const pid_t serial = StartIn(other.Path(), docs / "job.orv3");
-    ASSERT_TRUE(ShowAlike(serialState, "Ёлки-палки, ёж")) << ReadText(state) << "\n"
-                                        << ReadText(serialState) << ReadText(other / "err");
+    ASSERT_TRUE(ShowAlike(serialState, "Ёлки-палки, ёж"))
+        << ReadText(state) << "\n"
+        << ReadText(serialState) << ReadText(other / "err");
 
-    auto serialShows = [&](const std::string& first) {
-        return test::WaitForPanel(serialState, [&](const std::vector<std::string>& rows) {
+    auto serialShows = [&](const std::string &first) {
+        return test::WaitForPanel(serialState, [&](const std::vector<std::string> &rows) {
             return !rows.empty() && rows[0].starts_with(first);
         });
     };
@@ -130,7 +132,8 @@ TEST_F(PanelDriversEndToEnd, TheSerialDisplayShowsTheJobFlipsScreensAndSurvivesA
     display.Plug(); // a blank display under the same name
     EXPECT_TRUE(serialShows("second screen"));
     display.SendKeys("P");
-    EXPECT_TRUE(ShowAlike(serialState, "Ёлки-палки, ёж")) << ReadText(state) << "\n" << ReadText(serialState);
+    EXPECT_TRUE(ShowAlike(serialState, "Ёлки-палки, ёж")) << ReadText(state) << "\n"
+                                                          << ReadText(serialState);
 
     EXPECT_EQ(Terminate(serial), 0) << ReadText(other / "err");
     EXPECT_EQ(Terminate(textport), 0);

@@ -18,16 +18,17 @@
 
 namespace orv {
 
-int32_t RunCharPanelDialog(TCharPanelDialogData* data) {
-    if (!data || !qobject_cast<QApplication*>(QCoreApplication::instance())) return 0;
+int32_t RunCharPanelDialog(TCharPanelDialogData *data) {
+    if (!data || !qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return 0;
     QDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(QString::fromUtf8(" Конфигурация..."));
-    auto* form = new QFormLayout;
-    std::vector<QComboBox*> boxes;
+    auto *form = new QFormLayout;
+    std::vector<QComboBox *> boxes;
     const size_t count = std::min(data->Count, kCharPanelDialogFields);
     for (size_t i = 0; i < count; ++i) {
-        const TCharPanelDialogField& field = data->Fields[i];
-        auto* box = new QComboBox(&dialog);
+        const TCharPanelDialogField &field = data->Fields[i];
+        auto *box = new QComboBox(&dialog);
         box->setEditable(true);
         box->setObjectName(QString("cbField%1").arg(i));
         if (field.Choices && *field.Choices)
@@ -38,15 +39,16 @@ int32_t RunCharPanelDialog(TCharPanelDialogData* data) {
     }
     const TDialogButtons buttons = MakeDialogButtons(&dialog);
     buttons.btnTry->hide(); // the panel shows the values once the dialog is closed
-    auto* main = new QVBoxLayout(&dialog);
+    auto *main = new QVBoxLayout(&dialog);
     main->addLayout(form);
     main->addLayout(buttons.row);
     QObject::connect(buttons.btnOk, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(buttons.btnClose, &QPushButton::clicked, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted) return 0;
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
     for (size_t i = 0; i < count; ++i) {
         const std::string value = Utf8ToCp1251(boxes[i]->currentText().trimmed().toStdString());
-        char* target = data->Fields[i].Value;
+        char *target = data->Fields[i].Value;
         const size_t n = std::min(value.size(), sizeof data->Fields[i].Value - 1);
         std::memcpy(target, value.data(), n);
         target[n] = '\0';
