@@ -8,6 +8,10 @@
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
 # scrolling line) or "system" (the same shape filled by the processor, memory and drive
 # modules: all four processor tags, the five memory tags, two drive tags).
+# ORVANTA3_BENCH_DRIVER=i2c drives the panel through i2cpanel.so and its emulated backpack,
+# =serial through serialpanel.so and a pseudo-terminal that takes the bytes; both also print
+# the bytes per display tick on the bus or the line (textport, the default, sends every byte
+# it is given with three port writes).
 # With ORVANTA3_BENCH_LCDD_PORT=PORT the panel is the LCDd on 127.0.0.1:PORT (driver lcdd.so)
 # instead of the emulated one; bench/daemon-lcdd.sh runs both side by side.
 # The D-Bus interface and the media-player watcher run when there is a session bus: the one of
@@ -32,16 +36,43 @@ shm=${XDG_RUNTIME_DIR:-/dev/shm}
 [[ -d "$shm" && -w "$shm" ]] || shm="$work"
 state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
 listener=
+listener_serial=
 bus=
 trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null
-      [[ -z "$bus" ]] || kill "$bus" 2>/dev/null' EXIT
+      [[ -z "$bus" ]] || kill "$bus" 2>/dev/null
+      [[ -z "$listener_serial" ]] || kill "$listener_serial" 2>/dev/null' EXIT
 if [[ "${ORVANTA3_BENCH_SESSION_BUS:-}" == private ]]; then
     command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon (package dbus)" >&2; exit 2; }
     { read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
     export DBUS_SESSION_BUS_ADDRESS="$address"
 fi
+bench_driver=${ORVANTA3_BENCH_DRIVER:-textport}
 if [[ -n "${ORVANTA3_BENCH_LCDD_PORT:-}" ]]; then
     driver=$'[lcdd.so]\nActive=1\nServer=127.0.0.1\nPort='"$ORVANTA3_BENCH_LCDD_PORT"
+elif [[ "$bench_driver" == i2c ]]; then
+    driver=$'[i2cpanel.so]\nActive=1\nLines count=4\nCols count=20'
+    export ORVANTA3_I2C="emu:hd44780:4x20:$state" ORVANTA3_I2C_TRAFFIC="$work/traffic"
+elif [[ "$bench_driver" == serial ]]; then
+    # A display that takes every byte: a pseudo-terminal whose other side counts them.
+    python3 -c '
+import os, pty, sys, tty
+master, slave = pty.openpty()
+tty.setraw(slave)
+os.symlink(os.ttyname(slave), sys.argv[1])
+total = 0
+while True:
+    try:
+        data = os.read(master, 65536)
+    except OSError:
+        break
+    if not data:
+        break
+    total += len(data)
+    open(sys.argv[2], "w").write("%d bytes\n" % total)
+' "$work/tty" "$work/traffic" &
+    listener_serial=$!
+    while [[ ! -e "$work/tty" ]]; do sleep 0.1; done
+    driver=$'[serialpanel.so]\nActive=1\nLines count=4\nCols count=20\nBaud=115200\nDevice='"$work/tty"
 else
     driver=$'[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0'
 fi
@@ -142,6 +173,11 @@ awk -v t="$counted" -v pings="$(cat "$work/pings")" '
         for (i = 1; i <= k; ++i) print line[i]
         printf "Watchdog pings: %d\n", pings
     }' "$work/switches.before" "$work/switches.after"
+if [[ -s "$work/traffic" ]]; then
+    # Base timeout 250 ms: four display ticks a second.
+    awk -v n="$seconds" '{ b = $1 } END {
+        printf "Traffic: %d bytes, %.1f bytes per display tick\n", b, b / (n * 4) }' "$work/traffic"
+fi
 if [[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" || -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ||
       -S "/run/user/$(id -u)/bus" ]]; then
     echo "Session bus: yes (the D-Bus interface was on)"

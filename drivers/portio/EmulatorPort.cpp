@@ -66,6 +66,16 @@ TEmulatorPort::~TEmulatorPort() {
 void TEmulatorPort::Write(unsigned reg, uint8_t value) {
     std::lock_guard lock(mutex_);
     panel_->Write(reg, value);
+    Changed();
+}
+
+void TEmulatorPort::Drive(const std::function<void(TEmulatedPanel&)>& change) {
+    std::lock_guard lock(mutex_);
+    change(*panel_);
+    Changed();
+}
+
+void TEmulatorPort::Changed() {
     if (!pending_ && panel_->Revision() != writtenRevision_) {
         pending_ = true;
         if (!updatesMarked_) wake_.notify_one();

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,6 +40,8 @@ public:
     ~TEmulatorPort() override;
 
     void Write(unsigned reg, uint8_t value) override;
+    // Changes the panel through wiring other than the port's registers, under the port's lock.
+    void Drive(const std::function<void(TEmulatedPanel&)>& change);
     uint8_t Read(unsigned reg) override;
     void Flush() override;
     void EndOfUpdate() override;
@@ -52,6 +55,7 @@ private:
                   std::string stateFile, std::chrono::milliseconds interval,
                   std::chrono::milliseconds burst);
     bool WriteState(bool always);
+    void Changed(); // under mutex_: the state file follows a change
     void FlushLoop();
 
     const std::unique_ptr<TPanelLock> lock_; // released last, after the final state is written

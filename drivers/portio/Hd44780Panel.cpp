@@ -17,17 +17,50 @@ std::array<uint8_t, 8> THd44780Controller::CustomChar(int index) const {
     return rows;
 }
 
+void THd44780Controller::Fault(std::string reason) {
+    ++faults_;
+    lastFault_ = std::move(reason);
+    ++revision_;
+}
+
+void THd44780Controller::LatchUnwiredLowNibble(bool dataRegister, uint8_t bus) {
+    const uint8_t nibble = bus >> 4;
+    if (!dataRegister && nibble == 0x3) {
+        ++syncTransfers_; // function set, 8-bit; N and F come from floating lines: kept
+        return;
+    }
+    if (!dataRegister && nibble == 0x2 && syncTransfers_ >= 3) {
+        eightBit_ = false;
+        highNibblePending_ = false;
+        syncTransfers_ = 0;
+        return;
+    }
+    syncTransfers_ = 0;
+    Fault(nibble == 0x2 && !dataRegister
+              ? "switch to 4-bit without three 0x3 transfers before it"
+              : "transfer before the 4-bit initialisation (0x3 three times, then 0x2)");
+}
+
 void THd44780Controller::Latch(bool dataRegister, uint8_t bus) {
     uint8_t value = bus;
+    if (fourBitWiring_) {
+        // A single 0x3 instruction transfer counts towards the initialisation in either mode.
+        const bool sync = !dataRegister && (bus >> 4) == 0x3;
+        if (eightBit_) return LatchUnwiredLowNibble(dataRegister, bus);
+        syncTransfers_ = sync ? syncTransfers_ + 1 : 0;
+    }
     if (!eightBit_) {
         // 4-bit interface: DB7..DB4 carry the high nibble first, then the low one.
         if (!highNibblePending_) {
             highNibble_ = bus & 0xF0;
+            highNibbleData_ = dataRegister;
             highNibblePending_ = true;
             return;
         }
         value = static_cast<uint8_t>(highNibble_ | (bus >> 4));
         highNibblePending_ = false;
+        if (fourBitWiring_ && highNibbleData_ != dataRegister)
+            return Fault("the two nibbles of one byte came with different RS");
     }
     if (dataRegister)
         WriteData(value);
@@ -229,6 +262,13 @@ std::string THd44780Panel::StateText() const {
             text += '\n';
         }
     }
+    for (int c = 0; c < ControllerCount(); ++c)
+        if (controllers_[c].Faults() > 0)
+            text.append("faults ")
+                .append(std::to_string(controllers_[c].Faults()))
+                .append(": ")
+                .append(controllers_[c].LastFault())
+                .append("\n");
     return text;
 }
 

@@ -23,6 +23,15 @@ public:
     // One transfer latched by a falling edge of E (two per byte in 4-bit mode).
     void Latch(bool dataRegister, uint8_t bus);
 
+    // Only DB7..DB4 are wired (an I2C backpack): until the 4-bit initialisation (three single
+    // 0x3 transfers, then 0x2) a transfer has no low nibble, so anything else is refused as a
+    // fault; so is a byte whose two nibbles came with different RS.
+    void SetFourBitWiring() { fourBitWiring_ = true; }
+    // Transfers refused as a real controller would get them wrong, and why the last was.
+    int Faults() const { return faults_; }
+    const std::string& LastFault() const { return lastFault_; }
+    void Fault(std::string reason);
+
     uint8_t Ddram(uint8_t address) const { return ddram_[address & 0x7F]; }
     uint8_t Cgram(uint8_t address) const { return cgram_[address & 0x3F]; }
     std::array<uint8_t, 8> CustomChar(int index) const;
@@ -49,6 +58,8 @@ public:
 private:
     void Execute(uint8_t instruction);
     void WriteData(uint8_t value);
+    // An 8-bit-mode transfer on 4-bit wiring: DB3..DB0 float, only the initialisation counts.
+    void LatchUnwiredLowNibble(bool dataRegister, uint8_t bus);
     void MoveCursor(bool up);
     void ShiftDisplay(bool left);
 
@@ -61,7 +72,12 @@ private:
     bool eightBit_ = true, twoLines_ = false, largeFont_ = false;
     int shift_ = 0;
     bool highNibblePending_ = false;
+    bool highNibbleData_ = false; // RS of the pending high nibble
     uint8_t highNibble_ = 0;
+    bool fourBitWiring_ = false;
+    int syncTransfers_ = 0; // single 0x3 instruction transfers in a row
+    int faults_ = 0;
+    std::string lastFault_;
     uint64_t revision_ = 0;
 };
 
@@ -75,6 +91,9 @@ public:
 
     // Throws std::invalid_argument for a size that ValidSize refuses.
     THd44780Panel(int rows, int cols, uint8_t initialControl = kControlAfterClaim);
+
+    // A wiring fault (a transfer the controller would get wrong), shown in the state file.
+    void Fault(std::string reason) { controllers_[0].Fault(std::move(reason)); }
 
     int Rows() const { return rows_; }
     int Cols() const { return cols_; }
@@ -97,6 +116,11 @@ public:
 
 protected:
     void ControlChanged(uint8_t before, uint8_t after) override;
+    // A transfer to the first controller, from wiring other than the parallel port.
+    void Latch(bool dataRegister, uint8_t bus) { controllers_[0].Latch(dataRegister, bus); }
+    void SetFourBitWiring() {
+        for (auto& controller : controllers_) controller.SetFourBitWiring();
+    }
 
 private:
     int rows_, cols_;

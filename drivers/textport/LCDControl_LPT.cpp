@@ -1,5 +1,7 @@
 #include "drivers/textport/LCDControl_LPT.h"
 
+#include "drivers/base/Hd44780Instructions.h"
+#include "drivers/base/TextPanelGeometry.h"
 #include "drivers/portio/Hd44780Charset.h"
 
 namespace orv {
@@ -9,14 +11,7 @@ namespace {
 constexpr int kInstructionSleepMs = 10;
 constexpr int kPowerUpSleepMs = 100;
 
-constexpr uint8_t kFunctionSet8Bit2Lines = 0x38;
-constexpr uint8_t kEntryIncrement = 0x06;
-constexpr uint8_t kDisplayOff = 0x08;
-constexpr uint8_t kDisplayOn = 0x0C;
-constexpr uint8_t kClearDisplay = 0x01;
-constexpr uint8_t kReturnHome = 0x02;
-constexpr uint8_t kSetCgramAddress = 0x40;
-constexpr uint8_t kSetDdramAddress = 0x80;
+using namespace hd44780;
 
 } // namespace
 
@@ -28,13 +23,13 @@ TLCDControl_LPT::TLCDControl_LPT() {
 TLCDControl_LPT::~TLCDControl_LPT() = default;
 
 void TLCDControl_LPT::SetColCount(int32_t value) {
-    if (value != 16 && value != 20 && value != 24 && value != 32 && value != 40) return;
+    if (!IsTextPanelColCount(value)) return;
     cols_ = value;
     Notify(OnColCountChange);
 }
 
 void TLCDControl_LPT::SetRowCount(int32_t value) {
-    if (value != 1 && value != 2 && value != 4) return;
+    if (!IsTextPanelRowCount(value)) return;
     rows_ = value;
     Notify(OnRowCountChange);
 }
@@ -44,9 +39,7 @@ std::optional<TLCDControl_LPT::TRowStart> TLCDControl_LPT::RowStart(int row) con
     if (row <= 2) return TRowStart{kEnable1, static_cast<uint8_t>(row == 1 ? 0x00 : 0x40)};
     if (HasTwoControllers())
         return TRowStart{kEnable2, static_cast<uint8_t>(row == 3 ? 0x00 : 0x40)};
-    // One controller: rows 3 and 4 continue rows 1 and 2 after the visible width.
-    const auto width = static_cast<uint8_t>(cols_);
-    return TRowStart{kEnable1, static_cast<uint8_t>((row == 3 ? 0x00 : 0x40) + width)};
+    return TRowStart{kEnable1, Hd44780RowAddress(row, cols_)};
 }
 
 uint8_t TLCDControl_LPT::CurrentController() const {

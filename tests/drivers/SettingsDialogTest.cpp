@@ -184,3 +184,38 @@ TEST(LcddDialog, TryProbesTheServerAndOkSavesAndReconnects) {
     EXPECT_EQ(control->GetColCount(), 20) << "now on the second server";
     EXPECT_EQ(second.Connections(), 2) << "the try and the driver";
 }
+
+TEST(CharPanelDialog, OkSavesTheFieldsAndTheI2cPanelTakesThem) {
+    TSettingsFolder folder("hd44780:2x16");
+    ScopedEnv i2c("ORVANTA3_I2C", "emu:hd44780:4x20:" + folder.docs / "i2c.txt");
+    TDriverLibrary library("i2cpanel.so");
+    ASSERT_EQ(library.descriptor->Init(), 0);
+    TLCDBaseControl* control = library.descriptor->Control;
+    ASSERT_TRUE(control->GetActive());
+    EXPECT_EQ(control->GetRowCount(), 2);
+
+    Configure(*library.descriptor, [&](QWidget& dialog) {
+        EXPECT_EQ(Child<QComboBox>(dialog, "cbField0").currentText(), "/dev/i2c-1");
+        EXPECT_EQ(Child<QComboBox>(dialog, "cbField1").currentText(), "0x27");
+        Child<QComboBox>(dialog, "cbField1").setEditText("0x3F");
+        Child<QComboBox>(dialog, "cbField3").setEditText("4");
+        Child<QComboBox>(dialog, "cbField4").setEditText(" 20 ");
+        Child<QPushButton>(dialog, "btnOk").click();
+    });
+    const TIniDocument saved = folder.ini.Read();
+    EXPECT_EQ(saved.ReadString("i2cpanel.so", "Address", ""), "0x3F");
+    EXPECT_EQ(saved.ReadString("i2cpanel.so", "Cols count", ""), "20");
+    EXPECT_EQ(saved.ReadString("i2cpanel.so", "Wiring", ""), "common");
+    EXPECT_EQ(library.descriptor->Control, control) << "the host's object stays";
+    ASSERT_TRUE(control->GetActive()) << "active again after the dialog";
+    EXPECT_EQ(control->GetRowCount(), 4);
+    EXPECT_EQ(control->GetColCount(), 20);
+
+    // "Закрыть" changes nothing.
+    Configure(*library.descriptor, [&](QWidget& dialog) {
+        Child<QComboBox>(dialog, "cbField3").setEditText("1");
+        Child<QPushButton>(dialog, "btnClose").click();
+    });
+    EXPECT_EQ(folder.ini.Read().ReadString("i2cpanel.so", "Lines count", ""), "4");
+    EXPECT_EQ(control->GetRowCount(), 4);
+}
