@@ -4,10 +4,14 @@
 // CheckSettings (TLibrary then needs CheckSettings(report, context)); beginFrame and endFrame,
 // where a driver exports them, call BeginFrame and EndFrame. Nothing the library throws leaves
 // them (host/plugin/PluginFailure.h): Init and Configure then fail, CheckSettings reports none.
+// The host gets the driver object behind a stand-in that does the same for its operations.
 #pragma once
 
 #include "host/ConstUnit.h"
+#include "host/GuardedControl.h"
 #include "host/plugin/PluginFailure.h"
+
+#include <memory>
 
 namespace orv {
 
@@ -18,12 +22,18 @@ public:
         descriptor_.Name = name;
         descriptor_.Description = description;
         descriptor_.Init = [] {
-            return PluginCall("Init", int32_t{-1}, [] { return Library().Init(descriptor_); });
+            const int32_t result =
+                PluginCall("Init", int32_t{-1}, [] { return Library().Init(descriptor_); });
+            ShowStandIn();
+            return result;
         };
         descriptor_.Configure = [] {
             return PluginCall("Configure", int32_t{-1}, [] { return Library().Configure(); });
         };
-        descriptor_.Release = [] { PluginCall("Release", [] { Library().Release(descriptor_); }); };
+        descriptor_.Release = [] {
+            PluginCall("Release", [] { Library().Release(descriptor_); });
+            ShowStandIn();
+        };
         return &descriptor_;
     }
     static int32_t CheckSettings(TSettingsProblemFunc report, void* context) {
@@ -38,11 +48,23 @@ public:
     }
 
 private:
+    // Puts a stand-in in the place of the object the library has just put into the descriptor
+    // (one stand-in per object: a new object gets a new one).
+    static void ShowStandIn() {
+        TLCDBaseControl* own = descriptor_.Control;
+        if (!own || own == standIn_.get()) return;
+        if (!standIn_ || &standIn_->Target() != own)
+            standIn_ = std::make_unique<TGuardedControl<TPluginGuard>>(*own, guard_);
+        descriptor_.Control = standIn_.get();
+    }
+
     static TLibrary& Library() {
         static TLibrary library;
         return library;
     }
     static inline THardwareDescriptor descriptor_{};
+    static inline TPluginGuard guard_;
+    static inline std::unique_ptr<TGuardedControl<TPluginGuard>> standIn_;
 };
 
 } // namespace orv

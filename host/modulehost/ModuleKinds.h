@@ -6,7 +6,7 @@
 
 #include "host/ConstUnit.h"
 #include "host/ModuleLibrary.h"
-#include "host/modulehost/GuardedControl.h"
+#include "host/modulehost/GuardedControls.h"
 #include "host/modulehost/ModuleFault.h"
 
 #include <cstdint>
@@ -65,7 +65,7 @@ public:
         : TModuleRecord(record, std::move(fileName)),
           controls_(std::make_shared<TGuardedControls>(*fault_)),
           beginFrame_(endFrame ? beginFrame : nullptr), endFrame_(beginFrame ? endFrame : nullptr) {}
-    // The guarded stand-in (GuardedControl.h) of the driver object Init created, read from the
+    // The guarded stand-in (GuardedControls.h) of the driver object Init created, read from the
     // descriptor now; null without one.
     TLCDBaseControl* Control() const { return controls_->For(record_->Control); }
 

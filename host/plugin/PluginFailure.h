@@ -25,4 +25,15 @@ template <typename TCall> void PluginCall(const char *operation, TCall &&call) n
         call, [operation](const std::string &what) { ReportPluginFailure(operation, what); });
 }
 
+// PluginCall as the guard of a stand-in for a driver object (host/GuardedControl.h).
+struct TPluginGuard {
+    template <typename TResult, typename TCall>
+    TResult Guard(const char *operation, TResult failure, TCall &&call) noexcept {
+        return PluginCall(operation, failure, call);
+    }
+    template <typename TCall> void Guard(const char *operation, TCall &&call) noexcept {
+        PluginCall(operation, call);
+    }
+};
+
 } // namespace orv

@@ -1,4 +1,4 @@
-#include "host/modulehost/GuardedControl.h"
+#include "host/modulehost/GuardedControls.h"
 
 namespace orv {
 
@@ -7,7 +7,7 @@ TLCDBaseControl *TGuardedControls::For(TLCDBaseControl *target) {
         return nullptr;
     std::lock_guard lock(mutex_);
     if (made_.empty() || &made_.back()->Target() != target)
-        made_.push_back(std::make_unique<TGuardedControl>(*target, fault_));
+        made_.push_back(std::make_unique<TGuardedControl<TModuleFault>>(*target, fault_));
     return made_.back().get();
 }
 

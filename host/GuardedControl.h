@@ -1,21 +1,20 @@
-// The driver object as the host hands it out: a stand-in that passes every operation to the
-// object the driver's Init created, through the driver module's guard (ModuleFault.h), so that
-// a driver that throws from WriteText or DefineChar loses that write, not the program.
+// A stand-in for a driver object that passes every operation to the object itself through a
+// guard (host/BoundaryCall.h): what the object throws becomes the operation's failure value
+// (false or 0 from a read, nothing written) and the guard's report. The host puts one between
+// itself and every driver object (host/modulehost/GuardedControls.h), our driver libraries one
+// between their objects and the host (drivers/base/DriverExports.h).
+//
+// TGuard: Guard(operation, failure, call) returning call's result or failure, and
+// Guard(operation, call).
 #pragma once
 
 #include "host/ConstUnit.h"
-#include "host/modulehost/ModuleFault.h"
-
-#include <memory>
-#include <mutex>
-#include <vector>
 
 namespace orv {
 
-class TGuardedControl final : public TLCDBaseControl {
+template <typename TGuard> class TGuardedControl final : public TLCDBaseControl {
 public:
-    TGuardedControl(TLCDBaseControl &target, TModuleFault &fault)
-        : target_(target), fault_(fault) {}
+    TGuardedControl(TLCDBaseControl &target, TGuard &guard) : target_(target), guard_(guard) {}
 
     TLCDBaseControl &Target() const { return target_; }
 
@@ -42,41 +41,27 @@ public:
         return Read("GetScanKeyboard", &TLCDBaseControl::GetScanKeyboard, false);
     }
     void Clear() override {
-        fault_.Guard("Clear", [this] { target_.Clear(); });
+        guard_.Guard("Clear", [this] { target_.Clear(); });
     }
     void WriteText(uint8_t col, uint8_t row, const char *text, size_t len) override {
-        fault_.Guard("WriteText", [&] { target_.WriteText(col, row, text, len); });
+        guard_.Guard("WriteText", [&] { target_.WriteText(col, row, text, len); });
     }
     void DefineChar(uint8_t index, const uint8_t *pattern) override {
-        fault_.Guard("DefineChar", [&] { target_.DefineChar(index, pattern); });
+        guard_.Guard("DefineChar", [&] { target_.DefineChar(index, pattern); });
     }
 
 private:
     template <typename TResult>
     TResult Read(const char *operation, TResult (TLCDBaseControl::*get)(), TResult failure) {
-        return fault_.Guard(operation, failure, [&] { return (target_.*get)(); });
+        return guard_.Guard(operation, failure, [&] { return (target_.*get)(); });
     }
     template <typename TValue>
     void Write(const char *operation, void (TLCDBaseControl::*set)(TValue), TValue value) {
-        fault_.Guard(operation, [&] { (target_.*set)(value); });
+        guard_.Guard(operation, [&] { (target_.*set)(value); });
     }
 
     TLCDBaseControl &target_;
-    TModuleFault &fault_;
-};
-
-// The stand-ins of one driver module: one for each object its Init has created. A stand-in
-// handed out stays valid while the module is loaded, even after its driver object was replaced.
-class TGuardedControls {
-public:
-    explicit TGuardedControls(TModuleFault &fault) : fault_(fault) {}
-    // The stand-in of target; null for null. Any thread.
-    TLCDBaseControl *For(TLCDBaseControl *target);
-
-private:
-    TModuleFault &fault_;
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<TGuardedControl>> made_; // the newest last
+    TGuard &guard_;
 };
 
 } // namespace orv
