@@ -13,6 +13,14 @@
 // - The host keeps the driver object only until the next Configure/Release of its library.
 //
 // All text is zero-terminated Windows-1251, except the text of WriteText, passed with its length.
+//
+// Exceptions: nothing but return values crosses this boundary, in either direction. A library
+// catches everything in each export, descriptor callback and driver operation and gives the
+// operation's failure value instead: an empty GetValue answer, a non-zero Init or Configure,
+// false or 0 from a read, nothing written. It says so once in a message (our plug-ins do this
+// in abi/PluginFailure.h). The host still guards every call: what a library throws
+// anyway, when the two share the C++ run-time library, is caught, the library is reported
+// once and the failure value is taken.
 #pragma once
 
 #include <cstddef>

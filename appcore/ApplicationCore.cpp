@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+#include <cerrno>
+
 namespace orv {
 
 namespace {
@@ -96,7 +98,9 @@ bool TApplicationCore::SaveSettings() {
         parts.Modules.push_back({entry.FileName, entry.Active});
     parts.WriteCharsetMapping = [this](TIniDocument& doc) { charsets_.SaveMapping(doc); };
     const bool written = settings_.Save(parts);
+    const int error = errno; // why the save failed, for the caller
     SettingsChanged();
+    errno = error;
     return written;
 }
 
@@ -170,10 +174,7 @@ bool TApplicationCore::Navigate(int32_t wparam, int32_t lparam) {
     switch (wparam) {
     case navNext: thread_.Next(); return true;
     case navPrevious: thread_.Previous(); return true;
-    case navGoTo:
-        if (lparam < 0 || lparam >= job_.Count()) return false;
-        thread_.GoTo(lparam);
-        return true;
+    case navGoTo: return thread_.GoTo(lparam);
     default: return false;
     }
 }
@@ -193,7 +194,10 @@ bool TApplicationCore::Charset(int32_t request, std::string_view text) {
     return done;
 }
 
+// Character requests wait meanwhile: the character sets are read again. A screen saver that
+// holds the panel keeps it: the cycle starts again only when it ends.
 bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
+    std::lock_guard panel(panelMutex_);
     thread_.Stop(); // modules are called from one thread at a time
     ReadSettings();
     host_.SettingsSaved(settings_.Common.Language);
@@ -209,9 +213,10 @@ bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
         reason = "the job " + path + " has no screens";
     else
         loaded = true;
-    if (loaded) job_ = std::move(job);
+    if (loaded) thread_.ChangeJob([&] { job_ = std::move(job); });
     if (!loaded && error) *error = reason;
-    StartDisplay();
+    ApplySettingsToEngine();
+    thread_.Start(saverHasPanel_);
     return loaded;
 }
 

@@ -123,7 +123,7 @@ public:
     // The settings page's save, with the model (Settings()), the custom character tables and
     // the module table already holding the new values: the autostart entry, the settings file in
     // its order, then SettingsChanged. False when the file could not be written; the running
-    // program has the new settings all the same.
+    // program has the new settings all the same, and errno says why.
     bool SaveSettings();
     // The settings in the model have changed (a save, or a reload of the file): the display
     // thread's timing, a fresh screen-saver listener when enabled, LoadSettings and the language

@@ -29,6 +29,9 @@ public:
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }
+    // Closes the file; false when the close reports a failed write (a network file system or
+    // a quota may say so only now).
+    bool Close() { return ::close(Release()) == 0; }
 
 private:
     int fd_;
@@ -69,8 +72,7 @@ bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mo
     Fd fd(::mkstemp(tmp.data()));
     if (fd.get() < 0) return false;
     const bool ok = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), contents) &&
-                    ::fsync(fd.get()) == 0;
-    fd.Reset();
+                    ::fsync(fd.get()) == 0 && fd.Close();
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
         RemoveTemporary(tmp);
         return false;
@@ -86,8 +88,7 @@ bool ReplaceVolatile(const std::string& path, const std::string& contents) {
                             std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (fd.get() < 0) return false;
-    const bool ok = WriteAll(fd.get(), contents);
-    fd.Reset();
+    const bool ok = WriteAll(fd.get(), contents) && fd.Close();
     if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
         RemoveTemporary(tmp);
         return false;
@@ -240,7 +241,7 @@ bool TFrequentFileWriter::FillSpare(const std::string& contents) {
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
-    return ::ftruncate(fd.get(), static_cast<off_t>(contents.size())) == 0;
+    return ::ftruncate(fd.get(), static_cast<off_t>(contents.size())) == 0 && fd.Close();
 }
 
 bool TFrequentFileWriter::Write(const std::string& contents) {

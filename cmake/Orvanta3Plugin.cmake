@@ -1,9 +1,12 @@
-# orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...])
+# orvanta3_add_plugin(NAME KIND hardware|software|screensaver SOURCES ... [LIBS ...]
+#                     [TEST_FOLDER DIR])
 # Builds plugins/KIND/NAME.so beside the programs and installs it to the same place. Every
-# plug-in gets the interface version export (abi/). The module's language file NAME.lng,
-# when its folder has one, goes beside the library in the build and the installed tree.
+# plug-in gets the interface version export and the failure report of its C boundary (abi/).
+# The module's language file NAME.lng, when its folder has one, goes beside the library in the
+# build and the installed tree. A test's plug-in (TEST_FOLDER) is built into DIR/plugins/KIND
+# instead and never installed.
 function(orvanta3_add_plugin name)
-    cmake_parse_arguments(P "" "KIND" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(P "" "KIND;TEST_FOLDER" "SOURCES;LIBS" ${ARGN})
     if(P_UNPARSED_ARGUMENTS)
         message(FATAL_ERROR "orvanta3_add_plugin(${name}): unknown arguments ${P_UNPARSED_ARGUMENTS}")
     endif()
@@ -18,6 +21,10 @@ function(orvanta3_add_plugin name)
     target_link_options(${name} PRIVATE -Wl,--no-undefined)
     orvanta3_static_cxx_runtime(${name})
     orvanta3_warnings(${name})
+    if(P_TEST_FOLDER)
+        set_target_properties(${name} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${P_TEST_FOLDER}/plugins/${P_KIND})
+        return()
+    endif()
     install(TARGETS ${name} LIBRARY DESTINATION ${ORVANTA3_INSTALL_DIR}/plugins/${P_KIND})
     set(language_file ${CMAKE_CURRENT_SOURCE_DIR}/${name}.lng)
     if(EXISTS ${language_file})

@@ -52,12 +52,12 @@ void TControlThread::SetHeartbeat(std::function<void()> beat, std::chrono::milli
     heartbeatPeriod_ = std::max(period, std::chrono::milliseconds(1));
 }
 
-bool TControlThread::Start() {
+bool TControlThread::Start(bool suspended) {
     if (Running() || job_.Count() == 0) return false;
     if (thread_.joinable()) thread_.join(); // a run that was stopped from inside a tick
     {
         std::lock_guard lock(suspendMutex_);
-        suspended_ = false;
+        suspended_ = suspended;
         running_ = true;
     }
     forgetShownRows_ = true;
@@ -95,8 +95,8 @@ void TControlThread::Resume() {
 // The thread adds one to the current screen when it leaves it: previous goes back two, next
 // leaves it as it is, and screen index is reached from the one before it.
 void TControlThread::Previous() {
-    const int32_t count = job_.Count();
     std::lock_guard lock(navigationMutex_);
+    const int32_t count = job_.Count();
     int32_t screen = currentScreen_ - 2;
     if (screen < 0) screen += count;
     SkipTo(screen);
@@ -107,11 +107,18 @@ void TControlThread::Next() {
     SkipTo(currentScreen_);
 }
 
-void TControlThread::GoTo(int32_t index) {
-    const int32_t count = job_.Count();
-    if (index < 0 || index >= count) return;
+bool TControlThread::GoTo(int32_t index) {
     std::lock_guard lock(navigationMutex_);
+    const int32_t count = job_.Count();
+    if (index < 0 || index >= count) return false;
     SkipTo(index == 0 ? count - 1 : index - 1);
+    return true;
+}
+
+void TControlThread::ChangeJob(const std::function<void()>& change) {
+    if (Running()) return;
+    std::lock_guard lock(navigationMutex_);
+    change();
 }
 
 // Under navigationMutex_.

@@ -57,8 +57,9 @@ public:
     int32_t Cols() const { return cols_; }
 
     // Starts the cycle at screen 0 with every Shown flag cleared; false (and nothing runs) when
-    // the job has no screens or the thread already runs.
-    bool Start();
+    // the job has no screens or the thread already runs. suspended: the first tick waits for
+    // Resume (a screen saver holds the panel).
+    bool Start(bool suspended = false);
     // Asks the thread to end and waits until the current tick has ended.
     void Stop();
     bool Running() const;
@@ -69,11 +70,14 @@ public:
     void Resume();
 
     // Navigation, from any thread: the current screen ends at once and the cycle goes on with
-    // the screen before it, the one after it, or screen index (0-based; ignored outside the
-    // job).
+    // the screen before it, the one after it, or screen index (0-based; false and ignored
+    // outside the job).
     void Previous();
     void Next();
-    void GoTo(int32_t index);
+    bool GoTo(int32_t index);
+    // While stopped: change replaces the job's screens, with navigation from other threads held
+    // off meanwhile.
+    void ChangeJob(const std::function<void()>& change);
     int32_t CurrentScreen() const { return currentScreen_; }
 
     // The thread body, on the caller's thread, until stop is requested. Tests run it with a

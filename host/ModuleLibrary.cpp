@@ -1,5 +1,7 @@
 #include "host/ModuleLibrary.h"
 
+#include "abi/BoundaryCall.h"
+
 #include <dlfcn.h>
 
 namespace orv {
@@ -28,7 +30,14 @@ Descriptor* CallExport(const TModuleLibrary& lib, const char* exportName, std::s
         Fail(error, lib.Path() + ": no export " + exportName);
         return nullptr;
     }
-    auto* descriptor = static_cast<Descriptor*>(fn());
+    // The export of a library that throws is refused like one that returns nothing.
+    bool threw = false;
+    auto* descriptor = static_cast<Descriptor*>(
+        CallAcrossBoundary<void*>(nullptr, fn, [&](const std::string& what) {
+            threw = true;
+            Fail(error, lib.Path() + ": " + exportName + " failed (" + what + ")");
+        }));
+    if (threw) return nullptr;
     if (!descriptor) {
         Fail(error, lib.Path() + ": " + exportName + " returned no descriptor");
         return nullptr;

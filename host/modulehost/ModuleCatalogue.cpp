@@ -65,13 +65,9 @@ std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey
                                                       int32_t tagIndex,
                                                       const std::string& argument) {
     for (const TShortPluginInfo& entry : host_.Modules()) {
-        const TPluginDescriptor* plugin = Plugin(entry);
-        if (!plugin || moduleKey != plugin->Name) continue;
-        try {
-            return Text(plugin->GetValue(tagIndex, argument.c_str()));
-        } catch (...) {
-            return std::string(); // a module's failure never reaches the display thread
-        }
+        const TDataModule* data = entry.DataModule();
+        if (data && moduleKey == data->Descriptor().Name)
+            return data->GetValue(tagIndex, argument.c_str());
     }
     return std::nullopt;
 }

@@ -65,7 +65,7 @@ void TModuleHost::Discover() {
                 continue;
             }
             if (!AddDiscovered(kind, fileName)) {
-                Trace(folder + "/" + fileName + ": not loaded (not a module of this kind)");
+                Trace(folder + "/" + fileName + ": not loaded");
                 continue;
             }
             const size_t index = modules_.size() - 1;
@@ -97,6 +97,17 @@ bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName) {
     if (!entry.Attach(std::move(library))) return false;
     entry.Active = ReadActiveKey(fileName);
     entry.CopyDescriptorTexts();
+    // Tags are bound by the data module's name: a second module of that name would never be
+    // asked for its own.
+    if (kind == TModuleKind::Data)
+        for (const TShortPluginInfo& other : modules_)
+            if (other.Kind() == kind && other.Name == entry.Name) {
+                const std::string folder = std::string(ModuleFolder(kind)) + "/";
+                ReportError(Utf8ToCp1251(folder + fileName + " is not loaded: its name \"") +
+                            entry.Name +
+                            Utf8ToCp1251("\" is already that of " + folder + other.FileName));
+                return false;
+            }
     if (!entry.Active) entry.Detach();
     modules_.push_back(std::move(entry));
     return true;
@@ -149,8 +160,10 @@ void TModuleHost::EndDriverFrame() const {
 
 bool TModuleHost::ActivateDriver(size_t index) {
     const TDisplayDriver& driver = *modules_[index].Driver();
+    const uint64_t failures = driver.Failures();
     if (!driver.Init()) {
-        ReportError(Message(msgHardwareInitError));
+        // An Init that threw has been reported by the guard already.
+        if (driver.Failures() == failures) ReportError(Message(msgHardwareInitError));
         return false;
     }
     ApplyGeometry(driver.Control());

@@ -2,6 +2,8 @@
 
 #include "host/ProgramMessages.h"
 
+#include <filesystem>
+
 namespace orv {
 
 const char* ModuleFolder(TModuleKind kind) {
@@ -23,45 +25,58 @@ int InitErrorMessage(TModuleKind kind) {
 }
 
 TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind) {
+    std::string fileName = std::filesystem::path(library.Path()).filename().string();
     switch (kind) {
     case TModuleKind::Driver:
         if (THardwareDescriptor* driver = library.DriverDescriptor())
             return TDisplayDriver(
-                *driver, reinterpret_cast<TFrameMarkFunc>(library.Symbol(kBeginFrameExport)),
+                *driver, std::move(fileName),
+                reinterpret_cast<TFrameMarkFunc>(library.Symbol(kBeginFrameExport)),
                 reinterpret_cast<TFrameMarkFunc>(library.Symbol(kEndFrameExport)));
         break;
     case TModuleKind::ScreenSaver:
         if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor())
-            return TScreenSaverModule(*saver);
+            return TScreenSaverModule(*saver, std::move(fileName));
         break;
     case TModuleKind::Data:
-        if (TPluginDescriptor* plugin = library.DataModuleDescriptor()) return TDataModule(*plugin);
+        if (TPluginDescriptor* plugin = library.DataModuleDescriptor())
+            return TDataModule(*plugin, std::move(fileName));
         break;
     }
     return std::monostate();
 }
 
+std::string TDataModule::GetValue(int32_t index, const char* param) const {
+    return fault_->Guard("GetValue", std::string(), [&] {
+        const char* answer = record_->GetValue(index, param);
+        return std::string(answer ? answer : "");
+    });
+}
+
 bool TDataModule::LoadSettings() const {
     if (!record_->LoadSettings) return false;
-    record_->LoadSettings();
+    fault_->Guard("LoadSettings", record_->LoadSettings);
     return true;
 }
 
 void TDataModule::Configure() const {
-    if (record_->Configure) record_->Configure();
+    if (record_->Configure) fault_->Guard("Configure", record_->Configure);
 }
 
 void TDataModule::Finalize() const {
-    if (record_->Finalize) record_->Finalize();
+    if (record_->Finalize) fault_->Guard("Finalize", record_->Finalize);
 }
 
-bool TDisplayDriver::Init() const { return !record_->Init || record_->Init() == 0; }
+bool TDisplayDriver::Init() const {
+    return !record_->Init || fault_->Guard("Init", false, [this] { return record_->Init() == 0; });
+}
 
 bool TDisplayDriver::Configure() const {
-    return record_->Configure && record_->Configure() == 0;
+    return record_->Configure &&
+           fault_->Guard("Configure", false, [this] { return record_->Configure() == 0; });
 }
 
-void TDisplayDriver::Release() const { record_->Release(); }
+void TDisplayDriver::Release() const { fault_->Guard("Release", record_->Release); }
 
 void TDisplayDriver::SwitchOffAndRelease() const {
     if (TLCDBaseControl* control = Control()) control->SetActive(false);

@@ -1,12 +1,17 @@
 // The three kinds of module and, for a module that is on, its descriptor typed by kind with the
 // callbacks it offers. Each class calls a callback the descriptor may leave null only when it is
-// there, so the module table never checks for null callbacks itself.
+// there, so the module table never checks for null callbacks itself, and through the module's
+// guard (ModuleFault.h), so that nothing a module throws goes further.
 #pragma once
 
 #include "abi/ConstUnit.h"
 #include "host/ModuleLibrary.h"
+#include "host/modulehost/GuardedControls.h"
+#include "host/modulehost/ModuleFault.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <variant>
 
 namespace orv {
@@ -24,20 +29,27 @@ const char* ModuleFolder(TModuleKind kind);
 int InitErrorMessage(TModuleKind kind);
 
 // The descriptor record a loaded module owns; the host may read and call through it.
+// fileName names the module in the report of a call that threw.
 template <typename TRecord>
 class TModuleRecord {
 public:
-    explicit TModuleRecord(TRecord& record) : record_(&record) {}
+    TModuleRecord(TRecord& record, std::string fileName)
+        : record_(&record), fault_(std::make_shared<TModuleFault>(std::move(fileName))) {}
     TRecord& Descriptor() const { return *record_; }
+    // The calls into the module that have thrown so far.
+    uint64_t Failures() const { return fault_->Failures(); }
 
 protected:
     TRecord* record_;
+    std::shared_ptr<TModuleFault> fault_; // shared by the copies of this record
 };
 
 class TDataModule : public TModuleRecord<TPluginDescriptor> {
 public:
     using TModuleRecord::TModuleRecord;
 
+    // The answer to tag index with param; empty when the module fails.
+    std::string GetValue(int32_t index, const char* param) const;
     // Calls LoadSettings; false (and no call) when the module has none.
     bool LoadSettings() const;
     bool CanConfigure() const { return record_->Configure != nullptr; }
@@ -48,11 +60,14 @@ public:
 class TDisplayDriver : public TModuleRecord<THardwareDescriptor> {
 public:
     // The frame marks are the library's beginFrame and endFrame exports; null without them.
-    TDisplayDriver(THardwareDescriptor& record, TFrameMarkFunc beginFrame, TFrameMarkFunc endFrame)
-        : TModuleRecord(record), beginFrame_(endFrame ? beginFrame : nullptr),
-          endFrame_(beginFrame ? endFrame : nullptr) {}
-    // The driver object Init created, read from the descriptor now; null without one.
-    TLCDBaseControl* Control() const { return record_->Control; }
+    TDisplayDriver(THardwareDescriptor& record, std::string fileName, TFrameMarkFunc beginFrame,
+                   TFrameMarkFunc endFrame)
+        : TModuleRecord(record, std::move(fileName)),
+          controls_(std::make_shared<TGuardedControls>(*fault_)),
+          beginFrame_(endFrame ? beginFrame : nullptr), endFrame_(beginFrame ? endFrame : nullptr) {}
+    // The guarded stand-in (GuardedControls.h) of the driver object Init created, read from the
+    // descriptor now; null without one.
+    TLCDBaseControl* Control() const { return controls_->For(record_->Control); }
 
     // Init; true when it succeeded or the driver has none.
     bool Init() const;
@@ -65,13 +80,14 @@ public:
     void SwitchOffAndRelease() const;
     // The writes of one frame begin and end; nothing for a driver without both exports.
     void BeginFrame() const {
-        if (beginFrame_) beginFrame_();
+        if (beginFrame_) fault_->Guard("beginFrame", beginFrame_);
     }
     void EndFrame() const {
-        if (endFrame_) endFrame_();
+        if (endFrame_) fault_->Guard("endFrame", endFrame_);
     }
 
 private:
+    std::shared_ptr<TGuardedControls> controls_;
     TFrameMarkFunc beginFrame_;
     TFrameMarkFunc endFrame_;
 };
@@ -79,8 +95,10 @@ private:
 class TScreenSaverModule : public TModuleRecord<TScreenSaverDescriptor> {
 public:
     using TModuleRecord::TModuleRecord;
-    void Start(TLCDBaseControl* driver) const { record_->Start(driver); }
-    void Stop() const { record_->Stop(); }
+    void Start(TLCDBaseControl* driver) const {
+        fault_->Guard("Start", [&] { record_->Start(driver); });
+    }
+    void Stop() const { fault_->Guard("Stop", record_->Stop); }
 };
 
 // The descriptor of a module that is on; std::monostate while it is off.

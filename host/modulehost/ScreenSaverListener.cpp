@@ -14,7 +14,7 @@ TScreenSaverListener::TScreenSaverListener(const TModuleHost& host, TScreenSaver
     driver_ = host.CurrentDriver();
     for (const TShortPluginInfo& entry : host.Modules()) {
         if (const TScreenSaverModule* saver = entry.ScreenSaver()) {
-            saver_ = &saver->Descriptor();
+            saver_ = *saver;
             break;
         }
     }

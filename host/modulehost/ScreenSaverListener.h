@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace orv {
@@ -66,7 +67,7 @@ private:
     TScreenSaverClient& client_;
     TScreenSaverListenerOptions options_;
     TLCDBaseControl* driver_ = nullptr;
-    TScreenSaverDescriptor* saver_ = nullptr;
+    std::optional<TScreenSaverModule> saver_; // the first screen saver that is on
     std::mutex lock_;
     std::condition_variable wake_;
     bool terminate_ = false;

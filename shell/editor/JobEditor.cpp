@@ -27,6 +27,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace orv {
@@ -618,8 +620,11 @@ bool TJobEditor::SaveTo(QString path) {
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".orv3");
     if (!core_.Job().SaveToFile(path.toStdString())) {
+        // The file on the disk is unchanged; errno says why (a full disk, say).
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QMessageBox::warning(this, QStringLiteral("Orvanta3"),
-                             QStringLiteral("Не удалось сохранить задание в ") + path);
+                             QStringLiteral("Не удалось сохранить задание в ") + path +
+                                 QStringLiteral(": ") + reason);
         return false;
     }
     jobPath_ = path;

@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 namespace orv {
 
@@ -136,9 +138,13 @@ void TSettingsPage::Save() {
     shortcuts_->Take(settings.Shortcuts);
     virtualScreen_->Take(settings.VirtualScreen);
     customChars_->Take(core_.Charsets());
-    if (!core_.SaveSettings())
+    if (!core_.SaveSettings()) {
+        // The file on the disk is unchanged; errno says why (a full disk, say).
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         ReportError(ToCp1251(Utf8("Не удалось записать файл настроек ") +
-                             QString::fromStdString(settings.Path())));
+                             QString::fromStdString(settings.Path()) + QStringLiteral(": ") +
+                             reason));
+    }
     emit Saved();
 }
 

@@ -3,6 +3,7 @@
 // links in a temporary folder stand in for devices.
 #include "base/AtomicFile.h"
 #include "base/IniFile.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 
 using namespace orv;
 using orv::test::ReadText;
+using orv::test::RunOnFullDisk;
+using orv::test::TFullDiskRun;
 using orv::test::TempDir;
 using orv::test::WriteText;
 namespace fs = std::filesystem;
@@ -174,4 +177,42 @@ TEST(WholeFileRead, RefusesFilesOverTheLimit) {
     EXPECT_EQ(error, "it is larger than 4095 bytes");
     EXPECT_FALSE(ReadRegularFile(dir / "file", 2048, error));
     EXPECT_EQ(error, "it is larger than 2 KiB");
+}
+
+// A full file system: every way of writing fails and says why (errno), the old file keeps its
+// bytes, and no temporary file or spare is left beside it. The emulator's state file and the
+// module caches are the volatile and frequent ways; jobs and settings the locked update.
+TEST(AtomicWrite, AFullDiskLosesNothingAndLeavesNoHalfFiles) {
+    const std::string old = "[Common]\nold contents, byte for byte\r\n\xC0\xFF";
+    TempDir scratch;
+    const TFullDiskRun run = RunOnFullDisk(scratch, [&](const std::string &folder, const auto &fill) {
+        std::string failures;
+        const auto fail = [&](const std::string &what) { failures += what + "\n"; };
+        // Files of a writer that stays between writes, as the emulator's state writer does.
+        TFrequentFileWriter state(folder + "/state");
+        if (!state.Write(old)) fail("frequent: the first write failed");
+        for (const auto &[name, write] : Writers())
+            if (!WriteFileAtomic(folder + "/" + name, old)) fail(name + ": the old file failed");
+        fill();
+        const auto check = [&](const std::string &name, bool written) {
+            const int error = errno;
+            if (written) fail(name + ": reported success");
+            else if (error != ENOSPC && error != EFBIG && error != EDQUOT)
+                fail(name + ": errno " + std::to_string(error) + " tells nothing of the disk");
+            if (ReadWholeFile(folder + "/" + name) != old) fail(name + ": the old file changed");
+        };
+        for (const auto &[name, write] : Writers()) check(name, write(folder + "/" + name));
+        check("state", state.Write(old + old));
+        std::set<std::string> left;
+        for (const auto &entry : fs::directory_iterator(folder))
+            if (entry.path().filename() != ".filler") left.insert(entry.path().filename());
+        std::set<std::string> expected{"state"};
+        for (const auto &[name, write] : Writers()) expected.insert(name);
+        for (const auto &name : left)
+            if (!expected.contains(name)) fail("left behind: " + name);
+        return failures;
+    });
+    if (run.how.empty()) GTEST_SKIP() << "neither a tmpfs nor a file-size limit could be set up";
+    RecordProperty("full_file_system", run.how);
+    EXPECT_EQ(run.failure, "") << "on a " << run.how;
 }

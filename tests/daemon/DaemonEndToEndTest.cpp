@@ -1,6 +1,7 @@
 // orvanta3d as a user runs it: the built program with an emulated 4 x 20 panel, the real
 // drivers and modules, and a temporary documents folder.
 #include "tests/daemon/DaemonRun.h"
+#include "tests/support/ThrowingPlugins.h"
 
 #include <cctype>
 #include <ctime>
@@ -152,4 +153,42 @@ TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
     EXPECT_NE(run.out.find("|no sensors here     |"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("CPU"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("degrees"), std::string::npos) << "a reading skips too: " << run.out;
+}
+
+// A module that throws, built the ordinary way or as our plug-ins are, loses its answer and is
+// reported once; the daemon runs on. Its data module answers twice, then throws on every call;
+// the current driver throws from every WriteText and DefineChar, the second one from Init.
+TEST_F(DaemonEndToEnd, ModulesThatThrowAreReportedOnceAndTheRunGoesOn) {
+    namespace fs = std::filesystem;
+    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=v=$boom[,,,4]$.\nShow=1\n");
+    WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=100\nStartMsg=Hello\nQuitMsg=Good bye!\n"
+                                     "[driver.so]\nActive=1\n[initthrows.so]\nActive=1\n"
+                                     "[throwing.so]\nActive=1\n");
+    for (const std::string flavour : {"throwing_plain", "throwing_glue"}) {
+        SCOPED_TRACE(flavour);
+        // A program folder of its own: the daemon finds its plug-ins beside itself.
+        const fs::path program = docs / flavour;
+        AddThrowingPlugins(program, flavour);
+        fs::copy_file(kDaemon, program / "orvanta3d");
+
+        const TRun run = RunCaptured(program / "orvanta3d", Environment(),
+                                     "--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        // The tag shows empty, the quit message comes as ever.
+        EXPECT_NE(run.out.find("|v=.             |"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("|Good bye!       |"), std::string::npos) << run.out;
+
+        const auto lines = [&](const std::string& text) {
+            size_t count = 0;
+            for (size_t at = run.err.find(text); at != std::string::npos;
+                 at = run.err.find(text, at + 1))
+                ++count;
+            return count;
+        };
+        EXPECT_EQ(lines("throwing.so: GetValue failed (fixture GetValue failure)"), 1u) << run.err;
+        EXPECT_EQ(lines("initthrows.so: Init failed (fixture Init failure)"), 1u) << run.err;
+        EXPECT_EQ(lines("driver.so: "), 1u) << run.err;
+        EXPECT_EQ(lines("fixture DefineChar failure") + lines("fixture WriteText failure"), 1u)
+            << run.err;
+    }
 }

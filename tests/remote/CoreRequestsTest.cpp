@@ -1,12 +1,17 @@
 // Navigation and character requests as the tray, the screen-saver listener and the bus
 // services hand them to the program core, with the display thread running.
 #include "appcore/ApplicationCore.h"
+#include "tests/support/PrivateSessionBus.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
+#include <thread>
 
 using namespace orv;
 using namespace orv::test;
@@ -18,6 +23,7 @@ public:
     void ShowFrame(const std::vector<std::string>& rows) override {
         std::lock_guard lock(mutex_);
         if (!rows.empty()) first_ = rows[0];
+        ++frames_;
     }
     void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override {
         std::lock_guard lock(mutex_);
@@ -31,9 +37,14 @@ public:
         std::lock_guard lock(mutex_);
         return loaded_;
     }
+    int Frames() {
+        std::lock_guard lock(mutex_);
+        return frames_;
+    }
 
 private:
     std::mutex mutex_;
+    int frames_ = 0;
     std::string first_;
     std::vector<std::pair<uint8_t, TGlyphRows>> loaded_;
 };
@@ -46,7 +57,7 @@ protected:
         WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nShow=1\n"
                                      "[B]\nTimeout=0\nLine1=screen B\nShow=1\n"
                                      "[C]\nTimeout=0\nLine1=screen C\nShow=1\n");
-        ASSERT_TRUE(core.LoadJob(docs / "job.orv3"));
+        ASSERT_TRUE(core.LoadJob(JobPath()));
         core.SetFrameSink(&sink);
         core.SetCustomCharObserver(&sink);
         ASSERT_TRUE(core.StartDisplay());
@@ -55,6 +66,8 @@ protected:
     bool Shows(const std::string& text) {
         return WaitUntil([&] { return sink.First().starts_with(text); }, std::chrono::seconds(30));
     }
+
+    std::string JobPath() const { return docs / "job.orv3"; }
 
     TempDir docs;
     TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
@@ -100,6 +113,73 @@ TEST_F(CoreRequests, CharacterRequestsLoadWhileTheJobRunsOn) {
     EXPECT_TRUE(core.Thread().Running());
     core.Next();
     EXPECT_TRUE(Shows("screen B"));
+}
+
+// The daemon's reload (SIGHUP, on the main thread) beside the requests of its bus thread; the
+// thread checker watches this one.
+TEST_F(CoreRequests, ReloadInALoopBesideNavigationAndCharacterRequests) {
+    std::atomic<bool> reloading{true};
+    std::thread remote([&] {
+        for (int32_t i = 0; reloading; ++i) {
+            core.Navigate(i % 3 == 0 ? navNext : i % 3 == 1 ? navPrevious : navGoTo, i % 3);
+            core.Charset(i % 2 ? crSwitchVertical : crSwitchHorizontal, "");
+        }
+    });
+    for (int i = 0; i < 40; ++i) {
+        std::string error;
+        EXPECT_TRUE(core.Reload(JobPath(), &error)) << error;
+    }
+    reloading = false;
+    remote.join();
+    EXPECT_TRUE(core.Thread().Running());
+    EXPECT_TRUE(core.Navigate(navGoTo, 2));
+    EXPECT_TRUE(Shows("screen C"));
+}
+
+// A reload while a screen saver holds the panel leaves the panel to it: the job is read again,
+// and its cycle starts when the screen saver ends.
+TEST(CoreReload, TheScreenSaverKeepsThePanelOverAReload) {
+    TPrivateSessionBus bus;
+    if (!bus.Running()) GTEST_SKIP() << "dbus-daemon is not installed";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.Address().c_str(), 1);
+    TTestScreenSaverService saver(bus.Address());
+    ASSERT_TRUE(WaitUntil([&] { return saver.Ready(); }));
+
+    namespace fs = std::filesystem;
+    TempDir docs;
+    fs::create_directories(docs / "plugins/hardware");
+    fs::create_directories(docs / "plugins/screensaver");
+    fs::copy_file(std::string(ORVANTA3_FIXTURE_DIR) + "/DriverFixture.so",
+                  docs / "plugins/hardware/drv.so");
+    fs::copy_file(std::string(ORVANTA3_FIXTURE_DIR) + "/ScreenSaverFixture.so",
+                  docs / "plugins/screensaver/saver.so");
+    WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=50\nShow LCD-screensaver=1\n"
+                                     "[drv.so]\nActive=1\n[saver.so]\nActive=1\n");
+    WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nShow=1\n");
+    TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
+    TFirstRows sink;
+    core.SetFrameSink(&sink);
+    core.StartUp({});
+    ASSERT_TRUE(core.LoadJob(docs / "job.orv3"));
+    ASSERT_TRUE(core.StartDisplay());
+    ASSERT_TRUE(WaitUntil([&] { return sink.First().starts_with("screen A"); }));
+
+    // Held: no frame comes for several ticks.
+    const auto held = [&] {
+        const int frames = sink.Frames();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        return sink.Frames() == frames;
+    };
+    saver.SetActive(true);
+    ASSERT_TRUE(WaitUntil(held, std::chrono::seconds(30)));
+    std::string error;
+    EXPECT_TRUE(core.Reload(docs / "job.orv3", &error)) << error;
+    EXPECT_TRUE(held()) << "the reload restarted the cycle over the screen saver";
+
+    const int frames = sink.Frames();
+    saver.SetActive(false);
+    EXPECT_TRUE(WaitUntil([&] { return sink.Frames() > frames; }, std::chrono::seconds(30)));
+    core.Shutdown();
 }
 
 } // namespace

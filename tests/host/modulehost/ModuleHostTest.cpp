@@ -2,6 +2,7 @@
 
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "host/modulehost/ModuleCatalogue.h"
 #include "host/ProgramMessages.h"
 #include "tests/host/modulehost/TestSupport.h"
 
@@ -367,6 +368,57 @@ TEST(ModuleHostModules, ModuleListGroupsKindsWithSeparators) {
     EXPECT_EQ(indexes, (std::vector<size_t>{777, 0, 777, 1, 777, 2, 777}));
     EXPECT_EQ(host.ModuleDescriptionText(1),
               "Fixture alpha\r\r(alpha.so)\r\rDescription of alpha\r\rtest fixture");
+}
+
+// A module built the ordinary way that throws (tests/host/modulehost/fixtures/ThrowingFixture)
+// loses the answer of the call, is reported once and stays on; a second data module of the same
+// name is refused with a message naming both files.
+TEST(ModuleHostFaults, ThrowingModulesAreReportedOnceAndADuplicateNameIsRefused) {
+    const std::string library = std::string(ORVANTA3_THROWING_FIXTURES) +
+                                "/plugins/software/throwing_plain.so";
+    TProgramTree tree;
+    tree.AddFile(library, K::Data, "a_throwing.so");
+    tree.AddFile(library, K::Data, "b_same_name.so");
+    tree.AddFile(library, K::Driver, "driver.so");
+    for (const char* file : {"a_throwing.so", "b_same_name.so", "driver.so"})
+        tree.SetActive(file, true);
+    ClearShownMessages();
+    TModuleHost host(tree.Options());
+    host.Discover();
+
+    EXPECT_EQ(FileNames(host), (std::vector<std::string>{"driver.so", "a_throwing.so"}));
+    ASSERT_EQ(ShownMessages().size(), 1u);
+    EXPECT_EQ(ShownMessages()[0].Text,
+              "plugins/software/b_same_name.so is not loaded: its name \"Throwing\" is already "
+              "that of plugins/software/a_throwing.so");
+    EXPECT_EQ(host.ModuleListItems().size(), 5u) << "-, driver, -, data module, -";
+
+    TModuleCatalogue catalogue(host);
+    EXPECT_EQ(catalogue.GetValue("Throwing", 0, ""), "call 1");
+    EXPECT_EQ(catalogue.GetValue("Throwing", 0, ""), "call 2");
+    EXPECT_EQ(catalogue.GetValue("Throwing", 0, ""), "");
+    EXPECT_EQ(catalogue.GetValue("Throwing", 0, ""), "");
+    host.Configure(1);
+    ASSERT_EQ(ShownMessages().size(), 2u);
+    EXPECT_EQ(ShownMessages()[1].Text, "a_throwing.so: GetValue failed (fixture GetValue failure); "
+                                       "the program goes on without its answer");
+
+    // The driver object throws from every write: the host's stand-in keeps it in the module.
+    TLCDBaseControl* driver = host.CurrentDriver();
+    ASSERT_NE(driver, nullptr);
+    EXPECT_TRUE(driver->GetActive());
+    EXPECT_EQ(driver->GetColCount(), 16);
+    const uint8_t pattern[8]{};
+    driver->DefineChar(0, pattern);
+    driver->WriteText(1, 1, "text", 4);
+    EXPECT_EQ(host.CurrentDriver(), driver) << "one stand-in for one driver object";
+    // Configure throws too: as after a dialog that was cancelled, the driver object stays.
+    EXPECT_TRUE(host.Configure(0));
+    ASSERT_EQ(ShownMessages().size(), 3u);
+    EXPECT_EQ(ShownMessages()[2].Text, "driver.so: DefineChar failed (fixture DefineChar failure); "
+                                       "the program goes on without its answer");
+    host.ReleaseAll();
+    EXPECT_EQ(ShownMessages().size(), 3u);
 }
 
 } // namespace

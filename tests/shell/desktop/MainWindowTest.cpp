@@ -8,6 +8,8 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"
+#include "tests/support/ThrowingPlugins.h"
+#include "tests/support/WaitUntil.h"
 #include "virtual/LCDLabel.h"
 
 #include <QComboBox>
@@ -52,9 +54,9 @@ protected:
         ProgramMessages().Reset();
     }
 
-    void Start(bool trayAvailable = true) {
+    void Start(bool trayAvailable = true, const std::string &programFolder = ORVANTA3_OUTPUT_DIR) {
         TApplicationCoreOptions options;
-        options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+        options.ProgramFolder = programFolder;
         options.MirrorsInVirtualDisplay = true;
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
@@ -358,6 +360,45 @@ TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
               QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(window->Tray().Action("mnNext").text(), QStringLiteral("Next"));
     EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "screen 1");
+}
+
+// Modules that throw, built the ordinary way or as our plug-ins are: each is reported once,
+// whatever throws later (GetValue on every tick, the settings dialogs), and the job runs on.
+TEST_F(DesktopWindow, ModulesThatThrowAreReportedOnceAndTheJobRunsOn) {
+    for (const std::string flavour : {"throwing_plain", "throwing_glue"}) {
+        SCOPED_TRACE(flavour);
+        window.reset();
+        core.reset();
+        const std::string program = docs / flavour;
+        AddThrowingPlugins(program, flavour);
+        WriteText(docs / "Orvanta3.ini",
+                  "[Common]\nShow splash-screen=0\nBase timeout=50\nAutoload job=1\nJob name=" +
+                      JobPath() +
+                      "\n[driver.so]\nActive=1\n[initthrows.so]\nActive=1\n"
+                      "[throwing.so]\nActive=1\n");
+        WriteText(JobPath(), "[One]\nTimeout=0\nLine1=v=$boom[,,,4]$\nShow=1\n");
+        ClearShownMessages();
+        Start(true, program);
+        ASSERT_TRUE(Running());
+
+        const auto count = [](const std::string &text) {
+            const auto shown = ShownMessages();
+            return std::count_if(shown.begin(), shown.end(), [&](const TShownMessage &message) {
+                return message.text.find(text) != std::string::npos;
+            });
+        };
+        EXPECT_TRUE(WaitUntil([&] { return count("throwing.so: GetValue failed") == 1; },
+                              std::chrono::seconds(30)));
+        // The settings dialogs of the data module and of both drivers throw as well.
+        for (size_t i = 0; i < core->Host().Modules().size(); ++i)
+            if (core->Host().CanConfigure(i)) core->Host().Configure(i);
+        QTest::qWait(300);
+        EXPECT_TRUE(Running());
+        EXPECT_EQ(count("throwing.so: "), 1);
+        EXPECT_EQ(count("initthrows.so: Init failed (fixture Init failure)"), 1);
+        EXPECT_EQ(count("driver.so: "), 1);
+        EXPECT_EQ(count("fixture DefineChar failure") + count("fixture WriteText failure"), 1);
+    }
 }
 
 } // namespace
