@@ -15,6 +15,7 @@
 #include "modules/common/NumberFormat.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
+#include "modules/common/OutsideText.h"
 #include "modules/postwatch/MailAccount.h"
 #include "modules/postwatch/PostwatchDialogApi.h"
 #include "modules/postwatch/Pop3Mailbox.h"
@@ -164,7 +165,7 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     case tagMailDate:
     case tagMailSubject:
     case tagMailSize:
-        return result_.Set(Details(index, ParseSelector(param, 0)));
+        return result_.Set(OutsideText(Details(index, ParseSelector(param, 0))));
     case kClearResultIndex:
         return result_.Clear();
     default:

@@ -21,6 +21,7 @@
 #include "modules/common/SharedBlockReader.h"
 #include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
+#include "modules/common/OutsideText.h"
 #include "modules/tagscan/ByteSource.h"
 #include "modules/tagscan/Id3Reader.h"
 #include "modules/tagscan/MpegHeader.h"
@@ -95,12 +96,12 @@ const char* TTagScan::GetValue(int16_t index, const char* param) {
     if (index == tagId3Check) return result_.Set(fresh ? "" : "#skip");
     if (!fresh) return result_.Clear();
     switch (index) {
-    case tagId3Title: return result_.Set(info_.Title);
-    case tagId3Artist: return result_.Set(info_.Artist);
-    case tagId3Album: return result_.Set(info_.Album);
-    case tagId3Year: return result_.Set(info_.Year);
-    case tagId3Comment: return result_.Set(info_.Comment);
-    case tagId3Gentre: return result_.Set(info_.Genre);
+    case tagId3Title: return result_.Set(OutsideText(info_.Title));
+    case tagId3Artist: return result_.Set(OutsideText(info_.Artist));
+    case tagId3Album: return result_.Set(OutsideText(info_.Album));
+    case tagId3Year: return result_.Set(OutsideText(info_.Year));
+    case tagId3Comment: return result_.Set(OutsideText(info_.Comment));
+    case tagId3Gentre: return result_.Set(OutsideText(info_.Genre));
     case tagId3Bitrate:
         return result_.Set(FormatQuantity(int64_t{info_.BitRateKbps} * 1000, TQuantityMode::Rate,
                                           words_, decimalSeparator_));
