@@ -162,7 +162,7 @@ void THeadlinesModule::LoadSettings() {
         std::lock_guard guard(lock_);
         lists_ = {};
     }
-    tasks_.Start([this, settings](std::stop_token stop) { Download(settings, stop); });
+    tasks_.Replace([this, settings](std::stop_token stop) { Download(settings, stop); });
 }
 
 void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_token stop) {

@@ -103,7 +103,7 @@ void TSkycast::LoadSettings() {
         std::lock_guard guard(lock_);
         report_ = {};
     }
-    tasks_.Start([this, settings = ReadSettings()](std::stop_token stop) {
+    tasks_.Replace([this, settings = ReadSettings()](std::stop_token stop) {
         Download(settings, stop, *this);
     });
 }
