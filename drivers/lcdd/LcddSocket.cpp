@@ -1,5 +1,6 @@
 #include "drivers/lcdd/LcddSocket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
