@@ -201,7 +201,7 @@ TEST_F(HostilePeers, OutsideTextShowsAsTextAndHostileFeedsAndAnswersStayBounded)
                                  "Line3=$3dnewsHard[1,,20,4]$\nLine4=$3dnewsHard[2,,20,4]$\nShow=1\n");
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     ASSERT_GT(daemon, 0);
-    const std::vector<std::string> expected = {"#skip this          ", "_4Clock news|  | |  ",
+    const std::vector<std::string> expected = {"#skip this          ", "_4Clock news|  |?|  ",
                                                "_4Clock again       ", "_MaskChar:1;x1F;x11 "};
     EXPECT_TRUE(WaitForPanel([&](const auto& rows) { return rows == expected; }))
         << ::testing::PrintToString(PanelRows()) << Err();
@@ -267,17 +267,17 @@ TEST_F(HostilePeers, APlayerBlockThatShrinksOrIsNotSafeReadsAsNoPlayer) {
     data.LengthSec = 200;
     data.PositionSec = 50;
     Settings("[playstate.so]\nActive=1\n");
-    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=[$mp3Status[,,4,4]$] $mp3PercPosition[,,3,4]$\nShow=1\n");
+    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=st $mp3Status[,,4,4]$ $mp3PercPosition[,,3,4]$\nShow=1\n");
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     ASSERT_GT(daemon, 0);
-    EXPECT_TRUE(WaitForFirstRow("[Play] 25")) << ::testing::PrintToString(PanelRows()) << Err();
+    EXPECT_TRUE(WaitForFirstRow("st Play 25")) << ::testing::PrintToString(PanelRows()) << Err();
 
     // The writer cuts the block to nothing: no fault, no player.
     const std::string name = SharedBlockName(kMp3DataName);
     const int fd = ::shm_open(name.c_str(), O_RDWR, 0);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::ftruncate(fd, 0), 0);
-    EXPECT_TRUE(WaitForFirstRow("[    ]")) << ::testing::PrintToString(PanelRows()) << Err();
+    EXPECT_TRUE(WaitForFirstRow("st        ")) << ::testing::PrintToString(PanelRows()) << Err();
     EXPECT_TRUE(Alive(daemon)) << Err();
 
     // Whole again, but writable by anyone: refused with one message.
@@ -289,11 +289,11 @@ TEST_F(HostilePeers, APlayerBlockThatShrinksOrIsNotSafeReadsAsNoPlayer) {
     EXPECT_TRUE(WaitUntil([&] { return Err().find("may be written by other users") != std::string::npos; }))
         << Err();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(PanelRows().at(0).starts_with("[    ]")) << PanelRows().at(0);
+    EXPECT_TRUE(PanelRows().at(0).starts_with("st        ")) << PanelRows().at(0);
 
     // Safe again: read again.
     ASSERT_EQ(::fchmod(fd, 0600), 0);
-    EXPECT_TRUE(WaitForFirstRow("[Play] 25")) << ::testing::PrintToString(PanelRows()) << Err();
+    EXPECT_TRUE(WaitForFirstRow("st Play 25")) << ::testing::PrintToString(PanelRows()) << Err();
     ::close(fd);
     const long peak = PeakKb(daemon);
     EXPECT_LT(peak, kMemoryLimitKb);
