@@ -104,7 +104,7 @@ void TPostwatch::RunChecks(TMailSettings account, uint64_t generation, std::stop
             running_ = false;
             return;
         }
-        // A failed check shows "?" for the count and no messages until the next one.
+        // A failed check shows an empty box, its count "?", until the next one.
         count_ = check.Ok ? static_cast<int>(std::min<size_t>(check.Count, INT32_MAX)) : kFailed;
         messages_ = check.Ok ? std::move(check.Messages) : std::vector<TMailEntry>{};
         if (!again_) {
@@ -157,8 +157,7 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     switch (index) {
     case tagMailCheck: {
         const int count = Count();
-        return result_.Set(count == 0 ? std::string("#skip")
-                           : count == kFailed ? std::string("?") : std::to_string(count));
+        return result_.Set(count <= 0 ? std::string("#skip") : std::to_string(count));
     }
     case tagMailNew: {
         const int count = Count();
