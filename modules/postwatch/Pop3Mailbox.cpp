@@ -16,40 +16,41 @@ constexpr size_t kMaxListed = 255;
 // A mailbox of more messages is counted without the list of sizes (a dozen bytes each).
 constexpr size_t kMaxWholeList = 100'000;
 
+// Each line of text, blanks trimmed.
+template <typename F> void ForEachLine(std::string_view text, F each) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        each(Trim(text.substr(start, end - start)));
+        start = end + 1;
+    }
+}
+
 } // namespace
 
 std::optional<size_t> StatCount(std::string_view responses) {
     std::optional<size_t> count;
-    size_t start = 0;
-    while (start < responses.size()) {
-        size_t end = responses.find('\n', start);
-        if (end == std::string_view::npos) end = responses.size();
-        const std::string_view line = Trim(responses.substr(start, end - start));
-        start = end + 1;
-        if (!line.starts_with("+OK ")) continue;
+    ForEachLine(responses, [&](std::string_view line) {
+        if (!line.starts_with("+OK ")) return;
         const std::string_view rest = line.substr(4);
         size_t value = 0;
         const auto [next, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
         const bool counted = ec == std::errc() && next != rest.data() &&
                              next < rest.data() + rest.size() && *next == ' ';
         count = counted ? std::optional(value) : std::nullopt;
-    }
+    });
     return count;
 }
 
 std::vector<std::string> ListedSizes(std::string_view answer) {
     std::vector<std::string> sizes;
-    size_t start = 0;
-    while (start < answer.size()) {
-        size_t end = answer.find('\n', start);
-        if (end == std::string_view::npos) end = answer.size();
-        const std::string_view line = Trim(answer.substr(start, end - start));
-        start = end + 1;
-        if (line.empty()) continue;
+    ForEachLine(answer, [&](std::string_view line) {
+        if (line.empty()) return;
         const size_t blank = line.find(' ');
         sizes.emplace_back(blank == std::string_view::npos ? std::string_view("0")
                                                            : Trim(line.substr(blank + 1)));
-    }
+    });
     return sizes;
 }
 
