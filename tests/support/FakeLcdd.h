@@ -80,6 +80,11 @@ public:
         }
         (void)!::write(wake_[1], "x", 1);
     }
+    // The display the next "hello" reports, as an LCDd restarted with another one would.
+    void SetSize(int cols, int rows) {
+        cols_ = cols;
+        rows_ = rows;
+    }
     // Closes every client connection, as a stopping LCDd does.
     void DropClients() {
         dropRequested_ = true;
@@ -180,8 +185,8 @@ private:
     }
 
     const TMode mode_;
-    const int cols_;
-    const int rows_;
+    std::atomic<int> cols_;
+    std::atomic<int> rows_;
     int listen_ = -1;
     int wake_[2] = {-1, -1};
     uint16_t port_ = 0;
