@@ -14,6 +14,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/MessageBox.h"
+#include "host/TextUtil.h"
 #include "host/Trace.h"
 #include "host/UserFolders.h"
 #include "shell/core/ApplicationCore.h"
@@ -44,7 +45,9 @@ namespace {
 constexpr int kExitBadInput = 2;
 constexpr int kExitNoPanel = 1;
 
-void Say(const std::string& message) { std::fprintf(stderr, "orvanta3d: %s\n", message.c_str()); }
+void Say(const std::string& message) {
+    std::fprintf(stderr, "orvanta3d: %s\n", EscapeControlBytes(message).c_str());
+}
 
 int Fail(const std::string& message) {
     Say(message);
