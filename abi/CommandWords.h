@@ -3,7 +3,7 @@
 //
 // A module writes a command as its word followed by its parameters ("_MaskChar:'1;x1F;...'").
 // The engine looks for the word's name anywhere in the answer and cuts the whole word, colon
-// included, from the front of it.
+// included, from the front of it; an answer marked as outside text is never searched.
 #pragma once
 
 #include <string_view>
@@ -35,6 +35,12 @@ inline constexpr TCommandWord kMaskChar{"_MaskChar:"};
 inline constexpr TCommandWord kMaskList{"_MaskList:"};
 // "n;name0;name1;...": slot n from each name in turn, one per evaluation.
 inline constexpr TCommandWord kAnimList{"_AnimList:"};
+
+// In front of a module's answer: the rest is text from outside the user's job (a feed title, a
+// mail subject, a tag of a file). The command pass leaves it alone: it shows letter for letter,
+// control bytes as blanks, and it is neither a command nor a mark. Modules write it through
+// OutsideText (modules/common/OutsideText.h).
+inline constexpr char kOutsideTextMark = '\x1E';
 
 // As the value of the first element of line 1: the screen is passed over, or it becomes as
 // many sub-screens as the decimal count after the mark says.

@@ -2,6 +2,7 @@
 
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
+#include "base/TextUtil.h"
 
 #include <cstdio>
 #include <dlfcn.h>
@@ -14,7 +15,7 @@ std::string FormatErrorLine(std::string_view text, std::string_view caption) {
     std::string body = Cp1251ToUtf8(text);
     for (char& c : body)
         if (c == '\r' || c == '\n') c = ' ';
-    line += body;
+    line += EscapeControlBytes(body);
     line += '\n';
     return line;
 }

@@ -12,7 +12,7 @@ namespace orv {
 void ShowMessage(std::string_view text, std::string_view caption, int flags);
 
 // The line written to standard error without a message-box export: "caption: text" in UTF-8,
-// line breaks inside the text turned into blanks.
+// line breaks inside the text turned into blanks, other control bytes written as "\\xHH".
 std::string FormatErrorLine(std::string_view text, std::string_view caption);
 
 } // namespace orv

@@ -51,4 +51,34 @@ inline std::optional<int32_t> ParseInt32(std::string_view text) {
     return value;
 }
 
+// A control byte (below a blank, or DEL): on the panel 1..8 would show the user characters.
+constexpr bool IsControlByte(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+}
+
+// Every control byte of text as a blank.
+inline void BlankControlBytes(std::string& text) {
+    for (char& c : text)
+        if (IsControlByte(c)) c = ' ';
+}
+
+// text for a log line: control bytes as "\xHH", so that text from outside cannot steer the
+// terminal the log goes to.
+inline std::string EscapeControlBytes(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (!IsControlByte(c)) {
+            out += c;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
+}
+
 } // namespace orv

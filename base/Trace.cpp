@@ -1,5 +1,7 @@
 #include "base/Trace.h"
 
+#include "base/TextUtil.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +22,7 @@ bool TraceEnabled() { return traceEnabled; }
 void Trace(std::string_view text) {
     if (!traceEnabled) return;
     std::string line = std::string(program_invocation_short_name) + ": ";
-    line.append(text);
+    line += EscapeControlBytes(text);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stderr); // one write: threads do not interleave
     std::fflush(stderr);

@@ -19,7 +19,8 @@ TOfflineModules::TOfflineModules(const std::string& settingsPath)
              .Language = settings_.Common.Language,
              .CreateLanguageTemplate = false,
              .ListInactiveModules = false,
-             .InitDrivers = false}) {
+             .InitDrivers = false,
+             .LoadModuleSettings = false}) {
     host_.Discover();
 }
 

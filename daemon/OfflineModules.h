@@ -1,5 +1,6 @@
 // The modules the settings switch on, loaded for a look at them without touching the panel:
-// data modules are switched on as at start-up, drivers are loaded but not initialised.
+// data modules are opened without their LoadSettings (no download starts, nothing is written),
+// drivers are loaded but not initialised.
 #pragma once
 
 #include "host/Settings.h"

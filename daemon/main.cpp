@@ -17,9 +17,10 @@
 #include "appcore/remote/BusRemoteService.h"
 #include "base/Cp1251.h"
 #include "base/MessageBox.h"
+#include "base/StateFile.h"
+#include "base/TextUtil.h"
 #include "base/Trace.h"
 #include "base/UserFolders.h"
-#include "base/StateFile.h"
 
 #include <array>
 #include <chrono>
@@ -46,7 +47,9 @@ namespace {
 constexpr int kExitBadInput = 2;
 constexpr int kExitNoPanel = 1;
 
-void Say(const std::string& message) { std::fprintf(stderr, "orvanta3d: %s\n", message.c_str()); }
+void Say(const std::string& message) {
+    std::fprintf(stderr, "orvanta3d: %s\n", EscapeControlBytes(message).c_str());
+}
 
 int Fail(const std::string& message) {
     Say(message);

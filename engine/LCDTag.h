@@ -33,6 +33,7 @@ struct TLCDTag {
     int32_t TagIndex = -1; // -1: no module tag matched
     std::string ModuleKey; // empty: no module matched
     std::string Value;     // last value, after the command pass
+    bool OutsideText = false; // Value is outside text: shown as it is, never a command or mark
     int32_t Left = kLeftFollow;
     int32_t Width = 0;
     bool Overflow = false; // the first value was longer than Width: it scrolls in its field

@@ -64,7 +64,7 @@ const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver, T
 
 const std::string& TScreenRenderer::FirstValue() const {
     static const std::string none;
-    return tags_.empty() ? none : tags_.front().Value;
+    return tags_.empty() || tags_.front().OutsideText ? none : tags_.front().Value;
 }
 
 void TScreenRenderer::ForgetShownRows() { shownRows_ = {}; }

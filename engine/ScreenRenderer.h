@@ -80,7 +80,8 @@ public:
     // The lines of the last build, before layout.
     const TScreenRows& Texts() const { return texts_; }
     TTagList& Tags() { return tags_; }
-    // The value of the first element (the first piece of line 1); empty without elements.
+    // The value of the first element (the first piece of line 1), where the screen marks are
+    // looked for; empty without elements or when that value is outside text.
     const std::string& FirstValue() const;
     void ForgetShownRows();
 

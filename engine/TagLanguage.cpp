@@ -121,9 +121,17 @@ void TTagLanguage::Evaluate(TLCDTag& tag) {
     if (!tag.ModuleKey.empty()) answer = catalogue_.GetValue(tag.ModuleKey, tag.TagIndex, tag.Argument);
     if (!answer) {
         tag.Value.clear();
+        tag.OutsideText = false;
         return;
     }
+    tag.OutsideText = answer->starts_with(kOutsideTextMark);
+    if (tag.OutsideText) answer->erase(0, 1);
     if (answer->size() > kMaxValueLength) answer->resize(kMaxValueLength);
+    if (tag.OutsideText) {
+        BlankControlBytes(*answer);
+        tag.Value = std::move(*answer);
+        return;
+    }
     tag.Value = RunCommands(tag, std::move(*answer));
 }
 

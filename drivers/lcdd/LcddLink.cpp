@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kSendTimeoutMs = 5000;
 constexpr int kFirstPauseMs = 1000;
+// Reads of a full buffer in one turn at most (8 kB each): more is a server that floods.
+constexpr int kMaxReadRounds = 8;
 constexpr int kLongestPauseMs = 16000;
 
 void Signal(int fd) {
@@ -120,12 +122,20 @@ bool TLcddLink::Pause(int ms) {
 
 void TLcddLink::Run() {
     std::unique_ptr<TLcddSocket> socket = std::move(session_.socket);
+    const auto [cols, rows] = screen_.Read([](TLcddScreen& screen) {
+        return std::pair(screen.Cols(), screen.Rows());
+    });
     int pause = kFirstPauseMs;
     while (!stop_) {
         if (socket) {
             if (Serve(*socket)) break;
             socket.reset();
-            Say("the connection to LCDd at " + address_.Text() + " was lost; connecting again");
+            // A server dropped for what it sent is not asked again at once.
+            if (!misbehaved_.empty()) Say(std::exchange(misbehaved_, {}));
+            else {
+                Say("the connection to LCDd at " + address_.Text() + " was lost; connecting again");
+                pause = kFirstPauseMs;
+            }
         }
         if (!Pause(pause)) break;
         pause = std::min(pause * 2, kLongestPauseMs);
@@ -133,8 +143,12 @@ void TLcddLink::Run() {
         std::optional<TLcddSession> session = TLcddSession::Open(address_, error, stopFd_);
         if (!session) continue;
         socket = std::move(session->socket);
-        pause = kFirstPauseMs;
         Say("connected to LCDd at " + address_.Text() + " again");
+        if (session->display.cols != cols || session->display.rows != rows)
+            Say("LCDd at " + address_.Text() + " now has a display of " +
+                std::to_string(session->display.cols) + " x " + std::to_string(session->display.rows) +
+                "; the panel keeps " + std::to_string(cols) + " x " + std::to_string(rows) +
+                " until the driver is switched on again");
     }
 }
 
@@ -164,12 +178,23 @@ bool TLcddLink::Serve(TLcddSocket& socket) {
 }
 
 bool TLcddLink::HandleMessages(TLcddSocket& socket) {
-    const bool open = socket.ReadAvailable();
     // "success", "huh? ...", "listen", "ignore" and menu events need no action; keys do.
-    while (const std::optional<std::string> line = socket.TakeLine())
-        if (const std::optional<int8_t> code = KeypadCodeOfKeyEvent(*line); code && onKey_)
-            onKey_(*code);
-    return open;
+    for (int round = 0; round < kMaxReadRounds; ++round) {
+        const bool open = socket.ReadAvailable();
+        while (const std::optional<std::string> line = socket.TakeLine())
+            if (const std::optional<int8_t> code = KeypadCodeOfKeyEvent(*line); code && onKey_)
+                onKey_(*code);
+        if (socket.Overflowed()) {
+            misbehaved_ = "LCDd at " + address_.Text() +
+                          " sent a line longer than the protocol has; connecting again later";
+            return false;
+        }
+        if (!open || !socket.Full()) return open;
+    }
+    // LCDd answers what it is sent and reports keys: it never sends this much in one go.
+    misbehaved_ = "LCDd at " + address_.Text() +
+                  " sends far more than it was asked for; connecting again later";
+    return false;
 }
 
 } // namespace orv

@@ -1,7 +1,8 @@
 // The driver's connection to LCDd. Opening it (connect, "hello", LCDd's answer) is bounded by
 // time-outs and runs on the caller's thread; after that a socket thread of its own sends the
 // screen's updates, reads LCDd's messages (keys among them) and, when the connection is lost,
-// connects again with growing pauses (1 s doubling up to 16 s). The display thread never waits
+// connects again with growing pauses (1 s doubling up to 16 s). A server that floods the
+// connection is dropped with one message and connected to again after the same pauses. The display thread never waits
 // for the network: it changes the shared screen under the lock and wakes the socket thread.
 #pragma once
 
@@ -92,6 +93,7 @@ private:
     std::function<void(int8_t)> onKey_;
     int stopFd_;
     std::atomic<bool> stop_ = false;
+    std::string misbehaved_; // why the server was dropped, when it was for what it sent
     std::thread thread_; // last: starts once the rest is ready
 };
 

@@ -1,5 +1,6 @@
 #include "drivers/lcdd/LcddSocket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -16,7 +17,10 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr size_t kMaxLine = 64 * 1024;
+// LCDd's longest line (the answer to "hello", a menu event) is well below 1 kB.
+constexpr size_t kMaxLine = 1024;
+// Unread text held at most: a few of the longest lines.
+constexpr size_t kMaxBuffered = 8 * kMaxLine;
 
 // Milliseconds left until deadline, at least 0.
 int MsLeft(TClock::time_point deadline) {
@@ -171,14 +175,24 @@ bool TLcddSocket::SendAll(std::string_view data, int timeoutMs) {
 }
 
 bool TLcddSocket::ReadAvailable() {
+    full_ = false;
+    if (taken_ > 0) {
+        received_.erase(0, taken_); // once per call: taking lines stays linear
+        taken_ = 0;
+    }
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        const size_t room = kMaxBuffered - std::min(received_.size(), kMaxBuffered);
+        if (room == 0) {
+            // The caller takes the lines before more is read; a line longer than any the
+            // protocol has is the server's fault.
+            full_ = true;
+            overflowed_ = received_.find('\n') == std::string::npos;
+            return !overflowed_;
+        }
+        const ssize_t n = ::recv(fd_, buffer, std::min(sizeof buffer, room), 0);
         if (n > 0) {
             received_.append(buffer, static_cast<size_t>(n));
-            // A server that never ends a line does not grow the buffer without bound.
-            if (received_.size() > kMaxLine && received_.find('\n') == std::string::npos)
-                received_.clear();
             continue;
         }
         if (n == 0) return false;
@@ -188,10 +202,10 @@ bool TLcddSocket::ReadAvailable() {
 }
 
 std::optional<std::string> TLcddSocket::TakeLine() {
-    const size_t end = received_.find('\n');
+    const size_t end = received_.find('\n', taken_);
     if (end == std::string::npos) return std::nullopt;
-    std::string line = received_.substr(0, end);
-    received_.erase(0, end + 1);
+    std::string line = received_.substr(taken_, end - taken_);
+    taken_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }

@@ -29,8 +29,13 @@ public:
     // Sends every byte, waiting at most timeoutMs for the peer to take them; false when the
     // connection failed or stayed blocked that long.
     bool SendAll(std::string_view data, int timeoutMs);
-    // Reads what has arrived without waiting; false at the end of the stream or on an error.
+    // Reads what has arrived without waiting, until the unread text holds a few of the longest
+    // lines of the protocol (then Full() tells, and the caller takes its lines before reading
+    // on); false at the end of the stream, on an error, or when the unread text holds no line
+    // end at all (then Overflowed() tells).
     bool ReadAvailable();
+    bool Full() const { return full_; }
+    bool Overflowed() const { return overflowed_; }
     // The next whole line that has arrived (without its line end), if any.
     std::optional<std::string> TakeLine();
     // Waits up to timeoutMs for a whole line; nullopt on time-out, end of stream or error.
@@ -42,6 +47,9 @@ private:
     int fd_;
     int cancelFd_;
     std::string received_;
+    size_t taken_ = 0; // received_ up to here has been taken as lines
+    bool full_ = false;
+    bool overflowed_ = false;
 };
 
 } // namespace orv

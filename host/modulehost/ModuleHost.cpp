@@ -119,7 +119,9 @@ bool TModuleHost::ActivateDiscovered(size_t index) {
     if (const TDataModule* data = entry.DataModule()) {
         // Every data module that is on takes its language file; the template switch writes one
         // only for the modules with LoadSettings.
-        const bool hasSettings = data->LoadSettings();
+        const bool hasSettings = options_.LoadModuleSettings
+                                     ? data->LoadSettings()
+                                     : data->Descriptor().LoadSettings != nullptr;
         if (hasSettings || !options_.CreateLanguageTemplate) ApplyLanguage(index, /*atDiscovery=*/true);
         entry.Description = data->Descriptor().Description;
     }

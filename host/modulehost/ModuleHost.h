@@ -28,6 +28,9 @@ struct TModuleHostOptions {
     // False: a driver marked active is loaded but not initialised, so nothing touches the panel
     // (a check of the settings, a list of the tags); there is no current driver object then.
     bool InitDrivers = true;
+    // False: data modules are opened for their tags, but their LoadSettings is not called, so
+    // nothing is downloaded and nothing written (a check of the settings, a list of the tags).
+    bool LoadModuleSettings = true;
 };
 
 // What turning a module on or off did.

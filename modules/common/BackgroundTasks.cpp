@@ -1,5 +1,7 @@
 #include "modules/common/BackgroundTasks.h"
 
+#include <utility>
+
 namespace orv {
 
 TBackgroundTasks::~TBackgroundTasks() { StopAll(); }
@@ -7,6 +9,22 @@ TBackgroundTasks::~TBackgroundTasks() { StopAll(); }
 void TBackgroundTasks::Start(std::function<void(std::stop_token)> work) {
     std::unique_lock lock(mutex_);
     JoinFinished(lock);
+    Launch(std::move(work));
+}
+
+void TBackgroundTasks::Replace(std::function<void(std::stop_token)> work) {
+    std::unique_lock lock(mutex_);
+    JoinFinished(lock);
+    if (running_ == 0) {
+        Launch(std::move(work));
+        return;
+    }
+    for (TTask& task : tasks_)
+        if (!task.done) task.thread.request_stop();
+    pending_ = std::move(work);
+}
+
+void TBackgroundTasks::Launch(std::function<void(std::stop_token)> work) {
     TTask& task = tasks_.emplace_back();
     ++running_;
     task.thread = std::jthread([this, &task, work = std::move(work)](std::stop_token stop) {
@@ -18,6 +36,7 @@ void TBackgroundTasks::Start(std::function<void(std::stop_token)> work) {
         std::lock_guard done(mutex_);
         task.done = true;
         --running_;
+        if (running_ == 0 && pending_) Launch(std::exchange(pending_, nullptr));
         idle_.notify_all();
     });
 }
@@ -36,6 +55,7 @@ void TBackgroundTasks::StopAll() {
     std::list<TTask> tasks;
     {
         std::lock_guard lock(mutex_);
+        pending_ = nullptr;
         for (TTask& task : tasks_) task.thread.request_stop();
         tasks.splice(tasks.end(), tasks_);
     }

@@ -28,6 +28,11 @@ public:
 
     // Starts work on a thread of its own; the threads of finished tasks are joined here.
     void Start(std::function<void(std::stop_token)> work);
+    // The module's one piece of work from now on: running tasks are asked to stop, and work
+    // starts once they have ended (at once when none runs). Work replaced again before it
+    // started never runs. The caller never waits: a reload does not stall the display, and
+    // however often it comes, one task at a time works.
+    void Replace(std::function<void(std::stop_token)> work);
 
     // Tasks started and not yet finished.
     int Running() const;
@@ -44,11 +49,13 @@ private:
         bool done = false;
     };
     void JoinFinished(std::unique_lock<std::mutex>& lock);
+    void Launch(std::function<void(std::stop_token)> work); // under mutex_
 
     mutable std::mutex mutex_;
     mutable std::condition_variable idle_;
     std::list<TTask> tasks_;
     int running_ = 0;
+    std::function<void(std::stop_token)> pending_; // Replace's work while others end
 };
 
 // Test hook of the internet modules: waits up to timeoutMs for the module's background work to

@@ -6,6 +6,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <memory>
@@ -14,6 +15,9 @@
 namespace orv {
 
 namespace {
+
+constexpr int kMaxDepth = 8;
+constexpr size_t kMaxTitles = 255;
 
 void InitParserOnce() {
     static std::once_flag once;
@@ -100,15 +104,28 @@ std::string Clean(std::string_view text, bool html) {
     return out;
 }
 
+// The text below node, at most kMaxTitleBytes of it. Entity references add nothing: a feed
+// that declares entities is refused before.
+void AppendText(const xmlNode* node, std::string& text, int depth) {
+    for (const xmlNode* child = node->children; child && text.size() < kMaxTitleBytes;
+         child = child->next) {
+        if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
+            child->content)
+            text.append(reinterpret_cast<const char*>(child->content),
+                        std::min(static_cast<size_t>(xmlStrlen(child->content)), kMaxTitleBytes - text.size()));
+        else if (child->type == XML_ELEMENT_NODE && depth < kMaxDepth)
+            AppendText(child, text, depth + 1);
+    }
+}
+
 std::string TitleOf(const xmlNode* item) {
     for (const xmlNode* child = item->children; child; child = child->next) {
         if (!NameIs(child, "title")) continue;
-        xmlChar* content = xmlNodeGetContent(child);
+        std::string content;
+        AppendText(child, content, 0);
         xmlChar* type = xmlGetProp(child, reinterpret_cast<const xmlChar*>("type"));
         const bool html = type && EqualsNoCase(reinterpret_cast<const char*>(type), "html");
-        std::string text =
-            content ? DecodeEntities(Clean(reinterpret_cast<const char*>(content), html)) : "";
-        xmlFree(content);
+        std::string text = DecodeEntities(Clean(content, html));
         xmlFree(type);
         return Utf8ToCp1251(text);
     }
@@ -118,8 +135,9 @@ std::string TitleOf(const xmlNode* item) {
 // Items (RSS 2.0 inside "channel", RSS 1.0 beside it) or entries, depth first.
 void CollectTitles(const xmlNode* node, const char* itemName, std::vector<std::string>& titles,
                    int depth) {
-    if (depth > 8) return;
-    for (const xmlNode* child = node->children; child; child = child->next) {
+    if (depth > kMaxDepth) return;
+    for (const xmlNode* child = node->children; child && titles.size() < kMaxTitles;
+         child = child->next) {
         if (NameIs(child, itemName))
             titles.push_back(TitleOf(child));
         else if (child->type == XML_ELEMENT_NODE)
@@ -129,9 +147,16 @@ void CollectTitles(const xmlNode* node, const char* itemName, std::vector<std::s
 
 } // namespace
 
-std::optional<std::vector<std::string>> FeedTitles(std::string_view body) {
+std::optional<std::vector<std::string>> FeedTitles(std::string_view body, std::string* refusal) {
     const TDoc doc = ParseXml(body);
     if (!doc) return std::nullopt;
+    // Feeds have no use for entities of their own; expanding them is how a small document
+    // becomes a huge one.
+    const xmlDtd* dtd = xmlGetIntSubset(doc.get());
+    if ((dtd && dtd->entities) || doc->extSubset) {
+        if (refusal) *refusal = "the feed declares entities of its own";
+        return std::nullopt;
+    }
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     const TFeedKind kind = KindOf(root);
     if (kind == TFeedKind::None) return std::nullopt;

@@ -34,7 +34,11 @@ TPageHeadlines PageHeadlines(std::string_view page);
 
 // The titles of a feed's items (RSS) or entries (Atom) in feed order, in Windows-1251, blanks
 // folded and HTML character references decoded (tags removed from Atom's HTML titles);
-// nullopt when the body is not a feed (an XML document whose root is "rss", "RDF" or "feed").
-std::optional<std::vector<std::string>> FeedTitles(std::string_view body);
+// nullopt when the body is not a feed (an XML document whose root is "rss", "RDF" or "feed"),
+// and also, with the reason in refusal, when the document declares entities. At most
+// kMaxTitleBytes of each title's text are read, and at most 255 titles.
+inline constexpr size_t kMaxTitleBytes = 1024;
+std::optional<std::vector<std::string>> FeedTitles(std::string_view body,
+                                                   std::string* refusal = nullptr);
 
 } // namespace orv

@@ -12,6 +12,7 @@
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/LocaleDate.h"
+#include "base/MessageBox.h"
 #include "base/StateFile.h"
 #include "base/TextUtil.h"
 #include "base/UserFolders.h"
@@ -23,6 +24,7 @@
 #include "modules/common/NumberFormat.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
+#include "modules/common/OutsideText.h"
 #include "modules/headlines/HeadlinesCache.h"
 #include "modules/headlines/HeadlinesDialogApi.h"
 
@@ -37,6 +39,8 @@ namespace {
 
 constexpr const char* kSection = "headlines.so";
 constexpr const char* kNextDownloadKey = "Next download";
+// A feed or front page is a few hundred kilobytes; more is not read.
+constexpr TTransferLimits kFeedLimits{.MaxBodyBytes = 4u << 20};
 constexpr std::array<const char*, kHeadlineListCount> kAddressKeys = {
     "Hard address", "Fresh address", "Reviews address"};
 // The news site's feeds that exist today; its front page no longer has the markers.
@@ -147,7 +151,7 @@ const char* THeadlinesModule::GetValue(int16_t index, const char* param) {
                                         : "#enum" + std::to_string(list.size()));
     const auto n = ParseInt32(param ? param : "").value_or(0);
     if (n < 0 || static_cast<size_t>(n) >= list.size()) return result_.Clear();
-    return result_.Set(list[static_cast<size_t>(n)]);
+    return result_.Set(OutsideText(list[static_cast<size_t>(n)]));
 }
 
 void THeadlinesModule::LoadSettings() {
@@ -163,7 +167,7 @@ void THeadlinesModule::LoadSettings() {
         std::lock_guard guard(lock_);
         lists_ = {};
     }
-    tasks_.Start([this, settings](std::stop_token stop) { Download(settings, stop); });
+    tasks_.Replace([this, settings](std::stop_token stop) { Download(settings, stop); });
 }
 
 void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_token stop) {
@@ -175,14 +179,23 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
         if (address.empty()) continue;
         auto it = answers.find(address);
         if (it == answers.end())
-            it = answers.emplace(address, HttpGet(address, settings.Proxy, stop)).first;
+            it = answers.emplace(address, HttpGet(address, settings.Proxy, stop, kFeedLimits)).first;
         const THttpAnswer& answer = it->second;
         if (!answer.Ok) {
             complete = false;
             continue;
         }
-        if (auto titles = FeedTitles(answer.Body)) {
+        std::string refusal;
+        if (auto titles = FeedTitles(answer.Body, &refusal)) {
             lists[list] = std::move(*titles);
+            continue;
+        }
+        if (!refusal.empty()) {
+            // The titles shown so far stay.
+            ShowMessage(address + ": " + refusal + "; it is not read", "headlines.so", 0);
+            std::lock_guard guard(lock_);
+            lists[list] = lists_[list];
+            complete = false;
             continue;
         }
         TPageHeadlines page = PageHeadlines(PageText(answer));

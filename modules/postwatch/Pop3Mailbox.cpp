@@ -4,6 +4,7 @@
 #include "modules/common/InternetTransfer.h"
 #include "modules/postwatch/MailHeaders.h"
 
+#include <charconv>
 #include <curl/curl.h>
 
 namespace orv {
@@ -12,22 +13,44 @@ namespace {
 
 // Messages beyond this many are counted but not listed (one header request each).
 constexpr size_t kMaxListed = 255;
+// A mailbox of more messages is counted without the list of sizes (a dozen bytes each).
+constexpr size_t kMaxWholeList = 100'000;
+
+// Each line of text, blanks trimmed.
+template <typename F> void ForEachLine(std::string_view text, F each) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        each(Trim(text.substr(start, end - start)));
+        start = end + 1;
+    }
+}
 
 } // namespace
 
+std::optional<size_t> StatCount(std::string_view responses) {
+    std::optional<size_t> count;
+    ForEachLine(responses, [&](std::string_view line) {
+        if (!line.starts_with("+OK ")) return;
+        const std::string_view rest = line.substr(4);
+        size_t value = 0;
+        const auto [next, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+        const bool counted = ec == std::errc() && next != rest.data() &&
+                             next < rest.data() + rest.size() && *next == ' ';
+        count = counted ? std::optional(value) : std::nullopt;
+    });
+    return count;
+}
+
 std::vector<std::string> ListedSizes(std::string_view answer) {
     std::vector<std::string> sizes;
-    size_t start = 0;
-    while (start < answer.size()) {
-        size_t end = answer.find('\n', start);
-        if (end == std::string_view::npos) end = answer.size();
-        const std::string_view line = Trim(answer.substr(start, end - start));
-        start = end + 1;
-        if (line.empty()) continue;
+    ForEachLine(answer, [&](std::string_view line) {
+        if (line.empty()) return;
         const size_t blank = line.find(' ');
         sizes.emplace_back(blank == std::string_view::npos ? std::string_view("0")
                                                            : Trim(line.substr(blank + 1)));
-    }
+    });
     return sizes;
 }
 
@@ -55,14 +78,34 @@ TMailboxCheck CheckMailbox(const TMailSettings& account, std::stop_token stop) {
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
     }
 
-    // Every request runs on the one connection the first opened.
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "LIST");
+    // Every request runs on the one connection the first opened. STAT says how many messages
+    // there are: a list that holds fewer ended early.
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "STAT");
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     if (!transfer.Perform(address)) {
         check.Error = transfer.Error();
         return check;
     }
-    const std::vector<std::string> sizes = ListedSizes(transfer.Body());
-    for (size_t k = 1; k <= sizes.size() && k <= kMaxListed; ++k) {
+    const std::optional<size_t> count = StatCount(transfer.Headers());
+    if (!count) {
+        check.Error = "the server did not say how many messages there are";
+        return check;
+    }
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+    std::vector<std::string> sizes;
+    if (*count <= kMaxWholeList) {
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "LIST");
+        if (!transfer.Perform(address)) {
+            check.Error = transfer.Error();
+            return check;
+        }
+        sizes = ListedSizes(transfer.Body());
+        if (sizes.size() != *count) {
+            check.Error = "the list of messages ended early";
+            return check;
+        }
+    }
+    for (size_t k = 1; k <= *count && k <= kMaxListed; ++k) {
         const std::string top = "TOP " + std::to_string(k) + " 0";
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, top.c_str());
         if (!transfer.Perform(address)) {
@@ -70,10 +113,10 @@ TMailboxCheck CheckMailbox(const TMailSettings& account, std::stop_token stop) {
             return check;
         }
         const TMailHeader header = ParseMailHeader(transfer.Body());
-        check.Messages.push_back({header.Date, header.From, header.Subject, sizes[k - 1]});
+        check.Messages.push_back({header.Date, header.From, header.Subject,
+                                  k <= sizes.size() ? sizes[k - 1] : "?"});
     }
-    for (size_t k = kMaxListed + 1; k <= sizes.size(); ++k)
-        check.Messages.push_back({{}, {}, {}, sizes[k - 1]});
+    check.Count = *count;
     check.Ok = true;
     return check;
 }

@@ -15,17 +15,23 @@
 #include "modules/common/NumberFormat.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
+#include "modules/common/OutsideText.h"
 #include "modules/postwatch/MailAccount.h"
 #include "modules/postwatch/PostwatchDialogApi.h"
 #include "modules/postwatch/Pop3Mailbox.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 
 using namespace orv;
 
 namespace {
+
+// count_ after a check that failed.
+constexpr int kFailed = -1;
 
 enum TPostwatchTag : int16_t {
     tagMailCheck,
@@ -84,7 +90,7 @@ void TPostwatch::StartCheckIfDue(std::unique_lock<std::mutex>&) {
     running_ = true;
     again_ = false;
     lastStart_ = TClock::now();
-    tasks_.Start([this, account = settings_, generation = generation_](std::stop_token stop) {
+    tasks_.Replace([this, account = settings_, generation = generation_](std::stop_token stop) {
         RunChecks(account, generation, stop);
     });
 }
@@ -98,8 +104,8 @@ void TPostwatch::RunChecks(TMailSettings account, uint64_t generation, std::stop
             running_ = false;
             return;
         }
-        // A failed check shows an empty box until the next one.
-        count_ = check.Ok ? static_cast<int>(check.Messages.size()) : 0;
+        // A failed check shows an empty box, its count "?", until the next one.
+        count_ = check.Ok ? static_cast<int>(std::min<size_t>(check.Count, INT32_MAX)) : kFailed;
         messages_ = check.Ok ? std::move(check.Messages) : std::vector<TMailEntry>{};
         if (!again_) {
             running_ = false;
@@ -125,7 +131,7 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
 std::string TPostwatch::Details(int16_t index, uint8_t n) {
     std::unique_lock lock(lock_);
     StartCheckIfDue(lock);
-    if (count_ == 0) return {};
+    if (count_ <= 0) return {};
     if (index == tagMailDetails) {
         std::string text;
         for (const TMailEntry& m : messages_) {
@@ -151,20 +157,22 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     switch (index) {
     case tagMailCheck: {
         const int count = Count();
-        return result_.Set(count == 0 ? std::string("#skip") : std::to_string(count));
+        return result_.Set(count <= 0 ? std::string("#skip") : std::to_string(count));
     }
-    case tagMailNew:
-        return result_.Set(std::to_string(Count()));
+    case tagMailNew: {
+        const int count = Count();
+        return result_.Set(count == kFailed ? std::string("?") : std::to_string(count));
+    }
     case tagMailEnum: {
         const int count = Count();
-        return result_.Set(count == 0 ? std::string("#skip") : "#enum" + std::to_string(count));
+        return result_.Set(count <= 0 ? std::string("#skip") : "#enum" + std::to_string(count));
     }
     case tagMailDetails:
     case tagMailFrom:
     case tagMailDate:
     case tagMailSubject:
     case tagMailSize:
-        return result_.Set(Details(index, ParseSelector(param, 0)));
+        return result_.Set(OutsideText(Details(index, ParseSelector(param, 0))));
     case kClearResultIndex:
         return result_.Clear();
     default:

@@ -18,6 +18,7 @@
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
+#include "modules/common/OutsideText.h"
 #include "modules/skycast/SkycastCities.h"
 #include "modules/skycast/SkycastDialogApi.h"
 #include "modules/skycast/WeatherReport.h"
@@ -32,6 +33,8 @@ namespace {
 constexpr const char* kSection = "Weather";
 constexpr const char* kSourceForecast = "open-meteo";
 constexpr const char* kSourceExport = "export";
+// The answers are a few kilobytes; more is not read.
+constexpr TTransferLimits kAnswerLimits{.MaxBodyBytes = 1u << 20};
 constexpr const char* kForecastServer = "https://api.open-meteo.com";
 
 enum TSkycastTag : int16_t { tagWeatherDay, tagTempDay, tagWeatherNight, tagTempNight };
@@ -86,9 +89,9 @@ const char* TSkycast::GetValue(int16_t index) {
         std::lock_guard guard(lock_);
         switch (index) {
         case tagWeatherDay: text = ConditionPhrase(report_.DayPicture); break;
-        case tagTempDay: text = report_.DayTemperature; break;
+        case tagTempDay: text = OutsideText(report_.DayTemperature); break;
         case tagWeatherNight: text = ConditionPhrase(report_.NightPicture); break;
-        case tagTempNight: text = report_.NightTemperature; break;
+        case tagTempNight: text = OutsideText(report_.NightTemperature); break;
         default: break;
         }
     }
@@ -100,7 +103,7 @@ void TSkycast::LoadSettings() {
         std::lock_guard guard(lock_);
         report_ = {};
     }
-    tasks_.Start([this, settings = ReadSettings()](std::stop_token stop) {
+    tasks_.Replace([this, settings = ReadSettings()](std::stop_token stop) {
         Download(settings, stop, *this);
     });
 }
@@ -118,7 +121,8 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
     if (settings.Source == kSourceExport) {
         if (settings.Server.empty()) return; // the export has no public address today
         const THttpAnswer answer =
-            HttpGet(ExportAddress(settings.Server, settings.CityCode), settings.Proxy, stop);
+            HttpGet(ExportAddress(settings.Server, settings.CityCode), settings.Proxy, stop,
+                    kAnswerLimits);
         if (!answer.Ok) return;
         const std::vector<std::string> fields = ExportFields(answer.Body);
         for (size_t i = 0; i < fields.size(); ++i) self.Store(i, fields[i]);
@@ -127,7 +131,7 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
     const TCity* city = CityByCode(settings.CityCode);
     if (!city) return; // the forecast service needs the place of a menu city
     const std::string server = settings.Server.empty() ? kForecastServer : settings.Server;
-    const THttpAnswer answer = HttpGet(ForecastAddress(server, *city), settings.Proxy, stop);
+    const THttpAnswer answer = HttpGet(ForecastAddress(server, *city), settings.Proxy, stop, kAnswerLimits);
     if (!answer.Ok) return;
     const auto report = ForecastReport(answer.Body);
     if (!report) return;

@@ -152,7 +152,34 @@ std::string TemperatureText(int low, int high) {
     return one(low) + ".." + one(high);
 }
 
+namespace {
+
+// Whether the arrays and objects of json nest deeper than maxDepth (brackets inside strings do
+// not count). The forecast is three levels deep; a parser given a million levels takes
+// gigabytes.
+bool NestsDeeperThan(std::string_view json, int maxDepth) {
+    int depth = 0;
+    bool inString = false, escaped = false;
+    for (const char c : json) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxDepth) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 std::optional<TWeatherReport> ForecastReport(std::string_view json) {
+    if (NestsDeeperThan(json, kMaxForecastDepth)) return std::nullopt;
     const nlohmann::json answer = nlohmann::json::parse(json, nullptr, false);
     if (answer.is_discarded() || !answer.is_object()) return std::nullopt;
     const auto hourly = answer.find("hourly");

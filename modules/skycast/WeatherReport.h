@@ -41,7 +41,9 @@ std::string ForecastAddress(std::string_view server, const TCity& city);
 
 // Today's report from the forecast answer: day = 09:00-20:59 of the answer's first date,
 // night = 21:00 of that date to 08:59 of the next. nullopt when the answer is not such JSON or
-// either period has no hour with both values.
+// either period has no hour with both values, and also, unread, when it nests deeper than
+// kMaxForecastDepth.
+inline constexpr int kMaxForecastDepth = 32;
 std::optional<TWeatherReport> ForecastReport(std::string_view json);
 
 // The picture name for a period's WMO weather codes: thunder, snow or rain when they fill at

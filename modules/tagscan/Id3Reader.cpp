@@ -16,6 +16,8 @@ namespace {
 constexpr size_t kTagHeaderSize = 10;
 constexpr uint32_t kMaxFrameSize = 512; // larger frames (pictures, lyrics) are passed over
 constexpr size_t kId3v1Size = 128;
+// Frames looked at at most: a tag of millions of tiny frames is read no further.
+constexpr size_t kMaxFrames = 4096;
 constexpr uint64_t kMaxUnsyncedTag = 1 << 20; // read into memory; frames beyond are not seen
 
 uint8_t Byte(std::string_view bytes, size_t i) {
@@ -189,7 +191,7 @@ bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {
     }
 
     TFrameSink sink(info);
-    while (pos + layout.HeaderSize <= end) {
+    for (size_t frames = 0; pos + layout.HeaderSize <= end && frames < kMaxFrames; ++frames) {
         const std::string header = read(pos, layout.HeaderSize);
         if (header.size() < layout.HeaderSize) break;
         const std::string_view id = std::string_view(header).substr(0, layout.IdSize);

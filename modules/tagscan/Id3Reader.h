@@ -25,8 +25,8 @@ struct TFileInfo {
 // Version 2 first; when there is none (or only one that cannot be read, such as a compressed
 // 2.2 tag) version 1; with neither, the comment says kId3NotFound and the texts are empty. The
 // audio's frame header is read in every case.
-// Frames of version 2 whose content exceeds 512 bytes are passed over. Never reads outside
-// the source and never fails.
+// Frames of version 2 whose content exceeds 512 bytes are passed over, and no more than 4096
+// frames are looked at. Never reads outside the source and never fails.
 TFileInfo ReadFileInfo(TByteSource& source);
 
 } // namespace orv

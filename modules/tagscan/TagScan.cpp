@@ -4,15 +4,17 @@
 // (written by the orvanta3-mpd bridge; a missing block or a negative play state means no
 // data), and that file itself, read once per change of the path (Id3Reader.h): ID3 version 2
 // (2.2, 2.3, 2.4) or version 1 texts, and bit rate, sampling rate and channel mode of the first
-// MPEG audio frame header. A file that cannot be opened leaves the values of the previous one.
+// MPEG audio frame header. The file is read on a background task, never on the display thread:
+// meanwhile, and when it cannot be opened, the values of the previous one stay.
 // The block is looked at once per millisecond of CLOCK_MONOTONIC (SetTickForTesting pins it).
 #include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
+#include "abi/MediaBlocks.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
-#include "abi/MediaBlocks.h"
 #include "base/RegionalSettings.h"
 #include "base/UserFolders.h"
+#include "modules/common/BackgroundTasks.h"
 #include "modules/common/IconParameter.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"
@@ -21,11 +23,13 @@
 #include "modules/common/SharedBlockReader.h"
 #include "modules/common/TickClock.h"
 #include "modules/common/UnitWords.h"
+#include "modules/common/OutsideText.h"
 #include "modules/tagscan/ByteSource.h"
 #include "modules/tagscan/Id3Reader.h"
 #include "modules/tagscan/MpegHeader.h"
 
 #include <array>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -55,19 +59,25 @@ public:
     const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
     void PinTick(const uint64_t* ms) { clock_.Pin(ms); }
+    int32_t WaitBackground(int32_t timeoutMs) {
+        return tasks_.WaitIdle(std::chrono::milliseconds(timeoutMs)) ? 1 : 0;
+    }
 
 private:
     bool Refresh();
+    TFileInfo Info();
     const char* ModeIcon(const char* param);
 
     TSharedBlockReader<TMp3Data> block_{kMp3DataName};
     std::optional<std::string> parsedPath_; // as the block holds it, lead characters included
+    std::mutex lock_;                       // info_
     TFileInfo info_;
     TTickClock clock_{CLOCK_MONOTONIC};
     std::optional<uint64_t> refreshTick_;
     TUnitWords words_;
     std::string decimalSeparator_ = ".";
     TModuleResult result_;
+    TBackgroundTasks tasks_; // last: ends before the rest
 };
 
 TTagScan gTagScan;
@@ -81,10 +91,22 @@ bool TTagScan::Refresh() {
     if (path != parsedPath_) {
         parsedPath_ = path;
         const std::string file = path.size() > kMp3PathLead ? path.substr(kMp3PathLead) : "";
-        if (auto source = TFileSource::Open(Cp1251ToUtf8(file))) info_ = ReadFileInfo(*source);
+        tasks_.Replace([this, file = Cp1251ToUtf8(file)](std::stop_token stop) {
+            auto source = TFileSource::Open(file);
+            if (!source) return;
+            TFileInfo info = ReadFileInfo(*source);
+            if (stop.stop_requested()) return; // another file plays by now
+            std::lock_guard guard(lock_);
+            info_ = std::move(info);
+        });
     }
     refreshTick_ = tick;
     return true;
+}
+
+TFileInfo TTagScan::Info() {
+    std::lock_guard guard(lock_);
+    return info_;
 }
 
 const char* TTagScan::GetValue(int16_t index, const char* param) {
@@ -94,27 +116,28 @@ const char* TTagScan::GetValue(int16_t index, const char* param) {
     const bool fresh = Refresh();
     if (index == tagId3Check) return result_.Set(fresh ? "" : "#skip");
     if (!fresh) return result_.Clear();
+    const TFileInfo info = Info();
     switch (index) {
-    case tagId3Title: return result_.Set(info_.Title);
-    case tagId3Artist: return result_.Set(info_.Artist);
-    case tagId3Album: return result_.Set(info_.Album);
-    case tagId3Year: return result_.Set(info_.Year);
-    case tagId3Comment: return result_.Set(info_.Comment);
-    case tagId3Gentre: return result_.Set(info_.Genre);
+    case tagId3Title: return result_.Set(OutsideText(info.Title));
+    case tagId3Artist: return result_.Set(OutsideText(info.Artist));
+    case tagId3Album: return result_.Set(OutsideText(info.Album));
+    case tagId3Year: return result_.Set(OutsideText(info.Year));
+    case tagId3Comment: return result_.Set(OutsideText(info.Comment));
+    case tagId3Gentre: return result_.Set(OutsideText(info.Genre));
     case tagId3Bitrate:
-        return result_.Set(FormatQuantity(int64_t{info_.BitRateKbps} * 1000, TQuantityMode::Rate,
+        return result_.Set(FormatQuantity(int64_t{info.BitRateKbps} * 1000, TQuantityMode::Rate,
                                           words_, decimalSeparator_));
     case tagId3Freq:
         return result_.Set(
-            FormatQuantity(info_.SampleRateHz, TQuantityMode::Hertz, words_, decimalSeparator_));
-    default: return result_.Set(kModeNames[info_.ChannelMode & 3]);
+            FormatQuantity(info.SampleRateHz, TQuantityMode::Hertz, words_, decimalSeparator_));
+    default: return result_.Set(kModeNames[info.ChannelMode & 3]);
     }
 }
 
 // Uses the mode held from the last file, without a refresh of its own.
 const char* TTagScan::ModeIcon(const char* param) {
     const TIconParameter icon = ParseIconParameter(param, 4);
-    const uint8_t mode = info_.ChannelMode & 3;
+    const uint8_t mode = Info().ChannelMode & 3;
     if (icon.NumberForm) return result_.Set(icon.Character(mode));
     return result_.Set(std::string(kMaskList.Text) + std::to_string(mode) + ";" + icon.Text);
 }
@@ -195,3 +218,7 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gTagScan.PinTick(ms); }
+
+ORVANTA3_EXPORT int32_t WaitBackgroundForTesting(int32_t timeoutMs) {
+    return gTagScan.WaitBackground(timeoutMs);
+}

@@ -17,6 +17,7 @@
 #include "modules/common/ModuleCallbacks.h"
 #include "modules/common/PluginDescriptor.h"
 #include "modules/common/SharedBlockReader.h"
+#include "modules/common/OutsideText.h"
 
 #include <cmath>
 #include <dlfcn.h>
@@ -97,7 +98,7 @@ const char* TVideoWatch::GetValue(int16_t index, const char* param) {
     case tagZoomRemain: return result_.Set(Time(length - position));
     case tagZoomPercRemain: return result_.Set(Percent(length - position, length));
     case tagZoomLength: return result_.Set(Time(length));
-    default: return result_.Set(FileNameOf(block->Path.Get()));
+    default: return result_.Set(OutsideText(FileNameOf(block->Path.Get())));
     }
 }
 
@@ -111,7 +112,7 @@ const char* TVideoWatch::Check() {
 
 const char* TVideoWatch::Status(const TZoomPlayerData& block) {
     const std::string info = block.Info.Get();
-    if (!info.empty()) return result_.Set(info);
+    if (!info.empty()) return result_.Set(OutsideText(info));
     switch (block.State) {
     case zsClosed: return result_.Set("Closed");
     case zsStopped: return result_.Set("Stop");

@@ -102,3 +102,20 @@ TEST_F(LcddEndToEnd, LcddsKeysFlipTheScreens) {
     EXPECT_TRUE(shows("second screen", 2));
     EXPECT_EQ(Terminate(daemon), 0) << ReadText(docs / "err");
 }
+
+TEST_F(LcddEndToEnd, AServerBackWithAnotherDisplaySaysThePanelKeepsItsSize) {
+    TFakeLcdd lcdd;
+    UseLcdd(lcdd.Port());
+    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=sized\nShow=1\n");
+    const pid_t daemon = Start({"--job", docs / "job.orv3"});
+    ASSERT_TRUE(WaitUntil([&] { return lcdd.Received("widget_add orv3 r1 string"); },
+                          std::chrono::seconds(30)))
+        << ReadText(docs / "err");
+    lcdd.SetSize(16, 2);
+    lcdd.DropClients();
+    const std::string said = "now has a display of 16 x 2; the panel keeps 20 x 4";
+    EXPECT_TRUE(WaitUntil([&] { return ReadText(docs / "err").find(said) != std::string::npos; },
+                          std::chrono::seconds(30)))
+        << ReadText(docs / "err");
+    EXPECT_EQ(Terminate(daemon), 0) << ReadText(docs / "err");
+}

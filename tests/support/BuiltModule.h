@@ -1,6 +1,7 @@
 // A data module from the build's plugins/software folder, loaded and checked as the host does.
 #pragma once
 
+#include "abi/CommandWords.h"
 #include "base/Cp1251.h"
 #include "host/ModuleLibrary.h"
 
@@ -28,9 +29,15 @@ public:
     TModuleLibrary& Library() const { return *library_; }
 
     // The answer to one GetValue call, copied as the host copies it.
-    std::string Value(int32_t index, const char* param = "0") const {
+    std::string RawValue(int32_t index, const char* param = "0") const {
         const char* text = descriptor_->GetValue(index, param);
         return text ? text : "<null>";
+    }
+    // The same as text: outside text without the mark in front of it.
+    std::string Value(int32_t index, const char* param = "0") const {
+        std::string text = RawValue(index, param);
+        if (text.starts_with(kOutsideTextMark)) text.erase(0, 1);
+        return text;
     }
 
     // Entries 1..16 of one of the descriptor's text arrays, in UTF-8.

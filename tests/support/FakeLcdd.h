@@ -1,6 +1,6 @@
 // A stand-in for LCDd on 127.0.0.1 for the protocol tests of the LCDd driver: it answers
 // "hello" like LCDd (or accepts and never answers), says "success" to every other command,
-// records the commands, and sends messages (key events) to its clients. FreeLoopbackPort gives
+// records the commands, and sends messages (key events) to its clients; or floods them. FreeLoopbackPort gives
 // a port where nothing listens.
 #pragma once
 
@@ -27,7 +27,8 @@ public:
     enum class TMode {
         Answer,    // like LCDd
         Silent,    // accepts and reads, never answers
-        NotReading // answers "hello", then reads nothing more
+        NotReading, // answers "hello", then reads nothing more
+        Flood       // answers "hello", then sends "success" without end, as fast as it can
     };
 
     explicit TFakeLcdd(TMode mode = TMode::Answer, int cols = 20, int rows = 4)
@@ -79,6 +80,11 @@ public:
         }
         (void)!::write(wake_[1], "x", 1);
     }
+    // The display the next "hello" reports, as an LCDd restarted with another one would.
+    void SetSize(int cols, int rows) {
+        cols_ = cols;
+        rows_ = rows;
+    }
     // Closes every client connection, as a stopping LCDd does.
     void DropClients() {
         dropRequested_ = true;
@@ -96,7 +102,10 @@ private:
         while (!stopping_) {
             std::vector<pollfd> fds{{listen_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
             for (const TClient& client : clients_)
-                fds.push_back({client.fd, static_cast<short>(Reads(client) ? POLLIN : 0), 0});
+                fds.push_back({client.fd,
+                               static_cast<short>((Reads(client) ? POLLIN : 0) |
+                                                  (Floods(client) ? POLLOUT : 0)),
+                               0});
             if (::poll(fds.data(), fds.size(), -1) < 0) continue;
             if (fds[1].revents) {
                 char drain[64];
@@ -116,16 +125,27 @@ private:
                     ++connections_;
                 }
             }
-            for (size_t i = 2; i < fds.size() && i - 2 < clients_.size(); ++i)
-                if (fds[i].revents && !ReadClient(clients_[i - 2])) {
+            for (size_t i = 2; i < fds.size() && i - 2 < clients_.size(); ++i) {
+                if ((fds[i].revents & POLLOUT) && Floods(clients_[i - 2])) {
+                    static const std::string kFlood = [] {
+                        std::string text;
+                        for (int n = 0; n < 8192; ++n) text += "success\n";
+                        return text;
+                    }();
+                    (void)!::send(clients_[i - 2].fd, kFlood.data(), kFlood.size(),
+                                  MSG_NOSIGNAL | MSG_DONTWAIT);
+                }
+                if ((fds[i].revents & ~POLLOUT) && !ReadClient(clients_[i - 2])) {
                     ::close(clients_[i - 2].fd);
                     clients_.erase(clients_.begin() + static_cast<long>(i - 2));
                     break;
                 }
+            }
         }
     }
 
     bool Reads(const TClient& client) const { return mode_ != TMode::NotReading || !client.greeted; }
+    bool Floods(const TClient& client) const { return mode_ == TMode::Flood && client.greeted; }
 
     // False when the client has gone.
     bool ReadClient(TClient& client) {
@@ -141,7 +161,7 @@ private:
                 std::lock_guard lock(mutex_);
                 commands_.push_back(command);
             }
-            if (mode_ == TMode::Silent) continue;
+            if (mode_ == TMode::Silent || Floods(client)) continue;
             std::string answer = "success\n";
             if (command == "hello") {
                 answer = "connect LCDproc 0.5.9 protocol 0.3 lcd wid " + std::to_string(cols_) +
@@ -165,8 +185,8 @@ private:
     }
 
     const TMode mode_;
-    const int cols_;
-    const int rows_;
+    std::atomic<int> cols_;
+    std::atomic<int> rows_;
     int listen_ = -1;
     int wake_[2] = {-1, -1};
     uint16_t port_ = 0;

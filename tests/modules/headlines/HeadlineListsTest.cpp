@@ -25,11 +25,20 @@ TEST(HeadlineLists, FeedsAreToldFromPages) {
                          "<channel><title>c</title></channel><item><title>one</title></item>"
                          "<item><title>two</title></item></rdf:RDF>"),
               (std::vector<std::string>{"one", "two"}));
-    // An external entity is never read.
+    // An external entity is never read: a feed that declares entities is refused, with the
+    // reason.
+    std::string refusal;
     EXPECT_EQ(FeedTitles("<?xml version='1.0'?><!DOCTYPE rss [<!ENTITY x SYSTEM "
                          "'file:///etc/passwd'>]><rss><channel><item><title>a&x;</title></item>"
-                         "</channel></rss>"),
-              (std::vector<std::string>{"a"}));
+                         "</channel></rss>",
+                         &refusal),
+              std::nullopt);
+    EXPECT_EQ(refusal, "the feed declares entities of its own");
+    // A title is kept to its first kilobyte.
+    const auto titles = FeedTitles("<rss><channel><item><title>" + std::string(5000, 'x') +
+                                   "</title></item></channel></rss>");
+    ASSERT_TRUE(titles && titles->size() == 1);
+    EXPECT_EQ(titles->front(), std::string(kMaxTitleBytes, 'x'));
 }
 
 TEST(HeadlineListsFuzz, RandomAndTruncatedInputNeverCrashes) {

@@ -1,5 +1,6 @@
 // headlines as the host sees it: the built library against a front page and feeds served on
 // loopback, the cache files and the download period.
+#include "abi/CommandWords.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "tests/support/BackgroundWait.h"
@@ -109,6 +110,9 @@ TEST_F(Headlines, FirstStartCutsTheFrontPageAndFillsTheCache) {
     EXPECT_EQ(server.Requests(), 1) << "one request for the three lists of one page";
     EXPECT_EQ(Value(tagHardEnum), "#enum12");
     EXPECT_EQ(Value(tagHard, "0"), "Новость 1");
+    EXPECT_EQ(module.RawValue(tagHard, "0"), kOutsideTextMark + Utf8ToCp1251("Новость 1"))
+        << "a title is outside text";
+    EXPECT_EQ(module.RawValue(tagHardEnum), "#enum12") << "the count is the module's own";
     EXPECT_EQ(Value(tagHard, "11"), "Новость 12");
     EXPECT_EQ(Value(tagFreshEnum), "#enum3");
     EXPECT_EQ(Value(tagFresh, "2"), "Обзор C");

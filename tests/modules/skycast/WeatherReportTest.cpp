@@ -63,6 +63,15 @@ TEST(WeatherReport, ForecastNeedsBothPeriods) {
     EXPECT_FALSE(ForecastReport(R"({"hourly":{"time":"x"}})"));
     EXPECT_FALSE(ForecastReport("[1,2]"));
     EXPECT_FALSE(ForecastReport(""));
+
+    // Nesting is refused before parsing; brackets inside strings do not count.
+    EXPECT_FALSE(ForecastReport(std::string(100000, '[')));
+    std::string deep = R"({"x":)" + std::string(kMaxForecastDepth, '[') +
+                       std::string(kMaxForecastDepth, ']') + "}";
+    EXPECT_FALSE(ForecastReport(deep.substr(0, 5) + "[" + deep.substr(5)));
+    std::string quoted = answer;
+    quoted.insert(1, R"("note":"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[\"{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{",)");
+    EXPECT_TRUE(ForecastReport(quoted));
 }
 
 TEST(WeatherReport, ForecastAddressNamesTheCityPlace) {

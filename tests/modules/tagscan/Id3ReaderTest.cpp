@@ -52,6 +52,17 @@ TEST(Id3Reader, LargeFramesArePassedOverAndVersion1IsNotConsultedAfterVersion2) 
     EXPECT_EQ(info.BitRateKbps, 128u);
 }
 
+TEST(Id3Reader, ATagOfCountlessTinyFramesIsReadOnlySoFar) {
+    std::string tiny;
+    for (int i = 0; i < 5000; ++i) tiny += Frame(3, "TXXX", kLatin1);
+    const std::string early = Frame(3, "TIT2", kLatin1 + "early") + tiny;
+    const std::string late = tiny + Frame(3, "TPE1", kLatin1 + "late");
+    const TFileInfo info = Read(Tag(3, early + late) + Audio());
+    EXPECT_EQ(info.Title, "early");
+    EXPECT_EQ(info.Artist, "") << "frames past the cap are not looked at";
+    EXPECT_EQ(info.BitRateKbps, 128u) << "the audio after the tag is still found";
+}
+
 TEST(Id3Reader, Version1FieldsAndGenres) {
     TFileInfo info = Read(Audio() + V1Tag("  Title \x01", "Artist", "Album", "2001",
                                           "Comment" + std::string(22, '\0') + "\x07", 17));

@@ -4,6 +4,7 @@
 #include "abi/MediaBlocks.h"
 #include "base/SharedMemory.h"
 #include "modules/common/TickClock.h"
+#include "tests/support/BackgroundWait.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateBlocks.h"
@@ -38,6 +39,8 @@ protected:
         ASSERT_TRUE(module.Loaded());
         setTick = reinterpret_cast<TSetTickFunc>(module.Library().Symbol(kSetTickExport));
         ASSERT_TRUE(setTick);
+        wait = BackgroundWaitOf(module);
+        ASSERT_TRUE(wait);
         setTick(&tick);
         WriteText(docs / "Orvanta3.ini", "[Common]\n");
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
@@ -68,6 +71,9 @@ protected:
         data->Path.Set("mpd:" + Utf8ToCp1251(file));
         ++tick; // the module looks at the block once per millisecond
         setTick(&tick);
+        // The file is read beside the display thread: a look at the block starts it.
+        Value(tagCheck);
+        EXPECT_EQ(wait(20000), 1) << "the file is read";
     }
     std::string Value(int32_t index, const char* param = "0") { return module.Value(index, param); }
     std::string Utf8(int32_t index) { return Cp1251ToUtf8(Value(index)); }
@@ -81,6 +87,7 @@ protected:
     std::unique_ptr<TSharedBlock> block;
     TBuiltModule module{"tagscan.so"};
     TSetTickFunc setTick = nullptr;
+    TWaitBackgroundFunc wait = nullptr;
     uint64_t tick = 1000;
 };
 
