@@ -25,7 +25,7 @@ template <typename TCall> void PluginCall(const char *operation, TCall &&call) n
         call, [operation](const std::string &what) { ReportPluginFailure(operation, what); });
 }
 
-// PluginCall as the guard of a stand-in for a driver object (host/GuardedControl.h).
+// PluginCall as the guard of a stand-in for a driver object (abi/GuardedControl.h).
 struct TPluginGuard {
     template <typename TResult, typename TCall>
     TResult Guard(const char *operation, TResult failure, TCall &&call) noexcept {

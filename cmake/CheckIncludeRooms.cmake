@@ -23,7 +23,7 @@ set(_allowed_virtual abi base host engine font virtual)
 set(_allowed_mediabridge abi base host mediabridge)
 set(_allowed_font font)
 set(_allowed_modules/common abi base modules/common)
-set(_allowed_drivers/base abi base drivers/base)
+set(_allowed_drivers/base abi base drivers/base drivers/portio)
 set(_allowed_drivers/portio abi base font drivers/portio)
 # Every other module and driver: its own folder as well (added below).
 set(_allowed_module abi base modules/common)

@@ -1,7 +1,7 @@
 // i2cpanel.so: the display driver for HD44780 text panels behind a PCF8574 I2C backpack.
 #include "drivers/base/DriverExports.h"
 #include "drivers/i2cpanel/I2cPanelSettings.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 ORVANTA3_EXPORT THardwareDescriptor *getHardware() {
     using namespace orv;

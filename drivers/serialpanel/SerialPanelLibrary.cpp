@@ -2,7 +2,7 @@
 // that take the 0xFE command set.
 #include "drivers/base/DriverExports.h"
 #include "drivers/serialpanel/SerialPanelSettings.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 
 ORVANTA3_EXPORT THardwareDescriptor *getHardware() {
     using namespace orv;

@@ -4,7 +4,7 @@
 #include "drivers/i2cpanel/LCDControl_I2C.h"
 #include "drivers/portio/Hd44780Charset.h"
 #include "drivers/portio/Hd44780Panel.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/PanelState.h"
 #include "tests/support/TempDir.h"

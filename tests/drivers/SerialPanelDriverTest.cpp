@@ -3,7 +3,7 @@
 #include "drivers/portio/Hd44780Panel.h"
 #include "drivers/serialpanel/LCDControl_Serial.h"
 #include "drivers/serialpanel/SerialLink.h"
-#include "host/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/PanelState.h"
 #include "tests/support/SerialPanelEmulator.h"

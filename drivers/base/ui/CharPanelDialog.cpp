@@ -1,8 +1,8 @@
 #include "drivers/base/ui/CharPanelDialog.h"
 
-#include "drivers/base/ui/DialogButtons.h"
-#include "host/Cp1251.h"
-#include "host/ui/QtCp1251.h"
+#include "base/ui/DialogButtons.h"
+#include "base/Cp1251.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QApplication>
 #include <QComboBox>
