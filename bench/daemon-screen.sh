@@ -6,8 +6,10 @@
 # after the first seconds of the run, which load the modules).
 #   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
-# scrolling line) or "system" (the same shape filled by the processor, memory and drive
-# modules: all four processor tags, the five memory tags, two drive tags).
+# scrolling line), "system" (the same shape filled by the processor, memory and drive
+# modules: all four processor tags, the five memory tags, two drive tags), "static" (the time
+# asked every tick and three lines of plain text) or "calm" (the same with the time asked
+# every fourth tick, so that three ticks in four can change nothing).
 # With ORVANTA3_BENCH_LCDD_PORT=PORT the panel is the LCDd on 127.0.0.1:PORT (driver lcdd.so)
 # instead of the emulated one; bench/daemon-lcdd.sh runs both side by side.
 # The D-Bus interface and the media-player watcher run when there is a session bus: the one of
@@ -18,19 +20,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
 screen=${2:-clock}
-[[ "$screen" == clock || "$screen" == system ]] || { echo "SCREEN is clock or system" >&2; exit 2; }
+case "$screen" in clock | system | static | calm) ;; *) echo "SCREEN is clock, system, static or calm" >&2; exit 2 ;; esac
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
 command -v python3 >/dev/null || { echo "needs python3 (the notification socket)" >&2; exit 2; }
 (( seconds >= 10 )) || { echo "SECONDS is at least 10" >&2; exit 2; }
 
+source "$root/bench/support/screens.sh"
+source "$root/bench/support/wakeups.sh"
+
 work=$(mktemp -d)
-# The emulated panel's state file goes to memory (tmpfs) when there is one, as a panel's
-# contents would be: on a disk file system its rewrites would cost more than the program.
-shm=${XDG_RUNTIME_DIR:-/dev/shm}
-[[ -d "$shm" && -w "$shm" ]] || shm="$work"
-state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
+state=$(panel_state_file "$work")
 listener=
 bus=
 trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null
@@ -55,19 +56,8 @@ Active=1
 [glyphset.so]
 Active=1
 INI
-long="Headlines: an eighty-three character line that scrolls one character per tick ok"
-if [[ "$screen" == clock ]]; then
-    cat >"$work/bench.orv3" <<JOB
-[Bench]
-Timeout=0
-Line1=\$time[5,,,4]\$
-Align1=1
-Line2=\$defineCharset[0]\$\$nowSec[,,12,4,bar]\$ \$nowSec[,,2,4]\$%
-Line3=RAM 3172/15923 MB
-Line4=${long}
-Scroll4=0
-Show=1
-JOB
+if [[ "$screen" != system ]]; then
+    write_bench_job "$screen" "$work/bench.orv3"
 else
     printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \
         >>"$work/Orvanta3.ini"
@@ -101,15 +91,6 @@ while True:
 listener=$!
 while [[ ! -e "$work/pings" ]]; do sleep 0.1; done
 
-# Voluntary + involuntary context switches of each thread: "TID NAME COUNT" lines.
-switches() {
-    local task
-    for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" -v name="$(cat "$task/comm" 2>/dev/null)" \
-            '/ctxt_switches/ { n += $2 } END { print tid, name, n }' "$task/status" 2>/dev/null
-    done
-}
-
 NOTIFY_SOCKET="$work/notify" WATCHDOG_USEC=30000000 \
 XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \
@@ -123,10 +104,10 @@ for _ in $(seq 100); do
 done
 # Counted from the fifth second to one second before the end.
 sleep 5
-switches "$daemon_pid" >"$work/switches.before"
+thread_switches "$daemon_pid" >"$work/switches.before"
 counted=$((seconds - 6))
 sleep "$counted"
-switches "$daemon_pid" >"$work/switches.after"
+thread_switches "$daemon_pid" >"$work/switches.after"
 wait "$timer"
 
 read -r user system peakKb <"$work/usage"
@@ -134,14 +115,8 @@ awk -v u="$user" -v s="$system" -v n="$seconds" -v m="$peakKb" 'BEGIN {
     printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n", (u + s) * 60 / n, u, s, n
     printf "Peak resident memory: %.1f MB\n", m / 1024
 }'
-awk -v t="$counted" -v pings="$(cat "$work/pings")" '
-    NR == FNR { before[$1] = $3; next }
-    { n = $3 - before[$1]; total += n; line[++k] = sprintf("  %-16s %6.2f", $2, n / t) }
-    END {
-        printf "Wake-ups: %.2f per second over %d s\n", total / t, t
-        for (i = 1; i <= k; ++i) print line[i]
-        printf "Watchdog pings: %d\n", pings
-    }' "$work/switches.before" "$work/switches.after"
+report_wakeups "$work/switches.before" "$work/switches.after" "$counted"
+echo "Watchdog pings: $(cat "$work/pings")"
 if [[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" || -S "${XDG_RUNTIME_DIR:-/nonexistent}/bus" ||
       -S "/run/user/$(id -u)/bus" ]]; then
     echo "Session bus: yes (the D-Bus interface was on)"
