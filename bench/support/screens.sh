@@ -32,7 +32,7 @@ Timeout=0
 Line1=\$time[5,,,$refresh]\$
 Align1=1
 Line2=RAM 3172/15923 MB
-Line3=Plain text that stays
+Line3=Plain text, still
 Line4=as it is
 Show=1
 JOB
