@@ -30,26 +30,37 @@ void TVirtualDisplayFeed::SetShowing(bool showing) {
 }
 
 void TVirtualDisplayFeed::ShowFrame(const std::vector<std::string>& rows) {
-    std::lock_guard lock(mutex_);
-    if (rows == frame_) return;
-    frame_ = rows;
-    frameChanged_ = true;
-    RequestDelivery();
+    {
+        std::lock_guard lock(mutex_);
+        if (rows == frame_) return;
+        frame_ = rows;
+        frameChanged_ = true;
+        if (!DeliveryDue()) return;
+    }
+    PostDelivery();
 }
 
 void TVirtualDisplayFeed::CustomCharLoaded(uint8_t code, const TGlyphRows& rows) {
     if (code < 1 || code > customChars_.size()) return;
-    std::lock_guard lock(mutex_);
-    auto& kept = customChars_[code - 1];
-    if (kept == rows) return;
-    kept = rows;
-    charChanged_[code - 1] = true;
-    RequestDelivery();
+    {
+        std::lock_guard lock(mutex_);
+        auto& kept = customChars_[code - 1];
+        if (kept == rows) return;
+        kept = rows;
+        charChanged_[code - 1] = true;
+        if (!DeliveryDue()) return;
+    }
+    PostDelivery();
 }
 
-void TVirtualDisplayFeed::RequestDelivery() {
-    if (!showing_ || deliveryPending_) return;
+bool TVirtualDisplayFeed::DeliveryDue() {
+    if (!showing_ || deliveryPending_) return false;
     deliveryPending_ = true;
+    return true;
+}
+
+// Outside the lock: the GUI thread it wakes takes the lock at once.
+void TVirtualDisplayFeed::PostDelivery() {
     QMetaObject::invokeMethod(&relay_, [this] { Deliver(); }, Qt::QueuedConnection);
 }
 

@@ -47,8 +47,10 @@ private:
     void SetShowing(bool showing);
     // GUI thread: what changed since the last delivery, to the window.
     void Deliver();
-    // Under mutex_: asks the GUI thread for a delivery unless one is pending or nothing shows.
-    void RequestDelivery();
+    // Under mutex_: whether to ask the GUI thread for a delivery (none is pending and a
+    // window shows); then it counts as pending.
+    bool DeliveryDue();
+    void PostDelivery();
     void MarkAllChanged();
 
     QObject relay_; // lives on the GUI thread; queued calls run there
