@@ -6,8 +6,10 @@
 # after the first seconds of the run, which load the modules).
 #   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
-# scrolling line) or "system" (the same shape filled by the processor, memory and drive
-# modules: all four processor tags, the five memory tags, two drive tags).
+# scrolling line), "system" (the same shape filled by the processor, memory and drive
+# modules: all four processor tags, the five memory tags, two drive tags), "static" (the time
+# asked every tick and three lines of plain text) or "calm" (the same with the time asked
+# every fourth tick, so that three ticks in four can change nothing).
 # ORVANTA3_BENCH_DRIVER=i2c drives the panel through i2cpanel.so and its emulated backpack,
 # =serial through serialpanel.so and a pseudo-terminal that takes the bytes; both also print
 # the bytes per display tick on the bus or the line (textport, the default, sends every byte
@@ -22,19 +24,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
 screen=${2:-clock}
-[[ "$screen" == clock || "$screen" == system ]] || { echo "SCREEN is clock or system" >&2; exit 2; }
+case "$screen" in clock | system | static | calm) ;; *) echo "SCREEN is clock, system, static or calm" >&2; exit 2 ;; esac
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
 command -v python3 >/dev/null || { echo "needs python3 (the notification socket)" >&2; exit 2; }
 (( seconds >= 10 )) || { echo "SECONDS is at least 10" >&2; exit 2; }
 
+source "$root/bench/support/screens.sh"
+source "$root/bench/support/wakeups.sh"
+
 work=$(mktemp -d)
-# The emulated panel's state file goes to memory (tmpfs) when there is one, as a panel's
-# contents would be: on a disk file system its rewrites would cost more than the program.
-shm=${XDG_RUNTIME_DIR:-/dev/shm}
-[[ -d "$shm" && -w "$shm" ]] || shm="$work"
-state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
+state=$(panel_state_file "$work")
 listener=
 listener_serial=
 bus=
@@ -86,19 +87,8 @@ Active=1
 [glyphset.so]
 Active=1
 INI
-long="Headlines: an eighty-three character line that scrolls one character per tick ok"
-if [[ "$screen" == clock ]]; then
-    cat >"$work/bench.orv3" <<JOB
-[Bench]
-Timeout=0
-Line1=\$time[5,,,4]\$
-Align1=1
-Line2=\$defineCharset[0]\$\$nowSec[,,12,4,bar]\$ \$nowSec[,,2,4]\$%
-Line3=RAM 3172/15923 MB
-Line4=${long}
-Scroll4=0
-Show=1
-JOB
+if [[ "$screen" != system ]]; then
+    write_bench_job "$screen" "$work/bench.orv3"
 else
     printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \
         >>"$work/Orvanta3.ini"
@@ -132,15 +122,6 @@ while True:
 listener=$!
 while [[ ! -e "$work/pings" ]]; do sleep 0.1; done
 
-# Voluntary + involuntary context switches of each thread: "TID NAME COUNT" lines.
-switches() {
-    local task
-    for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" -v name="$(cat "$task/comm" 2>/dev/null)" \
-            '/ctxt_switches/ { n += $2 } END { print tid, name, n }' "$task/status" 2>/dev/null
-    done
-}
-
 NOTIFY_SOCKET="$work/notify" WATCHDOG_USEC=30000000 \
 XDG_DOCUMENTS_DIR="$work" ORVANTA3_PORTIO="emu:hd44780:4x20:$state" \
     /usr/bin/time -f "%U %S %M" -o "$work/usage" \
@@ -154,10 +135,10 @@ for _ in $(seq 100); do
 done
 # Counted from the fifth second to one second before the end.
 sleep 5
-switches "$daemon_pid" >"$work/switches.before"
+thread_switches "$daemon_pid" >"$work/switches.before"
 counted=$((seconds - 6))
 sleep "$counted"
-switches "$daemon_pid" >"$work/switches.after"
+thread_switches "$daemon_pid" >"$work/switches.after"
 wait "$timer"
 
 read -r user system peakKb <"$work/usage"
@@ -165,14 +146,8 @@ awk -v u="$user" -v s="$system" -v n="$seconds" -v m="$peakKb" 'BEGIN {
     printf "CPU: %.3f s per minute (user %.2f s + system %.2f s in %d s)\n", (u + s) * 60 / n, u, s, n
     printf "Peak resident memory: %.1f MB\n", m / 1024
 }'
-awk -v t="$counted" -v pings="$(cat "$work/pings")" '
-    NR == FNR { before[$1] = $3; next }
-    { n = $3 - before[$1]; total += n; line[++k] = sprintf("  %-16s %6.2f", $2, n / t) }
-    END {
-        printf "Wake-ups: %.2f per second over %d s\n", total / t, t
-        for (i = 1; i <= k; ++i) print line[i]
-        printf "Watchdog pings: %d\n", pings
-    }' "$work/switches.before" "$work/switches.after"
+report_wakeups "$work/switches.before" "$work/switches.after" "$counted"
+echo "Watchdog pings: $(cat "$work/pings")"
 if [[ -s "$work/traffic" ]]; then
     # Base timeout 250 ms: four display ticks a second.
     awk -v n="$seconds" '{ b = $1 } END {

@@ -17,7 +17,7 @@ TControlThread::TControlThread(TJob& job, TTagLanguage& language, TCharsets& cha
                                TRandomSource& random)
     : job_(job), language_(language), charsets_(charsets), driver_(std::move(driver)),
       clock_(clock), transitions_(clock, random),
-      wake_{suspendMutex_, suspendChanged_, [this] { return suspended_; }},
+      wake_{suspendMutex_, suspendChanged_, [this] { return suspended_ || skipRequested_; }},
       cycle_(language, charsets), preview_(language, charsets) {
     SetGeometry(rows_, cols_);
 }
@@ -92,19 +92,25 @@ void TControlThread::Resume() {
     suspendChanged_.notify_all();
 }
 
+void TControlThread::SetSkipQuietTicks(bool skip) {
+    if (!Running()) skipQuietTicks_ = skip;
+}
+
 // The thread adds one to the current screen when it leaves it: previous goes back two, next
-// leaves it as it is, and screen index is reached from the one before it.
+// leaves it as it is, and screen index is reached from the one before it. Each request counts
+// from the screen on show, so that of two requests before the thread takes them the later one
+// wins.
 void TControlThread::Previous() {
     std::lock_guard lock(navigationMutex_);
     const int32_t count = job_.Count();
-    int32_t screen = currentScreen_ - 2;
+    int32_t screen = screenOnShow_ - 2;
     if (screen < 0) screen += count;
     SkipTo(screen);
 }
 
 void TControlThread::Next() {
     std::lock_guard lock(navigationMutex_);
-    SkipTo(currentScreen_);
+    SkipTo(screenOnShow_);
 }
 
 bool TControlThread::GoTo(int32_t index) {
@@ -121,10 +127,14 @@ void TControlThread::ChangeJob(const std::function<void()>& change) {
     change();
 }
 
-// Under navigationMutex_.
+// Under navigationMutex_. The request ends the wait between two ticks.
 void TControlThread::SkipTo(int32_t screen) {
     currentScreen_ = screen;
-    skipRequested_ = true;
+    {
+        std::lock_guard lock(suspendMutex_);
+        skipRequested_ = true;
+    }
+    suspendChanged_.notify_all();
 }
 
 void TControlThread::Run(std::stop_token stop) {
@@ -136,8 +146,12 @@ void TControlThread::Run(std::stop_token stop) {
     }
     language_.SetLongDelayPeriod(settings_.LongDelayPeriod);
     cycle_.Start(Separator());
-    currentScreen_ = 0;
-    skipRequested_ = false;
+    {
+        std::lock_guard lock(navigationMutex_);
+        currentScreen_ = 0;
+        screenOnShow_ = 0;
+        skipRequested_ = false;
+    }
     previewStarted_ = false;
     job_.ClearShown();
 
@@ -210,13 +224,9 @@ bool TControlThread::RunScreen(std::stop_token stop) {
     };
 
     bool ticked = false;
-    bool navigated = false;
     while ((!hasDeadline || clock_.NowMs() < deadline) && !stop.stop_requested()) {
         if (PauseIfSuspended(stop)) continue;
-        if (skipRequested_.exchange(false)) {
-            navigated = true;
-            break;
-        }
+        if (skipRequested_) break; // taken when leaving
         if (!screen.Show) break;
         if (cycle_.FirstValue() == kSkipMark) break;
         if (screen.Once && job_.GetShown(index)) break;
@@ -239,10 +249,38 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         if (heartbeat_) heartbeat_();
         ticked = true;
 
-        Wait(tickMs - (clock_.NowMs() - tickStart), stop);
+        // The next tick starts a tick after this one, or at once after a slow one; ticks that
+        // can change nothing are slept through, and the screen's deadline ends the sleep.
+        const int64_t nextTick = std::max(tickStart + tickMs, clock_.NowMs());
+        int32_t quiet = 0;
+        // A "#skip" that came with this tick ends the screen at the next one.
+        if (skipQuietTicks_ && cycle_.FirstValue() != kSkipMark) {
+            quiet = cycle_.QuietTicks(QuietTickLimit());
+            if (hasDeadline) {
+                const int64_t beforeDeadline =
+                    deadline > nextTick ? (deadline - nextTick + tickMs - 1) / tickMs : 0;
+                quiet = static_cast<int32_t>(std::min<int64_t>(quiet, beforeDeadline));
+            }
+        }
+        Wait(nextTick + quiet * tickMs - clock_.NowMs(), stop);
+        if (quiet > 0) {
+            // Woken early (navigation, suspend, stop): only the quiet ticks due by now passed.
+            const int64_t now = clock_.NowMs();
+            const int64_t passed = now < nextTick ? 0 : (now - nextTick) / tickMs + 1;
+            cycle_.PassQuietTicks(static_cast<int32_t>(std::min<int64_t>(passed, quiet)));
+        }
     }
-    LeaveScreen(navigated);
+    LeaveScreen();
     return ticked;
+}
+
+// Quiet ticks slept through at once: the heartbeat keeps its period, and no sleep is longer
+// than a minute.
+int32_t TControlThread::QuietTickLimit() const {
+    const int64_t tickMs = TickMs();
+    int64_t limitMs = 60'000;
+    if (heartbeat_) limitMs = std::min<int64_t>(limitMs, heartbeatPeriod_.count());
+    return static_cast<int32_t>(std::max<int64_t>(limitMs / tickMs - 1, 0));
 }
 
 // One tick of the cycle; writes to the driver go between the frame marks, and the end mark
@@ -262,15 +300,19 @@ const std::vector<std::string>& TControlThread::TickMarked(TLCDBaseControl* driv
 }
 
 // A navigation request ends every sub-screen of an enumerated screen: the index it chose is
-// the screen to go to, not the next sub-screen.
-void TControlThread::LeaveScreen(bool navigated) {
-    if (!cycle_.Leave(navigated)) return;
+// the screen to go to, not the next sub-screen. A request that came while the screen ended
+// for another reason (its deadline, in the last tick) is taken here, once. failed: a module,
+// the driver or the sink failed in the screen, which ends it as a request would.
+void TControlThread::LeaveScreen(bool failed) {
+    std::lock_guard lock(navigationMutex_);
+    const bool navigated = skipRequested_.exchange(false);
+    if (!cycle_.Leave(navigated || failed)) return;
     job_.SetShown(cycle_.ScreenIndex(), true);
 
     const int32_t count = job_.Count();
-    std::lock_guard lock(navigationMutex_);
     const int32_t next = currentScreen_ + 1;
     currentScreen_ = next >= count ? 0 : next;
+    screenOnShow_ = currentScreen_.load();
 }
 
 // True when the thread was held here (the caller looks at its conditions again).

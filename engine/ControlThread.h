@@ -53,6 +53,10 @@ public:
     // Called on the display thread before and after the rows of each tick are written to an
     // active driver, so that the driver can send them to the panel as one update. Empty: none.
     void SetFrameMarks(std::function<void()> begin, std::function<void()> end);
+    // Sleep through the ticks that can change nothing (the default), or wake on every tick.
+    // Either way the same frames reach the panel at the same ticks; every tick also hands
+    // each frame to the sink and beats the heartbeat.
+    void SetSkipQuietTicks(bool skip);
     int32_t Rows() const { return rows_; }
     int32_t Cols() const { return cols_; }
 
@@ -71,7 +75,7 @@ public:
 
     // Navigation, from any thread: the current screen ends at once and the cycle goes on with
     // the screen before it, the one after it, or screen index (0-based; false and ignored
-    // outside the job).
+    // outside the job). Of two requests the thread has not yet taken, the later one wins.
     void Previous();
     void Next();
     bool GoTo(int32_t index);
@@ -111,7 +115,8 @@ private:
     int64_t TickMs() const;
     bool RunScreen(std::stop_token stop);
     const std::vector<std::string>& TickMarked(TLCDBaseControl* driver, const TLineEdit& edit);
-    void LeaveScreen(bool navigated);
+    int32_t QuietTickLimit() const;
+    void LeaveScreen(bool failed = false);
     void SkipTo(int32_t screen);
     bool PauseIfSuspended(std::stop_token stop);
     void Wait(int64_t ms, std::stop_token stop);
@@ -134,12 +139,14 @@ private:
     std::atomic<int32_t> currentScreen_{0};
     std::atomic<bool> skipRequested_{false};
     std::mutex navigationMutex_;
+    int32_t screenOnShow_ = 0; // under navigationMutex_: what navigation counts from
+    bool skipQuietTicks_ = true;
 
     std::mutex suspendMutex_;
     std::condition_variable_any suspendChanged_;
     bool suspended_ = false;
     bool paused_ = false;
-    const TWakeUp wake_; // a wait between ticks ends on a suspend
+    const TWakeUp wake_; // a wait between ticks ends on a suspend or a navigation request
     std::atomic<bool> running_{false};
     std::thread::id runner_; // the thread in Run
 

@@ -41,6 +41,10 @@ public:
     // The rows of one tick, written to driver (null: none) where they changed; edit(line, text)
     // sees each line after an "#enum" mark has been taken out.
     const std::vector<std::string>& Tick(TLCDBaseControl* driver, TLineEdit edit = {});
+    // Ticks ahead (at most limit) that would change neither the rows nor anything a module
+    // is asked; passing them only moves the elements' refresh counters on.
+    int32_t QuietTicks(int32_t limit) const { return renderer_.QuietSteps(limit); }
+    void PassQuietTicks(int32_t count) { renderer_.PassQuietSteps(count); }
     // The panel shows something else now: the next tick writes every row.
     void ForgetShownRows() { renderer_.ForgetShownRows(); }
 

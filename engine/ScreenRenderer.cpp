@@ -5,6 +5,8 @@
 #include "engine/TagLanguage.h"
 #include "abi/ConstUnit.h"
 
+#include <algorithm>
+
 namespace orv {
 
 TScreenRenderer::TScreenRenderer(TTagLanguage& language, TCharsets& charsets, TWrites writes)
@@ -60,6 +62,22 @@ const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver, T
         frame_.push_back(std::move(row));
     }
     return frame_;
+}
+
+int32_t TScreenRenderer::QuietSteps(int32_t limit) const {
+    for (int32_t line = 1; line <= rows_; ++line)
+        if (texts_[static_cast<size_t>(line - 1)].size() > static_cast<size_t>(cols_)) return 0;
+    int32_t quiet = limit;
+    for (const auto& tag : tags_) {
+        if (quiet <= 0) break;
+        if (TTagLanguage::Rendered(tag, rows_)) quiet = language_.QuietRenders(tag, quiet);
+    }
+    return std::max(quiet, 0);
+}
+
+void TScreenRenderer::PassQuietSteps(int32_t count) {
+    for (auto& tag : tags_)
+        if (TTagLanguage::Rendered(tag, rows_)) language_.PassQuietRenders(tag, count);
 }
 
 const std::string& TScreenRenderer::FirstValue() const {

@@ -75,6 +75,12 @@ public:
     // else active). Returns the rows, each exactly cols characters.
     const std::vector<std::string>& Step(TLCDBaseControl* driver, TLineEdit edit = {});
 
+    // How many of the next steps (at most limit) would give the same rows as the last one and
+    // ask no module: no line scrolls, and QuietRenders holds for every rendered element.
+    int32_t QuietSteps(int32_t limit) const;
+    // Counts steps as passed that QuietSteps promised would change nothing.
+    void PassQuietSteps(int32_t count);
+
     // The rows of the last step; after a failed step, those that were finished.
     const std::vector<std::string>& Frame() const { return frame_; }
     // The lines of the last build, before layout.

@@ -195,16 +195,50 @@ std::string TTagLanguage::Render(TLCDTag& tag) {
 
 void TTagLanguage::Refresh(TLCDTag& tag) {
     if (!tag.RefreshOn) return;
-    tag.TickCount = tag.TickCount >= longDelayPeriod_ || tag.TickCount < 1 ? 1 : tag.TickCount + 1;
-    bool due = false;
+    tag.TickCount = NextTickCount(tag.TickCount);
+    if (RefreshDue(tag, tag.TickCount)) Evaluate(tag);
+}
+
+int32_t TTagLanguage::NextTickCount(int32_t tickCount) const {
+    return tickCount >= longDelayPeriod_ || tickCount < 1 ? 1 : tickCount + 1;
+}
+
+bool TTagLanguage::RefreshDue(const TLCDTag& tag, int32_t tickCount) const {
     switch (tag.RefreshMode) {
-    case 1: due = tag.TickCount % longDelayPeriod_ == 0; break;
-    case 2: due = tag.TickCount % 4 == 0; break;
-    case 3: due = tag.TickCount % 2 == 0; break;
-    case 4: due = true; break;
-    default: break;
+    case 1: return tickCount % longDelayPeriod_ == 0;
+    case 2: return tickCount % 4 == 0;
+    case 3: return tickCount % 2 == 0;
+    case 4: return true;
+    default: return false;
     }
-    if (due) Evaluate(tag);
+}
+
+int32_t TTagLanguage::QuietRenders(const TLCDTag& tag, int32_t limit) const {
+    switch (tag.Format) {
+    case tfFlash:
+    case tfSimpleBar: return 0; // loads its glyphs on every render
+    case tfAnim:
+        if (tag.Value.size() > 1 || (tag.Value.size() == 1 && tag.AnimIndex != 1)) return 0;
+        break;
+    case tfBar:
+    case tfDigitBar:
+    case tfAnimChar: break;
+    default:
+        if (tag.Overflow) return 0; // scrolls in its field
+        break;
+    }
+    if (!tag.RefreshOn) return limit;
+    int32_t tickCount = tag.TickCount;
+    for (int32_t render = 0; render < limit; ++render) {
+        tickCount = NextTickCount(tickCount);
+        if (RefreshDue(tag, tickCount)) return render;
+    }
+    return limit;
+}
+
+void TTagLanguage::PassQuietRenders(TLCDTag& tag, int32_t count) const {
+    if (!tag.RefreshOn) return;
+    for (int32_t render = 0; render < count; ++render) tag.TickCount = NextTickCount(tag.TickCount);
 }
 
 std::string TTagLanguage::OutputText(TLCDTag& tag) {
@@ -258,6 +292,12 @@ std::string TTagLanguage::BuildLine(TTagList& tags, int32_t lineNo, int32_t disp
         }
     }
     return line;
+}
+
+bool TTagLanguage::Rendered(const TLCDTag& tag, int32_t rows) {
+    return tag.LineNo >= 1 && tag.LineNo <= rows &&
+           (tag.Left == kLeftFollow || (tag.Left >= 1 && tag.Left <= kMaxLeftColumn) ||
+            tag.Left == kLeftRight);
 }
 
 } // namespace orv

@@ -44,9 +44,21 @@ public:
 
     // Line lineNo of the tick: the rendered elements of that line placed by their Left.
     std::string BuildLine(TTagList& tags, int32_t lineNo, int32_t displayWidth);
+    // Whether BuildLine of some line 1..rows renders tag.
+    static bool Rendered(const TLCDTag& tag, int32_t rows);
+
+    // How many of the next renders of tag (at most limit) neither ask its module nor change
+    // its output: no refresh falls due, and nothing flashes, cycles or scrolls in its field.
+    int32_t QuietRenders(const TLCDTag& tag, int32_t limit) const;
+    // Counts renders as passed that QuietRenders promised would change nothing: only the
+    // refresh counter moves on, as it would have.
+    void PassQuietRenders(TLCDTag& tag, int32_t count) const;
 
 private:
     std::string OutputText(TLCDTag& tag);
+    // The refresh counter after one more render, and whether that render refreshes.
+    int32_t NextTickCount(int32_t tickCount) const;
+    bool RefreshDue(const TLCDTag& tag, int32_t tickCount) const;
 
     TTagCatalogue& catalogue_;
     TCharsets& charsets_;

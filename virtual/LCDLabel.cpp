@@ -5,10 +5,12 @@
 #include "host/ProgramMessages.h"
 #include "virtual/BgrColor.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace orv {
 
@@ -27,10 +29,23 @@ TLCDLabel::TLCDLabel(QWidget* parent) : QWidget(parent), font_(Font5x8()) {
     Relayout();
 }
 
+// Only the cells whose character changed are painted again.
 void TLCDLabel::SetCaption(std::string_view cp1251) {
     if (cp1251 == caption_) return;
-    caption_ = cp1251;
-    update();
+    const std::string before = std::exchange(caption_, std::string(cp1251));
+    UpdateCells([&](size_t k) { return CodeAt(before, k) != CodeAt(caption_, k); });
+}
+
+uint8_t TLCDLabel::CodeAt(const std::string& caption, size_t k) {
+    return k < std::min(caption.size(), kMaxCaptionBytes) ? static_cast<uint8_t>(caption[k]) : 0;
+}
+
+void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
+    const QSize size = CellSize();
+    for (int line = 0; line < textLines_; ++line)
+        for (int cell = 0; cell < noOfChars_; ++cell)
+            if (changed(static_cast<size_t>(line) * noOfChars_ + cell))
+                update(QRect(CellOrigin(line, cell), size));
 }
 
 TMatrixGeometry TLCDLabel::Geometry() const {
@@ -116,7 +131,7 @@ void TLCDLabel::SetBorderStyle(TMyBorder style) { Repaint(borderStyle_, style); 
 void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
     if (font_[code] == rows) return;
     font_[code] = rows;
-    update();
+    UpdateCells([&](size_t k) { return CodeAt(caption_, k) == code; });
 }
 
 QSize TLCDLabel::CellSize() const {
@@ -156,11 +171,12 @@ bool TLCDLabel::DotOn(uint8_t code, int row, int col) const {
     return MatrixDotOn(font_, dotMatrix_, code, row, col);
 }
 
-void TLCDLabel::paintEvent(QPaintEvent*) {
+void TLCDLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QPalette& pal = palette();
     const int width = laidOut_.width(), height = laidOut_.height();
-    painter.fillRect(rect(), BgrToColor(backGround_, pal));
+    const QRegion& dirty = event->region();
+    painter.fillRect(dirty.boundingRect(), BgrToColor(backGround_, pal));
 
     if (borderStyle_ != TMyBorder::frNone) {
         const uint32_t outline = borderStyle_ == TMyBorder::frRaised    ? kClBtnShadow
@@ -184,13 +200,13 @@ void TLCDLabel::paintEvent(QPaintEvent*) {
     const bool single = pixelSize_ == TPixelSize::pix1x1;
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, pixelShape_ != TPixelShape::spSquare);
-    const size_t shown = std::min(caption_.size(), kMaxCaptionBytes);
+    const QSize cellSize = CellSize();
     for (int line = 0; line < textLines_; ++line) {
         for (int cell = 0; cell < noOfChars_; ++cell) {
-            const size_t k = static_cast<size_t>(line) * noOfChars_ + cell;
-            int code = k < shown ? static_cast<uint8_t>(caption_[k]) : 0;
-            code = std::clamp(code, g.FirstCode, g.LastCode);
             const QPoint origin = CellOrigin(line, cell);
+            if (!dirty.intersects(QRect(origin, cellSize))) continue;
+            const size_t k = static_cast<size_t>(line) * noOfChars_ + cell;
+            const int code = std::clamp(int{CodeAt(caption_, k)}, g.FirstCode, g.LastCode);
             for (int r = 0; r < g.Rows; ++r) {
                 for (int c = 0; c < g.Cols; ++c) {
                     const bool lit = DotOn(static_cast<uint8_t>(code), r, c);

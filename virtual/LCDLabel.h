@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -101,6 +102,10 @@ protected:
 private:
     TMatrixGeometry Geometry() const;
     bool DotOn(uint8_t code, int row, int col) const;
+    // Character k of a caption as drawn (0 beyond it).
+    static uint8_t CodeAt(const std::string& caption, size_t k);
+    // Schedules a paint of each cell k for which changed(k) holds.
+    void UpdateCells(const std::function<bool(size_t)>& changed);
     bool SetCount(int& field, int value, int minimum, const char* message);
     // Stores a value that changes only how the cells look.
     template <typename T>

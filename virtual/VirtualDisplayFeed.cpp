@@ -2,32 +2,92 @@
 
 #include "virtual/VirtualDisplayWindow.h"
 
+#include <utility>
+
 namespace orv {
 
 TVirtualDisplayFeed::TVirtualDisplayFeed() = default;
 TVirtualDisplayFeed::~TVirtualDisplayFeed() = default;
 
 void TVirtualDisplayFeed::SetDisplay(TfrmVirtualDisplay* display) {
+    if (visibility_) QObject::disconnect(visibility_);
     display_ = display;
-    if (!display) return;
-    for (size_t slot = 0; slot < customChars_.size(); ++slot)
-        if (customChars_[slot]) display->DefineChar(static_cast<uint8_t>(slot + 1), *customChars_[slot]);
+    if (display)
+        visibility_ = QObject::connect(display, &TfrmVirtualDisplay::VisibilityChanged, &relay_,
+                                       [this](bool shown) { SetShowing(shown); });
+    // A window that was never shown takes frames as well: only hiding it stops them.
+    SetShowing(display != nullptr);
+}
+
+void TVirtualDisplayFeed::SetShowing(bool showing) {
+    {
+        std::lock_guard lock(mutex_);
+        showing_ = showing && display_;
+        if (!showing_) return;
+        MarkAllChanged();
+    }
+    Deliver();
 }
 
 void TVirtualDisplayFeed::ShowFrame(const std::vector<std::string>& rows) {
-    QMetaObject::invokeMethod(
-        &relay_, [this, rows] { if (display_) display_->ShowRows(rows); }, Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        if (rows == frame_) return;
+        frame_ = rows;
+        frameChanged_ = true;
+        if (!DeliveryDue()) return;
+    }
+    PostDelivery();
 }
 
 void TVirtualDisplayFeed::CustomCharLoaded(uint8_t code, const TGlyphRows& rows) {
     if (code < 1 || code > customChars_.size()) return;
-    QMetaObject::invokeMethod(
-        &relay_,
-        [this, code, rows] {
-            customChars_[code - 1] = rows;
-            if (display_) display_->DefineChar(code, rows);
-        },
-        Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        auto& kept = customChars_[code - 1];
+        if (kept == rows) return;
+        kept = rows;
+        charChanged_[code - 1] = true;
+        if (!DeliveryDue()) return;
+    }
+    PostDelivery();
+}
+
+bool TVirtualDisplayFeed::DeliveryDue() {
+    if (!showing_ || deliveryPending_) return false;
+    deliveryPending_ = true;
+    return true;
+}
+
+// Outside the lock: the GUI thread it wakes takes the lock at once.
+void TVirtualDisplayFeed::PostDelivery() {
+    QMetaObject::invokeMethod(&relay_, [this] { Deliver(); }, Qt::QueuedConnection);
+}
+
+void TVirtualDisplayFeed::MarkAllChanged() {
+    frameChanged_ = true;
+    for (size_t slot = 0; slot < customChars_.size(); ++slot)
+        charChanged_[slot] = customChars_[slot].has_value();
+}
+
+void TVirtualDisplayFeed::Deliver() {
+    std::array<std::optional<TGlyphRows>, 8> chars;
+    std::optional<std::vector<std::string>> frame;
+    {
+        std::lock_guard lock(mutex_);
+        deliveryPending_ = false;
+        if (!display_) { // destroyed meanwhile
+            showing_ = false;
+            return;
+        }
+        for (size_t slot = 0; slot < chars.size(); ++slot)
+            if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
+        if (std::exchange(frameChanged_, false)) frame = frame_;
+    }
+    // Characters first: the frame that uses them came after them.
+    for (size_t slot = 0; slot < chars.size(); ++slot)
+        if (chars[slot]) display_->DefineChar(static_cast<uint8_t>(slot + 1), *chars[slot]);
+    if (frame) display_->ShowRows(*frame);
 }
 
 } // namespace orv

@@ -1,21 +1,29 @@
 // Carries the display thread's frames and user-defined characters to the virtual display
 // window. The engine may call it on any thread; everything reaches the window through the GUI
-// thread's event queue, in the order it was sent, so painting stays on the GUI thread.
+// thread's event queue, so painting stays on the GUI thread.
 //
 // Create it on the GUI thread and give it to the core (SetFrameSink, SetCustomCharObserver) for
 // the whole run; destroy it only after the display thread has stopped. The window may come and
-// go: the feed holds no frame for a window it does not have, but it keeps the eight
-// user-defined characters and gives them to every window it is given.
+// go: the feed keeps the latest frame and the eight user-defined characters and gives them to
+// every window it is given, and to a hidden window again when it is shown.
+//
+// It wakes the GUI thread only for a window on show and only when something changed: a frame
+// equal to the last one, or one sent while no window shows, costs the GUI thread nothing.
+// Frames that follow each other before the GUI thread takes them are shown as the latest one.
 #pragma once
 
 #include "engine/Charsets.h"
 #include "engine/ControlThread.h"
 
+#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 
 #include <array>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace orv {
 
@@ -26,7 +34,7 @@ public:
     TVirtualDisplayFeed();
     ~TVirtualDisplayFeed() override;
 
-    // GUI thread. null: frames are dropped until a window is set again.
+    // GUI thread. null: nothing is passed on until a window is set again.
     void SetDisplay(TfrmVirtualDisplay* display);
     TfrmVirtualDisplay* Display() const { return display_; }
 
@@ -35,9 +43,27 @@ public:
     void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override;
 
 private:
+    // GUI thread: the window was shown or hidden.
+    void SetShowing(bool showing);
+    // GUI thread: what changed since the last delivery, to the window.
+    void Deliver();
+    // Under mutex_: whether to ask the GUI thread for a delivery (none is pending and a
+    // window shows); then it counts as pending.
+    bool DeliveryDue();
+    void PostDelivery();
+    void MarkAllChanged();
+
     QObject relay_; // lives on the GUI thread; queued calls run there
-    QPointer<TfrmVirtualDisplay> display_;                      // GUI thread only
-    std::array<std::optional<TGlyphRows>, 8> customChars_; // GUI thread only
+    QPointer<TfrmVirtualDisplay> display_; // GUI thread only
+    QMetaObject::Connection visibility_;   // GUI thread only
+
+    std::mutex mutex_; // guards what follows
+    std::vector<std::string> frame_;
+    bool frameChanged_ = false;
+    std::array<std::optional<TGlyphRows>, 8> customChars_;
+    std::array<bool, 8> charChanged_{};
+    bool showing_ = false;
+    bool deliveryPending_ = false;
 };
 
 } // namespace orv

@@ -166,6 +166,16 @@ void TfrmVirtualDisplay::Relayout() {
     btnNext_->move(x, std::max(kMargin + kButtonSize, height() - kMargin - 2 * kButtonSize));
 }
 
+void TfrmVirtualDisplay::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    emit VisibilityChanged(true);
+}
+
+void TfrmVirtualDisplay::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    emit VisibilityChanged(false);
+}
+
 void TfrmVirtualDisplay::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     dragOffset_ = event->globalPosition().toPoint() - pos();

@@ -72,7 +72,13 @@ public:
 
     TLCDLabel& Screen() { return *LCDScreen_; }
 
+signals:
+    // The window was shown (true) or hidden (false).
+    void VisibilityChanged(bool shown);
+
 protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 

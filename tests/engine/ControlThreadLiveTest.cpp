@@ -45,10 +45,14 @@ private:
     std::vector<std::string> last_;
 };
 
+// skipQuiet off: the static screen sends a frame on every tick, for the tests that count them.
 struct TLiveRig {
-    explicit TLiveRig(int32_t baseTimeoutMs) {
+    explicit TLiveRig(int32_t baseTimeoutMs, bool skipQuiet = false) {
         job.AddScreen("one");
         job.SetLine(0, 1, "live");
+        job.AddScreen("two");
+        job.SetLine(1, 1, "next");
+        thread.SetSkipQuietTicks(skipQuiet);
         TDisplaySettings settings;
         settings.BaseTimeoutMs = baseTimeoutMs;
         thread.SetSettings(settings);
@@ -100,6 +104,23 @@ TEST(ControlThreadLive, StartAndStop) {
     // And it can run again.
     ASSERT_TRUE(rig.thread.Start());
     ASSERT_TRUE(rig.sink.WaitFor(2));
+    EXPECT_TRUE(TLiveRig::EndsInTime([&] { rig.thread.Stop(); }));
+}
+
+// A static screen without a timeout sleeps through its quiet ticks: a navigation request, a
+// suspend and a stop each end that sleep at once.
+TEST(ControlThreadLive, RequestsEndTheSleepThroughQuietTicks) {
+    TLiveRig rig(250, true);
+    ASSERT_TRUE(rig.thread.Start());
+    ASSERT_TRUE(rig.sink.WaitFor(1));
+    std::this_thread::sleep_for(600ms); // two ticks and more: no frame, the screen is static
+    EXPECT_EQ(rig.sink.Count(), 1u);
+    rig.thread.Next();
+    ASSERT_TRUE(rig.sink.WaitFor(2));
+    EXPECT_EQ(rig.sink.Last()[0], "next            ");
+    ASSERT_TRUE(TLiveRig::EndsInTime([&] { rig.thread.Suspend(); }));
+    rig.thread.Resume(); // the panel may have been drawn on: the rows go out again
+    ASSERT_TRUE(rig.sink.WaitFor(3));
     EXPECT_TRUE(TLiveRig::EndsInTime([&] { rig.thread.Stop(); }));
 }
 

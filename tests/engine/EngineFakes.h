@@ -50,6 +50,13 @@ public:
         return std::nullopt;
     }
 
+    // The tag name a call was bound to.
+    std::string NameOf(const std::string& moduleKey, int32_t tagIndex) const {
+        for (const auto& m : modules_)
+            if (m.Key == moduleKey) return m.Tags.at(static_cast<size_t>(tagIndex));
+        return {};
+    }
+
     std::vector<TCall> Calls;
 
 private:

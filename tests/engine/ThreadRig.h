@@ -8,7 +8,9 @@
 #include "engine/TagLanguage.h"
 #include "tests/engine/EngineFakes.h"
 
+#include <algorithm>
 #include <functional>
+#include <mutex>
 #include <stop_token>
 #include <string>
 #include <utility>
@@ -23,6 +25,7 @@ public:
     int64_t NowMs() override { return now_; }
     void SleepMs(int64_t ms) override {
         Sleeps.push_back(ms);
+        if (OnSleep) OnSleep(now_, now_ + std::max<int64_t>(ms, 0));
         if (ms > 0) now_ += ms;
         if (now_ >= limitMs_) stop_.request_stop();
     }
@@ -30,10 +33,24 @@ public:
         limitMs_ = limitMs;
         stop_ = std::move(stop);
     }
+    // With HonourWakes, a wait whose wake-up is already due (a request made before it, on
+    // the thread itself) ends at once, as on a real clock; else every wait is slept out.
+    void WaitMs(int64_t ms, std::stop_token stop, const TWakeUp& wake) override {
+        ++Waits;
+        if (HonourWakes) {
+            std::unique_lock lock(wake.Mutex);
+            if (stop.stop_requested() || wake.Ready()) return;
+        }
+        SleepMs(ms);
+    }
     // Time spent working rather than sleeping.
     void Advance(int64_t ms) { now_ += ms; }
 
     std::vector<int64_t> Sleeps;
+    int Waits = 0; // the thread's waits between ticks (a transition sleeps too)
+    bool HonourWakes = false;
+    // Called in every sleep with its start and end: what happens meanwhile on other threads.
+    std::function<void(int64_t fromMs, int64_t toMs)> OnSleep;
 
 private:
     int64_t now_ = 1000;
@@ -84,8 +101,11 @@ inline std::vector<std::pair<std::string, int>> Runs(const std::vector<TFrame>& 
 }
 
 struct TThreadRig {
+    // The rig wakes the thread on every tick, so that tests can count frames per tick; the
+    // quiet-tick tests turn skipping back on and compare both.
     explicit TThreadRig(int32_t rows = 2, int32_t cols = 16) : driver(rows, cols) {
         thread.SetGeometry(rows, cols);
+        thread.SetSkipQuietTicks(false);
     }
 
     // A screen with the given lines; returns its index.

@@ -7,6 +7,7 @@
 #include "virtual/LCDLabel.h"
 #include "virtual/VirtualDisplayFeed.h"
 
+#include <QPaintEvent>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -69,19 +70,108 @@ TEST(VirtualDisplayWindow, FramesAndCharactersFromAnotherThreadAppearOnceTheEven
     EXPECT_EQ(window->Screen().Font()[2], arrow);
     EXPECT_EQ(window->Screen().Font()[3], arrow);
 
-    // A window opened later gets the characters loaded so far; frames sent while there is none
-    // are dropped.
+    // A window opened later gets the characters loaded so far and the latest frame, sent
+    // while there was none.
     feed.SetDisplay(nullptr);
-    feed.ShowFrame({"lost"});
+    feed.ShowFrame({"kept"});
     QCoreApplication::processEvents();
     auto second = rig.Open();
     feed.SetDisplay(second.get());
     EXPECT_EQ(second->Screen().Font()[2], arrow);
-    EXPECT_EQ(second->Screen().Caption(), "");
+    EXPECT_EQ(second->Screen().Caption(), "kept");
     window.reset(); // a destroyed window is noticed
     feed.ShowFrame({"next"});
     QCoreApplication::processEvents();
     EXPECT_EQ(second->Screen().Caption(), "next");
+}
+
+// Counts the queued calls and the paints the GUI thread runs, and the regions painted.
+class TGuiWork : public QObject {
+public:
+    explicit TGuiWork(QWidget& painted) : painted_(painted) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TGuiWork() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall) ++Calls;
+        if (target == &painted_ && event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    void Reset() {
+        Calls = 0;
+        Painted = {};
+    }
+    int Calls = 0;
+    QRegion Painted;
+
+private:
+    QWidget& painted_;
+};
+
+TEST(VirtualDisplayWindow, OnlyChangedFramesWakeTheGuiAndOnlyChangedCellsArePainted) {
+    TWindowRig rig;
+    auto window = rig.Open();
+    window->SetGeometry(2, 4);
+    window->show();
+    TVirtualDisplayFeed feed;
+    feed.SetDisplay(window.get());
+    TLCDLabel& lcd = window->Screen();
+    TGuiWork work(lcd);
+    const auto settle = [] {
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    };
+    feed.ShowFrame({"abcd", "efgh"});
+    settle();
+    EXPECT_EQ(lcd.Caption(), "abcdefgh");
+
+    // The same frame again, ten times from the display thread: no call reaches the GUI.
+    work.Reset();
+    std::thread same([&] {
+        for (int i = 0; i < 10; ++i) feed.ShowFrame({"abcd", "efgh"});
+    });
+    same.join();
+    settle();
+    EXPECT_EQ(work.Calls, 0);
+
+    // Three frames before the GUI thread runs: one call, the latest frame, and only the cells
+    // that changed against what was shown are painted.
+    work.Reset();
+    std::thread three([&] {
+        feed.ShowFrame({"abXd", "efgh"});
+        feed.ShowFrame({"abcd", "efgY"});
+        feed.ShowFrame({"abcd", "efgZ"});
+    });
+    three.join();
+    settle();
+    EXPECT_EQ(work.Calls, 1);
+    EXPECT_EQ(lcd.Caption(), "abcdefgZ");
+    const QRect lastCell(lcd.CellOrigin(1, 3), lcd.CellSize());
+    EXPECT_EQ(work.Painted, QRegion(lastCell)) << "only the last cell of the second row";
+
+    // A user-defined character repaints only the cells that show it.
+    work.Reset();
+    const TGlyphRows block{0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
+    feed.ShowFrame({"a\x01" "cd", "efgZ"});
+    settle();
+    work.Reset();
+    feed.CustomCharLoaded(1, block);
+    settle();
+    EXPECT_EQ(work.Painted, QRegion(QRect(lcd.CellOrigin(0, 1), lcd.CellSize())));
+
+    // Hidden, the window costs nothing; shown again, it shows the latest frame at once.
+    window->hide();
+    settle();
+    work.Reset();
+    feed.ShowFrame({"gone", "away"});
+    feed.CustomCharLoaded(2, block);
+    settle();
+    EXPECT_EQ(work.Calls, 0);
+    EXPECT_EQ(lcd.Caption(), "a\x01" "cdefgZ");
+    window->show();
+    settle();
+    EXPECT_EQ(lcd.Caption(), "goneaway");
+    EXPECT_EQ(lcd.Font()[2], block);
 }
 
 TEST(VirtualDisplayWindow, ButtonsStepTheScreensAndClosingOnlyHides) {
