@@ -7,7 +7,9 @@
 #   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
 # scrolling line) or "system" (the same shape filled by the processor, memory and drive
-# modules: all four processor tags, the five memory tags, two drive tags).
+# modules: all four processor tags, the five memory tags, two drive tags) or "uservalues" (the
+# clock screen's shape filled by valuetap: five command sources run every 5 s, five files
+# rewritten every second, five MQTT topics of a private mosquitto published every second).
 # With ORVANTA3_BENCH_LCDD_PORT=PORT the panel is the LCDd on 127.0.0.1:PORT (driver lcdd.so)
 # instead of the emulated one; bench/daemon-lcdd.sh runs both side by side.
 # The D-Bus interface and the media-player watcher run when there is a session bus: the one of
@@ -18,7 +20,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
 screen=${2:-clock}
-[[ "$screen" == clock || "$screen" == system ]] || { echo "SCREEN is clock or system" >&2; exit 2; }
+[[ "$screen" == clock || "$screen" == system || "$screen" == uservalues ]] ||
+    { echo "SCREEN is clock, system or uservalues" >&2; exit 2; }
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
@@ -33,8 +36,10 @@ shm=${XDG_RUNTIME_DIR:-/dev/shm}
 state=$(mktemp "$shm/orvanta3-bench-XXXXXX.state")
 listener=
 bus=
+feeders=()
 trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null
-      [[ -z "$bus" ]] || kill "$bus" 2>/dev/null' EXIT
+      [[ -z "$bus" ]] || kill "$bus" 2>/dev/null
+      (( ${#feeders[@]} == 0 )) || kill "${feeders[@]}" 2>/dev/null' EXIT
 if [[ "${ORVANTA3_BENCH_SESSION_BUS:-}" == private ]]; then
     command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon (package dbus)" >&2; exit 2; }
     { read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
@@ -65,6 +70,44 @@ Align1=1
 Line2=\$defineCharset[0]\$\$nowSec[,,12,4,bar]\$ \$nowSec[,,2,4]\$%
 Line3=RAM 3172/15923 MB
 Line4=${long}
+Scroll4=0
+Show=1
+JOB
+elif [[ "$screen" == uservalues ]]; then
+    command -v /usr/sbin/mosquitto >/dev/null && command -v mosquitto_pub >/dev/null ||
+        { echo "needs mosquitto and mosquitto_pub (packages mosquitto, mosquitto-clients)" >&2; exit 2; }
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    printf 'listener %s 127.0.0.1\nallow_anonymous true\nuser %s\n' "$port" "$(id -un)" >"$work/mosquitto.conf"
+    /usr/sbin/mosquitto -c "$work/mosquitto.conf" 2>/dev/null & feeders+=($!)
+    until python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1)' "$port" 2>/dev/null; do sleep 0.1; done
+    {
+        printf '[valuetap.so]\nActive=1\nMQTT host=127.0.0.1\nMQTT port=%s\n' "$port"
+        for i in 1 2 3 4 5; do
+            printf 'Source%s kind=command\nSource%s command=cat /proc/loadavg\nSource%s field=%s\nSource%s period=5\n' \
+                "$i" "$i" "$i" "$i" "$i"
+            printf 'Source%s kind=file\nSource%s file=%s\nSource%s period=10\n' \
+                "$((i + 5))" "$((i + 5))" "$work/value$i" "$((i + 5))"
+            printf 'Source%s kind=mqtt\nSource%s topic=bench/%s\nSource%s pointer=/v\n' \
+                "$((i + 10))" "$((i + 10))" "$i" "$((i + 10))"
+        done
+    } >>"$work/Orvanta3.ini"
+    # Every second: each file rewritten by rename, each topic published (one client per topic).
+    ( n=0; while sleep 1; do n=$(( (n + 7) % 100 ))
+          for i in 1 2 3 4 5; do echo "$n" >"$work/value$i.new"; mv "$work/value$i.new" "$work/value$i"; done
+      done ) & feeders+=($!)
+    for i in 1 2 3 4 5; do
+        ( n=0; while sleep 1; do n=$(( (n + 11 * i) % 100 )); echo "{\"v\": $n}"; done |
+              mosquitto_pub -h 127.0.0.1 -p "$port" -t "bench/$i" -l ) & feeders+=($!)
+    done
+    # The clock screen's shape: two rows that change every second (a bar among them), one that
+    # changes less often, one that scrolls every tick.
+    cat >"$work/bench.orv3" <<JOB
+[Bench]
+Timeout=0
+Line1=\$time[5,,,4]\$ \$userValue[11,,,4]\$ \$userValue[12,,,4]\$ \$userValue[13,,,4]\$
+Line2=\$defineCharset[0]\$\$userValue[14,,8,4,bar]\$ \$userValue[15,,,4]\$ \$userValue[6,,,4]\$ \$userValue[7,,,4]\$
+Line3=\$userValue[8,,,4]\$ \$userValue[9,,,4]\$ \$userValue[10,,,4]\$ \$userValue[1,,,2]\$ \$userValue[2,,,2]\$
+Line4=\$userValue[3,,,2]\$ \$userValue[4,,,2]\$ \$userValue[5,,,2]\$ ${long}
 Scroll4=0
 Show=1
 JOB

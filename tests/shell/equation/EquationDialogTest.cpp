@@ -251,3 +251,40 @@ TEST_F(DrivesModuleOn, ItsMountedDrivesAreReadyMadeArguments) {
     EXPECT_EQ(dialog.TagText(), "$driveSize[2]$");
     host.ReleaseAll();
 }
+
+namespace {
+
+// The user values module switched on by the module host with the sources of its settings.
+struct UserValuesOn : ::testing::Test {
+    TempDir docs;
+    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
+    QApplication& app = OffscreenApp();
+};
+
+} // namespace
+
+TEST_F(UserValuesOn, TheDefinedSourcesAreReadyMadeArguments) {
+    WriteText(docs / "Orvanta3.ini", "[Common]\nLanguage=\n[valuetap.so]\nActive=1\nSource4 kind=file\nSource4 file=/x\n"
+             "Source2 kind=mqtt\nSource2 name=outdoor\nSource2 topic=home/outdoor\n");
+    TModuleHostOptions options;
+    options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+    options.SettingsPath = docs / "Orvanta3.ini";
+    options.ListInactiveModules = false;
+    options.InitDrivers = false;
+    TModuleHost host(options);
+    host.Discover();
+    TModuleCatalogue catalogue(host);
+
+    TfrmEquation dialog("$userValue[1]$", catalogue);
+    QStringList sources;
+    bool inGroup = false;
+    for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions()) {
+        if (!action->isEnabled()) inGroup = action->text() == "Свои значения: вставить источник:";
+        else if (inGroup) sources << action->text();
+    }
+    EXPECT_EQ(sources, (QStringList{"  outdoor", "  4"})) << "by name, else by number";
+    for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions())
+        if (action->text() == "  outdoor") action->trigger();
+    EXPECT_EQ(dialog.TagText(), "$userValue[outdoor]$");
+    host.ReleaseAll();
+}
