@@ -13,7 +13,7 @@ namespace orv {
 namespace {
 
 // Bounds and defaults as reading the settings applies them: through the settings themselves.
-TValueTapSettings Normalised(const TValueTapSettings& settings) {
+TValueTapSettings Normalised(const TValueTapSettings &settings) {
     TIniDocument ini;
     WriteValueTapSettings(ini, settings);
     return ReadValueTapSettings(ini);
@@ -21,11 +21,12 @@ TValueTapSettings Normalised(const TValueTapSettings& settings) {
 
 } // namespace
 
-void ToDialogData(const TValueTapSettings& settings, TValueTapDialogData& data) {
+void ToDialogData(const TValueTapSettings &settings, TValueTapDialogData &data) {
     data.SourceCount = 0;
-    for (const TSourceDef& source : settings.Sources) {
-        if (data.SourceCount >= kMaxSources) break;
-        TValueTapSourceData& d = data.Sources[data.SourceCount++];
+    for (const TSourceDef &source : settings.Sources) {
+        if (data.SourceCount >= kMaxSources)
+            break;
+        TValueTapSourceData &d = data.Sources[data.SourceCount++];
         d.Number = source.Number;
         CopyText(d.Kind, SourceKindName(source.Kind));
         CopyText(d.Name, source.Name);
@@ -39,7 +40,7 @@ void ToDialogData(const TValueTapSettings& settings, TValueTapDialogData& data) 
         d.MaxBytes = source.MaxBytes;
         d.MaxAgeSec = source.MaxAgeSec;
     }
-    const TBrokerSettings& b = settings.Broker;
+    const TBrokerSettings &b = settings.Broker;
     CopyText(data.Host, b.Host);
     data.Port = b.Port;
     data.Tls = b.Tls ? 1 : 0;
@@ -49,12 +50,12 @@ void ToDialogData(const TValueTapSettings& settings, TValueTapDialogData& data) 
     CopyText(data.PasswordFile, b.PasswordFile);
 }
 
-void FromDialogData(const TValueTapDialogData& data, TValueTapSettings& settings) {
+void FromDialogData(const TValueTapDialogData &data, TValueTapSettings &settings) {
     TValueTapSettings s;
     std::set<int32_t> numbers;
     const int32_t count = std::clamp(data.SourceCount, 0, kMaxSources);
     for (int32_t i = 0; i < count; ++i) {
-        const TValueTapSourceData& d = data.Sources[i];
+        const TValueTapSourceData &d = data.Sources[i];
         const auto kind = SourceKindOf(std::string(d.Kind, strnlen(d.Kind, sizeof d.Kind)));
         const std::string target(Trim(std::string(d.Target, strnlen(d.Target, sizeof d.Target))));
         if (!kind || target.empty() || d.Number < 1 || d.Number > kMaxSources ||
@@ -76,15 +77,16 @@ void FromDialogData(const TValueTapDialogData& data, TValueTapSettings& settings
         s.Sources.push_back(std::move(source));
     }
     std::sort(s.Sources.begin(), s.Sources.end(),
-              [](const TSourceDef& a, const TSourceDef& b) { return a.Number < b.Number; });
-    TBrokerSettings& b = s.Broker;
+              [](const TSourceDef &a, const TSourceDef &b) { return a.Number < b.Number; });
+    TBrokerSettings &b = s.Broker;
     b.Host = std::string(data.Host, strnlen(data.Host, sizeof data.Host));
     b.Port = data.Port;
     b.Tls = data.Tls != 0;
     b.CaFile = std::string(data.CaFile, strnlen(data.CaFile, sizeof data.CaFile));
     b.User = std::string(data.User, strnlen(data.User, sizeof data.User));
     b.Password = std::string(data.Password, strnlen(data.Password, sizeof data.Password));
-    b.PasswordFile = std::string(data.PasswordFile, strnlen(data.PasswordFile, sizeof data.PasswordFile));
+    b.PasswordFile =
+        std::string(data.PasswordFile, strnlen(data.PasswordFile, sizeof data.PasswordFile));
     settings = Normalised(s);
 }
 

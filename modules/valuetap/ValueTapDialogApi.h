@@ -7,10 +7,10 @@
 #include <cstdint>
 
 struct TValueTapSourceData {
-    int32_t Number;     // N of "SourceN", 1..32
-    char Kind[16];      // "command", "file" or "mqtt"
+    int32_t Number; // N of "SourceN", 1..32
+    char Kind[16];  // "command", "file" or "mqtt"
     char Name[64];
-    char Target[1024];  // the command line, the file or the topic
+    char Target[1024]; // the command line, the file or the topic
     char Folder[512];
     char Pointer[256];
     int32_t Line;
@@ -35,5 +35,5 @@ struct TValueTapDialogData {
 
 // Shows the dialog modally; 1 after "Сохранить" (the record then holds the new values), 0
 // otherwise or when no Qt application runs in the process.
-using TRunValueTapDialogFunc = int32_t (*)(TValueTapDialogData* data);
-inline constexpr const char* kRunValueTapDialogExport = "RunValueTapDialog";
+using TRunValueTapDialogFunc = int32_t (*)(TValueTapDialogData *data);
+inline constexpr const char *kRunValueTapDialogExport = "RunValueTapDialog";

@@ -25,12 +25,13 @@ public:
     }
 
     // user empty: anonymous clients are let in.
-    TMosquittoBroker(bool tls, const std::string& user = "", const std::string& password = "")
+    TMosquittoBroker(bool tls, const std::string &user = "", const std::string &password = "")
         : tls_(tls), user_(user), password_(password) {
         // Run as root, the broker would switch to its own user, who cannot read our folder.
-        const passwd* self = ::getpwuid(::getuid());
+        const passwd *self = ::getpwuid(::getuid());
         std::string config = "listener " + std::to_string(port_) + " 127.0.0.1\n";
-        if (self) config += std::string("user ") + self->pw_name + "\n";
+        if (self)
+            config += std::string("user ") + self->pw_name + "\n";
         if (user.empty()) {
             config += "allow_anonymous true\n";
         } else {
@@ -40,15 +41,12 @@ public:
         }
         if (tls) {
             ok_ = ok_ && MakeCertificates();
-            config += "cafile " + CaFile() + "\ncertfile " + (dir_ / "server.pem") +
-                      "\nkeyfile " + (dir_ / "server.key") + "\n";
+            config += "cafile " + CaFile() + "\ncertfile " + (dir_ / "server.pem") + "\nkeyfile " +
+                      (dir_ / "server.key") + "\n";
         }
         WriteText(dir_ / "mosquitto.conf", config);
-        if (!ok_) return;
-        broker_ = std::make_unique<TChildProcess>(
-            std::vector<std::string>{"/usr/sbin/mosquitto", "-c", dir_ / "mosquitto.conf"},
-            dir_ / "log");
-        ok_ = WaitUntil([&] { return AcceptsConnections(port_); }, std::chrono::seconds(30));
+        if (ok_)
+            Start();
     }
 
     bool Ok() const { return ok_; }
@@ -58,25 +56,38 @@ public:
 
     // Publishes one message with mosquitto_pub (QoS 1, so it has reached the broker when this
     // returns); true on success.
-    bool Publish(const std::string& topic, const std::string& payload, bool retain = false) {
-        std::vector<std::string> args = {"mosquitto_pub", "-h", "127.0.0.1", "-p",
-                                         std::to_string(port_), "-q", "1", "-t", topic,
-                                         "-m", payload};
-        if (retain) args.push_back("-r");
-        if (!user_.empty()) args.insert(args.end(), {"-u", user_, "-P", password_});
-        if (tls_) args.insert(args.end(), {"--cafile", CaFile()});
+    bool Publish(const std::string &topic, const std::string &payload, bool retain = false) {
+        std::vector<std::string> args = {
+            "mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port_), "-q", "1", "-t",
+            topic,           "-m", payload};
+        if (retain)
+            args.push_back("-r");
+        if (!user_.empty())
+            args.insert(args.end(), {"-u", user_, "-P", password_});
+        if (tls_)
+            args.insert(args.end(), {"--cafile", CaFile()});
         return RunProgram(args, dir_ / "pub.log");
     }
 
-    // Stops the broker (its port stays reserved for a restart).
-    void Stop() { broker_.reset(); }
+    // Stops the broker and starts it again on the same port, without its retained messages.
+    bool Restart() {
+        broker_.reset();
+        return Start();
+    }
 
 private:
+    bool Start() {
+        broker_ = std::make_unique<TChildProcess>(
+            std::vector<std::string>{"/usr/sbin/mosquitto", "-c", dir_ / "mosquitto.conf"},
+            dir_ / "log");
+        ok_ = WaitUntil([&] { return AcceptsConnections(port_); }, std::chrono::seconds(30));
+        return ok_;
+    }
+
     bool MakeCertificates() {
         const std::string log = dir_ / "openssl.log";
-        return RunProgram({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days",
-                           "2", "-subj", "/CN=Test CA", "-keyout", dir_ / "ca.key", "-out",
-                           CaFile()},
+        return RunProgram({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                           "-subj", "/CN=Test CA", "-keyout", dir_ / "ca.key", "-out", CaFile()},
                           log) &&
                RunProgram({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj",
                            "/CN=localhost", "-keyout", dir_ / "server.key", "-out",

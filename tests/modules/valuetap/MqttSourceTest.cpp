@@ -1,6 +1,6 @@
 // valuetap's MQTT sources against a real mosquitto on loopback: retained and live messages,
 // wildcards, JSON members picked by pointer, payloads that grow too old, a password (stored
-// scrambled or in a password file) and TLS with a throwaway CA.
+// scrambled or in a password file), TLS with a throwaway CA, and a broker that restarts.
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
 #include "modules/valuetap/TapSources.h"
@@ -19,7 +19,8 @@ namespace {
 class MqttSource : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!TMosquittoBroker::Available()) GTEST_SKIP() << "mosquitto is not installed";
+        if (!TMosquittoBroker::Available())
+            GTEST_SKIP() << "mosquitto is not installed";
         ASSERT_TRUE(module.Loaded());
     }
     void TearDown() override {
@@ -28,7 +29,7 @@ protected:
     }
 
     // The sources of every test, on the broker given.
-    void Load(const TBrokerSettings& broker) {
+    void Load(const TBrokerSettings &broker) {
         TIniDocument ini = TIniDocument::Parse(
             "[valuetap.so]\nSource1 kind=mqtt\nSource1 name=outdoor\nSource1 topic=home/outdoor\n"
             "Source2 kind=mqtt\nSource2 name=temp\nSource2 topic=home/+/state\n"
@@ -41,17 +42,18 @@ protected:
         WriteText(docs / "Orvanta3.ini", ini.Serialize());
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
-    std::string Value(const std::string& source) {
+    std::string Value(const std::string &source) {
         return Cp1251ToUtf8(module.Value(0, source.c_str()));
     }
-    bool WaitForValue(const std::string& source, const std::string& expected) {
+    bool WaitForValue(const std::string &source, const std::string &expected) {
         return WaitUntil([&] { return Value(source) == expected; }, std::chrono::seconds(30));
     }
 
     // Retained before the module connects, live after; the rest of the behaviour on top.
-    void ChecksOn(TMosquittoBroker& broker) {
+    void ChecksOn(TMosquittoBroker &broker) {
         ASSERT_TRUE(broker.Publish("home/outdoor", "7.5", true)) << broker.Log();
-        EXPECT_TRUE(WaitForValue("outdoor", "7.5")) << "retained: " << Value("outdoor") << broker.Log();
+        EXPECT_TRUE(WaitForValue("outdoor", "7.5"))
+            << "retained: " << Value("outdoor") << broker.Log();
         EXPECT_EQ(Value("temp"), "#skip") << "nothing received yet";
         ASSERT_TRUE(broker.Publish("home/kitchen/state", R"({"temperature": 21.5, "on": true})"));
         EXPECT_TRUE(WaitForValue("temp", "21.5")) << Value("temp");
@@ -91,6 +93,11 @@ TEST_F(MqttSource, PlainBrokerWithPasswordAndReconnect) {
     settings.Password = "s3cret word";
     Load(settings);
     ChecksOn(broker);
+
+    // The broker goes away and comes back: the module connects again and subscribes anew.
+    ASSERT_TRUE(broker.Restart()) << broker.Log();
+    ASSERT_TRUE(broker.Publish("home/outdoor", "after restart", true));
+    EXPECT_TRUE(WaitForValue("outdoor", "after restart")) << Value("outdoor");
 }
 
 TEST_F(MqttSource, TlsBrokerWithPasswordFile) {

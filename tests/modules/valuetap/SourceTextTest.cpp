@@ -1,9 +1,9 @@
 // valuetap's pieces without a running source: command lines, JSON pointers on hostile input,
 // and the settings as the dialog record carries them.
+#include "modules/valuetap/SourceText.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
 #include "modules/valuetap/CommandRun.h"
-#include "modules/valuetap/SourceText.h"
 #include "modules/valuetap/TapDialogRecord.h"
 
 #include <gtest/gtest.h>

@@ -27,15 +27,15 @@ protected:
         module.Descriptor().LoadSettings();
     }
 
-    void Load(const std::string& section) {
+    void Load(const std::string &section) {
         WriteText(docs / "Orvanta3.ini", "[valuetap.so]\n" + section);
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
-    std::string Value(const std::string& source) {
+    std::string Value(const std::string &source) {
         return Cp1251ToUtf8(module.Value(tagUserValue, Utf8ToCp1251(source).c_str()));
     }
     // Asks until the source gives expected (the first request starts a command).
-    bool WaitForValue(const std::string& source, const std::string& expected,
+    bool WaitForValue(const std::string &source, const std::string &expected,
                       std::chrono::seconds timeout = std::chrono::seconds(30)) {
         return WaitUntil([&] { return Value(source) == expected; }, timeout);
     }
@@ -47,21 +47,24 @@ protected:
 
 TEST_F(ValueTap, CommandsPrintFailHangFloodAndStaySilent) {
     const std::string script = docs / "print.sh";
-    WriteText(script, "#!/bin/sh\necho \"first line\"\necho \"load: 0.42 1.5 $PWD ${SECRET:-clean}\"\n");
+    WriteText(script,
+              "#!/bin/sh\necho \"first line\"\necho \"load: 0.42 1.5 $PWD ${SECRET:-clean}\"\n");
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     WriteText(docs / "work/.keep", "");
     ::setenv("SECRET", "leaked", 1);
     Load("Source1 kind=command\nSource1 name=Load\nSource1 command=" + script +
          "\nSource1 line=2\nSource1 folder=" + (docs / "work") +
          "\nSource2 kind=command\nSource2 command=/bin/sh -c 'echo \"$0\" \"$1\"' 'a b' \"c\\\"d\""
-         "\nSource3 kind=command\nSource3 name=broken\nSource3 command=/bin/sh -c 'echo partial; exit 3'"
+         "\nSource3 kind=command\nSource3 name=broken\nSource3 command=/bin/sh -c 'echo partial; "
+         "exit 3'"
          "\nSource4 kind=command\nSource4 name=hang\nSource4 command=sleep 600\nSource4 timeout=1"
          "\nSource5 kind=command\nSource5 name=flood\nSource5 command=yes 0123456789"
          "\nSource5 max bytes=100\nSource5 field=1"
          "\nSource6 kind=command\nSource6 name=silent\nSource6 command=true"
          "\nSource7 kind=command\nSource7 name=nosuch\nSource7 command=no-such-program-here"
          "\nSource8 kind=command\nSource8 name=ten\nSource8 command=head -c 10000000 /dev/zero"
-         "\nSource9 kind=command\nSource9 name=field\nSource9 command=echo 'a  b   c'\nSource9 field=3\n");
+         "\nSource9 kind=command\nSource9 name=field\nSource9 command=echo 'a  b   c'\nSource9 "
+         "field=3\n");
     ::unsetenv("SECRET");
 
     // Nothing is known before the first run: the screen that starts with it is skipped.
@@ -107,10 +110,12 @@ TEST_F(ValueTap, FilesFollowWritesAndRenamesAndOutsideTextStaysText) {
          "\nSource1 period=3600\nSource2 kind=file\nSource2 file=" + value +
          "\nSource2 line=2\nSource2 period=3600\nSource3 kind=file\nSource3 file=" + json +
          "\nSource3 pointer=/sensor/temperature\nSource3 period=3600\nSource4 kind=file\n"
-         "Source4 name=label\nSource4 file=" + json + "\nSource4 pointer=/sensor/label\n"
-         "Source5 kind=file\nSource5 name=missing\nSource5 file=" + (docs / "data/none") +
-         "\nSource6 kind=file\nSource6 name=nopointer\nSource6 file=" + json +
-         "\nSource6 pointer=/sensor/none\n");
+         "Source4 name=label\nSource4 file=" +
+         json +
+         "\nSource4 pointer=/sensor/label\n"
+         "Source5 kind=file\nSource5 name=missing\nSource5 file=" +
+         (docs / "data/none") + "\nSource6 kind=file\nSource6 name=nopointer\nSource6 file=" +
+         json + "\nSource6 pointer=/sensor/none\n");
     EXPECT_TRUE(WaitForValue("value", "21.5"));
     EXPECT_TRUE(WaitForValue("2", "second"));
     EXPECT_TRUE(WaitForValue("3", "19.25"));
@@ -120,7 +125,7 @@ TEST_F(ValueTap, FilesFollowWritesAndRenamesAndOutsideTextStaysText) {
 
     // Rewritten in place: inotify brings it long before the hour's period.
     {
-        std::FILE* f = std::fopen(value.c_str(), "r+");
+        std::FILE *f = std::fopen(value.c_str(), "r+");
         ASSERT_TRUE(f);
         std::fputs("22.0", f);
         std::fclose(f);
@@ -143,7 +148,8 @@ TEST_F(ValueTap, FilesFollowWritesAndRenamesAndOutsideTextStaysText) {
     // Settings loaded again replace the sources; the old ones stop.
     Load("Source3 kind=file\nSource3 name=value\nSource3 file=" + json + "\n");
     EXPECT_EQ(Value("2"), "");
-    EXPECT_TRUE(WaitForValue("value", R"({"sensor":{"temperature":19.25,"label":"Комната \u0436"}})"))
+    EXPECT_TRUE(
+        WaitForValue("value", R"({"sensor":{"temperature":19.25,"label":"Комната \u0436"}})"))
         << Value("value");
 }
 
