@@ -78,7 +78,7 @@ elif [[ "$screen" == uservalues ]]; then
         { echo "needs mosquitto and mosquitto_pub (packages mosquitto, mosquitto-clients)" >&2; exit 2; }
     port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     printf 'listener %s 127.0.0.1\nallow_anonymous true\nuser %s\n' "$port" "$(id -un)" >"$work/mosquitto.conf"
-    /usr/sbin/mosquitto -c "$work/mosquitto.conf" 2>/dev/null & feeders+=($!)
+    /usr/sbin/mosquitto -c "$work/mosquitto.conf" >/dev/null 2>&1 & feeders+=($!)
     until python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1)' "$port" 2>/dev/null; do sleep 0.1; done
     {
         printf '[valuetap.so]\nActive=1\nMQTT host=127.0.0.1\nMQTT port=%s\n' "$port"
@@ -91,13 +91,15 @@ elif [[ "$screen" == uservalues ]]; then
                 "$((i + 10))" "$((i + 10))" "$i" "$((i + 10))"
         done
     } >>"$work/Orvanta3.ini"
-    # Every second: each file rewritten by rename, each topic published (one client per topic).
+    # Every second: each file rewritten by rename, each topic published (one client per topic;
+    # its feeding loop ends with it).
     ( n=0; while sleep 1; do n=$(( (n + 7) % 100 ))
           for i in 1 2 3 4 5; do echo "$n" >"$work/value$i.new"; mv "$work/value$i.new" "$work/value$i"; done
-      done ) & feeders+=($!)
+      done ) >/dev/null 2>&1 & feeders+=($!)
     for i in 1 2 3 4 5; do
-        ( n=0; while sleep 1; do n=$(( (n + 11 * i) % 100 )); echo "{\"v\": $n}"; done |
-              mosquitto_pub -h 127.0.0.1 -p "$port" -t "bench/$i" -l ) & feeders+=($!)
+        mosquitto_pub -h 127.0.0.1 -p "$port" -t "bench/$i" -l \
+            < <(n=0; while sleep 1; do n=$(( (n + 11 * i) % 100 )); echo "{\"v\": $n}"; done) \
+            >/dev/null 2>&1 & feeders+=($!)
     done
     # The clock screen's shape: two rows that change every second (a bar among them), one that
     # changes less often, one that scrolls every tick.
@@ -148,7 +150,8 @@ while [[ ! -e "$work/pings" ]]; do sleep 0.1; done
 switches() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" -v name="$(cat "$task/comm" 2>/dev/null)" \
+        # A name with blanks ("mosquitto loop") stays one field.
+        awk -v tid="${task##*/}" -v name="$(tr ' ' '-' <"$task/comm" 2>/dev/null)" \
             '/ctxt_switches/ { n += $2 } END { print tid, name, n }' "$task/status" 2>/dev/null
     done
 }

@@ -19,7 +19,9 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr uint32_t kChangeEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_CREATE | IN_DELETE;
+// A file written and closed, renamed onto the name, or removed; one a writer keeps open is
+// read at its period.
+constexpr uint32_t kChangeEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE;
 
 } // namespace
 
