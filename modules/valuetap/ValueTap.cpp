@@ -31,6 +31,8 @@
 #include <memory>
 #include <mutex>
 
+#include <pthread.h>
+
 using namespace orv;
 
 namespace {
@@ -86,6 +88,7 @@ void TValueTap::Store(size_t slot, std::optional<std::string_view> raw) {
 }
 
 void TValueTap::RunCommandSource(size_t slot, TSourceDef source, std::stop_token stop) {
+    ::pthread_setname_np(::pthread_self(), "valuetap-cmd");
     const auto words = SplitCommandLine(Cp1251ToUtf8(source.Target));
     if (!words || words->empty()) {
         HostTrace(Describe(source) + ": the command line has an unclosed quote");
@@ -187,6 +190,7 @@ void TValueTap::StartFeeds(const TBrokerSettings &broker) {
     }
     if (!files.empty())
         tasks_.Start([this, files, fileSlots](std::stop_token stop) {
+            ::pthread_setname_np(::pthread_self(), "valuetap-files");
             WatchFiles(
                 files,
                 [&](size_t i, std::optional<std::string> text) {
