@@ -12,4 +12,8 @@ bool TraceEnabled();
 // One line "PROGRAM: text"; nothing while the trace is off.
 void Trace(std::string_view text);
 
+// What a program file that keeps a trace exports for its plug-ins: one UTF-8 line to Trace.
+using TTraceFunc = void (*)(const char* text);
+inline constexpr const char* kTraceExport = "Orvanta3Trace";
+
 } // namespace orv

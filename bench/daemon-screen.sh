@@ -9,7 +9,9 @@
 # scrolling line), "system" (the same shape filled by the processor, memory and drive
 # modules: all four processor tags, the five memory tags, two drive tags), "static" (the time
 # asked every tick and three lines of plain text) or "calm" (the same with the time asked
-# every fourth tick, so that three ticks in four can change nothing).
+# every fourth tick, so that three ticks in four can change nothing) or "uservalues" (the
+# clock screen's shape filled by valuetap: five command sources run every 5 s, five files
+# rewritten every second, five MQTT topics of a private mosquitto published every second).
 # ORVANTA3_BENCH_DRIVER=i2c drives the panel through i2cpanel.so and its emulated backpack,
 # =serial through serialpanel.so and a pseudo-terminal that takes the bytes; both also print
 # the bytes per display tick on the bus or the line (textport, the default, sends every byte
@@ -24,7 +26,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-60}
 screen=${2:-clock}
-case "$screen" in clock | system | static | calm) ;; *) echo "SCREEN is clock, system, static or calm" >&2; exit 2 ;; esac
+case "$screen" in clock | system | static | calm | uservalues) ;; *) echo "SCREEN is clock, system, static, calm or uservalues" >&2; exit 2 ;; esac
 daemon="$build/orvanta3/orvanta3d"
 [[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
 command -v /usr/bin/time >/dev/null || { echo "needs GNU time (package time)" >&2; exit 2; }
@@ -39,9 +41,11 @@ state=$(panel_state_file "$work")
 listener=
 listener_serial=
 bus=
+feeders=()
 trap 'rm -rf "$work" "$state"; [[ -z "$listener" ]] || kill "$listener" 2>/dev/null
       [[ -z "$bus" ]] || kill "$bus" 2>/dev/null
-      [[ -z "$listener_serial" ]] || kill "$listener_serial" 2>/dev/null' EXIT
+      [[ -z "$listener_serial" ]] || kill "$listener_serial" 2>/dev/null
+      (( ${#feeders[@]} == 0 )) || kill "${feeders[@]}" 2>/dev/null' EXIT
 if [[ "${ORVANTA3_BENCH_SESSION_BUS:-}" == private ]]; then
     command -v dbus-daemon >/dev/null || { echo "needs dbus-daemon (package dbus)" >&2; exit 2; }
     { read -r address; read -r bus; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1)
@@ -87,7 +91,48 @@ Active=1
 [glyphset.so]
 Active=1
 INI
-if [[ "$screen" != system ]]; then
+long="Headlines: an eighty-three character line that scrolls one character per tick ok"
+if [[ "$screen" == uservalues ]]; then
+    command -v /usr/sbin/mosquitto >/dev/null && command -v mosquitto_pub >/dev/null ||
+        { echo "needs mosquitto and mosquitto_pub (packages mosquitto, mosquitto-clients)" >&2; exit 2; }
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    printf 'listener %s 127.0.0.1\nallow_anonymous true\nuser %s\n' "$port" "$(id -un)" >"$work/mosquitto.conf"
+    /usr/sbin/mosquitto -c "$work/mosquitto.conf" >/dev/null 2>&1 & feeders+=($!)
+    until python3 -c 'import socket, sys; socket.create_connection(("127.0.0.1", int(sys.argv[1])), 1)' "$port" 2>/dev/null; do sleep 0.1; done
+    {
+        printf '[valuetap.so]\nActive=1\nMQTT host=127.0.0.1\nMQTT port=%s\n' "$port"
+        for i in 1 2 3 4 5; do
+            printf 'Source%s kind=command\nSource%s command=cat /proc/loadavg\nSource%s field=%s\nSource%s period=5\n' \
+                "$i" "$i" "$i" "$i" "$i"
+            printf 'Source%s kind=file\nSource%s file=%s\nSource%s period=10\n' \
+                "$((i + 5))" "$((i + 5))" "$work/value$i" "$((i + 5))"
+            printf 'Source%s kind=mqtt\nSource%s topic=bench/%s\nSource%s pointer=/v\n' \
+                "$((i + 10))" "$((i + 10))" "$i" "$((i + 10))"
+        done
+    } >>"$work/Orvanta3.ini"
+    # Every second: each file rewritten by rename, each topic published (one client per topic;
+    # its feeding loop ends with it).
+    ( n=0; while sleep 1; do n=$(( (n + 7) % 100 ))
+          for i in 1 2 3 4 5; do echo "$n" >"$work/value$i.new"; mv "$work/value$i.new" "$work/value$i"; done
+      done ) >/dev/null 2>&1 & feeders+=($!)
+    for i in 1 2 3 4 5; do
+        mosquitto_pub -h 127.0.0.1 -p "$port" -t "bench/$i" -l \
+            < <(n=0; while sleep 1; do n=$(( (n + 11 * i) % 100 )); echo "{\"v\": $n}"; done) \
+            >/dev/null 2>&1 & feeders+=($!)
+    done
+    # The clock screen's shape: two rows that change every second (a bar among them), one that
+    # changes less often, one that scrolls every tick.
+    cat >"$work/bench.orv3" <<JOB
+[Bench]
+Timeout=0
+Line1=\$time[5,,,4]\$ \$userValue[11,,,4]\$ \$userValue[12,,,4]\$ \$userValue[13,,,4]\$
+Line2=\$defineCharset[0]\$\$userValue[14,,8,4,bar]\$ \$userValue[15,,,4]\$ \$userValue[6,,,4]\$ \$userValue[7,,,4]\$
+Line3=\$userValue[8,,,4]\$ \$userValue[9,,,4]\$ \$userValue[10,,,4]\$ \$userValue[1,,,2]\$ \$userValue[2,,,2]\$
+Line4=\$userValue[3,,,2]\$ \$userValue[4,,,2]\$ \$userValue[5,,,2]\$ ${long}
+Scroll4=0
+Show=1
+JOB
+elif [[ "$screen" != system ]]; then
     write_bench_job "$screen" "$work/bench.orv3"
 else
     printf '[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n[diskfacts.so]\nActive=1\n' \

@@ -42,6 +42,9 @@ ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, i
     std::fflush(stderr);
 }
 
+// The trace lines of modules (--verbose).
+ORVANTA3_EXPORT void Orvanta3Trace(const char* text) { Trace(text ? text : ""); }
+
 namespace {
 
 constexpr int kExitBadInput = 2;

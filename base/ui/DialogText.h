@@ -6,6 +6,7 @@
 
 #include <QBoxLayout>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
 
@@ -23,6 +24,13 @@ void CopyCp1251(char (&target)[N], const QString& text) {
     const size_t n = std::min(bytes.size(), N - 1);
     std::memcpy(target, bytes.data(), n);
     target[n] = '\0';
+}
+
+// An edit named name (for the tests and the language files) holding a Windows-1251 text.
+inline QLineEdit* NamedEdit(const char* name, const char* text, QWidget* parent) {
+    auto* edit = new QLineEdit(FromCp1251(text), parent);
+    edit->setObjectName(name);
+    return edit;
 }
 
 // "btnOk" (the default button, calls confirm) and "btnCancel" (rejects the dialog, as Esc

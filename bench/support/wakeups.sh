@@ -9,7 +9,7 @@
 thread_switches() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v tid="${task##*/}" -v name="$(cat "$task/comm" 2>/dev/null)" \
+        awk -v tid="${task##*/}" -v name="$(tr " " "-" <"$task/comm" 2>/dev/null)" \
             -v ns="$(cut -d' ' -f1 "$task/schedstat" 2>/dev/null || echo 0)" \
             '/ctxt_switches/ { n += $2 } END { print tid, name, n, ns }' "$task/status" 2>/dev/null
     done

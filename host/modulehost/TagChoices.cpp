@@ -1,35 +1,54 @@
 #include "host/modulehost/TagChoices.h"
 
+#include "abi/CommandWords.h"
 #include "base/TextUtil.h"
+
+#include <initializer_list>
 
 namespace orv {
 
 namespace {
 
-constexpr int kMaxDrives = 64; // a bound on what a broken answer can ask for
+constexpr int kMaxItems = 64; // a bound on what a broken answer can ask for
+
+// For each item n of the enumeration tag enumTag, the answers of itemTags with the argument n;
+// all the tags must belong to one module, else there are no items.
+std::vector<std::vector<std::string>> EnumeratedItems(TModuleCatalogue& catalogue,
+                                                      std::string_view enumTag,
+                                                      std::initializer_list<std::string_view> itemTags) {
+    const auto count = catalogue.Bind(enumTag);
+    if (!count) return {};
+    std::vector<TTagBinding> items;
+    for (std::string_view name : itemTags) {
+        const auto item = catalogue.Bind(name);
+        if (!item || item->ModuleKey != count->ModuleKey) return {};
+        items.push_back(*item);
+    }
+    const std::string answer = catalogue.Evaluate(count->ModuleKey, count->TagIndex, "0");
+    if (!answer.starts_with(kEnumMark)) return {};
+    const int n = ParseInt32(std::string_view(answer).substr(kEnumMark.size())).value_or(0);
+
+    std::vector<std::vector<std::string>> answers;
+    for (int i = 0; i < n && i < kMaxItems; ++i) {
+        std::vector<std::string>& row = answers.emplace_back();
+        for (const TTagBinding& item : items)
+            row.push_back(catalogue.Evaluate(item.ModuleKey, item.TagIndex, std::to_string(i)));
+    }
+    return answers;
+}
 
 std::vector<TDriveChoice> ReadDrives(TModuleCatalogue& catalogue) {
-    const auto count = catalogue.Bind("$driveEnum");
-    const auto letter = catalogue.Bind("$driveLetter");
-    const auto label = catalogue.Bind("$driveLabel");
-    if (!count || !letter || !label || letter->ModuleKey != count->ModuleKey ||
-        label->ModuleKey != count->ModuleKey)
-        return {};
-
-    const std::string answer = catalogue.Evaluate(count->ModuleKey, count->TagIndex, "0");
-    constexpr std::string_view kEnum = "#enum";
-    if (answer.rfind(kEnum, 0) != 0) return {};
-    const int drives = ParseInt32(std::string_view(answer).substr(kEnum.size())).value_or(0);
-
     std::vector<TDriveChoice> choices;
-    for (int n = 0; n < drives && n < kMaxDrives; ++n) {
-        const std::string number = std::to_string(n);
-        TDriveChoice choice;
-        choice.Caption = catalogue.Evaluate(letter->ModuleKey, letter->TagIndex, number) + " [" +
-                         catalogue.Evaluate(label->ModuleKey, label->TagIndex, number) + "]";
-        choice.Number = n;
-        choices.push_back(std::move(choice));
-    }
+    for (const auto& drive : EnumeratedItems(catalogue, "$driveEnum", {"$driveLetter", "$driveLabel"}))
+        choices.push_back({drive[0] + " [" + drive[1] + "]", static_cast<int>(choices.size())});
+    return choices;
+}
+
+std::vector<TSourceChoice> ReadSources(TModuleCatalogue& catalogue) {
+    if (!catalogue.Bind("$userValue")) return {};
+    std::vector<TSourceChoice> choices;
+    for (const auto& source : EnumeratedItems(catalogue, "$userValueEnum", {"$userValueName"}))
+        if (!source[0].empty()) choices.push_back({source[0]});
     return choices;
 }
 
@@ -41,6 +60,7 @@ TTagChoices ReadTagChoices(TModuleCatalogue& catalogue) {
         for (const TTagNode& tag : group.Tags)
             if (!tag.Name.empty()) choices.TagNames.push_back(tag.Name);
     choices.Drives = ReadDrives(catalogue);
+    choices.Sources = ReadSources(catalogue);
     return choices;
 }
 

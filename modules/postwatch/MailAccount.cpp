@@ -3,22 +3,15 @@
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
+#include "modules/common/StoredPassword.h"
 
 namespace orv {
 
 namespace {
 
 constexpr const char* kSection = "Mail";
-// With the high bit set, letters and digits never become blanks, quotes or line ends.
-constexpr char kPasswordKey = static_cast<char>(0x9C);
 
 } // namespace
-
-std::string ScramblePassword(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(c ^ kPasswordKey);
-    return out;
-}
 
 std::string_view MailSecurityName(TMailSecurity security) {
     switch (security) {
@@ -52,12 +45,7 @@ TMailSettings ReadMailSettings(const TIniDocument& ini) {
 void WriteMailSettings(TIniDocument& ini, const TMailSettings& s) {
     ini.WriteString(kSection, "Server", s.Server);
     ini.WriteString(kSection, "User", s.User);
-    // Quotes keep blanks at the ends of the scrambled text (reading removes one pair).
-    std::string scrambled = ScramblePassword(s.Password);
-    if (!scrambled.empty() && (IsBlank(scrambled.front()) || IsBlank(scrambled.back()) ||
-                               scrambled.front() == '"' || scrambled.front() == '\''))
-        scrambled = '"' + scrambled + '"';
-    ini.WriteString(kSection, "Pass", scrambled);
+    ini.WriteString(kSection, "Pass", StoredPassword(s.Password));
     ini.WriteInteger(kSection, "Check timeout", s.CheckTimeoutMin);
     ini.WriteString(kSection, "Mask", s.Mask);
     ini.WriteString(kSection, "Delimiter", std::string(1, s.Delimiter));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Cp1251.h"
+#include "modules/common/StoredPassword.h"
 
 #include <cstdint>
 #include <string>
@@ -28,9 +29,6 @@ struct TMailSettings {
 
 TMailSettings ReadMailSettings(const TIniDocument& ini);
 void WriteMailSettings(TIniDocument& ini, const TMailSettings& settings);
-
-// The password as stored: every byte XORed with one fixed key (the same routine both ways).
-std::string ScramblePassword(std::string_view text);
 
 // "none", "starttls", "pop3s" <-> the enum; anything else reads as none.
 std::string_view MailSecurityName(TMailSecurity security);

@@ -50,6 +50,7 @@ const TVariantGroup kGlyphVariants{"Поддержка пользователь�
                                     {"  набор пользователя", 2}}};
 constexpr char kMaskVariant[] = "  по заданной маске...";
 constexpr char kDriveGroup[] = "Диски: вставить номер диска:";
+constexpr char kSourceGroup[] = "Свои значения: вставить источник:";
 const TVariantGroup kSpectrumVariants{
     "МР3: вставить спектроскоп:",
     {{"однострочный", 11}, {"строка 1 из 2-х", 12}, {"строка 2 из 2-х", 22},
@@ -184,6 +185,14 @@ void TfrmEquation::BuildVariants(const TTagChoices& choices) {
     }
     addGroup(kSpectrumVariants);
     addGroup(kChannelVariants);
+    if (!choices.Sources.empty()) {
+        addCaption(kSourceGroup);
+        for (const TSourceChoice& source : choices.Sources) {
+            const QString argument = FromCp1251(source.Argument);
+            connect(pmVariants_->addAction("  " + argument), &QAction::triggered, this,
+                    [this, argument] { edIndex_->setText(argument); });
+        }
+    }
 }
 
 void TfrmEquation::ApplyLanguage(const std::string& language, const std::string& lngPath) {

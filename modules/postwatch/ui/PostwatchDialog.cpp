@@ -19,16 +19,6 @@
 
 namespace orv {
 
-namespace {
-
-QLineEdit* Edit(const char* name, const char* text, QWidget* parent) {
-    auto* edit = new QLineEdit(FromCp1251(text), parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
-} // namespace
-
 TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
     : QDialog(parent), data_(data) {
     setWindowTitle(Utf8("Настройка..."));
@@ -38,12 +28,12 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
 
     auto* box = new QWidget(tabs);
     auto* boxForm = new QFormLayout(box);
-    edMailServer_ = Edit("edMailServer", data.Server, box);
+    edMailServer_ = NamedEdit("edMailServer", data.Server, box);
     edMailServer_->setPlaceholderText("pop.example.org, pop3s://pop.example.org:995");
     boxForm->addRow(Utf8("Адрес почтового POP3-сервера:"), edMailServer_);
-    edMailName_ = Edit("edMailName", data.User, box);
+    edMailName_ = NamedEdit("edMailName", data.User, box);
     boxForm->addRow(Utf8("Имя для входа:"), edMailName_);
-    edMailPass_ = Edit("edMailPass", data.Password, box);
+    edMailPass_ = NamedEdit("edMailPass", data.Password, box);
     edMailPass_->setEchoMode(QLineEdit::Password);
     boxForm->addRow(Utf8("Пароль для входа:"), edMailPass_);
     auto* timeout = new QHBoxLayout;
@@ -71,7 +61,7 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
 
     auto* output = new QWidget(tabs);
     auto* outputLayout = new QVBoxLayout(output);
-    edMailMask_ = Edit("edMailMask", data.Mask, output);
+    edMailMask_ = NamedEdit("edMailMask", data.Mask, output);
     outputLayout->addWidget(edMailMask_);
     for (const char* legend : {"%date% - дата письма,", "%subject% - тема письма,",
                                "%from% - отправитель,", "%size% - размер письма"})
@@ -79,7 +69,7 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
     auto* delimiter = new QHBoxLayout;
     delimiter->addWidget(new QLabel(Utf8("Символ разделения нескольких писем:"), output));
     const char shown[2] = {data.Delimiter[0], '\0'};
-    edMailDelimiter_ = Edit("edMailDelimiter", shown, output);
+    edMailDelimiter_ = NamedEdit("edMailDelimiter", shown, output);
     edMailDelimiter_->setMaxLength(1);
     edMailDelimiter_->setFixedWidth(edMailDelimiter_->fontMetrics().horizontalAdvance("WW") + 12);
     delimiter->addWidget(edMailDelimiter_);

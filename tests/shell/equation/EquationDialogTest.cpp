@@ -204,6 +204,27 @@ TEST_F(ShippedModules, ReadyMadeArgumentsFillTheArgument) {
 
 namespace {
 
+// The module host over the build tree's modules, drivers left alone.
+TModuleHostOptions HostOptions(const std::string& settingsPath) {
+    TModuleHostOptions options;
+    options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
+    options.SettingsPath = settingsPath;
+    options.ListInactiveModules = false;
+    options.InitDrivers = false;
+    return options;
+}
+
+// The items of one group of the ready-made arguments, below its caption.
+QStringList GroupItems(TfrmEquation& dialog, const QString& caption) {
+    QStringList items;
+    bool inGroup = false;
+    for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions()) {
+        if (!action->isEnabled()) inGroup = action->text() == caption;
+        else if (inGroup) items << action->text();
+    }
+    return items;
+}
+
 // The drives module switched on by the module host, reading a fake mount table.
 struct DrivesModuleOn : ::testing::Test, TModuleOnFakeTree {
     DrivesModuleOn() : TModuleOnFakeTree("diskfacts.so") {}
@@ -228,26 +249,45 @@ TEST_F(DrivesModuleOn, ItsMountedDrivesAreReadyMadeArguments) {
     tree.Link("/dev/disk/by-label/STICK", "/dev/sdb1");
     Settings("[Common]\nLanguage=\n[diskfacts.so]\nActive=1\n");
 
-    TModuleHostOptions options;
-    options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
-    options.SettingsPath = docs / "Orvanta3.ini";
-    options.ListInactiveModules = false;
-    options.InitDrivers = false;
-    TModuleHost host(options);
+    TModuleHost host(HostOptions(docs / "Orvanta3.ini"));
     host.Discover();
     TModuleCatalogue catalogue(host);
 
     TfrmEquation dialog("$driveSize[1]$", catalogue);
-    QStringList drives;
-    bool inGroup = false;
-    for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions()) {
-        if (!action->isEnabled()) inGroup = action->text() == "Диски: вставить номер диска:";
-        else if (inGroup) drives << action->text();
-    }
-    EXPECT_EQ(drives, (QStringList{"/ [system]", "/home []", "/media/usb [STICK]"}));
+    EXPECT_EQ(GroupItems(dialog, "Диски: вставить номер диска:"),
+              (QStringList{"/ [system]", "/home []", "/media/usb [STICK]"}));
     EXPECT_EQ(Child<QComboBox>(dialog, "cbTags").currentText(), "$driveSize$");
     for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions())
         if (action->text() == "/media/usb [STICK]") action->trigger();
     EXPECT_EQ(dialog.TagText(), "$driveSize[2]$");
+    host.ReleaseAll();
+}
+
+namespace {
+
+// The user values module switched on by the module host with the sources of its settings.
+struct UserValuesOn : ::testing::Test {
+    TempDir docs;
+    ScopedEnv documents{"XDG_DOCUMENTS_DIR", docs.Path()};
+    QApplication& app = OffscreenApp();
+};
+
+} // namespace
+
+TEST_F(UserValuesOn, TheDefinedSourcesAreReadyMadeArguments) {
+    WriteText(docs / "Orvanta3.ini",
+              "[Common]\nLanguage=\n[valuetap.so]\nActive=1\nSource4 kind=file\nSource4 file=/x\n"
+              "Source2 kind=mqtt\nSource2 name=outdoor\nSource2 topic=home/outdoor\n");
+    TModuleHost host(HostOptions(docs / "Orvanta3.ini"));
+    host.Discover();
+    TModuleCatalogue catalogue(host);
+
+    TfrmEquation dialog("$userValue[1]$", catalogue);
+    EXPECT_EQ(GroupItems(dialog, "Свои значения: вставить источник:"),
+              (QStringList{"  outdoor", "  4"}))
+        << "by name, else by number";
+    for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions())
+        if (action->text() == "  outdoor") action->trigger();
+    EXPECT_EQ(dialog.TagText(), "$userValue[outdoor]$");
     host.ReleaseAll();
 }
