@@ -23,6 +23,7 @@ public:
     static int32_t CheckSettings(TSettingsProblemFunc report, void* context) {
         return Library().CheckSettings(report, context);
     }
+    static const TPluginSettingKey* SettingKeys() { return Library().SettingKeys(); }
     static void BeginFrame() { Library().BeginFrame(); }
     static void EndFrame() { Library().EndFrame(); }
 

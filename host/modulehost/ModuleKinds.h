@@ -7,6 +7,8 @@
 #include "host/ModuleLibrary.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 #include <variant>
 
 namespace orv {
@@ -89,7 +91,12 @@ using TModuleDescriptor =
 
 // Calls the export of kind (getPlugin or getHardware) and checks the descriptor; std::monostate
 // when the library lacks the export, exports another interface version or its descriptor is
-// refused.
-TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind);
+// refused, and error (if given) says which.
+TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind,
+                                       std::string* error = nullptr);
+
+// The library files (*.so) of one plug-in folder, sorted by name so that discovery order does
+// not depend on the file system. Subfolders (such as ui/) are not searched.
+std::vector<std::string> ModuleLibraryFiles(const std::string& folder);
 
 } // namespace orv

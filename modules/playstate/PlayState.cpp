@@ -244,4 +244,19 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {"Custom charset mapping", "vb_0", "8", "character code of the lowest spectrum bar (0 to 255)"},
+        {"Custom charset mapping", "vb_1", "7", "character code of spectrum bar 2"},
+        {"Custom charset mapping", "vb_2", "6", "character code of spectrum bar 3"},
+        {"Custom charset mapping", "vb_3", "5", "character code of spectrum bar 4"},
+        {"Custom charset mapping", "vb_4", "4", "character code of spectrum bar 5"},
+        {"Custom charset mapping", "vb_5", "3", "character code of spectrum bar 6"},
+        {"Custom charset mapping", "vb_6", "2", "character code of spectrum bar 7"},
+        {"Custom charset mapping", "vb_7", "1", "character code of the highest spectrum bar"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
 ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gPlayState.PinTick(ms); }

@@ -8,6 +8,7 @@
 #include "host/ConstUnit.h"
 #include "host/Cp1251.h"
 #include "host/IniFile.h"
+#include "host/MessageBox.h"
 #include "host/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/ModuleDialog.h"
@@ -20,6 +21,7 @@
 #include "modules/postwatch/Pop3Mailbox.h"
 
 #include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -173,7 +175,12 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
 }
 
 void TPostwatch::LoadSettings() {
-    TMailSettings settings = ReadMailSettings(TIniFile(SettingsPath()).Read());
+    const std::string settingsPath = SettingsPath();
+    TMailSettings settings = ReadMailSettings(TIniFile(settingsPath).Read());
+    const std::string problem = TakePasswordFromFile(
+        settings, std::filesystem::path(settingsPath).parent_path().string());
+    if (!problem.empty())
+        ShowMessage(Utf8ToCp1251("the mail password: " + problem), "postwatch", mbError);
     std::lock_guard guard(lock_);
     settings_ = std::move(settings);
     ++generation_;
@@ -278,6 +285,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 } // namespace
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() { return MailSettingKeys(); }
 
 ORVANTA3_EXPORT int32_t WaitBackgroundForTesting(int32_t timeoutMs) {
     return gPostwatch.WaitBackground(timeoutMs);

@@ -7,6 +7,8 @@
 // (Registered() is false) and the program runs on.
 #pragma once
 
+#include <QByteArrayList>
+#include <QDBusContext>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +16,7 @@ namespace orv {
 
 class TApplicationCore;
 
-class TRemoteDBusService final : public QObject {
+class TRemoteDBusService final : public QObject, protected QDBusContext {
     Q_OBJECT
 
 public:
@@ -26,6 +28,11 @@ public:
 public slots:
     Q_SCRIPTABLE void Navigate(int wparam, int lparam);
     Q_SCRIPTABLE void Charset(int request, const QString& text);
+    // The rows shown now and the custom characters' dot rows (RemoteStatus.h).
+    Q_SCRIPTABLE QByteArrayList Frame(QByteArrayList& custom);
+    Q_SCRIPTABLE QString Status();
+    // The settings and the job of the settings file read again; a D-Bus error says why not.
+    Q_SCRIPTABLE void Reload();
 
 private:
     TApplicationCore& core_;
