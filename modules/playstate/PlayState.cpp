@@ -244,19 +244,22 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+// The bar characters' keys at the defaults the module reads them with.
 ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
-    static constexpr TPluginSettingKey kKeys[] = {
-        {"Custom charset mapping", "vb_0", "8", "character code of the lowest spectrum bar (0 to 255)"},
-        {"Custom charset mapping", "vb_1", "7", "character code of spectrum bar 2"},
-        {"Custom charset mapping", "vb_2", "6", "character code of spectrum bar 3"},
-        {"Custom charset mapping", "vb_3", "5", "character code of spectrum bar 4"},
-        {"Custom charset mapping", "vb_4", "4", "character code of spectrum bar 5"},
-        {"Custom charset mapping", "vb_5", "3", "character code of spectrum bar 6"},
-        {"Custom charset mapping", "vb_6", "2", "character code of spectrum bar 7"},
-        {"Custom charset mapping", "vb_7", "1", "character code of the highest spectrum bar"},
-        {nullptr, nullptr, nullptr, nullptr},
-    };
-    return kKeys;
+    static const std::array<std::string, 8> defaults = [] {
+        std::array<std::string, 8> texts;
+        for (size_t k = 0; k < texts.size(); ++k) texts[k] = std::to_string(kBarDefaults[k]);
+        return texts;
+    }();
+    static const std::array<TPluginSettingKey, 9> keys = [] {
+        std::array<TPluginSettingKey, 9> table{};
+        for (size_t k = 0; k < kBarKeys.size(); ++k)
+            table[k] = {"Custom charset mapping", kBarKeys[k], defaults[k].c_str(),
+                        k == 0 ? "character code of the lowest spectrum bar (0 to 255)"
+                               : "character code of the next higher spectrum bar (0 to 255)"};
+        return table; // the last entry, all null, ends the table
+    }();
+    return keys.data();
 }
 
 ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gPlayState.PinTick(ms); }
