@@ -84,6 +84,12 @@ int sd_bus_open_user(sd_bus** ret) {
     return real ? real(ret) : -ENOSYS;
 }
 
+// The system service's bus (ORVANTA3_BUS=system): loaded on request.
+int sd_bus_open_system(sd_bus** ret) {
+    ORV_REAL(sd_bus_open_system, true);
+    return real ? real(ret) : -ENOSYS;
+}
+
 int sd_event_new(sd_event** e) {
     ORV_REAL(sd_event_new, true);
     return real ? real(e) : -ENOSYS;

@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <sys/eventfd.h>
 #include <systemd/sd-bus.h>
 #include <systemd/sd-event.h>
@@ -88,6 +90,13 @@ int OnStop(sd_event_source* source, int, uint32_t, void*) {
     return sd_event_exit(sd_event_source_get_event(source), 0);
 }
 
+// A system service offers the interface on the system bus, where a policy file lets its user
+// own the name (orvanta3d.service sets ORVANTA3_BUS=system).
+bool UsesSystemBus() {
+    const char* bus = std::getenv(kRemoteBusVariable);
+    return bus && std::string_view(bus) == "system";
+}
+
 std::string BusError(const std::string& what, int r) {
     return what + ": " + std::strerror(-r);
 }
@@ -96,9 +105,10 @@ std::string BusError(const std::string& what, int r) {
 
 TBusRemoteService::TBusRemoteService(TApplicationCore& core, TReloadFunc reload)
     : core_(core), reload_(std::move(reload)) {
-    int r = sd_bus_open_user(&bus_);
+    const bool system = UsesSystemBus();
+    int r = system ? sd_bus_open_system(&bus_) : sd_bus_open_user(&bus_);
     if (r < 0) {
-        error_ = BusError("no session bus", r);
+        error_ = BusError(system ? "no system bus" : "no session bus", r);
         bus_ = nullptr;
         return;
     }

@@ -125,10 +125,10 @@ constexpr size_t kMaxStatusBytes = 64 * 1024;
 
 } // namespace
 
-std::string SendRemoteCommand(const TRemoteCommand& command, std::string* output) {
-    sd_bus* bus = nullptr;
-    int r = sd_bus_open_user(&bus);
-    if (r < 0) return std::string("no session bus: ") + std::strerror(-r);
+// The request on one bus; nobody is set when no program answers there.
+std::string SendOnBus(sd_bus* bus, const TRemoteCommand& command, std::string* output,
+                      bool& nobody) {
+    int r = 0;
     // A program that hangs must not hang the caller (a keyboard shortcut, a script).
     sd_bus_set_method_call_timeout(bus, 10'000'000);
     sd_bus_error error = SD_BUS_ERROR_NULL;
@@ -163,8 +163,10 @@ std::string SendRemoteCommand(const TRemoteCommand& command, std::string* output
     }
     std::string failure;
     if (r < 0) {
-        if (NobodyAnswers(error))
+        if (NobodyAnswers(error)) {
+            nobody = true;
             failure = "no Orvanta3 program answers on the session bus";
+        }
         else if (sd_bus_error_has_name(&error, kRemoteReloadFailed))
             failure = std::string("the reload failed: ") + (error.message ? error.message : "");
         else if (r == -EINVAL)
@@ -174,7 +176,26 @@ std::string SendRemoteCommand(const TRemoteCommand& command, std::string* output
                       (error.message ? error.message : std::strerror(-r));
     }
     sd_bus_error_free(&error);
-    sd_bus_flush_close_unref(bus);
+    return failure;
+}
+
+std::string SendRemoteCommand(const TRemoteCommand& command, std::string* output) {
+    // The session bus first (the desktop program, a user's daemon), then the system bus (the
+    // system service).
+    std::string failure;
+    for (const bool system : {false, true}) {
+        sd_bus* bus = nullptr;
+        const int r = system ? sd_bus_open_system(&bus) : sd_bus_open_user(&bus);
+        if (r < 0) {
+            if (!system) failure = std::string("no session bus: ") + std::strerror(-r);
+            continue;
+        }
+        bool nobody = false;
+        std::string answer = SendOnBus(bus, command, output, nobody);
+        sd_bus_flush_close_unref(bus);
+        if (!nobody) return answer;
+        if (!system) failure = answer;
+    }
     return failure;
 }
 

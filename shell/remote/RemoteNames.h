@@ -23,6 +23,9 @@ inline constexpr const char* kRemoteFrame = "Frame";
 inline constexpr const char* kRemoteStatus = "Status";
 inline constexpr const char* kRemoteReload = "Reload";
 // The error a failed Reload answers with; its message says why.
+// "system" in this environment variable puts the daemon's interface on the system bus (the
+// system service); orvanta3ctl asks the session bus first, then the system bus.
+inline constexpr const char* kRemoteBusVariable = "ORVANTA3_BUS";
 inline constexpr const char* kRemoteReloadFailed = "org.orvanta3.Orvanta3.ReloadFailed";
 
 } // namespace orv

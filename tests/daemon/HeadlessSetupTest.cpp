@@ -192,15 +192,30 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
     EXPECT_TRUE(Contains(open.err, password + " can be read by other users (mode 0644)"))
         << open.err;
 
-    // The service's credential comes before the file, whatever the file's mode.
+    // As the system service: the credential comes before the file, whatever the file's mode,
+    // and the interface is on the system bus, where orvanta3ctl finds it without a session bus.
     const std::string credentials = docs / "credentials";
     fs::create_directories(credentials);
     WriteText(credentials + "/mail-password", TDovecotServer::kPassword);
     ::chmod((credentials + "/mail-password").c_str(), 0400);
     ::setenv("CREDENTIALS_DIRECTORY", credentials.c_str(), 1);
+    ::setenv("ORVANTA3_BUS", "system", 1);
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.Address().c_str(), 1);
     const pid_t service = Start({"--config", settings});
-    ::unsetenv("CREDENTIALS_DIRECTORY");
+    for (const char* name : {"CREDENTIALS_DIRECTORY", "ORVANTA3_BUS", "DBUS_SYSTEM_BUS_ADDRESS"})
+        ::unsetenv(name);
     EXPECT_TRUE(WaitForFirstRow("Mail: 2"));
+    TRun fromSsh;
+    WaitUntil(
+        [&] {
+            fromSsh = RunCaptured(kCtl,
+                                  "DBUS_SESSION_BUS_ADDRESS='unix:path=" + (docs / "no-bus") +
+                                      "' DBUS_SYSTEM_BUS_ADDRESS='" + bus.Address() + "' ",
+                                  "show", "ctl-");
+            return Contains(fromSsh.out, "|Mail: 2");
+        },
+        std::chrono::seconds(30));
+    EXPECT_TRUE(Contains(fromSsh.out, "|Mail: 2")) << fromSsh.out << fromSsh.err;
     ::kill(service, SIGTERM);
     WaitStatus(service);
     EXPECT_EQ(ReadText(docs / "err"), "");
