@@ -221,4 +221,32 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
     EXPECT_EQ(ReadText(docs / "err"), "");
 }
 
+// A program folder of its own (the daemon finds its plug-ins beside itself) with a library that
+// is no data module and a file that is no library: each is listed with the reason, and the
+// trace of a run says the same.
+TEST_F(HeadlessSetup, LibrariesThatAreNoModulesAreListedWithTheReason) {
+    const std::string program = docs / "program";
+    const std::string software = program + "/plugins/software";
+    fs::create_directories(software);
+    fs::copy_file(kDaemon, program + "/orvanta3d");
+    const std::string built = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins";
+    fs::create_symlink(built + "/software/chronos.so", software + "/chronos.so");
+    fs::create_symlink(built + "/hardware/textport.so", software + "/driver.so");
+    WriteText(software + "/junk.so", "not a library");
+    WriteText(settings, "[chronos.so]\nActive=1\n[driver.so]\nActive=1\n");
+
+    const std::string copied = program + "/orvanta3d";
+    const TRun modules = RunCaptured(copied, "XDG_DOCUMENTS_DIR='" + box + "' ", "--list-modules");
+    ASSERT_EQ(modules.exitCode, 0) << modules.err;
+    EXPECT_EQ(modules.out, "data module\tchronos.so\ton\t[chronos.so]\tDate/time information\n"
+                           "data module\tdriver.so\tnot loaded\t[driver.so]\tno export getPlugin\n"
+                           "data module\tjunk.so\tnot loaded\t[junk.so]\t" +
+                               software + "/junk.so: file too short\n");
+    const TRun trace = RunCaptured(copied, "XDG_DOCUMENTS_DIR='" + box + "' ", "--verbose --list-tags");
+    EXPECT_TRUE(Contains(trace.err, "driver.so: not loaded (" + software +
+                                        "/driver.so: no export getPlugin)"))
+        << trace.err;
+    EXPECT_TRUE(trace.out.starts_with("chronos.so\t$time\t")) << trace.out;
+}
+
 } // namespace
