@@ -46,7 +46,10 @@ void TModuleHost::Discover() {
             }
             std::string reason;
             if (!AddDiscovered(kind, fileName, &reason)) {
-                Trace(folder + "/" + fileName + ": not loaded (" + reason + ")");
+                // The reason may start with the library's path, which the line names already.
+                const std::string path = folder + "/" + fileName;
+                if (reason.starts_with(path + ": ")) reason.erase(0, path.size() + 2);
+                Trace(path + ": not loaded (" + reason + ")");
                 continue;
             }
             const size_t index = modules_.size() - 1;
