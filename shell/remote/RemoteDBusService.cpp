@@ -5,6 +5,7 @@
 #include "shell/remote/RemoteNames.h"
 #include "shell/remote/RemoteStatus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 
 namespace orv {
@@ -35,19 +36,22 @@ void TRemoteDBusService::Charset(int request, const QString& text) {
 
 namespace {
 
-QByteArrayList ByteArrays(const std::vector<std::string>& arrays) {
-    QByteArrayList list;
+// An array of byte arrays ("aay").
+QVariant ByteArrays(const std::vector<std::string>& arrays) {
+    QDBusArgument argument;
+    argument.beginArray(QMetaType::fromType<QByteArray>());
     for (const std::string& bytes : arrays)
-        list.append(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return list;
+        argument << QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    argument.endArray();
+    return QVariant::fromValue(argument);
 }
 
 } // namespace
 
-QByteArrayList TRemoteDBusService::Frame(QByteArrayList& custom) {
+void TRemoteDBusService::Frame(const QDBusMessage& call) {
     const TRemoteFrame frame = RemoteFrame(core_);
-    custom = ByteArrays(frame.CustomChars);
-    return ByteArrays(frame.Rows);
+    setDelayedReply(true);
+    connection().send(call.createReply({ByteArrays(frame.Rows), ByteArrays(frame.CustomChars)}));
 }
 
 QString TRemoteDBusService::Status() { return QString::fromStdString(RemoteStatusText(core_)); }
