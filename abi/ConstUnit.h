@@ -135,6 +135,19 @@ using TSettingsProblemFunc = void (*)(void* context, const char* key, const char
 using TCheckSettingsFunc = int32_t (*)(TSettingsProblemFunc report, void* context);
 constexpr const char* kCheckSettingsExport = "checkSettings";
 
+// Optional export of any plug-in: the keys it reads from the settings file, for a starter file
+// and the documentation. An array ended by an entry whose Section is null; each entry names the
+// section and key, the default as the file writes it and one line on what the key does and its
+// range (UTF-8). The plug-in's "Active" key is not listed.
+struct TPluginSettingKey {
+    const char* Section;
+    const char* Key;
+    const char* Default;
+    const char* Comment;
+};
+using TSettingKeysFunc = const TPluginSettingKey* (*)();
+constexpr const char* kSettingKeysExport = "settingKeys";
+
 // Optional exports of a driver library, both or neither: the display thread calls beginFrame
 // before it writes the rows of one frame to the current driver object and endFrame after the
 // last, so that a driver can hand the whole frame to its panel at once. Writes outside such a

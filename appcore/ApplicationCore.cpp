@@ -34,19 +34,18 @@ TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
       catalogue_(host_), language_(catalogue_, charsets_),
       thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
               random_) {
+    thread_.SetFrameSink(&snapshot_);
+    charsets_.SetObserver(&snapshot_);
     thread_.SetFrameMarks([this] { host_.BeginDriverFrame(); },
                           [this] { host_.EndDriverFrame(); });
 }
 
 TApplicationCore::~TApplicationCore() { Shutdown(); }
 
-void TApplicationCore::SetFrameSink(TFrameSink* sink) {
-    sink_ = sink;
-    thread_.SetFrameSink(sink);
-}
+void TApplicationCore::SetFrameSink(TFrameSink* sink) { snapshot_.SetSink(sink); }
 
 void TApplicationCore::SetCustomCharObserver(TCustomCharObserver* observer) {
-    charsets_.SetObserver(observer);
+    snapshot_.SetObserver(observer);
 }
 
 void TApplicationCore::SetRowCount(int32_t rows) { rows_ = rows; }
@@ -145,7 +144,9 @@ void TApplicationCore::ShowGreeting() {
 }
 
 bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {
-    return job_.LoadFromFile(path, error);
+    if (!job_.LoadFromFile(path, error)) return false;
+    jobPath_ = path;
+    return true;
 }
 
 std::string TApplicationCore::SettingsJobPath() const {
@@ -213,7 +214,10 @@ bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
         reason = "the job " + path + " has no screens";
     else
         loaded = true;
-    if (loaded) thread_.ChangeJob([&] { job_ = std::move(job); });
+    if (loaded) {
+        thread_.ChangeJob([&] { job_ = std::move(job); });
+        jobPath_ = path;
+    }
     if (!loaded && error) *error = reason;
     ApplySettingsToEngine();
     thread_.Start(saverHasPanel_);

@@ -16,6 +16,7 @@
 #include "host/playerlink/PlayerLink.h"
 #include "appcore/KeypadNavigation.h"
 #include "appcore/Navigation.h"
+#include "appcore/PanelSnapshot.h"
 
 #include <functional>
 #include <memory>
@@ -80,6 +81,10 @@ public:
     // file's folder; empty when none is set.
     std::string SettingsJobPath() const;
     TJob& Job() { return job_; }
+    // The file of the job loaded last; empty before the first.
+    const std::string& JobPath() const { return jobPath_; }
+    // What the panel shows now.
+    const TPanelSnapshot& Snapshot() const { return snapshot_; }
 
     // Runs the cycle; false for a job without screens.
     bool StartDisplay();
@@ -164,6 +169,7 @@ private:
     TSettings settings_;
     TModuleHost host_;
     TModuleCatalogue catalogue_;
+    TPanelSnapshot snapshot_; // between the display thread and the program's sink
     TCharsets charsets_;
     TTagLanguage language_;
     TSystemClock clock_;
@@ -173,7 +179,7 @@ private:
     TKeypadNavigation keypad_{thread_}; // the panel's keys flip the screens
     std::unique_ptr<TScreenSaverListener> listener_;
     std::unique_ptr<TPlayerLink> playerLink_; // from start-up to the end of shutdown
-    TFrameSink* sink_ = nullptr;
+    std::string jobPath_;
     // Between the screen-saver listener and character requests from other threads: who may
     // load the panel's slots while the display thread is paused.
     std::mutex panelMutex_;

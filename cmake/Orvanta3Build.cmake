@@ -23,12 +23,18 @@ macro(orvanta3_add_subdirectories)
     endforeach()
 endmacro()
 
-# Installs a program into the program folder (beside its plug-ins) with a link in bin/.
+# Installs a program into the program folder (beside its plug-ins) with a link in bin/, in the
+# package of COMPONENT (default: the daemon's).
 function(orvanta3_install_program target)
-    install(TARGETS ${target} RUNTIME DESTINATION ${ORVANTA3_INSTALL_DIR})
+    cmake_parse_arguments(P "" "COMPONENT" "" ${ARGN})
+    if(NOT P_COMPONENT)
+        set(P_COMPONENT daemon)
+    endif()
+    install(TARGETS ${target} RUNTIME DESTINATION ${ORVANTA3_INSTALL_DIR} COMPONENT ${P_COMPONENT})
     install(CODE "file(MAKE_DIRECTORY \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin)
         execute_process(COMMAND \${CMAKE_COMMAND} -E create_symlink
-            ../${ORVANTA3_INSTALL_DIR}/${target} \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${target})")
+            ../${ORVANTA3_INSTALL_DIR}/${target} \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${target})"
+        COMPONENT ${P_COMPONENT})
 endfunction()
 
 # On request the daemon and what it loads (plug-ins, the port library) carry their own copy of

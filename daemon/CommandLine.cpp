@@ -8,7 +8,8 @@ namespace orv {
 const char* const kDaemonUsage =
     "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--config FILE]\n"
     "                 [--verbose] [--help] [--version]\n"
-    "       orvanta3d [--config FILE] --list-tags | --check JOB\n"
+    "       orvanta3d [--config FILE] --list-tags | --list-modules | --check JOB\n"
+    "       orvanta3d --init FILE\n"
     "Runs an Orvanta3 job on the configured panel without a window.\n"
     "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
     "  --seconds N       stop after N seconds (default: run until SIGINT, SIGTERM or\n"
@@ -17,7 +18,12 @@ const char* const kDaemonUsage =
     "  --config FILE     the settings file (default: Orvanta3.ini in the documents folder);\n"
     "                    it is only read\n"
     "  --verbose         trace the modules loaded and the module of each tag\n"
-    "  --list-tags       list the tags of the modules the settings switch on and end\n"
+    "  --list-tags       list the tags of the modules the settings switch on (of every\n"
+    "                    module, marked off, when none is on) and end\n"
+    "  --list-modules    list the plug-ins found, whether each is on, and why a library\n"
+    "                    is not loaded, and end\n"
+    "  --init FILE       write a starter settings file with every key at its default and\n"
+    "                    every plug-in off, and end; an existing FILE is left alone\n"
     "  --check JOB       check JOB and the settings without touching the panel and end;\n"
     "                    exit status 1 when something is found\n"
     "  --help            show this text\n"
@@ -80,6 +86,12 @@ std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vect
             options.seconds = n;
         } else if (arg == "--list-tags") {
             options.listTags = true;
+        } else if (arg == "--list-modules") {
+            options.listModules = true;
+        } else if (arg == "--init" || arg.starts_with("--init=")) {
+            auto path = value("--init");
+            if (!path || path->empty()) return std::string("--init needs a file name");
+            options.initPath = *path;
         } else if (arg == "--check" || arg.starts_with("--check=")) {
             auto path = value("--check");
             if (!path || path->empty()) return std::string("--check needs a job file name");

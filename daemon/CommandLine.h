@@ -1,14 +1,14 @@
 // The command line of orvanta3d.
 #pragma once
 
+#include "appcore/TerminalMirror.h"
+
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 namespace orv {
-
-enum class TTtyMode { Off, Text, Dots };
 
 struct TDaemonOptions {
     std::string jobPath;            // empty: "Job name" of the settings
@@ -18,8 +18,11 @@ struct TDaemonOptions {
     bool verbose = false;           // the trace of modules and tags on standard error
     bool help = false;
     bool version = false;
-    // Instead of a run: list the tags, or check a job and the settings.
+    // Instead of a run: list the tags or the plug-ins, check a job and the settings, or write a
+    // starter settings file.
     bool listTags = false;
+    bool listModules = false;
+    std::string initPath; // --init: write a starter settings file there
     std::string checkJobPath;
 };
 

@@ -8,9 +8,11 @@
 // or when --check finds something.
 #include "daemon/CheckCommand.h"
 #include "daemon/CommandLine.h"
+#include "daemon/PluginInventory.h"
+#include "daemon/StarterSettings.h"
 #include "daemon/TagListCommand.h"
 #include "daemon/ServiceNotifier.h"
-#include "daemon/TerminalMirror.h"
+#include "appcore/TerminalMirror.h"
 #include "font/Font5x8.h"
 #include "abi/ConstUnit.h"
 #include "appcore/ApplicationCore.h"
@@ -146,6 +148,14 @@ int main(int argc, char** argv) {
     }
 
     SetTraceEnabled(options.verbose);
+    if (!options.initPath.empty()) {
+        const std::string failure = WriteStarterSettings(
+            options.initPath, StarterSettingsText(InventoryPlugins(ProgramFolder(), "")));
+        if (!failure.empty()) return Fail(failure);
+        std::printf("wrote %s: switch a driver and modules on with Active=1, set \"Job name\"\n",
+                    options.initPath.c_str());
+        return 0;
+    }
     // The settings file of the command line, for the program and (through the environment) for
     // its plug-ins; a service's settings file has to be there.
     std::string settingsPath;
@@ -174,6 +184,7 @@ int main(int argc, char** argv) {
         return Fail("cannot read the settings file " + core.Settings().Path());
     Trace("settings file: " + core.Settings().Path());
     if (options.listTags) return ListTags(core.Settings().Path(), stdout);
+    if (options.listModules) return ListModules(core.Settings().Path(), stdout);
     if (!options.checkJobPath.empty()) {
         std::string error;
         const int status =
@@ -225,26 +236,32 @@ int main(int argc, char** argv) {
     notifier.Ready();
     Trace("job " + jobPath + ": " + std::to_string(core.Job().Count()) + " screens");
 
-    // orvanta3ctl and other programs flip the screens through the session bus, when there is
-    // one; the run goes on without it.
-    TBusRemoteService remote(core);
-
-    // --seconds counts from the start of the job, however long start-up took.
-    const TSteadyClock::time_point deadline =
-        options.seconds ? TSteadyClock::now() + std::chrono::seconds(*options.seconds)
-                        : TSteadyClock::time_point::max();
-    while (WaitForReload(signals, deadline)) {
+    // SIGHUP and orvanta3ctl reload: the settings and the job read again; when that fails the
+    // job shown so far goes on.
+    auto reload = [&]() -> std::string {
         notifier.Reloading();
         std::string reason;
         if (core.Reload(options.jobPath, &reason)) {
             Trace("reloaded: " + std::to_string(core.Job().Count()) + " screens");
             WarnIfNothingToShow(core.Job(),
                                 options.jobPath.empty() ? core.SettingsJobPath() : options.jobPath);
+            reason.clear();
         } else {
             Say(reason + "; the job shown so far goes on");
         }
         notifier.Ready();
-    }
+        return reason;
+    };
+    // orvanta3ctl and other programs flip the screens, read the rows and reload through the
+    // session bus, when there is one; the run goes on without it.
+    TBusRemoteService remote(core, reload);
+    if (!remote.Running()) Trace("remote control: " + remote.Error());
+
+    // --seconds counts from the start of the job, however long start-up took.
+    const TSteadyClock::time_point deadline =
+        options.seconds ? TSteadyClock::now() + std::chrono::seconds(*options.seconds)
+                        : TSteadyClock::time_point::max();
+    while (WaitForReload(signals, deadline)) remote.Reload();
     notifier.Stopping();
     remote.Stop();
     core.Shutdown();

@@ -45,6 +45,7 @@ struct TSettingKey {
     TSettingKind Kind;
     TSettingRead Read;
     TSettingWrite Write;
+    const char* Comment;                      // one line: what it does, its range
     TSettingField (*Field)(TSettingsValues&); // null: the writer passes the value
     int32_t Min = INT32_MIN;                  // integers outside Min..Max read as the default
     int32_t Max = INT32_MAX;

@@ -1,5 +1,6 @@
-// orvanta3ctl: flips the screens of the running orvanta3 or orvanta3d, or loads custom
-// characters on its panel, through the session bus; for keyboard shortcuts and scripts.
+// orvanta3ctl: flips the screens of the running orvanta3 or orvanta3d, loads custom characters
+// on its panel, shows what the panel shows, reports the status and reloads the settings and the
+// job, through the session bus; for keyboard shortcuts, scripts and ssh sessions.
 #include "appcore/remote/RemoteCommand.h"
 
 #include <cstdio>
@@ -17,8 +18,12 @@ int main(int argc, char** argv) {
         std::fputs(kRemoteUsage, stdout);
         return 0;
     }
-    const std::string failure = SendRemoteCommand(command);
-    if (failure.empty()) return 0;
+    std::string output;
+    const std::string failure = SendRemoteCommand(command, &output);
+    if (failure.empty()) {
+        std::fputs(output.c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     std::fprintf(stderr, "orvanta3ctl: %s\n", failure.c_str());
     return 1;
 }

@@ -45,6 +45,10 @@ public:
     static void EndFrame() {
         PluginCall("endFrame", [] { Library().EndFrame(); });
     }
+    static const TPluginSettingKey* SettingKeys() {
+        return PluginCall("settingKeys", static_cast<const TPluginSettingKey*>(nullptr),
+                          [] { return Library().SettingKeys(); });
+    }
 
 private:
     // Puts a stand-in in the place of the object the library has just put into the descriptor

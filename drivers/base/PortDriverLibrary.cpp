@@ -200,4 +200,25 @@ void TPortDriverLibrary::Release(THardwareDescriptor& descriptor) {
     descriptor.Control = nullptr;
 }
 
+
+const TPluginSettingKey* TPortDriverLibrary::SettingKeys() {
+    if (!settingKeys_.empty()) return settingKeys_.data();
+    const char* section = fileName_.c_str();
+    keyTexts_ = {std::to_string(defaults_.Rows), std::to_string(defaults_.Cols),
+                 std::to_string(defaults_.Timing)};
+    const char* size = SizeFromSettings() ? "" : "; no effect on this fixed-size panel";
+    keyTexts_.push_back(std::string("rows of the panel: 1, 2 or 4") + size);
+    keyTexts_.push_back(std::string("characters per row: 8, 16, 20, 24, 32 or 40 (16, 20 or 40 "
+                                    "with 4 rows)") + size);
+    settingKeys_ = {
+        {section, kKeyRows, keyTexts_[0].c_str(), keyTexts_[3].c_str()},
+        {section, kKeyCols, keyTexts_[1].c_str(), keyTexts_[4].c_str()},
+        {section, kKeyPort, defaults_.Port.c_str(),
+         "the parallel port: $378, $278, $3BC or decimal, or its device /dev/parportN"},
+        {section, kKeyTiming, keyTexts_[2].c_str(),
+         "busy-wait loops after each byte; raise it when a slow panel shows garbage"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return settingKeys_.data();
+}
 } // namespace orv

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace orv {
@@ -59,6 +60,8 @@ public:
     static bool Apply(TLCDPortControl& control, const TPortDriverSettings& settings);
 
     const std::string& Section() const { return fileName_; }
+    // The settingKeys export: the section's keys at this driver's defaults.
+    const TPluginSettingKey* SettingKeys();
     const TPortDriverSettings& Defaults() const { return defaults_; }
 
 protected:
@@ -81,6 +84,8 @@ private:
     TPortDriverSettings defaults_;
     const char* dialogExport_;
     std::unique_ptr<TLCDPortControl> control_;
+    std::vector<std::string> keyTexts_; // the texts settingKeys_ points into
+    std::vector<TPluginSettingKey> settingKeys_;
 };
 
 } // namespace orv

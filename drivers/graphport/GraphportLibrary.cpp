@@ -50,6 +50,10 @@ ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context
     return orv::TDriverExports<orv::TGraphportLibrary>::CheckSettings(report, context);
 }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    return orv::TDriverExports<orv::TGraphportLibrary>::SettingKeys();
+}
+
 ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TGraphportLibrary>::BeginFrame(); }
 
 ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TGraphportLibrary>::EndFrame(); }

@@ -118,6 +118,8 @@ ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
         "последовательный порт, I2C\r\rOrvanta3 developers, LCDd's client protocol over TCP"_cp1251);
 }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() { return orv::LcddSettingKeys(); }
+
 ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TLcddLibrary>::BeginFrame(); }
 
 ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TLcddLibrary>::EndFrame(); }

@@ -27,6 +27,15 @@ TLcddAddress ReadLcddAddress(const std::string& settingsPath) {
     return address;
 }
 
+const TPluginSettingKey* LcddSettingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kLcddSection, kKeyServer, "127.0.0.1", "host name or address of the LCDd server"},
+        {kLcddSection, kKeyPort, "13666", "TCP port of the LCDd server (1 to 65535)"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
 bool WriteLcddAddress(const std::string& settingsPath, const TLcddAddress& address) {
     return TIniFile(settingsPath).Update([&](TIniDocument& ini) {
         ini.WriteString(kLcddSection, kKeyServer, address.host);

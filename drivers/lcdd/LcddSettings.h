@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drivers/lcdd/LcddLink.h"
+#include "abi/ConstUnit.h"
 
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ std::optional<uint16_t> ParseLcddPort(std::string_view text);
 // From the settings file; a missing or blank server, and a port that is no port, read as the
 // defaults.
 TLcddAddress ReadLcddAddress(const std::string& settingsPath);
+// The section's keys, for the settingKeys export.
+const TPluginSettingKey* LcddSettingKeys();
 // False when the file could not be written.
 bool WriteLcddAddress(const std::string& settingsPath, const TLcddAddress& address);
 

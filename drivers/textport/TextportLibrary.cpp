@@ -53,6 +53,10 @@ ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context
     return orv::TDriverExports<orv::TTextportLibrary>::CheckSettings(report, context);
 }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    return orv::TDriverExports<orv::TTextportLibrary>::SettingKeys();
+}
+
 ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TTextportLibrary>::BeginFrame(); }
 
 ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TTextportLibrary>::EndFrame(); }

@@ -13,26 +13,6 @@
 
 namespace orv {
 
-namespace {
-
-// Library file names of a folder, sorted by name so that discovery order does not depend on the
-// file system. Subfolders (such as ui/) are not searched.
-std::vector<std::string> LibraryFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeEc;
-        if (name.size() > 3 && name.ends_with(".so") && it->is_regular_file(typeEc))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-} // namespace
-
 TModuleHost::TModuleHost(TModuleHostOptions options, TScreenGeometry* geometry)
     : options_(std::move(options)), geometry_(geometry) {
     if (options_.ProgramFolder.empty()) options_.ProgramFolder = ProgramFolder();
@@ -59,13 +39,17 @@ void TModuleHost::Discover() {
     std::vector<size_t> initialisedDrivers;
     for (TModuleKind kind : kModuleKinds) {
         const std::string folder = options_.ProgramFolder + "/" + ModuleFolder(kind);
-        for (const std::string& fileName : LibraryFiles(folder)) {
+        for (const std::string& fileName : ModuleLibraryFiles(folder)) {
             if (!options_.ListInactiveModules && !ReadActiveKey(fileName)) {
                 Trace(std::string(ModuleFolder(kind)) + "/" + fileName + ": off, not loaded");
                 continue;
             }
-            if (!AddDiscovered(kind, fileName)) {
-                Trace(folder + "/" + fileName + ": not loaded");
+            std::string reason;
+            if (!AddDiscovered(kind, fileName, &reason)) {
+                // The reason may start with the library's path, which the line names already.
+                const std::string path = folder + "/" + fileName;
+                if (reason.starts_with(path + ": ")) reason.erase(0, path.size() + 2);
+                Trace(path + ": not loaded (" + reason + ")");
                 continue;
             }
             const size_t index = modules_.size() - 1;
@@ -89,12 +73,13 @@ void TModuleHost::Discover() {
     }
 }
 
-bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName) {
-    auto library =
-        TModuleLibrary::Open(options_.ProgramFolder + "/" + ModuleFolder(kind) + "/" + fileName);
+bool TModuleHost::AddDiscovered(TModuleKind kind, const std::string& fileName,
+                                std::string* reason) {
+    auto library = TModuleLibrary::Open(
+        options_.ProgramFolder + "/" + ModuleFolder(kind) + "/" + fileName, reason);
     if (!library) return false;
     TShortPluginInfo entry(kind, fileName);
-    if (!entry.Attach(std::move(library))) return false;
+    if (!entry.Attach(std::move(library), reason)) return false;
     entry.Active = ReadActiveKey(fileName);
     entry.CopyDescriptorTexts();
     // Tags are bound by the data module's name: a second module of that name would never be

@@ -113,8 +113,8 @@ public:
 private:
     // Discovery of one library: its entry appended (loaded only when "Active"); false, and no
     // entry, when it cannot be loaded, lacks the kind's export or is a data module whose name
-    // an earlier one has (which a message says).
-    bool AddDiscovered(TModuleKind kind, const std::string& fileName);
+    // an earlier one has (which a message says); reason says why.
+    bool AddDiscovered(TModuleKind kind, const std::string& fileName, std::string* reason);
     // A module that is on at discovery: a driver's activation (true when its Init succeeded),
     // a data module's LoadSettings, language file and Description.
     bool ActivateDiscovered(size_t index);

@@ -2,6 +2,7 @@
 
 #include "host/ProgramMessages.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace orv {
@@ -24,26 +25,41 @@ int InitErrorMessage(TModuleKind kind) {
     return msgSoftwareInitError;
 }
 
-TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind) {
+TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind,
+                                       std::string* error) {
     std::string fileName = std::filesystem::path(library.Path()).filename().string();
     switch (kind) {
     case TModuleKind::Driver:
-        if (THardwareDescriptor* driver = library.DriverDescriptor())
+        if (THardwareDescriptor* driver = library.DriverDescriptor(error))
             return TDisplayDriver(
                 *driver, std::move(fileName),
                 reinterpret_cast<TFrameMarkFunc>(library.Symbol(kBeginFrameExport)),
                 reinterpret_cast<TFrameMarkFunc>(library.Symbol(kEndFrameExport)));
         break;
     case TModuleKind::ScreenSaver:
-        if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor())
+        if (TScreenSaverDescriptor* saver = library.ScreenSaverDescriptor(error))
             return TScreenSaverModule(*saver, std::move(fileName));
         break;
     case TModuleKind::Data:
-        if (TPluginDescriptor* plugin = library.DataModuleDescriptor())
+        if (TPluginDescriptor* plugin = library.DataModuleDescriptor(error))
             return TDataModule(*plugin, std::move(fileName));
         break;
     }
     return std::monostate();
+}
+
+std::vector<std::string> ModuleLibraryFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeEc;
+        if (name.size() > 3 && name.ends_with(".so") && it->is_regular_file(typeEc))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string TDataModule::GetValue(int32_t index, const char* param) const {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 #include <variant>
 
 namespace orv {
@@ -107,7 +108,12 @@ using TModuleDescriptor =
 
 // Calls the export of kind (getPlugin or getHardware) and checks the descriptor; std::monostate
 // when the library lacks the export, exports another interface version or its descriptor is
-// refused.
-TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind);
+// refused, and error (if given) says which.
+TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKind kind,
+                                       std::string* error = nullptr);
+
+// The library files (*.so) of one plug-in folder, sorted by name so that discovery order does
+// not depend on the file system. Subfolders (such as ui/) are not searched.
+std::vector<std::string> ModuleLibraryFiles(const std::string& folder);
 
 } // namespace orv

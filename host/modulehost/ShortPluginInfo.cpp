@@ -2,8 +2,8 @@
 
 namespace orv {
 
-bool TShortPluginInfo::Attach(std::unique_ptr<TModuleLibrary> library) {
-    descriptor_ = ReadModuleDescriptor(*library, kind_);
+bool TShortPluginInfo::Attach(std::unique_ptr<TModuleLibrary> library, std::string* error) {
+    descriptor_ = ReadModuleDescriptor(*library, kind_, error);
     if (!Loaded()) return false;
     handle_ = std::move(library);
     return true;

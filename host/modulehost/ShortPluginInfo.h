@@ -31,8 +31,8 @@ public:
     }
 
     // Reads the kind's descriptor from library and keeps both. False, and library released,
-    // when the library lacks the export or its descriptor is refused.
-    bool Attach(std::unique_ptr<TModuleLibrary> library);
+    // when the library lacks the export or its descriptor is refused; error (if given) says why.
+    bool Attach(std::unique_ptr<TModuleLibrary> library, std::string* error = nullptr);
     // A data module's descriptor read again from its library (its callbacks may have changed);
     // the one held stays when the library now refuses.
     void ReadDataModuleAgain();

@@ -84,6 +84,12 @@ int sd_bus_open_user(sd_bus** ret) {
     return real ? real(ret) : -ENOSYS;
 }
 
+// The system service's bus (ORVANTA3_BUS=system): loaded on request.
+int sd_bus_open_system(sd_bus** ret) {
+    ORV_REAL(sd_bus_open_system, true);
+    return real ? real(ret) : -ENOSYS;
+}
+
 int sd_event_new(sd_event** e) {
     ORV_REAL(sd_event_new, true);
     return real ? real(e) : -ENOSYS;
@@ -142,6 +148,20 @@ ORV_FORWARD(int, sd_bus_get_property_trivial,
             (sd_bus * bus, const char* destination, const char* path, const char* interface,
              const char* member, sd_bus_error* ret_error, char type, void* ret_ptr),
             (bus, destination, path, interface, member, ret_error, type, ret_ptr), -ENOSYS)
+
+// Replies the remote-control service builds.
+ORV_FORWARD(int, sd_bus_message_new_method_return, (sd_bus_message * call, sd_bus_message** m),
+            (call, m), -ENOSYS)
+ORV_FORWARD(int, sd_bus_message_open_container,
+            (sd_bus_message * m, char type, const char* contents), (m, type, contents), -ENOSYS)
+ORV_FORWARD(int, sd_bus_message_close_container, (sd_bus_message * m), (m), -ENOSYS)
+ORV_FORWARD(int, sd_bus_message_append_array,
+            (sd_bus_message * m, char type, const void* ptr, size_t size), (m, type, ptr, size),
+            -ENOSYS)
+ORV_FORWARD(int, sd_bus_send, (sd_bus * bus, sd_bus_message* m, uint64_t* cookie),
+            (bus, m, cookie), -ENOSYS)
+ORV_FORWARD(int, sd_bus_error_set, (sd_bus_error * e, const char* name, const char* message),
+            (e, name, message), -ENOSYS)
 
 // Reading messages.
 ORV_FORWARD(const char*, sd_bus_message_get_sender, (sd_bus_message * m), (m), nullptr)

@@ -287,6 +287,18 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kSection, "Use proxy-server", "1", "1 downloads through [INet] Proxy when one is set (0 or 1)"},
+        {kSection, "Refresh timeout", "5", "hours between two downloads of the feeds (1 or more)"},
+        {kSection, kAddressKeys[0], kDefaultAddresses[0], "address of the RSS feed of $3dnewsHard (empty: none)"},
+        {kSection, kAddressKeys[1], kDefaultAddresses[1], "address of the RSS feed of $3dnewsFresh (empty: none)"},
+        {kSection, kAddressKeys[2], kDefaultAddresses[2], "address of the RSS feed of $3dnewsReviews (empty: none)"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
 ORVANTA3_EXPORT int32_t WaitBackgroundForTesting(int32_t timeoutMs) {
     return gHeadlines.WaitBackground(timeoutMs);
 }

@@ -244,4 +244,22 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+// The bar characters' keys at the defaults the module reads them with.
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    static const std::array<std::string, 8> defaults = [] {
+        std::array<std::string, 8> texts;
+        for (size_t k = 0; k < texts.size(); ++k) texts[k] = std::to_string(kBarDefaults[k]);
+        return texts;
+    }();
+    static const std::array<TPluginSettingKey, 9> keys = [] {
+        std::array<TPluginSettingKey, 9> table{};
+        for (size_t k = 0; k < kBarKeys.size(); ++k)
+            table[k] = {"Custom charset mapping", kBarKeys[k], defaults[k].c_str(),
+                        k == 0 ? "character code of the lowest spectrum bar (0 to 255)"
+                               : "character code of the next higher spectrum bar (0 to 255)"};
+        return table; // the last entry, all null, ends the table
+    }();
+    return keys.data();
+}
+
 ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gPlayState.PinTick(ms); }

@@ -3,6 +3,7 @@
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
+#include "modules/common/SecretFile.h"
 #include "modules/common/StoredPassword.h"
 
 namespace orv {
@@ -39,6 +40,7 @@ TMailSettings ReadMailSettings(const TIniDocument& ini) {
     s.Delimiter = delimiter.empty() ? ' ' : delimiter[0];
     s.Security = MailSecurityOf(ini.ReadString(kSection, "Security", "none"));
     s.AcceptSelfSigned = ini.ReadBool(kSection, "Accept self-signed", false);
+    s.PasswordFile = std::string(Trim(ini.ReadString(kSection, "Password file", "")));
     return s;
 }
 
@@ -51,6 +53,43 @@ void WriteMailSettings(TIniDocument& ini, const TMailSettings& s) {
     ini.WriteString(kSection, "Delimiter", std::string(1, s.Delimiter));
     ini.WriteString(kSection, "Security", MailSecurityName(s.Security));
     ini.WriteBool(kSection, "Accept self-signed", s.AcceptSelfSigned);
+}
+
+const TPluginSettingKey* MailSettingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kSection, "Server", "", "the POP3 server: host, host:port, pop3://host or pop3s://host"},
+        {kSection, "User", "", "the user name of the mailbox"},
+        {kSection, "Password file", "",
+         "file holding the password on its first line, readable by its owner only (chmod 600); "
+         "a service's credential mail-password comes first"},
+        {kSection, "Pass", "", "the password scrambled as the desktop program's dialog stores it"},
+        {kSection, "Check timeout", "10", "minutes between two checks of the mailbox"},
+        {kSection, "Mask", "%date% от %from%: %subject%",
+         "how $mailDetails shows a message: %date%, %from%, %subject%, %size%"},
+        {kSection, "Delimiter", "|", "the character between two messages' details"},
+        {kSection, "Security", "none",
+         "none (plain POP3), starttls (STARTTLS on port 110) or pop3s (TLS on port 995)"},
+        {kSection, "Accept self-signed", "0",
+         "1 accepts a server certificate no authority signed (0 or 1)"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
+std::string TakePasswordFromFile(TMailSettings& settings, const std::string& settingsFolder) {
+    std::string path;
+    if (const auto credential = ServiceCredentialPath(kMailPasswordCredential))
+        path = *credential;
+    else if (!settings.PasswordFile.empty())
+        path = settings.PasswordFile.starts_with('/') || settingsFolder.empty()
+                   ? settings.PasswordFile
+                   : settingsFolder + "/" + settings.PasswordFile;
+    else
+        return {};
+    std::string problem;
+    const auto secret = ReadSecretFile(path, problem);
+    settings.Password = secret ? FileTextToCp1251(*secret) : std::string();
+    return problem;
 }
 
 std::string MailboxAddress(std::string_view server, TMailSecurity security) {

@@ -1,6 +1,7 @@
 // The mailbox settings of section "Mail" and the server they name.
 #pragma once
 
+#include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "modules/common/StoredPassword.h"
 
@@ -25,10 +26,23 @@ struct TMailSettings {
     char Delimiter = '|';
     TMailSecurity Security = TMailSecurity::None;
     bool AcceptSelfSigned = false;
+    std::string PasswordFile; // "Password file": where a headless box keeps the password
 };
 
 TMailSettings ReadMailSettings(const TIniDocument& ini);
 void WriteMailSettings(TIniDocument& ini, const TMailSettings& settings);
+
+// The keys of [Mail], for the starter settings file (ConstUnit.h, settingKeys).
+const TPluginSettingKey* MailSettingKeys();
+
+// The service credential that holds the password (LoadCredential=mail-password:FILE).
+inline constexpr const char* kMailPasswordCredential = "mail-password";
+
+// Takes the password from the service's credential when there is one, else from the file
+// "Password file" names (relative to settingsFolder), else it stays the one of "Pass". Returns
+// one line (UTF-8) when the credential or the file cannot be used; the password is then empty,
+// so that a refused file never falls back to another password silently.
+std::string TakePasswordFromFile(TMailSettings& settings, const std::string& settingsFolder);
 
 // "none", "starttls", "pop3s" <-> the enum; anything else reads as none.
 std::string_view MailSecurityName(TMailSecurity security);

@@ -8,6 +8,7 @@
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "base/MessageBox.h"
 #include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
 #include "modules/common/ModuleDialog.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -181,7 +183,12 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
 }
 
 void TPostwatch::LoadSettings() {
-    TMailSettings settings = ReadMailSettings(TIniFile(SettingsPath()).Read());
+    const std::string settingsPath = SettingsPath();
+    TMailSettings settings = ReadMailSettings(TIniFile(settingsPath).Read());
+    const std::string problem = TakePasswordFromFile(
+        settings, std::filesystem::path(settingsPath).parent_path().string());
+    if (!problem.empty())
+        ShowMessage(Utf8ToCp1251("the mail password: " + problem), "postwatch", mbError);
     std::lock_guard guard(lock_);
     settings_ = std::move(settings);
     ++generation_;
@@ -286,6 +293,8 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 } // namespace
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() { return MailSettingKeys(); }
 
 ORVANTA3_EXPORT int32_t WaitBackgroundForTesting(int32_t timeoutMs) {
     return gPostwatch.WaitBackground(timeoutMs);

@@ -202,6 +202,15 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kSection, "Try to run", "1", "1 starts the sensor program in Path when it is not running (0 or 1)"},
+        {kSection, "Path", "", "the sensor program to start (empty: none)"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
 ORVANTA3_EXPORT void SetSystemRootForTesting(const char* folder) { gSensorlink.SetRoot(folder); }
 
 ORVANTA3_EXPORT void SetTickForTesting(const uint64_t* ms) { gSensorlink.PinTick(ms); }

@@ -203,6 +203,18 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kSection, "City code", "42", "the city: its code in the module's list of cities"},
+        {kSection, "Use proxy-server", "1", "1 downloads through [INet] Proxy when one is set (0 or 1)"},
+        {kSection, "Source", kSourceForecast,
+         "open-meteo (the public forecast service) or export (a server given in Server)"},
+        {kSection, "Server", "", "base address of the source's server (empty: open-meteo's public one)"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
+}
+
 ORVANTA3_EXPORT int32_t WaitBackgroundForTesting(int32_t timeoutMs) {
     return gSkycast.WaitBackground(timeoutMs);
 }

@@ -1,9 +1,11 @@
 #include "shell/remote/RemoteDBusService.h"
 
-#include "base/Cp1251.h"
 #include "appcore/ApplicationCore.h"
 #include "appcore/remote/RemoteNames.h"
+#include "base/Cp1251.h"
+#include "appcore/remote/RemoteStatus.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 
 namespace orv {
@@ -30,6 +32,34 @@ void TRemoteDBusService::Navigate(int wparam, int lparam) { core_.Navigate(wpara
 
 void TRemoteDBusService::Charset(int request, const QString& text) {
     core_.Charset(request, Utf8ToCp1251(text.toStdString()));
+}
+
+namespace {
+
+// An array of byte arrays ("aay").
+QVariant ByteArrays(const std::vector<std::string>& arrays) {
+    QDBusArgument argument;
+    argument.beginArray(QMetaType::fromType<QByteArray>());
+    for (const std::string& bytes : arrays)
+        argument << QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    argument.endArray();
+    return QVariant::fromValue(argument);
+}
+
+} // namespace
+
+void TRemoteDBusService::Frame(const QDBusMessage& call) {
+    const TRemoteFrame frame = RemoteFrame(core_);
+    setDelayedReply(true);
+    connection().send(call.createReply({ByteArrays(frame.Rows), ByteArrays(frame.CustomChars)}));
+}
+
+QString TRemoteDBusService::Status() { return QString::fromStdString(RemoteStatusText(core_)); }
+
+void TRemoteDBusService::Reload() {
+    std::string reason;
+    if (!core_.Reload({}, &reason) && calledFromDBus())
+        sendErrorReply(kRemoteReloadFailed, QString::fromStdString(reason));
 }
 
 } // namespace orv

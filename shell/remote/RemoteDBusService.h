@@ -7,6 +7,8 @@
 // (Registered() is false) and the program runs on.
 #pragma once
 
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +16,7 @@ namespace orv {
 
 class TApplicationCore;
 
-class TRemoteDBusService final : public QObject {
+class TRemoteDBusService final : public QObject, protected QDBusContext {
     Q_OBJECT
 
 public:
@@ -26,6 +28,12 @@ public:
 public slots:
     Q_SCRIPTABLE void Navigate(int wparam, int lparam);
     Q_SCRIPTABLE void Charset(int request, const QString& text);
+    // Answers with the rows shown now and the custom characters' dot rows, two arrays of byte
+    // arrays (RemoteStatus.h); the reply is built here, as QtDBus has no such type of its own.
+    Q_SCRIPTABLE void Frame(const QDBusMessage& call);
+    Q_SCRIPTABLE QString Status();
+    // The settings and the job of the settings file read again; a D-Bus error says why not.
+    Q_SCRIPTABLE void Reload();
 
 private:
     TApplicationCore& core_;

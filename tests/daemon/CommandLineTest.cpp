@@ -75,4 +75,9 @@ TEST(DaemonCommandLine, ListTagsAndCheckTakeNoRun) {
     EXPECT_EQ(Ok({"--check=-odd.orv3"}).checkJobPath, "-odd.orv3");
     EXPECT_NE(Error({"--check"}), "");
     EXPECT_NE(Error({"--check", "--list-tags"}), ""); // an option word is no file name
+    EXPECT_TRUE(Ok({"--list-modules"}).listModules);
+    EXPECT_EQ(Ok({"--init", "/etc/orvanta3/Orvanta3.ini"}).initPath, "/etc/orvanta3/Orvanta3.ini");
+    EXPECT_EQ(Ok({"--init=-odd.ini"}).initPath, "-odd.ini");
+    EXPECT_NE(Error({"--init"}), "");
+    EXPECT_NE(Error({"--init", "--list-modules"}), "");
 }

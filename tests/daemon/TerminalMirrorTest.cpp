@@ -1,4 +1,4 @@
-#include "daemon/TerminalMirror.h"
+#include "appcore/TerminalMirror.h"
 #include "base/Cp1251.h"
 
 #include <gtest/gtest.h>

@@ -24,6 +24,19 @@ std::vector<std::string> IniBlocks(const std::string &markdown) {
     return blocks;
 }
 
+// The contents of the blocks that open with fence (such as "```orv3\n") in text.
+std::vector<std::string> FencedBlocks(const std::string &text, const std::string &fence) {
+    std::vector<std::string> blocks;
+    for (size_t start = text.find(fence); start != std::string::npos;
+         start = text.find(fence, start)) {
+        start += fence.size();
+        const size_t end = text.find("```", start);
+        blocks.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return blocks;
+}
+
 const std::regex kClock("[0-9]{2}:[0-9]{2}:[0-9]{2}");
 
 using DocsExamples = DaemonTest;
@@ -48,6 +61,43 @@ TEST_F(DocsExamples, EachDriverExampleShowsTheExampleJob) {
         const std::string width = graphic ? std::string(21, ' ') : std::string(20, ' ');
         EXPECT_NE(run.out.find("|" + width + "|"), std::string::npos) << "panel width";
     }
+}
+
+// Each module's section of docs/settings.md: its settings lines added to the 4 x 20 text panel's
+// example, its job checked clean and, for the modules that reach no server, run on the panel.
+TEST_F(DocsExamples, EachModuleExampleChecksCleanAndRuns) {
+    const std::string markdown = ReadText(kSource + "/docs/settings.md");
+    const std::string panel = IniBlocks(markdown).at(0);
+    const size_t modules = markdown.find("\n## Every module\n");
+    ASSERT_NE(modules, std::string::npos);
+    int sections = 0;
+    for (size_t at = markdown.find("\n### ", modules); at != std::string::npos;) {
+        const size_t next = markdown.find("\n### ", at + 1);
+        const std::string section = markdown.substr(at, next - at);
+        at = next;
+        const std::string module = section.substr(5, section.find('\n', 5) - 5);
+        const auto settings = FencedBlocks(section, "```ini module\n");
+        ASSERT_EQ(settings.size(), 1u) << module;
+        EXPECT_NE(settings[0].find("[" + module + "]\nActive=1\n"), std::string::npos) << module;
+        ++sections;
+        WriteText(docs / "Orvanta3.ini", panel + settings[0]);
+        const auto jobs = FencedBlocks(section, "```orv3\n");
+        WriteText(docs / "job.orv3", jobs.empty() ? "[One]\nLine1=just text\nShow=1\n" : jobs[0]);
+        const TRun check = Run("--check '" + docs / "job.orv3" + "'");
+        EXPECT_EQ(check.exitCode, 0) << module << "\n" << check.out << check.err;
+        const TRun list = Run("--list-modules");
+        EXPECT_NE(list.out.find("\t" + module + "\ton\t"), std::string::npos)
+            << module << " is not on\n" << list.out;
+        const bool reachesServers =
+            module == "postwatch.so" || module == "headlines.so" || module == "skycast.so";
+        if (jobs.empty() || reachesServers) continue;
+        const TRun run = Run("--job '" + docs / "job.orv3" + "' --seconds 2 --tty=text");
+        EXPECT_EQ(run.exitCode, 0) << module << "\n" << run.err;
+        EXPECT_EQ(run.err, "") << module;
+        EXPECT_EQ(run.out.find("$"), std::string::npos) << module << ": a tag shown as text\n"
+                                                        << run.out;
+    }
+    EXPECT_GE(sections, 17);
 }
 
 TEST_F(DocsExamples, EveryTagTheReadmeNamesIsFilledIn) {

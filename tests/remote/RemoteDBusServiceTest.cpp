@@ -71,9 +71,11 @@ bool ProcessUntil(const std::function<bool()>& pred) {
     return true;
 }
 
-// A call as orvanta3ctl makes it, from another thread while the events run here.
-std::string Send(const TRemoteCommand& command) {
-    auto reply = std::async(std::launch::async, [&] { return SendRemoteCommand(command); });
+// A call as orvanta3ctl makes it, from another thread while the events run here; output gets
+// what show and status print.
+std::string Send(const TRemoteCommand& command, std::string* output = nullptr) {
+    auto reply =
+        std::async(std::launch::async, [&] { return SendRemoteCommand(command, output); });
     EXPECT_TRUE(ProcessUntil([&] {
         return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }));
@@ -121,6 +123,17 @@ TEST_F(RemoteDBusService, CallsReachTheCore) {
     ASSERT_TRUE(core.Charsets().SetGlyphRows(moon, {1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(Send(TCharsetCall{crDefineNamed, "'8;луна'"}), "");
     EXPECT_EQ(sink.Slot(8), (TGlyphRows{1, 2, 3, 4, 5, 6, 7, 8}));
+
+    // What orvanta3ctl show, status and reload ask for.
+    std::string shown, status;
+    EXPECT_EQ(Send(TShowCall{}, &shown), "");
+    EXPECT_TRUE(shown.starts_with("|screen A")) << shown;
+    EXPECT_EQ(Send(TStatusCall{}, &status), "");
+    EXPECT_NE(status.find("screen: 0 of 2, \"A\"\n"), std::string::npos) << status;
+    WriteText(docs / "Orvanta3.ini", "[Common]\nJob name=missing.orv3\n");
+    const std::string failed = Send(TReloadCall{});
+    EXPECT_TRUE(failed.starts_with("the reload failed: ")) << failed;
+    EXPECT_TRUE(Shows("screen A")) << "the job shown so far goes on";
 }
 
 TEST_F(RemoteDBusService, TheNameIsGivenBackAtTheEnd) {

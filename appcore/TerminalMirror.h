@@ -3,8 +3,6 @@
 // differs from the previous one is printed as its rows between '|' marks and an empty line.
 #pragma once
 
-#include "daemon/CommandLine.h"
-
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +11,8 @@
 #include <vector>
 
 namespace orv {
+
+enum class TTtyMode { Off, Text, Dots };
 
 using TGlyph = std::array<uint8_t, 8>;
 // The dot rows of a display code (bits 4..0, left to right), custom characters included.
