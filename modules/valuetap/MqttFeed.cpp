@@ -34,9 +34,10 @@ TMqttFeed::TMqttFeed(const TBrokerSettings &broker,
     mosquitto_message_callback_set(client_, &TMqttFeed::OnMessage);
     mosquitto_reconnect_delay_set(client_, kFirstPauseSec, kLongestPauseSec, true);
     if (!broker.User.empty()) {
-        const auto password = BrokerPassword(broker);
+        std::string problem;
+        const auto password = BrokerPassword(broker, problem);
         if (!password)
-            tracer_("MQTT password file cannot be read: " + Cp1251ToUtf8(broker.PasswordFile));
+            tracer_("MQTT password not used: " + problem);
         mosquitto_username_pw_set(client_, Cp1251ToUtf8(broker.User).c_str(),
                                   password ? password->c_str() : nullptr);
     }

@@ -3,17 +3,16 @@
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
+#include "modules/common/SecretFile.h"
 #include "modules/common/StoredPassword.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace orv {
 
 namespace {
 
 constexpr const char *kSection = "valuetap.so";
-constexpr size_t kMaxPasswordBytes = 1024;
 
 std::string SourceKey(int number, std::string_view item) {
     return "Source" + std::to_string(number) + " " + std::string(item);
@@ -159,19 +158,41 @@ std::string SourceArgument(const TSourceDef &source) {
     return source.Name.empty() ? std::to_string(source.Number) : source.Name;
 }
 
-std::optional<std::string> BrokerPassword(const TBrokerSettings &broker) {
+std::optional<std::string> BrokerPassword(const TBrokerSettings &broker, std::string &problem) {
     if (broker.PasswordFile.empty())
         return Cp1251ToUtf8(broker.Password);
-    std::ifstream in(Cp1251ToUtf8(broker.PasswordFile), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string line(kMaxPasswordBytes, '\0');
-    in.read(line.data(), static_cast<std::streamsize>(line.size()));
-    line.resize(static_cast<size_t>(in.gcount()));
-    line = line.substr(0, line.find('\n'));
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+    return ReadSecretFile(Cp1251ToUtf8(broker.PasswordFile), problem);
+}
+
+const TPluginSettingKey *ValueTapSettingKeys() {
+    // One source's keys, as the first of up to 32; a source without a kind is not defined.
+    static constexpr TPluginSettingKey kKeys[] = {
+        {kSection, "Source1 kind", "", "command, file or mqtt; sources 2 to 32 take the same keys"},
+        {kSection, "Source1 name", "", "the name a tag may use instead of the number"},
+        {kSection, "Source1 command", "",
+         "(command) the program and its arguments; no shell runs unless you name one"},
+        {kSection, "Source1 folder", "", "(command) its working folder"},
+        {kSection, "Source1 timeout", "10", "(command) seconds until it is killed"},
+        {kSection, "Source1 file", "", "(file) the file's path, re-read when it changes"},
+        {kSection, "Source1 period", "",
+         "seconds between runs (command, default 60) or reads without a change (file, default 10)"},
+        {kSection, "Source1 topic", "", "(mqtt) the topic; + and # take any topic they match"},
+        {kSection, "Source1 max age", "0", "(mqtt) seconds after which a message is too old; 0 never"},
+        {kSection, "Source1 pointer", "", "a JSON pointer (/temperature) into a JSON value"},
+        {kSection, "Source1 line", "1", "the line shown, from 1"},
+        {kSection, "Source1 field", "0", "the blank-separated field of that line; 0 the whole line"},
+        {kSection, "Source1 max bytes", "4096", "the most output, file or message kept"},
+        {kSection, "MQTT host", "", "the broker of the mqtt sources"},
+        {kSection, "MQTT port", "1883", "the broker's port"},
+        {kSection, "MQTT TLS", "0", "1 speaks TLS to the broker (0 or 1)"},
+        {kSection, "MQTT CA file", "", "the CA file the broker's certificate is checked against"},
+        {kSection, "MQTT user", "", "the login at the broker"},
+        {kSection, "MQTT password file", "",
+         "file holding the password on its first line, readable by its owner only (chmod 600)"},
+        {kSection, "MQTT pass", "", "the password scrambled as the desktop program's dialog stores it"},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    return kKeys;
 }
 
 } // namespace orv

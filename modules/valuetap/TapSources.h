@@ -3,6 +3,8 @@
 // names a source; what runs or is read is decided here alone.
 #pragma once
 
+#include "abi/ConstUnit.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -63,7 +65,10 @@ const TSourceDef *FindSource(const std::vector<TSourceDef> &sources, std::string
 std::string SourceArgument(const TSourceDef &source);
 
 // The broker's password in UTF-8: the first line of the password file when one is named (nullopt
-// when it cannot be read), else the stored one.
-std::optional<std::string> BrokerPassword(const TBrokerSettings &broker);
+// and one line in problem when it cannot be read or others may read it), else the stored one.
+std::optional<std::string> BrokerPassword(const TBrokerSettings &broker, std::string &problem);
+
+// The module's keys for the starter settings file (orvanta3d --init).
+const TPluginSettingKey *ValueTapSettingKeys();
 
 } // namespace orv

@@ -273,3 +273,7 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 ORVANTA3_EXPORT void *getPlugin() {
     return &gDescriptor;
 }
+
+ORVANTA3_EXPORT const TPluginSettingKey *settingKeys() {
+    return ValueTapSettingKeys();
+}

@@ -155,7 +155,9 @@ TEST(CoreReload, TheScreenSaverKeepsThePanelOverAReload) {
                   docs / "plugins/screensaver/saver.so");
     WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=50\nShow LCD-screensaver=1\n"
                                      "[drv.so]\nActive=1\n[saver.so]\nActive=1\n");
-    WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nShow=1\n");
+    // A line that scrolls gives a frame every tick while the cycle runs.
+    WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nLine2=" + std::string(60, 'x') +
+                                     "y\nScroll2=0\nShow=1\n");
     TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
     TFirstRows sink;
     core.SetFrameSink(&sink);

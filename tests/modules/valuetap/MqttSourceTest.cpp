@@ -104,6 +104,9 @@ TEST_F(MqttSource, TlsBrokerWithPasswordFile) {
     TMosquittoBroker broker(true, "panel", "from file");
     ASSERT_TRUE(broker.Ok()) << broker.Log();
     WriteText(docs / "mqtt.pass", "from file\nsecond line\n");
+    std::filesystem::permissions(docs / "mqtt.pass", std::filesystem::perms::group_read |
+                                                         std::filesystem::perms::others_read,
+                                 std::filesystem::perm_options::add);
     TBrokerSettings settings;
     settings.Host = "localhost";
     settings.Port = broker.Port();
@@ -111,6 +114,11 @@ TEST_F(MqttSource, TlsBrokerWithPasswordFile) {
     settings.CaFile = broker.CaFile();
     settings.User = "panel";
     settings.PasswordFile = docs / "mqtt.pass";
+    std::string problem;
+    EXPECT_FALSE(BrokerPassword(settings, problem)) << "a password file others may read is refused";
+    EXPECT_NE(problem.find("mqtt.pass"), std::string::npos) << problem;
+    std::filesystem::permissions(docs / "mqtt.pass", std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::owner_write);
     Load(settings);
     ChecksOn(broker);
 }

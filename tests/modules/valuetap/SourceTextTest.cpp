@@ -46,7 +46,8 @@ TEST(ValueTapText, PointersLinesAndFieldsOnHostileInput) {
     EXPECT_EQ(SourceValueText(source, R"({"v":"\u0441\u0435\u0442\u044c 42 _MaskChar:1"})"),
               Utf8ToCp1251("42"));
     source.Field = 3;
-    EXPECT_EQ(SourceValueText(source, R"({"v":"a b _MaskChar:1;x1F"})"), " MaskChar:1;x1F");
+    EXPECT_EQ(SourceValueText(source, R"({"v":"a b _MaskChar:1;x1F"})"), "_MaskChar:1;x1F")
+        << "text as it came; the module answers it marked as outside text";
 }
 
 TEST(ValueTapText, DialogRecordKeepsTheSettingsAndDropsWhatCannotRun) {
