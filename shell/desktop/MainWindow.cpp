@@ -6,10 +6,13 @@
 #include "shell/desktop/Artwork.h"
 #include "shell/editor/JobPreview.h"
 #include "shell/equation/EquationDialog.h"
+#include "base/ui/QtTranslations.h"
+#include "base/ui/WheelNeedsFocus.h"
 #include "base/ui/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
 #include "shell/settings/SettingsPage.h"
 #include "shell/update/ui/UpdateNotifier.h"
+#include "virtual/ui/CharBuilderDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,6 +24,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace orv {
 
@@ -85,6 +90,7 @@ TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
             done();
     });
     qApp->installEventFilter(this);
+    new TWheelNeedsFocus(this);
 }
 
 TOrvanta::~TOrvanta() {
@@ -156,6 +162,7 @@ void TOrvanta::BuildControls() {
     connect(btnHide_, &QToolButton::clicked, this, &TOrvanta::HideToTray);
     connect(btnClose_, &QToolButton::clicked, this, &TOrvanta::close);
     connect(editor_, &TJobEditor::SettingsRequested, this, &TOrvanta::OpenSettings);
+    connect(editor_, &TJobEditor::ModulesRequested, this, &TOrvanta::OpenModules);
     connect(editor_, &TJobEditor::AboutRequested, this, [this] {
         QMessageBox::about(this, QStringLiteral("Orvanta3"),
                            QStringLiteral("Orvanta3\nv. " ORVANTA3_VERSION));
@@ -205,10 +212,16 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
 
     if (options_.WriteLanguageTemplate) {
         WriteWindowLanguageTemplate(*this, "1_", LanguagePath());
+        // The editors the window opens have keys of their own.
+        TfrmEquation equation("", core_.Catalogue(), this);
+        AddWindowLanguageTemplate(equation, "2_", LanguagePath());
+        TfrmCharBuilder charBuilder(this);
+        AddWindowLanguageTemplate(charBuilder, "6_", LanguagePath());
         ProgramMessages().WriteTemplate(LanguagePath());
     } else {
         ApplyLanguage();
     }
+    const bool openModules = !core_.NoDriverMessage().empty() && AskToOpenModules();
 
     const std::string jobPath = core_.SettingsJobPath();
     if (core_.Settings().Common.AutoloadJob && !jobPath.empty() &&
@@ -232,6 +245,28 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
     step(kStartedText);
     if (std::exchange(quitRequested_, false))
         Quit();
+    else if (openModules)
+        OpenModules();
+}
+
+bool TOrvanta::AskToOpenModules() {
+    std::fputs((core_.NoDriverMessage() + "\n").c_str(), stderr);
+    const QString caption = FromCp1251(Message(msgWarningCaption));
+    const QString question = FromCp1251(Message(msgNoDriverQuestion));
+    if (options_.Ask)
+        return options_.Ask(caption, question);
+    return QMessageBox::warning(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void TOrvanta::OpenModules() {
+    if (mode_ == TWindowMode::Starting || finished_)
+        return;
+    Restore();
+    if (mode_ == TWindowMode::Editing)
+        OpenSettings();
+    if (mode_ == TWindowMode::Settings)
+        settingsPage_->ShowModules();
 }
 
 void TOrvanta::LoadAutoloadJob() {
@@ -249,9 +284,12 @@ std::string TOrvanta::LanguagePath() const {
 
 void TOrvanta::ApplyLanguage() {
     const std::string &language = core_.Settings().Common.Language;
+    UseQtTranslations(language);
     ApplyWindowLanguage(*this, "1_", language, LanguagePath());
+    ProgramMessages().Reset(); // the way back to the built-in texts
     ProgramMessages().Apply(LanguagePath(), language);
     SetMode(mode_);
+    editor_->ShowMessages();
 }
 
 void TOrvanta::FitEditorToPanel() {
@@ -413,9 +451,10 @@ void TOrvanta::CloseSettings() {
     ClearPanel();
     roll_->stop();
     rollDone_ = {};
+    // Only one panel shows now; no raise(): it would reorder the window's controls, and with
+    // them the keys of the language file.
     pnSettings_->hide();
     pnMain_->show();
-    pnMain_->raise();
     if (UseAnimation()) {
         const QRect full = pnClient_->rect();
         RollPanel(*pnMain_, QRect(full.topLeft(), QSize(0, full.height())), full, kUnrollMs, {});

@@ -9,6 +9,7 @@
 #include "shell/editor/TagTree.h"
 #include "shell/editor/TransitionChooser.h"
 #include "base/ui/NamedControl.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -63,6 +64,7 @@ TJobEditor::TJobEditor(TApplicationCore &core, TFrameSink *sink, QWidget *parent
     setObjectName("pnMain");
     preview_ = new TJobPreview(core_, [this] { return EditedScreen(); }, sink, this);
     BuildControls();
+    ShowMessages();
     SetPanelRows(core_.Rows());
 }
 
@@ -106,6 +108,7 @@ void TJobEditor::BuildControls() {
     connect(tcJobControl_, &TScreenTabBar::SwapRequested, this, &TJobEditor::SwapScreens);
     connect(tcJobControl_, &TScreenTabBar::RenameRequested, this, &TJobEditor::RenameScreen);
     connect(btnSettings_, &QPushButton::clicked, this, &TJobEditor::SettingsRequested);
+    connect(tvTags_, &TTagTree::ModulesRequested, this, &TJobEditor::ModulesRequested);
     connect(tvTags_, &TTagTree::HintChosen, this, [this](const QString &hint) {
         mmTagHelp_->setPlainText(hint);
         mmTagHelp_->setVerticalScrollBarPolicy(hint.isEmpty() ? Qt::ScrollBarAlwaysOff
@@ -162,7 +165,6 @@ QWidget *TJobEditor::BuildOptions() {
     edShowTimeout_ = new QSpinBox(box);
     edShowTimeout_->setObjectName("edShowTimeout");
     edShowTimeout_->setRange(0, kMaxTimeoutSec);
-    edShowTimeout_->setSuffix(QStringLiteral(" сек"));
     cbShowOnce_ = new QCheckBox(QStringLiteral("только раз"), box);
     cbShowOnce_->setObjectName("cbShowOnce");
     timing->addWidget(cbShow_);
@@ -290,6 +292,13 @@ void TJobEditor::SetPanelRows(int rows) {
 }
 
 void TJobEditor::RebuildTagTree() { tvTags_->Fill(core_.Catalogue().TagTree()); }
+
+void TJobEditor::ShowMessages() {
+    tvTags_->SetEmptyHint(FromCp1251(Message(msgNoModulesInTree)),
+                          FromCp1251(Message(msgOpenModules)));
+    edShowTimeout_->setSuffix(FromCp1251(Message(msgSecondsSuffix)));
+    cbTransition_->ShowNames();
+}
 
 void TJobEditor::FillTabs() {
     const QSignalBlocker block(tcJobControl_);
@@ -632,7 +641,7 @@ bool TJobEditor::ConfirmDiscard() {
     StoreScreen();
     if (!modified_) return true;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Orvanta3"),
-                    QStringLiteral("Задание изменено. Сохранить изменения?"),
+                    FromCp1251(Message(msgJobChangedQuestion)),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName("mbSaveChanges");
     box.setDefaultButton(QMessageBox::Save);

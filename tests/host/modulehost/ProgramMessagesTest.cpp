@@ -37,7 +37,7 @@ TEST(ProgramMessages, BuiltInTextsTranslationAndTemplate) {
 
     TIniDocument out;
     messages.WriteTemplate(out);
-    EXPECT_EQ(out.Keys("RU").size(), 19u);
+    EXPECT_EQ(out.Keys("RU").size(), static_cast<size_t>(kLastMessage));
     EXPECT_EQ(out.ReadString("RU", "9_00010", ""), "Error");
     messages.Reset();
     EXPECT_EQ(BuiltInMessage(msgTurnOff), "Отключить"_cp1251);
