@@ -51,6 +51,8 @@ constexpr std::array<const char*, kLastMessage> kBuiltIn = {
     "8) замещение справа налево"_cp1251,
     "9) прокрутка вверх"_cp1251,
     "10) прокрутка вниз"_cp1251,
+    "Задания Orvanta3"_cp1251,
+    "Все файлы"_cp1251,
 };
 
 bool Valid(int id) { return id >= kFirstMessage && id <= kLastMessage; }

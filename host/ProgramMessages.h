@@ -1,4 +1,4 @@
-// The program's translatable messages "9_00001".."9_00040": built-in Russian texts that the main
+// The program's translatable messages "9_00001".."9_00042": built-in Russian texts that the main
 // language file may replace. Texts are Windows-1251.
 //
 // One table serves the whole program (ProgramMessages()): the windows read their mode texts,
@@ -48,10 +48,12 @@ enum TMessageId : int {
     msgNextCheckText = 30,
     msgFirstTransition = 31, // the ten screen transitions, 31..40
     msgLastTransition = 40,
+    msgJobFilesFilter = 41,
+    msgAllFilesFilter = 42,
 };
 
 constexpr int kFirstMessage = msgPreviewMode;
-constexpr int kLastMessage = msgLastTransition;
+constexpr int kLastMessage = msgAllFilesFilter;
 
 // "9_00001" for message 1.
 std::string MessageKey(int id);

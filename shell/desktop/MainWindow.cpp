@@ -211,13 +211,7 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
     QToolTip::setPalette(tips);
 
     if (options_.WriteLanguageTemplate) {
-        WriteWindowLanguageTemplate(*this, "1_", LanguagePath());
-        // The editors the window opens have keys of their own.
-        TfrmEquation equation("", core_.Catalogue(), this);
-        AddWindowLanguageTemplate(equation, "2_", LanguagePath());
-        TfrmCharBuilder charBuilder(this);
-        AddWindowLanguageTemplate(charBuilder, "6_", LanguagePath());
-        ProgramMessages().WriteTemplate(LanguagePath());
+        WriteLanguageTemplate(LanguagePath());
     } else {
         ApplyLanguage();
     }
@@ -267,6 +261,16 @@ void TOrvanta::OpenModules() {
         OpenSettings();
     if (mode_ == TWindowMode::Settings)
         settingsPage_->ShowModules();
+}
+
+bool TOrvanta::WriteLanguageTemplate(const std::string &lngPath) {
+    bool written = WriteWindowLanguageTemplate(*this, "1_", lngPath);
+    // The editors the window opens have keys of their own.
+    TfrmEquation equation("", core_.Catalogue(), this);
+    written = AddWindowLanguageTemplate(equation, "2_", lngPath) && written;
+    TfrmCharBuilder charBuilder(this);
+    written = AddWindowLanguageTemplate(charBuilder, "6_", lngPath) && written;
+    return ProgramMessages().WriteTemplate(lngPath) && written;
 }
 
 void TOrvanta::LoadAutoloadJob() {

@@ -53,6 +53,9 @@ public:
     void StartUp(const TStartupProgress &progress = {});
 
     TWindowMode Mode() const { return mode_; }
+    // The template switch's file: the texts of this window, of the two editors it opens and the
+    // messages, under section "RU". False when the file could not be written.
+    bool WriteLanguageTemplate(const std::string &lngPath);
     TTrayIcon &Tray() { return *tray_; }
     bool Finished() const { return finished_; }
 

@@ -8,11 +8,11 @@
 #include "shell/editor/ScreenTabBar.h"
 #include "shell/editor/TagTree.h"
 #include "shell/editor/TransitionChooser.h"
+#include "base/ui/JobFileDialog.h"
 #include "base/ui/NamedControl.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -657,18 +657,15 @@ bool TJobEditor::ConfirmDiscard() {
 
 QString TJobEditor::AskFile(TJobFileDialog kind) {
     if (options_.AskJobFile) return options_.AskJobFile(kind, jobPath_);
-    QFileDialog dialog(this);
-    dialog.setNameFilter(QStringLiteral("Orvanta3 - задачи (*.orv3)"));
-    dialog.setDefaultSuffix(QStringLiteral("orv3"));
-    if (!jobPath_.isEmpty()) dialog.selectFile(jobPath_);
-    if (kind == TJobFileDialog::Save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    // Without a job file yet: the folder of the autoload job, else that of the settings.
+    const QString autoloadJob = QString::fromStdString(core_.SettingsJobPath());
+    return AskJobFile(this, {.Save = kind == TJobFileDialog::Save,
+                             .Current = jobPath_,
+                             .Folder = autoloadJob.isEmpty()
+                                           ? QFileInfo(QString::fromStdString(core_.Settings().Path())).absolutePath()
+                                           : QFileInfo(autoloadJob).absolutePath(),
+                             .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+                             .AllFilesName = {}});
 }
 
 // Two rows on the panel after Clear, when a driver is current, shown as text: a file name may

@@ -3,12 +3,13 @@
 #include "host/ProgramMessages.h"
 #include "host/SettingKeys.h"
 #include "base/TextUtil.h"
+#include "base/UserFolders.h"
 #include "shell/update/InetCheck.h"
+#include "base/ui/JobFileDialog.h"
 #include "base/ui/NamedControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -134,9 +135,12 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TCommonPage::SelectJobFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, Utf8("Файл заданий"), edAutoLoadJobName_->text(),
-        Utf8("Задания (*.orv3);;Все файлы (*)"));
+    const QString path =
+        AskJobFile(this, {.Save = false,
+                          .Current = edAutoLoadJobName_->text(),
+                          .Folder = QString::fromStdString(DocumentsFolder()),
+                          .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+                          .AllFilesName = FromCp1251(Message(msgAllFilesFilter))});
     if (!path.isEmpty()) edAutoLoadJobName_->setText(path);
 }
 

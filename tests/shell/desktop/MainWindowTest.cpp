@@ -467,26 +467,33 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(qtYes(), QStringLiteral("&Yes"));
 }
 
-// Every text of the window with a word in it has its key in the shipped English section, so a
-// control added or moved on a page (which moves the keys after it) is noticed. Not the window's
-// title, "Orvanta", which other programs look for; nor the virtual display window, translated
-// under keys of its own.
+// Every text with a word in it, of the window, of the two editors it opens and of the messages,
+// has an English text in the shipped section, so a control added or moved on a page (which moves
+// the keys after it) is noticed. Not the window's title, "Orvanta", which other programs look
+// for; nor the virtual display window, translated under keys of its own.
 TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
     WriteSettings();
     AppendSettings("[Virtual screen]\nShow=1\n");
     Start();
     ASSERT_NE(window->VirtualDisplay(), nullptr);
     const std::string templ = docs / "template.lng";
-    ASSERT_TRUE(WriteWindowLanguageTemplate(*window, "1_", templ));
+    ASSERT_TRUE(window->WriteLanguageTemplate(templ));
     const TIniDocument russian = TIniFile(templ).Read();
-    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
     ASSERT_GT(russian.Keys("RU").size(), 60u);
+    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
     for (const std::string &key : russian.Keys("RU")) {
         const QString text = QString::fromStdString(Cp1251ToUtf8(*russian.Find("RU", key)));
         const auto letters =
             std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
         if (key != "1_1" && letters > 1) {
-            EXPECT_TRUE(shipped.Find("English", key)) << key << "=" << text.toStdString();
+            const auto english = shipped.Find("English", key);
+            EXPECT_TRUE(english) << key << "=" << text.toStdString();
+            // A text left in Russian counts as missing.
+            if (english) {
+                EXPECT_FALSE(std::any_of(english->begin(), english->end(),
+                                         [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }))
+                    << key << "=" << *english;
+            }
         }
     }
 }
