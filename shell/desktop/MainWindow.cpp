@@ -37,6 +37,7 @@ constexpr int kTallMinHeight = 446; // for eight lines
 constexpr int kFadeMs = 500;
 constexpr int kCollapseMs = 200;
 constexpr int kUnrollMs = 100;
+constexpr int kTipWidth = 300;
 
 QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
                            const QString &hint) {
@@ -560,14 +561,26 @@ void TOrvanta::LayOutPanels() {
 }
 
 // "Show hint" off: no tooltips in the window, except on the settings page.
+// Shown: at the bottom-right corner of the control, at most kTipWidth pixels wide.
 bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::ToolTip && !core_.Settings().Common.ShowHint &&
-        mode_ != TWindowMode::Settings) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && (widget == this || isAncestorOf(widget)))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || (widget != this && !isAncestorOf(widget)))
+        return QWidget::eventFilter(watched, event);
+    if (!core_.Settings().Common.ShowHint && mode_ != TWindowMode::Settings)
+        return true;
+    const QString tip = widget->toolTip();
+    if (tip.isEmpty())
+        return QWidget::eventFilter(watched, event);
+    const bool wide = QFontMetrics(QToolTip::font()).horizontalAdvance(tip) > kTipWidth;
+    const QString shown = wide && !Qt::mightBeRichText(tip)
+                              ? QStringLiteral("<table width=%1><tr><td>%2</td></tr></table>")
+                                    .arg(kTipWidth)
+                                    .arg(tip.toHtmlEscaped())
+                              : tip;
+    QToolTip::showText(widget->mapToGlobal(widget->rect().bottomRight()), shown, widget);
+    return true;
 }
 
 void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {

@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QWheelEvent>
 #include <QMessageBox>
@@ -213,6 +214,47 @@ TEST_F(DesktopWindow, TheGreetingLeavesOutTagsOfModulesThatAreOff) {
     QTest::qWait(100);
     for (const std::string &row : Rows())
         EXPECT_EQ(row.find("Char"), std::string::npos) << row;
+}
+
+// A hint shows at the bottom-right corner of its control, a long one wrapped to 300 pixels; with
+// "Show hint" off none shows outside the settings.
+TEST_F(DesktopWindow, HintsShowBelowRightOfTheControlAtMost300PixelsWide) {
+    WriteSettings("Use animation=0\nShow hint=1\n");
+    Start();
+    window->move(100, 100);
+    window->show();
+    QTest::qWait(50);
+    auto *button = window->findChild<QWidget *>("btnSettings");
+    ASSERT_NE(button, nullptr);
+    button->setToolTip(QString("word ").repeated(60).trimmed());
+    const auto shownHint = [] () -> QWidget * {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->objectName() == "qtooltip_label" && top->isVisible())
+                return top;
+        return nullptr;
+    };
+    const auto hintOf = [&](QWidget *control) -> QWidget * {
+        QToolTip::hideText();
+        for (int wait = 0; wait < 100 && shownHint(); ++wait)
+            QTest::qWait(20);
+        const QPoint inside = control->rect().center();
+        QHelpEvent help(QEvent::ToolTip, inside, control->mapToGlobal(inside));
+        QApplication::sendEvent(control, &help);
+        QTest::qWait(50);
+        return shownHint();
+    };
+    QWidget *hint = hintOf(button);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_LE(hint->width(), 300 + 2 * 12);
+    EXPECT_GT(hint->height(), 2 * QFontMetrics(QToolTip::font()).height()); // wrapped
+    // Left of the corner only as far as the screen's edge needs.
+    const QPoint corner = button->mapToGlobal(button->rect().bottomRight());
+    const QRect screen = button->screen()->geometry();
+    EXPECT_GE(hint->x(), std::min(corner.x(), screen.right() + 1 - hint->width()));
+    EXPECT_GE(hint->y(), corner.y());
+
+    core->Settings().Common.ShowHint = false;
+    EXPECT_EQ(hintOf(button), nullptr);
 }
 
 // Scrolling the settings page over its spin boxes and combo boxes changes none of them; the page
