@@ -291,6 +291,8 @@ void TOrvanta::ApplyLanguage() {
     const std::string &language = core_.Settings().Common.Language;
     UseQtTranslations(language);
     ApplyWindowLanguage(*this, "1_", language, LanguagePath());
+    if (virtualDisplay_)
+        ApplyWindowLanguage(*virtualDisplay_, "3_", language, LanguagePath());
     ProgramMessages().Reset(); // the way back to the built-in texts
     ProgramMessages().Apply(LanguagePath(), language);
     SetMode(mode_);

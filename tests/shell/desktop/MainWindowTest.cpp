@@ -458,7 +458,10 @@ TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
 // The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
 TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     WriteSettings("Use animation=0\n");
+    AppendSettings("[Virtual screen]\nShow=1\n");
     Start();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    const QString virtualTitle = window->VirtualDisplay()->windowTitle();
     auto *caption = window->findChild<QLabel *>("LCDCaption");
     QAction &close = window->Tray().Action("mnClose");
     ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
@@ -480,6 +483,7 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
               QStringLiteral("Show hints"));
     EXPECT_EQ(window->findChild<QAbstractButton *>("btnVirtualScreenCheck")->text(),
               QStringLiteral("Preview"));
+    EXPECT_EQ(window->VirtualDisplay()->windowTitle(), QStringLiteral("Orvanta3: virtual display"));
     const auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
     EXPECT_EQ(qtYes(), QStringLiteral("&Yes"));
 
@@ -493,6 +497,7 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(close.text(), QStringLiteral("Закрыть"));
     EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
               QStringLiteral("Показывать подсказки"));
+    EXPECT_EQ(window->VirtualDisplay()->windowTitle(), virtualTitle);
     const bool qtRussianInstalled =
         std::filesystem::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString() +
                                 "/qtbase_ru.qm");
