@@ -375,6 +375,9 @@ void TOrvanta::ShowInTrayOrMinimised() {
         tray_->Show();
         hide();
     } else {
+        // Without a window manager the window stays on screen: it shows the job runs (nothing
+        // in it can be edited now) and a click on it is the way back.
+        pnClient_->setEnabled(false);
         showMinimized();
     }
 }
@@ -411,6 +414,7 @@ void TOrvanta::Restore() {
     }
     fade_->stop();
     fadeDone_ = {};
+    pnClient_->setEnabled(true);
     core_.StopDisplay();
     ClearPanel();
     SetMode(TWindowMode::Editing);
@@ -534,6 +538,8 @@ void TOrvanta::changeEvent(QEvent *event) {
 void TOrvanta::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
+    if (mode_ == TWindowMode::Hidden && !tray_->IsShown())
+        return Restore(); // a hidden window still on screen (no window manager)
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
     dragging_ = true;

@@ -355,6 +355,22 @@ TEST_F(DesktopWindow, WithoutNotificationAreaHidingMinimises) {
     window->Restore();
     EXPECT_FALSE(Running());
     EXPECT_FALSE(window->isMinimized());
+
+    // Where nothing minimises the window (no window manager), it stays on screen while the job
+    // runs: nothing in it can be edited, and a click anywhere on it brings the editor back.
+    window->HideToTray();
+    auto *line = window->findChild<QWidget *>("edLine1");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->isEnabled());
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, line->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(line, &press);
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_FALSE(Running());
+    EXPECT_TRUE(line->isEnabled());
+    window->findChild<QAbstractButton *>("btnSettings")->click();
+    EXPECT_EQ(window->Mode(), TWindowMode::Settings);
 }
 
 TEST_F(DesktopWindow, QuitWithoutQuitMessageLeavesThePanelAndSwitchesTheDriverOff) {
