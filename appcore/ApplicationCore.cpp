@@ -24,6 +24,7 @@ constexpr std::chrono::milliseconds kGreetingCharsetPause{200};
 TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
     : writeSettings_(options.WriteSettings),
       mirrorsInVirtualDisplay_(options.MirrorsInVirtualDisplay),
+      callerSaysNoDriver_(options.CallerSaysNoDriver),
       settings_(options.SettingsPath.empty() ? SettingsPath() : options.SettingsPath),
       host_({.ProgramFolder = options.ProgramFolder,
              .SettingsPath = settings_.Path(),
@@ -122,7 +123,7 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
     playerLink_ = std::make_unique<TPlayerLink>(); // ZoomPlayerData exists before any module
     step("Orvanta3 starting: reading settings...");
     // Said as the file was found: the custom character tables may create it below.
-    const std::string noDriverMessage = NoDriverMessage(settings_.Path());
+    const std::string noDriverMessage = orv::NoDriverMessage(settings_.Path());
     ReadSettings();
 
     step("Orvanta3 starting: reading plug-ins...");
@@ -131,8 +132,11 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
 
     step("Orvanta3 starting: checking active plug-ins...");
     const bool jobShownAnyway = mirrorsInVirtualDisplay_ && settings_.VirtualScreen.Show;
-    if (!host_.CurrentDriverIndex() && !jobShownAnyway)
-        ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
+    noDriverMessage_.clear();
+    if (!host_.CurrentDriverIndex() && !jobShownAnyway) {
+        noDriverMessage_ = noDriverMessage;
+        if (!callerSaysNoDriver_) ShowMessage(Utf8ToCp1251(noDriverMessage), "Warning", mbWarning);
+    }
     charsets_.SetDriver(host_.CurrentDriver());
     ApplySettingsToEngine();
     StartScreenSaverListener();
@@ -140,7 +144,8 @@ void TApplicationCore::StartModules(const std::function<void(std::string_view)>&
 
 void TApplicationCore::ShowGreeting() {
     StartUpCharsets(charsets_, clock_);
-    thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false);
+    thread_.ShowLines({settings_.Common.StartMsg, settings_.Common.StartMsgLine2}, false,
+                      TControlThread::TLineText::TagsOfActiveModules);
 }
 
 bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {

@@ -40,6 +40,9 @@ struct TApplicationCoreOptions {
     // "Virtual screen" is on: a start without a driver then shows the job all the same, and the
     // message that no driver is active is given only while that window is off.
     bool MirrorsInVirtualDisplay = false;
+    // True for a program that tells the user itself that no driver is active (it can offer the
+    // way to the module list): StartModules then only keeps the message (NoDriverMessage).
+    bool CallerSaysNoDriver = false;
 };
 
 // The progress text of the last start-up step.
@@ -66,6 +69,9 @@ public:
     // marked active one message says so (a driver that fails to activate has given its own),
     // unless the virtual display shows the job (MirrorsInVirtualDisplay).
     void StartModules(const std::function<void(std::string_view)>& progress = {});
+    // Why no panel shows anything after StartModules (UTF-8); empty when a driver is active or
+    // the virtual display shows the job.
+    const std::string& NoDriverMessage() const { return noDriverMessage_; }
     // The start-up character sets and the two greeting lines on the panel and the frame sink.
     void ShowGreeting();
     // Row 1 shows text (Windows-1251, job-line syntax), the other rows are blank: on the panel
@@ -166,6 +172,8 @@ private:
 
     bool writeSettings_;
     bool mirrorsInVirtualDisplay_;
+    bool callerSaysNoDriver_;
+    std::string noDriverMessage_;
     TSettings settings_;
     TModuleHost host_;
     TModuleCatalogue catalogue_;

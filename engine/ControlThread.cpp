@@ -358,6 +358,9 @@ void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clear
         TJobScreen screen;
         const auto count = static_cast<int32_t>(std::min(lines.size(), screen.Line.size()));
         if (kind == TLineText::Tags) std::copy_n(lines.begin(), count, screen.Line.begin());
+        if (kind == TLineText::TagsOfActiveModules)
+            std::transform(lines.begin(), lines.begin() + count, screen.Line.begin(),
+                           [this](const std::string& line) { return language_.WithoutUnboundTags(line); });
         TScreenRenderer renderer(language_, charsets_);
         renderer.SetGeometry(rows_, cols_);
         renderer.SetSeparator(Separator());

@@ -94,8 +94,9 @@ public:
     // caller's.
     void ShowQuitMessage(const std::string& line1, const std::string& line2);
     // How ShowLines reads its lines: as job lines, or as text shown as it stands (a file name
-    // with "$" or "[" in it).
-    enum class TLineText { Tags, Plain };
+    // with "$" or "[" in it), or as job lines that leave out the tags of modules that are off
+    // (the greeting, whose tags may need a module the user has not switched on).
+    enum class TLineText { Tags, Plain, TagsOfActiveModules };
     // While stopped: lines expanded like job lines (line 1 first), or taken as they stand,
     // laid out, mapped and shown once on the active driver (after Clear when asked) and in the
     // frame sink; rows beyond the lines are blank. The greeting at start-up and the quit message

@@ -69,6 +69,20 @@ void TTagLanguage::SetLongDelayPeriod(int32_t ticks) {
     longDelayPeriod_ = std::clamp(ticks, 1, kMaxLongDelayPeriod);
 }
 
+std::string TTagLanguage::WithoutUnboundTags(std::string_view lineTemplate) const {
+    std::string kept;
+    for (const TTemplatePiece& piece : TemplatePieces(lineTemplate)) {
+        const std::string_view head = SplitElementText(piece.Text).Head;
+        const std::string_view name = head.ends_with('$') ? head.substr(0, head.size() - 1) : head;
+        const bool closedTag = piece.IsTag && piece.Text.size() > 1 && piece.Text.ends_with('$');
+        if (closedTag && name.size() > 2 && name.find(' ') == std::string_view::npos &&
+            !catalogue_.Bind(name))
+            continue;
+        kept += piece.Text;
+    }
+    return kept;
+}
+
 void TTagLanguage::SplitLine(std::string_view lineTemplate, int32_t lineNo, TTagList& tags) {
     for (const auto& piece : SplitLineTemplate(lineTemplate, lineNo))
         tags.push_back(ParseElement(piece));

@@ -27,6 +27,10 @@ public:
     void SetLongDelayPeriod(int32_t ticks);
     int32_t LongDelayPeriod() const { return longDelayPeriod_; }
 
+    // The line template without the tags that no module that is on has ("$name$",
+    // "$name[args]$"); text, "$" with one character and names with a blank stay.
+    std::string WithoutUnboundTags(std::string_view lineTemplate) const;
+
     // Appends the elements of one line template, each with its first value.
     void SplitLine(std::string_view lineTemplate, int32_t lineNo, TTagList& tags);
     // An element from its rewritten text ("$name[L,args]$"); queries its first value.

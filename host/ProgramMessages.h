@@ -1,4 +1,4 @@
-// The program's translatable messages "9_00001".."9_00019": built-in Russian texts that the main
+// The program's translatable messages "9_00001".."9_00042": built-in Russian texts that the main
 // language file may replace. Texts are Windows-1251.
 //
 // One table serves the whole program (ProgramMessages()): the windows read their mode texts,
@@ -35,16 +35,31 @@ enum TMessageId : int {
     msgTurnOff = 17,
     msgTurnOn = 18,
     msgNewScreenPrefix = 19,
+    msgNoDriverQuestion = 20,
+    msgWarningCaption = 21,
+    msgNoModulesInTree = 22,
+    msgOpenModules = 23,
+    msgJobChangedQuestion = 24,
+    msgSecondsSuffix = 25,
+    msgLatestVersion = 26,
+    msgNewVersionCaption = 27,
+    msgNewVersionQuestion = 28,
+    msgNextCheckCaption = 29,
+    msgNextCheckText = 30,
+    msgFirstTransition = 31, // the ten screen transitions, 31..40
+    msgLastTransition = 40,
+    msgJobFilesFilter = 41,
+    msgAllFilesFilter = 42,
 };
 
 constexpr int kFirstMessage = msgPreviewMode;
-constexpr int kLastMessage = msgNewScreenPrefix;
+constexpr int kLastMessage = msgAllFilesFilter;
 
 // "9_00001" for message 1.
 std::string MessageKey(int id);
 // The message of a key such as "9_00004"; 0 for any other text.
 int MessageIdOfKey(std::string_view key);
-// The built-in text of a message; empty for an id outside 1..19.
+// The built-in text of a message; empty for an unknown id.
 std::string_view BuiltInMessage(int id);
 
 // Thread-safe.
@@ -63,7 +78,7 @@ public:
     void Apply(const std::string& lngPath, std::string_view language);
     void Apply(const TIniDocument& languageFile, std::string_view language);
 
-    // Template switch: writes the current texts of all nineteen messages into section "RU" of
+    // Template switch: writes the current texts of all messages into section "RU" of
     // the file, keeping what it holds already (the windows' texts written before). False when
     // the file could not be written.
     bool WriteTemplate(const std::string& lngPath) const;

@@ -43,6 +43,8 @@ struct TWindowText {
     std::string Key;
     QString Text;
     std::function<void(const QString&)> Set;
+    QObject* Owner; // the control the text belongs to
+    int Part;       // 0 the window's title, 1 a visible text, 2 a tooltip
 };
 
 template <typename T>
@@ -88,7 +90,7 @@ class TWindowTexts {
 public:
     TWindowTexts(QWidget& window, std::string_view prefix) : prefix_(prefix) {
         texts_.push_back({Key(1), window.windowTitle(),
-                          [&window](const QString& t) { window.setWindowTitle(t); }});
+                          [&window](const QString& t) { window.setWindowTitle(t); }, &window, 0});
         std::vector<QObject*> components;
         ListComponents(window, components);
         QHash<const QObject*, QLabel*> buddyOf; // line edit -> its label
@@ -105,18 +107,18 @@ private:
     std::string Key(int number) const { return prefix_ + std::to_string(number); }
 
     template <typename Get, typename Set>
-    void Part(int base, int i, int part, Get get, Set set) {
-        texts_.push_back({Key(base + 10 * i + part), get(), set});
+    void Part(QObject* owner, int base, int i, int part, Get get, Set set) {
+        texts_.push_back({Key(base + 10 * i + part), get(), set, owner, part});
     }
 
     template <typename W>
     void TextAndTip(W* w, int base, int i) {
-        Part(base, i, 1, [w] { return w->text(); }, [w](const QString& t) { w->setText(t); });
+        Part(w, base, i, 1, [w] { return w->text(); }, [w](const QString& t) { w->setText(t); });
         Tip(w, base, i);
     }
 
     void Tip(QWidget* w, int base, int i) {
-        Part(base, i, 2, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
+        Part(w, base, i, 2, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
     }
 
     void Add(QObject& object, int i, const QHash<const QObject*, QLabel*>& buddyOf) {
@@ -129,7 +131,7 @@ private:
         } else if (Is<QLineEdit>(&object)) {
             auto* edit = static_cast<QLineEdit*>(&object);
             if (QLabel* label = buddyOf.value(edit)) {
-                Part(kbLabeledEdit, i, 1, [label] { return label->text(); },
+                Part(label, kbLabeledEdit, i, 1, [label] { return label->text(); },
                      [label](const QString& t) { label->setText(t); });
                 Tip(edit, kbLabeledEdit, i);
             } else {
@@ -141,15 +143,15 @@ private:
             TextAndTip(static_cast<QPushButton*>(&object), kbToolButton, i);
         } else if (Is<QGroupBox>(&object)) {
             auto* box = static_cast<QGroupBox*>(&object);
-            Part(kbGroupBox, i, 1, [box] { return box->title(); },
+            Part(box, kbGroupBox, i, 1, [box] { return box->title(); },
                  [box](const QString& t) { box->setTitle(t); });
         } else if (Is<QComboBox>(&object)) {
             Tip(static_cast<QComboBox*>(&object), kbComboBox, i);
         } else if (Is<QAction>(&object)) {
             auto* action = static_cast<QAction*>(&object);
-            Part(kbMenuItem, i, 1, [action] { return action->text(); },
+            Part(action, kbMenuItem, i, 1, [action] { return action->text(); },
                  [action](const QString& t) { action->setText(t); });
-            Part(kbMenuItem, i, 2, [action] { return ActionToolTip(*action); },
+            Part(action, kbMenuItem, i, 2, [action] { return ActionToolTip(*action); },
                  [action](const QString& t) { action->setToolTip(t); });
         }
     }
@@ -162,6 +164,12 @@ std::vector<TWindowText> WindowTexts(QWidget& window, std::string_view prefix) {
     return TWindowTexts(window, prefix).Take();
 }
 
+const char* BuiltInProperty(int part) {
+    static constexpr const char* kNames[] = {"orvanta3BuiltInTitle", "orvanta3BuiltInText",
+                                             "orvanta3BuiltInTip"};
+    return kNames[part];
+}
+
 QString FromFile(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
@@ -169,9 +177,21 @@ std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()
 
 void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
                          const std::string& languageName, const std::string& lngPath) {
+    const std::vector<TWindowText> texts = WindowTexts(window, prefix);
+    // Each control keeps its built-in texts from the first time it is seen here: the way back
+    // from a language (controls come and go, so their keys may move).
+    for (const TWindowText& text : texts) {
+        const char* property = BuiltInProperty(text.Part);
+        if (!text.Owner->property(property).isValid()) text.Owner->setProperty(property, text.Text);
+    }
+    if (languageName.empty()) {
+        for (const TWindowText& text : texts)
+            text.Set(text.Owner->property(BuiltInProperty(text.Part)).toString());
+        return;
+    }
     const auto file = ReadLanguageFile(lngPath, languageName);
     if (!file || !file->HasSection(languageName)) return;
-    for (const TWindowText& text : WindowTexts(window, prefix))
+    for (const TWindowText& text : texts)
         if (auto translated = file->Find(languageName, text.Key)) text.Set(FromFile(*translated));
 }
 
@@ -181,6 +201,15 @@ bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
     for (const TWindowText& text : WindowTexts(window, prefix))
         if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
     return WriteFileAtomic(lngPath, Cp1251ToFileText(file.Serialize()));
+}
+
+bool AddWindowLanguageTemplate(QWidget& window, std::string_view prefix,
+                               const std::string& lngPath) {
+    const std::vector<TWindowText> texts = WindowTexts(window, prefix);
+    return TIniFile(lngPath).Update([&texts](TIniDocument& file) {
+        for (const TWindowText& text : texts)
+            if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
+    });
 }
 
 bool LanguageTemplateRequested(int argc, char** argv) {

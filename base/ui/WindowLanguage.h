@@ -36,7 +36,8 @@ class QWidget;
 namespace orv {
 
 // Sets every text whose key the section languageName of the file holds; absent keys leave the
-// text as it is. Nothing happens when languageName is empty or the file does not exist.
+// text as it is, and so does a file or section that does not exist. An empty languageName (the
+// built-in language) brings back the texts the window had at its first call.
 // languageName is Windows-1251 (as "Language" in the settings); lngPath is a file path.
 void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
                          const std::string& languageName, const std::string& lngPath);
@@ -45,6 +46,11 @@ void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
 // section "RU" under its key. False when the file could not be written.
 bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                  const std::string& lngPath);
+
+// The same for one more window of the program: keeps what the file holds and adds the window's
+// texts to section "RU". False when the file could not be written.
+bool AddWindowLanguageTemplate(QWidget& window, std::string_view prefix,
+                               const std::string& lngPath);
 
 // The template switch: the first argument is exactly "/create_lang_file" (or
 // "--create-lang-file"). argv[0] is the program.

@@ -6,10 +6,13 @@
 #include "shell/desktop/Artwork.h"
 #include "shell/editor/JobPreview.h"
 #include "shell/equation/EquationDialog.h"
+#include "base/ui/QtTranslations.h"
+#include "base/ui/WheelNeedsFocus.h"
 #include "base/ui/WindowLanguage.h"
 #include "shell/remote/RemoteDBusService.h"
 #include "shell/settings/SettingsPage.h"
 #include "shell/update/ui/UpdateNotifier.h"
+#include "virtual/ui/CharBuilderDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,6 +25,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cstdio>
+
 namespace orv {
 
 namespace {
@@ -32,6 +37,7 @@ constexpr int kTallMinHeight = 446; // for eight lines
 constexpr int kFadeMs = 500;
 constexpr int kCollapseMs = 200;
 constexpr int kUnrollMs = 100;
+constexpr int kTipWidth = 300;
 
 QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
                            const QString &hint) {
@@ -85,6 +91,7 @@ TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
             done();
     });
     qApp->installEventFilter(this);
+    new TWheelNeedsFocus(this);
 }
 
 TOrvanta::~TOrvanta() {
@@ -156,6 +163,7 @@ void TOrvanta::BuildControls() {
     connect(btnHide_, &QToolButton::clicked, this, &TOrvanta::HideToTray);
     connect(btnClose_, &QToolButton::clicked, this, &TOrvanta::close);
     connect(editor_, &TJobEditor::SettingsRequested, this, &TOrvanta::OpenSettings);
+    connect(editor_, &TJobEditor::ModulesRequested, this, &TOrvanta::OpenModules);
     connect(editor_, &TJobEditor::AboutRequested, this, [this] {
         QMessageBox::about(this, QStringLiteral("Orvanta3"),
                            QStringLiteral("Orvanta3\nv. " ORVANTA3_VERSION));
@@ -204,11 +212,11 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
     QToolTip::setPalette(tips);
 
     if (options_.WriteLanguageTemplate) {
-        WriteWindowLanguageTemplate(*this, "1_", LanguagePath());
-        ProgramMessages().WriteTemplate(LanguagePath());
+        WriteLanguageTemplate(LanguagePath());
     } else {
         ApplyLanguage();
     }
+    const bool openModules = !core_.NoDriverMessage().empty() && AskToOpenModules();
 
     const std::string jobPath = core_.SettingsJobPath();
     if (core_.Settings().Common.AutoloadJob && !jobPath.empty() &&
@@ -232,6 +240,38 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
     step(kStartedText);
     if (std::exchange(quitRequested_, false))
         Quit();
+    else if (openModules)
+        OpenModules();
+}
+
+bool TOrvanta::AskToOpenModules() {
+    std::fputs((core_.NoDriverMessage() + "\n").c_str(), stderr);
+    const QString caption = FromCp1251(Message(msgWarningCaption));
+    const QString question = FromCp1251(Message(msgNoDriverQuestion));
+    if (options_.Ask)
+        return options_.Ask(caption, question);
+    return QMessageBox::warning(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void TOrvanta::OpenModules() {
+    if (mode_ == TWindowMode::Starting || finished_)
+        return;
+    Restore();
+    if (mode_ == TWindowMode::Editing)
+        OpenSettings();
+    if (mode_ == TWindowMode::Settings)
+        settingsPage_->ShowModules();
+}
+
+bool TOrvanta::WriteLanguageTemplate(const std::string &lngPath) {
+    bool written = WriteWindowLanguageTemplate(*this, "1_", lngPath);
+    // The editors the window opens have keys of their own.
+    TfrmEquation equation("", core_.Catalogue(), this);
+    written = AddWindowLanguageTemplate(equation, "2_", lngPath) && written;
+    TfrmCharBuilder charBuilder(this);
+    written = AddWindowLanguageTemplate(charBuilder, "6_", lngPath) && written;
+    return ProgramMessages().WriteTemplate(lngPath) && written;
 }
 
 void TOrvanta::LoadAutoloadJob() {
@@ -249,9 +289,14 @@ std::string TOrvanta::LanguagePath() const {
 
 void TOrvanta::ApplyLanguage() {
     const std::string &language = core_.Settings().Common.Language;
+    UseQtTranslations(language);
     ApplyWindowLanguage(*this, "1_", language, LanguagePath());
+    if (virtualDisplay_)
+        ApplyWindowLanguage(*virtualDisplay_, "3_", language, LanguagePath());
+    ProgramMessages().Reset(); // the way back to the built-in texts
     ProgramMessages().Apply(LanguagePath(), language);
     SetMode(mode_);
+    editor_->ShowMessages();
 }
 
 void TOrvanta::FitEditorToPanel() {
@@ -330,6 +375,9 @@ void TOrvanta::ShowInTrayOrMinimised() {
         tray_->Show();
         hide();
     } else {
+        // Without a window manager the window stays on screen: it shows the job runs (nothing
+        // in it can be edited now) and a click on it is the way back.
+        pnClient_->setEnabled(false);
         showMinimized();
     }
 }
@@ -366,6 +414,7 @@ void TOrvanta::Restore() {
     }
     fade_->stop();
     fadeDone_ = {};
+    pnClient_->setEnabled(true);
     core_.StopDisplay();
     ClearPanel();
     SetMode(TWindowMode::Editing);
@@ -413,9 +462,10 @@ void TOrvanta::CloseSettings() {
     ClearPanel();
     roll_->stop();
     rollDone_ = {};
+    // Only one panel shows now; no raise(): it would reorder the window's controls, and with
+    // them the keys of the language file.
     pnSettings_->hide();
     pnMain_->show();
-    pnMain_->raise();
     if (UseAnimation()) {
         const QRect full = pnClient_->rect();
         RollPanel(*pnMain_, QRect(full.topLeft(), QSize(0, full.height())), full, kUnrollMs, {});
@@ -488,6 +538,8 @@ void TOrvanta::changeEvent(QEvent *event) {
 void TOrvanta::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
+    if (mode_ == TWindowMode::Hidden && !tray_->IsShown())
+        return Restore(); // a hidden window still on screen (no window manager)
     if (windowHandle() && windowHandle()->startSystemMove())
         return;
     dragging_ = true;
@@ -517,14 +569,26 @@ void TOrvanta::LayOutPanels() {
 }
 
 // "Show hint" off: no tooltips in the window, except on the settings page.
+// Shown: at the bottom-right corner of the control, at most kTipWidth pixels wide.
 bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::ToolTip && !core_.Settings().Common.ShowHint &&
-        mode_ != TWindowMode::Settings) {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && (widget == this || isAncestorOf(widget)))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || (widget != this && !isAncestorOf(widget)))
+        return QWidget::eventFilter(watched, event);
+    if (!core_.Settings().Common.ShowHint && mode_ != TWindowMode::Settings)
+        return true;
+    const QString tip = widget->toolTip();
+    if (tip.isEmpty())
+        return QWidget::eventFilter(watched, event);
+    const bool wide = QFontMetrics(QToolTip::font()).horizontalAdvance(tip) > kTipWidth;
+    const QString shown = wide && !Qt::mightBeRichText(tip)
+                              ? QStringLiteral("<table width=%1><tr><td>%2</td></tr></table>")
+                                    .arg(kTipWidth)
+                                    .arg(tip.toHtmlEscaped())
+                              : tip;
+    QToolTip::showText(widget->mapToGlobal(widget->rect().bottomRight()), shown, widget);
+    return true;
 }
 
 void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {

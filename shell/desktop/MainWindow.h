@@ -37,6 +37,8 @@ struct TOrvantaOptions {
     // "/create_lang_file": write the window's texts and the messages into the language file
     // instead of translating.
     bool WriteLanguageTemplate = false;
+    // Asks a yes/no question (caption, text); empty: a message box.
+    std::function<bool(const QString &, const QString &)> Ask;
 };
 
 class TOrvanta final : public QWidget {
@@ -51,6 +53,9 @@ public:
     void StartUp(const TStartupProgress &progress = {});
 
     TWindowMode Mode() const { return mode_; }
+    // The template switch's file: the texts of this window, of the two editors it opens and the
+    // messages, under section "RU". False when the file could not be written.
+    bool WriteLanguageTemplate(const std::string &lngPath);
     TTrayIcon &Tray() { return *tray_; }
     bool Finished() const { return finished_; }
 
@@ -67,6 +72,8 @@ public slots:
     void HideToTray();    // btnHide
     void Restore();       // "Редактор задания", a double click on the tray icon
     void OpenSettings();  // btnSettings
+    // The settings on the module list, from any state but start-up.
+    void OpenModules();
     void CloseSettings(); // btnCloseSettings
     void SaveSettings();  // btnSaveSettings: the page saves, then SettingsSaved
     // btnClose, "Закрыть", SIGTERM and SIGINT, the end of the session: the window position, the
@@ -96,6 +103,9 @@ private:
     void ClearPanel();
     void ShowInTrayOrMinimised();
     void StartDisplayIfJobHasScreens();
+    // No driver is active: says so in the user's language; true when the user asks for the
+    // module list.
+    bool AskToOpenModules();
     // The editor's lines for the panel's rows, and the window's height for them.
     void FitEditorToPanel();
     void PreviewSwitched(bool running);

@@ -9,6 +9,7 @@
 #include "shell/equation/EquationDialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -74,6 +75,14 @@ int main(int argc, char **argv) {
         tagEditor.show();
         QTest::qWait(400);
         saved = Save(tagEditor, folder + "/tag-editor.png") && saved;
+    }
+    // The same window in English, chosen on the settings page and saved.
+    if (auto *language = window.findChild<QComboBox *>("cbLanguage");
+        language && language->findText(QStringLiteral("English")) >= 0) {
+        language->setCurrentText(QStringLiteral("English"));
+        window.SaveSettings();
+        QTest::qWait(600);
+        saved = Save(window, folder + "/main-editing-en.png") && saved;
     }
     window.Quit();
     return saved ? 0 : 1;

@@ -2,6 +2,9 @@
 
 #include "shell/desktop/Artwork.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
@@ -42,6 +45,28 @@ TStartupWindow::TStartupWindow()
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    qApp->installEventFilter(this);
+}
+
+TStartupWindow::~TStartupWindow() { qApp->removeEventFilter(this); }
+
+bool TStartupWindow::eventFilter(QObject *watched, QEvent *event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Show && type != QEvent::Hide)
+        return false;
+    auto *dialog = qobject_cast<QDialog *>(watched);
+    if (!dialog || !dialog->isWindow())
+        return false;
+    std::erase_if(dialogs_, [dialog](const QPointer<QWidget> &open) {
+        return !open || open == dialog || !open->isVisible();
+    });
+    if (type == QEvent::Show) {
+        dialogs_.emplace_back(dialog);
+        hide();
+    } else if (dialogs_.empty()) {
+        show();
+    }
+    return false;
 }
 
 void TStartupWindow::SetProgress(std::string_view text) {

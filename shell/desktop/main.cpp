@@ -42,6 +42,7 @@ int main(int argc, char **argv) {
     TApplicationCoreOptions options;
     options.CreateLanguageTemplate = languageTemplate;
     options.MirrorsInVirtualDisplay = true;
+    options.CallerSaysNoDriver = true;
     TApplicationCore core(options);
     core.Settings().ReadEarly();
     // The start-up window, only when it is to be seen: its picture costs start-up time.

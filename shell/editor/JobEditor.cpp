@@ -8,10 +8,11 @@
 #include "shell/editor/ScreenTabBar.h"
 #include "shell/editor/TagTree.h"
 #include "shell/editor/TransitionChooser.h"
+#include "base/ui/JobFileDialog.h"
 #include "base/ui/NamedControl.h"
+#include "base/ui/QtCp1251.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -65,6 +66,7 @@ TJobEditor::TJobEditor(TApplicationCore &core, TFrameSink *sink, QWidget *parent
     setObjectName("pnMain");
     preview_ = new TJobPreview(core_, [this] { return EditedScreen(); }, sink, this);
     BuildControls();
+    ShowMessages();
     SetPanelRows(core_.Rows());
 }
 
@@ -108,6 +110,7 @@ void TJobEditor::BuildControls() {
     connect(tcJobControl_, &TScreenTabBar::SwapRequested, this, &TJobEditor::SwapScreens);
     connect(tcJobControl_, &TScreenTabBar::RenameRequested, this, &TJobEditor::RenameScreen);
     connect(btnSettings_, &QPushButton::clicked, this, &TJobEditor::SettingsRequested);
+    connect(tvTags_, &TTagTree::ModulesRequested, this, &TJobEditor::ModulesRequested);
     connect(tvTags_, &TTagTree::HintChosen, this, [this](const QString &hint) {
         mmTagHelp_->setPlainText(hint);
         mmTagHelp_->setVerticalScrollBarPolicy(hint.isEmpty() ? Qt::ScrollBarAlwaysOff
@@ -164,7 +167,6 @@ QWidget *TJobEditor::BuildOptions() {
     edShowTimeout_ = new QSpinBox(box);
     edShowTimeout_->setObjectName("edShowTimeout");
     edShowTimeout_->setRange(0, kMaxTimeoutSec);
-    edShowTimeout_->setSuffix(QStringLiteral(" сек"));
     cbShowOnce_ = new QCheckBox(QStringLiteral("только раз"), box);
     cbShowOnce_->setObjectName("cbShowOnce");
     timing->addWidget(cbShow_);
@@ -292,6 +294,13 @@ void TJobEditor::SetPanelRows(int rows) {
 }
 
 void TJobEditor::RebuildTagTree() { tvTags_->Fill(core_.Catalogue().TagTree()); }
+
+void TJobEditor::ShowMessages() {
+    tvTags_->SetEmptyHint(FromCp1251(Message(msgNoModulesInTree)),
+                          FromCp1251(Message(msgOpenModules)));
+    edShowTimeout_->setSuffix(FromCp1251(Message(msgSecondsSuffix)));
+    cbTransition_->ShowNames();
+}
 
 void TJobEditor::FillTabs() {
     const QSignalBlocker block(tcJobControl_);
@@ -637,7 +646,7 @@ bool TJobEditor::ConfirmDiscard() {
     StoreScreen();
     if (!modified_) return true;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Orvanta3"),
-                    QStringLiteral("Задание изменено. Сохранить изменения?"),
+                    FromCp1251(Message(msgJobChangedQuestion)),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName("mbSaveChanges");
     box.setDefaultButton(QMessageBox::Save);
@@ -653,18 +662,15 @@ bool TJobEditor::ConfirmDiscard() {
 
 QString TJobEditor::AskFile(TJobFileDialog kind) {
     if (options_.AskJobFile) return options_.AskJobFile(kind, jobPath_);
-    QFileDialog dialog(this);
-    dialog.setNameFilter(QStringLiteral("Orvanta3 - задачи (*.orv3)"));
-    dialog.setDefaultSuffix(QStringLiteral("orv3"));
-    if (!jobPath_.isEmpty()) dialog.selectFile(jobPath_);
-    if (kind == TJobFileDialog::Save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    // Without a job file yet: the folder of the autoload job, else that of the settings.
+    const QString autoloadJob = QString::fromStdString(core_.SettingsJobPath());
+    return AskJobFile(this, {.Save = kind == TJobFileDialog::Save,
+                             .Current = jobPath_,
+                             .Folder = autoloadJob.isEmpty()
+                                           ? QFileInfo(QString::fromStdString(core_.Settings().Path())).absolutePath()
+                                           : QFileInfo(autoloadJob).absolutePath(),
+                             .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+                             .AllFilesName = {}});
 }
 
 // Two rows on the panel after Clear, when a driver is current, shown as text: a file name may

@@ -64,6 +64,8 @@ public:
     int ShownLines() const { return shownLines_; }
     // tvTags from the modules that are on.
     void RebuildTagTree();
+    // The texts that come from the program's messages, after a language change.
+    void ShowMessages();
 
     // The tabs from the job's screens, the first one selected.
     void FillTabs();
@@ -107,6 +109,7 @@ public:
 
 signals:
     void SettingsRequested();
+    void ModulesRequested(); // the empty tag tree's button
     void AboutRequested();
     // The preview started (true) or was switched off (false).
     void PreviewSwitched(bool running);

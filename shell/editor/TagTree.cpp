@@ -3,6 +3,9 @@
 #include "base/ui/NamedControl.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyle>
@@ -53,6 +56,40 @@ TTagTree::TTagTree(QWidget *parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         if (item->parent()) emit ExampleChosen(Example(item));
     });
+
+    // A child of the tree, not of its window: the window's language walk does not reach it.
+    emptyHint_ = new QWidget(viewport());
+    emptyHint_->setObjectName("pnNoTags");
+    auto *layout = new QVBoxLayout(emptyHint_);
+    emptyText_ = new QLabel(emptyHint_);
+    emptyText_->setObjectName("lblNoTags");
+    emptyText_->setWordWrap(true);
+    emptyText_->setAlignment(Qt::AlignCenter);
+    emptyButton_ = new QPushButton(emptyHint_);
+    emptyButton_->setObjectName("btnOpenModules");
+    layout->addStretch(1);
+    layout->addWidget(emptyText_);
+    layout->addWidget(emptyButton_, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    connect(emptyButton_, &QPushButton::clicked, this, &TTagTree::ModulesRequested);
+    emptyHint_->show();
+}
+
+void TTagTree::SetEmptyHint(const QString &text, const QString &button) {
+    emptyText_->setText(text);
+    emptyButton_->setText(button);
+}
+
+bool TTagTree::EmptyHintShown() const { return !emptyHint_->isHidden(); }
+
+void TTagTree::PlaceEmptyHint() {
+    emptyHint_->setGeometry(viewport()->rect());
+    emptyHint_->setVisible(topLevelItemCount() == 0);
+}
+
+void TTagTree::resizeEvent(QResizeEvent *event) {
+    QTreeWidget::resizeEvent(event);
+    PlaceEmptyHint();
 }
 
 void TTagTree::Fill(const std::vector<TTagGroup> &groups) {
@@ -71,6 +108,7 @@ void TTagTree::Fill(const std::vector<TTagGroup> &groups) {
             node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
         }
     }
+    PlaceEmptyHint();
 }
 
 QString TTagTree::Example(const QTreeWidgetItem *item) {

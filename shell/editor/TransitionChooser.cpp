@@ -1,34 +1,35 @@
 #include "shell/editor/TransitionChooser.h"
 
+#include "base/ui/QtCp1251.h"
+#include "host/ProgramMessages.h"
+
 #include <QAbstractItemView>
 #include <QFontMetrics>
 
 #include <algorithm>
-#include <array>
 
 namespace orv {
 
 namespace {
 
-constexpr std::array<const char *, 10> kTransitions = {
-    "1) смена экрана без перехода",   "2) \"растворение\"",
-    "3) \"растворение\" через символ", "4) заполнение слева направо",
-    "5) заполнение справа налево",    "6) черезстрочное замещение",
-    "7) замещение слева направо",     "8) замещение справа налево",
-    "9) прокрутка вверх",             "10) прокрутка вниз"};
+constexpr int kTransitionCount = msgLastTransition - msgFirstTransition + 1;
 
 } // namespace
 
 TTransitionChooser::TTransitionChooser(QWidget *parent) : QComboBox(parent) {
     setObjectName("cbTransition");
-    for (size_t i = 0; i < kTransitions.size(); ++i) {
-        addItem(QString::fromUtf8(kTransitions[i]));
-        if (!Selectable(static_cast<int>(i)))
-            setItemData(static_cast<int>(i), QColor(128, 128, 128), Qt::ForegroundRole);
+    for (int i = 0; i < kTransitionCount; ++i) {
+        addItem(QString());
+        if (!Selectable(i)) setItemData(i, QColor(128, 128, 128), Qt::ForegroundRole);
     }
+    ShowNames();
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0 && !Selectable(index)) setCurrentIndex(0);
     });
+}
+
+void TTransitionChooser::ShowNames() {
+    for (int i = 0; i < kTransitionCount; ++i) setItemText(i, FromCp1251(Message(msgFirstTransition + i)));
 }
 
 bool TTransitionChooser::Selectable(int index) {

@@ -11,6 +11,9 @@ class TTransitionChooser final : public QComboBox {
 public:
     explicit TTransitionChooser(QWidget *parent = nullptr);
 
+    // The names from the program's messages, as translated now.
+    void ShowNames();
+
     static bool Selectable(int index);
 
 protected:

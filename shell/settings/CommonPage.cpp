@@ -1,13 +1,15 @@
 #include "shell/settings/CommonPage.h"
 
+#include "host/ProgramMessages.h"
 #include "host/SettingKeys.h"
 #include "base/TextUtil.h"
+#include "base/UserFolders.h"
 #include "shell/update/InetCheck.h"
+#include "base/ui/JobFileDialog.h"
 #include "base/ui/NamedControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +23,9 @@
 namespace orv {
 
 namespace {
+
+// The chooser's name for the texts built into the program.
+constexpr const char* kBuiltInLanguageName = "Русский";
 
 QCheckBox* Check(const char* name, const char* text, QWidget* parent) {
     return Named(new QCheckBox(Utf8(text), parent), name);
@@ -130,9 +135,12 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TCommonPage::SelectJobFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, Utf8("Файл заданий"), edAutoLoadJobName_->text(),
-        Utf8("Задания (*.orv3);;Все файлы (*)"));
+    const QString path =
+        AskJobFile(this, {.Save = false,
+                          .Current = edAutoLoadJobName_->text(),
+                          .Folder = QString::fromStdString(DocumentsFolder()),
+                          .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+                          .AllFilesName = FromCp1251(Message(msgAllFilesFilter))});
     if (!path.isEmpty()) edAutoLoadJobName_->setText(path);
 }
 
@@ -148,11 +156,18 @@ void TCommonPage::Fill(const TSettingsValues& values, const std::vector<std::str
     edStartMsg2_->setText(FromCp1251(common.StartMsgLine2));
     edQuitMsg_->setText(FromCp1251(common.QuitMsg));
     edQuitMsg2_->setText(FromCp1251(common.QuitMsgLine2));
+    // Long messages show from their start.
+    for (QLineEdit* edit : {edStartMsg_, edStartMsg2_, edQuitMsg_, edQuitMsg2_})
+        edit->setCursorPosition(0);
+    // The built-in Russian first (an empty "Language"), then the sections of the language file.
     cbLanguage_->clear();
-    for (const std::string& language : languages) cbLanguage_->addItem(FromCp1251(language));
-    cbLanguage_->setCurrentIndex(-1);
-    for (size_t i = 0; i < languages.size(); ++i)
-        if (EqualsNoCase(languages[i], common.Language)) cbLanguage_->setCurrentIndex(int(i));
+    cbLanguage_->addItem(Utf8(kBuiltInLanguageName), QString());
+    cbLanguage_->setCurrentIndex(common.Language.empty() ? 0 : -1);
+    for (const std::string& language : languages) {
+        cbLanguage_->addItem(FromCp1251(language), FromCp1251(language));
+        if (EqualsNoCase(language, common.Language))
+            cbLanguage_->setCurrentIndex(cbLanguage_->count() - 1);
+    }
     cbShowHint_->setChecked(common.ShowHint);
     udBaseTimeout_->setValue(common.BaseTimeoutMs);
     udLongDelay_->setValue(common.LongDelayPeriod);
@@ -169,7 +184,7 @@ void TCommonPage::Fill(const TSettingsValues& values, const std::vector<std::str
     edProxy_->setText(FromCp1251(net.Proxy));
     edProxyPort_->setText(QString::number(net.ProxyPort));
     cbCheckUpdates_->setChecked(net.CheckUpdates);
-    lblVer_->setText(versionLabel_.isEmpty() ? FromCp1251(kLatestVersionLabel + net.Ver)
+    lblVer_->setText(versionLabel_.isEmpty() ? FromCp1251(Message(msgLatestVersion) + net.Ver)
                                              : versionLabel_);
 }
 
@@ -195,7 +210,7 @@ void TCommonPage::Take(TSettingsValues& values) const {
     common.StartMsgLine2 = ToCp1251(edStartMsg2_->text());
     common.QuitMsg = ToCp1251(edQuitMsg_->text());
     common.QuitMsgLine2 = ToCp1251(edQuitMsg2_->text());
-    common.Language = ToCp1251(cbLanguage_->currentText());
+    common.Language = ToCp1251(cbLanguage_->currentData().toString());
     common.ShowHint = cbShowHint_->isChecked();
     common.BaseTimeoutMs = udBaseTimeout_->value();
     common.LongDelayPeriod = udLongDelay_->value();

@@ -2,6 +2,7 @@
 
 #include "host/modulehost/ModuleHost.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -87,6 +88,12 @@ QSize TModuleListDelegate::sizeHint(const QStyleOptionViewItem& option,
                                     const QModelIndex& index) const {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(std::max(size.height(), kIconSize + 2));
+    // The name in bold (as a module that is on shows) after the icon.
+    QFont bold = option.font;
+    bold.setBold(true);
+    const int textWidth =
+        QFontMetrics(bold).horizontalAdvance(index.data(Qt::DisplayRole).toString());
+    size.setWidth(std::max(size.width(), kIconSize + kTextGap + textWidth + kTextGap));
     return size;
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace orv {
 
@@ -67,6 +68,9 @@ void TModulesPage::Refill() {
     else
         ClearSelection();
     ShowSelected();
+    // Wide enough for the longest name, with room for the scroll bar.
+    lbPlugins_->setMinimumWidth(lbPlugins_->sizeHintForColumn(0) + 2 * lbPlugins_->frameWidth() +
+                                lbPlugins_->verticalScrollBar()->sizeHint().width());
 }
 
 void TModulesPage::ClearSelection() {

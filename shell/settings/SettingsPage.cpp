@@ -101,6 +101,10 @@ void TSettingsPage::ShowNodeTexts() {
         pnSettingCaption_->setText("  " + item->text(0) + "... ");
 }
 
+void TSettingsPage::ShowModules() {
+    tvSettings_->setCurrentItem(tvSettings_->topLevelItem(ndModules));
+}
+
 void TSettingsPage::ShowVersionLabel(const QString& text) { common_->ShowVersionLabel(text); }
 
 void TSettingsPage::SelectNode(int node) {

@@ -41,6 +41,8 @@ public:
     // (a message says so and the field gets the focus); otherwise the pages' values go into the
     // running settings, the file is written, and Saved follows.
     void Save();
+    // Selects the node of the module list.
+    void ShowModules();
     // The five node texts and the caption from the messages, as translated now.
     void ShowNodeTexts();
     // The update check's version label (lblVer), kept over later fills.

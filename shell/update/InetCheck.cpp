@@ -3,6 +3,7 @@
 #include "base/Cp1251.h"
 #include "base/LocaleDate.h"
 #include "base/TextUtil.h"
+#include "host/ProgramMessages.h"
 #include "host/Settings.h"
 #include "base/StateFile.h"
 #include "modules/common/InternetTransfer.h"
@@ -12,12 +13,6 @@
 
 namespace orv {
 
-const char* const kNewVersionCaption = "Обнаружена новая версия"_cp1251;
-const char* const kNewVersionQuestion =
-    "Обнаружена новая версия программы. Перейти на страницу загрузки?"_cp1251;
-const char* const kNextCheckCaption = "Проверка обновлений"_cp1251;
-const char* const kNextCheckText = "Следующая проверка будет произведена через 10 дней"_cp1251;
-const char* const kLatestVersionLabel = "Последняя версия: "_cp1251;
 
 namespace {
 
@@ -115,7 +110,7 @@ TInetCheckResult RunInetCheck(const TInetCheckOptions& options, std::stop_token 
     }
     // What a web page says reaches the program as Windows-1251 text.
     result.NewestVersion = Utf8ToCp1251(page->NewestVersion);
-    result.VersionLabel = kLatestVersionLabel + result.NewestVersion;
+    result.VersionLabel = Message(msgLatestVersion) + result.NewestVersion;
     if (IsWebAddress(page->DownloadUrl)) result.DownloadUrl = page->DownloadUrl;
     result.Outcome = IsNewerVersion(page->NewestVersion, options.OwnVersion)
                          ? TInetCheckOutcome::NewerVersion

@@ -19,13 +19,6 @@
 
 namespace orv {
 
-// The two message boxes and the label, Windows-1251.
-extern const char* const kNewVersionCaption;  // "Обнаружена новая версия"
-extern const char* const kNewVersionQuestion; // "... Перейти на страницу загрузки?"
-extern const char* const kNextCheckCaption;   // "Проверка обновлений"
-extern const char* const kNextCheckText;      // "Следующая проверка будет произведена через 10 дней"
-extern const char* const kLatestVersionLabel; // "Последняя версия: "
-
 inline constexpr int kDaysBetweenChecks = 10;
 
 // The version page's address: ORVANTA3_UPDATE_URL of the environment when set, else the one
@@ -60,7 +53,7 @@ struct TInetCheckResult {
     std::string NewestVersion;
     // The download page, only an http or https address (empty otherwise: nothing to open).
     std::string DownloadUrl;
-    std::string VersionLabel; // kLatestVersionLabel + the newest version, when there was one
+    std::string VersionLabel; // msgLatestVersion + the newest version, when there was one
     std::string Error;        // why it failed, for the curious (never shown)
 };
 

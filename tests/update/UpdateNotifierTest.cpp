@@ -1,6 +1,7 @@
 // The desktop program's side of the update check: the label, the two message boxes and the
 // download page opened on Yes (through QDesktopServices' handler for http).
 #include "base/Cp1251.h"
+#include "host/ProgramMessages.h"
 #include "shell/update/ui/UpdateNotifier.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ModalDialog.h"
@@ -81,8 +82,8 @@ TEST_F(UpdateNotifier, YesOpensTheDownloadPageThenTheNextCheckIsAnnounced) {
     RunCheck("3.0.7.9\nhttp://127.0.0.1/download\n", QMessageBox::Yes);
     EXPECT_EQ(label, QString::fromUtf8("Последняя версия: 3.0.7.9"));
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].caption, Text(kNewVersionCaption));
-    EXPECT_EQ(boxes[0].text, Text(kNewVersionQuestion));
+    EXPECT_EQ(boxes[0].caption, Text(Message(msgNewVersionCaption).c_str()));
+    EXPECT_EQ(boxes[0].text, Text(Message(msgNewVersionQuestion).c_str()));
     EXPECT_EQ(boxes[1].caption, QString::fromUtf8("Проверка обновлений"));
     EXPECT_EQ(opened.urls, QStringList{"http://127.0.0.1/download"});
 }

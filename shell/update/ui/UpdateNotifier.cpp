@@ -1,6 +1,7 @@
 #include "shell/update/ui/UpdateNotifier.h"
 
 #include "base/ui/QtCp1251.h"
+#include "host/ProgramMessages.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -33,13 +34,13 @@ void TUpdateNotifier::Show(const TInetCheckResult& result) {
         // The program may end while a box is open (the session ends): this object is gone then.
         const QPointer<TUpdateNotifier> alive(this);
         const auto answer = QMessageBox::information(
-            nullptr, FromCp1251(kNewVersionCaption), FromCp1251(kNewVersionQuestion),
+            nullptr, FromCp1251(Message(msgNewVersionCaption)), FromCp1251(Message(msgNewVersionQuestion)),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (!alive) return;
         if (answer == QMessageBox::Yes && !result.DownloadUrl.empty())
             QDesktopServices::openUrl(QUrl(QString::fromStdString(result.DownloadUrl)));
-        QMessageBox::information(nullptr, FromCp1251(kNextCheckCaption),
-                                 FromCp1251(kNextCheckText));
+        QMessageBox::information(nullptr, FromCp1251(Message(msgNextCheckCaption)),
+                                 FromCp1251(Message(msgNextCheckText)));
         if (!alive) return;
     }
     emit Finished();

@@ -143,12 +143,13 @@ TEST(WindowLanguage, TemplateAppliedToAFreshWindowRoundTripsEveryKind) {
     EXPECT_EQ(translated.edPlain->text(), "value");
 }
 
-TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageAppliesNothing) {
+TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageBringsBackTheBuiltIn) {
     TempDir dir;
     const std::string path = dir.Path() + "/Orvanta3.lng";
     { std::ofstream(path) << "[English]\n3_10001=Check\n3_20011=Caption\n"
                              "[Deutsch]\n3_10001=Haken\n"; }
     TSampleWindow sample;
+    const QStringList builtIn = sample.Texts();
     ApplyWindowLanguage(sample.window, "3_", "English", path);
     EXPECT_EQ(sample.cbFirst->text(), "Check");
     EXPECT_EQ(sample.label->text(), "Caption");
@@ -158,11 +159,17 @@ TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageAppliesNo
     EXPECT_EQ(sample.cbFirst->toolTip().toStdString(), "Подсказка флажка");
 
     const QStringList kept = sample.Texts();
-    ApplyWindowLanguage(sample.window, "3_", "", path);           // no language
     ApplyWindowLanguage(sample.window, "3_", "Français", path);   // no such section
     ApplyWindowLanguage(sample.window, "3_", "English", dir.Path() + "/none.lng"); // no file
     ApplyWindowLanguage(sample.window, "1_", "English", path);    // other window's keys
     EXPECT_EQ(sample.Texts(), kept);
+
+    // The built-in language: every text as the window was made, then English again.
+    ApplyWindowLanguage(sample.window, "3_", "", path);
+    EXPECT_EQ(sample.Texts(), builtIn);
+    ApplyWindowLanguage(sample.window, "3_", "English", path);
+    EXPECT_EQ(sample.cbFirst->text(), "Check");
+    EXPECT_EQ(sample.label->text(), "Caption");
 }
 
 TEST(WindowLanguage, TemplateSwitchIsTheFirstArgumentOnly) {

@@ -20,12 +20,12 @@ TEST(ProgramMessages, BuiltInTextsTranslationAndTemplate) {
     EXPECT_EQ(MessageKey(1), "9_00001");
     EXPECT_EQ(MessageKey(19), "9_00019");
     EXPECT_EQ(MessageIdOfKey("9_00019"), msgNewScreenPrefix);
-    EXPECT_EQ(MessageIdOfKey("9_00020"), 0);
+    EXPECT_EQ(MessageIdOfKey(MessageKey(kLastMessage + 1)), 0);
     EXPECT_EQ(messages.Text(msgErrorCaption), "Ошибка"_cp1251);
     EXPECT_EQ(messages.Text("9_00016"), "Ошибка при иницализации screensaver-модуля!"_cp1251);
     EXPECT_EQ(messages.Text(msgNewScreenPrefix), "экран "_cp1251);
     EXPECT_EQ(messages.Text(0), "");
-    EXPECT_EQ(messages.Text(20), "");
+    EXPECT_EQ(messages.Text(kLastMessage + 1), "");
 
     const auto file = TIniDocument::Parse("[EN]\n9_00010=Error\n9_00017=Turn off\n");
     messages.Apply(file, "");
@@ -37,7 +37,7 @@ TEST(ProgramMessages, BuiltInTextsTranslationAndTemplate) {
 
     TIniDocument out;
     messages.WriteTemplate(out);
-    EXPECT_EQ(out.Keys("RU").size(), 19u);
+    EXPECT_EQ(out.Keys("RU").size(), static_cast<size_t>(kLastMessage));
     EXPECT_EQ(out.ReadString("RU", "9_00010", ""), "Error");
     messages.Reset();
     EXPECT_EQ(BuiltInMessage(msgTurnOff), "Отключить"_cp1251);

@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
 #include <cstdlib>
+#include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace orv::test {
@@ -62,6 +68,108 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
     EXPECT_TRUE(WaitForRows("Good bye!", "see you"));
     EXPECT_FALSE(std::filesystem::exists(LockFile()));
+}
+
+// A fresh home under a window manager: the first start has no settings file and so no driver.
+// The box that says so must show above the start-up window (which stays on top while the
+// program starts), and answering it lets the start-up go on to the main window.
+class DesktopFirstStart : public DesktopEndToEnd {
+protected:
+    void SetUp() override {
+        for (const char *tool : {"icewm", "xprop", "xdotool"})
+            if (!ProgramExists(tool))
+                GTEST_SKIP() << tool << " is not installed";
+        DesktopEndToEnd::SetUp();
+        ::setenv("HOME", (docs / "home").c_str(), 1);
+        std::filesystem::create_directories(docs / "home");
+        windowManager = std::make_unique<TChildProcess>(
+            std::vector<std::string>{"icewm", "--replace"}, docs / "icewm.log");
+        ASSERT_TRUE(Eventually([&] {
+            return Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
+                   std::string::npos;
+        })) << ReadText(docs / "icewm.log");
+    }
+
+    std::string Output(const std::vector<std::string> &args) {
+        const std::string out = docs / "tool.out";
+        std::filesystem::remove(out);
+        RunProgram(args, out);
+        return ReadText(out);
+    }
+
+    static bool Eventually(const std::function<bool()> &done) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        while (std::chrono::steady_clock::now() < end) {
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        return false;
+    }
+
+    struct TClient {
+        std::string Id;
+        std::string Properties; // its name and type, as xprop prints them
+    };
+    // The managed windows, bottom to top.
+    std::vector<TClient> Stacking() {
+        std::vector<TClient> clients;
+        std::istringstream list(Output({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}));
+        std::string word;
+        while (list >> word) {
+            if (!word.starts_with("0x"))
+                continue;
+            if (word.ends_with(','))
+                word.pop_back();
+            clients.push_back(
+                {word, Output({"xprop", "-id", word, "_NET_WM_NAME", "_NET_WM_WINDOW_TYPE"})});
+        }
+        return clients;
+    }
+    static bool Named(const TClient &client, const std::string &name) {
+        return client.Properties.find("_NET_WM_NAME(UTF8_STRING) = \"" + name + "\"") !=
+               std::string::npos;
+    }
+
+    std::unique_ptr<TChildProcess> windowManager;
+};
+
+TEST_F(DesktopFirstStart, TheNoDriverBoxShowsAboveTheStartupWindowAndTheStartGoesOn) {
+    ASSERT_FALSE(std::filesystem::exists(docs / "Orvanta3.ini"));
+    TChildProcess program({kProgram}, docs / "program.log");
+    ASSERT_TRUE(program.Started());
+
+    std::vector<TClient> clients;
+    size_t box = 0;
+    ASSERT_TRUE(Eventually([&] {
+        clients = Stacking();
+        for (box = 0; box < clients.size(); ++box)
+            if (Named(clients[box], "Предупреждение"))
+                return true;
+        return false;
+    })) << "no warning box\n" << ReadText(docs / "program.log");
+    // Nothing above the box is the start-up window.
+    for (size_t above = box + 1; above < clients.size(); ++above)
+        EXPECT_EQ(clients[above].Properties.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos)
+            << "above the box: " << clients[above].Properties;
+
+    // "Yes" (the default button): the main window opens on the module list.
+    EXPECT_TRUE(RunProgram({"xdotool", "windowactivate", "--sync", clients[box].Id, "key",
+                            "--clearmodifiers", "Return"},
+                           docs / "xdotool.log"))
+        << ReadText(docs / "xdotool.log");
+    EXPECT_TRUE(Eventually([&] {
+        const std::vector<TClient> now = Stacking();
+        const bool boxGone = std::none_of(now.begin(), now.end(), [](const TClient &client) {
+            return Named(client, "Предупреждение");
+        });
+        const bool mainShown = std::any_of(now.begin(), now.end(), [](const TClient &client) {
+            return Named(client, "Orvanta");
+        });
+        return boxGone && mainShown;
+    })) << ReadText(docs / "program.log");
+    EXPECT_NE(ReadText(docs / "program.log").find("no display driver is active"), std::string::npos);
+    EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
 }
 
 } // namespace

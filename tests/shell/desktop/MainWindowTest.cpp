@@ -8,11 +8,20 @@
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/MessageCapture.h"
 #include "tests/support/ModalDialog.h"
+#include "shell/editor/TagTree.h"
 #include "tests/support/ThrowingPlugins.h"
 #include "tests/support/WaitUntil.h"
 #include "virtual/LCDLabel.h"
 
 #include <QComboBox>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <QWheelEvent>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,9 +67,14 @@ protected:
         TApplicationCoreOptions options;
         options.ProgramFolder = programFolder;
         options.MirrorsInVirtualDisplay = true;
+        options.CallerSaysNoDriver = true;
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
-            *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; }});
+            *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; },
+                                   .Ask = [this](const QString &caption, const QString &text) {
+                                       asked.push_back(caption + ": " + text);
+                                       return answer;
+                                   }});
         shows = std::make_unique<TShowCounter>(*window);
         window->StartUp();
     }
@@ -76,6 +90,8 @@ protected:
     std::unique_ptr<TApplicationCore> core;
     std::unique_ptr<TOrvanta> window;
     std::unique_ptr<TShowCounter> shows;
+    std::vector<QString> asked; // the questions the window asked, "caption: text"
+    bool answer = false;
 };
 
 TEST_F(DesktopWindow, AutoloadedJobRunsInTheTrayWithoutShowingTheWindow) {
@@ -122,25 +138,164 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
 }
 
 // Without a driver the virtual display still shows the job: only when it is off too is the user
-// told that nothing will show it.
-TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOff) {
-    const auto start = [&](const char *show) {
+// told, in the language of the settings, that nothing will show it, and offered the module list.
+// The empty tag tree offers it too.
+TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheModules) {
+    const auto start = [&](const std::string &common, const char *show) {
         window.reset();
         core.reset();
-        WriteText(docs / "Orvanta3.ini", std::string("[Common]\nShow splash-screen=0\n"
-                                                     "[Virtual screen]\nShow=") + show + "\n");
+        ProgramMessages().Reset();
+        WriteText(docs / "Orvanta3.ini", "[Common]\nShow splash-screen=0\nUse animation=0\n" +
+                                             common + "[Virtual screen]\nShow=" + show + "\n");
         ClearShownMessages();
+        asked.clear();
         Start();
     };
-    start("1");
+    const auto modulesShown = [&] {
+        auto *tree = window->findChild<QTreeWidget *>("tvSettings");
+        return window->Mode() == TWindowMode::Settings && tree->currentItem() &&
+               tree->indexOfTopLevelItem(tree->currentItem()) == 2;
+    };
+    start("", "1");
     EXPECT_TRUE(ShownMessages().empty());
+    EXPECT_TRUE(asked.empty());
     ASSERT_NE(window->VirtualDisplay(), nullptr);
     EXPECT_EQ(window->VirtualDisplay()->Screen().TextLines(), 2);
 
-    start("0");
-    ASSERT_EQ(ShownMessages().size(), 1u);
-    EXPECT_NE(ShownMessages()[0].text.find("no display driver is active"), std::string::npos);
-    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    start("", "0");
+    EXPECT_TRUE(ShownMessages().empty());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Предупреждение: "))) << asked[0].toStdString();
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("«Модули»"))) << asked[0].toStdString();
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing); // "No"
+    // Every module is off: the tag tree says where they are switched on and leads there.
+    auto *tags = window->findChild<TTagTree *>("tvTags");
+    ASSERT_NE(tags, nullptr);
+    EXPECT_EQ(tags->topLevelItemCount(), 0);
+    EXPECT_TRUE(tags->EmptyHintShown());
+    auto *openModules = tags->findChild<QPushButton *>("btnOpenModules");
+    ASSERT_NE(openModules, nullptr);
+    EXPECT_EQ(openModules->text(), QStringLiteral("Открыть «Модули»"));
+    openModules->click();
+    EXPECT_TRUE(modulesShown());
+
+    // In English, and "Yes" opens the module list at once.
+    answer = true;
+    start("Language=English\n", "0");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Warning: "))) << asked[0].toStdString();
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("Modules page"))) << asked[0].toStdString();
+    EXPECT_TRUE(modulesShown());
+    EXPECT_EQ(window->findChild<TTagTree *>("tvTags")->findChild<QPushButton *>("btnOpenModules")->text(),
+              QStringLiteral("Open Modules"));
+
+    // With a driver and a module on, no question and a filled tree.
+    WriteSettings();
+    window.reset();
+    core.reset();
+    asked.clear();
+    Start();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_GT(window->findChild<TTagTree *>("tvTags")->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->findChild<TTagTree *>("tvTags")->EmptyHintShown());
+}
+
+// A greeting tag whose module is off is left out, not shown by name; the default greeting
+// needs the glyph module, which is off here.
+TEST_F(DesktopWindow, TheGreetingLeavesOutTagsOfModulesThatAreOff) {
+    const std::string panel = "[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0\n";
+    WriteText(docs / "Orvanta3.ini",
+              "[Common]\nShow splash-screen=0\nStartMsg=A$nosuch[1]$B\n" + panel);
+    Start();
+    EXPECT_TRUE(WaitForRow1("AB")) << (Rows().empty() ? "" : Rows()[0]);
+
+    window.reset();
+    core.reset();
+    WriteText(docs / "Orvanta3.ini", "[Common]\nShow splash-screen=0\n" + panel);
+    Start();
+    QTest::qWait(100);
+    for (const std::string &row : Rows())
+        EXPECT_EQ(row.find("Char"), std::string::npos) << row;
+}
+
+// A hint shows at the bottom-right corner of its control, a long one wrapped to 300 pixels; with
+// "Show hint" off none shows outside the settings.
+TEST_F(DesktopWindow, HintsShowBelowRightOfTheControlAtMost300PixelsWide) {
+    WriteSettings("Use animation=0\nShow hint=1\n");
+    Start();
+    window->move(100, 100);
+    window->show();
+    QTest::qWait(50);
+    auto *button = window->findChild<QWidget *>("btnSettings");
+    ASSERT_NE(button, nullptr);
+    button->setToolTip(QString("word ").repeated(60).trimmed());
+    const auto shownHint = [] () -> QWidget * {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->objectName() == "qtooltip_label" && top->isVisible())
+                return top;
+        return nullptr;
+    };
+    const auto hintOf = [&](QWidget *control) -> QWidget * {
+        QToolTip::hideText();
+        for (int wait = 0; wait < 100 && shownHint(); ++wait)
+            QTest::qWait(20);
+        const QPoint inside = control->rect().center();
+        QHelpEvent help(QEvent::ToolTip, inside, control->mapToGlobal(inside));
+        QApplication::sendEvent(control, &help);
+        QTest::qWait(50);
+        return shownHint();
+    };
+    QWidget *hint = hintOf(button);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_LE(hint->width(), 300 + 2 * 12);
+    EXPECT_GT(hint->height(), 2 * QFontMetrics(QToolTip::font()).height()); // wrapped
+    // Left of the corner only as far as the screen's edge needs.
+    const QPoint corner = button->mapToGlobal(button->rect().bottomRight());
+    const QRect screen = button->screen()->geometry();
+    EXPECT_GE(hint->x(), std::min(corner.x(), screen.right() + 1 - hint->width()));
+    EXPECT_GE(hint->y(), corner.y());
+
+    core->Settings().Common.ShowHint = false;
+    EXPECT_EQ(hintOf(button), nullptr);
+}
+
+// Scrolling the settings page over its spin boxes and combo boxes changes none of them; the page
+// scrolls. A control with the focus takes the wheel.
+TEST_F(DesktopWindow, TheWheelChangesOnlyTheControlWithTheFocus) {
+    WriteSettings("Use animation=0\n");
+    Start();
+    window->resize(700, 380);
+    window->show();
+    window->OpenSettings();
+    auto *longDelay = window->findChild<QSpinBox *>("udLongDelay");
+    auto *language = window->findChild<QComboBox *>("cbLanguage");
+    ASSERT_NE(longDelay, nullptr);
+    ASSERT_NE(language, nullptr);
+    auto *scroll = window->findChild<QWidget *>("tsCommon")->findChild<QScrollArea *>();
+    ASSERT_NE(scroll, nullptr);
+    QTest::qWait(50);
+    ASSERT_GT(scroll->verticalScrollBar()->maximum(), 0) << "the page is not taller than its view";
+    const int delay = longDelay->value();
+    const QString chosen = language->currentText();
+    const auto wheelDown = [](QWidget *target) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &wheel);
+    };
+    wheelDown(longDelay);
+    wheelDown(language);
+    EXPECT_EQ(longDelay->value(), delay);
+    EXPECT_EQ(language->currentText(), chosen);
+    EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
+    EXPECT_FALSE(longDelay->hasFocus()); // the wheel gives no focus
+
+    window->activateWindow();
+    longDelay->setFocus();
+    if (longDelay->hasFocus()) { // an offscreen window may not take the focus
+        wheelDown(longDelay);
+        EXPECT_EQ(longDelay->value(), delay - 1);
+    }
 }
 
 TEST_F(DesktopWindow, TrayPreviousOnTheFirstScreenGoesToTheLast) {
@@ -202,6 +357,22 @@ TEST_F(DesktopWindow, WithoutNotificationAreaHidingMinimises) {
     window->Restore();
     EXPECT_FALSE(Running());
     EXPECT_FALSE(window->isMinimized());
+
+    // Where nothing minimises the window (no window manager), it stays on screen while the job
+    // runs: nothing in it can be edited, and a click anywhere on it brings the editor back.
+    window->HideToTray();
+    auto *line = window->findChild<QWidget *>("edLine1");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->isEnabled());
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, line->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(line, &press);
+    EXPECT_EQ(window->Mode(), TWindowMode::Editing);
+    EXPECT_FALSE(Running());
+    EXPECT_TRUE(line->isEnabled());
+    window->findChild<QAbstractButton *>("btnSettings")->click();
+    EXPECT_EQ(window->Mode(), TWindowMode::Settings);
 }
 
 TEST_F(DesktopWindow, QuitWithoutQuitMessageLeavesThePanelAndSwitchesTheDriverOff) {
@@ -305,7 +476,10 @@ TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
 // The English section of the shipped Orvanta3.lng, chosen on the settings page and saved.
 TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     WriteSettings("Use animation=0\n");
+    AppendSettings("[Virtual screen]\nShow=1\n");
     Start();
+    ASSERT_NE(window->VirtualDisplay(), nullptr);
+    const QString virtualTitle = window->VirtualDisplay()->windowTitle();
     auto *caption = window->findChild<QLabel *>("LCDCaption");
     QAction &close = window->Tray().Action("mnClose");
     ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
@@ -327,28 +501,64 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
               QStringLiteral("Show hints"));
     EXPECT_EQ(window->findChild<QAbstractButton *>("btnVirtualScreenCheck")->text(),
               QStringLiteral("Preview"));
+    EXPECT_EQ(window->VirtualDisplay()->windowTitle(), QStringLiteral("Orvanta3: virtual display"));
+    const auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    EXPECT_EQ(qtYes(), QStringLiteral("&Yes"));
+
+    // The built-in Russian is offered as well, and brings back every text, Qt's own too.
+    window->OpenSettings();
+    ASSERT_GE(chooser->findText(QStringLiteral("Русский")), 0);
+    chooser->setCurrentText(QStringLiteral("Русский"));
+    window->findChild<QAbstractButton*>("btnSaveSettings")->click();
+    EXPECT_EQ(core->Settings().Common.Language, "");
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: создание/редактирование задания..."));
+    EXPECT_EQ(close.text(), QStringLiteral("Закрыть"));
+    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+              QStringLiteral("Показывать подсказки"));
+    EXPECT_EQ(window->VirtualDisplay()->windowTitle(), virtualTitle);
+    const bool qtRussianInstalled =
+        std::filesystem::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString() +
+                                "/qtbase_ru.qm");
+    if (qtRussianInstalled) {
+        EXPECT_EQ(qtYes(), QStringLiteral("&Да"));
+    }
+    window->OpenSettings();
+    EXPECT_EQ(chooser->currentText(), QStringLiteral("Русский"));
+    chooser->setCurrentText("English");
+    window->findChild<QAbstractButton*>("btnSaveSettings")->click();
+    EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
+    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+              QStringLiteral("Show hints"));
+    EXPECT_EQ(qtYes(), QStringLiteral("&Yes"));
 }
 
-// Every text of the window with a word in it has its key in the shipped English section, so a
-// control added or moved on a page (which moves the keys after it) is noticed. Not the window's
-// title, "Orvanta", which other programs look for; nor the virtual display window, translated
-// under keys of its own.
+// Every text with a word in it, of the window, of the two editors it opens and of the messages,
+// has an English text in the shipped section, so a control added or moved on a page (which moves
+// the keys after it) is noticed. Not the window's title, "Orvanta", which other programs look
+// for; nor the virtual display window, translated under keys of its own.
 TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
     WriteSettings();
     AppendSettings("[Virtual screen]\nShow=1\n");
     Start();
     ASSERT_NE(window->VirtualDisplay(), nullptr);
     const std::string templ = docs / "template.lng";
-    ASSERT_TRUE(WriteWindowLanguageTemplate(*window, "1_", templ));
+    ASSERT_TRUE(window->WriteLanguageTemplate(templ));
     const TIniDocument russian = TIniFile(templ).Read();
-    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
     ASSERT_GT(russian.Keys("RU").size(), 60u);
+    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
     for (const std::string &key : russian.Keys("RU")) {
         const QString text = QString::fromStdString(Cp1251ToUtf8(*russian.Find("RU", key)));
         const auto letters =
             std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
         if (key != "1_1" && letters > 1) {
-            EXPECT_TRUE(shipped.Find("English", key)) << key << "=" << text.toStdString();
+            const auto english = shipped.Find("English", key);
+            EXPECT_TRUE(english) << key << "=" << text.toStdString();
+            // A text left in Russian counts as missing.
+            if (english) {
+                EXPECT_FALSE(std::any_of(english->begin(), english->end(),
+                                         [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }))
+                    << key << "=" << *english;
+            }
         }
     }
 }

@@ -16,10 +16,12 @@
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -176,6 +178,23 @@ TEST_F(SettingsPage, TurnsModulesOnAndOffThroughTheHostAndOpensTheirDialogs) {
     EXPECT_TRUE(ReadModuleActive(SettingsFile(), "sensorlink.so")) << "written only by a save";
     page->Save();
     EXPECT_FALSE(ReadModuleActive(SettingsFile(), "sensorlink.so"));
+}
+
+// Every module's name fits in the list, in bold as a module that is on shows it.
+TEST_F(SettingsPage, TheModuleListIsWideEnoughForEveryName) {
+    Start();
+    SelectModule("sensorlink.so"); // fills the list
+    auto& list = Control<QListWidget>("lbPlugins");
+    page->resize(700, 400);
+    page->show();
+    QTest::qWait(20);
+    ASSERT_GT(list.count(), 3);
+    for (int row = 0; row < list.count(); ++row) {
+        QFont bold = list.font();
+        bold.setBold(true);
+        const int needed = 16 + QFontMetrics(bold).horizontalAdvance(list.item(row)->text());
+        EXPECT_LE(needed, list.viewport()->width()) << list.item(row)->text().toStdString();
+    }
 }
 
 TEST_F(SettingsPage, APortThatIsNotANumberStopsTheSaveBeforeAnythingChanges) {
