@@ -75,4 +75,8 @@ std::string Cp1251ToFileText(std::string cp1251) {
     return "\xEF\xBB\xBF" + Cp1251ToUtf8(cp1251);
 }
 
+std::string DescriptorTextToUtf8(const char* cp1251) {
+    return Cp1251ToUtf8(cp1251 ? std::string_view(cp1251) : std::string_view());
+}
+
 } // namespace orv

@@ -70,6 +70,9 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // UTF-8 -> Windows-1251; characters without a Windows-1251 byte and malformed input become '?'.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// A text of a plug-in's descriptor, which may be null (then empty), in UTF-8.
+std::string DescriptorTextToUtf8(const char* cp1251);
+
 // The text of a settings, job or language file as the system keeps it. A file written by hand in
 // a Linux editor is UTF-8: text that is valid UTF-8 and holds at least one multi-byte sequence is
 // converted (a leading byte-order mark dropped); anything else is Windows-1251 already, as the

@@ -12,17 +12,15 @@ namespace {
 // not run on.
 constexpr int kMaxPluginKeys = 256;
 
-std::string Utf8(const char *cp1251) {
-    return Cp1251ToUtf8(cp1251 ? cp1251 : "");
-}
 std::string Text(const char *utf8) {
     return utf8 ? utf8 : "";
 }
 
 void ReadTags(const TPluginDescriptor &d, TInventoryPlugin &plugin) {
     for (int k = 1; k <= d.TagCount && k <= kMaxTags; ++k)
-        plugin.Tags.push_back({Utf8(d.TagNames[k]), Utf8(d.TagCaptions[k]), Utf8(d.TagExamples[k]),
-                               Utf8(d.TagHints[k])});
+        plugin.Tags.push_back(
+            {DescriptorTextToUtf8(d.TagNames[k]), DescriptorTextToUtf8(d.TagCaptions[k]),
+             DescriptorTextToUtf8(d.TagExamples[k]), DescriptorTextToUtf8(d.TagHints[k])});
 }
 
 void ReadKeys(const TModuleLibrary &library, TInventoryPlugin &plugin) {
@@ -50,12 +48,12 @@ TInventoryPlugin Look(TModuleKind kind, const std::string &folder, const std::st
     }
     const TModuleDescriptor descriptor = ReadModuleDescriptor(*library, kind, &error);
     if (const auto *data = std::get_if<TDataModule>(&descriptor)) {
-        plugin.Name = Utf8(data->Descriptor().Name);
+        plugin.Name = DescriptorTextToUtf8(data->Descriptor().Name);
         ReadTags(data->Descriptor(), plugin);
     } else if (const auto *driver = std::get_if<TDisplayDriver>(&descriptor)) {
-        plugin.Name = Utf8(driver->Descriptor().Name);
+        plugin.Name = DescriptorTextToUtf8(driver->Descriptor().Name);
     } else if (const auto *saver = std::get_if<TScreenSaverModule>(&descriptor)) {
-        plugin.Name = Utf8(saver->Descriptor().Name);
+        plugin.Name = DescriptorTextToUtf8(saver->Descriptor().Name);
     } else {
         // The library's own path is the line's first field already.
         const std::string prefix = library->Path() + ": ";

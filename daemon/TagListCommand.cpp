@@ -17,7 +17,6 @@ std::string Field(std::string field) {
     return field;
 }
 
-std::string Utf8(const char* cp1251) { return Cp1251ToUtf8(cp1251 ? cp1251 : ""); }
 
 void WriteLine(std::FILE* out, std::initializer_list<std::string> fields) {
     std::string line;
@@ -39,8 +38,8 @@ int ListTags(const std::string& settingsPath, std::FILE* out) {
         anyOn = true;
         const TPluginDescriptor& d = data->Descriptor();
         for (int k = 1; k <= d.TagCount && k <= kMaxTags; ++k)
-            WriteLine(out, {entry.FileName, Utf8(d.TagNames[k]), Utf8(d.TagCaptions[k]),
-                            Utf8(d.TagExamples[k]), Utf8(d.TagHints[k])});
+            WriteLine(out, {entry.FileName, DescriptorTextToUtf8(d.TagNames[k]), DescriptorTextToUtf8(d.TagCaptions[k]),
+                            DescriptorTextToUtf8(d.TagExamples[k]), DescriptorTextToUtf8(d.TagHints[k])});
     }
     if (anyOn) return Finish(out);
     // Nothing on yet: what could be switched on, and where.
