@@ -38,8 +38,10 @@ int ListTags(const std::string& settingsPath, std::FILE* out) {
         anyOn = true;
         const TPluginDescriptor& d = data->Descriptor();
         for (int k = 1; k <= d.TagCount && k <= kMaxTags; ++k)
-            WriteLine(out, {entry.FileName, DescriptorTextToUtf8(d.TagNames[k]), DescriptorTextToUtf8(d.TagCaptions[k]),
-                            DescriptorTextToUtf8(d.TagExamples[k]), DescriptorTextToUtf8(d.TagHints[k])});
+            WriteLine(out, {entry.FileName, DescriptorTextToUtf8(d.TagNames[k]),
+                            DescriptorTextToUtf8(d.TagCaptions[k]),
+                            DescriptorTextToUtf8(d.TagExamples[k]),
+                            DescriptorTextToUtf8(d.TagHints[k])});
     }
     if (anyOn) return Finish(out);
     // Nothing on yet: what could be switched on, and where.
