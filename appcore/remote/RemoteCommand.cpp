@@ -1,6 +1,6 @@
 #include "appcore/remote/RemoteCommand.h"
 
-#include "appcore/Navigation.h"
+#include "engine/Navigation.h"
 #include "appcore/remote/RemoteNames.h"
 #include "appcore/TerminalMirror.h"
 #include "font/Font5x8.h"
