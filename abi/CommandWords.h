@@ -6,6 +6,7 @@
 // included, from the front of it; an answer marked as outside text is never searched.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace orv {
@@ -46,5 +47,8 @@ inline constexpr char kOutsideTextMark = '\x1E';
 // many sub-screens as the decimal count after the mark says.
 inline constexpr std::string_view kSkipMark = "#skip";
 inline constexpr std::string_view kEnumMark = "#enum";
+
+// The answer of an enumeration tag: kEnumMark and the count.
+inline std::string EnumAnswer(long long count) { return std::string(kEnumMark) + std::to_string(count); }
 
 } // namespace orv

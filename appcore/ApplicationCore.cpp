@@ -176,11 +176,11 @@ bool TApplicationCore::StartJob() {
 
 void TApplicationCore::StopDisplay() { thread_.Stop(); }
 
-bool TApplicationCore::Navigate(int32_t wparam, int32_t lparam) {
-    switch (wparam) {
+bool TApplicationCore::Navigate(TNavigationRequest request) {
+    switch (request.Step) {
     case navNext: thread_.Next(); return true;
     case navPrevious: thread_.Previous(); return true;
-    case navGoTo: return thread_.GoTo(lparam);
+    case navGoTo: return thread_.GoTo(request.Screen);
     default: return false;
     }
 }

@@ -15,7 +15,7 @@
 #include "host/modulehost/ScreenSaverListener.h"
 #include "host/playerlink/PlayerLink.h"
 #include "appcore/KeypadNavigation.h"
-#include "appcore/Navigation.h"
+#include "engine/Navigation.h"
 #include "appcore/PanelSnapshot.h"
 
 #include <functional>
@@ -107,13 +107,12 @@ public:
     bool Reload(const std::string& jobPath, std::string* error = nullptr);
     void StopDisplay();
     // Screen navigation, as the tray menu, the virtual display window and other programs ask
-    // for it: wparam navNext, navPrevious, or navGoTo with the screen index lparam (0-based).
-    // False (nothing happens) for any other wparam and for an index outside the job. From any
-    // thread; the display thread takes it at its next tick.
-    bool Navigate(int32_t wparam, int32_t lparam);
-    void Previous() { Navigate(navPrevious, 0); }
-    void Next() { Navigate(navNext, 0); }
-    void GoTo(int32_t index) { Navigate(navGoTo, index); }
+    // for it. False (nothing happens) for a screen index outside the job. From any thread; the
+    // display thread takes it at its next tick.
+    bool Navigate(TNavigationRequest request);
+    void Previous() { Navigate({navPrevious}); }
+    void Next() { Navigate({navNext}); }
+    void GoTo(int32_t index) { Navigate({navGoTo, index}); }
 
     // A custom character request (TCharsetRequest; text "'n;x1F;...'" for 4, "'n;name'" for 5,
     // Windows-1251). False when the request or its text is not understood. From any thread:

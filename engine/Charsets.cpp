@@ -9,18 +9,6 @@ namespace orv {
 
 namespace {
 
-struct TMappingKey {
-    const char* Key;
-    uint8_t Default;
-};
-
-constexpr std::array<TMappingKey, kCharsetMappingCount> kMappingKeys = {{
-    {"hb_0", 1},   {"hb_1", 2},   {"hb_2", 3},   {"hb_3", 4},   {"hb_4", 5},   {"hb_5", 6},
-    {"hb_6", 7},   {"hb_7", 8},   {"vb_0", 8},   {"vb_1", 7},   {"vb_2", 6},   {"vb_3", 5},
-    {"vb_4", 4},   {"vb_5", 3},   {"vb_6", 2},   {"vb_7", 1},   {"cust_0", 1}, {"cust_1", 2},
-    {"cust_2", 3}, {"cust_3", 4}, {"cust_4", 5}, {"cust_5", 6}, {"cust_6", 7}, {"cust_7", 8},
-}};
-
 constexpr TGlyphRows kFullBlock = {0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f};
 
 TGlyphRows BuiltInRows(int entry) {
@@ -52,7 +40,7 @@ std::optional<std::pair<uint8_t, std::string>> SplitSlotRequest(std::string_view
 TCharsets::TCharsets() {
     glyphs_.resize(1);
     for (int e = 1; e <= kBuiltInGlyphCount; ++e) AppendGlyph(kBuiltInGlyphs[e - 1].Name, BuiltInRows(e));
-    for (int i = 0; i < kCharsetMappingCount; ++i) mapping_[i] = kMappingKeys[i].Default;
+    for (int i = 0; i < kCharsetMappingCount; ++i) mapping_[i] = kCharsetMappingKeys[i].Default;
 }
 
 void TCharsets::WriteDefaultsIfEmpty(TIniDocument& doc) {
@@ -93,9 +81,9 @@ void TCharsets::LoadFrom(const TIniDocument& doc) {
     }
     for (int i = 0; i < kCharsetMappingCount; ++i) {
         const int32_t code =
-            doc.ReadInteger(kCharsetMappingSection, kMappingKeys[i].Key, kMappingKeys[i].Default);
+            doc.ReadInteger(kCharsetMappingSection, kCharsetMappingKeys[i].Key, kCharsetMappingKeys[i].Default);
         mapping_[i] = code >= 1 && code <= kCustomSlotCount ? static_cast<uint8_t>(code)
-                                                            : kMappingKeys[i].Default;
+                                                            : kCharsetMappingKeys[i].Default;
     }
 }
 
@@ -110,7 +98,7 @@ void TCharsets::SaveTables(TIniDocument& doc) const {
 
 void TCharsets::SaveMapping(TIniDocument& doc) const {
     for (int i = 0; i < kCharsetMappingCount; ++i)
-        doc.WriteInteger(kCharsetMappingSection, kMappingKeys[i].Key, mapping_[i]);
+        doc.WriteInteger(kCharsetMappingSection, kCharsetMappingKeys[i].Key, mapping_[i]);
 }
 
 void TCharsets::LoadSlot(uint8_t slot, const TGlyphRows& rows) {

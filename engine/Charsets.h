@@ -8,6 +8,7 @@
 
 #include "engine/CustomGlyph.h"
 
+#include "base/ProgramSettingKeys.h"
 #include <array>
 #include <cstdint>
 #include <string>
@@ -24,7 +25,6 @@ class TIniFile;
 
 inline constexpr std::string_view kCustomCharsSection = "Custom chars";
 inline constexpr std::string_view kNamedCharsSection = "Named chars";
-inline constexpr std::string_view kCharsetMappingSection = "Custom charset mapping";
 
 // Told about every glyph loaded into a slot, so the virtual display's font can follow the
 // panel. Called on the thread that loads the slot.
@@ -33,10 +33,6 @@ public:
     virtual ~TCustomCharObserver() = default;
     virtual void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) = 0;
 };
-
-// Roles of the "Custom charset mapping" keys, in key order: hb_0..hb_7, vb_0..vb_7, cust_0..7.
-constexpr int kCharsetMappingCount = 24;
-constexpr int kHorizontalBarRoles = 0;
 
 // Charset requests from outside the display cycle (0..2 switch, 3 big clock, 4 slot from
 // rows, 5 slot from a glyph name).

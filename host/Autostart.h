@@ -11,7 +11,7 @@ std::string AutostartEntryPath();
 // The file of the running program (through /proc/self/exe); empty when unknown.
 std::string ProgramFile();
 
-// The desktop program is its user, through TSettings::Save; today only tests call it.
+// TSettings::Save calls it when it writes "Autostart".
 // Writes the entry, which runs programFile, when enabled, and removes it otherwise. False when
 // that failed; nothing is changed then.
 bool ApplyAutostart(bool enabled, const std::string& programFile);

@@ -1,6 +1,7 @@
 #include "host/SettingKeys.h"
 
 #include "base/LocaleDate.h"
+#include "base/ProgramSettingKeys.h"
 #include "base/TextUtil.h"
 
 #include <type_traits>
@@ -24,8 +25,8 @@ TSettingField Field(TSettingsValues& values) {
     return &(values.*Group.*Member);
 }
 
-constexpr const char* kCommon = "Common";
-constexpr const char* kINet = "INet";
+constexpr const char* kCommon = kCommonSection;
+constexpr const char* kINet = kINetSection;
 constexpr const char* kShortcuts = "Shortcuts";
 constexpr const char* kVirtualScreen = "Virtual screen";
 constexpr const char* kPosition = "Position";
@@ -48,7 +49,7 @@ constexpr TSettingKey kKeys[] = {
      Field<&V::Common, &C::StartMsgLine2>},
     {kCommon, "QuitMsg line2", Text, Main, Save, "second row of the quit message",
      Field<&V::Common, &C::QuitMsgLine2>},
-    {kCommon, "Language", Text, Main, Save,
+    {kCommon, kLanguageKey, Text, Main, Save,
      "language of the texts: empty for the built-in ones, or a language file's name (RU)",
      Field<&V::Common, &C::Language>},
     {kCommon, "Show hint", Bool, Main, Save, "1 shows tool tips in the desktop program (0 or 1)",
@@ -83,9 +84,9 @@ constexpr TSettingKey kKeys[] = {
      "1 puts \"Scroll delimiter\" into scrolling lines (0 or 1)",
      Field<&V::Common, &C::UseScrollDelimiter>},
 
-    {kINet, "Proxy", Text, Main, Save, "HTTP proxy host for the internet modules (empty: none)",
+    {kINet, kProxyKey, Text, Main, Save, "HTTP proxy host for the internet modules (empty: none)",
      Field<&V::INet, &N::Proxy>},
-    {kINet, "ProxyPort", Integer, Main, Save, "port of the proxy (1 to 65535)",
+    {kINet, kProxyPortKey, Integer, Main, Save, "port of the proxy (1 to 65535)",
      Field<&V::INet, &N::ProxyPort>, 1, 65535},
     {kINet, "Check updates", Bool, Main, Save,
      "1 lets the desktop program look for a new version (0 or 1)",

@@ -57,7 +57,7 @@ std::span<const TSettingKey> SettingKeys();
 // The key whose field is field of values; null when no key has it.
 const TSettingKey* FindSettingKey(TSettingsValues& values, const TSettingField& field);
 
-// The desktop program's settings page is the user of these two; today only tests call them.
+// The value of key in values, and its default.
 TSettingValue SettingValue(const TSettingKey& key, const TSettingsValues& values);
 TSettingValue SettingDefault(const TSettingKey& key);
 

@@ -37,8 +37,7 @@ public:
     explicit TSettings(std::string path) : path_(std::move(path)) {}
     const std::string& Path() const { return path_; }
 
-    // The keys of one read pass (TSettingRead), from one reading of the file. The desktop
-    // program is the user of ReadPosition and of the writers; today only tests call them.
+    // The keys of one read pass (TSettingRead), from one reading of the file.
     // Before the main window exists: the Early keys.
     void ReadEarly();
     // The main pass: the Early and Main keys, then readCustomChars with the same contents of the

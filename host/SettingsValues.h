@@ -3,6 +3,8 @@
 // host/SettingKeys.h.
 #pragma once
 
+#include "base/ProgramSettingKeys.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -39,7 +41,7 @@ struct TCommonSettings {
 
 struct TINetSettings {
     std::string Proxy;
-    int32_t ProxyPort = 8080;
+    int32_t ProxyPort = kDefaultProxyPort;
     bool CheckUpdates = false;
     std::chrono::year_month_day NextCheck{std::chrono::year(2003), std::chrono::January,
                                           std::chrono::day(1)};

@@ -6,7 +6,7 @@
 // Use (GUI thread):
 //
 //     auto* display = new TfrmVirtualDisplay(core.Settings(),
-//         [&](int32_t step, int32_t screen) { Navigate(step, screen); }, mainWindow);
+//         [&](TNavigationRequest request) { Navigate(request); }, mainWindow);
 //     display->SetGeometry(core.Rows(), core.Cols());
 //     display->ApplySettings(core.Settings().VirtualScreen);
 //     display->show();
@@ -17,6 +17,7 @@
 #pragma once
 
 #include "engine/CustomGlyph.h"
+#include "engine/Navigation.h"
 #include "base/LanguageFile.h"
 #include "host/SettingsValues.h"
 
@@ -42,11 +43,10 @@ QPoint SnapToScreenEdges(const QRect& window, const QRect& screen, int maximised
 class TfrmVirtualDisplay : public QWidget {
     Q_OBJECT
 public:
-    // navigate(step, screen) is the screen-step request of the buttons: step 1 next, -1
-    // previous, 0 go to screen (0-based); the buttons send (1, 0) and (-1, 0). The language
+    // navigate is the screen-step request of the buttons: navNext and navPrevious. The language
     // comes from settings.Common.Language and lngPath; with the template switch on the
     // command line the window writes its texts into lngPath instead.
-    using TNavigate = std::function<void(int32_t step, int32_t screen)>;
+    using TNavigate = std::function<void(TNavigationRequest request)>;
     TfrmVirtualDisplay(TSettings& settings, TNavigate navigate, QWidget* parent = nullptr,
                        const std::string& lngPath = MainLanguagePath());
     ~TfrmVirtualDisplay() override; // saves the position

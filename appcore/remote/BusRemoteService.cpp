@@ -3,6 +3,7 @@
 #include "appcore/ApplicationCore.h"
 #include "appcore/remote/RemoteNames.h"
 #include "base/Cp1251.h"
+#include "engine/Navigation.h"
 #include "appcore/remote/RemoteStatus.h"
 
 #include <cerrno>
@@ -28,7 +29,7 @@ int OnNavigate(sd_bus_message* call, void* service, sd_bus_error*) {
     int32_t wparam = 0, lparam = 0;
     const int r = sd_bus_message_read(call, "ii", &wparam, &lparam);
     if (r < 0) return r;
-    Core(service).Navigate(wparam, lparam);
+    if (const auto request = NavigationRequestOf(wparam, lparam)) Core(service).Navigate(*request);
     return sd_bus_reply_method_return(call, "");
 }
 

@@ -1,6 +1,6 @@
 #include "appcore/remote/RemoteCommand.h"
 
-#include "appcore/Navigation.h"
+#include "engine/Navigation.h"
 #include "appcore/remote/RemoteNames.h"
 #include "appcore/TerminalMirror.h"
 #include "font/Font5x8.h"
@@ -133,8 +133,8 @@ std::string SendOnBus(sd_bus* bus, const TRemoteCommand& command, std::string* o
     sd_bus_error error = SD_BUS_ERROR_NULL;
     if (const auto* navigate = std::get_if<TNavigateCall>(&command))
         r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface,
-                               kRemoteNavigate, &error, nullptr, "ii", navigate->WParam,
-                               navigate->LParam);
+                               kRemoteNavigate, &error, nullptr, "ii",
+                               static_cast<int32_t>(navigate->Step), navigate->Screen);
     else if (const auto* charset = std::get_if<TCharsetCall>(&command))
         r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface,
                                kRemoteCharset, &error, nullptr, "is", charset->Request,

@@ -2,6 +2,8 @@
 // (RemoteNames.h).
 #pragma once
 
+#include "engine/Navigation.h"
+
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -9,10 +11,7 @@
 
 namespace orv {
 
-struct TNavigateCall {
-    int32_t WParam = 0;
-    int32_t LParam = 0;
-};
+using TNavigateCall = TNavigationRequest;
 
 struct TCharsetCall {
     int32_t Request = 0;

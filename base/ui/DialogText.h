@@ -2,6 +2,7 @@
 // of confirm and cancel buttons.
 #pragma once
 
+#include "base/FixedText.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QBoxLayout>
@@ -20,10 +21,7 @@ namespace orv {
 // text in Windows-1251, cut to fit, zero-terminated.
 template <size_t N>
 void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = Utf8ToCp1251(text.toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
+    CopyText(target, Utf8ToCp1251(text.toStdString()));
 }
 
 // An edit named name (for the tests and the language files) holding a Windows-1251 text.

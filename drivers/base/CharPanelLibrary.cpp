@@ -1,5 +1,6 @@
 #include "drivers/base/CharPanelLibrary.h"
 
+#include "base/FixedText.h"
 #include "base/PluginDialogLibrary.h"
 #include "base/UserFolders.h"
 
@@ -49,9 +50,7 @@ int32_t TCharPanelLibrary::Configure() {
             TCharPanelDialogField &field = data.Fields[i];
             field.Label = keys_[i].label;
             field.Choices = keys_[i].choices;
-            const std::string value = Value(saved, keys_[i].key);
-            const size_t n = std::min(value.size(), sizeof field.Value - 1);
-            std::memcpy(field.Value, value.data(), n);
+            CopyText(field.Value, Value(saved, keys_[i].key));
         }
         if (run(&data) != 0) {
             TIniFile(SettingsPath()).Update([&](TIniDocument &ini) {

@@ -2,12 +2,11 @@
 
 #include "base/PluginDialogLibrary.h"
 #include "drivers/base/PortText.h"
+#include "base/FixedText.h"
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
 #include "base/UserFolders.h"
 
-#include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 namespace orv {
@@ -26,13 +25,6 @@ bool IsPortText(std::string_view text) {
     } catch (const std::invalid_argument&) {
         return false;
     }
-}
-
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
-    const size_t n = std::min(text.size(), N - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
 }
 
 } // namespace
@@ -57,11 +49,7 @@ struct TPortDriverLibrary::TTryContext {
             return 0;
         } catch (const std::exception& e) {
             self.control->SetActive(false);
-            if (error && errorSize > 0) {
-                const size_t n = std::min(std::strlen(e.what()), errorSize - 1);
-                std::memcpy(error, e.what(), n);
-                error[n] = '\0';
-            }
+            CopyText(error, errorSize, e.what());
             return 1;
         }
     }

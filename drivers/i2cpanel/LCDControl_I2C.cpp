@@ -1,6 +1,6 @@
 #include "drivers/i2cpanel/LCDControl_I2C.h"
 
-#include "drivers/base/Hd44780Instructions.h"
+#include "drivers/portio/Hd44780Instructions.h"
 #include "drivers/base/TextPanelGeometry.h"
 
 #include <chrono>

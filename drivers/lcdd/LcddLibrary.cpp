@@ -5,28 +5,12 @@
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "drivers/lcdd/LcddSettings.h"
 #include "base/Cp1251.h"
+#include "base/FixedText.h"
 #include "base/PluginDialogLibrary.h"
 #include "base/UserFolders.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace orv {
 namespace {
-
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
-    const size_t n = std::min(text.size(), N - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
-}
-
-void CopyText(char* target, size_t size, std::string_view text) {
-    if (!target || size == 0) return;
-    const size_t n = std::min(text.size(), size - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
-}
 
 // btnTry of the dialog: hello to the server of the dialog's values.
 int32_t ProbeServer(void*, const TLcddDialogValues* values, char* answer, size_t answerSize) {

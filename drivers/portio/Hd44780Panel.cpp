@@ -1,6 +1,7 @@
 #include "drivers/portio/Hd44780Panel.h"
 
 #include "drivers/portio/Hd44780Charset.h"
+#include "drivers/portio/Hd44780Instructions.h"
 #include "base/Cp1251.h"
 
 #include <algorithm>
@@ -8,6 +9,8 @@
 #include <vector>
 
 namespace orv {
+
+using namespace hd44780;
 
 THd44780Controller::THd44780Controller() { ddram_.fill(0x20); }
 
@@ -25,18 +28,18 @@ void THd44780Controller::Fault(std::string reason) {
 
 void THd44780Controller::LatchUnwiredLowNibble(bool dataRegister, uint8_t bus) {
     const uint8_t nibble = bus >> 4;
-    if (!dataRegister && nibble == 0x3) {
+    if (!dataRegister && nibble == kSyncNibble) {
         ++syncTransfers_; // function set, 8-bit; N and F come from floating lines: kept
         return;
     }
-    if (!dataRegister && nibble == 0x2 && syncTransfers_ >= 3) {
+    if (!dataRegister && nibble == kFourBitNibble && syncTransfers_ >= 3) {
         eightBit_ = false;
         highNibblePending_ = false;
         syncTransfers_ = 0;
         return;
     }
     syncTransfers_ = 0;
-    Fault(nibble == 0x2 && !dataRegister
+    Fault(nibble == kFourBitNibble && !dataRegister
               ? "switch to 4-bit without three 0x3 transfers before it"
               : "transfer before the 4-bit initialisation (0x3 three times, then 0x2)");
 }
@@ -45,7 +48,7 @@ void THd44780Controller::Latch(bool dataRegister, uint8_t bus) {
     uint8_t value = bus;
     if (fourBitWiring_) {
         // A single 0x3 instruction transfer counts towards the initialisation in either mode.
-        const bool sync = !dataRegister && (bus >> 4) == 0x3;
+        const bool sync = !dataRegister && (bus >> 4) == kSyncNibble;
         if (eightBit_) return LatchUnwiredLowNibble(dataRegister, bus);
         syncTransfers_ = sync ? syncTransfers_ + 1 : 0;
     }
@@ -69,39 +72,39 @@ void THd44780Controller::Latch(bool dataRegister, uint8_t bus) {
 }
 
 void THd44780Controller::Execute(uint8_t b) {
-    if (b & 0x80) {
-        ac_ = b & 0x7F;
+    if (b & kSetDdramAddress) {
+        ac_ = b & kDdramAddressMask;
         cgramSelected_ = false;
-    } else if (b & 0x40) {
-        ac_ = b & 0x3F;
+    } else if (b & kSetCgramAddress) {
+        ac_ = b & kCgramAddressMask;
         cgramSelected_ = true;
-    } else if (b & 0x20) {
-        const bool twoLines = (b & 0x08) != 0;
+    } else if (b & kFunctionSet) {
+        const bool twoLines = (b & kTwoLinesBit) != 0;
         if (twoLines != twoLines_) ++revision_;
-        eightBit_ = (b & 0x10) != 0;
+        eightBit_ = (b & kEightBitBit) != 0;
         twoLines_ = twoLines;
-        largeFont_ = (b & 0x04) != 0;
+        largeFont_ = (b & kLargeFontBit) != 0;
         highNibblePending_ = false;
-    } else if (b & 0x10) {
-        if (b & 0x08)
-            ShiftDisplay((b & 0x04) == 0);
+    } else if (b & kCursorDisplayShift) {
+        if (b & kShiftDisplayBit)
+            ShiftDisplay((b & kShiftRightBit) == 0);
         else
-            MoveCursor((b & 0x04) != 0);
-    } else if (b & 0x08) {
-        const bool on = (b & 0x04) != 0;
+            MoveCursor((b & kShiftRightBit) != 0);
+    } else if (b & kDisplayControl) {
+        const bool on = (b & kDisplayOnBit) != 0;
         if (on != displayOn_) ++revision_;
         displayOn_ = on;
-        cursorOn_ = (b & 0x02) != 0;
-        blinkOn_ = (b & 0x01) != 0;
-    } else if (b & 0x04) {
-        increment_ = (b & 0x02) != 0;
-        shiftOnWrite_ = (b & 0x01) != 0;
-    } else if (b & 0x02) {
+        cursorOn_ = (b & kCursorOnBit) != 0;
+        blinkOn_ = (b & kBlinkOnBit) != 0;
+    } else if (b & kEntryModeSet) {
+        increment_ = (b & kEntryIncrementBit) != 0;
+        shiftOnWrite_ = (b & kEntryShiftBit) != 0;
+    } else if (b & kReturnHome) {
         ac_ = 0;
         cgramSelected_ = false;
         if (shift_ != 0) ++revision_;
         shift_ = 0;
-    } else if (b & 0x01) {
+    } else if (b & kClearDisplay) {
         ddram_.fill(0x20);
         ac_ = 0;
         cgramSelected_ = false;

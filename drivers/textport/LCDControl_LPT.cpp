@@ -1,6 +1,6 @@
 #include "drivers/textport/LCDControl_LPT.h"
 
-#include "drivers/base/Hd44780Instructions.h"
+#include "drivers/portio/Hd44780Instructions.h"
 #include "drivers/base/TextPanelGeometry.h"
 #include "drivers/portio/Hd44780Charset.h"
 

@@ -49,8 +49,7 @@ public:
         return GetValue(moduleKey, tagIndex, argument).value_or(std::string());
     }
 
-    // The desktop program's job editor is the user of the tree and its texts; today only tests
-    // call them.
+    // The job editor shows the tree and its texts.
     // The tree: one group per data module that is on, in table order, with its TagCount tags.
     std::vector<TTagGroup> TagTree() const;
 

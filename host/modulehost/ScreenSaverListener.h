@@ -28,7 +28,7 @@ public:
     virtual void ResumeDisplayThread() = 0;
     // The number of the custom character set loaded last.
     virtual int LastCharset() = 0;
-    // Uploads character set n again (the WM_USER+101 request n); the listener resumes the
+    // Uploads character set n again (the charset request n); the listener resumes the
     // display thread only after this returns. A client that runs it on the main thread must not
     // block that thread in Wait() meanwhile: ask with RequestTerminate and let the listener end.
     virtual void RestoreCharset(int n) = 0;

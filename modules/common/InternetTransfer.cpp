@@ -21,9 +21,9 @@ void GlobalInitOnce() {
 TProxy ReadProxy(const TIniDocument& settings, bool useProxy) {
     if (!useProxy) return {};
     TProxy proxy;
-    proxy.Host = std::string(Trim(settings.ReadString("INet", "Proxy", "")));
-    proxy.Port = settings.ReadInteger("INet", "ProxyPort", 8080);
-    if (proxy.Port < 1 || proxy.Port > 65535) proxy.Port = 8080;
+    proxy.Host = std::string(Trim(settings.ReadString(kINetSection, kProxyKey, "")));
+    proxy.Port = settings.ReadInteger(kINetSection, kProxyPortKey, kDefaultProxyPort);
+    if (proxy.Port < 1 || proxy.Port > 65535) proxy.Port = kDefaultProxyPort;
     return proxy;
 }
 

@@ -3,6 +3,8 @@
 // the work (a module being released must not wait for a slow server).
 #pragma once
 
+#include "base/ProgramSettingKeys.h"
+
 #include <chrono>
 #include <cstdint>
 #include <stop_token>
@@ -19,7 +21,7 @@ class TIniDocument;
 // connection, also when the environment names a proxy.
 struct TProxy {
     std::string Host;
-    int32_t Port = 8080;
+    int32_t Port = kDefaultProxyPort;
     bool operator==(const TProxy&) const = default;
 };
 

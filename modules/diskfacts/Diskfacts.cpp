@@ -21,6 +21,7 @@
 // (SystemTree.h); statvfs can be replaced by a test (DiskfactsTesting.h).
 #include "modules/diskfacts/DiskfactsTesting.h"
 
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/RegionalSettings.h"
@@ -98,7 +99,7 @@ const char* TDiskfacts::GetValue(int16_t index, const char* param) {
     if (index == kClearResultIndex) return result_.Clear();
     if (index < 0 || index >= kDiskfactsTagCount) return result_.Keep();
     const std::vector<TMount>& drives = drives_.Drives();
-    if (index == tagDriveEnum) return result_.Set("#enum" + IntToStr(static_cast<int64_t>(drives.size())));
+    if (index == tagDriveEnum) return result_.Set(EnumAnswer(static_cast<long long>(drives.size())));
 
     // The drive number; only its low 8 bits count. Not a number: an empty text.
     const std::optional<int32_t> number = param ? ParseInt32(param) : std::optional<int32_t>(0);

@@ -8,6 +8,7 @@
 // (HeadlineLists.h). A download that got everything writes the cache files and the next
 // download time, "Refresh timeout" hours ahead, into the state file (StateFile.h) and, where
 // the program may write it, the settings file. GetValue only reads the lists under the lock.
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
@@ -147,8 +148,8 @@ const char* THeadlinesModule::GetValue(int16_t index, const char* param) {
     const auto& list = lists_[static_cast<size_t>(index / 2)];
     std::lock_guard guard(lock_);
     if (index % 2 == 0)
-        return result_.Set(list.empty() ? std::string("#skip")
-                                        : "#enum" + std::to_string(list.size()));
+        return result_.Set(list.empty() ? std::string(kSkipMark)
+                                        : EnumAnswer(static_cast<long long>(list.size())));
     const auto n = ParseInt32(param ? param : "").value_or(0);
     if (n < 0 || static_cast<size_t>(n) >= list.size()) return result_.Clear();
     return result_.Set(OutsideText(list[static_cast<size_t>(n)]));

@@ -5,9 +5,11 @@
 // bands), or from the first MPRIS player when no MPD answers. A missing block or a negative
 // play state means no data: $mp3Check gives "#skip". The copy of the block is taken once per
 // millisecond of CLOCK_MONOTONIC (SetTickForTesting pins that clock).
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "base/ProgramSettingKeys.h"
 #include "abi/MediaBlocks.h"
 #include "base/UserFolders.h"
 #include "modules/common/DurationFormat.h"
@@ -46,12 +48,9 @@ enum TPlayStateTag : int16_t {
     tagMp3Level,
 };
 
-// The bar roles vb_0 .. vb_7 and their display codes when the settings file has none (the
-// vertical set loaded as charset 1 puts vb_0, the full cell, at code 1 and vb_7 at code 8, so
-// the lowest bar piece vb_0 of the mapping is code 8).
-constexpr std::array<const char*, 8> kBarKeys = {"vb_0", "vb_1", "vb_2", "vb_3",
-                                                 "vb_4", "vb_5", "vb_6", "vb_7"};
-constexpr std::array<uint8_t, 8> kBarDefaults = {8, 7, 6, 5, 4, 3, 2, 1};
+// The bar roles vb_0 .. vb_7 (the vertical set loaded as charset 1 puts vb_0, the full cell, at
+// code 1 and vb_7 at code 8, so the lowest bar piece vb_0 of the mapping is code 8).
+const TCharsetMappingKey& BarKey(size_t k) { return kCharsetMappingKeys[kVerticalBarRoles + k]; }
 
 // What the last successful refresh read from the block.
 struct TSnapshot {
@@ -109,7 +108,7 @@ const char* TPlayState::GetValue(int16_t index, const char* param) {
     if (index < 0 || index > tagMp3Level) return result_.Keep();
     if (index == tagMp3StatusIcon) return StatusIcon(param);
     const bool fresh = Refresh();
-    if (index == tagMp3Check) return result_.Set(fresh ? "" : "#skip");
+    if (index == tagMp3Check) return result_.Set(fresh ? std::string_view() : kSkipMark);
     if (!fresh) return result_.Clear();
 
     const uint8_t selector = ParseSelector(param, 0);
@@ -164,7 +163,7 @@ void TPlayState::LoadSettings() {
     std::array<uint8_t, 8> bars{};
     for (size_t k = 0; k < bars.size(); ++k)
         bars[k] = static_cast<uint8_t>(
-            settings.ReadInteger("Custom charset mapping", kBarKeys[k], kBarDefaults[k]) & 0xFF);
+            settings.ReadInteger(kCharsetMappingSection, BarKey(k).Key, BarKey(k).Default) & 0xFF);
     spectrum_.SetBarCharacters(bars);
 }
 
@@ -246,15 +245,15 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 // The bar characters' keys at the defaults the module reads them with.
 ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
-    static const std::array<std::string, 8> defaults = [] {
-        std::array<std::string, 8> texts;
-        for (size_t k = 0; k < texts.size(); ++k) texts[k] = std::to_string(kBarDefaults[k]);
+    static const std::array<std::string, kBarRoleCount> defaults = [] {
+        std::array<std::string, kBarRoleCount> texts;
+        for (size_t k = 0; k < texts.size(); ++k) texts[k] = std::to_string(BarKey(k).Default);
         return texts;
     }();
-    static const std::array<TPluginSettingKey, 9> keys = [] {
+    static const std::array<TPluginSettingKey, kBarRoleCount + 1> keys = [] {
         std::array<TPluginSettingKey, 9> table{};
-        for (size_t k = 0; k < kBarKeys.size(); ++k)
-            table[k] = {"Custom charset mapping", kBarKeys[k], defaults[k].c_str(),
+        for (size_t k = 0; k < kBarRoleCount; ++k)
+            table[k] = {kCharsetMappingSection, BarKey(k).Key, defaults[k].c_str(),
                         k == 0 ? "character code of the lowest spectrum bar (0 to 255)"
                                : "character code of the next higher spectrum bar (0 to 255)"};
         return table; // the last entry, all null, ends the table

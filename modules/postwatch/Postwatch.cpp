@@ -5,6 +5,7 @@
 // runs on a thread of the module, at most once per "Check timeout" minutes, started by the
 // first request that finds it due. GetValue never waits for the server: it answers from the
 // last completed check under the lock.
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
@@ -159,7 +160,7 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     switch (index) {
     case tagMailCheck: {
         const int count = Count();
-        return result_.Set(count <= 0 ? std::string("#skip") : std::to_string(count));
+        return result_.Set(count <= 0 ? std::string(kSkipMark) : std::to_string(count));
     }
     case tagMailNew: {
         const int count = Count();
@@ -167,7 +168,7 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     }
     case tagMailEnum: {
         const int count = Count();
-        return result_.Set(count <= 0 ? std::string("#skip") : "#enum" + std::to_string(count));
+        return result_.Set(count <= 0 ? std::string(kSkipMark) : EnumAnswer(count));
     }
     case tagMailDetails:
     case tagMailFrom:

@@ -10,6 +10,7 @@
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "base/ProgramSettingKeys.h"
 #include "base/TextUtil.h"
 #include "base/UserFolders.h"
 #include "modules/common/BackgroundTasks.h"
@@ -58,7 +59,7 @@ TSkycastSettings ReadSettings() {
     if (s.Source != kSourceExport) s.Source = kSourceForecast;
     s.Server = std::string(Trim(ini.ReadString(kSection, "Server", "")));
     s.Proxy = ReadProxy(ini, s.UseProxy);
-    s.Language = ini.ReadString("Common", "Language", "");
+    s.Language = ini.ReadString(kCommonSection, kLanguageKey, "");
     return s;
 }
 

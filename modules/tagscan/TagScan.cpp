@@ -114,7 +114,7 @@ const char* TTagScan::GetValue(int16_t index, const char* param) {
     if (index < 0 || index > tagId3ModeIcon) return result_.Keep();
     if (index == tagId3ModeIcon) return ModeIcon(param);
     const bool fresh = Refresh();
-    if (index == tagId3Check) return result_.Set(fresh ? "" : "#skip");
+    if (index == tagId3Check) return result_.Set(fresh ? std::string_view() : kSkipMark);
     if (!fresh) return result_.Clear();
     const TFileInfo info = Info();
     switch (index) {

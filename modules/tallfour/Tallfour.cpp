@@ -8,6 +8,7 @@
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "base/ProgramSettingKeys.h"
 #include "base/UserFolders.h"
 #include "modules/common/ModuleResult.h"
 #include "modules/common/ModuleCallbacks.h"
@@ -45,7 +46,7 @@ class TTallfour {
 public:
     const char* GetValue(int16_t index);
     void LoadSettings() {
-        language_ = TIniFile(SettingsPath()).ReadString("Common", "Language", "");
+        language_ = TIniFile(SettingsPath()).ReadString(kCommonSection, kLanguageKey, "");
     }
     void PinClock(const TWallTime* time) { clock_.Pin(time); }
 

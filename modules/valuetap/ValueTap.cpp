@@ -8,6 +8,7 @@
 // client with its own thread (MqttFeed.h). Each keeps the shown text of its last answer under
 // the lock; GetValue only reads it. A failed command, an unreadable file, a payload not yet
 // received or older than the source's "max age" give "#skip".
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
@@ -41,7 +42,6 @@ namespace {
 enum TValueTapTag : int16_t { tagUserValue, tagUserValueEnum, tagUserValueName };
 
 using TClock = std::chrono::steady_clock;
-constexpr std::string_view kSkip = "#skip";
 
 struct TSourceValue {
     std::optional<std::string> Text; // the shown text of the last answer; nullopt: none
@@ -147,16 +147,16 @@ const char *TValueTap::GetValue(int16_t index, const char *param) {
             });
         }
         if (!value.Text)
-            return result_.Set(kSkip);
+            return result_.Set(kSkipMark);
         if (source->MaxAgeSec > 0 &&
             TClock::now() - value.At > std::chrono::seconds(source->MaxAgeSec))
-            return result_.Set(kSkip);
+            return result_.Set(kSkipMark);
         return result_.Set(OutsideText(*value.Text));
     }
     case tagUserValueEnum:
         if (sources_.empty())
-            return result_.Set(kSkip);
-        return result_.Set("#enum" + std::to_string(sources_.size()));
+            return result_.Set(kSkipMark);
+        return result_.Set(EnumAnswer(static_cast<long long>(sources_.size())));
     case tagUserValueName: {
         const auto n = ParseInt32(argument);
         if (!n || *n < 0 || static_cast<size_t>(*n) >= sources_.size())

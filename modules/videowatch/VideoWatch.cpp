@@ -6,6 +6,7 @@
 //   every other tag       the shared block ZoomPlayerData, which the link fills from the
 //                         player's MPRIS properties
 //   times                 in the user's long time format (T_FMT of LC_TIME)
+#include "abi/CommandWords.h"
 #include "abi/ConstUnit.h"
 #include "base/Cp1251.h"
 #include "base/LocaleDate.h"
@@ -107,7 +108,7 @@ const char* TVideoWatch::Check() {
     if (!lookAgain_)
         lookAgain_ =
             reinterpret_cast<TPlayerLookAgainFunc>(::dlsym(RTLD_DEFAULT, kPlayerLookAgainExport));
-    return result_.Set(*lookAgain_ && (*lookAgain_)() != 0 ? "" : "#skip");
+    return result_.Set(*lookAgain_ && (*lookAgain_)() != 0 ? std::string_view() : kSkipMark);
 }
 
 const char* TVideoWatch::Status(const TZoomPlayerData& block) {

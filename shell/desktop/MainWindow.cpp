@@ -341,7 +341,7 @@ TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &l
     if (!virtualDisplay_) {
         virtualDisplay_ = new TfrmVirtualDisplay(
             core_.Settings(),
-            [this](int32_t step, int32_t screen) { core_.Navigate(step, screen); },
+            [this](TNavigationRequest request) { core_.Navigate(request); },
             this, LanguagePath());
         feed_->SetDisplay(virtualDisplay_);
     }

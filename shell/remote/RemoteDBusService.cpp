@@ -3,6 +3,7 @@
 #include "appcore/ApplicationCore.h"
 #include "appcore/remote/RemoteNames.h"
 #include "base/Cp1251.h"
+#include "engine/Navigation.h"
 #include "appcore/remote/RemoteStatus.h"
 
 #include <QDBusArgument>
@@ -28,7 +29,9 @@ TRemoteDBusService::~TRemoteDBusService() {
     bus.unregisterObject(kRemoteObject);
 }
 
-void TRemoteDBusService::Navigate(int wparam, int lparam) { core_.Navigate(wparam, lparam); }
+void TRemoteDBusService::Navigate(int wparam, int lparam) {
+    if (const auto request = NavigationRequestOf(wparam, lparam)) core_.Navigate(*request);
+}
 
 void TRemoteDBusService::Charset(int request, const QString& text) {
     core_.Charset(request, Utf8ToCp1251(text.toStdString()));

@@ -75,21 +75,23 @@ protected:
 };
 
 TEST_F(CoreRequests, NavigationWrapsAndIgnoresWhatIsOutsideTheJob) {
-    EXPECT_TRUE(core.Navigate(navPrevious, 0));
+    EXPECT_TRUE(core.Navigate({navPrevious}));
     EXPECT_TRUE(Shows("screen C")) << "previous on the first screen goes to the last";
-    EXPECT_TRUE(core.Navigate(navNext, 0));
+    EXPECT_TRUE(core.Navigate({navNext}));
     EXPECT_TRUE(Shows("screen A")) << "next on the last screen goes to the first";
-    EXPECT_TRUE(core.Navigate(navGoTo, 1));
+    EXPECT_TRUE(core.Navigate({navGoTo, 1}));
     EXPECT_TRUE(Shows("screen B"));
 
-    EXPECT_FALSE(core.Navigate(navGoTo, 3)) << "screen count is one past the last screen";
-    EXPECT_FALSE(core.Navigate(navGoTo, -1));
-    EXPECT_FALSE(core.Navigate(2, 0));
-    EXPECT_FALSE(core.Navigate(-2, 0));
+    EXPECT_FALSE(core.Navigate({navGoTo, 3})) << "screen count is one past the last screen";
+    EXPECT_FALSE(core.Navigate({navGoTo, -1}));
+    // Two integers from the bus that name no step are no request at all.
+    EXPECT_FALSE(NavigationRequestOf(2, 0));
+    EXPECT_FALSE(NavigationRequestOf(-2, 0));
+    EXPECT_EQ(NavigationRequestOf(navGoTo, 2)->Screen, 2);
     // Still on B: the next request that counts starts from there.
-    EXPECT_TRUE(core.Navigate(navNext, 0));
+    EXPECT_TRUE(core.Navigate({navNext}));
     EXPECT_TRUE(Shows("screen C"));
-    EXPECT_TRUE(core.Navigate(navGoTo, 0));
+    EXPECT_TRUE(core.Navigate({navGoTo, 0}));
     EXPECT_TRUE(Shows("screen A"));
 }
 
@@ -121,7 +123,7 @@ TEST_F(CoreRequests, ReloadInALoopBesideNavigationAndCharacterRequests) {
     std::atomic<bool> reloading{true};
     std::thread remote([&] {
         for (int32_t i = 0; reloading; ++i) {
-            core.Navigate(i % 3 == 0 ? navNext : i % 3 == 1 ? navPrevious : navGoTo, i % 3);
+            core.Navigate({i % 3 == 0 ? navNext : i % 3 == 1 ? navPrevious : navGoTo, i % 3});
             core.Charset(i % 2 ? crSwitchVertical : crSwitchHorizontal, "");
         }
     });
@@ -132,7 +134,7 @@ TEST_F(CoreRequests, ReloadInALoopBesideNavigationAndCharacterRequests) {
     reloading = false;
     remote.join();
     EXPECT_TRUE(core.Thread().Running());
-    EXPECT_TRUE(core.Navigate(navGoTo, 2));
+    EXPECT_TRUE(core.Navigate({navGoTo, 2}));
     EXPECT_TRUE(Shows("screen C"));
 }
 

@@ -28,7 +28,7 @@ struct TWindowRig {
 
     std::unique_ptr<TfrmVirtualDisplay> Open() {
         return std::make_unique<TfrmVirtualDisplay>(
-            settings, [this](int32_t step, int32_t screen) { steps.emplace_back(step, screen); },
+            settings, [this](TNavigationRequest request) { steps.emplace_back(request.Step, request.Screen); },
             nullptr, dir.Path() + "/Orvanta3.lng");
     }
 };

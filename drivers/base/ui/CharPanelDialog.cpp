@@ -2,6 +2,7 @@
 
 #include "base/ui/DialogButtons.h"
 #include "base/Cp1251.h"
+#include "base/ui/DialogText.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -47,11 +48,7 @@ int32_t RunCharPanelDialog(TCharPanelDialogData *data) {
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     for (size_t i = 0; i < count; ++i) {
-        const std::string value = Utf8ToCp1251(boxes[i]->currentText().trimmed().toStdString());
-        char *target = data->Fields[i].Value;
-        const size_t n = std::min(value.size(), sizeof data->Fields[i].Value - 1);
-        std::memcpy(target, value.data(), n);
-        target[n] = '\0';
+        CopyCp1251(data->Fields[i].Value, boxes[i]->currentText().trimmed());
     }
     return 1;
 }

@@ -1,6 +1,7 @@
 #include "drivers/base/ui/PortSettingsDialog.h"
 
 #include "base/ui/DialogButtons.h"
+#include "base/ui/DialogText.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -20,14 +21,6 @@ namespace orv {
 
 namespace {
 
-
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = Utf8ToCp1251(text.toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
-}
 
 QComboBox* EditableCombo(const char* name, const QStringList& items, const QString& text,
                          QWidget* parent) {

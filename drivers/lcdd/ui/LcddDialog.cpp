@@ -1,6 +1,7 @@
 // ui/lcdd.so: the settings dialog of the LCDd driver: server and port, and btnTry, which says
 // hello to that server and shows LCDd's display size or why it could not be reached.
 #include "base/ui/DialogButtons.h"
+#include "base/ui/DialogText.h"
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "abi/ConstUnit.h"
 #include "base/ui/QtCp1251.h"
@@ -19,15 +20,8 @@
 
 namespace {
 
+using orv::CopyCp1251;
 using orv::FromCp1251;
-
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
-    const std::string bytes = orv::Utf8ToCp1251(text.trimmed().toStdString());
-    const size_t n = std::min(bytes.size(), N - 1);
-    std::memcpy(target, bytes.data(), n);
-    target[n] = '\0';
-}
 
 class TLcddDialog : public QDialog {
 public:
@@ -60,8 +54,8 @@ public:
 
     TLcddDialogValues Values() const {
         TLcddDialogValues values{};
-        CopyCp1251(values.Server, edServer_->text());
-        CopyCp1251(values.Port, edPort_->text());
+        CopyCp1251(values.Server, edServer_->text().trimmed());
+        CopyCp1251(values.Port, edPort_->text().trimmed());
         return values;
     }
 

@@ -2,6 +2,7 @@
 #include "modules/sensorlink/SensorlinkDialogApi.h"
 
 #include "abi/ConstUnit.h"
+#include "base/ui/DialogText.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -71,10 +72,7 @@ public:
 
     void Store(TSensorlinkDialogData& data) const {
         data.TryToRun = cbRunMBM_->isChecked() ? 1 : 0;
-        const std::string path = orv::Utf8ToCp1251(edPathMBM_->text().toStdString());
-        const size_t n = std::min(path.size(), sizeof data.Path - 1);
-        std::memcpy(data.Path, path.data(), n);
-        data.Path[n] = '\0';
+        orv::CopyCp1251(data.Path, edPathMBM_->text());
     }
 
 private:
