@@ -300,7 +300,8 @@ std::optional<TCpuidNames> CpuidNames() {
     for (const unsigned reg : {r[1], r[3], r[2]})
         names.Vendor.append(reinterpret_cast<const char*>(&reg), 4);
     // int in clang's header, unsigned in GCC's.
-    if (static_cast<unsigned>(__get_cpuid_max(0x80000000, nullptr)) < 0x80000004u) return std::nullopt;
+    if (static_cast<unsigned>(__get_cpuid_max(0x80000000, nullptr)) < 0x80000004u)
+        return std::nullopt;
     char brand[49] = {};
     for (unsigned leaf = 0; leaf < 3; ++leaf) {
         __get_cpuid(0x80000002 + leaf, &r[0], &r[1], &r[2], &r[3]);
