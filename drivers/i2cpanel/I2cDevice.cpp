@@ -89,11 +89,11 @@ private:
     unsigned long long bytes_ = 0, updates_ = 0;
 };
 
-std::unique_ptr<TI2cDevice> OpenEmulated(const std::string &spec, std::string &error) {
+std::unique_ptr<TI2cDevice> OpenEmulated(const std::string &backEnd, std::string &error) {
     std::string problem;
-    const std::optional<TPortSpec> choice = ParsePortSpec(spec, problem);
+    const std::optional<TPortSpec> choice = ParsePortSpec(backEnd, problem);
     if (!choice || choice->kind != TPortSpec::TKind::EmuHd44780 || choice->stateFile.empty()) {
-        error = std::string(kI2cBackEndVariable) + "=" + spec + " " +
+        error = std::string(kI2cBackEndVariable) + "=" + backEnd + " " +
                 (problem.empty() ? "names no I2C back end (use emu:hd44780:ROWSxCOLS:STATEFILE)"
                                  : problem);
         return nullptr;
@@ -109,8 +109,8 @@ std::unique_ptr<TI2cDevice> OpenEmulated(const std::string &spec, std::string &e
 
 std::unique_ptr<TI2cDevice> OpenI2cDevice(const std::string &bus, uint8_t address,
                                           std::string &error) {
-    if (const char *spec = std::getenv(kI2cBackEndVariable); spec && *spec)
-        return OpenEmulated(spec, error);
+    if (const char *backEnd = std::getenv(kI2cBackEndVariable); backEnd && *backEnd)
+        return OpenEmulated(backEnd, error);
     const std::string panel = "the I2C panel at " + AddressText(address) + " on " + bus;
     if (address < 0x03 || address > 0x77) {
         error = AddressText(address) + " is no I2C device address (0x03 to 0x77)";
