@@ -73,12 +73,14 @@ std::string ProgramFolder() {
     return DirName(std::string_view(buf, static_cast<size_t>(n)));
 }
 
-std::string FolderOfAddress(const void* address) {
+std::string FileOfAddress(const void* address) {
     Dl_info info{};
-    if (::dladdr(address, &info) == 0 || !info.dli_fname) return ProgramFolder();
+    if (::dladdr(address, &info) == 0 || !info.dli_fname) return ProgramFolder() + "/";
     char resolved[PATH_MAX];
-    if (::realpath(info.dli_fname, resolved)) return DirName(resolved);
-    return DirName(info.dli_fname);
+    if (::realpath(info.dli_fname, resolved)) return resolved;
+    return info.dli_fname;
 }
+
+std::string FolderOfAddress(const void* address) { return DirName(FileOfAddress(address)); }
 
 } // namespace orv

@@ -21,6 +21,10 @@ std::string SettingsPath();
 // The folder that holds the running program file (resolved through /proc/self/exe).
 std::string ProgramFolder();
 
+// The path of the loaded library or program that contains address; the program's folder
+// followed by "/" when it cannot be told.
+std::string FileOfAddress(const void* address);
+
 // The folder of the loaded library or program that contains address.
 std::string FolderOfAddress(const void* address);
 

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QWidget>
 
@@ -36,7 +38,12 @@ enum TKindBase : int {
     kbGroupBox = 60000,
     kbComboBox = 70000,
     kbMenuItem = 80000,
+    kbItemList = 90000,
 };
+
+constexpr int kItemsPart = 3;
+constexpr char kTranslateItemsProperty[] = "orvanta3TranslateItems";
+const QString kItemSeparator = QStringLiteral("|");
 
 // One translatable text of the window: its key, its current text and how to set it.
 struct TWindowText {
@@ -44,8 +51,24 @@ struct TWindowText {
     QString Text;
     std::function<void(const QString&)> Set;
     QObject* Owner; // the control the text belongs to
-    int Part;       // 0 the window's title, 1 a visible text, 2 a tooltip
+    int Part;       // 0 the window's title, 1 a visible text, 2 a tooltip, 3 items
 };
+
+// The item texts of a control: count() items, got by index and set by index.
+template <typename Count, typename Get, typename SetOne>
+std::pair<std::function<QString()>, std::function<void(const QString&)>>
+ItemTexts(Count count, Get get, SetOne set) {
+    return {[=] {
+                QStringList items;
+                for (int j = 0; j < count(); ++j) items << get(j);
+                return items.join(kItemSeparator);
+            },
+            [=](const QString& joined) {
+                const QStringList items = joined.split(kItemSeparator);
+                if (items.size() != count()) return;
+                for (int j = 0; j < count(); ++j) set(j, items[j].trimmed());
+            }};
+}
 
 template <typename T>
 bool Is(const QObject* object) {
@@ -121,6 +144,33 @@ private:
         Part(w, base, i, 2, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
     }
 
+    void Items(QWidget& w, int base, int i) {
+        if (!w.property(kTranslateItemsProperty).toBool()) return;
+        std::pair<std::function<QString()>, std::function<void(const QString&)>> texts;
+        if (auto* combo = qobject_cast<QComboBox*>(&w)) {
+            texts = ItemTexts([combo] { return combo->count(); },
+                              [combo](int j) { return combo->itemText(j); },
+                              [combo](int j, const QString& t) { combo->setItemText(j, t); });
+        } else if (auto* tabs = qobject_cast<QTabWidget*>(&w)) {
+            texts = ItemTexts([tabs] { return tabs->count(); },
+                              [tabs](int j) { return tabs->tabText(j); },
+                              [tabs](int j, const QString& t) { tabs->setTabText(j, t); });
+        } else if (auto* table = qobject_cast<QTableWidget*>(&w)) {
+            texts = ItemTexts(
+                [table] { return table->columnCount(); },
+                [table](int j) {
+                    const QTableWidgetItem* item = table->horizontalHeaderItem(j);
+                    return item ? item->text() : QString();
+                },
+                [table](int j, const QString& t) {
+                    table->setHorizontalHeaderItem(j, new QTableWidgetItem(t));
+                });
+        } else {
+            return;
+        }
+        Part(&w, base, i, kItemsPart, texts.first, texts.second);
+    }
+
     void Add(QObject& object, int i, const QHash<const QObject*, QLabel*>& buddyOf) {
         if (Is<QCheckBox>(&object)) {
             TextAndTip(static_cast<QCheckBox*>(&object), kbCheckBox, i);
@@ -147,6 +197,9 @@ private:
                  [box](const QString& t) { box->setTitle(t); });
         } else if (Is<QComboBox>(&object)) {
             Tip(static_cast<QComboBox*>(&object), kbComboBox, i);
+            Items(*static_cast<QComboBox*>(&object), kbComboBox, i);
+        } else if (Is<QTabWidget>(&object) || Is<QTableWidget>(&object)) {
+            Items(*static_cast<QWidget*>(&object), kbItemList, i);
         } else if (Is<QAction>(&object)) {
             auto* action = static_cast<QAction*>(&object);
             Part(action, kbMenuItem, i, 1, [action] { return action->text(); },
@@ -166,7 +219,7 @@ std::vector<TWindowText> WindowTexts(QWidget& window, std::string_view prefix) {
 
 const char* BuiltInProperty(int part) {
     static constexpr const char* kNames[] = {"orvanta3BuiltInTitle", "orvanta3BuiltInText",
-                                             "orvanta3BuiltInTip"};
+                                             "orvanta3BuiltInTip", "orvanta3BuiltInItems"};
     return kNames[part];
 }
 
@@ -174,6 +227,8 @@ QString FromFile(const std::string& cp1251) { return QString::fromStdString(Cp12
 std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
 } // namespace
+
+void TranslateItems(QWidget& control) { control.setProperty(kTranslateItemsProperty, true); }
 
 void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
                          const std::string& languageName, const std::string& lngPath) {
@@ -206,7 +261,11 @@ bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
 bool AddWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                const std::string& lngPath) {
     const std::vector<TWindowText> texts = WindowTexts(window, prefix);
-    return TIniFile(lngPath).Update([&texts](TIniDocument& file) {
+    return TIniFile(lngPath).Update([&texts, prefix](TIniDocument& file) {
+        // The window's keys of an earlier template go: its controls may have moved.
+        if (!prefix.empty())
+            for (const std::string& key : file.Keys("RU"))
+                if (key.starts_with(prefix)) file.DeleteKey("RU", key);
         for (const TWindowText& text : texts)
             if (!text.Text.isEmpty()) file.WriteString("RU", text.Key, ToFile(text.Text));
     });

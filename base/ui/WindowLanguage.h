@@ -21,8 +21,12 @@
 //     QGroupBox          60000  title
 //     QComboBox          70000  -, tooltip
 //     QAction            80000  text (also a submenu's title), tooltip
+//     QTabWidget,        90000  -
+//     QTableWidget
 //
-// The window's own title has the key prefix + "1". Texts in the files are Windows-1251; the
+// Part 3 holds the item texts of a control marked with TranslateItems (a combo box's items, a
+// tab widget's tab titles, a table's column titles), "|" between them; a translation with
+// another number of items is left out. The window's own title has the key prefix + "1". Texts in the files are Windows-1251; the
 // widgets get UTF-8.
 #pragma once
 
@@ -34,6 +38,10 @@
 class QWidget;
 
 namespace orv {
+
+// Marks a control whose items are texts of the window (not data, such as file or language
+// names): they are translated with it.
+void TranslateItems(QWidget& control);
 
 // Sets every text whose key the section languageName of the file holds; absent keys leave the
 // text as it is, and so does a file or section that does not exist. An empty languageName (the
@@ -47,8 +55,8 @@ void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
 bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                  const std::string& lngPath);
 
-// The same for one more window of the program: keeps what the file holds and adds the window's
-// texts to section "RU". False when the file could not be written.
+// The same for one more window of the program: keeps what the file holds under other prefixes
+// and writes the window's texts to section "RU" in place of those under its prefix. False when the file could not be written.
 bool AddWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                const std::string& lngPath);
 

@@ -3,6 +3,7 @@
 #include "base/ui/DialogButtons.h"
 #include "base/Cp1251.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ int32_t RunCharPanelDialog(TCharPanelDialogData *data) {
     main->addLayout(buttons.row);
     QObject::connect(buttons.btnOk, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(buttons.btnClose, &QPushButton::clicked, &dialog, &QDialog::reject);
+    TranslatePluginDialog(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return 0;
     for (size_t i = 0; i < count; ++i) {

@@ -2,6 +2,8 @@
 
 #include "base/ui/DialogButtons.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
+#include "base/ui/WindowLanguage.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -112,6 +114,8 @@ TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout, TPortD
         connect(cbPort_, &QComboBox::currentTextChanged, this, &TPortSettingsDialog::EndTry);
     connect(&tryTimer_, &QTimer::timeout, this, &TPortSettingsDialog::TryStep);
     connect(this, &QDialog::finished, this, &TPortSettingsDialog::EndTry);
+    if (cbConnectionType_) TranslateItems(*cbConnectionType_);
+    TranslatePluginDialog(*this);
 }
 
 TPortSettingsDialog::~TPortSettingsDialog() { EndTry(); }

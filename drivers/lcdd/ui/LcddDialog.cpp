@@ -2,6 +2,7 @@
 // hello to that server and shows LCDd's display size or why it could not be reached.
 #include "base/ui/DialogButtons.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "abi/ConstUnit.h"
 #include "base/ui/QtCp1251.h"
@@ -50,6 +51,7 @@ public:
         connect(buttons.btnOk, &QPushButton::clicked, this, &QDialog::accept);
         connect(buttons.btnClose, &QPushButton::clicked, this, &QDialog::reject);
         connect(buttons.btnTry, &QPushButton::clicked, this, [this] { Probe(); });
+        orv::TranslatePluginDialog(*this);
     }
 
     TLcddDialogValues Values() const {

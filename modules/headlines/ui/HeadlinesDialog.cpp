@@ -3,6 +3,7 @@
 
 #include "abi/ConstUnit.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,6 +57,7 @@ THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
     layout->addLayout(form);
 
     AddDialogButtons(*this, *layout, "Ок", "Закрыть", [this] { Save(); });
+    TranslatePluginDialog(*this);
 }
 
 void THeadlinesDialog::Save() {

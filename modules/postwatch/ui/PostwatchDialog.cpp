@@ -3,6 +3,8 @@
 
 #include "abi/ConstUnit.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -79,6 +81,9 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
     tabs->addTab(output, Utf8("Вывод"));
 
     AddDialogButtons(*this, *layout, "Запомнить", "Отмена", [this] { Save(); });
+    TranslateItems(*cbSecurity_);
+    TranslateItems(*tabs);
+    TranslatePluginDialog(*this);
 }
 
 void TPostwatchDialog::Save() {

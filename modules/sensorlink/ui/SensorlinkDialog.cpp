@@ -3,6 +3,7 @@
 
 #include "abi/ConstUnit.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
 #include "base/ui/QtCp1251.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ public:
         connect(btnBrowse, &QPushButton::clicked, this, &TfrmMBMSettings::Browse);
         connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
         connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+        orv::TranslatePluginDialog(*this);
     }
 
     void Store(TSensorlinkDialogData& data) const {

@@ -5,6 +5,7 @@
 #include "base/ui/DialogText.h"
 #include "base/TextUtil.h"
 #include "modules/skycast/SkycastCities.h"
+#include "base/ui/PluginDialogLanguage.h"
 #include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
@@ -87,10 +88,8 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
 
     AddDialogButtons(*this, *layout, "Запомнить", "Закрыть", [this] { Save(); });
 
-    if (LanguageTemplateRequested(QCoreApplication::arguments()))
-        WriteWindowLanguageTemplate(*this, "7_", data.LanguageFile);
-    else
-        ApplyWindowLanguage(*this, "7_", data.Language, data.LanguageFile);
+    TranslateItems(*cbSource_);
+    TranslatePluginDialog(*this, data.Language, data.LanguageFile);
 }
 
 void TSkycastDialog::Save() {

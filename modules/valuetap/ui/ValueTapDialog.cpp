@@ -3,6 +3,8 @@
 
 #include "abi/ConstUnit.h"
 #include "base/ui/DialogText.h"
+#include "base/ui/PluginDialogLanguage.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -117,6 +119,9 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &data, QWidget *parent)
     tabs->addTab(broker, "MQTT");
 
     AddDialogButtons(*this, *layout, "Сохранить", "Отмена", [this] { Save(); });
+    TranslateItems(*tabs);
+    TranslateItems(*tblSources_);
+    TranslatePluginDialog(*this);
 }
 
 void TValueTapDialog::AddRow(const TValueTapSourceData &source) {
