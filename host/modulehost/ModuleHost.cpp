@@ -175,6 +175,10 @@ void TModuleHost::ApplyLanguage(size_t index, bool atDiscovery) {
         if (atDiscovery) WriteModuleLanguageTemplate(data->Descriptor(), LanguageFilePath(index));
         return;
     }
+    // The way back from a language: the module's own texts, kept the first time.
+    std::optional<TDescriptorTexts>& builtIn = modules_[index].BuiltInTexts;
+    if (!builtIn) builtIn = DescriptorTexts(data->Descriptor());
+    if (options_.Language.empty()) SetDescriptorTexts(data->Descriptor(), *builtIn);
     ApplyModuleLanguage(data->Descriptor(), LanguageFilePath(index), options_.Language);
 }
 
@@ -198,6 +202,7 @@ TTurnResult TModuleHost::TurnOn(size_t index) {
     if (entry.DataModule()) {
         entry.LoadSettings();
         entry.ReadDataModuleAgain(); // the callbacks are read again from the module's record
+        ApplyLanguage(index, /*atDiscovery=*/false); // its tags in the tree in the language
     } else if (entry.Driver()) {
         if (!ActivateDriver(index)) return TTurnResult::InitFailed;
         currentDriver_ = index;

@@ -5,6 +5,7 @@
 #include "base/IniFile.h"
 #include "base/LanguageFile.h"
 
+#include <algorithm>
 #include <mutex>
 #include <set>
 
@@ -68,6 +69,20 @@ const char* HostOwnedString(std::string_view text) {
     auto it = strings->find(text);
     if (it == strings->end()) it = strings->emplace(text).first;
     return it->c_str();
+}
+
+TDescriptorTexts DescriptorTexts(const TPluginDescriptor& descriptor) {
+    TDescriptorTexts texts{descriptor.Description, descriptor.GroupCaption, {}, {}};
+    std::copy_n(descriptor.TagCaptions, kMaxTags + 1, texts.TagCaptions);
+    std::copy_n(descriptor.TagHints, kMaxTags + 1, texts.TagHints);
+    return texts;
+}
+
+void SetDescriptorTexts(TPluginDescriptor& descriptor, const TDescriptorTexts& texts) {
+    descriptor.Description = texts.Description;
+    descriptor.GroupCaption = texts.GroupCaption;
+    std::copy_n(texts.TagCaptions, kMaxTags + 1, descriptor.TagCaptions);
+    std::copy_n(texts.TagHints, kMaxTags + 1, descriptor.TagHints);
 }
 
 bool ApplyModuleLanguage(TPluginDescriptor& descriptor, const std::string& languageFile,

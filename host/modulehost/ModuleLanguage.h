@@ -27,6 +27,16 @@ std::string TagHintKey(int entry);
 // applying a language again does not grow memory. Thread-safe.
 const char* HostOwnedString(std::string_view text);
 
+// The descriptor's texts a language replaces, kept to bring the module's own back.
+struct TDescriptorTexts {
+    const char* Description = nullptr;
+    const char* GroupCaption = nullptr;
+    const char* TagCaptions[kMaxTags + 1] = {};
+    const char* TagHints[kMaxTags + 1] = {};
+};
+TDescriptorTexts DescriptorTexts(const TPluginDescriptor& descriptor);
+void SetDescriptorTexts(TPluginDescriptor& descriptor, const TDescriptorTexts& texts);
+
 // Replaces Description, GroupCaption, TagCaptions[0..16] and TagHints[0..16] by the texts the
 // section language of the file holds; absent keys keep the current text. Nothing happens when
 // language is empty or the file does not exist. Returns whether the section was found.

@@ -3,6 +3,7 @@
 namespace orv {
 
 bool TShortPluginInfo::Attach(std::unique_ptr<TModuleLibrary> library, std::string* error) {
+    BuiltInTexts.reset();
     descriptor_ = ReadModuleDescriptor(*library, kind_, error);
     if (!Loaded()) return false;
     handle_ = std::move(library);
@@ -28,6 +29,7 @@ void TShortPluginInfo::CopyDescriptorTexts() {
 }
 
 void TShortPluginInfo::Detach() {
+    BuiltInTexts.reset();
     descriptor_ = std::monostate();
     handle_.reset();
 }

@@ -4,8 +4,10 @@
 
 #include "host/ModuleLibrary.h"
 #include "host/modulehost/ModuleKinds.h"
+#include "host/modulehost/ModuleLanguage.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orv {
@@ -19,6 +21,8 @@ public:
     std::string FileName;     // "chronos.so"; the settings section name
     std::string Name;         // descriptor Name, copied at discovery
     std::string Description;  // see TModuleHost::Discover
+    // A data module's own descriptor texts, kept at its first language while it is loaded.
+    std::optional<TDescriptorTexts> BuiltInTexts;
 
     TModuleKind Kind() const { return kind_; }
     // The library is loaded and its descriptor kept.

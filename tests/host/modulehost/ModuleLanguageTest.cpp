@@ -74,14 +74,22 @@ TEST_F(ModuleLanguageHostTest, DiscoveryAppliesTheLanguageAfterLoadSettings) {
     // A module without LoadSettings takes its language file too.
     EXPECT_STREQ(Plugin(host, 2).GroupCaption, "Alpha group");
 
-    // Turned on later: the built-in texts, until the settings are saved.
+    // Turned on later: in the language at once.
     host.TurnOn(1);
-    EXPECT_STREQ(Plugin(host, 1).GroupCaption, "Group beta");
-    ClearEvents();
-    host.SettingsSaved("English");
     EXPECT_STREQ(Plugin(host, 1).GroupCaption, "Alpha group");
+    // Back to the built-in language: every module's own texts, then the language again.
+    ClearEvents();
+    host.SettingsSaved("");
+    for (size_t i : {0, 1}) {
+        EXPECT_STREQ(Plugin(host, i).GroupCaption, i == 0 ? "Group alpha" : "Group beta");
+        EXPECT_STREQ(Plugin(host, i).TagCaptions[1], i == 0 ? "alpha caption 1" : "beta caption 1");
+    }
+    EXPECT_STREQ(Plugin(host, 0).Description, "Description of alpha\r\rtest fixture");
     EXPECT_EQ(EventsWith("LoadSettings"),
               (std::vector<std::string>{"alpha.so:LoadSettings", "beta.so:LoadSettings"}));
+    host.SettingsSaved("English");
+    EXPECT_STREQ(Plugin(host, 1).TagHints[0], "Group\r\rhint");
+    EXPECT_STREQ(Plugin(host, 1).TagCaptions[2], "beta caption 2");
 }
 
 TEST_F(ModuleLanguageHostTest, NoLanguageOrAMissingSectionKeepsTheBuiltInTexts) {

@@ -14,11 +14,14 @@
 #include "virtual/LCDLabel.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLibraryInfo>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -30,6 +33,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -561,6 +565,106 @@ TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
             }
         }
     }
+}
+
+// Every text a user sees in a window: its title and, of each control shown, its text,
+// tooltip, items, tab and column titles. One line each, "where: text" (UTF-8).
+std::vector<std::string> VisibleTexts(QWidget &window) {
+    std::vector<std::string> texts{"title: " + window.windowTitle().toStdString()};
+    QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    widgets.prepend(&window);
+    const auto add = [&texts](const QObject *owner, const QString &text) {
+        if (!text.isEmpty())
+            texts.push_back(owner->metaObject()->className() + (": " + text.toStdString()));
+    };
+    for (QWidget *w : widgets) {
+        if (w != &window && !w->isVisibleTo(&window)) continue;
+        add(w, w->toolTip());
+        if (auto *label = qobject_cast<QLabel *>(w)) add(w, label->text());
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) add(w, button->text());
+        if (auto *box = qobject_cast<QGroupBox *>(w)) add(w, box->title());
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            for (int j = 0; j < combo->count(); ++j) add(w, combo->itemText(j));
+        if (auto *tabs = qobject_cast<QTabWidget *>(w))
+            for (int j = 0; j < tabs->count(); ++j) add(w, tabs->tabText(j));
+        if (auto *table = qobject_cast<QTableWidget *>(w))
+            for (int j = 0; j < table->columnCount(); ++j)
+                if (auto *header = table->horizontalHeaderItem(j)) add(w, header->text());
+        if (auto *tree = qobject_cast<QTreeWidget *>(w))
+            for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+                add(w, (*it)->text(0));
+                add(w, (*it)->data(0, Qt::UserRole).toString()); // the tag hint
+            }
+    }
+    return texts;
+}
+
+bool HasCyrillic(const std::string &utf8) {
+    const QString text = QString::fromStdString(utf8);
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x400 && c.unicode() < 0x500; });
+}
+
+// The language walk through what the plug-ins show: the tag tree of every shipped data module
+// and the settings dialog of every shipped module and driver. Russian first, then English with
+// no Cyrillic left, then Russian and English again, each exactly as the first time.
+TEST_F(DesktopWindow, EveryPluginDialogAndTheTagTreeFollowTheLanguage) {
+    WriteSettings("Use animation=0\n");
+    // Every shipped data module on; the internet modules go to a loopback port where nothing
+    // listens, the other drivers to devices that do not exist.
+    const std::map<std::string, std::string> keys{{"headlines.so", "Hard address=\n"},
+                                                  {"postwatch.so", "Server=\n"}};
+    std::string sections = "[Weather]\nServer=http://127.0.0.1:9\n[lcdd.so]\nPort=9\n"
+                           "[i2cpanel.so]\nBus=/nonexistent\n[serialpanel.so]\n"
+                           "Device=/nonexistent\n";
+    const std::filesystem::path software = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software";
+    for (const auto &file : std::filesystem::directory_iterator(software))
+        if (const std::string name = file.path().filename().string(); name.ends_with(".so"))
+            sections += "[" + name + "]\nActive=1\n" + (keys.contains(name) ? keys.at(name) : "");
+    AppendSettings(sections);
+    ::setenv("XDG_CACHE_HOME", (docs / "cache").c_str(), 1);
+    Start();
+    auto *tree = window->findChild<TTagTree *>();
+    ASSERT_NE(tree, nullptr);
+
+    // What each plug-in shows, by library file name ("" the tag tree).
+    const auto walk = [&] {
+        std::map<std::string, std::vector<std::string>> shown{{"", VisibleTexts(*tree)}};
+        TModuleHost &host = core->Host();
+        for (size_t i = 0; i < host.Modules().size(); ++i) {
+            const std::string name = host.Module(i).FileName;
+            if (host.Module(i).Kind() == TModuleKind::Driver) host.TurnOn(i);
+            if (!host.CanConfigure(i)) continue;
+            WhileModal([&] { host.Configure(i); }, [&](QWidget &dialog) {
+                shown[name] = VisibleTexts(dialog);
+                static_cast<QDialog &>(dialog).reject();
+            });
+        }
+        return shown;
+    };
+    const auto choose = [&](const QString &language) {
+        window->OpenSettings();
+        auto *chooser = window->findChild<QComboBox *>("cbLanguage");
+        if (chooser->findText(language) < 0) chooser->addItem(language);
+        chooser->setCurrentText(language);
+        window->findChild<QAbstractButton *>("btnSaveSettings")->click();
+    };
+
+    const auto russian = walk();
+    for (const char *plugin : {"skycast.so", "postwatch.so", "valuetap.so", "headlines.so",
+                               "sensorlink.so", "textport.so", "graphport.so", "lcdd.so",
+                               "i2cpanel.so", "serialpanel.so"})
+        EXPECT_TRUE(russian.contains(plugin)) << plugin << "'s dialog was opened";
+    EXPECT_GT(russian.at("").size(), 30);
+    choose("English");
+    const auto english = walk();
+    for (const auto &[plugin, texts] : english)
+        for (const std::string &text : texts)
+            EXPECT_FALSE(HasCyrillic(text)) << (plugin.empty() ? "tag tree" : plugin) << " " << text;
+    choose(QStringLiteral("Русский"));
+    for (const auto &[plugin, texts] : walk()) EXPECT_EQ(texts, russian.at(plugin)) << plugin;
+    choose("English");
+    for (const auto &[plugin, texts] : walk()) EXPECT_EQ(texts, english.at(plugin)) << plugin;
 }
 
 TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
