@@ -16,11 +16,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -213,6 +215,7 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
 
     if (options_.WriteLanguageTemplate) {
         WriteLanguageTemplate(LanguagePath());
+        WritePluginDialogTemplates();
     } else {
         ApplyLanguage();
     }
@@ -272,6 +275,19 @@ bool TOrvanta::WriteLanguageTemplate(const std::string &lngPath) {
     TfrmCharBuilder charBuilder(this);
     written = AddWindowLanguageTemplate(charBuilder, "6_", lngPath) && written;
     return ProgramMessages().WriteTemplate(lngPath) && written;
+}
+
+void TOrvanta::WritePluginDialogTemplates() {
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    closer.start(0);
+    TModuleHost &host = core_.Host();
+    for (size_t i = 0; i < host.Modules().size(); ++i)
+        if (host.CanConfigure(i))
+            host.Configure(i);
 }
 
 void TOrvanta::LoadAutoloadJob() {

@@ -56,6 +56,9 @@ public:
     // The template switch's file: the texts of this window, of the two editors it opens and the
     // messages, under section "RU". False when the file could not be written.
     bool WriteLanguageTemplate(const std::string &lngPath);
+    // The template switch for the plug-ins that are on: each settings dialog writes its texts
+    // into its plug-in's language file when it opens, and is closed again at once.
+    void WritePluginDialogTemplates();
     TTrayIcon &Tray() { return *tray_; }
     bool Finished() const { return finished_; }
 
