@@ -77,6 +77,14 @@ bool TSettings::SaveVirtualScreenPosition() {
     return WriteKeys(TSettingWrite::VirtualScreenClosed);
 }
 
+bool TSettings::VirtualScreenPositionStored() const {
+    const TIniDocument doc = TIniFile(path_).Read();
+    return std::ranges::all_of(SettingKeys(), [&doc](const TSettingKey& key) {
+        return key.Write != TSettingWrite::VirtualScreenClosed ||
+               doc.Find(key.Section, key.Key).has_value();
+    });
+}
+
 bool TSettings::SaveUpdateCheck() {
     return WriteKeys(TSettingWrite::UpdateCheck);
 }

@@ -58,6 +58,9 @@ public:
     bool SavePosition(int32_t top, int32_t left, int32_t width, int32_t height);
     // When the virtual display window is destroyed: its position.
     bool SaveVirtualScreenPosition();
+    // The file holds the virtual display's position (it had been shown and closed before);
+    // otherwise the window has no place of its own yet.
+    bool VirtualScreenPositionStored() const;
     // After the update check: the next check date and the version found.
     bool SaveUpdateCheck();
 

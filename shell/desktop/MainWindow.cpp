@@ -1,5 +1,6 @@
 #include "shell/desktop/MainWindow.h"
 
+#include "base/ui/PlaceBeside.h"
 #include "base/ui/QtCp1251.h"
 #include "base/LanguageFile.h"
 #include "host/ProgramMessages.h"
@@ -21,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolTip>
@@ -354,7 +356,8 @@ void TOrvanta::SetMode(TWindowMode mode) {
 }
 
 TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &look) {
-    if (!virtualDisplay_) {
+    const bool created = !virtualDisplay_;
+    if (created) {
         virtualDisplay_ = new TfrmVirtualDisplay(
             core_.Settings(),
             [this](TNavigationRequest request) { core_.Navigate(request); },
@@ -364,8 +367,42 @@ TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &l
     virtualDisplay_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
     virtualDisplay_->ApplySettings(look);
+    if (created)
+        PlaceNewVirtualDisplay();
     virtualDisplay_->show();
     return *virtualDisplay_;
+}
+
+void TOrvanta::PlaceNewVirtualDisplay() {
+    virtualDisplayPlacedAt_.reset();
+    if (!core_.Settings().VirtualScreenPositionStored())
+        return PlaceVirtualDisplayBeside();
+    const QScreen *screen = QGuiApplication::screenAt(virtualDisplay_->pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        virtualDisplay_->move(KeepInside(virtualDisplay_->pos(), virtualDisplay_->size(),
+                                         screen->availableGeometry()));
+}
+
+void TOrvanta::PlaceVirtualDisplayBeside() {
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!virtualDisplay_ || !screen)
+        return;
+    // Room for the frames the window manager may add around either window.
+    constexpr int kGap = 12;
+    virtualDisplayPlacedAt_ = PlaceBeside(frameGeometry(), virtualDisplay_->size(),
+                                          screen->availableGeometry(), kGap);
+    virtualDisplay_->move(*virtualDisplayPlacedAt_);
+}
+
+void TOrvanta::FollowWithVirtualDisplay() {
+    if (!virtualDisplayPlacedAt_)
+        return;
+    if (virtualDisplay_ && virtualDisplay_->pos() == *virtualDisplayPlacedAt_)
+        PlaceVirtualDisplayBeside();
+    else
+        virtualDisplayPlacedAt_.reset(); // the user has given it a place
 }
 
 void TOrvanta::DropClosedVirtualDisplay() {
@@ -575,6 +612,17 @@ void TOrvanta::mouseReleaseEvent(QMouseEvent *event) {
 void TOrvanta::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     LayOutPanels();
+    FollowWithVirtualDisplay();
+}
+
+void TOrvanta::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event);
+    FollowWithVirtualDisplay();
+}
+
+void TOrvanta::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    FollowWithVirtualDisplay();
 }
 
 void TOrvanta::LayOutPanels() {

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace orv {
@@ -93,6 +94,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -102,6 +105,12 @@ private:
     // Before the window writes its own text on the panel: a virtual display the user has
     // closed is destroyed, and the text goes only to the panel.
     void DropClosedVirtualDisplay();
+    // A virtual display without a stored position goes beside this window, and follows it
+    // while it settles (the window manager places it when first shown) until the user moves
+    // the display. A stored position is kept, moved onto the screen when it lies outside.
+    void PlaceNewVirtualDisplay();
+    void PlaceVirtualDisplayBeside();
+    void FollowWithVirtualDisplay();
     void ShowPanelText(const std::string &text);
     void ClearPanel();
     void ShowInTrayOrMinimised();
@@ -145,6 +154,7 @@ private:
     TTrayIcon *tray_;
     std::unique_ptr<TVirtualDisplayFeed> feed_;
     QPointer<TfrmVirtualDisplay> virtualDisplay_;
+    std::optional<QPoint> virtualDisplayPlacedAt_; // where it was put beside this window
     QPropertyAnimation *fade_;
     QPropertyAnimation *roll_;
     std::function<void()> fadeDone_;

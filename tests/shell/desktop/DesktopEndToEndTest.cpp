@@ -1,5 +1,6 @@
 // orvanta3 as a user runs it, on a private X server: the built program with an autoloaded job,
 // the real drivers and modules, the emulated 4 x 20 panel and a temporary documents folder.
+#include "base/IniFile.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateSessionBus.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -73,6 +75,17 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
 // A fresh home under a window manager: the first start has no settings file and so no driver.
 // The box that says so must show above the start-up window (which stays on top while the
 // program starts), and answering it lets the start-up go on to the main window.
+struct TScreenRect {
+    int X = 0, Y = 0, W = 0, H = 0, Other = 0;
+    bool Empty() const { return W <= 0 || H <= 0; }
+    bool Meets(const TScreenRect &o) const {
+        return X < o.X + o.W && o.X < X + W && Y < o.Y + o.H && o.Y < Y + H;
+    }
+};
+std::ostream &operator<<(std::ostream &out, const TScreenRect &r) {
+    return out << r.X << "," << r.Y << " " << r.W << "x" << r.H;
+}
+
 class DesktopFirstStart : public DesktopEndToEnd {
 protected:
     void SetUp() override {
@@ -131,6 +144,28 @@ protected:
                std::string::npos;
     }
 
+    // The first managed window of that name, as xdotool sees it; empty if there is none.
+    TScreenRect Geometry(const std::string &name) {
+        for (const TClient &client : Stacking()) {
+            if (!Named(client, name))
+                continue;
+            std::istringstream shell(Output({"xdotool", "getwindowgeometry", "--shell", client.Id}));
+            TScreenRect r;
+            for (std::string line; std::getline(shell, line);) {
+                const size_t eq = line.find('=');
+                const int value = eq == std::string::npos ? 0 : std::atoi(line.c_str() + eq + 1);
+                const std::string key = line.substr(0, eq);
+                (key == "X"        ? r.X
+                 : key == "Y"      ? r.Y
+                 : key == "WIDTH"  ? r.W
+                 : key == "HEIGHT" ? r.H
+                                   : r.Other) = value;
+            }
+            return r;
+        }
+        return {};
+    }
+
     std::unique_ptr<TChildProcess> windowManager;
 };
 
@@ -169,6 +204,43 @@ TEST_F(DesktopFirstStart, TheNoDriverBoxShowsAboveTheStartupWindowAndTheStartGoe
         return boxGone && mainShown;
     })) << ReadText(docs / "program.log");
     EXPECT_NE(ReadText(docs / "program.log").find("no display driver is active"), std::string::npos);
+    EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
+}
+
+// Xvfb's screen is 1280 x 800.
+TEST_F(DesktopFirstStart, TheVirtualDisplayOpensBesideTheMainWindowAndKeepsAPlaceOfItsOwn) {
+    WriteSettings("Use animation=0\n");
+    AppendSettings("[Virtual screen]\nShow=1\n");
+    const std::string display = "Orvanta3: virtual display";
+    {
+        TChildProcess program({kProgram}, docs / "program.log");
+        ASSERT_TRUE(program.Started());
+        TScreenRect main, beside;
+        // Right of the main window, where there is room, however the window manager placed it.
+        EXPECT_TRUE(Eventually([&] {
+            main = Geometry("Orvanta");
+            beside = Geometry(display);
+            return !main.Empty() && !beside.Empty() && beside.X >= main.X + main.W &&
+                   !beside.Meets(main) && beside.X + beside.W <= 1280 && beside.Y >= 0 &&
+                   beside.Y + beside.H <= 800;
+        })) << "main " << main << ", virtual display " << beside << "\n"
+            << ReadText(docs / "program.log");
+        EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
+    }
+    // Where it was is kept; a place off the screen (another monitor, now gone) comes back on.
+    const std::string settings = ReadText(docs / "Orvanta3.ini");
+    ASSERT_NE(settings.find("Horiz. position="), std::string::npos) << settings;
+    TIniFile(docs / "Orvanta3.ini").Update([](TIniDocument &ini) {
+        ini.WriteInteger("Virtual screen", "Horiz. position", 5000);
+        ini.WriteInteger("Virtual screen", "Vert. position", 20);
+    });
+    TChildProcess program({kProgram}, docs / "program.log");
+    ASSERT_TRUE(program.Started());
+    TScreenRect beside;
+    EXPECT_TRUE(Eventually([&] {
+        beside = Geometry(display);
+        return !beside.Empty() && beside.X + beside.W == 1280 && beside.Y == 20;
+    })) << beside;
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
 }
 
