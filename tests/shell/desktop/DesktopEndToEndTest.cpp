@@ -4,6 +4,7 @@
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateSessionBus.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,37 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
 // A fresh home under a window manager: the first start has no settings file and so no driver.
 // The box that says so must show above the start-up window (which stays on top while the
 // program starts), and answering it lets the start-up go on to the main window.
+// /create_lang_file in a copy of the program with the weather module and the text panel
+// driver: each language file gets section "RU" with the descriptor's keys (a data module's)
+// and its settings dialog's.
+TEST_F(DesktopEndToEnd, TheTemplateSwitchWritesThePluginDialogsKeys) {
+    const std::filesystem::path built = ORVANTA3_OUTPUT_DIR, copy = docs / "program";
+    for (const char *file : {"orvanta3", "libdlportio.so", "plugins/software/skycast.so",
+                             "plugins/software/ui/skycast.so", "plugins/software/skycast.lng",
+                             "plugins/hardware/textport.so", "plugins/hardware/ui/textport.so"}) {
+        std::filesystem::create_directories((copy / file).parent_path());
+        std::filesystem::copy_file(built / file, copy / file);
+    }
+    WriteSettings("[skycast.so]\nActive=1\n[Weather]\nServer=http://127.0.0.1:9\n");
+    TChildProcess program({copy / "orvanta3", "/create_lang_file"}, docs / "program.log");
+    ASSERT_TRUE(program.Started());
+    const auto keys = [](const std::filesystem::path &file) {
+        return TIniFile(file).Keys("RU");
+    };
+    const auto has = [](const std::vector<std::string> &all, const std::string &key) {
+        return std::find(all.begin(), all.end(), key) != all.end();
+    };
+    EXPECT_TRUE(WaitUntil([&] {
+        const auto weather = keys(copy / "plugins/software/skycast.lng");
+        const auto driver = keys(copy / "plugins/hardware/textport.lng");
+        return has(weather, "2_001") && has(weather, "7_20011") && has(weather, "7_70053") &&
+               has(driver, "7_1") && has(driver, "7_50151");
+    }, std::chrono::seconds(90))) << ReadText(docs / "program.log");
+    EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
+    const TIniFile weather(copy / "plugins/software/skycast.lng");
+    EXPECT_EQ(Cp1251ToUtf8(weather.ReadString("RU", "7_20011", "")), "Код Вашего города:");
+}
+
 struct TScreenRect {
     int X = 0, Y = 0, W = 0, H = 0, Other = 0;
     bool Empty() const { return W <= 0 || H <= 0; }
