@@ -44,6 +44,7 @@ struct TSampleWindow {
     QMenu* menu;
     QAction* mnItem;
     QMenu* subMenu;
+    QComboBox* choices; // items that are window texts
 
     TSampleWindow() {
         window.setWindowTitle("Окно");
@@ -68,6 +69,9 @@ struct TSampleWindow {
         mnItem = menu->addAction("Следующий");
         mnItem->setToolTip("Следующий экран");
         subMenu = menu->addMenu("Экран");
+        choices = new QComboBox(&window);
+        choices->addItems({"первый", "второй"});
+        TranslateItems(*choices);
         for (QWidget* w : {static_cast<QWidget*>(cbFirst), static_cast<QWidget*>(label),
                            static_cast<QWidget*>(edPlain), static_cast<QWidget*>(attached),
                            static_cast<QWidget*>(edLabeled), static_cast<QWidget*>(tool),
@@ -141,6 +145,19 @@ TEST(WindowLanguage, TemplateAppliedToAFreshWindowRoundTripsEveryKind) {
             << i;
     EXPECT_EQ(translated.combo->itemText(1), "two"); // items are not window texts
     EXPECT_EQ(translated.edPlain->text(), "value");
+    // Marked items are, all under one key; a translation with another count of them is not
+    // taken, and the built-in language brings them back.
+    EXPECT_EQ(translated.choices->itemText(0).toStdString(), "П:первый");
+    EXPECT_EQ(translated.choices->itemText(1).toStdString(), "второй");
+    std::string itemsKey;
+    for (const std::string& key : templ.Keys("RU"))
+        if (templ.ReadString("RU", key, "") == "первый|второй"_cp1251) itemsKey = key;
+    ASSERT_TRUE(itemsKey.starts_with("7_7") && itemsKey.ends_with("3")) << itemsKey;
+    TIniFile(path).WriteString("English", itemsKey, "first|second|third");
+    ApplyWindowLanguage(translated.window, "7_", "English", path);
+    EXPECT_EQ(translated.choices->itemText(0).toStdString(), "П:первый");
+    ApplyWindowLanguage(translated.window, "7_", "", path);
+    EXPECT_EQ(translated.choices->itemText(0).toStdString(), "первый");
 }
 
 TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageBringsBackTheBuiltIn) {
