@@ -111,6 +111,8 @@ void TfrmEquation::BuildControls(const TTagChoices& choices) {
                                "полоса прогресса упрощ.", "полоса прогресса + число",
                                "анимацию послед. символов", "анимированный символ"})
         edFormatType_->addItem(Utf8(format));
+    TranslateItems(*edRefresh_);
+    TranslateItems(*edFormatType_);
     // The drop-down fits its longest item.
     edFormatType_->view()->setMinimumWidth(
         QFontMetrics(edFormatType_->font()).horizontalAdvance(edFormatType_->itemText(5)) + 10);

@@ -2,6 +2,7 @@
 
 #include "abi/ConstUnit.h"
 #include "host/modulehost/ErrorReport.h"
+#include "base/ui/WindowLanguage.h"
 #include "base/ui/NamedControl.h"
 #include "virtual/ui/CharBuilderDialog.h"
 
@@ -76,6 +77,7 @@ TCustomCharsPage::TCustomCharsPage(QWidget* parent) : QWidget(parent) {
     cbMappingSet_ = Named(new QComboBox(this), "cbMappingSet");
     cbMappingSet_->addItem(Utf8("горизонтальная полоса"));
     cbMappingSet_->addItem(Utf8("вертикальная полоса"));
+    TranslateItems(*cbMappingSet_);
     auto* pieces = new QHBoxLayout;
     for (int k = 0; k < kCustomSlotCount; ++k) {
         auto* piece = new QToolButton(this);
