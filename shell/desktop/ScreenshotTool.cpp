@@ -28,6 +28,19 @@ bool Save(QWidget &widget, const QString &path) {
     return saved;
 }
 
+// The first tag of the first group chosen in the tag tree: its hint shows below the tree.
+void ChooseFirstTag(QWidget &window) {
+    auto *tags = window.findChild<QTreeWidget *>("tvTags");
+    if (!tags || !tags->topLevelItemCount())
+        return;
+    QTreeWidgetItem *group = tags->topLevelItem(0);
+    group->setExpanded(true);
+    if (group->childCount() > 0) {
+        tags->setCurrentItem(group->child(0));
+        emit tags->itemClicked(group->child(0), 0);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -52,14 +65,7 @@ int main(int argc, char **argv) {
     window.Restore();
     QTest::qWait(1000); // the fade-in and the first paint
     saved = Save(window, folder + "/main-editing.png") && saved;
-    if (auto *tags = window.findChild<QTreeWidget *>("tvTags"); tags && tags->topLevelItemCount()) {
-        QTreeWidgetItem *group = tags->topLevelItem(0);
-        group->setExpanded(true);
-        if (group->childCount() > 0) {
-            tags->setCurrentItem(group->child(0));
-            emit tags->itemClicked(group->child(0), 0);
-        }
-    }
+    ChooseFirstTag(window);
     if (auto *line = window.findChild<QLineEdit *>("edLine2")) {
         line->setFocus();
         line->setCursorPosition(static_cast<int>(line->text().size()));
@@ -81,6 +87,7 @@ int main(int argc, char **argv) {
         language && language->findText(QStringLiteral("English")) >= 0) {
         language->setCurrentText(QStringLiteral("English"));
         window.SaveSettings();
+        ChooseFirstTag(window);
         QTest::qWait(600);
         saved = Save(window, folder + "/main-editing-en.png") && saved;
     }

@@ -293,7 +293,10 @@ void TJobEditor::SetPanelRows(int rows) {
     }
 }
 
-void TJobEditor::RebuildTagTree() { tvTags_->Fill(core_.Catalogue().TagTree()); }
+void TJobEditor::RebuildTagTree() {
+    tvTags_->Fill(core_.Catalogue().TagTree());
+    mmTagHelp_->clear(); // the hint of a tag of the tree before, perhaps in another language
+}
 
 void TJobEditor::ShowMessages() {
     tvTags_->SetEmptyHint(FromCp1251(Message(msgNoModulesInTree)),

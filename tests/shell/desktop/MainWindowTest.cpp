@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -650,6 +651,12 @@ TEST_F(DesktopWindow, EveryPluginDialogAndTheTagTreeFollowTheLanguage) {
         window->findChild<QAbstractButton *>("btnSaveSettings")->click();
     };
 
+    // A tag's hint chosen in the tree shows below it; another language does not leave it.
+    auto *hint = window->findChild<QPlainTextEdit *>("mmTagHelp");
+    ASSERT_NE(hint, nullptr);
+    tree->expandAll();
+    emit tree->itemClicked(tree->topLevelItem(0)->child(0), 0);
+    EXPECT_FALSE(hint->toPlainText().isEmpty());
     const auto russian = walk();
     for (const char *plugin : {"skycast.so", "postwatch.so", "valuetap.so", "headlines.so",
                                "sensorlink.so", "textport.so", "graphport.so", "lcdd.so",
@@ -658,6 +665,7 @@ TEST_F(DesktopWindow, EveryPluginDialogAndTheTagTreeFollowTheLanguage) {
     EXPECT_GT(russian.at("").size(), 30);
     choose("English");
     const auto english = walk();
+    EXPECT_FALSE(HasCyrillic(hint->toPlainText().toStdString())) << hint->toPlainText().toStdString();
     for (const auto &[plugin, texts] : english)
         for (const std::string &text : texts)
             EXPECT_FALSE(HasCyrillic(text)) << (plugin.empty() ? "tag tree" : plugin) << " " << text;
