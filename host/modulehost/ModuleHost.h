@@ -82,6 +82,7 @@ public:
 
     // btnTurn: turns the module on when it is off, off when it is on.
     TTurnResult Toggle(size_t index);
+    // A data module turned on takes its settings and the language at once.
     TTurnResult TurnOn(size_t index);
     TTurnResult TurnOff(size_t index);
 
@@ -95,7 +96,8 @@ public:
     void WriteActiveKeys(TIniDocument& settings) const;
     bool SaveActiveKeys() const;
     // After the settings have been saved: LoadSettings and the language file (for language) of
-    // every data module that is on (the language file also for those without LoadSettings).
+    // every data module that is on (the language file also for those without LoadSettings);
+    // an empty language brings back each module's own texts.
     void SettingsSaved(std::string_view language);
 
     // Program exit, in table order: Finalize (data), Release (driver), Stop (screen saver), then
