@@ -1,6 +1,7 @@
 # Warnings are errors on project code.
 function(orvanta3_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor
+        -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
     # GCC 12 reports false -Wrestrict errors inside std::string at -O3 (GCC bug 105329).
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
         target_compile_options(${target} PRIVATE -Wno-error=restrict)

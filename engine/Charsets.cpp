@@ -11,9 +11,7 @@ namespace {
 
 constexpr TGlyphRows kFullBlock = {0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f};
 
-TGlyphRows BuiltInRows(int entry) {
-    return *ParseGlyphRows(kBuiltInGlyphs[entry - 1].Rows);
-}
+TGlyphRows BuiltInRows(const TBuiltInGlyph& glyph) { return *ParseGlyphRows(glyph.Rows); }
 
 // A glyph name must survive as a key of the settings file.
 bool IsStorableName(std::string_view name) {
@@ -39,8 +37,8 @@ std::optional<std::pair<uint8_t, std::string>> SplitSlotRequest(std::string_view
 
 TCharsets::TCharsets() {
     glyphs_.resize(1);
-    for (int e = 1; e <= kBuiltInGlyphCount; ++e) AppendGlyph(kBuiltInGlyphs[e - 1].Name, BuiltInRows(e));
-    for (int i = 0; i < kCharsetMappingCount; ++i) mapping_[i] = kCharsetMappingKeys[i].Default;
+    for (const TBuiltInGlyph& glyph : kBuiltInGlyphs) AppendGlyph(glyph.Name, BuiltInRows(glyph));
+    for (size_t i = 0; i < mapping_.size(); ++i) mapping_[i] = kCharsetMappingKeys[i].Default;
 }
 
 void TCharsets::WriteDefaultsIfEmpty(TIniDocument& doc) {
@@ -61,14 +59,13 @@ void TCharsets::LoadFrom(const TIniDocument& doc) {
     glyphs_.resize(1);
     // Entries 1..24 are the built-in sets in their fixed order. The file may change the rows
     // of the bar sets; the user set keeps its built-in rows.
-    for (int e = 1; e <= kBuiltInGlyphCount; ++e) {
-        const char* name = kBuiltInGlyphs[e - 1].Name;
-        TGlyphRows rows = BuiltInRows(e);
-        if (e < kUserSetFirstEntry) {
-            if (auto value = doc.Find(kCustomCharsSection, name))
+    for (const TBuiltInGlyph& glyph : kBuiltInGlyphs) {
+        TGlyphRows rows = BuiltInRows(glyph);
+        if (glyphs_.size() < kUserSetFirstEntry) { // the next entry is a bar set's
+            if (auto value = doc.Find(kCustomCharsSection, glyph.Name))
                 rows = ParseGlyphRows(*value).value_or(rows);
         }
-        AppendGlyph(name, rows);
+        AppendGlyph(glyph.Name, rows);
     }
     // Any other key of either section follows, "Custom chars" first; names stay unique.
     for (auto section : {kCustomCharsSection, kNamedCharsSection}) {
@@ -79,25 +76,24 @@ void TCharsets::LoadFrom(const TIniDocument& doc) {
             AppendGlyph(key, ParseGlyphRows(value.value_or("")).value_or(kFullBlock));
         }
     }
-    for (int i = 0; i < kCharsetMappingCount; ++i) {
-        const int32_t code =
-            doc.ReadInteger(kCharsetMappingSection, kCharsetMappingKeys[i].Key, kCharsetMappingKeys[i].Default);
-        mapping_[i] = code >= 1 && code <= kCustomSlotCount ? static_cast<uint8_t>(code)
-                                                            : kCharsetMappingKeys[i].Default;
+    for (size_t i = 0; i < mapping_.size(); ++i) {
+        const TCharsetMappingKey& key = kCharsetMappingKeys[i];
+        const int32_t code = doc.ReadInteger(kCharsetMappingSection, key.Key, key.Default);
+        mapping_[i] = code >= 1 && code <= kCustomSlotCount ? static_cast<uint8_t>(code) : key.Default;
     }
 }
 
 void TCharsets::SaveTables(TIniDocument& doc) const {
     doc.EraseSection(kCustomCharsSection);
     doc.EraseSection(kNamedCharsSection);
-    for (int e = 1; e <= GlyphCount(); ++e) {
+    for (size_t e = 1; e < glyphs_.size(); ++e) {
         const auto section = e <= kBuiltInGlyphCount ? kCustomCharsSection : kNamedCharsSection;
         doc.WriteString(section, glyphs_[e].Name, FormatGlyphRows(glyphs_[e].Rows));
     }
 }
 
 void TCharsets::SaveMapping(TIniDocument& doc) const {
-    for (int i = 0; i < kCharsetMappingCount; ++i)
+    for (size_t i = 0; i < mapping_.size(); ++i)
         doc.WriteInteger(kCharsetMappingSection, kCharsetMappingKeys[i].Key, mapping_[i]);
 }
 
@@ -110,7 +106,7 @@ void TCharsets::SwitchCharset(uint8_t k) {
     activeCharset_ = k;
     if (k > 2) return;
     for (uint8_t s = 0; s < kCustomSlotCount; ++s) {
-        const int g = 8 * k + s + 1;
+        const size_t g = 8u * k + s + 1;
         charMap_[g] = static_cast<uint8_t>(s + 1);
         LoadSlot(s, glyphs_[g].Rows);
     }
@@ -129,7 +125,7 @@ void TCharsets::DefineSlot(uint8_t code, const TGlyphRows& rows) {
 bool TCharsets::DefineSlotByName(uint8_t code, std::string_view name) {
     const int entry = FindGlyph(name);
     if (entry == 0) return false;
-    DefineSlot(code, glyphs_[entry].Rows);
+    DefineSlot(code, Glyph(entry)->Rows);
     return true;
 }
 
@@ -165,12 +161,12 @@ void TCharsets::MapRow(std::string& row) const {
 }
 
 const TCustomGlyph* TCharsets::Glyph(int entry) const {
-    return entry >= 1 && entry <= GlyphCount() ? &glyphs_[entry] : nullptr;
+    return entry >= 1 && entry <= GlyphCount() ? &glyphs_[static_cast<size_t>(entry)] : nullptr;
 }
 
 int TCharsets::FindGlyph(std::string_view name) const {
-    for (int e = 1; e <= GlyphCount(); ++e)
-        if (EqualsNoCase(glyphs_[e].Name, name)) return e;
+    for (size_t e = 1; e < glyphs_.size(); ++e)
+        if (EqualsNoCase(glyphs_[e].Name, name)) return static_cast<int>(e);
     return 0;
 }
 
@@ -191,7 +187,7 @@ TDeleteGlyphResult TCharsets::DeleteGlyph(int entry) {
 
 bool TCharsets::SetGlyphRows(int entry, const TGlyphRows& rows) {
     if (entry < 1 || entry > GlyphCount()) return false;
-    glyphs_[entry].Rows = rows;
+    glyphs_[static_cast<size_t>(entry)].Rows = rows;
     return true;
 }
 
@@ -201,12 +197,12 @@ void TCharsets::AdoptTables(const TCharsets& edited) {
 }
 
 uint8_t TCharsets::Mapping(int role) const {
-    return role >= 0 && role < kCharsetMappingCount ? mapping_[role] : 0;
+    return role >= 0 && role < kCharsetMappingCount ? mapping_[static_cast<size_t>(role)] : 0;
 }
 
 void TCharsets::SetMapping(int role, uint8_t code) {
     if (role >= 0 && role < kCharsetMappingCount && code >= 1 && code <= kCustomSlotCount)
-        mapping_[role] = code;
+        mapping_[static_cast<size_t>(role)] = code;
 }
 
 void TCharsets::AppendGlyph(std::string_view name, const TGlyphRows& rows) {

@@ -13,7 +13,10 @@ namespace {
 
 bool ValidLine(int line) { return line >= 1 && line <= kMaxRows; }
 
-std::string KeyOf(const char* stem, int line) { return stem + std::to_string(line); }
+// The array index of a line number that ValidLine accepts.
+size_t RowOf(int line) { return static_cast<size_t>(line - 1); }
+
+std::string KeyOf(const char* stem, size_t row) { return stem + std::to_string(row + 1); }
 
 uint8_t LowByte(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
 
@@ -21,10 +24,10 @@ TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
     TJobScreen s;
     s.Name = section;
     s.Timeout = doc.ReadInteger(section, "Timeout", 0);
-    for (int n = 1; n <= kMaxRows; ++n) {
-        s.Line[n - 1] = doc.ReadString(section, KeyOf("Line", n), "");
-        s.Align[n - 1] = TLineAlign{LowByte(doc.ReadInteger(section, KeyOf("Align", n), 0))};
-        s.Scroll[n - 1] = TLineScroll{LowByte(doc.ReadInteger(section, KeyOf("Scroll", n), 0))};
+    for (size_t r = 0; r < s.Line.size(); ++r) {
+        s.Line[r] = doc.ReadString(section, KeyOf("Line", r), "");
+        s.Align[r] = TLineAlign{LowByte(doc.ReadInteger(section, KeyOf("Align", r), 0))};
+        s.Scroll[r] = TLineScroll{LowByte(doc.ReadInteger(section, KeyOf("Scroll", r), 0))};
     }
     s.Show = doc.ReadBool(section, "Show", false);
     s.Once = doc.ReadBool(section, "Once", false);
@@ -36,10 +39,10 @@ TJobScreen ReadScreen(const TIniDocument& doc, const std::string& section) {
 void WriteScreen(TIniDocument& doc, const TJobScreen& s) {
     const std::string& section = s.Name;
     doc.WriteInteger(section, "Timeout", s.Timeout);
-    for (int n = 1; n <= kMaxRows; ++n) {
-        doc.WriteString(section, KeyOf("Line", n), s.Line[n - 1]);
-        doc.WriteInteger(section, KeyOf("Align", n), s.Align[n - 1]);
-        doc.WriteInteger(section, KeyOf("Scroll", n), s.Scroll[n - 1]);
+    for (size_t r = 0; r < s.Line.size(); ++r) {
+        doc.WriteString(section, KeyOf("Line", r), s.Line[r]);
+        doc.WriteInteger(section, KeyOf("Align", r), s.Align[r]);
+        doc.WriteInteger(section, KeyOf("Scroll", r), s.Scroll[r]);
     }
     doc.WriteBool(section, "Show", s.Show);
     doc.WriteBool(section, "Once", s.Once);
@@ -129,29 +132,29 @@ void TJob::SetTransitionEffect(int index, uint8_t effect) {
 
 std::string TJob::GetLine(int index, int line) const {
     const TJobScreen* s = At(index);
-    return s && ValidLine(line) ? s->Line[line - 1] : std::string();
+    return s && ValidLine(line) ? s->Line[RowOf(line)] : std::string();
 }
 
 void TJob::SetLine(int index, int line, std::string_view text) {
-    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Line[line - 1] = text;
+    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Line[RowOf(line)] = text;
 }
 
 TLineAlign TJob::GetAlign(int index, int line) const {
     const TJobScreen* s = At(index);
-    return s && ValidLine(line) ? s->Align[line - 1] : laLeft;
+    return s && ValidLine(line) ? s->Align[RowOf(line)] : laLeft;
 }
 
 void TJob::SetAlign(int index, int line, TLineAlign align) {
-    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Align[line - 1] = align;
+    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Align[RowOf(line)] = align;
 }
 
 TLineScroll TJob::GetScroll(int index, int line) const {
     const TJobScreen* s = At(index);
-    return s && ValidLine(line) ? s->Scroll[line - 1] : lsMoveLeft;
+    return s && ValidLine(line) ? s->Scroll[RowOf(line)] : lsMoveLeft;
 }
 
 void TJob::SetScroll(int index, int line, TLineScroll scroll) {
-    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Scroll[line - 1] = scroll;
+    if (TJobScreen* s = At(index); s && ValidLine(line)) s->Scroll[RowOf(line)] = scroll;
 }
 
 void TJob::ClearShown() {

@@ -21,6 +21,11 @@ uint8_t TagFormatOfWord(std::string_view word) {
 
 namespace {
 
+// count copies of c; none for a count below 1.
+std::string Repeat(int32_t count, char c) {
+    return std::string(count > 0 ? static_cast<size_t>(count) : 0, c);
+}
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -85,17 +90,16 @@ int32_t BarPercent(std::string_view value) {
 std::string RenderBar(int32_t percent, int32_t width, const TCharsets& charsets) {
     if (percent < 0 || percent > 100) return {};
     auto piece = [&](int32_t role) { return charsets.BarChar(role); };
-    auto repeat = [](int32_t count, char c) { return std::string(count > 0 ? count : 0, c); };
     std::string out;
     if (percent == 0) {
         out += piece(kEmptyLeftEnd);
-        out += repeat(width - 2, piece(kEmptyCell));
+        out += Repeat(width - 2, piece(kEmptyCell));
         out += piece(kEmptyRightEnd);
         return out;
     }
     if (percent == 100) {
         out += piece(kFilledLeftEnd);
-        out += repeat(width - 2, piece(kFullCell));
+        out += Repeat(width - 2, piece(kFullCell));
         out += piece(kFilledRightEnd);
         return out;
     }
@@ -104,15 +108,15 @@ std::string RenderBar(int32_t percent, int32_t width, const TCharsets& charsets)
     const auto whole = static_cast<int32_t>(hundredths / 100);
     const auto decimals = static_cast<int32_t>(hundredths % 100);
     out += piece(kFilledLeftEnd);
-    out += repeat(whole, piece(kFullCell));
+    out += Repeat(whole, piece(kFullCell));
     out += piece(decimals <= 0    ? kEmptyCell
                  : decimals <= 40 ? kThirdCell
                  : decimals <= 80 ? kTwoThirdsCell
                                   : kFullCell);
-    out += repeat(width - whole - 3, piece(kEmptyCell));
+    out += Repeat(width - whole - 3, piece(kEmptyCell));
     if (width - whole < 3) {
         if (width >= 1 && static_cast<size_t>(width) <= out.size())
-            out[width - 1] = piece(kFilledRightEnd);
+            out[static_cast<size_t>(width) - 1] = piece(kFilledRightEnd);
     } else {
         out += piece(kEmptyRightEnd);
     }
@@ -129,7 +133,7 @@ std::string RenderSimpleBar(int32_t percent, int32_t width, TCharsets& charsets)
 
     charsets.DefineSlot(1, TGlyphRows{0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f, 0x1f});
     const auto full = static_cast<int32_t>(pixels / 5);
-    std::string out(full, '\x01');
+    std::string out = Repeat(full, '\x01');
     int32_t remaining = width - full;
     int32_t partial = static_cast<int32_t>(pixels % 5);
     if (remaining == width) partial |= 1;
@@ -142,7 +146,7 @@ std::string RenderSimpleBar(int32_t percent, int32_t width, TCharsets& charsets)
     }
     if (remaining > 0) {
         charsets.DefineSlot(3, FramedCell(0));
-        out.append(remaining - 1, '\x03');
+        out += Repeat(remaining - 1, '\x03');
         charsets.DefineSlot(4, FramedCell(0x01));
         out += '\x04';
     }
@@ -154,12 +158,11 @@ std::string RenderDigitBar(int32_t percent, int32_t width) {
     const int32_t shown = percent >= 100 ? 99 : percent;
     const char digits[2] = {static_cast<char>('0' + shown / 10), static_cast<char>('0' + shown % 10)};
     const auto filled = static_cast<int32_t>(static_cast<int64_t>(width) * percent / 100);
-    std::string out(filled, '\x01');
-    out.append(width - filled, '_');
+    std::string out = Repeat(filled, '\x01') + Repeat(width - filled, '_');
     const int32_t first = width / 2; // 1-based positions first and first + 1
     for (int i = 0; i < 2; ++i) {
         const int32_t pos = first + i;
-        if (pos >= 1 && pos <= width) out[pos - 1] = digits[i];
+        if (pos >= 1 && pos <= width) out[static_cast<size_t>(pos - 1)] = digits[i];
     }
     return out;
 }

@@ -184,7 +184,8 @@ std::string TTagLanguage::RunCommands(TLCDTag& tag, std::string s) {
         const auto code = TakeSlot(s);
         if (index < 0 || !code) return {};
         const auto names = SplitNames(s);
-        if (static_cast<size_t>(index) < names.size()) charsets_.DefineSlotByName(*code, names[index]);
+        if (const auto i = static_cast<size_t>(index); i < names.size())
+            charsets_.DefineSlotByName(*code, names[i]);
         return std::string(1, static_cast<char>(*code));
     }
     if (TakeCommand(s, kAnimList)) {
@@ -195,7 +196,7 @@ std::string TTagLanguage::RunCommands(TLCDTag& tag, std::string s) {
         tag.AnimSlot = *code;
         if (tag.AnimIndex < 0 || static_cast<size_t>(tag.AnimIndex) >= tag.AnimList.size())
             tag.AnimIndex = 0;
-        charsets_.DefineSlotByName(*code, tag.AnimList[tag.AnimIndex]);
+        charsets_.DefineSlotByName(*code, tag.AnimList[static_cast<size_t>(tag.AnimIndex)]);
         if (static_cast<size_t>(++tag.AnimIndex) >= tag.AnimList.size()) tag.AnimIndex = 0;
         return std::string(1, static_cast<char>(*code));
     }
@@ -280,7 +281,7 @@ std::string TTagLanguage::Output(TLCDTag& tag) {
         const auto length = static_cast<int32_t>(tag.Value.size());
         if (length == 0) return {};
         if (tag.AnimIndex < 1 || tag.AnimIndex > length) tag.AnimIndex = 1;
-        std::string out(1, tag.Value[tag.AnimIndex - 1]);
+        std::string out(1, tag.Value[static_cast<size_t>(tag.AnimIndex - 1)]);
         if (++tag.AnimIndex > length) tag.AnimIndex = 1;
         return out;
     }

@@ -3,21 +3,23 @@
 #include "engine/EngineClock.h"
 #include "abi/ConstUnit.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace orv {
 
 namespace {
 
-// The first rows rows, each cut or padded to exactly cols characters.
-std::vector<std::string> Fit(const TScreenRows& rows, int32_t rowCount, int32_t cols) {
-    std::vector<std::string> out(rows.begin(), rows.begin() + rowCount);
-    for (auto& row : out) row.resize(static_cast<size_t>(cols), ' ');
+// The first count rows, each cut or padded to exactly width characters.
+std::vector<std::string> Fit(const TScreenRows& rows, size_t count, size_t width) {
+    std::vector<std::string> out(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count));
+    for (auto& row : out) row.resize(width, ' ');
     return out;
 }
 
-void Write(TLCDBaseControl& driver, int32_t row, const std::string& text) {
-    driver.WriteText(1, static_cast<uint8_t>(row), text.data(), text.size());
+// Row index (0-based) of the panel.
+void Write(TLCDBaseControl& driver, size_t index, const std::string& text) {
+    driver.WriteText(1, static_cast<uint8_t>(index + 1), text.data(), text.size());
 }
 
 } // namespace
@@ -29,26 +31,28 @@ void TTransitionPlayer::Play(TLCDBaseControl* driver, const TScreenRows& oldRows
     const int32_t rowCount = driver->GetRowCount();
     if (cols < 1 || rowCount < 1 || cols > kMaxEffectCols || rowCount > kMaxRows) return;
     const int32_t stepMs = speedMs / (cols * rowCount);
-    auto old = Fit(oldRows, rowCount, cols);
-    auto next = Fit(newRows, rowCount, cols);
+    const auto rows = static_cast<size_t>(rowCount); // both at least 1 from here on
+    const auto width = static_cast<size_t>(cols);
+    auto old = Fit(oldRows, rows, width);
+    auto next = Fit(newRows, rows, width);
 
     switch (effect) {
     case teDissolve: {
         // Each round replaces one not yet replaced cell per row, chosen at random.
-        std::vector<std::vector<int32_t>> unused(rowCount);
+        std::vector<std::vector<size_t>> unused(rows);
         for (auto& columns : unused)
-            for (int32_t c = 0; c < cols; ++c) columns.push_back(c);
-        for (int32_t round = 0; round < cols; ++round) {
-            for (int32_t r = 0; r < rowCount; ++r) {
+            for (size_t c = 0; c < width; ++c) columns.push_back(c);
+        for (size_t round = 0; round < width; ++round) {
+            for (size_t r = 0; r < rows; ++r) {
                 auto& columns = unused[r];
                 const uint32_t pick = random_.Below(static_cast<uint32_t>(columns.size()));
-                const int32_t c = columns[pick % columns.size()];
+                const size_t c = columns[pick % columns.size()];
                 columns[pick % columns.size()] = columns.back();
                 columns.pop_back();
                 old[r][c] = next[r][c];
             }
-            for (int32_t r = 0; r < rowCount; ++r) {
-                Write(*driver, r + 1, old[r]);
+            for (size_t r = 0; r < rows; ++r) {
+                Write(*driver, r, old[r]);
                 clock_.SleepMs(stepMs);
             }
         }
@@ -56,16 +60,16 @@ void TTransitionPlayer::Play(TLCDBaseControl* driver, const TScreenRows& oldRows
     }
     case teSlide: {
         const int32_t slideMs = stepMs / 2;
-        const std::string blanks(static_cast<size_t>(cols), ' ');
-        for (int32_t p = cols; p >= 1; --p) {
-            for (int32_t r = 0; r < rowCount; ++r) {
-                Write(*driver, r + 1, (blanks + old[r]).substr(p - 1, cols));
+        const std::string blanks(width, ' ');
+        for (size_t p = width; p >= 1; --p) {
+            for (size_t r = 0; r < rows; ++r) {
+                Write(*driver, r, (blanks + old[r]).substr(p - 1, width));
                 clock_.SleepMs(slideMs);
             }
         }
-        for (int32_t p = 1; p <= cols; ++p) {
-            for (int32_t r = 0; r < rowCount; ++r) {
-                Write(*driver, r + 1, (blanks + next[r]).substr(p, cols));
+        for (size_t p = 1; p <= width; ++p) {
+            for (size_t r = 0; r < rows; ++r) {
+                Write(*driver, r, (blanks + next[r]).substr(p, width));
                 clock_.SleepMs(slideMs);
             }
         }
@@ -73,12 +77,12 @@ void TTransitionPlayer::Play(TLCDBaseControl* driver, const TScreenRows& oldRows
     }
     case teScrollUp: {
         const int32_t scrollMs = speedMs / (rowCount * rowCount);
-        for (int32_t round = 0; round < rowCount; ++round) {
-            for (int32_t r = 0; r + 1 < rowCount; ++r) old[r] = old[r + 1];
-            old[rowCount - 1] = next[0];
-            for (int32_t r = 0; r + 1 < rowCount; ++r) next[r] = next[r + 1];
-            for (int32_t r = 0; r < rowCount; ++r) {
-                Write(*driver, r + 1, old[r]);
+        for (size_t round = 0; round < rows; ++round) {
+            for (size_t r = 0; r + 1 < rows; ++r) old[r] = old[r + 1];
+            old[rows - 1] = next[0];
+            for (size_t r = 0; r + 1 < rows; ++r) next[r] = next[r + 1];
+            for (size_t r = 0; r < rows; ++r) {
+                Write(*driver, r, old[r]);
                 clock_.SleepMs(scrollMs);
             }
         }

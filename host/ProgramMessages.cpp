@@ -71,7 +71,6 @@ int MessageIdOfKey(std::string_view key) {
     return 0;
 }
 
-std::string_view BuiltInMessage(int id) { return Valid(id) ? kBuiltIn[id - 1] : ""; }
 
 TProgramMessages::TProgramMessages() { Reset(); }
 

@@ -59,8 +59,6 @@ constexpr int kLastMessage = msgAllFilesFilter;
 std::string MessageKey(int id);
 // The message of a key such as "9_00004"; 0 for any other text.
 int MessageIdOfKey(std::string_view key);
-// The built-in text of a message; empty for an unknown id.
-std::string_view BuiltInMessage(int id);
 
 // Thread-safe.
 class TProgramMessages {

@@ -1,5 +1,6 @@
 #include "drivers/graphport/LCDControl_KS0108_LPT.h"
 
+#include "drivers/portio/Ks0108Instructions.h"
 #include "font/Font5x8.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@ namespace {
 constexpr int kPowerUpSleepMs = 100;
 constexpr uint8_t kEnableIdle = 0x01;
 constexpr uint8_t kInstruction = 0x08;
-constexpr uint8_t kDisplayOn = 0x3F;
-constexpr uint8_t kSetColumn = 0x40;
-constexpr uint8_t kSetPage = 0xB8;
-constexpr uint8_t kStartLine0 = 0xC0;
 
 // The font as this library shows it; DefineChar changes it for every later driver object.
 std::array<TGlyph5x8, 256>& LibraryFont() {
@@ -83,7 +80,7 @@ void TLCDControl_KS0108_LPT::WriteData(uint8_t value) {
     }
     const uint8_t next = column_ + 1;
     column_ = next > 127 ? 0 : next;
-    if (column_ == 64) WriteInstruction(kSetColumn, kRightHalf);
+    if (column_ == 64) WriteInstruction(ks0108::kSetColumn, kRightHalf);
     RefreshIfDue();
 }
 
@@ -91,29 +88,29 @@ void TLCDControl_KS0108_LPT::RefreshIfDue() {
     const int64_t now = NowMs();
     if (lastRefreshMs_ && now - *lastRefreshMs_ <= kRefreshPeriodMs) return;
     lastRefreshMs_ = now;
-    WriteInstruction(kDisplayOn, kLeftHalf);
+    WriteInstruction(ks0108::kDisplayOn, kLeftHalf);
     Sleep(kPowerUpSleepMs);
-    WriteInstruction(kDisplayOn, kRightHalf);
-    WriteInstruction(kStartLine0, kLeftHalf);
-    WriteInstruction(kStartLine0, kRightHalf);
+    WriteInstruction(ks0108::kDisplayOn, kRightHalf);
+    WriteInstruction(ks0108::kSetStartLine, kLeftHalf);
+    WriteInstruction(ks0108::kSetStartLine, kRightHalf);
 }
 
 void TLCDControl_KS0108_LPT::InitPanel() {
     for (auto& row : shownCodes_) row.fill(kNoCode);
-    WriteInstruction(kDisplayOn, kLeftHalf);
+    WriteInstruction(ks0108::kDisplayOn, kLeftHalf);
     Sleep(kPowerUpSleepMs);
-    WriteInstruction(kDisplayOn, kRightHalf);
+    WriteInstruction(ks0108::kDisplayOn, kRightHalf);
     Sleep(kPowerUpSleepMs);
-    WriteInstruction(kStartLine0, kLeftHalf);
-    WriteInstruction(kStartLine0, kRightHalf);
+    WriteInstruction(ks0108::kSetStartLine, kLeftHalf);
+    WriteInstruction(ks0108::kSetStartLine, kRightHalf);
 }
 
 void TLCDControl_KS0108_LPT::Clear() {
     if (!GetActive()) return;
     for (uint8_t p = 0; p < 8; ++p) {
-        WriteInstruction(kSetPage | p, kLeftHalf);
-        WriteInstruction(kSetPage | p, kRightHalf);
-        WriteInstruction(kSetColumn, kLeftHalf);
+        WriteInstruction(ks0108::kSetPage | p, kLeftHalf);
+        WriteInstruction(ks0108::kSetPage | p, kRightHalf);
+        WriteInstruction(ks0108::kSetColumn, kLeftHalf);
         column_ = 0;
         for (int i = 0; i < 128; ++i) WriteData(0x00);
     }
@@ -125,17 +122,17 @@ void TLCDControl_KS0108_LPT::Clear() {
 
 void TLCDControl_KS0108_LPT::SelectPage(uint8_t page) {
     page_ = page;
-    WriteInstruction(kSetPage | page_, kLeftHalf);
-    WriteInstruction(kSetPage | page_, kRightHalf);
+    WriteInstruction(ks0108::kSetPage | page_, kLeftHalf);
+    WriteInstruction(ks0108::kSetPage | page_, kRightHalf);
 }
 
 void TLCDControl_KS0108_LPT::DrawCell(int cell, uint8_t code) {
     const auto x = static_cast<uint8_t>(cell * 6);
     column_ = x;
     if (x < 64)
-        WriteInstruction(kSetColumn | x, kLeftHalf);
+        WriteInstruction(ks0108::kSetColumn | x, kLeftHalf);
     else
-        WriteInstruction(static_cast<uint8_t>(kSetColumn | (x - 64)), kRightHalf);
+        WriteInstruction(static_cast<uint8_t>(ks0108::kSetColumn | (x - 64)), kRightHalf);
     for (uint8_t byte : glyphs_[code]) WriteData(byte);
     shownCodes_[page_][static_cast<size_t>(cell)] = code;
 }

@@ -1,5 +1,6 @@
 #include "drivers/portio/Ks0108Panel.h"
 
+#include "drivers/portio/Ks0108Instructions.h"
 #include "font/Font5x8.h"
 #include "base/Cp1251.h"
 
@@ -13,16 +14,17 @@ void TKs0108Controller::Latch(bool displayData, uint8_t bus) {
         if (cell != bus) ++revision_;
         cell = bus;
         column_ = (column_ + 1) & 63;
-    } else if (bus == 0x3E || bus == 0x3F) {
-        if (on_ != (bus == 0x3F)) ++revision_;
-        on_ = bus == 0x3F;
-    } else if (bus >= 0x40 && bus <= 0x7F) {
-        column_ = bus & 63;
-    } else if (bus >= 0xB8 && bus <= 0xBF) {
-        page_ = bus & 7;
-    } else if (bus >= 0xC0) {
-        if (startLine_ != (bus & 63)) ++revision_;
-        startLine_ = bus & 63;
+    } else if (bus == ks0108::kDisplayOff || bus == ks0108::kDisplayOn) {
+        if (on_ != (bus == ks0108::kDisplayOn)) ++revision_;
+        on_ = bus == ks0108::kDisplayOn;
+    } else if (ks0108::IsSetColumn(bus)) {
+        column_ = bus & ks0108::kColumnMask;
+    } else if (ks0108::IsSetPage(bus)) {
+        page_ = bus & ks0108::kPageMask;
+    } else if (ks0108::IsSetStartLine(bus)) {
+        const int line = bus & ks0108::kStartLineMask;
+        if (startLine_ != line) ++revision_;
+        startLine_ = line;
     }
 }
 

@@ -15,10 +15,6 @@ const TPluginDescriptor* Plugin(const TShortPluginInfo& entry) {
     return data ? &data->Descriptor() : nullptr;
 }
 
-std::string Entry(const char* const* entries, int position) {
-    return position >= 0 && position < kMaxTags ? Text(entries[position + 1]) : std::string();
-}
-
 } // namespace
 
 std::optional<TTagBinding> TModuleCatalogue::Bind(std::string_view name) const {
@@ -103,16 +99,6 @@ const TPluginDescriptor* TModuleCatalogue::GroupDescriptor(std::string_view capt
 std::string TModuleCatalogue::GroupHint(std::string_view caption) const {
     const TPluginDescriptor* plugin = GroupDescriptor(caption);
     return plugin ? Text(plugin->TagHints[0]) : std::string();
-}
-
-std::string TModuleCatalogue::TagHint(std::string_view caption, int position) const {
-    const TPluginDescriptor* plugin = GroupDescriptor(caption);
-    return plugin ? Entry(plugin->TagHints, position) : std::string();
-}
-
-std::string TModuleCatalogue::TagExample(std::string_view caption, int position) const {
-    const TPluginDescriptor* plugin = GroupDescriptor(caption);
-    return plugin ? Entry(plugin->TagExamples, position) : std::string();
 }
 
 } // namespace orv

@@ -55,11 +55,9 @@ public:
 
     // The table index of the first data module that is on whose GroupCaption is caption.
     std::optional<size_t> FindGroupOwner(std::string_view caption) const;
-    // Texts for a clicked node: the group hint, and the hint and example of the tag at position
-    // (0-based) under the group with this caption; empty when there is no owner.
+    // The hint of a clicked group node: that of the group with this caption; empty when there is
+    // no owner.
     std::string GroupHint(std::string_view caption) const;
-    std::string TagHint(std::string_view caption, int position) const;
-    std::string TagExample(std::string_view caption, int position) const;
 
 private:
     const TPluginDescriptor* GroupDescriptor(std::string_view caption) const;

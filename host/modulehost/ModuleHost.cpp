@@ -250,12 +250,6 @@ void TModuleHost::WriteActiveKeys(TIniDocument& settings) const {
         WriteModuleActive(settings, entry.FileName, entry.Active);
 }
 
-bool TModuleHost::SaveActiveKeys() const {
-    return TIniFile(options_.SettingsPath).Update([this](TIniDocument& doc) {
-        WriteActiveKeys(doc);
-    });
-}
-
 void TModuleHost::SettingsSaved(std::string_view language) {
     options_.Language = language;
     for (size_t i = 0; i < modules_.size(); ++i) {

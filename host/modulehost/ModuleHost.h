@@ -94,7 +94,6 @@ public:
 
     // "Active" of every entry into its section, as the settings save writes it.
     void WriteActiveKeys(TIniDocument& settings) const;
-    bool SaveActiveKeys() const;
     // After the settings have been saved: LoadSettings and the language file (for language) of
     // every data module that is on (the language file also for those without LoadSettings);
     // an empty language brings back each module's own texts.

@@ -117,9 +117,9 @@ QString TTagTree::Example(const QTreeWidgetItem *item) {
 
 QMimeData *TTagTree::mimeData(const QList<QTreeWidgetItem *> &items) const {
     if (items.isEmpty() || Example(items.front()).isEmpty()) return nullptr;
-    auto *data = new QMimeData;
-    data->setText(Example(items.front()));
-    return data;
+    auto *mime = new QMimeData;
+    mime->setText(Example(items.front()));
+    return mime;
 }
 
 } // namespace orv

@@ -1,6 +1,7 @@
 #include "shell/editor/TransitionChooser.h"
 
 #include "base/ui/QtCp1251.h"
+#include "engine/Transitions.h"
 #include "host/ProgramMessages.h"
 
 #include <QAbstractItemView>
@@ -33,7 +34,7 @@ void TTransitionChooser::ShowNames() {
 }
 
 bool TTransitionChooser::Selectable(int index) {
-    return index == 0 || index == 1 || index == 6 || index == 8;
+    return IsTransitionImplemented(index);
 }
 
 // The list is as wide as its longest item plus 10 pixels, never narrower than the box.

@@ -146,9 +146,9 @@ TEST_F(DaemonService, TheNextDownloadGoesToTheStateFileNotToTheSettings) {
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("|News one"), std::string::npos) << run.out;
     EXPECT_EQ(ReadText(settings), before);
-    const std::string state = ReadText(stateHome + "/orvanta3/state.ini");
-    EXPECT_NE(state.find("[headlines.so]"), std::string::npos) << state;
-    EXPECT_NE(state.find("Next download="), std::string::npos) << state;
+    const std::string stateText = ReadText(stateHome + "/orvanta3/state.ini");
+    EXPECT_NE(stateText.find("[headlines.so]"), std::string::npos) << stateText;
+    EXPECT_NE(stateText.find("Next download="), std::string::npos) << stateText;
 
     run = RunWith(environment, args);
     EXPECT_NE(run.out.find("|News one"), std::string::npos) << "from the cache: " << run.out;

@@ -36,9 +36,9 @@ QComboBox* EditableCombo(const char* name, const QStringList& items, const QStri
 
 } // namespace
 
-TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout, TPortDialogData& data,
-                                         QWidget* parent)
-    : QDialog(parent), data_(data) {
+TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout,
+                                         TPortDialogData& dialogData, QWidget* parent)
+    : QDialog(parent), data_(dialogData) {
     setWindowTitle(QString::fromUtf8(" Конфигурация..."));
     auto* grid = new QGridLayout;
     int row = 0;
@@ -53,18 +53,20 @@ TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout, TPortD
     }
 
     grid->addWidget(new QLabel(QString::fromUtf8("Порт:"), this), row, 0);
-    cbPort_ = EditableCombo("cbPort", {"$378", "$278", "$3BC"}, FromCp1251(data.Values.Port), this);
+    cbPort_ = EditableCombo("cbPort", {"$378", "$278", "$3BC"}, FromCp1251(dialogData.Values.Port),
+                            this);
     grid->addWidget(cbPort_, row++, 1, 1, 3);
 
     if (layout.textPanel) {
         grid->addWidget(new QLabel(QString::fromUtf8("Размер экрана:"), this), row, 0);
         auto* size = new QHBoxLayout;
         size->addWidget(new QLabel(QString::fromUtf8("строк:"), this));
-        cbRows_ = EditableCombo("cbRows", {"1", "2", "4"}, FromCp1251(data.Values.Rows), this);
+        cbRows_ =
+            EditableCombo("cbRows", {"1", "2", "4"}, FromCp1251(dialogData.Values.Rows), this);
         size->addWidget(cbRows_);
         size->addWidget(new QLabel(QString::fromUtf8("x символов:"), this));
         cbCols_ = EditableCombo("cbCols", {"8", "16", "20", "24", "32", "40"},
-                                FromCp1251(data.Values.Cols), this);
+                                FromCp1251(dialogData.Values.Cols), this);
         size->addWidget(cbCols_);
         grid->addLayout(size, row++, 1, 1, 3);
     }
@@ -82,7 +84,7 @@ TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout, TPortD
     tbDelay_->setPageStep(layout.delayPageStep);
     tbDelay_->setTickInterval(10000);
     tbDelay_->setTickPosition(QSlider::TicksBelow);
-    tbDelay_->setValue(data.Values.Timing);
+    tbDelay_->setValue(dialogData.Values.Timing);
     auto* delayRow = new QHBoxLayout;
     delayRow->addWidget(new QLabel("min", this));
     delayRow->addWidget(tbDelay_, 1);

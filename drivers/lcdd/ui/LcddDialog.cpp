@@ -26,15 +26,15 @@ using orv::FromCp1251;
 
 class TLcddDialog : public QDialog {
 public:
-    TLcddDialog(TLcddDialogData& data, QWidget* parent) : QDialog(parent), data_(data) {
+    TLcddDialog(TLcddDialogData& dialogData, QWidget* parent) : QDialog(parent), data_(dialogData) {
         setWindowTitle(QString::fromUtf8(" Конфигурация..."));
         auto* grid = new QGridLayout;
         grid->addWidget(new QLabel(QString::fromUtf8("Сервер LCDd:"), this), 0, 0);
-        edServer_ = new QLineEdit(FromCp1251(data.Values.Server), this);
+        edServer_ = new QLineEdit(FromCp1251(dialogData.Values.Server), this);
         edServer_->setObjectName("edServer");
         grid->addWidget(edServer_, 0, 1);
         grid->addWidget(new QLabel(QString::fromUtf8("Порт:"), this), 1, 0);
-        edPort_ = new QLineEdit(FromCp1251(data.Values.Port), this);
+        edPort_ = new QLineEdit(FromCp1251(dialogData.Values.Port), this);
         edPort_->setObjectName("edPort");
         edPort_->setValidator(new QIntValidator(1, 65535, edPort_));
         grid->addWidget(edPort_, 1, 1);

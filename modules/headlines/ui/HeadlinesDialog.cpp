@@ -18,14 +18,14 @@
 
 namespace orv {
 
-THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
-    : QDialog(parent), data_(data) {
+THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& dialogData, QWidget* parent)
+    : QDialog(parent), data_(dialogData) {
     setWindowTitle(Utf8("Настройка..."));
     auto* layout = new QVBoxLayout(this);
 
     cbUseProxy_ = new QCheckBox(Utf8("Использовать соединение через прокси-сервер"), this);
     cbUseProxy_->setObjectName("cbUseProxy");
-    cbUseProxy_->setChecked(data.UseProxy != 0);
+    cbUseProxy_->setChecked(dialogData.UseProxy != 0);
     layout->addWidget(cbUseProxy_);
 
     auto* refresh = new QHBoxLayout;
@@ -33,7 +33,7 @@ THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
     UpDown1_ = new QSpinBox(this);
     UpDown1_->setObjectName("UpDown1");
     UpDown1_->setRange(1, 10000);
-    UpDown1_->setValue(data.RefreshHours);
+    UpDown1_->setValue(dialogData.RefreshHours);
     refresh->addWidget(UpDown1_);
     refresh->addWidget(new QLabel(Utf8("часов"), this));
     refresh->addStretch();
@@ -49,7 +49,7 @@ THeadlinesDialog::THeadlinesDialog(THeadlinesDialogData& data, QWidget* parent)
     const char* captions[3] = {"Hardware-новости:", "Последние обзоры:", "Обзоры:"};
     for (int list = 0; list < 3; ++list) {
         edAddresses_[list] =
-            new QLineEdit(QString::fromStdString(Cp1251ToUtf8(data.Addresses[list])), this);
+            new QLineEdit(QString::fromStdString(Cp1251ToUtf8(dialogData.Addresses[list])), this);
         edAddresses_[list]->setObjectName(names[list]);
         edAddresses_[list]->setMinimumWidth(360);
         form->addRow(Utf8(captions[list]), edAddresses_[list]);

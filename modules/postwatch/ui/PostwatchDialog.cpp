@@ -21,8 +21,8 @@
 
 namespace orv {
 
-TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
-    : QDialog(parent), data_(data) {
+TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& dialogData, QWidget* parent)
+    : QDialog(parent), data_(dialogData) {
     setWindowTitle(Utf8("Настройка..."));
     auto* layout = new QVBoxLayout(this);
     auto* tabs = new QTabWidget(this);
@@ -30,19 +30,19 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
 
     auto* box = new QWidget(tabs);
     auto* boxForm = new QFormLayout(box);
-    edMailServer_ = NamedEdit("edMailServer", data.Server, box);
+    edMailServer_ = NamedEdit("edMailServer", dialogData.Server, box);
     edMailServer_->setPlaceholderText("pop.example.org, pop3s://pop.example.org:995");
     boxForm->addRow(Utf8("Адрес почтового POP3-сервера:"), edMailServer_);
-    edMailName_ = NamedEdit("edMailName", data.User, box);
+    edMailName_ = NamedEdit("edMailName", dialogData.User, box);
     boxForm->addRow(Utf8("Имя для входа:"), edMailName_);
-    edMailPass_ = NamedEdit("edMailPass", data.Password, box);
+    edMailPass_ = NamedEdit("edMailPass", dialogData.Password, box);
     edMailPass_->setEchoMode(QLineEdit::Password);
     boxForm->addRow(Utf8("Пароль для входа:"), edMailPass_);
     auto* timeout = new QHBoxLayout;
     udMailTimeout_ = new QSpinBox(box);
     udMailTimeout_->setObjectName("udMailTimeout");
     udMailTimeout_->setRange(3, 10000);
-    udMailTimeout_->setValue(data.CheckTimeoutMin);
+    udMailTimeout_->setValue(dialogData.CheckTimeoutMin);
     timeout->addWidget(udMailTimeout_);
     timeout->addWidget(new QLabel(Utf8("мин."), box));
     timeout->addStretch();
@@ -52,25 +52,25 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& data, QWidget* parent)
     cbSecurity_->addItem(Utf8("без шифрования (порт 110)"), "none");
     cbSecurity_->addItem(Utf8("STARTTLS (порт 110)"), "starttls");
     cbSecurity_->addItem(Utf8("POP3S, SSL/TLS (порт 995)"), "pop3s");
-    cbSecurity_->setCurrentIndex(std::max(0, cbSecurity_->findData(QString(data.Security))));
+    cbSecurity_->setCurrentIndex(std::max(0, cbSecurity_->findData(QString(dialogData.Security))));
     boxForm->addRow(Utf8("Защита соединения:"), cbSecurity_);
     cbAcceptSelfSigned_ =
         new QCheckBox(Utf8("Принимать самоподписанный сертификат сервера"), box);
     cbAcceptSelfSigned_->setObjectName("cbAcceptSelfSigned");
-    cbAcceptSelfSigned_->setChecked(data.AcceptSelfSigned != 0);
+    cbAcceptSelfSigned_->setChecked(dialogData.AcceptSelfSigned != 0);
     boxForm->addRow(cbAcceptSelfSigned_);
     tabs->addTab(box, Utf8("Почтовый ящик"));
 
     auto* output = new QWidget(tabs);
     auto* outputLayout = new QVBoxLayout(output);
-    edMailMask_ = NamedEdit("edMailMask", data.Mask, output);
+    edMailMask_ = NamedEdit("edMailMask", dialogData.Mask, output);
     outputLayout->addWidget(edMailMask_);
     for (const char* legend : {"%date% - дата письма,", "%subject% - тема письма,",
                                "%from% - отправитель,", "%size% - размер письма"})
         outputLayout->addWidget(new QLabel(Utf8(legend), output));
     auto* delimiter = new QHBoxLayout;
     delimiter->addWidget(new QLabel(Utf8("Символ разделения нескольких писем:"), output));
-    const char shown[2] = {data.Delimiter[0], '\0'};
+    const char shown[2] = {dialogData.Delimiter[0], '\0'};
     edMailDelimiter_ = NamedEdit("edMailDelimiter", shown, output);
     edMailDelimiter_->setMaxLength(1);
     edMailDelimiter_->setFixedWidth(edMailDelimiter_->fontMetrics().horizontalAdvance("WW") + 12);

@@ -26,15 +26,15 @@ using orv::FromCp1251;
 
 class TfrmMBMSettings : public QDialog {
 public:
-    TfrmMBMSettings(const TSensorlinkDialogData& data, QWidget* parent) : QDialog(parent) {
+    TfrmMBMSettings(const TSensorlinkDialogData& dialogData, QWidget* parent) : QDialog(parent) {
         setWindowTitle("MBM settings...");
         cbRunMBM_ =
             new QCheckBox(QString::fromUtf8("Пробовать запустить Motherboard Monitor"), this);
         cbRunMBM_->setObjectName("cbRunMBM");
-        cbRunMBM_->setChecked(data.TryToRun != 0);
+        cbRunMBM_->setChecked(dialogData.TryToRun != 0);
 
         auto* label = new QLabel(QString::fromUtf8("Путь к файлу MBM5.exe"), this);
-        edPathMBM_ = new QLineEdit(FromCp1251(data.Path), this);
+        edPathMBM_ = new QLineEdit(FromCp1251(dialogData.Path), this);
         edPathMBM_->setObjectName("edPathMBM");
         edPathMBM_->setMinimumWidth(320);
         label->setBuddy(edPathMBM_);
@@ -72,9 +72,9 @@ public:
         orv::TranslatePluginDialog(*this);
     }
 
-    void Store(TSensorlinkDialogData& data) const {
-        data.TryToRun = cbRunMBM_->isChecked() ? 1 : 0;
-        orv::CopyCp1251(data.Path, edPathMBM_->text());
+    void Store(TSensorlinkDialogData& dialogData) const {
+        dialogData.TryToRun = cbRunMBM_->isChecked() ? 1 : 0;
+        orv::CopyCp1251(dialogData.Path, edPathMBM_->text());
     }
 
 private:

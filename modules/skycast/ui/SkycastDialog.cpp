@@ -25,8 +25,8 @@
 
 namespace orv {
 
-TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
-    : QDialog(parent), data_(data) {
+TSkycastDialog::TSkycastDialog(TSkycastDialogData& dialogData, QWidget* parent)
+    : QDialog(parent), data_(dialogData) {
     setWindowTitle(Utf8("Настройка..."));
     auto* layout = new QVBoxLayout(this);
 
@@ -41,7 +41,7 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(Utf8("Код Вашего города:"), this), 0, 0);
     auto* city = new QHBoxLayout;
-    edCity_ = new QLineEdit(FromCp1251(data.CityCode), this);
+    edCity_ = new QLineEdit(FromCp1251(dialogData.CityCode), this);
     edCity_->setObjectName("edCity");
     city->addWidget(edCity_);
     btnSelectCity_ = new QPushButton(Utf8("..."), this);
@@ -55,11 +55,11 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
     cbSource_->setObjectName("cbSource");
     cbSource_->addItem(Utf8("прогноз Open-Meteo"), "open-meteo");
     cbSource_->addItem(Utf8("погодный экспорт (cyid)"), "export");
-    cbSource_->setCurrentIndex(std::strcmp(data.Source, "export") == 0 ? 1 : 0);
+    cbSource_->setCurrentIndex(std::strcmp(dialogData.Source, "export") == 0 ? 1 : 0);
     grid->addWidget(cbSource_, 1, 1);
 
     grid->addWidget(new QLabel(Utf8("Адрес сервера (пусто - стандартный):"), this), 2, 0);
-    edServer_ = new QLineEdit(FromCp1251(data.Server), this);
+    edServer_ = new QLineEdit(FromCp1251(dialogData.Server), this);
     edServer_->setObjectName("edServer");
     edServer_->setPlaceholderText("http://127.0.0.1:8080");
     grid->addWidget(edServer_, 2, 1);
@@ -67,7 +67,7 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
 
     cbUseProxy_ = new QCheckBox(Utf8("Использовать соединение через прокси-сервер"), this);
     cbUseProxy_->setObjectName("cbUseProxy");
-    cbUseProxy_->setChecked(data.UseProxy != 0);
+    cbUseProxy_->setChecked(dialogData.UseProxy != 0);
     layout->addWidget(cbUseProxy_);
 
     pmSelectCity_ = new QMenu(this);
@@ -89,7 +89,7 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& data, QWidget* parent)
     AddDialogButtons(*this, *layout, "Запомнить", "Закрыть", [this] { Save(); });
 
     TranslateItems(*cbSource_);
-    TranslatePluginDialog(*this, data.Language, data.LanguageFile);
+    TranslatePluginDialog(*this, dialogData.Language, dialogData.LanguageFile);
 }
 
 void TSkycastDialog::Save() {

@@ -59,8 +59,8 @@ constexpr const char *kKinds[] = {"command", "file", "mqtt"};
 
 } // namespace
 
-TValueTapDialog::TValueTapDialog(TValueTapDialogData &data, QWidget *parent)
-    : QDialog(parent), data_(data) {
+TValueTapDialog::TValueTapDialog(TValueTapDialogData &dialogData, QWidget *parent)
+    : QDialog(parent), data_(dialogData) {
     setWindowTitle(Utf8("Свои значения: настройка"));
     auto *layout = new QVBoxLayout(this);
     auto *tabs = new QTabWidget(this);
@@ -76,8 +76,8 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &data, QWidget *parent)
     tblSources_->setHorizontalHeaderLabels(headers);
     tblSources_->verticalHeader()->hide();
     tblSources_->setMinimumWidth(900);
-    for (int32_t i = 0; i < std::clamp(data.SourceCount, 0, 32); ++i)
-        AddRow(data.Sources[i]);
+    for (int32_t i = 0; i < std::clamp(dialogData.SourceCount, 0, 32); ++i)
+        AddRow(dialogData.Sources[i]);
     tblSources_->resizeColumnsToContents();
     sourcesLayout->addWidget(tblSources_);
     auto *rowButtons = new QHBoxLayout;
@@ -95,26 +95,26 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &data, QWidget *parent)
 
     auto *broker = new QWidget(tabs);
     auto *form = new QFormLayout(broker);
-    edHost_ = NamedEdit("edHost", data.Host, broker);
+    edHost_ = NamedEdit("edHost", dialogData.Host, broker);
     edHost_->setPlaceholderText("mqtt.example.org");
     form->addRow(Utf8("Брокер MQTT:"), edHost_);
     udPort_ = new QSpinBox(broker);
     udPort_->setObjectName("udPort");
     udPort_->setRange(1, 65535);
-    udPort_->setValue(data.Port);
+    udPort_->setValue(dialogData.Port);
     form->addRow(Utf8("Порт:"), udPort_);
     cbTls_ = new QCheckBox(Utf8("Шифрование TLS"), broker);
     cbTls_->setObjectName("cbTls");
-    cbTls_->setChecked(data.Tls != 0);
+    cbTls_->setChecked(dialogData.Tls != 0);
     form->addRow(cbTls_);
-    edCaFile_ = NamedEdit("edCaFile", data.CaFile, broker);
+    edCaFile_ = NamedEdit("edCaFile", dialogData.CaFile, broker);
     form->addRow(Utf8("Файл сертификата CA:"), edCaFile_);
-    edUser_ = NamedEdit("edUser", data.User, broker);
+    edUser_ = NamedEdit("edUser", dialogData.User, broker);
     form->addRow(Utf8("Пользователь:"), edUser_);
-    edPass_ = NamedEdit("edPass", data.Password, broker);
+    edPass_ = NamedEdit("edPass", dialogData.Password, broker);
     edPass_->setEchoMode(QLineEdit::Password);
     form->addRow(Utf8("Пароль:"), edPass_);
-    edPassFile_ = NamedEdit("edPassFile", data.PasswordFile, broker);
+    edPassFile_ = NamedEdit("edPassFile", dialogData.PasswordFile, broker);
     form->addRow(Utf8("или файл с паролем:"), edPassFile_);
     tabs->addTab(broker, "MQTT");
 

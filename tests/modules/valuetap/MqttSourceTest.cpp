@@ -36,9 +36,9 @@ protected:
             "Source2 pointer=/temperature\nSource3 kind=mqtt\nSource3 name=fresh\n"
             "Source3 topic=home/fresh\nSource3 max age=2\n"
             "Source4 kind=mqtt\nSource4 name=long\nSource4 topic=home/long\nSource4 max bytes=8\n");
-        TValueTapSettings settings = ReadValueTapSettings(ini);
-        settings.Broker = broker;
-        WriteValueTapSettings(ini, settings);
+        TValueTapSettings tapSettings = ReadValueTapSettings(ini);
+        tapSettings.Broker = broker;
+        WriteValueTapSettings(ini, tapSettings);
         WriteText(docs / "Orvanta3.ini", ini.Serialize());
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
@@ -80,18 +80,18 @@ protected:
 TEST_F(MqttSource, PlainBrokerWithPasswordAndReconnect) {
     TMosquittoBroker broker(false, "panel", "s3cret word");
     ASSERT_TRUE(broker.Ok()) << broker.Log();
-    TBrokerSettings settings;
-    settings.Host = "127.0.0.1";
-    settings.Port = broker.Port();
-    settings.User = "panel";
-    settings.Password = "wrong";
-    Load(settings);
+    TBrokerSettings brokerSettings;
+    brokerSettings.Host = "127.0.0.1";
+    brokerSettings.Port = broker.Port();
+    brokerSettings.User = "panel";
+    brokerSettings.Password = "wrong";
+    Load(brokerSettings);
     ASSERT_TRUE(broker.Publish("home/outdoor", "retained", true));
     EXPECT_FALSE(WaitUntil([&] { return Value("outdoor") != "#skip"; }, std::chrono::seconds(3)))
         << "a wrong password gets nothing";
 
-    settings.Password = "s3cret word";
-    Load(settings);
+    brokerSettings.Password = "s3cret word";
+    Load(brokerSettings);
     ChecksOn(broker);
 
     // The broker goes away and comes back: the module connects again and subscribes anew.
@@ -107,19 +107,20 @@ TEST_F(MqttSource, TlsBrokerWithPasswordFile) {
     std::filesystem::permissions(docs / "mqtt.pass", std::filesystem::perms::group_read |
                                                          std::filesystem::perms::others_read,
                                  std::filesystem::perm_options::add);
-    TBrokerSettings settings;
-    settings.Host = "localhost";
-    settings.Port = broker.Port();
-    settings.Tls = true;
-    settings.CaFile = broker.CaFile();
-    settings.User = "panel";
-    settings.PasswordFile = docs / "mqtt.pass";
+    TBrokerSettings brokerSettings;
+    brokerSettings.Host = "localhost";
+    brokerSettings.Port = broker.Port();
+    brokerSettings.Tls = true;
+    brokerSettings.CaFile = broker.CaFile();
+    brokerSettings.User = "panel";
+    brokerSettings.PasswordFile = docs / "mqtt.pass";
     std::string problem;
-    EXPECT_FALSE(BrokerPassword(settings, problem)) << "a password file others may read is refused";
+    EXPECT_FALSE(BrokerPassword(brokerSettings, problem))
+        << "a password file others may read is refused";
     EXPECT_NE(problem.find("mqtt.pass"), std::string::npos) << problem;
     std::filesystem::permissions(docs / "mqtt.pass", std::filesystem::perms::owner_read |
                                                          std::filesystem::perms::owner_write);
-    Load(settings);
+    Load(brokerSettings);
     ChecksOn(broker);
 }
 

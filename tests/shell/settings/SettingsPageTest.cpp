@@ -156,17 +156,17 @@ TEST_F(SettingsPage, TurnsModulesOnAndOffThroughTheHostAndOpensTheirDialogs) {
     Start();
     const size_t index = SelectModule("sensorlink.so");
     auto& turn = Control<QPushButton>("btnTurn");
-    auto& config = Control<QPushButton>("btnConfig");
+    auto& configButton = Control<QPushButton>("btnConfig");
     EXPECT_EQ(turn.text(), QString::fromUtf8("Подключить"));
-    EXPECT_FALSE(config.isEnabled()) << "a module that is off has no settings to open";
+    EXPECT_FALSE(configButton.isEnabled()) << "a module that is off has no settings to open";
 
     turn.click();
     EXPECT_NE(core->Host().Module(index).DataModule(), nullptr) << "loaded at once";
     EXPECT_EQ(turn.text(), QString::fromUtf8("Отключить"));
     EXPECT_EQ(Control<QListWidget>("lbPlugins").currentItem()->data(Qt::UserRole).value<size_t>(),
               index) << "the row stays selected";
-    ASSERT_TRUE(config.isEnabled());
-    WhileModal([&] { config.click(); }, [](QWidget& dialog) {
+    ASSERT_TRUE(configButton.isEnabled());
+    WhileModal([&] { configButton.click(); }, [](QWidget& dialog) {
         Child<QPushButton>(dialog, "btnClose").click();
     });
 
