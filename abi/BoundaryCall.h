@@ -11,7 +11,7 @@ namespace orv {
 inline std::string CurrentExceptionText() {
     try {
         throw;
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
         return "an exception of unknown type";
@@ -20,7 +20,7 @@ inline std::string CurrentExceptionText() {
 
 // Inside a catch block: report(exception text). A report that fails itself (no memory) leaves
 // nothing but the failure value.
-template <typename TReport> void ReportCurrentException(TReport &report) noexcept {
+template <typename TReport> void ReportCurrentException(TReport& report) noexcept {
     try {
         report(CurrentExceptionText());
     } catch (...) {
@@ -30,7 +30,7 @@ template <typename TReport> void ReportCurrentException(TReport &report) noexcep
 // Runs call and returns its result; when it throws, report(exception text) runs instead and
 // failure is returned.
 template <typename TResult, typename TCall, typename TReport>
-TResult CallAcrossBoundary(TResult failure, TCall &&call, TReport &&report) noexcept {
+TResult CallAcrossBoundary(TResult failure, TCall&& call, TReport&& report) noexcept {
     try {
         return call();
     } catch (...) {
@@ -41,7 +41,7 @@ TResult CallAcrossBoundary(TResult failure, TCall &&call, TReport &&report) noex
 
 // The same for a call without a result.
 template <typename TCall, typename TReport>
-void CallAcrossBoundary(TCall &&call, TReport &&report) noexcept {
+void CallAcrossBoundary(TCall&& call, TReport&& report) noexcept {
     try {
         call();
     } catch (...) {

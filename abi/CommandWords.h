@@ -49,6 +49,8 @@ inline constexpr std::string_view kSkipMark = "#skip";
 inline constexpr std::string_view kEnumMark = "#enum";
 
 // The answer of an enumeration tag: kEnumMark and the count.
-inline std::string EnumAnswer(long long count) { return std::string(kEnumMark) + std::to_string(count); }
+inline std::string EnumAnswer(long long count) {
+    return std::string(kEnumMark) + std::to_string(count);
+}
 
 } // namespace orv

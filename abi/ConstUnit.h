@@ -102,7 +102,8 @@ public:
     virtual bool GetScanKeyboard() { return false; }
     virtual void Clear() {}
     // Writes len bytes from (col, row), both from 1. Bytes 0x01..0x08 show custom characters 0..7.
-    virtual void WriteText(uint8_t /*col*/, uint8_t /*row*/, const char* /*text*/, size_t /*len*/) {}
+    virtual void WriteText(uint8_t /*col*/, uint8_t /*row*/, const char* /*text*/, size_t /*len*/) {
+    }
     // pattern: 8 rows top to bottom, bits 4..0 are the pixels left to right.
     virtual void DefineChar(uint8_t /*index*/, const uint8_t* /*pattern*/) {}
 

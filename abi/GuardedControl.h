@@ -14,9 +14,9 @@ namespace orv {
 
 template <typename TGuard> class TGuardedControl final : public TLCDBaseControl {
 public:
-    TGuardedControl(TLCDBaseControl &target, TGuard &guard) : target_(target), guard_(guard) {}
+    TGuardedControl(TLCDBaseControl& target, TGuard& guard) : target_(target), guard_(guard) {}
 
-    TLCDBaseControl &Target() const { return target_; }
+    TLCDBaseControl& Target() const { return target_; }
 
     bool GetActive() override { return Read("GetActive", &TLCDBaseControl::GetActive, false); }
     void SetActive(bool v) override { Write("SetActive", &TLCDBaseControl::SetActive, v); }
@@ -43,25 +43,25 @@ public:
     void Clear() override {
         guard_.Guard("Clear", [this] { target_.Clear(); });
     }
-    void WriteText(uint8_t col, uint8_t row, const char *text, size_t len) override {
+    void WriteText(uint8_t col, uint8_t row, const char* text, size_t len) override {
         guard_.Guard("WriteText", [&] { target_.WriteText(col, row, text, len); });
     }
-    void DefineChar(uint8_t index, const uint8_t *pattern) override {
+    void DefineChar(uint8_t index, const uint8_t* pattern) override {
         guard_.Guard("DefineChar", [&] { target_.DefineChar(index, pattern); });
     }
 
 private:
     template <typename TResult>
-    TResult Read(const char *operation, TResult (TLCDBaseControl::*get)(), TResult failure) {
+    TResult Read(const char* operation, TResult (TLCDBaseControl::*get)(), TResult failure) {
         return guard_.Guard(operation, failure, [&] { return (target_.*get)(); });
     }
     template <typename TValue>
-    void Write(const char *operation, void (TLCDBaseControl::*set)(TValue), TValue value) {
+    void Write(const char* operation, void (TLCDBaseControl::*set)(TValue), TValue value) {
         guard_.Guard(operation, [&] { (target_.*set)(value); });
     }
 
-    TLCDBaseControl &target_;
-    TGuard &guard_;
+    TLCDBaseControl& target_;
+    TGuard& guard_;
 };
 
 } // namespace orv

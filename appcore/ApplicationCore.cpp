@@ -33,12 +33,11 @@ TApplicationCore::TApplicationCore(TApplicationCoreOptions options)
              .ListInactiveModules = options.ListInactiveModules},
             this),
       catalogue_(host_), language_(catalogue_, charsets_),
-      thread_(job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_,
-              random_) {
+      thread_(
+          job_, language_, charsets_, [this] { return host_.CurrentDriver(); }, clock_, random_) {
     thread_.SetFrameSink(&snapshot_);
     charsets_.SetObserver(&snapshot_);
-    thread_.SetFrameMarks([this] { host_.BeginDriverFrame(); },
-                          [this] { host_.EndDriverFrame(); });
+    thread_.SetFrameMarks([this] { host_.BeginDriverFrame(); }, [this] { host_.EndDriverFrame(); });
 }
 
 TApplicationCore::~TApplicationCore() { Shutdown(); }
@@ -87,8 +86,8 @@ void TApplicationCore::StopScreenSaverListener() {
 void TApplicationCore::StartScreenSaverListener() {
     StopScreenSaverListener();
     if (settings_.Common.ShowLcdScreensaver)
-        listener_ = std::make_unique<TScreenSaverListener>(
-            host_, static_cast<TScreenSaverClient&>(*this));
+        listener_ =
+            std::make_unique<TScreenSaverListener>(host_, static_cast<TScreenSaverClient&>(*this));
 }
 
 bool TApplicationCore::SaveSettings() {

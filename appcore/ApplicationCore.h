@@ -28,8 +28,8 @@
 namespace orv {
 
 struct TApplicationCoreOptions {
-    std::string ProgramFolder; // empty: the folder of the running program
-    std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
+    std::string ProgramFolder;           // empty: the folder of the running program
+    std::string SettingsPath;            // empty: Orvanta3.ini in the documents folder
     bool CreateLanguageTemplate = false; // "/create_lang_file": module language templates
     // False for a program that must leave the settings file as it is (a service's may be
     // read-only): defaults that start-up would store stay in memory.

@@ -10,16 +10,16 @@ namespace orv {
 
 namespace {
 
-constexpr const char *kNothingShown = "no display driver is active, so no panel shows anything";
+constexpr const char* kNothingShown = "no display driver is active, so no panel shows anything";
 
-bool IsFolder(const std::string &path) {
+bool IsFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace
 
-std::string NoDriverMessage(const std::string &settingsPath) {
+std::string NoDriverMessage(const std::string& settingsPath) {
     struct stat st {};
     if (::stat(settingsPath.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))

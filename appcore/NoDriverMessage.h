@@ -7,6 +7,6 @@
 namespace orv {
 
 // One sentence in UTF-8, for a settings file at settingsPath.
-std::string NoDriverMessage(const std::string &settingsPath);
+std::string NoDriverMessage(const std::string& settingsPath);
 
 } // namespace orv

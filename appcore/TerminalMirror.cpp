@@ -49,7 +49,8 @@ std::vector<std::string> TTerminalMirror::RenderDots(const std::vector<std::stri
     std::vector<std::string> lines;
     for (const auto& row : rows) {
         // A blank line between rows, like the gap between the rows of a panel.
-        if (!lines.empty()) lines.push_back("|" + std::string(row.size() * kCellDots / 2, ' ') + "|");
+        if (!lines.empty())
+            lines.push_back("|" + std::string(row.size() * kCellDots / 2, ' ') + "|");
         std::vector<TGlyph> cells;
         for (char c : row) {
             const auto code = static_cast<uint8_t>(c);

@@ -83,9 +83,9 @@ bool ReplaceWith(const std::string& path, const std::string& contents, mode_t mo
 // The cheap form for files that change often: a temporary name of this process and thread
 // instead of a unique one, the default mode, no flush.
 bool ReplaceVolatile(const std::string& path, const std::string& contents) {
-    const std::string tmp = DirName(path) + "/." + std::string(BaseName(path)) + "." +
-                            std::to_string(::getpid()) + "." +
-                            std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+    const std::string tmp =
+        DirName(path) + "/." + std::string(BaseName(path)) + "." + std::to_string(::getpid()) +
+        "." + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()));
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (fd.get() < 0) return false;
     const bool ok = WriteAll(fd.get(), contents) && fd.Close();
@@ -267,12 +267,13 @@ bool UpdateFileLocked(const std::string& path,
     // Lock the file itself; a writer that got the lock on a file another writer has meanwhile
     // replaced tries again on the new one.
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        Fd fd(::open(target->c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                     0666));
+        Fd fd(
+            ::open(target->c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666));
         if (fd.get() < 0) return false;
         while (::flock(fd.get(), LOCK_EX) != 0)
             if (errno != EINTR) return false;
-        struct stat locked {}, current {};
+        struct stat locked {
+        }, current{};
         if (::fstat(fd.get(), &locked) != 0) return false;
         if (!S_ISREG(locked.st_mode)) {
             errno = EINVAL;

@@ -17,8 +17,7 @@ inline void CopyText(char* target, size_t size, std::string_view text) {
     target[n] = '\0';
 }
 
-template <size_t N>
-void CopyText(char (&target)[N], std::string_view text) {
+template <size_t N> void CopyText(char (&target)[N], std::string_view text) {
     CopyText(target, N, text);
 }
 

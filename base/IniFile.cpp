@@ -251,8 +251,7 @@ bool TIniFile::Update(const std::function<void(TIniDocument&)>& change) {
     });
 }
 
-bool TIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     return Update([&](TIniDocument& doc) { doc.WriteString(section, key, value); });
 }
 

@@ -6,7 +6,9 @@
 
 namespace orv {
 
-std::string MainLanguagePath() { return ProgramFolder() + "/" + std::string(kMainLanguageFileName); }
+std::string MainLanguagePath() {
+    return ProgramFolder() + "/" + std::string(kMainLanguageFileName);
+}
 
 std::vector<std::string> LanguageNames(const std::string& lngPath) {
     return TIniFile(lngPath).Sections();

@@ -53,10 +53,13 @@ std::string ShortDateFormatFrom(std::string_view dFmt) {
         while (i + 1 < dFmt.size() && IsModifier(dFmt[i + 1])) ++i;
         if (++i >= dFmt.size()) return std::string(kIsoDate);
         switch (dFmt[i]) {
-        case 'd': case 'e': day = true; break;
+        case 'd':
+        case 'e': day = true; break;
         case 'm': month = true; break;
-        case 'y': case 'Y': year = true; break;
-        case 'D': case 'F': day = month = year = true; break;
+        case 'y':
+        case 'Y': year = true; break;
+        case 'D':
+        case 'F': day = month = year = true; break;
         case '%': break;
         default: return std::string(kIsoDate);
         }

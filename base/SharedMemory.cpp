@@ -74,7 +74,8 @@ std::optional<TBlockFile> TBlockFile::Open(std::string_view name, std::string& r
     if (st.st_uid != ::geteuid())
         refusal = "The shared block /dev/shm" + path + " belongs to another user: it is not read";
     else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        refusal = "The shared block /dev/shm" + path + " may be written by other users: it is not read";
+        refusal =
+            "The shared block /dev/shm" + path + " may be written by other users: it is not read";
     if (!refusal.empty()) return std::nullopt;
     return file;
 }
@@ -108,12 +109,8 @@ bool TBlockFile::Read(void* into, size_t size) const {
     return true;
 }
 
-void TSharedBlock::Remove(std::string_view name) {
-    ::shm_unlink(SharedBlockName(name).c_str());
-}
+void TSharedBlock::Remove(std::string_view name) { ::shm_unlink(SharedBlockName(name).c_str()); }
 
-TSharedBlock::~TSharedBlock() {
-    ::munmap(data_, size_);
-}
+TSharedBlock::~TSharedBlock() { ::munmap(data_, size_); }
 
 } // namespace orv

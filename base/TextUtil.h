@@ -52,9 +52,7 @@ inline std::optional<int32_t> ParseInt32(std::string_view text) {
 }
 
 // A control byte (below a blank, or DEL): on the panel 1..8 would show the user characters.
-constexpr bool IsControlByte(char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
-}
+constexpr bool IsControlByte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7F'; }
 
 // Every control byte of text as a blank.
 inline void BlankControlBytes(std::string& text) {

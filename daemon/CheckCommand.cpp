@@ -19,15 +19,14 @@ void Print(std::FILE* out, const std::string& file, const TCheckFinding& finding
 
 } // namespace
 
-int CheckJobAndSettings(const std::string& settingsPath, const std::string& jobPath,
-                        std::FILE* out, std::string& error) {
+int CheckJobAndSettings(const std::string& settingsPath, const std::string& jobPath, std::FILE* out,
+                        std::string& error) {
     const auto job = ReadJobDocument(jobPath, &error);
     if (!job) return 2;
 
     const TOfflineModules modules(settingsPath);
     const TModuleCatalogue catalogue(modules.Host());
-    const auto settingsFindings =
-        CheckSettings(TIniFile(settingsPath).Read(), modules.Host());
+    const auto settingsFindings = CheckSettings(TIniFile(settingsPath).Read(), modules.Host());
     auto jobFindings = CheckJob(*job, catalogue);
     if (job->Sections().empty())
         jobFindings.push_back({0, "the job has no screens"});

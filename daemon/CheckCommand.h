@@ -10,7 +10,7 @@ namespace orv {
 // their defaults, modules marked active that cannot be loaded, then the job's unknown tags and
 // unusable parameters. Returns 0 without findings, 1 with some, 2 when the job cannot be read
 // (its reason in error).
-int CheckJobAndSettings(const std::string& settingsPath, const std::string& jobPath,
-                        std::FILE* out, std::string& error);
+int CheckJobAndSettings(const std::string& settingsPath, const std::string& jobPath, std::FILE* out,
+                        std::string& error);
 
 } // namespace orv

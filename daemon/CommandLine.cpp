@@ -35,7 +35,8 @@ bool IsOptionWord(const std::string& arg) { return arg.size() > 1 && arg.starts_
 
 } // namespace
 
-std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vector<std::string>& args) {
+std::variant<TDaemonOptions, std::string>
+ParseDaemonCommandLine(const std::vector<std::string>& args) {
     TDaemonOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

@@ -11,11 +11,11 @@
 namespace orv {
 
 struct TDaemonOptions {
-    std::string jobPath;            // empty: "Job name" of the settings
-    std::optional<int> seconds;     // run time; none: until SIGINT or SIGTERM
+    std::string jobPath;        // empty: "Job name" of the settings
+    std::optional<int> seconds; // run time; none: until SIGINT or SIGTERM
     TTtyMode tty = TTtyMode::Off;
-    std::string configPath;         // empty: Orvanta3.ini in the documents folder
-    bool verbose = false;           // the trace of modules and tags on standard error
+    std::string configPath; // empty: Orvanta3.ini in the documents folder
+    bool verbose = false;   // the trace of modules and tags on standard error
     bool help = false;
     bool version = false;
     // Instead of a run: list the tags or the plug-ins, check a job and the settings, or write a
@@ -27,7 +27,8 @@ struct TDaemonOptions {
 };
 
 // The options, or the one-line reason why the command line is wrong.
-std::variant<TDaemonOptions, std::string> ParseDaemonCommandLine(const std::vector<std::string>& args);
+std::variant<TDaemonOptions, std::string>
+ParseDaemonCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kDaemonUsage;
 

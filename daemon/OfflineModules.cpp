@@ -13,14 +13,13 @@ TSettings ReadSettings(const std::string& path) {
 } // namespace
 
 TOfflineModules::TOfflineModules(const std::string& settingsPath)
-    : settings_(ReadSettings(settingsPath)),
-      host_({.ProgramFolder = {},
-             .SettingsPath = settingsPath,
-             .Language = settings_.Common.Language,
-             .CreateLanguageTemplate = false,
-             .ListInactiveModules = false,
-             .InitDrivers = false,
-             .LoadModuleSettings = false}) {
+    : settings_(ReadSettings(settingsPath)), host_({.ProgramFolder = {},
+                                                    .SettingsPath = settingsPath,
+                                                    .Language = settings_.Common.Language,
+                                                    .CreateLanguageTemplate = false,
+                                                    .ListInactiveModules = false,
+                                                    .InitDrivers = false,
+                                                    .LoadModuleSettings = false}) {
     host_.Discover();
 }
 

@@ -12,30 +12,27 @@ namespace {
 // not run on.
 constexpr int kMaxPluginKeys = 256;
 
-std::string Text(const char *utf8) {
-    return utf8 ? utf8 : "";
-}
+std::string Text(const char* utf8) { return utf8 ? utf8 : ""; }
 
-void ReadTags(const TPluginDescriptor &d, TInventoryPlugin &plugin) {
+void ReadTags(const TPluginDescriptor& d, TInventoryPlugin& plugin) {
     for (int k = 1; k <= d.TagCount && k <= kMaxTags; ++k)
         plugin.Tags.push_back(
             {DescriptorTextToUtf8(d.TagNames[k]), DescriptorTextToUtf8(d.TagCaptions[k]),
              DescriptorTextToUtf8(d.TagExamples[k]), DescriptorTextToUtf8(d.TagHints[k])});
 }
 
-void ReadKeys(const TModuleLibrary &library, TInventoryPlugin &plugin) {
+void ReadKeys(const TModuleLibrary& library, TInventoryPlugin& plugin) {
     const auto keys = reinterpret_cast<TSettingKeysFunc>(library.Symbol(kSettingKeysExport));
-    if (!keys)
-        return;
-    const TPluginSettingKey *key = keys();
+    if (!keys) return;
+    const TPluginSettingKey* key = keys();
     for (int n = 0; key && key->Section && n < kMaxPluginKeys; ++key, ++n)
         if (key->Key)
             plugin.Keys.push_back(
                 {Text(key->Section), Text(key->Key), Text(key->Default), Text(key->Comment)});
 }
 
-TInventoryPlugin Look(TModuleKind kind, const std::string &folder, const std::string &fileName,
-                      const TIniDocument &settings) {
+TInventoryPlugin Look(TModuleKind kind, const std::string& folder, const std::string& fileName,
+                      const TIniDocument& settings) {
     TInventoryPlugin plugin;
     plugin.Kind = kind;
     plugin.FileName = fileName;
@@ -47,12 +44,12 @@ TInventoryPlugin Look(TModuleKind kind, const std::string &folder, const std::st
         return plugin;
     }
     const TModuleDescriptor descriptor = ReadModuleDescriptor(*library, kind, &error);
-    if (const auto *data = std::get_if<TDataModule>(&descriptor)) {
+    if (const auto* data = std::get_if<TDataModule>(&descriptor)) {
         plugin.Name = DescriptorTextToUtf8(data->Descriptor().Name);
         ReadTags(data->Descriptor(), plugin);
-    } else if (const auto *driver = std::get_if<TDisplayDriver>(&descriptor)) {
+    } else if (const auto* driver = std::get_if<TDisplayDriver>(&descriptor)) {
         plugin.Name = DescriptorTextToUtf8(driver->Descriptor().Name);
-    } else if (const auto *saver = std::get_if<TScreenSaverModule>(&descriptor)) {
+    } else if (const auto* saver = std::get_if<TScreenSaverModule>(&descriptor)) {
         plugin.Name = DescriptorTextToUtf8(saver->Descriptor().Name);
     } else {
         // The library's own path is the line's first field already.
@@ -66,25 +63,22 @@ TInventoryPlugin Look(TModuleKind kind, const std::string &folder, const std::st
 
 } // namespace
 
-const char *KindWord(TModuleKind kind) {
+const char* KindWord(TModuleKind kind) {
     switch (kind) {
-    case TModuleKind::Driver:
-        return "driver";
-    case TModuleKind::ScreenSaver:
-        return "screen saver";
-    case TModuleKind::Data:
-        break;
+    case TModuleKind::Driver: return "driver";
+    case TModuleKind::ScreenSaver: return "screen saver";
+    case TModuleKind::Data: break;
     }
     return "data module";
 }
 
-std::vector<TInventoryPlugin> InventoryPlugins(const std::string &programFolder,
-                                               const std::string &settingsPath) {
+std::vector<TInventoryPlugin> InventoryPlugins(const std::string& programFolder,
+                                               const std::string& settingsPath) {
     const TIniDocument settings = TIniFile(settingsPath).Read();
     std::vector<TInventoryPlugin> plugins;
     for (TModuleKind kind : kModuleKinds) {
         const std::string folder = programFolder + "/" + ModuleFolder(kind);
-        for (const std::string &fileName : ModuleLibraryFiles(folder))
+        for (const std::string& fileName : ModuleLibraryFiles(folder))
             plugins.push_back(Look(kind, folder, fileName, settings));
     }
     return plugins;

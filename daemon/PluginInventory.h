@@ -31,10 +31,10 @@ struct TInventoryPlugin {
 // The libraries of the driver, data module and screen-saver folders, in discovery order. Each
 // is opened, its descriptor read and checked and the library closed again: no module's
 // LoadSettings, Init or Start runs.
-std::vector<TInventoryPlugin> InventoryPlugins(const std::string &programFolder,
-                                               const std::string &settingsPath);
+std::vector<TInventoryPlugin> InventoryPlugins(const std::string& programFolder,
+                                               const std::string& settingsPath);
 
 // "driver", "data module" or "screen saver".
-const char *KindWord(TModuleKind kind);
+const char* KindWord(TModuleKind kind);
 
 } // namespace orv

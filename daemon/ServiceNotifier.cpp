@@ -64,7 +64,9 @@ void TServiceNotifier::Notify(std::string_view state) {
 
 void TServiceNotifier::Ready() { Notify("READY=1\nSTATUS=Showing the job"); }
 
-void TServiceNotifier::Reloading() { Notify("RELOADING=1\nSTATUS=Reading the settings and the job"); }
+void TServiceNotifier::Reloading() {
+    Notify("RELOADING=1\nSTATUS=Reading the settings and the job");
+}
 
 void TServiceNotifier::Stopping() { Notify("STOPPING=1"); }
 

@@ -10,10 +10,10 @@
 namespace orv {
 
 // The file's text (UTF-8, which the program reads as such).
-std::string StarterSettingsText(const std::vector<TInventoryPlugin> &plugins);
+std::string StarterSettingsText(const std::vector<TInventoryPlugin>& plugins);
 
 // Writes the text to path unless something is there already; empty on success, else one line
 // saying why not.
-std::string WriteStarterSettings(const std::string &path, const std::string &text);
+std::string WriteStarterSettings(const std::string& path, const std::string& text);
 
 } // namespace orv

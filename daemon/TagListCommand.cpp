@@ -17,7 +17,6 @@ std::string Field(std::string field) {
     return field;
 }
 
-
 void WriteLine(std::FILE* out, std::initializer_list<std::string> fields) {
     std::string line;
     for (const std::string& field : fields) line += (line.empty() ? "" : "\t") + Field(field);

@@ -43,7 +43,8 @@ TCharsets::TCharsets() {
 
 void TCharsets::WriteDefaultsIfEmpty(TIniDocument& doc) {
     if (!doc.Keys(kCustomCharsSection).empty()) return;
-    for (const auto& glyph : kBuiltInGlyphs) doc.WriteString(kCustomCharsSection, glyph.Name, glyph.Rows);
+    for (const auto& glyph : kBuiltInGlyphs)
+        doc.WriteString(kCustomCharsSection, glyph.Name, glyph.Rows);
 }
 
 void TCharsets::Load(TIniFile& ini) {
@@ -79,7 +80,8 @@ void TCharsets::LoadFrom(const TIniDocument& doc) {
     for (size_t i = 0; i < mapping_.size(); ++i) {
         const TCharsetMappingKey& key = kCharsetMappingKeys[i];
         const int32_t code = doc.ReadInteger(kCharsetMappingSection, key.Key, key.Default);
-        mapping_[i] = code >= 1 && code <= kCustomSlotCount ? static_cast<uint8_t>(code) : key.Default;
+        mapping_[i] =
+            code >= 1 && code <= kCustomSlotCount ? static_cast<uint8_t>(code) : key.Default;
     }
 }
 
@@ -133,12 +135,8 @@ bool TCharsets::HandleRequest(int32_t request, std::string_view text) {
     switch (request) {
     case crSwitchHorizontal:
     case crSwitchVertical:
-    case crSwitchUser:
-        SwitchCharset(static_cast<uint8_t>(request));
-        return true;
-    case crBigClock:
-        LoadBigClock();
-        return true;
+    case crSwitchUser: SwitchCharset(static_cast<uint8_t>(request)); return true;
+    case crBigClock: LoadBigClock(); return true;
     case crDefineRows:
         if (auto slot = SplitSlotRequest(text)) {
             DefineSlot(slot->first, ParseMaskRows(slot->second));
@@ -148,8 +146,7 @@ bool TCharsets::HandleRequest(int32_t request, std::string_view text) {
     case crDefineNamed:
         if (auto slot = SplitSlotRequest(text)) return DefineSlotByName(slot->first, slot->second);
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

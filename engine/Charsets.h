@@ -105,7 +105,9 @@ public:
     uint8_t Mapping(int role) const;
     void SetMapping(int role, uint8_t code);
     // Character drawn for horizontal-bar piece hb_0..hb_7.
-    char BarChar(int piece) const { return static_cast<char>(Mapping(kHorizontalBarRoles + piece)); }
+    char BarChar(int piece) const {
+        return static_cast<char>(Mapping(kHorizontalBarRoles + piece));
+    }
 
 private:
     void LoadSlot(uint8_t slot, const TGlyphRows& rows);

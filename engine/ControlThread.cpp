@@ -16,8 +16,9 @@ TControlThread::TControlThread(TJob& job, TTagLanguage& language, TCharsets& cha
                                std::function<TLCDBaseControl*()> driver, TEngineClock& clock,
                                TRandomSource& random)
     : job_(job), language_(language), charsets_(charsets), driver_(std::move(driver)),
-      clock_(clock), transitions_(clock, random),
-      wake_{suspendMutex_, suspendChanged_, [this] { return suspended_ || skipRequested_; }},
+      clock_(clock),
+      transitions_(clock, random), wake_{suspendMutex_, suspendChanged_,
+                                         [this] { return suspended_ || skipRequested_; }},
       cycle_(language, charsets), preview_(language, charsets) {
     SetGeometry(rows_, cols_);
 }
@@ -243,8 +244,8 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         // The panel shows something else since the last tick: the cycle started or resumed,
         // or a transition played.
         if (forgetShownRows_.exchange(false)) cycle_.ForgetShownRows();
-        const auto& frame = TickMarked(active ? driver : nullptr,
-                                       stretching ? TLineEdit(stretch) : TLineEdit());
+        const auto& frame =
+            TickMarked(active ? driver : nullptr, stretching ? TLineEdit(stretch) : TLineEdit());
         if (sink_) sink_->ShowFrame(frame);
         if (heartbeat_) heartbeat_();
         ticked = true;
@@ -324,9 +325,9 @@ bool TControlThread::PauseIfSuspended(std::stop_token stop) {
     if (!heartbeat_) {
         suspendChanged_.wait(lock, stop, [this] { return !suspended_; });
     } else {
-        while (!suspendChanged_.wait_for(lock, stop, heartbeatPeriod_,
-                                         [this] { return !suspended_; }) &&
-               !stop.stop_requested()) {
+        while (!suspendChanged_.wait_for(lock, stop, heartbeatPeriod_, [this] {
+            return !suspended_;
+        }) && !stop.stop_requested()) {
             lock.unlock();
             heartbeat_();
             lock.lock();
@@ -359,8 +360,9 @@ void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clear
         const auto count = static_cast<int32_t>(std::min(lines.size(), screen.Line.size()));
         if (kind == TLineText::Tags) std::copy_n(lines.begin(), count, screen.Line.begin());
         if (kind == TLineText::TagsOfActiveModules)
-            std::transform(lines.begin(), lines.begin() + count, screen.Line.begin(),
-                           [this](const std::string& line) { return language_.WithoutUnboundTags(line); });
+            std::transform(
+                lines.begin(), lines.begin() + count, screen.Line.begin(),
+                [this](const std::string& line) { return language_.WithoutUnboundTags(line); });
         TScreenRenderer renderer(language_, charsets_);
         renderer.SetGeometry(rows_, cols_);
         renderer.SetSeparator(Separator());
@@ -372,8 +374,8 @@ void TControlThread::ShowLines(const std::vector<std::string>& lines, bool clear
             for (char& c : text)
                 if (static_cast<unsigned char>(c) < 0x20) c = ' ';
         };
-        const auto& frame = kind == TLineText::Plain ? renderer.Step(driver, plain)
-                                                     : renderer.Step(driver);
+        const auto& frame =
+            kind == TLineText::Plain ? renderer.Step(driver, plain) : renderer.Step(driver);
         if (sink_) sink_->ShowFrame(frame);
     } catch (...) {
         // Messages of the program's start and end: a failing module must not stop either.

@@ -18,10 +18,10 @@ struct TCustomGlyph {
     TGlyphRows Rows{};
 };
 
-constexpr int kCustomSlotCount = 8;     // hardware slots 0..7, display codes 1..8
-constexpr int kBuiltInGlyphCount = 24;  // entries 1..24: hb_0..hb_7, vb_0..vb_7, cust_1..cust_8
-constexpr int kMaxGlyphCount = 255;     // entries 1..255
-constexpr int kUserSetFirstEntry = 17;  // cust_1..cust_8 always keep their built-in rows
+constexpr int kCustomSlotCount = 8;    // hardware slots 0..7, display codes 1..8
+constexpr int kBuiltInGlyphCount = 24; // entries 1..24: hb_0..hb_7, vb_0..vb_7, cust_1..cust_8
+constexpr int kMaxGlyphCount = 255;    // entries 1..255
+constexpr int kUserSetFirstEntry = 17; // cust_1..cust_8 always keep their built-in rows
 
 // Name and default rows of built-in entry 1..24 (index 0 is entry 1).
 struct TBuiltInGlyph {

@@ -24,8 +24,8 @@ std::string ItemProblem(size_t i, const std::string& item) {
     switch (i) {
     case kColumn:
         if (item == "r" || (number && *number >= 1 && *number <= kMaxLeftColumn)) return {};
-        return "the column \"" + item + "\" is not 1.." + std::to_string(kMaxLeftColumn) +
-               " or r" + (number ? "; the tag is not shown" : "; the tag follows the text");
+        return "the column \"" + item + "\" is not 1.." + std::to_string(kMaxLeftColumn) + " or r" +
+               (number ? "; the tag is not shown" : "; the tag follows the text");
     case kWidth:
         if (number && *number >= 0) return {};
         return "the width \"" + item + "\" is not a number of characters";
@@ -38,8 +38,7 @@ std::string ItemProblem(size_t i, const std::string& item) {
         return "the format \"" + item +
                "\" is not flash, bar, simple_bar, digit_bar, anim or anim_char; the value shows "
                "as text";
-    default:
-        return "the parameter \"" + item + "\" after the format is ignored";
+    default: return "the parameter \"" + item + "\" after the format is ignored";
     }
 }
 
@@ -52,7 +51,8 @@ std::vector<std::string> TagProblems(std::string_view tag, const TTagCatalogue& 
     const TElementText parts = SplitElementText(element);
     const std::string name(parts.Head);
     if (!closed)
-        problems.push_back("the tag " + name + " has no closing $; the rest of the line is "
+        problems.push_back("the tag " + name +
+                           " has no closing $; the rest of the line is "
                            "taken as its name and parameters");
     if (name.size() > 1 && !catalogue.Bind(name))
         problems.push_back("unknown tag " + name +
@@ -71,9 +71,9 @@ void CheckNumber(const TIniDocument& job, const std::string& screen, const std::
                  std::vector<TCheckFinding>& findings) {
     const auto text = job.Find(screen, key);
     if (!text || ParseInt32(*text)) return;
-    findings.push_back({job.KeyLine(screen, key),
-                        "[" + Cp1251ToUtf8(screen) + "] " + key + "=" + Cp1251ToUtf8(*text) +
-                            " is not a number; 0 is used"});
+    findings.push_back({job.KeyLine(screen, key), "[" + Cp1251ToUtf8(screen) + "] " + key + "=" +
+                                                      Cp1251ToUtf8(*text) +
+                                                      " is not a number; 0 is used"});
 }
 
 } // namespace
@@ -91,14 +91,15 @@ std::vector<TCheckFinding> CheckJob(const TIniDocument& job, const TTagCatalogue
             for (const TTemplatePiece& piece : TemplatePieces(text)) {
                 if (!piece.IsTag) continue;
                 for (const std::string& problem : TagProblems(piece.Text, catalogue))
-                    findings.push_back({job.KeyLine(screen, lineKey),
-                                        "[" + Cp1251ToUtf8(screen) + "] " + lineKey + ": " +
-                                            Cp1251ToUtf8(problem)});
+                    findings.push_back({job.KeyLine(screen, lineKey), "[" + Cp1251ToUtf8(screen) +
+                                                                          "] " + lineKey + ": " +
+                                                                          Cp1251ToUtf8(problem)});
             }
         }
     }
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const TCheckFinding& a, const TCheckFinding& b) { return a.Line < b.Line; });
+    std::stable_sort(
+        findings.begin(), findings.end(),
+        [](const TCheckFinding& a, const TCheckFinding& b) { return a.Line < b.Line; });
     return findings;
 }
 

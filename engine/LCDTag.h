@@ -19,8 +19,8 @@ enum TTagFormat : uint8_t {
     tfAnimChar = 6,
 };
 
-constexpr int32_t kLeftFollow = -1;   // element follows the text before it
-constexpr int32_t kLeftRight = 100;   // element is right-aligned to the display width
+constexpr int32_t kLeftFollow = -1; // element follows the text before it
+constexpr int32_t kLeftRight = 100; // element is right-aligned to the display width
 constexpr int32_t kMaxLeftColumn = 20;
 
 // Longest value kept from a module, and the widest field; more is cut off so that no answer
@@ -29,10 +29,10 @@ constexpr size_t kMaxValueLength = 4096;
 
 struct TLCDTag {
     int32_t LineNo = 1;
-    std::string Name;      // tag name ("$time") for a module tag, else the text to show
-    int32_t TagIndex = -1; // -1: no module tag matched
-    std::string ModuleKey; // empty: no module matched
-    std::string Value;     // last value, after the command pass
+    std::string Name;         // tag name ("$time") for a module tag, else the text to show
+    int32_t TagIndex = -1;    // -1: no module tag matched
+    std::string ModuleKey;    // empty: no module matched
+    std::string Value;        // last value, after the command pass
     bool OutsideText = false; // Value is outside text: shown as it is, never a command or mark
     int32_t Left = kLeftFollow;
     int32_t Width = 0;

@@ -33,9 +33,9 @@ class TLineEdit {
 public:
     TLineEdit() = default;
     template <typename TCallable>
-        requires(!std::is_same_v<std::remove_cvref_t<TCallable>, TLineEdit> &&
-                 std::is_invocable_v<const TCallable&, int32_t, std::string&>)
-    TLineEdit(const TCallable& callable)
+    requires(!std::is_same_v<std::remove_cvref_t<TCallable>, TLineEdit> &&
+             std::is_invocable_v<const TCallable&, int32_t, std::string&>)
+        TLineEdit(const TCallable& callable)
         : callable_(&callable), call_([](const void* c, int32_t line, std::string& text) {
               (*static_cast<const TCallable*>(c))(line, text);
           }) {}

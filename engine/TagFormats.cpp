@@ -26,9 +26,7 @@ std::string Repeat(int32_t count, char c) {
     return std::string(count > 0 ? static_cast<size_t>(count) : 0, c);
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // [sign] digits [sep digits] [e [sign] digits], at least one digit before the exponent.
 bool IsRealNumber(std::string_view s) {
@@ -156,7 +154,8 @@ std::string RenderSimpleBar(int32_t percent, int32_t width, TCharsets& charsets)
 std::string RenderDigitBar(int32_t percent, int32_t width) {
     if (percent < 0 || percent > 100 || width < 0) return {};
     const int32_t shown = percent >= 100 ? 99 : percent;
-    const char digits[2] = {static_cast<char>('0' + shown / 10), static_cast<char>('0' + shown % 10)};
+    const char digits[2] = {static_cast<char>('0' + shown / 10),
+                            static_cast<char>('0' + shown % 10)};
     const auto filled = static_cast<int32_t>(static_cast<int64_t>(width) * percent / 100);
     std::string out = Repeat(filled, '\x01') + Repeat(width - filled, '_');
     const int32_t first = width / 2; // 1-based positions first and first + 1

@@ -18,9 +18,7 @@ constexpr int32_t kMaxLongDelayPeriod = 1'000'000;
 // A one-digit parameter and the separator after it ("3;").
 constexpr size_t kParameterLength = 2;
 
-void EraseFront(std::string& s, size_t count) {
-    s.erase(0, std::min(count, s.size()));
-}
+void EraseFront(std::string& s, size_t count) { s.erase(0, std::min(count, s.size())); }
 
 // True when s holds the command's word anywhere; the word's length is then cut from its front.
 inline bool TakeCommand(std::string& s, const TCommandWord& command) {
@@ -29,9 +27,7 @@ inline bool TakeCommand(std::string& s, const TCommandWord& command) {
     return true;
 }
 
-void RemoveQuotes(std::string& s) {
-    s.erase(std::remove(s.begin(), s.end(), '\''), s.end());
-}
+void RemoveQuotes(std::string& s) { s.erase(std::remove(s.begin(), s.end(), '\''), s.end()); }
 
 // The digit at the front of s, or -1.
 int FrontDigit(const std::string& s) {
@@ -102,7 +98,9 @@ TLCDTag TTagLanguage::ParseElement(std::string_view text) {
     }
 
     const auto items = SplitParameters(parts.Params);
-    auto item = [&](size_t i) -> const std::string* { return i < items.size() ? &items[i] : nullptr; };
+    auto item = [&](size_t i) -> const std::string* {
+        return i < items.size() ? &items[i] : nullptr;
+    };
     auto integer = [&](size_t i) -> std::optional<int32_t> {
         return item(i) ? ParseInt32(*item(i)) : std::nullopt;
     };
@@ -132,7 +130,8 @@ void TTagLanguage::Evaluate(TLCDTag& tag) {
         return;
     }
     std::optional<std::string> answer;
-    if (!tag.ModuleKey.empty()) answer = catalogue_.GetValue(tag.ModuleKey, tag.TagIndex, tag.Argument);
+    if (!tag.ModuleKey.empty())
+        answer = catalogue_.GetValue(tag.ModuleKey, tag.TagIndex, tag.Argument);
     if (!answer) {
         tag.Value.clear();
         tag.OutsideText = false;

@@ -4,9 +4,7 @@ namespace orv {
 
 namespace {
 
-bool AtOrBelowBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
+bool AtOrBelowBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string Rewrite(std::string_view piece, const std::string& lineNo) {
     std::string out;

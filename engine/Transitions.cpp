@@ -88,8 +88,7 @@ void TTransitionPlayer::Play(TLCDBaseControl* driver, const TScreenRows& oldRows
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

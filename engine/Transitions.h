@@ -32,7 +32,8 @@ constexpr bool IsTransitionImplemented(int effect) {
 
 class TTransitionPlayer {
 public:
-    TTransitionPlayer(TEngineClock& clock, TRandomSource& random) : clock_(clock), random_(random) {}
+    TTransitionPlayer(TEngineClock& clock, TRandomSource& random)
+        : clock_(clock), random_(random) {}
 
     // Plays effect from oldRows to newRows on the driver and returns when it has ended, after
     // about speedMs. Rows are written as they are (no character mapping). Nothing happens

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) orv::fuzz::Fail(#condition, __FILE__, __LINE__);                     \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) orv::fuzz::Fail(#condition, __FILE__, __LINE__);                         \
     } while (0)
 
 namespace orv::fuzz {

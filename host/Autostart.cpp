@@ -33,8 +33,8 @@ std::string QuotedExec(const std::string& programFile) {
 
 std::string AutostartEntryPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string base = config && config[0] == '/' ? std::string(config)
-                                                         : HomeFolder() + "/.config";
+    const std::string base =
+        config && config[0] == '/' ? std::string(config) : HomeFolder() + "/.config";
     return base + "/autostart/orvanta3.desktop";
 }
 
@@ -57,9 +57,11 @@ bool ApplyAutostart(bool enabled, const std::string& programFile) {
                                  "Type=Application\n"
                                  "Name=Orvanta3\n"
                                  "Comment=Shows live information on an LCD panel\n"
-                                 "Exec=" + exec + "\n"
-                                 "Terminal=false\n"
-                                 "X-GNOME-Autostart-enabled=true\n");
+                                 "Exec=" +
+                                     exec +
+                                     "\n"
+                                     "Terminal=false\n"
+                                     "X-GNOME-Autostart-enabled=true\n");
 }
 
 bool ApplyAutostart(bool enabled) { return ApplyAutostart(enabled, ProgramFile()); }

@@ -94,13 +94,15 @@ bool CheckDescriptor(const TPluginDescriptor& d, std::string* error) {
 }
 
 bool CheckDescriptor(const THardwareDescriptor& d, std::string* error) {
-    if (!d.Name || !d.Description) return Fail(error, "driver descriptor without name or description");
+    if (!d.Name || !d.Description)
+        return Fail(error, "driver descriptor without name or description");
     if (!d.Release) return Fail(error, "driver descriptor without Release");
     return true;
 }
 
 bool CheckDescriptor(const TScreenSaverDescriptor& d, std::string* error) {
-    if (!d.Name || !d.Description) return Fail(error, "screen-saver descriptor without name or description");
+    if (!d.Name || !d.Description)
+        return Fail(error, "screen-saver descriptor without name or description");
     if (!d.Start || !d.Stop) return Fail(error, "screen-saver descriptor without Start or Stop");
     return true;
 }

@@ -71,7 +71,6 @@ int MessageIdOfKey(std::string_view key) {
     return 0;
 }
 
-
 TProgramMessages::TProgramMessages() { Reset(); }
 
 std::string TProgramMessages::Text(int id) const {

@@ -20,8 +20,7 @@ using S = TShortcutSettings;
 using VS = TVirtualScreenSettings;
 using P = TWindowPosition;
 
-template <auto Group, auto Member>
-TSettingField Field(TSettingsValues& values) {
+template <auto Group, auto Member> TSettingField Field(TSettingsValues& values) {
     return &(values.*Group.*Member);
 }
 

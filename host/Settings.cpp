@@ -23,17 +23,13 @@ void ReadKeys(TSettingsValues& values, const std::string& path,
 
 } // namespace
 
-void TSettings::ReadEarly() {
-    ReadKeys(*this, path_, {TSettingRead::Early});
-}
+void TSettings::ReadEarly() { ReadKeys(*this, path_, {TSettingRead::Early}); }
 
 void TSettings::ReadMain(const std::function<void(const TIniDocument&)>& readCustomChars) {
     ReadKeys(*this, path_, {TSettingRead::Early, TSettingRead::Main}, readCustomChars);
 }
 
-void TSettings::ReadPosition() {
-    ReadKeys(*this, path_, {TSettingRead::Position});
-}
+void TSettings::ReadPosition() { ReadKeys(*this, path_, {TSettingRead::Position}); }
 
 bool TSettings::Save(const TSettingsSaveParts& parts) {
     // A failed autostart update changes nothing and does not stop the save.
@@ -85,9 +81,7 @@ bool TSettings::VirtualScreenPositionStored() const {
     });
 }
 
-bool TSettings::SaveUpdateCheck() {
-    return WriteKeys(TSettingWrite::UpdateCheck);
-}
+bool TSettings::SaveUpdateCheck() { return WriteKeys(TSettingWrite::UpdateCheck); }
 
 bool TSettings::WriteKeys(TSettingWrite writer) {
     return TIniFile(path_).Update([&](TIniDocument& doc) {
@@ -112,10 +106,10 @@ bool ReadModuleActive(const std::string& settingsPath, std::string_view libraryF
     return ReadModuleActive(TIniFile(settingsPath).Read(), libraryFile);
 }
 
-bool WriteModuleActive(const std::string& settingsPath, std::string_view libraryFile,
-                       bool active) {
-    return TIniFile(settingsPath).Update(
-        [&](TIniDocument& doc) { WriteModuleActive(doc, libraryFile, active); });
+bool WriteModuleActive(const std::string& settingsPath, std::string_view libraryFile, bool active) {
+    return TIniFile(settingsPath).Update([&](TIniDocument& doc) {
+        WriteModuleActive(doc, libraryFile, active);
+    });
 }
 
 } // namespace orv

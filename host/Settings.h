@@ -76,7 +76,6 @@ std::string ModuleSection(std::string_view libraryFile);
 bool ReadModuleActive(const TIniDocument& doc, std::string_view libraryFile);
 void WriteModuleActive(TIniDocument& doc, std::string_view libraryFile, bool active);
 bool ReadModuleActive(const std::string& settingsPath, std::string_view libraryFile);
-bool WriteModuleActive(const std::string& settingsPath, std::string_view libraryFile,
-                       bool active);
+bool WriteModuleActive(const std::string& settingsPath, std::string_view libraryFile, bool active);
 
 } // namespace orv

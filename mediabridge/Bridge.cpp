@@ -85,7 +85,7 @@ private:
 TMp3Update UpdateOf(const TMpdTrack& track, TClock::duration sinceQuery) {
     TMp3Update update;
     const bool playing = track.State == TMpdTrack::TState::Playing;
-    update.State = playing                                     ? msPlaying
+    update.State = playing                                    ? msPlaying
                    : track.State == TMpdTrack::TState::Paused ? msPaused
                    : track.HasSong                            ? msStopped
                                                               : msNoMedia;
@@ -148,8 +148,7 @@ void RunBridge(const TBridgeOptions& options, TMp3Publisher& publisher, int stop
             }
         }
 
-        const bool playing =
-            mpd.Connected() && mpd.Track().State == TMpdTrack::TState::Playing;
+        const bool playing = mpd.Connected() && mpd.Track().State == TMpdTrack::TState::Playing;
         const char* lead = mpd.Connected() ? kMpdPathLead : kMprisPathLead;
         TMp3Update update = mpd.Connected() ? UpdateOf(mpd.Track(), now - queriedAt)
                             : mpris         ? UpdateOf(mpris->State())

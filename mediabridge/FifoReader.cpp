@@ -29,9 +29,7 @@ TFifoReader::TFifoReader(std::string path, TFifoFormat format, size_t windowSize
     : path_(std::move(path)), format_(format), ring_(2 * windowSize, 0.0f),
       windowSize_(windowSize) {}
 
-TFifoReader::~TFifoReader() {
-    Close();
-}
+TFifoReader::~TFifoReader() { Close(); }
 
 void TFifoReader::Close() {
     if (fd_ >= 0) ::close(fd_);
@@ -90,9 +88,7 @@ void TFifoReader::Take(const int16_t* samples, size_t frames) {
     }
 }
 
-const float* TFifoReader::Window() {
-    return ring_.data() + next_;
-}
+const float* TFifoReader::Window() { return ring_.data() + next_; }
 
 std::pair<uint8_t, uint8_t> TFifoReader::TakeLevels() {
     auto scale = [](int peak) { return static_cast<uint8_t>(std::min(255, peak * 255 / 32767)); };

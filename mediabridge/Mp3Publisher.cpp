@@ -14,9 +14,7 @@ std::unique_ptr<TMp3Publisher> TMp3Publisher::Create() {
     return publisher;
 }
 
-TMp3Publisher::~TMp3Publisher() {
-    Publish({}, "");
-}
+TMp3Publisher::~TMp3Publisher() { Publish({}, ""); }
 
 void TMp3Publisher::Publish(const TMp3Update& update, const char* lead) {
     TMp3Data data{};

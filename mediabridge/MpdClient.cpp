@@ -23,9 +23,7 @@ TMpdTrack::TState StateOf(mpd_state state) {
 TMpdClient::TMpdClient(std::string musicDirectory)
     : configuredMusicDirectory_(std::move(musicDirectory)) {}
 
-TMpdClient::~TMpdClient() {
-    Disconnect();
-}
+TMpdClient::~TMpdClient() { Disconnect(); }
 
 void TMpdClient::Disconnect() {
     if (connection_) mpd_connection_free(connection_);
@@ -33,9 +31,7 @@ void TMpdClient::Disconnect() {
     track_ = {};
 }
 
-int TMpdClient::Fd() const {
-    return connection_ ? mpd_connection_get_fd(connection_) : -1;
-}
+int TMpdClient::Fd() const { return connection_ ? mpd_connection_get_fd(connection_) : -1; }
 
 bool TMpdClient::Connect() {
     Disconnect();

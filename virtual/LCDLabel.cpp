@@ -148,8 +148,9 @@ QPoint TLCDLabel::CellOrigin(int line, int cell) const {
 
 void TLCDLabel::Relayout() {
     const QSize cell = CellSize();
-    laidOut_ = QSize(2 * borderSpace_ + (noOfChars_ - 1) * charSpacing_ + noOfChars_ * cell.width() + 2,
-                     2 * borderSpace_ + (textLines_ - 1) * lineSpacing_ + textLines_ * cell.height() + 2);
+    laidOut_ =
+        QSize(2 * borderSpace_ + (noOfChars_ - 1) * charSpacing_ + noOfChars_ * cell.width() + 2,
+              2 * borderSpace_ + (textLines_ - 1) * lineSpacing_ + textLines_ * cell.height() + 2);
     updateGeometry();
     resize(laidOut_);
     update();

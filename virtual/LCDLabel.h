@@ -24,8 +24,23 @@ namespace orv {
 
 // pix1x1..pix16x16: square dots of N x N screen pixels; pixCustom: PixelWidth x PixelHeight.
 enum class TPixelSize {
-    pix1x1, pix2x2, pix3x3, pix4x4, pix5x5, pix6x6, pix7x7, pix8x8,
-    pix9x9, pix10x10, pix11x11, pix12x12, pix13x13, pix14x14, pix15x15, pix16x16, pixCustom,
+    pix1x1,
+    pix2x2,
+    pix3x3,
+    pix4x4,
+    pix5x5,
+    pix6x6,
+    pix7x7,
+    pix8x8,
+    pix9x9,
+    pix10x10,
+    pix11x11,
+    pix12x12,
+    pix13x13,
+    pix14x14,
+    pix15x15,
+    pix16x16,
+    pixCustom,
 };
 enum class TPixelShape { spSquare, spShaped, spRound };
 enum class TMyBorder { frRaised, frLowered, frSingle, frNone };
@@ -108,8 +123,7 @@ private:
     void UpdateCells(const std::function<bool(size_t)>& changed);
     bool SetCount(int& field, int value, int minimum, const char* message);
     // Stores a value that changes only how the cells look.
-    template <typename T>
-    void Repaint(T& field, T value) {
+    template <typename T> void Repaint(T& field, T value) {
         if (field == value) return;
         field = value;
         update();

@@ -61,7 +61,8 @@ bool TVirtualDisplayFeed::DeliveryDue() {
 
 // Outside the lock: the GUI thread it wakes takes the lock at once.
 void TVirtualDisplayFeed::PostDelivery() {
-    QMetaObject::invokeMethod(&relay_, [this] { Deliver(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &relay_, [this] { Deliver(); }, Qt::QueuedConnection);
 }
 
 void TVirtualDisplayFeed::MarkAllChanged() {

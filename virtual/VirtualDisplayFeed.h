@@ -53,7 +53,7 @@ private:
     void PostDelivery();
     void MarkAllChanged();
 
-    QObject relay_; // lives on the GUI thread; queued calls run there
+    QObject relay_;                        // lives on the GUI thread; queued calls run there
     QPointer<TfrmVirtualDisplay> display_; // GUI thread only
     QMetaObject::Connection visibility_;   // GUI thread only
 

@@ -88,8 +88,12 @@ TfrmVirtualDisplay::TfrmVirtualDisplay(TSettings& settings, TNavigate navigate, 
     btnPrev_ = button("btnPrev", QStyle::SP_MediaSkipBackward,
                       "Нажмите эту кнопку, чтобы перейти к предыдущему экрану");
     connect(btnClose_, &QToolButton::clicked, this, &QWidget::hide);
-    connect(btnNext_, &QToolButton::clicked, this, [this] { if (navigate_) navigate_({navNext}); });
-    connect(btnPrev_, &QToolButton::clicked, this, [this] { if (navigate_) navigate_({navPrevious}); });
+    connect(btnNext_, &QToolButton::clicked, this, [this] {
+        if (navigate_) navigate_({navNext});
+    });
+    connect(btnPrev_, &QToolButton::clicked, this, [this] {
+        if (navigate_) navigate_({navPrevious});
+    });
     Relayout();
 
     if (LanguageTemplateRequested(QCoreApplication::arguments()))

@@ -98,9 +98,7 @@ bool UsesSystemBus() {
     return bus && std::string_view(bus) == "system";
 }
 
-std::string BusError(const std::string& what, int r) {
-    return what + ": " + std::strerror(-r);
-}
+std::string BusError(const std::string& what, int r) { return what + ": " + std::strerror(-r); }
 
 } // namespace
 

@@ -47,8 +47,8 @@ bool NobodyAnswers(const sd_bus_error& error) {
 
 } // namespace
 
-std::variant<TRemoteCommand, std::string> ParseRemoteCommandLine(
-    const std::vector<std::string>& args) {
+std::variant<TRemoteCommand, std::string>
+ParseRemoteCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) return std::string("no command given");
     const std::string& verb = args[0];
     const size_t operands = args.size() - 1;
@@ -136,12 +136,11 @@ std::string SendOnBus(sd_bus* bus, const TRemoteCommand& command, std::string* o
                                kRemoteNavigate, &error, nullptr, "ii",
                                static_cast<int32_t>(navigate->Step), navigate->Screen);
     else if (const auto* charset = std::get_if<TCharsetCall>(&command))
-        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface,
-                               kRemoteCharset, &error, nullptr, "is", charset->Request,
-                               charset->Text.c_str());
+        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface, kRemoteCharset,
+                               &error, nullptr, "is", charset->Request, charset->Text.c_str());
     else if (std::holds_alternative<TReloadCall>(command))
-        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface,
-                               kRemoteReload, &error, nullptr, "");
+        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface, kRemoteReload,
+                               &error, nullptr, "");
     else if (const auto* show = std::get_if<TShowCall>(&command)) {
         sd_bus_message* reply = nullptr;
         r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface, kRemoteFrame,
@@ -153,8 +152,8 @@ std::string SendOnBus(sd_bus* bus, const TRemoteCommand& command, std::string* o
         sd_bus_message_unref(reply);
     } else if (std::holds_alternative<TStatusCall>(command)) {
         sd_bus_message* reply = nullptr;
-        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface,
-                               kRemoteStatus, &error, &reply, "");
+        r = sd_bus_call_method(bus, kRemoteService, kRemoteObject, kRemoteInterface, kRemoteStatus,
+                               &error, &reply, "");
         const char* text = nullptr;
         if (r >= 0) r = sd_bus_message_read(reply, "s", &text);
         if (r >= 0 && output) *output = std::string(text ? text : "").substr(0, kMaxStatusBytes);
@@ -165,8 +164,7 @@ std::string SendOnBus(sd_bus* bus, const TRemoteCommand& command, std::string* o
         if (NobodyAnswers(error)) {
             nobody = true;
             failure = "no Orvanta3 program answers on the session bus";
-        }
-        else if (sd_bus_error_has_name(&error, kRemoteReloadFailed))
+        } else if (sd_bus_error_has_name(&error, kRemoteReloadFailed))
             failure = std::string("the reload failed: ") + (error.message ? error.message : "");
         else if (r == -EINVAL)
             failure = "the text is not valid UTF-8";

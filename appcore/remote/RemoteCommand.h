@@ -30,8 +30,8 @@ using TRemoteCommand =
     std::variant<TNavigateCall, TCharsetCall, TShowCall, TStatusCall, TReloadCall, TRemoteHelp>;
 
 // The command, or the one-line reason why the arguments are wrong.
-std::variant<TRemoteCommand, std::string> ParseRemoteCommandLine(
-    const std::vector<std::string>& args);
+std::variant<TRemoteCommand, std::string>
+ParseRemoteCommandLine(const std::vector<std::string>& args);
 
 extern const char* const kRemoteUsage;
 

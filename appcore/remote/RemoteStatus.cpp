@@ -5,7 +5,7 @@
 
 namespace orv {
 
-std::string RemoteStatusText(TApplicationCore &core) {
+std::string RemoteStatusText(TApplicationCore& core) {
     std::string text = "job: " + (core.JobPath().empty() ? std::string("none") : core.JobPath());
     const int count = core.Job().Count();
     const int screen = core.Thread().CurrentScreen();
@@ -23,16 +23,16 @@ std::string RemoteStatusText(TApplicationCore &core) {
         text += core.Host().Module(*driver).FileName +
                 (core.PanelActive() ? "" : " (not active: the panel shows nothing)");
     std::string modules;
-    for (const TShortPluginInfo &entry : core.Host().Modules())
+    for (const TShortPluginInfo& entry : core.Host().Modules())
         if (entry.Active && entry.Kind() != TModuleKind::Driver)
             modules += (modules.empty() ? "" : ", ") + entry.FileName;
     text += "\nmodules: " + (modules.empty() ? std::string("none") : modules) + "\n";
     return text;
 }
 
-TRemoteFrame RemoteFrame(const TApplicationCore &core) {
+TRemoteFrame RemoteFrame(const TApplicationCore& core) {
     TRemoteFrame frame{core.Snapshot().Rows(), {}};
-    for (const auto &glyph : core.Snapshot().CustomChars())
+    for (const auto& glyph : core.Snapshot().CustomChars())
         frame.CustomChars.push_back(glyph ? std::string(glyph->begin(), glyph->end())
                                           : std::string());
     return frame;

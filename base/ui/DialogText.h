@@ -17,10 +17,8 @@
 
 namespace orv {
 
-
 // text in Windows-1251, cut to fit, zero-terminated.
-template <size_t N>
-void CopyCp1251(char (&target)[N], const QString& text) {
+template <size_t N> void CopyCp1251(char (&target)[N], const QString& text) {
     CopyText(target, Utf8ToCp1251(text.toStdString()));
 }
 

@@ -15,12 +15,11 @@ constexpr int kTitleBarRoom = 32; // a window manager's title bar above the clie
 
 } // namespace
 
-void PlaceOnScreen(QWidget &dialog, const QWidget *parent) {
-    const QWidget *window = parent ? parent->window() : nullptr;
-    const QScreen *screen = window && window->screen() ? window->screen()
-                                                        : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+void PlaceOnScreen(QWidget& dialog, const QWidget* parent) {
+    const QWidget* window = parent ? parent->window() : nullptr;
+    const QScreen* screen =
+        window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QSize size = dialog.size().boundedTo(area.size() - QSize(0, kTitleBarRoom));
     dialog.resize(size);
@@ -33,12 +32,11 @@ void PlaceOnScreen(QWidget &dialog, const QWidget *parent) {
     dialog.move(left, top);
 }
 
-QString AskJobFile(QWidget *parent, const TJobFileQuestion &question) {
+QString AskJobFile(QWidget* parent, const TJobFileQuestion& question) {
     QFileDialog dialog(parent);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     QStringList filters{question.FilterName + QStringLiteral(" (*.orv3)")};
-    if (!question.AllFilesName.isEmpty())
-        filters << question.AllFilesName + QStringLiteral(" (*)");
+    if (!question.AllFilesName.isEmpty()) filters << question.AllFilesName + QStringLiteral(" (*)");
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("orv3"));
     if (!question.Current.isEmpty()) {
@@ -55,8 +53,7 @@ QString AskJobFile(QWidget *parent, const TJobFileQuestion &question) {
     }
     dialog.adjustSize();
     PlaceOnScreen(dialog, parent);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 

@@ -18,10 +18,10 @@ struct TJobFileQuestion {
 };
 
 // The chosen file; empty when the user cancels.
-QString AskJobFile(QWidget *parent, const TJobFileQuestion &question);
+QString AskJobFile(QWidget* parent, const TJobFileQuestion& question);
 
 // Moves a top-level widget of the given size so that it is centred over parent's window and
 // lies wholly within that screen's available area, with room for a title bar above it.
-void PlaceOnScreen(QWidget &dialog, const QWidget *parent);
+void PlaceOnScreen(QWidget& dialog, const QWidget* parent);
 
 } // namespace orv

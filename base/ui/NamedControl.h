@@ -11,9 +11,7 @@
 
 namespace orv {
 
-
-template <typename T>
-T* Named(T* widget, const char* name) {
+template <typename T> T* Named(T* widget, const char* name) {
     widget->setObjectName(name);
     return widget;
 }

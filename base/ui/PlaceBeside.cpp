@@ -16,7 +16,8 @@ QPoint PlaceBeside(const QRect& frame, const QSize& size, const QRect& available
 QPoint KeepInside(const QPoint& at, const QSize& size, const QRect& available) {
     const int right = std::max(available.left(), available.right() + 1 - size.width());
     const int bottom = std::max(available.top(), available.bottom() + 1 - size.height());
-    return {std::clamp(at.x(), available.left(), right), std::clamp(at.y(), available.top(), bottom)};
+    return {std::clamp(at.x(), available.left(), right),
+            std::clamp(at.y(), available.top(), bottom)};
 }
 
 } // namespace orv

@@ -12,14 +12,12 @@
 namespace orv {
 
 QString QtLocaleOfLanguage(std::string_view language) {
-    if (language.empty())
-        return QStringLiteral("ru");
+    if (language.empty()) return QStringLiteral("ru");
     const QString name = FromCp1251(language).trimmed();
     for (int code = QLocale::AnyLanguage + 1; code <= QLocale::LastLanguage; ++code) {
         const auto candidate = static_cast<QLocale::Language>(code);
         const QLocale locale(candidate);
-        if (locale.language() != candidate)
-            continue;
+        if (locale.language() != candidate) continue;
         if (name.compare(QLocale::languageToString(candidate), Qt::CaseInsensitive) == 0 ||
             name.compare(locale.nativeLanguageName(), Qt::CaseInsensitive) == 0)
             return candidate == QLocale::English ? QString() : locale.name().section('_', 0, 0);
@@ -34,8 +32,7 @@ bool UseQtTranslations(std::string_view language) {
         installed.reset();
     }
     const QString locale = QtLocaleOfLanguage(language);
-    if (locale.isEmpty())
-        return false;
+    if (locale.isEmpty()) return false;
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral("qtbase_") + locale,
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -10,11 +10,11 @@ namespace orv {
 class TWheelNeedsFocus final : public QObject {
 public:
     // Watches every widget of the application while it lives.
-    explicit TWheelNeedsFocus(QObject *parent = nullptr);
+    explicit TWheelNeedsFocus(QObject* parent = nullptr);
     ~TWheelNeedsFocus() override;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace orv

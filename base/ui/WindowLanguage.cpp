@@ -70,8 +70,7 @@ ItemTexts(Count count, Get get, SetOne set) {
             }};
 }
 
-template <typename T>
-bool Is(const QObject* object) {
+template <typename T> bool Is(const QObject* object) {
     return object->metaObject() == &T::staticMetaObject;
 }
 
@@ -121,7 +120,8 @@ public:
             if (auto* label = Is<QLabel>(object) ? static_cast<QLabel*>(object) : nullptr)
                 if (label->buddy() && Is<QLineEdit>(label->buddy()))
                     buddyOf.insert(label->buddy(), label);
-        for (size_t i = 0; i < components.size(); ++i) Add(*components[i], static_cast<int>(i), buddyOf);
+        for (size_t i = 0; i < components.size(); ++i)
+            Add(*components[i], static_cast<int>(i), buddyOf);
     }
 
     std::vector<TWindowText> Take() { return std::move(texts_); }
@@ -134,14 +134,16 @@ private:
         texts_.push_back({Key(base + 10 * i + part), get(), set, owner, part});
     }
 
-    template <typename W>
-    void TextAndTip(W* w, int base, int i) {
-        Part(w, base, i, 1, [w] { return w->text(); }, [w](const QString& t) { w->setText(t); });
+    template <typename W> void TextAndTip(W* w, int base, int i) {
+        Part(
+            w, base, i, 1, [w] { return w->text(); }, [w](const QString& t) { w->setText(t); });
         Tip(w, base, i);
     }
 
     void Tip(QWidget* w, int base, int i) {
-        Part(w, base, i, 2, [w] { return w->toolTip(); }, [w](const QString& t) { w->setToolTip(t); });
+        Part(
+            w, base, i, 2, [w] { return w->toolTip(); },
+            [w](const QString& t) { w->setToolTip(t); });
     }
 
     void Items(QWidget& w, int base, int i) {
@@ -156,15 +158,14 @@ private:
                               [tabs](int j) { return tabs->tabText(j); },
                               [tabs](int j, const QString& t) { tabs->setTabText(j, t); });
         } else if (auto* table = qobject_cast<QTableWidget*>(&w)) {
-            texts = ItemTexts(
-                [table] { return table->columnCount(); },
-                [table](int j) {
-                    const QTableWidgetItem* item = table->horizontalHeaderItem(j);
-                    return item ? item->text() : QString();
-                },
-                [table](int j, const QString& t) {
-                    table->setHorizontalHeaderItem(j, new QTableWidgetItem(t));
-                });
+            texts = ItemTexts([table] { return table->columnCount(); },
+                              [table](int j) {
+                                  const QTableWidgetItem* item = table->horizontalHeaderItem(j);
+                                  return item ? item->text() : QString();
+                              },
+                              [table](int j, const QString& t) {
+                                  table->setHorizontalHeaderItem(j, new QTableWidgetItem(t));
+                              });
         } else {
             return;
         }
@@ -181,8 +182,9 @@ private:
         } else if (Is<QLineEdit>(&object)) {
             auto* edit = static_cast<QLineEdit*>(&object);
             if (QLabel* label = buddyOf.value(edit)) {
-                Part(label, kbLabeledEdit, i, 1, [label] { return label->text(); },
-                     [label](const QString& t) { label->setText(t); });
+                Part(
+                    label, kbLabeledEdit, i, 1, [label] { return label->text(); },
+                    [label](const QString& t) { label->setText(t); });
                 Tip(edit, kbLabeledEdit, i);
             } else {
                 Tip(edit, kbEdit, i);
@@ -193,8 +195,9 @@ private:
             TextAndTip(static_cast<QPushButton*>(&object), kbToolButton, i);
         } else if (Is<QGroupBox>(&object)) {
             auto* box = static_cast<QGroupBox*>(&object);
-            Part(box, kbGroupBox, i, 1, [box] { return box->title(); },
-                 [box](const QString& t) { box->setTitle(t); });
+            Part(
+                box, kbGroupBox, i, 1, [box] { return box->title(); },
+                [box](const QString& t) { box->setTitle(t); });
         } else if (Is<QComboBox>(&object)) {
             Tip(static_cast<QComboBox*>(&object), kbComboBox, i);
             Items(*static_cast<QComboBox*>(&object), kbComboBox, i);
@@ -202,10 +205,12 @@ private:
             Items(*static_cast<QWidget*>(&object), kbItemList, i);
         } else if (Is<QAction>(&object)) {
             auto* action = static_cast<QAction*>(&object);
-            Part(action, kbMenuItem, i, 1, [action] { return action->text(); },
-                 [action](const QString& t) { action->setText(t); });
-            Part(action, kbMenuItem, i, 2, [action] { return ActionToolTip(*action); },
-                 [action](const QString& t) { action->setToolTip(t); });
+            Part(
+                action, kbMenuItem, i, 1, [action] { return action->text(); },
+                [action](const QString& t) { action->setText(t); });
+            Part(
+                action, kbMenuItem, i, 2, [action] { return ActionToolTip(*action); },
+                [action](const QString& t) { action->setToolTip(t); });
         }
     }
 
@@ -230,8 +235,8 @@ std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()
 
 void TranslateItems(QWidget& control) { control.setProperty(kTranslateItemsProperty, true); }
 
-void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
-                         const std::string& languageName, const std::string& lngPath) {
+void ApplyWindowLanguage(QWidget& window, std::string_view prefix, const std::string& languageName,
+                         const std::string& lngPath) {
     const std::vector<TWindowText> texts = WindowTexts(window, prefix);
     // Each control keeps its built-in texts from the first time it is seen here: the way back
     // from a language (controls come and go, so their keys may move).

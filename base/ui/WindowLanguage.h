@@ -26,8 +26,8 @@
 //
 // Part 3 holds the item texts of a control marked with TranslateItems (a combo box's items, a
 // tab widget's tab titles, a table's column titles), "|" between them; a translation with
-// another number of items is left out. The window's own title has the key prefix + "1". Texts in the files are Windows-1251; the
-// widgets get UTF-8.
+// another number of items is left out. The window's own title has the key prefix + "1". Texts in
+// the files are Windows-1251; the widgets get UTF-8.
 #pragma once
 
 #include <QStringList>
@@ -47,8 +47,8 @@ void TranslateItems(QWidget& control);
 // text as it is, and so does a file or section that does not exist. An empty languageName (the
 // built-in language) brings back the texts the window had at its first call.
 // languageName is Windows-1251 (as "Language" in the settings); lngPath is a file path.
-void ApplyWindowLanguage(QWidget& window, std::string_view prefix,
-                         const std::string& languageName, const std::string& lngPath);
+void ApplyWindowLanguage(QWidget& window, std::string_view prefix, const std::string& languageName,
+                         const std::string& lngPath);
 
 // Template switch: deletes the file, then writes every non-empty text of the window into
 // section "RU" under its key. False when the file could not be written.
@@ -56,7 +56,8 @@ bool WriteWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                  const std::string& lngPath);
 
 // The same for one more window of the program: keeps what the file holds under other prefixes
-// and writes the window's texts to section "RU" in place of those under its prefix. False when the file could not be written.
+// and writes the window's texts to section "RU" in place of those under its prefix. False when the
+// file could not be written.
 bool AddWindowLanguageTemplate(QWidget& window, std::string_view prefix,
                                const std::string& lngPath);
 

@@ -58,8 +58,7 @@ void RunDriverLibrary(benchmark::State& state, const char* file, const char* pan
         state.SkipWithError(::dlerror());
         return;
     }
-    auto* descriptor =
-        reinterpret_cast<TGetHardwareFunc>(::dlsym(handle, kGetHardwareExport))();
+    auto* descriptor = reinterpret_cast<TGetHardwareFunc>(::dlsym(handle, kGetHardwareExport))();
     if (descriptor->Init() != 0 || !descriptor->Control->GetActive()) {
         state.SkipWithError("the driver did not activate");
     } else {

@@ -33,16 +33,16 @@ void WriteSettings() {
                                               "[chronos.so]\nActive=1\n[ramgauge.so]\nActive=1\n";
 }
 
-void KeystrokeToPreviewRow(benchmark::State &state) {
+void KeystrokeToPreviewRow(benchmark::State& state) {
     TApplicationCoreOptions options;
     options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
     TApplicationCore core(options);
     core.StartModules();
     TJobEditor editor(core, nullptr);
     editor.StartNewJob();
-    auto *line1 = editor.findChild<QLineEdit *>("edLine1");
-    editor.findChild<QLineEdit *>("edLine2")->setText("$memUsing[,,10,2,bar]$");
-    editor.findChild<QLineEdit *>("edLine3")->setText("$date$ $dayofweek$");
+    auto* line1 = editor.findChild<QLineEdit*>("edLine1");
+    editor.findChild<QLineEdit*>("edLine2")->setText("$memUsing[,,10,2,bar]$");
+    editor.findChild<QLineEdit*>("edLine3")->setText("$date$ $dayofweek$");
     line1->setText("Time $time$ ");
     bool add = true;
     for (auto _ : state) {
@@ -57,7 +57,7 @@ BENCHMARK(KeystrokeToPreviewRow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     char folder[] = "/tmp/editor-bench-XXXXXX";
     if (!::mkdtemp(folder)) return 1;
     gDocs = folder;

@@ -31,8 +31,7 @@ public:
         descriptor_ = library_ ? library_->DataModuleDescriptor() : nullptr;
     }
     bool Ok() const { return descriptor_ != nullptr; }
-    template <typename T>
-    T Symbol(const char* name) const {
+    template <typename T> T Symbol(const char* name) const {
         return reinterpret_cast<T>(library_->Symbol(name));
     }
     void SetRoot(const std::string& root) const {
@@ -76,7 +75,9 @@ BENCHMARK(BM_NetcardsCached)->Apply(NetcardsTags);
 BENCHMARK(BM_NetcardsRefresh)->Apply(NetcardsTags);
 
 int32_t Statistics(const char*, TPppCounters* counters) {
-    *counters = {.BytesIn = 123456789, .BytesOut = 4567, .CompressionInPercent = 12,
+    *counters = {.BytesIn = 123456789,
+                 .BytesOut = 4567,
+                 .CompressionInPercent = 12,
                  .CompressionOutPercent = 3};
     return 0;
 }

@@ -32,9 +32,8 @@ std::vector<TLoaded>& Modules() {
 TLoaded* Load(const std::string& fileName) {
     std::string error;
     TLoaded loaded;
-    loaded.library =
-        TModuleLibrary::Open(std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + fileName,
-                             &error);
+    loaded.library = TModuleLibrary::Open(
+        std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + fileName, &error);
     if (loaded.library) loaded.descriptor = loaded.library->DataModuleDescriptor(&error);
     if (!loaded.descriptor) {
         std::fprintf(stderr, "%s: %s\n", fileName.c_str(), error.c_str());

@@ -16,15 +16,13 @@ constexpr uint32_t kBase = 0x378;
 
 // One data byte as the drivers send it (HD44780 three writes, KS0108 four); write takes a
 // register offset.
-template <typename TWrite>
-void Hd44780Byte(const TWrite& write, uint8_t d) {
+template <typename TWrite> void Hd44780Byte(const TWrite& write, uint8_t d) {
     write(orv::kControlRegister, 0x04);
     write(orv::kDataRegister, d);
     write(orv::kControlRegister, 0x05);
 }
 
-template <typename TWrite>
-void Ks0108Byte(const TWrite& write, uint8_t d) {
+template <typename TWrite> void Ks0108Byte(const TWrite& write, uint8_t d) {
     write(orv::kControlRegister, 0x01);
     write(orv::kDataRegister, d);
     write(orv::kControlRegister, 0x00);

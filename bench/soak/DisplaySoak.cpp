@@ -54,9 +54,13 @@ public:
         const uint64_t n = ++calls_;
         switch (tagIndex) {
         case 0: return std::to_string(n % 101);
-        case 1: return "news item " + std::to_string(n % 7) + " that is far too long for a line of the panel";
+        case 1:
+            return "news item " + std::to_string(n % 7) +
+                   " that is far too long for a line of the panel";
         case 2: return "#enum3 message " + argument;
-        case 3: return n % 2 ? "_SetFlash" + std::to_string(n % 60) : "_UnsetFlash" + std::to_string(n % 60);
+        case 3:
+            return n % 2 ? "_SetFlash" + std::to_string(n % 60)
+                         : "_UnsetFlash" + std::to_string(n % 60);
         case 4: return "_AnimList:'3;vb_0;vb_2;vb_4;vb_7'";
         case 5: return "_MaskChar:'2;x1F;x11;x0" + std::to_string(n % 10) + ";x11;x11;x11;x11;x1F'";
         case 6: return "_NamedChar:'1;hb_" + std::to_string(n % 8) + "'";
@@ -74,7 +78,8 @@ private:
 TJob SoakJob() {
     TJob job;
     const std::vector<std::vector<std::string>> screens = {
-        {"Bars $num[,,10,4,bar]$", "$num[1,,8,4,simple_bar]$ $num[,r,,4]$", "$num[,,5,3,digit_bar]$", "$temp$"},
+        {"Bars $num[,,10,4,bar]$", "$num[1,,8,4,simple_bar]$ $num[,r,,4]$",
+         "$num[,,5,3,digit_bar]$", "$temp$"},
         {"$flash[,,,4,flash]$ flashing", "$anim[1,,1,4,anim]$ $anim[,,1,3,anim_char]$", "", "end"},
         {"$list[,,,4]$", "sub-screen of three", "$num$", ""},
         {"$text[,,,4]$", "$text[,,,3]$", "$text[,,,2]$", "$text[1,,12,4]$"},
@@ -83,7 +88,8 @@ TJob SoakJob() {
         {"$temp[,,6,4]$ degrees", "$num[,,,4,digit_bar]$", "$flash$", "$anim$"},
         {"once only $num$", "", "", ""},
         {"hidden", "", "", ""},
-        {"A long line that scrolls back and forth $text$", "moving right $text$", "left $text$", "$num[,r,,4,flash]$"},
+        {"A long line that scrolls back and forth $text$", "moving right $text$", "left $text$",
+         "$num[,r,,4,flash]$"},
     };
     for (size_t s = 0; s < screens.size(); ++s) {
         const int i = static_cast<int>(s);
@@ -177,7 +183,8 @@ private:
 int main(int argc, char** argv) {
     const uint64_t total = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
     if (total < kWarmUpTicks) {
-        std::fprintf(stderr, "display_soak: at least %llu ticks\n", static_cast<unsigned long long>(kWarmUpTicks));
+        std::fprintf(stderr, "display_soak: at least %llu ticks\n",
+                     static_cast<unsigned long long>(kWarmUpTicks));
         return 2;
     }
     TSoakCatalogue catalogue;
@@ -191,7 +198,8 @@ int main(int argc, char** argv) {
     TDisplaySettings settings;
     settings.BaseTimeoutMs = 250;
     settings.SubScreenShowTimeS = 1;
-    TControlThread thread(job, language, charsets, [&panel] { return &panel; }, clock, random);
+    TControlThread thread(
+        job, language, charsets, [&panel] { return &panel; }, clock, random);
     thread.SetGeometry(4, 20);
     thread.SetSettings(settings);
     thread.SetFrameSink(&counter);
@@ -219,15 +227,15 @@ int main(int argc, char** argv) {
     counter.TurnTaken(total);
     thread.Stop();
     const long growth = counter.EndResident - counter.WarmResident;
-    std::printf("display_soak: %llu ticks, %llu navigation requests, %llu suspends, %llu characters "
-                "written, %llu glyphs loaded\n",
-                static_cast<unsigned long long>(total),
-                static_cast<unsigned long long>(navigations),
-                static_cast<unsigned long long>(suspends), static_cast<unsigned long long>(panel.written),
-                static_cast<unsigned long long>(panel.defined));
+    std::printf(
+        "display_soak: %llu ticks, %llu navigation requests, %llu suspends, %llu characters "
+        "written, %llu glyphs loaded\n",
+        static_cast<unsigned long long>(total), static_cast<unsigned long long>(navigations),
+        static_cast<unsigned long long>(suspends), static_cast<unsigned long long>(panel.written),
+        static_cast<unsigned long long>(panel.defined));
     std::printf("display_soak: resident %ld KiB after %llu ticks, %ld KiB at the end: %+ld KiB "
                 "(at most %ld allowed)\n",
-                counter.WarmResident, static_cast<unsigned long long>(kWarmUpTicks), counter.EndResident, growth,
-                kAllowedGrowthKiB);
+                counter.WarmResident, static_cast<unsigned long long>(kWarmUpTicks),
+                counter.EndResident, growth, kAllowedGrowthKiB);
     return growth <= kAllowedGrowthKiB ? 0 : 1;
 }

@@ -92,7 +92,8 @@ void BM_Tick(benchmark::State& state) {
     TInstantClock clock;
     TSystemRandom random;
     TTickCounter counter;
-    TControlThread thread(job, language, charsets, [&] { return &panel; }, clock, random);
+    TControlThread thread(
+        job, language, charsets, [&] { return &panel; }, clock, random);
     thread.SetGeometry(4, 20);
     thread.SetFrameSink(&counter);
 

@@ -7,37 +7,29 @@
 
 namespace orv {
 
-TLCDCharPanelControl::TLCDCharPanelControl() {
-    Resized();
-}
+TLCDCharPanelControl::TLCDCharPanelControl() { Resized(); }
 
 // A derived driver disconnects in its own destructor, while its link still exists.
 TLCDCharPanelControl::~TLCDCharPanelControl() = default;
 
-uint8_t TLCDCharPanelControl::CodeOf(uint8_t textByte) const {
-    return Hd44780CodeOf(textByte);
-}
+uint8_t TLCDCharPanelControl::CodeOf(uint8_t textByte) const { return Hd44780CodeOf(textByte); }
 
 void TLCDCharPanelControl::SetActive(bool value) {
-    if (!value)
-        ForgetActivationError();
+    if (!value) ForgetActivationError();
     std::string error;
     {
         std::lock_guard lock(mutex_);
-        if (value == active_)
-            return;
+        if (value == active_) return;
         if (!value) {
             active_ = false;
-            if (connected_)
-                Disconnect();
+            if (connected_) Disconnect();
             connected_ = false;
             return;
         }
         if (Open(error)) {
             active_ = true;
             sentBytes_ = 0;
-            if (!inFrame_)
-                Update();
+            if (!inFrame_) Update();
         }
     }
     if (error.empty())
@@ -46,10 +38,9 @@ void TLCDCharPanelControl::SetActive(bool value) {
         ReportActivationError(error);
 }
 
-bool TLCDCharPanelControl::Open(std::string &error) {
+bool TLCDCharPanelControl::Open(std::string& error) {
     lastAttempt_ = std::chrono::steady_clock::now();
-    if (!Connect(error))
-        return false;
+    if (!Connect(error)) return false;
     connected_ = true;
     lost_ = false;
     Initialise();
@@ -69,15 +60,12 @@ void TLCDCharPanelControl::Resized() {
     wanted_.assign(static_cast<size_t>(rows_ * cols_), ' ');
     shown_.assign(wanted_.size(), -1);
     cursorRow_ = cursorCol_ = 0;
-    if (connected_)
-        Initialise();
-    if (active_ && !inFrame_)
-        Update();
+    if (connected_) Initialise();
+    if (active_ && !inFrame_) Update();
 }
 
 void TLCDCharPanelControl::SetColCount(int32_t value) {
-    if (!IsTextPanelColCount(value))
-        return;
+    if (!IsTextPanelColCount(value)) return;
     {
         std::lock_guard lock(mutex_);
         cols_ = value;
@@ -87,8 +75,7 @@ void TLCDCharPanelControl::SetColCount(int32_t value) {
 }
 
 void TLCDCharPanelControl::SetRowCount(int32_t value) {
-    if (!IsTextPanelRowCount(value))
-        return;
+    if (!IsTextPanelRowCount(value)) return;
     {
         std::lock_guard lock(mutex_);
         rows_ = value;
@@ -100,31 +87,26 @@ void TLCDCharPanelControl::SetRowCount(int32_t value) {
 void TLCDCharPanelControl::SetVisible(bool value) {
     std::lock_guard lock(mutex_);
     visible_ = value;
-    if (active_ && !inFrame_)
-        Update();
+    if (active_ && !inFrame_) Update();
 }
 
 void TLCDCharPanelControl::SetBackLight(bool value) {
     std::lock_guard lock(mutex_);
     backLight_ = value;
-    if (active_ && !inFrame_)
-        Update();
+    if (active_ && !inFrame_) Update();
 }
 
 void TLCDCharPanelControl::Clear() {
     std::lock_guard lock(mutex_);
-    if (!active_)
-        return;
+    if (!active_) return;
     std::fill(wanted_.begin(), wanted_.end(), uint8_t{' '});
     cursorRow_ = cursorCol_ = 0;
-    if (!inFrame_)
-        Update();
+    if (!inFrame_) Update();
 }
 
-void TLCDCharPanelControl::WriteText(uint8_t col, uint8_t row, const char *text, size_t len) {
+void TLCDCharPanelControl::WriteText(uint8_t col, uint8_t row, const char* text, size_t len) {
     std::lock_guard lock(mutex_);
-    if (!active_ || !text)
-        return;
+    if (!active_ || !text) return;
     if (row >= 1 && row <= rows_ && col >= 1 && col <= cols_) {
         cursorRow_ = row - 1;
         cursorCol_ = col - 1;
@@ -135,21 +117,17 @@ void TLCDCharPanelControl::WriteText(uint8_t col, uint8_t row, const char *text,
         wanted_[static_cast<size_t>(cursorRow_ * cols_ + cursorCol_) + i] =
             CodeOf(static_cast<uint8_t>(text[i]));
     cursorCol_ += static_cast<int>(n);
-    if (!inFrame_)
-        Update();
+    if (!inFrame_) Update();
 }
 
-void TLCDCharPanelControl::DefineChar(uint8_t index, const uint8_t *pattern) {
+void TLCDCharPanelControl::DefineChar(uint8_t index, const uint8_t* pattern) {
     std::lock_guard lock(mutex_);
-    if (!active_ || index > 7 || !pattern)
-        return;
+    if (!active_ || index > 7 || !pattern) return;
     std::array<uint8_t, 8> rows{};
     std::copy_n(pattern, 8, rows.begin());
-    if (wantedChars_[index] != rows)
-        charShown_[index] = false;
+    if (wantedChars_[index] != rows) charShown_[index] = false;
     wantedChars_[index] = rows;
-    if (!inFrame_)
-        Update();
+    if (!inFrame_) Update();
 }
 
 void TLCDCharPanelControl::BeginFrame() {
@@ -160,8 +138,7 @@ void TLCDCharPanelControl::BeginFrame() {
 void TLCDCharPanelControl::EndFrame() {
     std::lock_guard lock(mutex_);
     inFrame_ = false;
-    if (active_)
-        Update();
+    if (active_) Update();
 }
 
 uint64_t TLCDCharPanelControl::SentBytes() const {
@@ -169,29 +146,23 @@ uint64_t TLCDCharPanelControl::SentBytes() const {
     return sentBytes_;
 }
 
-void TLCDCharPanelControl::LinkLost() {
-    lost_ = true;
-}
+void TLCDCharPanelControl::LinkLost() { lost_ = true; }
 
 bool TLCDCharPanelControl::EnsureConnected() {
-    if (connected_ && !lost_)
-        return true;
+    if (connected_ && !lost_) return true;
     if (connected_) {
         Disconnect();
         connected_ = false;
     }
-    if (std::chrono::steady_clock::now() < lastAttempt_ + reconnectDelay_)
-        return false;
+    if (std::chrono::steady_clock::now() < lastAttempt_ + reconnectDelay_) return false;
     std::string error;
     return Open(error);
 }
 
 void TLCDCharPanelControl::Update() {
-    if (!EnsureConnected())
-        return;
+    if (!EnsureConnected()) return;
     SendDifference();
-    if (Flush(sentBytes_))
-        return;
+    if (Flush(sentBytes_)) return;
     // The panel went away: what it holds is unknown; the next update connects again.
     Disconnect();
     connected_ = false;
@@ -228,15 +199,12 @@ void TLCDCharPanelControl::SendDifference() {
                 while (end + same < cols_ &&
                        shown_[start + end + same] == wanted_[start + end + same])
                     ++same;
-                if (end + same >= cols_ || same > 2)
-                    break;
+                if (end + same >= cols_ || same > 2) break;
                 end += same + 1;
             }
-            if (linkRow_ != row || linkCol_ != col)
-                SendPosition(row, col);
+            if (linkRow_ != row || linkCol_ != col) SendPosition(row, col);
             SendCodes(&wanted_[start + col], static_cast<size_t>(end - col));
-            for (int c = col; c < end; ++c)
-                shown_[start + c] = wanted_[start + c];
+            for (int c = col; c < end; ++c) shown_[start + c] = wanted_[start + c];
             linkRow_ = row;
             linkCol_ = end;
             col = end;

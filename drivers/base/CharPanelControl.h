@@ -45,8 +45,8 @@ public:
     void Clear() final;
     // Text from an invalid position continues where the last text ended; text past the end
     // of its row is not shown.
-    void WriteText(uint8_t col, uint8_t row, const char *text, size_t len) final;
-    void DefineChar(uint8_t index, const uint8_t *pattern) final;
+    void WriteText(uint8_t col, uint8_t row, const char* text, size_t len) final;
+    void DefineChar(uint8_t index, const uint8_t* pattern) final;
 
     // Writes between the two marks reach the panel as one update, at EndFrame.
     void BeginFrame();
@@ -60,19 +60,19 @@ public:
 protected:
     // The link. Each runs under the driver's mutex.
     // Opens the device; false with the reason for the user (UTF-8) in error.
-    virtual bool Connect(std::string &error) = 0;
+    virtual bool Connect(std::string& error) = 0;
     virtual void Disconnect() = 0;
     // Initialises the panel after Connect: rows and columns set, screen clear, cursor off.
     virtual void SendInit(int rows, int cols) = 0;
     // Row and column from 0.
     virtual void SendPosition(int row, int col) = 0;
-    virtual void SendCodes(const uint8_t *codes, size_t count) = 0;
-    virtual void SendCustomChar(int index, const std::array<uint8_t, 8> &pattern) = 0;
+    virtual void SendCodes(const uint8_t* codes, size_t count) = 0;
+    virtual void SendCustomChar(int index, const std::array<uint8_t, 8>& pattern) = 0;
     virtual void SendVisible(bool on) = 0;
     virtual void SendBackLight(bool on) = 0;
     // Sends what the calls above queued; false when the link failed (it is then disconnected
     // and tried again later).
-    virtual bool Flush(uint64_t &sentBytes) = 0;
+    virtual bool Flush(uint64_t& sentBytes) = 0;
     // The panel code of a text byte (the HD44780 character table with its Cyrillic letters).
     virtual uint8_t CodeOf(uint8_t textByte) const;
 
@@ -81,7 +81,7 @@ protected:
 
 private:
     // Under mutex_: connects and initialises the panel; false with the reason in error.
-    bool Open(std::string &error);
+    bool Open(std::string& error);
     // The panel just initialised: blank, nothing defined, cursor home.
     void Initialise();
     // After a change of rows or columns: nothing wanted, the panel initialised again.

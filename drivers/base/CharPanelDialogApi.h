@@ -11,18 +11,18 @@
 inline constexpr size_t kCharPanelDialogFields = 8;
 
 struct TCharPanelDialogField {
-    const char *Label;
-    const char *Choices; // items, '\n' between them; may be empty
+    const char* Label;
+    const char* Choices; // items, '\n' between them; may be empty
     char Value[128];     // in: the saved value; out: the value after "Ok"
 };
 
 struct TCharPanelDialogData {
-    const char *Caption;
+    const char* Caption;
     size_t Count;
     TCharPanelDialogField Fields[kCharPanelDialogFields];
 };
 
 // Shows the dialog modally; 1 when the user confirmed with "Ok", 0 otherwise or when no Qt
 // application runs in the process.
-using TRunCharPanelDialogFunc = int32_t (*)(TCharPanelDialogData *data);
-inline constexpr const char *kRunCharPanelDialogExport = "RunCharPanelDialog";
+using TRunCharPanelDialogFunc = int32_t (*)(TCharPanelDialogData* data);
+inline constexpr const char* kRunCharPanelDialogExport = "RunCharPanelDialog";

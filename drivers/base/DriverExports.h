@@ -14,8 +14,7 @@
 
 namespace orv {
 
-template <typename TLibrary>
-class TDriverExports {
+template <typename TLibrary> class TDriverExports {
 public:
     static THardwareDescriptor* Describe(const char* name, const char* description) {
         descriptor_.Name = name;

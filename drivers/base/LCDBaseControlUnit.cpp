@@ -101,9 +101,9 @@ void TLCDPortControl::SetActive(bool value) {
 }
 
 bool TLCDPortControl::LoadPortLibrary() {
-    const std::vector<std::string> paths =
-        portLibraryPath_.empty() ? DefaultPortLibraryPaths()
-                                 : std::vector<std::string>{portLibraryPath_};
+    const std::vector<std::string> paths = portLibraryPath_.empty()
+                                               ? DefaultPortLibraryPaths()
+                                               : std::vector<std::string>{portLibraryPath_};
     TPortName port;
     {
         std::lock_guard lock(portMutex_);
@@ -172,8 +172,8 @@ void TLCDPortControl::SetPort(std::string_view text) {
     bool reopened = true;
     {
         std::lock_guard lock(portMutex_);
-        const bool same = port.Device.empty() ? device_.empty() && port.Base == base_
-                                              : port.Device == device_;
+        const bool same =
+            port.Device.empty() ? device_.empty() && port.Base == base_ : port.Device == device_;
         if (!same && library_) reopened = library_->Reopen(port, loadError_);
         device_ = port.Device;
         base_ = reopened && library_ ? library_->Base() : port.Base;

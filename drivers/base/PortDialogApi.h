@@ -9,9 +9,9 @@
 #include <cstdint>
 
 struct TPortDialogValues {
-    char Port[64]; // cbPort text
-    char Rows[16]; // cbRows text (text panels only)
-    char Cols[16]; // cbCols text (text panels only)
+    char Port[64];  // cbPort text
+    char Rows[16];  // cbRows text (text panels only)
+    char Cols[16];  // cbCols text (text panels only)
     int32_t Timing; // tbDelay position
 };
 
@@ -20,8 +20,7 @@ struct TPortDialogTry {
     void* Context;
     // Activates the try object with the dialog's current values; 0 when it runs, else the
     // conversion error is written to error (zero-terminated, at most errorSize bytes).
-    int32_t (*Start)(void* context, const TPortDialogValues* values, char* error,
-                     size_t errorSize);
+    int32_t (*Start)(void* context, const TPortDialogValues* values, char* error, size_t errorSize);
     void (*WriteText)(void* context, const char* text, size_t len);
     // Deactivates the try object; harmless when it does not run.
     void (*Stop)(void* context);

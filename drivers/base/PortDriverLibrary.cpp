@@ -63,8 +63,7 @@ struct TPortDriverLibrary::TTryContext {
 
 TPortDriverLibrary::TPortDriverLibrary(std::string fileName, TPortDriverSettings defaults,
                                        const char* dialogExport)
-    : fileName_(std::move(fileName)), defaults_(std::move(defaults)),
-      dialogExport_(dialogExport) {}
+    : fileName_(std::move(fileName)), defaults_(std::move(defaults)), dialogExport_(dialogExport) {}
 
 TPortDriverLibrary::~TPortDriverLibrary() = default;
 
@@ -157,8 +156,7 @@ int32_t TPortDriverLibrary::Configure() {
         data.Values.Timing = saved.Timing;
 
         TTryContext tryContext{this, CreateTryControl()};
-        data.Try = {&tryContext, &TTryContext::Start, &TTryContext::WriteText,
-                    &TTryContext::Stop};
+        data.Try = {&tryContext, &TTryContext::Start, &TTryContext::WriteText, &TTryContext::Stop};
         const bool ok = run(&data) != 0;
         tryContext.control.reset();
 
@@ -188,7 +186,6 @@ void TPortDriverLibrary::Release(THardwareDescriptor& descriptor) {
     descriptor.Control = nullptr;
 }
 
-
 const TPluginSettingKey* TPortDriverLibrary::SettingKeys() {
     if (!settingKeys_.empty()) return settingKeys_.data();
     const char* section = fileName_.c_str();
@@ -197,7 +194,8 @@ const TPluginSettingKey* TPortDriverLibrary::SettingKeys() {
     const char* size = SizeFromSettings() ? "" : "; no effect on this fixed-size panel";
     keyTexts_.push_back(std::string("rows of the panel: 1, 2 or 4") + size);
     keyTexts_.push_back(std::string("characters per row: 8, 16, 20, 24, 32 or 40 (16, 20 or 40 "
-                                    "with 4 rows)") + size);
+                                    "with 4 rows)") +
+                        size);
     settingKeys_ = {
         {section, kKeyRows, keyTexts_[0].c_str(), keyTexts_[3].c_str()},
         {section, kKeyCols, keyTexts_[1].c_str(), keyTexts_[4].c_str()},

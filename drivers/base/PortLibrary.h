@@ -55,11 +55,11 @@ private:
     void* handle_;
     TWriteFunc write_ = nullptr;
     TReadFunc read_ = nullptr;
-    TOpenFunc open_ = nullptr;   // optional: a library without it needs no opening
-    TOpenDeviceFunc openDevice_ = nullptr; // optional: without it no port opens by device name
+    TOpenFunc open_ = nullptr;               // optional: a library without it needs no opening
+    TOpenDeviceFunc openDevice_ = nullptr;   // optional: without it no port opens by device name
     TEndOfUpdateFunc endOfUpdate_ = nullptr; // optional
-    TCloseFunc close_ = nullptr; // optional
-    TLastErrorFunc lastError_ = nullptr; // optional
+    TCloseFunc close_ = nullptr;             // optional
+    TLastErrorFunc lastError_ = nullptr;     // optional
     uint32_t base_ = 0;
     bool opened_ = false;
 };

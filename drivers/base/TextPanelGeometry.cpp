@@ -4,9 +4,7 @@
 
 namespace orv {
 
-bool IsTextPanelRowCount(int32_t rows) {
-    return rows == 1 || rows == 2 || rows == 4;
-}
+bool IsTextPanelRowCount(int32_t rows) { return rows == 1 || rows == 2 || rows == 4; }
 
 bool IsTextPanelColCount(int32_t cols) {
     return cols == 16 || cols == 20 || cols == 24 || cols == 32 || cols == 40;

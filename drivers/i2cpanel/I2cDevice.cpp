@@ -22,7 +22,7 @@ namespace {
 
 // Bytes per I2C message: small enough for every adapter's buffer.
 constexpr size_t kMessageBytes = 32;
-constexpr const char *kLockFolder = "/run/lock";
+constexpr const char* kLockFolder = "/run/lock";
 
 std::string AddressText(uint8_t address) {
     char text[8];
@@ -35,12 +35,11 @@ public:
     TLinuxI2cDevice(int fd, std::unique_ptr<TPanelLock> lock) : fd_(fd), lock_(std::move(lock)) {}
     ~TLinuxI2cDevice() override { ::close(fd_); }
 
-    bool Write(const uint8_t *bytes, size_t count, std::string &error) override {
+    bool Write(const uint8_t* bytes, size_t count, std::string& error) override {
         while (count > 0) {
             const size_t n = std::min(count, kMessageBytes);
             const ssize_t written = ::write(fd_, bytes, n);
-            if (written < 0 && errno == EINTR)
-                continue;
+            if (written < 0 && errno == EINTR) continue;
             if (written != static_cast<ssize_t>(n)) {
                 error = written < 0 ? std::strerror(errno) : "the device took part of a message";
                 return false;
@@ -61,21 +60,19 @@ public:
     explicit TEmulatedI2cDevice(std::unique_ptr<TEmulatorPort> port) : port_(std::move(port)) {}
     // With ORVANTA3_I2C_TRAFFIC=FILE the bus traffic is added to FILE at the end (benchmarks).
     ~TEmulatedI2cDevice() override {
-        const char *traffic = std::getenv("ORVANTA3_I2C_TRAFFIC");
-        if (!traffic || !*traffic)
-            return;
-        if (FILE *file = std::fopen(traffic, "a")) {
+        const char* traffic = std::getenv("ORVANTA3_I2C_TRAFFIC");
+        if (!traffic || !*traffic) return;
+        if (FILE* file = std::fopen(traffic, "a")) {
             std::fprintf(file, "%llu bytes in %llu updates\n", bytes_, updates_);
             std::fclose(file);
         }
     }
 
-    bool Write(const uint8_t *bytes, size_t count, std::string &) override {
+    bool Write(const uint8_t* bytes, size_t count, std::string&) override {
         bytes_ += count;
-        port_->Drive([&](TEmulatedPanel &panel) {
-            auto &backpack = static_cast<TPcf8574Panel &>(panel);
-            for (size_t i = 0; i < count; ++i)
-                backpack.WriteExpander(bytes[i]);
+        port_->Drive([&](TEmulatedPanel& panel) {
+            auto& backpack = static_cast<TPcf8574Panel&>(panel);
+            for (size_t i = 0; i < count; ++i) backpack.WriteExpander(bytes[i]);
         });
         return true;
     }
@@ -89,7 +86,7 @@ private:
     unsigned long long bytes_ = 0, updates_ = 0;
 };
 
-std::unique_ptr<TI2cDevice> OpenEmulated(const std::string &backEnd, std::string &error) {
+std::unique_ptr<TI2cDevice> OpenEmulated(const std::string& backEnd, std::string& error) {
     std::string problem;
     const std::optional<TPortSpec> choice = ParsePortSpec(backEnd, problem);
     if (!choice || choice->kind != TPortSpec::TKind::EmuHd44780 || choice->stateFile.empty()) {
@@ -100,16 +97,15 @@ std::unique_ptr<TI2cDevice> OpenEmulated(const std::string &backEnd, std::string
     }
     auto port = TEmulatorPort::Open(std::make_unique<TPcf8574Panel>(choice->rows, choice->cols),
                                     choice->stateFile, kStateFileInterval, error);
-    if (!port)
-        return nullptr;
+    if (!port) return nullptr;
     return std::make_unique<TEmulatedI2cDevice>(std::move(port));
 }
 
 } // namespace
 
-std::unique_ptr<TI2cDevice> OpenI2cDevice(const std::string &bus, uint8_t address,
-                                          std::string &error) {
-    if (const char *backEnd = std::getenv(kI2cBackEndVariable); backEnd && *backEnd)
+std::unique_ptr<TI2cDevice> OpenI2cDevice(const std::string& bus, uint8_t address,
+                                          std::string& error) {
+    if (const char* backEnd = std::getenv(kI2cBackEndVariable); backEnd && *backEnd)
         return OpenEmulated(backEnd, error);
     const std::string panel = "the I2C panel at " + AddressText(address) + " on " + bus;
     if (address < 0x03 || address > 0x77) {
@@ -120,8 +116,7 @@ std::unique_ptr<TI2cDevice> OpenI2cDevice(const std::string &bus, uint8_t addres
         TPanelLock::Acquire(std::string(kLockFolder) + "/orvanta3-" + std::string(BaseName(bus)) +
                                 "-" + AddressText(address) + ".lock",
                             panel, error);
-    if (!lock)
-        return nullptr;
+    if (!lock) return nullptr;
     const int fd = ::open(bus.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         error = "cannot open " + bus + ": " + std::strerror(errno) +

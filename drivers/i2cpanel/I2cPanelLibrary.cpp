@@ -3,7 +3,7 @@
 #include "drivers/i2cpanel/I2cPanelSettings.h"
 #include "base/Cp1251.h"
 
-ORVANTA3_EXPORT THardwareDescriptor *getHardware() {
+ORVANTA3_EXPORT THardwareDescriptor* getHardware() {
     using namespace orv;
     return TDriverExports<TI2cPanelLibrary>::Describe(
         "I2C HD44780-compatible driver (PCF8574 backpack)",
@@ -11,14 +11,10 @@ ORVANTA3_EXPORT THardwareDescriptor *getHardware() {
         "4-х битное подключение\r\rOrvanta3 developers, Linux I2C device interface"_cp1251);
 }
 
-ORVANTA3_EXPORT void beginFrame() {
-    orv::TDriverExports<orv::TI2cPanelLibrary>::BeginFrame();
-}
+ORVANTA3_EXPORT void beginFrame() { orv::TDriverExports<orv::TI2cPanelLibrary>::BeginFrame(); }
 
-ORVANTA3_EXPORT void endFrame() {
-    orv::TDriverExports<orv::TI2cPanelLibrary>::EndFrame();
-}
+ORVANTA3_EXPORT void endFrame() { orv::TDriverExports<orv::TI2cPanelLibrary>::EndFrame(); }
 
-ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void *context) {
+ORVANTA3_EXPORT int32_t checkSettings(TSettingsProblemFunc report, void* context) {
     return orv::TDriverExports<orv::TI2cPanelLibrary>::CheckSettings(report, context);
 }

@@ -12,9 +12,8 @@ namespace orv {
 std::optional<uint8_t> ParseI2cAddress(std::string_view text) {
     try {
         const uint32_t address = ParsePortText(text);
-        if (address >= 0x03 && address <= 0x77)
-            return static_cast<uint8_t>(address);
-    } catch (const std::invalid_argument &) {
+        if (address >= 0x03 && address <= 0x77) return static_cast<uint8_t>(address);
+    } catch (const std::invalid_argument&) {
     }
     return std::nullopt;
 }
@@ -36,21 +35,15 @@ std::unique_ptr<TLCDCharPanelControl> TI2cPanelLibrary::CreateControl() const {
     return std::make_unique<TLCDControl_I2C>();
 }
 
-void TI2cPanelLibrary::Apply(TLCDCharPanelControl &control, const TIniDocument &ini) const {
-    auto &i2c = static_cast<TLCDControl_I2C &>(control);
+void TI2cPanelLibrary::Apply(TLCDCharPanelControl& control, const TIniDocument& ini) const {
+    auto& i2c = static_cast<TLCDControl_I2C&>(control);
     const std::string bus(Trim(Value(ini, "Bus")));
-    if (!bus.empty())
-        i2c.SetBus(bus);
-    if (const auto address = ParseI2cAddress(Value(ini, "Address")))
-        i2c.SetAddress(*address);
-    if (const auto wiring = Pcf8574WiringNamed(Trim(Value(ini, "Wiring"))))
-        i2c.SetWiring(*wiring);
-    if (const auto rows = ParseInt32(Value(ini, "Lines count")))
-        i2c.SetRowCount(*rows);
-    if (const auto cols = ParseInt32(Value(ini, "Cols count")))
-        i2c.SetColCount(*cols);
-    if (const auto on = ParseInt32(Value(ini, "Backlight")))
-        i2c.SetBackLight(*on != 0);
+    if (!bus.empty()) i2c.SetBus(bus);
+    if (const auto address = ParseI2cAddress(Value(ini, "Address"))) i2c.SetAddress(*address);
+    if (const auto wiring = Pcf8574WiringNamed(Trim(Value(ini, "Wiring")))) i2c.SetWiring(*wiring);
+    if (const auto rows = ParseInt32(Value(ini, "Lines count"))) i2c.SetRowCount(*rows);
+    if (const auto cols = ParseInt32(Value(ini, "Cols count"))) i2c.SetColCount(*cols);
+    if (const auto on = ParseInt32(Value(ini, "Backlight"))) i2c.SetBackLight(*on != 0);
 }
 
 } // namespace orv

@@ -11,7 +11,7 @@
 
 namespace orv {
 
-inline constexpr const char *kI2cPanelSection = "i2cpanel.so";
+inline constexpr const char* kI2cPanelSection = "i2cpanel.so";
 
 // "0x27", "$27" or decimal "39", a 7-bit device address 0x03..0x77; nullopt otherwise.
 std::optional<uint8_t> ParseI2cAddress(std::string_view text);
@@ -23,7 +23,7 @@ public:
 protected:
     std::unique_ptr<TLCDCharPanelControl> CreateControl() const override;
     // Values that do not parse leave the driver's defaults.
-    void Apply(TLCDCharPanelControl &control, const TIniDocument &ini) const override;
+    void Apply(TLCDCharPanelControl& control, const TIniDocument& ini) const override;
 };
 
 } // namespace orv

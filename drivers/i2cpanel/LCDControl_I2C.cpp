@@ -22,11 +22,9 @@ constexpr int kClearMs = 2;
 
 TLCDControl_I2C::TLCDControl_I2C() = default;
 
-TLCDControl_I2C::~TLCDControl_I2C() {
-    SetActive(false);
-}
+TLCDControl_I2C::~TLCDControl_I2C() { SetActive(false); }
 
-bool TLCDControl_I2C::Connect(std::string &error) {
+bool TLCDControl_I2C::Connect(std::string& error) {
     device_ = OpenI2cDevice(bus_, address_, error);
     queue_.clear();
     failed_ = false;
@@ -84,32 +82,26 @@ void TLCDControl_I2C::SendPosition(int row, int col) {
               static_cast<uint8_t>(kSetDdramAddress | (Hd44780RowAddress(row + 1, cols_) + col)));
 }
 
-void TLCDControl_I2C::SendCodes(const uint8_t *codes, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        QueueByte(true, codes[i]);
+void TLCDControl_I2C::SendCodes(const uint8_t* codes, size_t count) {
+    for (size_t i = 0; i < count; ++i) QueueByte(true, codes[i]);
 }
 
-void TLCDControl_I2C::SendCustomChar(int index, const std::array<uint8_t, 8> &pattern) {
+void TLCDControl_I2C::SendCustomChar(int index, const std::array<uint8_t, 8>& pattern) {
     QueueByte(false, static_cast<uint8_t>(kSetCgramAddress + 8 * index));
-    for (uint8_t row : pattern)
-        QueueByte(true, row);
+    for (uint8_t row : pattern) QueueByte(true, row);
 }
 
-void TLCDControl_I2C::SendVisible(bool on) {
-    QueueByte(false, on ? kDisplayOn : kDisplayOff);
-}
+void TLCDControl_I2C::SendVisible(bool on) { QueueByte(false, on ? kDisplayOn : kDisplayOff); }
 
 void TLCDControl_I2C::SendBackLight(bool on) {
     backLightOn_ = on;
     queue_.push_back(on ? wiring_.backLight : 0);
 }
 
-bool TLCDControl_I2C::Flush(uint64_t &sentBytes) {
-    if (!device_)
-        return false;
+bool TLCDControl_I2C::Flush(uint64_t& sentBytes) {
+    if (!device_) return false;
     std::string error;
-    if (!queue_.empty() && !device_->Write(queue_.data(), queue_.size(), error))
-        failed_ = true;
+    if (!queue_.empty() && !device_->Write(queue_.data(), queue_.size(), error)) failed_ = true;
     sentBytes += queue_.size();
     queue_.clear();
     device_->EndOfUpdate();

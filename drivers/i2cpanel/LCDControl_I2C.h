@@ -21,23 +21,23 @@ public:
 
     // Taken at the next activation.
     void SetBus(std::string bus) { bus_ = std::move(bus); }
-    const std::string &GetBus() const { return bus_; }
+    const std::string& GetBus() const { return bus_; }
     void SetAddress(uint8_t address) { address_ = address; }
     uint8_t GetAddress() const { return address_; }
-    void SetWiring(const TPcf8574Wiring &wiring) { wiring_ = wiring; }
+    void SetWiring(const TPcf8574Wiring& wiring) { wiring_ = wiring; }
     // Replaces the millisecond waits of the initialisation (tests pass a no-op).
     void SetSleeper(std::function<void(int ms)> sleeper) { sleeper_ = std::move(sleeper); }
 
 protected:
-    bool Connect(std::string &error) override;
+    bool Connect(std::string& error) override;
     void Disconnect() override;
     void SendInit(int rows, int cols) override;
     void SendPosition(int row, int col) override;
-    void SendCodes(const uint8_t *codes, size_t count) override;
-    void SendCustomChar(int index, const std::array<uint8_t, 8> &pattern) override;
+    void SendCodes(const uint8_t* codes, size_t count) override;
+    void SendCustomChar(int index, const std::array<uint8_t, 8>& pattern) override;
     void SendVisible(bool on) override;
     void SendBackLight(bool on) override;
-    bool Flush(uint64_t &sentBytes) override;
+    bool Flush(uint64_t& sentBytes) override;
 
 private:
     void QueueNibble(bool data, uint8_t nibble);

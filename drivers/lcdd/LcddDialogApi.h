@@ -16,8 +16,7 @@ struct TLcddDialogProbe {
     void* Context;
     // 0 when LCDd answered (answer: its display, e.g. "20 x 4"), else the reason; answer is
     // zero-terminated, at most answerSize bytes.
-    int32_t (*Run)(void* context, const TLcddDialogValues* values, char* answer,
-                   size_t answerSize);
+    int32_t (*Run)(void* context, const TLcddDialogValues* values, char* answer, size_t answerSize);
 };
 
 struct TLcddDialogData {

@@ -32,7 +32,8 @@ char NearestCharacter(const TLcddPattern& pattern) {
         const TGlyph5x8& glyph = Font5x8Glyph(static_cast<uint8_t>(code));
         int distance = 0;
         for (int row = 0; row < kPatternHeight; ++row)
-            distance += std::popcount(static_cast<unsigned>((glyph[row] ^ pattern[row]) & kFullRow));
+            distance +=
+                std::popcount(static_cast<unsigned>((glyph[row] ^ pattern[row]) & kFullRow));
         if (distance < bestDistance) {
             bestDistance = distance;
             best = static_cast<char>(code);

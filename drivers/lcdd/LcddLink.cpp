@@ -36,8 +36,7 @@ void Say(const std::string& line) {
 
 } // namespace
 
-TLcddSharedScreen::TLcddSharedScreen()
-    : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+TLcddSharedScreen::TLcddSharedScreen() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 TLcddSharedScreen::~TLcddSharedScreen() {
     if (wakeFd_ >= 0) ::close(wakeFd_);
@@ -74,8 +73,8 @@ void TLcddSharedScreen::ReleaseWakes() {
 std::optional<TLcddSession> TLcddSession::Open(const TLcddAddress& address, std::string& error,
                                                int cancelFd) {
     TLcddSession session;
-    session.socket = TLcddSocket::Connect(address.host, address.port, address.connectTimeoutMs,
-                                          error, cancelFd);
+    session.socket =
+        TLcddSocket::Connect(address.host, address.port, address.connectTimeoutMs, error, cancelFd);
     if (!session.socket) return std::nullopt;
     const std::string noAnswer = "LCDd at " + address.Text() + " did not answer \"hello\" within " +
                                  std::to_string(address.replyTimeoutMs) + " ms";
@@ -122,16 +121,16 @@ bool TLcddLink::Pause(int ms) {
 
 void TLcddLink::Run() {
     std::unique_ptr<TLcddSocket> socket = std::move(session_.socket);
-    const auto [cols, rows] = screen_.Read([](TLcddScreen& screen) {
-        return std::pair(screen.Cols(), screen.Rows());
-    });
+    const auto [cols, rows] =
+        screen_.Read([](TLcddScreen& screen) { return std::pair(screen.Cols(), screen.Rows()); });
     int pause = kFirstPauseMs;
     while (!stop_) {
         if (socket) {
             if (Serve(*socket)) break;
             socket.reset();
             // A server dropped for what it sent is not asked again at once.
-            if (!misbehaved_.empty()) Say(std::exchange(misbehaved_, {}));
+            if (!misbehaved_.empty())
+                Say(std::exchange(misbehaved_, {}));
             else {
                 Say("the connection to LCDd at " + address_.Text() + " was lost; connecting again");
                 pause = kFirstPauseMs;
@@ -146,23 +145,24 @@ void TLcddLink::Run() {
         Say("connected to LCDd at " + address_.Text() + " again");
         if (session->display.cols != cols || session->display.rows != rows)
             Say("LCDd at " + address_.Text() + " now has a display of " +
-                std::to_string(session->display.cols) + " x " + std::to_string(session->display.rows) +
-                "; the panel keeps " + std::to_string(cols) + " x " + std::to_string(rows) +
+                std::to_string(session->display.cols) + " x " +
+                std::to_string(session->display.rows) + "; the panel keeps " +
+                std::to_string(cols) + " x " + std::to_string(rows) +
                 " until the driver is switched on again");
     }
 }
 
 bool TLcddLink::Serve(TLcddSocket& socket) {
-    const std::string setup =
-        screen_.Read([](TLcddScreen& screen) {
-            // Setup first: it makes TakeUpdate send every row (the operands of + are not
-            // evaluated in order).
-            std::string commands = screen.Setup();
-            return commands + screen.TakeUpdate();
-        });
+    const std::string setup = screen_.Read([](TLcddScreen& screen) {
+        // Setup first: it makes TakeUpdate send every row (the operands of + are not
+        // evaluated in order).
+        std::string commands = screen.Setup();
+        return commands + screen.TakeUpdate();
+    });
     if (!socket.SendAll(setup, kSendTimeoutMs)) return false;
     for (;;) {
-        pollfd fds[3] = {{socket.Fd(), POLLIN, 0}, {screen_.WakeFd(), POLLIN, 0}, {stopFd_, POLLIN, 0}};
+        pollfd fds[3] = {
+            {socket.Fd(), POLLIN, 0}, {screen_.WakeFd(), POLLIN, 0}, {stopFd_, POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -171,7 +171,8 @@ bool TLcddLink::Serve(TLcddSocket& socket) {
         if (fds[0].revents && !HandleMessages(socket)) return false;
         if (fds[1].revents) {
             Drain(screen_.WakeFd());
-            const std::string update = screen_.Read([](TLcddScreen& screen) { return screen.TakeUpdate(); });
+            const std::string update =
+                screen_.Read([](TLcddScreen& screen) { return screen.TakeUpdate(); });
             if (!update.empty() && !socket.SendAll(update, kSendTimeoutMs)) return false;
         }
     }

@@ -2,8 +2,9 @@
 // time-outs and runs on the caller's thread; after that a socket thread of its own sends the
 // screen's updates, reads LCDd's messages (keys among them) and, when the connection is lost,
 // connects again with growing pauses (1 s doubling up to 16 s). A server that floods the
-// connection is dropped with one message and connected to again after the same pauses. The display thread never waits
-// for the network: it changes the shared screen under the lock and wakes the socket thread.
+// connection is dropped with one message and connected to again after the same pauses. The display
+// thread never waits for the network: it changes the shared screen under the lock and wakes the
+// socket thread.
 #pragma once
 
 #include "drivers/lcdd/LcddScreen.h"
@@ -39,8 +40,7 @@ public:
 
     // Runs change under the lock; wakes the socket thread when it returns true.
     void Change(const std::function<bool(TLcddScreen&)>& change);
-    template <typename F>
-    auto Read(F read) {
+    template <typename F> auto Read(F read) {
         std::lock_guard lock(mutex_);
         return read(screen_);
     }
@@ -94,7 +94,7 @@ private:
     int stopFd_;
     std::atomic<bool> stop_ = false;
     std::string misbehaved_; // why the server was dropped, when it was for what it sent
-    std::thread thread_; // last: starts once the rest is ready
+    std::thread thread_;     // last: starts once the rest is ready
 };
 
 } // namespace orv

@@ -18,10 +18,14 @@ std::optional<TLcddDisplay> ParseConnectReply(std::string_view line) {
     while (words >> word >> value) {
         const std::optional<int32_t> number = ParseInt32(value);
         if (!number || *number <= 0) continue;
-        if (word == "wid") display.cols = *number;
-        else if (word == "hgt") display.rows = *number;
-        else if (word == "cellwid") display.cellWidth = *number;
-        else if (word == "cellhgt") display.cellHeight = *number;
+        if (word == "wid")
+            display.cols = *number;
+        else if (word == "hgt")
+            display.rows = *number;
+        else if (word == "cellwid")
+            display.cellWidth = *number;
+        else if (word == "cellhgt")
+            display.cellHeight = *number;
     }
     if (display.cols <= 0 || display.rows <= 0) return std::nullopt;
     return display;

@@ -30,8 +30,10 @@ void TLcddScreen::SetDisplay(const TLcddDisplay& display) {
     display_ = display;
     display_.rows = std::clamp(display.rows, 1, kLcddMaxRows);
     display_.cols = std::clamp(display.cols, 1, kLcddMaxCols);
-    rows_.assign(static_cast<size_t>(display_.rows), std::string(static_cast<size_t>(display_.cols), ' '));
-    for (size_t i = 0; i < patterns_.size(); ++i) customCells_[i] = LcddCellOf(patterns_[i], display_);
+    rows_.assign(static_cast<size_t>(display_.rows),
+                 std::string(static_cast<size_t>(display_.cols), ' '));
+    for (size_t i = 0; i < patterns_.size(); ++i)
+        customCells_[i] = LcddCellOf(patterns_[i], display_);
     told_.assign(rows_.size(), std::nullopt);
     toldVisible_.reset();
 }
@@ -64,8 +66,9 @@ bool TLcddScreen::Define(uint8_t index, const TLcddPattern& pattern) {
     if (cell == customCells_[index]) return false;
     customCells_[index] = cell;
     const char code = static_cast<char>(kFirstCustomCode + index);
-    return std::any_of(rows_.begin(), rows_.end(),
-                       [code](const std::string& row) { return row.find(code) != std::string::npos; });
+    return std::any_of(rows_.begin(), rows_.end(), [code](const std::string& row) {
+        return row.find(code) != std::string::npos;
+    });
 }
 
 bool TLcddScreen::SetVisible(bool visible) {
@@ -97,7 +100,9 @@ TLcddScreen::TShownRow TLcddScreen::Render(const std::string& row) const {
 }
 
 std::string TLcddScreen::CellWidget(int32_t row, int32_t col, TLcddCell::TKind kind) {
-    const char prefix = kind == TLcddCell::TKind::HBar ? 'h' : kind == TLcddCell::TKind::VBar ? 'v' : 'b';
+    const char prefix = kind == TLcddCell::TKind::HBar   ? 'h'
+                        : kind == TLcddCell::TKind::VBar ? 'v'
+                                                         : 'b';
     return prefix + std::to_string(row) + "_" + std::to_string(col);
 }
 
@@ -123,17 +128,19 @@ void TLcddScreen::UpdateRow(std::string& commands, int32_t row, const TShownRow&
     for (const auto& [col, cell] : before) {
         const auto now = shown.cells.find(col);
         if (now == shown.cells.end() || now->second.kind != cell.kind)
-            commands += std::string("widget_del ") + kScreen + " " + CellWidget(row, col, cell.kind) + "\n";
+            commands +=
+                std::string("widget_del ") + kScreen + " " + CellWidget(row, col, cell.kind) + "\n";
     }
     for (const auto& [col, cell] : shown.cells) {
         const auto was = before.find(col);
         const std::string name = CellWidget(row, col, cell.kind);
         if (was == before.end() || was->second.kind != cell.kind)
-            commands += std::string("widget_add ") + kScreen + " " + name + " " + WidgetType(cell.kind) + "\n";
+            commands += std::string("widget_add ") + kScreen + " " + name + " " +
+                        WidgetType(cell.kind) + "\n";
         else if (was->second == cell)
             continue;
-        commands += std::string("widget_set ") + kScreen + " " + name + " " + std::to_string(col) + " " +
-                    std::to_string(row) + " " + WidgetValue(cell) + "\n";
+        commands += std::string("widget_set ") + kScreen + " " + name + " " + std::to_string(col) +
+                    " " + std::to_string(row) + " " + WidgetValue(cell) + "\n";
     }
 }
 

@@ -127,8 +127,7 @@ addrinfo* Resolve(const std::string& host, uint16_t port, TClock::time_point dea
 } // namespace
 
 std::unique_ptr<TLcddSocket> TLcddSocket::Connect(const std::string& host, uint16_t port,
-                                                  int timeoutMs, std::string& error,
-                                                  int cancelFd) {
+                                                  int timeoutMs, std::string& error, int cancelFd) {
     const std::string where = host + ":" + std::to_string(port);
     const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
     std::string lookupError;

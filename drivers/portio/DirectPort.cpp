@@ -24,8 +24,7 @@ constexpr uint32_t kRegisterCount = 3;
 thread_local std::vector<uint32_t> tPermittedBases;
 
 bool ThreadPermitted(uint32_t base) {
-    return std::find(tPermittedBases.begin(), tPermittedBases.end(), base) !=
-           tPermittedBases.end();
+    return std::find(tPermittedBases.begin(), tPermittedBases.end(), base) != tPermittedBases.end();
 }
 
 #ifdef ORVANTA3_HAS_PORT_IO
@@ -57,8 +56,7 @@ bool IsStandardParallelRange(uint32_t base) {
 TPortIoCalls HardwarePortIo() { return {HardwareIoperm, HardwareOut, HardwareIn}; }
 
 std::unique_ptr<TDirectPort> TDirectPort::Open(uint32_t base, const TPortIoCalls& calls,
-                                               const std::string& lockFolder,
-                                               std::string& error) {
+                                               const std::string& lockFolder, std::string& error) {
     if (!IsStandardParallelRange(base)) {
         error = "direct I/O is limited to the standard parallel-port addresses "
                 "(0x378, 0x278, 0x3BC)";

@@ -114,8 +114,7 @@ public:
 
     void Write(uint32_t address, uint8_t value) {
         std::lock_guard lock(mutex_);
-        if (TOpenPort* port = Find(address))
-            port->backEnd->Write(address - port->base, value);
+        if (TOpenPort* port = Find(address)) port->backEnd->Write(address - port->base, value);
     }
 
     uint8_t Read(uint32_t address) {
@@ -189,9 +188,7 @@ __attribute__((destructor)) void ReleasePorts() { Ports().CloseAll(); }
 
 } // namespace
 
-void DlPortWritePortUchar(uint32_t port, uint8_t value) {
-    Ports().Write(port, value);
-}
+void DlPortWritePortUchar(uint32_t port, uint8_t value) { Ports().Write(port, value); }
 
 uint8_t DlPortReadPortUchar(uint32_t port) { return Ports().Read(port); }
 
@@ -211,6 +208,4 @@ const char* DlPortLastError() { return tLastError; }
 
 void DlPortEndOfUpdate(uint32_t basePort) { Ports().EndOfUpdate(basePort); }
 
-void DlPortEmuSetKeys(uint32_t heldMask) {
-    Ports().SetHeldKeys(static_cast<uint8_t>(heldMask));
-}
+void DlPortEmuSetKeys(uint32_t heldMask) { Ports().SetHeldKeys(static_cast<uint8_t>(heldMask)); }

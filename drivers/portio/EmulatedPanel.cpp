@@ -31,14 +31,10 @@ void TEmulatedPanel::Write(unsigned reg, uint8_t value) {
 
 uint8_t TEmulatedPanel::Read(unsigned reg) const {
     switch (reg) {
-    case kDataRegister:
-        return data_;
-    case kStatusRegister:
-        return (heldKeys_ & data_) != 0 ? kKeypadStatusBit : 0;
-    case kControlRegister:
-        return control_;
-    default:
-        return 0;
+    case kDataRegister: return data_;
+    case kStatusRegister: return (heldKeys_ & data_) != 0 ? kKeypadStatusBit : 0;
+    case kControlRegister: return control_;
+    default: return 0;
     }
 }
 

@@ -39,9 +39,8 @@ std::unique_ptr<TEmulatorPort> TEmulatorPort::Open(std::unique_ptr<TEmulatedPane
     auto lock = TPanelLock::Acquire(folder + "/." + std::string(BaseName(*target)) + ".lock",
                                     "the emulated panel " + stateFile, error);
     if (!lock) return nullptr;
-    std::unique_ptr<TEmulatorPort> port(
-        new TEmulatorPort(std::move(lock), std::move(panel), std::move(stateFile), interval,
-                          burst));
+    std::unique_ptr<TEmulatorPort> port(new TEmulatorPort(std::move(lock), std::move(panel),
+                                                          std::move(stateFile), interval, burst));
     if (!port->WriteState(true)) {
         error = "cannot write the state file " + port->stateFile_ + ": " + std::strerror(errno);
         return nullptr;

@@ -65,8 +65,8 @@ private:
     const std::chrono::milliseconds interval_;
     const std::chrono::milliseconds burst_;
 
-    mutable std::mutex mutex_;  // the panel and the fields below
-    std::mutex fileMutex_;      // one state-file write at a time, in the order of rendering
+    mutable std::mutex mutex_; // the panel and the fields below
+    std::mutex fileMutex_;     // one state-file write at a time, in the order of rendering
     std::condition_variable wake_;
     bool pending_ = false, stop_ = false;
     bool updatesMarked_ = false; // the writer calls EndOfUpdate: no timer needed per change

@@ -12,14 +12,13 @@ namespace orv {
 
 namespace {
 
-std::string InUse(const std::string &panel, const std::string &holder) {
+std::string InUse(const std::string& panel, const std::string& holder) {
     return panel + " is already driven by another program" + holder + "; end that program first";
 }
 
 bool LockExclusive(int fd) {
     int result;
-    do
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    do result = ::flock(fd, LOCK_EX | LOCK_NB);
     while (result != 0 && errno == EINTR);
     return result == 0;
 }
@@ -28,16 +27,15 @@ bool LockExclusive(int fd) {
 std::string RecordedHolder(int fd) {
     char text[24] = {};
     const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-    if (n <= 0)
-        return {};
+    if (n <= 0) return {};
     const long pid = std::strtol(text, nullptr, 10);
     return pid > 0 ? " (process " + std::to_string(pid) + ")" : std::string();
 }
 
 } // namespace
 
-std::unique_ptr<TPanelLock> TPanelLock::Acquire(const std::string &lockFile,
-                                                const std::string &panel, std::string &error) {
+std::unique_ptr<TPanelLock> TPanelLock::Acquire(const std::string& lockFile,
+                                                const std::string& panel, std::string& error) {
     // The holder removes the file when it lets go; a lock taken on a file removed meanwhile is
     // no lock, so it is taken again on the file now at the path.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -82,9 +80,8 @@ TPanelLock::~TPanelLock() {
     ::close(fd_);
 }
 
-bool LockPanelDevice(int fd, const std::string &panel, std::string &error) {
-    if (LockExclusive(fd))
-        return true;
+bool LockPanelDevice(int fd, const std::string& panel, std::string& error) {
+    if (LockExclusive(fd)) return true;
     error = errno == EWOULDBLOCK ? InUse(panel, "")
                                  : "cannot lock " + panel + ": " + std::strerror(errno);
     return false;

@@ -14,11 +14,11 @@ class TPanelLock {
 public:
     // Locks the file lockFile, creating it when missing. nullptr and the reason in error when
     // another holder has it (the message names panel) or the file cannot be opened.
-    static std::unique_ptr<TPanelLock> Acquire(const std::string &lockFile,
-                                               const std::string &panel, std::string &error);
+    static std::unique_ptr<TPanelLock> Acquire(const std::string& lockFile,
+                                               const std::string& panel, std::string& error);
     ~TPanelLock();
-    TPanelLock(const TPanelLock &) = delete;
-    TPanelLock &operator=(const TPanelLock &) = delete;
+    TPanelLock(const TPanelLock&) = delete;
+    TPanelLock& operator=(const TPanelLock&) = delete;
 
 private:
     TPanelLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -28,6 +28,6 @@ private:
 
 // Locks an open device for as long as fd stays open; false and the reason in error when
 // another holder has it (the message names panel).
-bool LockPanelDevice(int fd, const std::string &panel, std::string &error);
+bool LockPanelDevice(int fd, const std::string& panel, std::string& error);
 
 } // namespace orv

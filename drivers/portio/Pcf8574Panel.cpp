@@ -2,7 +2,7 @@
 
 namespace orv {
 
-TPcf8574Panel::TPcf8574Panel(int rows, int cols, const TPcf8574Wiring &wiring)
+TPcf8574Panel::TPcf8574Panel(int rows, int cols, const TPcf8574Wiring& wiring)
     : THd44780Panel(rows, cols), wiring_(wiring) {
     SetFourBitWiring();
 }
@@ -15,8 +15,7 @@ void TPcf8574Panel::WriteExpander(uint8_t bits) {
         ++backLightChanges_;
         return;
     }
-    if ((before ^ bits) & wiring_.backLight)
-        ++backLightChanges_;
+    if ((before ^ bits) & wiring_.backLight) ++backLightChanges_;
     const bool eBefore = (before & wiring_.e) != 0, eAfter = (bits & wiring_.e) != 0;
     const uint8_t dataLines = wiring_.DataBits(0x0F);
     if (eBefore && eAfter && ((before ^ bits) & wiring_.rs)) {

@@ -14,7 +14,7 @@ namespace orv {
 class TPcf8574Panel : public THd44780Panel {
 public:
     // Throws std::invalid_argument for a size that ValidSize refuses.
-    TPcf8574Panel(int rows, int cols, const TPcf8574Wiring &wiring = kPcf8574Common);
+    TPcf8574Panel(int rows, int cols, const TPcf8574Wiring& wiring = kPcf8574Common);
 
     // One byte as the expander puts it on its lines. The first byte only sets the lines.
     void WriteExpander(uint8_t bits);

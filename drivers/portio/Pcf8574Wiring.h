@@ -17,16 +17,14 @@ struct TPcf8574Wiring {
     constexpr uint8_t DataBits(uint8_t nibble) const {
         uint8_t bits = 0;
         for (int i = 0; i < 4; ++i)
-            if (nibble & (1u << i))
-                bits |= data[i];
+            if (nibble & (1u << i)) bits |= data[i];
         return bits;
     }
     // The nibble the data lines of an expander byte carry.
     constexpr uint8_t Nibble(uint8_t bits) const {
         uint8_t nibble = 0;
         for (int i = 0; i < 4; ++i)
-            if (bits & data[i])
-                nibble |= static_cast<uint8_t>(1u << i);
+            if (bits & data[i]) nibble |= static_cast<uint8_t>(1u << i);
         return nibble;
     }
 };
@@ -38,10 +36,8 @@ inline constexpr TPcf8574Wiring kPcf8574Alternate{0x40, 0x20, 0x10, 0x80, {0x01,
 
 // "common" or "alternate" (as the settings name them).
 inline std::optional<TPcf8574Wiring> Pcf8574WiringNamed(std::string_view name) {
-    if (name == "common")
-        return kPcf8574Common;
-    if (name == "alternate")
-        return kPcf8574Alternate;
+    if (name == "common") return kPcf8574Common;
+    if (name == "alternate") return kPcf8574Alternate;
     return std::nullopt;
 }
 

@@ -28,8 +28,8 @@ public:
 struct TPortSpec {
     enum class TKind { Ppdev, Direct, EmuHd44780, EmuKs0108 };
     TKind kind = TKind::Ppdev;
-    int rows = 0, cols = 0;  // EmuHd44780
-    std::string stateFile;   // both emulators
+    int rows = 0, cols = 0; // EmuHd44780
+    std::string stateFile;  // both emulators
 };
 
 // "ppdev" (also an empty or missing value), "direct", "emu:hd44780:ROWSxCOLS:STATEFILE" or

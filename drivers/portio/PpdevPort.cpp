@@ -56,7 +56,7 @@ std::string AccessHint(const std::string& device) {
     struct stat st {};
     if (::stat(device.c_str(), &st) != 0) return {};
     std::vector<char> buffer(16384);
-    group entry {};
+    group entry{};
     group* found = nullptr;
     if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
         return {};

@@ -22,11 +22,9 @@ constexpr uint8_t kKeysAuto = 0x41;
 
 TLCDControl_Serial::TLCDControl_Serial() = default;
 
-TLCDControl_Serial::~TLCDControl_Serial() {
-    SetActive(false);
-}
+TLCDControl_Serial::~TLCDControl_Serial() { SetActive(false); }
 
-bool TLCDControl_Serial::Connect(std::string &error) {
+bool TLCDControl_Serial::Connect(std::string& error) {
     queue_.clear();
     link_ = TSerialLink::Open(
         device_, baud_, [this](uint8_t byte) { KeyByte(byte); }, [this] { LinkLost(); }, error);
@@ -40,8 +38,7 @@ void TLCDControl_Serial::Disconnect() {
 
 void TLCDControl_Serial::KeyByte(uint8_t byte) {
     const size_t code = keys_.find(static_cast<char>(byte));
-    if (code != std::string::npos && code < 3)
-        SetScanCode(static_cast<int8_t>(code));
+    if (code != std::string::npos && code < 3) SetScanCode(static_cast<int8_t>(code));
 }
 
 void TLCDControl_Serial::Command(std::initializer_list<uint8_t> bytes) {
@@ -63,11 +60,11 @@ void TLCDControl_Serial::SendPosition(int row, int col) {
     Command({kSetCursor, static_cast<uint8_t>(col + 1), static_cast<uint8_t>(row + 1)});
 }
 
-void TLCDControl_Serial::SendCodes(const uint8_t *codes, size_t count) {
+void TLCDControl_Serial::SendCodes(const uint8_t* codes, size_t count) {
     queue_.insert(queue_.end(), codes, codes + count);
 }
 
-void TLCDControl_Serial::SendCustomChar(int index, const std::array<uint8_t, 8> &pattern) {
+void TLCDControl_Serial::SendCustomChar(int index, const std::array<uint8_t, 8>& pattern) {
     Command({kDefineChar, static_cast<uint8_t>(index)});
     queue_.insert(queue_.end(), pattern.begin(), pattern.end());
 }
@@ -92,14 +89,12 @@ void TLCDControl_Serial::SendBackLight(bool on) {
     SendLight();
 }
 
-bool TLCDControl_Serial::Flush(uint64_t &sentBytes) {
-    if (!link_)
-        return false;
+bool TLCDControl_Serial::Flush(uint64_t& sentBytes) {
+    if (!link_) return false;
     std::string error;
     const bool ok =
         queue_.empty() || link_->Write(queue_.data(), queue_.size(), kWriteTimeout, error);
-    if (ok)
-        sentBytes += queue_.size();
+    if (ok) sentBytes += queue_.size();
     queue_.clear();
     return ok;
 }

@@ -28,7 +28,7 @@ public:
 
     // Taken at the next activation.
     void SetDevice(std::string device) { device_ = std::move(device); }
-    const std::string &GetDevice() const { return device_; }
+    const std::string& GetDevice() const { return device_; }
     void SetBaud(int32_t baud) { baud_ = baud; }
     void SetBrightness(uint8_t value) { brightness_ = value; }
     void SetContrast(uint8_t value) { contrast_ = value; }
@@ -36,15 +36,15 @@ public:
     void SetKeys(std::string keys) { keys_ = std::move(keys); }
 
 protected:
-    bool Connect(std::string &error) override;
+    bool Connect(std::string& error) override;
     void Disconnect() override;
     void SendInit(int rows, int cols) override;
     void SendPosition(int row, int col) override;
-    void SendCodes(const uint8_t *codes, size_t count) override;
-    void SendCustomChar(int index, const std::array<uint8_t, 8> &pattern) override;
+    void SendCodes(const uint8_t* codes, size_t count) override;
+    void SendCustomChar(int index, const std::array<uint8_t, 8>& pattern) override;
     void SendVisible(bool on) override;
     void SendBackLight(bool on) override;
-    bool Flush(uint64_t &sentBytes) override;
+    bool Flush(uint64_t& sentBytes) override;
 
 private:
     void Command(std::initializer_list<uint8_t> bytes);

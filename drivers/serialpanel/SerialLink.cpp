@@ -13,30 +13,21 @@ namespace orv {
 
 std::optional<speed_t> SerialSpeed(int32_t baud) {
     switch (baud) {
-    case 1200:
-        return B1200;
-    case 2400:
-        return B2400;
-    case 4800:
-        return B4800;
-    case 9600:
-        return B9600;
-    case 19200:
-        return B19200;
-    case 38400:
-        return B38400;
-    case 57600:
-        return B57600;
-    case 115200:
-        return B115200;
-    default:
-        return std::nullopt;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return std::nullopt;
     }
 }
 
-std::unique_ptr<TSerialLink> TSerialLink::Open(const std::string &device, int32_t baud,
+std::unique_ptr<TSerialLink> TSerialLink::Open(const std::string& device, int32_t baud,
                                                TByteHandler onByte, TLostHandler onLost,
-                                               std::string &error) {
+                                               std::string& error) {
     const std::optional<speed_t> speed = SerialSpeed(baud);
     if (!speed) {
         error = std::to_string(baud) + " is no baud rate of a serial display (1200 to 115200)";
@@ -95,15 +86,14 @@ TSerialLink::~TSerialLink() {
     if (::write(wakeWrite_, &stop, 1) < 0) {
         // The pipe is empty and open: the write cannot fail.
     }
-    if (reader_.joinable())
-        reader_.join();
+    if (reader_.joinable()) reader_.join();
     ::close(wakeRead_);
     ::close(wakeWrite_);
     ::close(fd_);
 }
 
-bool TSerialLink::Write(const uint8_t *bytes, size_t count, std::chrono::milliseconds timeout,
-                        std::string &error) {
+bool TSerialLink::Write(const uint8_t* bytes, size_t count, std::chrono::milliseconds timeout,
+                        std::string& error) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (count > 0) {
         const ssize_t n = ::write(fd_, bytes, count);
@@ -140,22 +130,15 @@ void TSerialLink::Read() {
     while (!stop_) {
         pollfd p[2] = {{fd_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
         const int ready = ::poll(p, 2, -1);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0 || p[1].revents != 0)
-            break;
-        if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-            break;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || p[1].revents != 0) break;
+        if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
-            continue;
-        if (n <= 0)
-            break;
-        for (ssize_t i = 0; i < n && !stop_; ++i)
-            onByte_(buffer[i]);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) break;
+        for (ssize_t i = 0; i < n && !stop_; ++i) onByte_(buffer[i]);
     }
-    if (!stop_)
-        onLost_();
+    if (!stop_) onLost_();
 }
 
 } // namespace orv

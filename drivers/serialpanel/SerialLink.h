@@ -28,17 +28,17 @@ public:
 
     // nullptr and the reason for the user (UTF-8) in error when the device cannot be opened,
     // is no terminal, or another program drives it. The handlers run on the reader thread.
-    static std::unique_ptr<TSerialLink> Open(const std::string &device, int32_t baud,
+    static std::unique_ptr<TSerialLink> Open(const std::string& device, int32_t baud,
                                              TByteHandler onByte, TLostHandler onLost,
-                                             std::string &error);
+                                             std::string& error);
     // Stops the reader, then closes the device.
     ~TSerialLink();
-    TSerialLink(const TSerialLink &) = delete;
-    TSerialLink &operator=(const TSerialLink &) = delete;
+    TSerialLink(const TSerialLink&) = delete;
+    TSerialLink& operator=(const TSerialLink&) = delete;
 
     // Writes all bytes within timeout; false with the reason in error otherwise.
-    bool Write(const uint8_t *bytes, size_t count, std::chrono::milliseconds timeout,
-               std::string &error);
+    bool Write(const uint8_t* bytes, size_t count, std::chrono::milliseconds timeout,
+               std::string& error);
 
 private:
     TSerialLink(int fd, int wakeRead, int wakeWrite, TByteHandler onByte, TLostHandler onLost);

@@ -12,8 +12,7 @@ namespace {
 
 std::optional<uint8_t> ParseLevel(std::string_view text) {
     const std::optional<int32_t> value = ParseInt32(text);
-    if (!value || *value < 0 || *value > 255)
-        return std::nullopt;
+    if (!value || *value < 0 || *value > 255) return std::nullopt;
     return static_cast<uint8_t>(*value);
 }
 
@@ -44,24 +43,17 @@ std::unique_ptr<TLCDCharPanelControl> TSerialPanelLibrary::CreateControl() const
     return std::make_unique<TLCDControl_Serial>();
 }
 
-void TSerialPanelLibrary::Apply(TLCDCharPanelControl &control, const TIniDocument &ini) const {
-    auto &serial = static_cast<TLCDControl_Serial &>(control);
+void TSerialPanelLibrary::Apply(TLCDCharPanelControl& control, const TIniDocument& ini) const {
+    auto& serial = static_cast<TLCDControl_Serial&>(control);
     const std::string device(Trim(Value(ini, "Device")));
-    if (!device.empty())
-        serial.SetDevice(device);
-    if (const auto baud = ParseInt32(Value(ini, "Baud")))
-        serial.SetBaud(*baud);
-    if (const auto rows = ParseInt32(Value(ini, "Lines count")))
-        serial.SetRowCount(*rows);
-    if (const auto cols = ParseInt32(Value(ini, "Cols count")))
-        serial.SetColCount(*cols);
-    if (const auto level = ParseLevel(Value(ini, "Brightness")))
-        serial.SetBrightness(*level);
-    if (const auto level = ParseLevel(Value(ini, "Contrast")))
-        serial.SetContrast(*level);
+    if (!device.empty()) serial.SetDevice(device);
+    if (const auto baud = ParseInt32(Value(ini, "Baud"))) serial.SetBaud(*baud);
+    if (const auto rows = ParseInt32(Value(ini, "Lines count"))) serial.SetRowCount(*rows);
+    if (const auto cols = ParseInt32(Value(ini, "Cols count"))) serial.SetColCount(*cols);
+    if (const auto level = ParseLevel(Value(ini, "Brightness"))) serial.SetBrightness(*level);
+    if (const auto level = ParseLevel(Value(ini, "Contrast"))) serial.SetContrast(*level);
     const std::string keys = Value(ini, "Keys");
-    if (!keys.empty())
-        serial.SetKeys(keys.substr(0, 3));
+    if (!keys.empty()) serial.SetKeys(keys.substr(0, 3));
 }
 
 } // namespace orv

@@ -7,7 +7,7 @@
 
 namespace orv {
 
-inline constexpr const char *kSerialPanelSection = "serialpanel.so";
+inline constexpr const char* kSerialPanelSection = "serialpanel.so";
 
 class TSerialPanelLibrary final : public TCharPanelLibrary {
 public:
@@ -16,7 +16,7 @@ public:
 protected:
     std::unique_ptr<TLCDCharPanelControl> CreateControl() const override;
     // Values that do not parse leave the driver's defaults.
-    void Apply(TLCDCharPanelControl &control, const TIniDocument &ini) const override;
+    void Apply(TLCDCharPanelControl& control, const TIniDocument& ini) const override;
 };
 
 } // namespace orv

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text = fuzz::AsText(data, size);
     ParseGlyphByte(text);
     ParseMaskRows(text);
-    if (const auto rows = ParseGlyphRows(text)) FUZZ_CHECK(ParseGlyphRows(FormatGlyphRows(*rows)) == rows);
+    if (const auto rows = ParseGlyphRows(text))
+        FUZZ_CHECK(ParseGlyphRows(FormatGlyphRows(*rows)) == rows);
     for (const char c : text.substr(0, 16)) {
         if (const auto code = SlotCodeOfDigit(c)) FUZZ_CHECK(*code >= 1 && *code <= 8);
     }
@@ -22,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TCharsets charsets;
     charsets.SetDriver(&driver);
     charsets.LoadFrom(TIniDocument::Parse(text));
-    FUZZ_CHECK(charsets.GlyphCount() >= kBuiltInGlyphCount && charsets.GlyphCount() <= kMaxGlyphCount);
+    FUZZ_CHECK(charsets.GlyphCount() >= kBuiltInGlyphCount &&
+               charsets.GlyphCount() <= kMaxGlyphCount);
     for (int32_t request = -1; request <= 6; ++request) charsets.HandleRequest(request, text);
     for (int role = 0; role < kCharsetMappingCount; ++role) {
         const uint8_t code = charsets.Mapping(role);

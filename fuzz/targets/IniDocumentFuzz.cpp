@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(again.Sections() == doc.Sections());
     for (const auto& section : doc.Sections()) {
         FUZZ_CHECK(again.Keys(section) == doc.Keys(section));
-        for (const auto& key : doc.Keys(section)) FUZZ_CHECK(again.Find(section, key) == doc.Find(section, key));
+        for (const auto& key : doc.Keys(section))
+            FUZZ_CHECK(again.Find(section, key) == doc.Find(section, key));
     }
 
     // Names and a value taken from the input itself, line breaks and all.
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     doc.WriteBool(section, "Show", size % 2 == 0);
     // Any value reads back as written (line breaks become blanks).
     std::string value(pieces.back());
-    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     doc.WriteString("Fuzz", "Value", value);
     doc.WriteInteger("Fuzz", "Timeout", static_cast<int32_t>(size) - 100);
     const TIniDocument reread = TIniDocument::Parse(doc.Serialize());

@@ -15,7 +15,9 @@ namespace {
 // In memory where there is such a folder: every save is an atomic write with its flush.
 std::string ScratchPath(const char* what) {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp && *tmp ? tmp : "/tmp";
+    const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                               : tmp && *tmp                 ? tmp
+                                                             : "/tmp";
     return folder + "/orvanta3-fuzz-" + what + "-" + std::to_string(getpid()) + ".orv3";
 }
 

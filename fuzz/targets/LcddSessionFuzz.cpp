@@ -18,7 +18,8 @@ namespace {
 void CheckCommands(const std::string& commands, const TLcddScreen& screen) {
     if (commands.empty()) return;
     FUZZ_CHECK(commands.back() == '\n');
-    for (std::string_view line : fuzz::Split(std::string_view(commands).substr(0, commands.size() - 1), '\n')) {
+    for (std::string_view line :
+         fuzz::Split(std::string_view(commands).substr(0, commands.size() - 1), '\n')) {
         FUZZ_CHECK(line.find('\r') == std::string_view::npos);
         FUZZ_CHECK(line.starts_with("widget_set ") || line.starts_with("widget_add ") ||
                    line.starts_with("widget_del ") || line.starts_with("screen_set ") ||
@@ -28,8 +29,10 @@ void CheckCommands(const std::string& commands, const TLcddScreen& screen) {
         FUZZ_CHECK(line.back() == '"' && line.size() - quote >= 2);
         size_t length = 0;
         for (size_t i = quote + 1; i + 1 < line.size(); ++i, ++length) {
-            if (line[i] == '\\') ++i;
-            else FUZZ_CHECK(line[i] != '"');
+            if (line[i] == '\\')
+                ++i;
+            else
+                FUZZ_CHECK(line[i] != '"');
         }
         FUZZ_CHECK(static_cast<int32_t>(length) == screen.Cols());
     }
@@ -52,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string_view line = lines[n];
         if (KeypadCodeOfKeyEvent(line)) FUZZ_CHECK(line.starts_with("key "));
         if (line.empty()) continue;
-        const auto byte = [&](size_t i) { return i < line.size() ? static_cast<uint8_t>(line[i]) : uint8_t{0}; };
+        const auto byte = [&](size_t i) {
+            return i < line.size() ? static_cast<uint8_t>(line[i]) : uint8_t{0};
+        };
         switch (line[0]) {
         case 'w': {
             const std::string_view text = line.size() > 3 ? line.substr(3) : std::string_view{};

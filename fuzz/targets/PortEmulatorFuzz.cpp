@@ -16,11 +16,26 @@ using namespace orv;
 namespace {
 
 constexpr std::array<std::pair<int, int>, 15> kCharacterSizes = {{
-    {1, 8}, {1, 16}, {1, 20}, {1, 24}, {1, 32}, {1, 40}, {2, 8}, {2, 16}, {2, 20}, {2, 24},
-    {2, 32}, {2, 40}, {4, 16}, {4, 20}, {4, 40},
+    {1, 8},
+    {1, 16},
+    {1, 20},
+    {1, 24},
+    {1, 32},
+    {1, 40},
+    {2, 8},
+    {2, 16},
+    {2, 20},
+    {2, 24},
+    {2, 32},
+    {2, 40},
+    {4, 16},
+    {4, 20},
+    {4, 40},
 }};
 
-size_t LineCount(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
+size_t LineCount(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 } // namespace
 
@@ -32,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (pick < 0xE0) {
         const auto [rows, cols] = kCharacterSizes[pick % kCharacterSizes.size()];
         auto hd = std::make_unique<THd44780Panel>(rows, cols, pick & 0x0F);
-        expectedLines = 1 + static_cast<size_t>(rows) + 8u * static_cast<size_t>(hd->ControllerCount());
+        expectedLines =
+            1 + static_cast<size_t>(rows) + 8u * static_cast<size_t>(hd->ControllerCount());
         panel = std::move(hd);
     } else {
         panel = std::make_unique<TKs0108Panel>((pick & 1) != 0, pick & 0x0F);

@@ -15,15 +15,15 @@ using namespace orv::test;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr int kRows = 4, kCols = 20, kTicks = 24;
     const auto lines = fuzz::Split(fuzz::AsText(data, size), '\n');
-    std::vector<std::string> answers(lines.begin() + std::min<size_t>(lines.size(), kRows), lines.end());
+    std::vector<std::string> answers(lines.begin() + std::min<size_t>(lines.size(), kRows),
+                                     lines.end());
     if (answers.empty()) answers.emplace_back("42");
 
     TFakeCatalogue catalogue;
     catalogue.Declare("m.so", {"$a", "$b", "$c"});
     size_t nextAnswer = 0;
-    catalogue.SetAnswerFunction([&](const TFakeCatalogue::TCall&) {
-        return answers[nextAnswer++ % answers.size()];
-    });
+    catalogue.SetAnswerFunction(
+        [&](const TFakeCatalogue::TCall&) { return answers[nextAnswer++ % answers.size()]; });
     TCharsets charsets;
     TRecordingDriver driver(kRows, kCols);
     charsets.SetDriver(&driver);
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TTagList tags;
     for (int row = 1; row <= kRows; ++row)
-        language.SplitLine(static_cast<size_t>(row) <= lines.size() ? lines[row - 1] : "", row, tags);
+        language.SplitLine(static_cast<size_t>(row) <= lines.size() ? lines[row - 1] : "", row,
+                           tags);
     TLineLayout layout;
     layout.Reset(kRows);
     for (int tick = 0; tick < kTicks; ++tick) {

@@ -2,9 +2,8 @@
 
 namespace orv {
 
-TLCDBaseControl *TGuardedControls::For(TLCDBaseControl *target) {
-    if (!target)
-        return nullptr;
+TLCDBaseControl* TGuardedControls::For(TLCDBaseControl* target) {
+    if (!target) return nullptr;
     std::lock_guard lock(mutex_);
     if (made_.empty() || &made_.back()->Target() != target)
         made_.push_back(std::make_unique<TGuardedControl<TModuleFault>>(*target, fault_));

@@ -18,12 +18,12 @@ namespace orv {
 // never taken for the stand-in of a later object.
 class TGuardedControls {
 public:
-    explicit TGuardedControls(TModuleFault &fault) : fault_(fault) {}
+    explicit TGuardedControls(TModuleFault& fault) : fault_(fault) {}
     // The stand-in of target; null for null. Any thread.
-    TLCDBaseControl *For(TLCDBaseControl *target);
+    TLCDBaseControl* For(TLCDBaseControl* target);
 
 private:
-    TModuleFault &fault_;
+    TModuleFault& fault_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<TGuardedControl<TModuleFault>>> made_; // the newest last
 };

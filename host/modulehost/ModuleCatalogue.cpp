@@ -57,8 +57,7 @@ void TModuleCatalogue::TraceBinding(std::string_view name,
     }
 }
 
-std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey,
-                                                      int32_t tagIndex,
+std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey, int32_t tagIndex,
                                                       const std::string& argument) {
     for (const TShortPluginInfo& entry : host_.Modules()) {
         const TDataModule* data = entry.DataModule();

@@ -5,9 +5,8 @@
 
 namespace orv {
 
-void TModuleFault::Failed(const char *operation, const std::string &what) {
-    if (failures_++ != 0)
-        return;
+void TModuleFault::Failed(const char* operation, const std::string& what) {
+    if (failures_++ != 0) return;
     ReportError(Utf8ToCp1251(fileName_ + ": " + operation + " failed (" + what +
                              "); the program goes on without its answer"));
 }

@@ -15,23 +15,23 @@ namespace orv {
 class TModuleFault {
 public:
     explicit TModuleFault(std::string fileName) : fileName_(std::move(fileName)) {}
-    TModuleFault(const TModuleFault &) = delete;
-    TModuleFault &operator=(const TModuleFault &) = delete;
+    TModuleFault(const TModuleFault&) = delete;
+    TModuleFault& operator=(const TModuleFault&) = delete;
 
     template <typename TResult, typename TCall>
-    TResult Guard(const char *operation, TResult failure, TCall &&call) noexcept {
+    TResult Guard(const char* operation, TResult failure, TCall&& call) noexcept {
         return CallAcrossBoundary(failure, call,
-                                  [&](const std::string &what) { Failed(operation, what); });
+                                  [&](const std::string& what) { Failed(operation, what); });
     }
-    template <typename TCall> void Guard(const char *operation, TCall &&call) noexcept {
-        CallAcrossBoundary(call, [&](const std::string &what) { Failed(operation, what); });
+    template <typename TCall> void Guard(const char* operation, TCall&& call) noexcept {
+        CallAcrossBoundary(call, [&](const std::string& what) { Failed(operation, what); });
     }
 
     // The calls that have thrown so far.
     uint64_t Failures() const { return failures_; }
 
 private:
-    void Failed(const char *operation, const std::string &what);
+    void Failed(const char* operation, const std::string& what);
 
     const std::string fileName_;
     std::atomic<uint64_t> failures_{0};

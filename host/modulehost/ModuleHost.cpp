@@ -65,7 +65,9 @@ void TModuleHost::Discover() {
             Trace("no driver is on");
         else
             Trace("current driver: " + modules_[*currentDriver_].FileName +
-                  (!driver ? ", its Init failed" : driver->GetActive() ? ", active" : ", inactive"));
+                  (!driver               ? ", its Init failed"
+                   : driver->GetActive() ? ", active"
+                                         : ", inactive"));
     }
     if (!geometrySet_ && geometry_) {
         geometry_->SetRowCount(kDefaultRowCount);
@@ -107,7 +109,8 @@ bool TModuleHost::ActivateDiscovered(size_t index) {
         const bool hasSettings = options_.LoadModuleSettings
                                      ? data->LoadSettings()
                                      : data->Descriptor().LoadSettings != nullptr;
-        if (hasSettings || !options_.CreateLanguageTemplate) ApplyLanguage(index, /*atDiscovery=*/true);
+        if (hasSettings || !options_.CreateLanguageTemplate)
+            ApplyLanguage(index, /*atDiscovery=*/true);
         entry.Description = data->Descriptor().Description;
     }
     return false;

@@ -18,9 +18,9 @@
 namespace orv {
 
 struct TModuleHostOptions {
-    std::string ProgramFolder;        // empty: the folder of the running program
-    std::string SettingsPath;         // empty: Orvanta3.ini in the documents folder
-    std::string Language;             // "Common" "Language" (Windows-1251); empty: built-in texts
+    std::string ProgramFolder; // empty: the folder of the running program
+    std::string SettingsPath;  // empty: Orvanta3.ini in the documents folder
+    std::string Language;      // "Common" "Language" (Windows-1251); empty: built-in texts
     bool CreateLanguageTemplate = false; // "/create_lang_file": write "RU" templates instead
     // False for a program without a module list (the daemon): a library whose "Active" is off
     // is not even opened, so that its dependencies never load.

@@ -31,8 +31,7 @@ int InitErrorMessage(TModuleKind kind);
 
 // The descriptor record a loaded module owns; the host may read and call through it.
 // fileName names the module in the report of a call that threw.
-template <typename TRecord>
-class TModuleRecord {
+template <typename TRecord> class TModuleRecord {
 public:
     TModuleRecord(TRecord& record, std::string fileName)
         : record_(&record), fault_(std::make_shared<TModuleFault>(std::move(fileName))) {}
@@ -65,7 +64,8 @@ public:
                    TFrameMarkFunc endFrame)
         : TModuleRecord(record, std::move(fileName)),
           controls_(std::make_shared<TGuardedControls>(*fault_)),
-          beginFrame_(endFrame ? beginFrame : nullptr), endFrame_(beginFrame ? endFrame : nullptr) {}
+          beginFrame_(endFrame ? beginFrame : nullptr), endFrame_(beginFrame ? endFrame : nullptr) {
+    }
     // The guarded stand-in (GuardedControls.h) of the driver object Init created, read from the
     // descriptor now; null without one.
     TLCDBaseControl* Control() const { return controls_->For(record_->Control); }

@@ -91,7 +91,8 @@ bool ApplyModuleLanguage(TPluginDescriptor& descriptor, const std::string& langu
     if (!read || !read->HasSection(language)) return false;
     const TIniDocument& file = *read;
     const auto apply = [&](const char*& slot, const std::string& key) {
-        if (auto text = file.Find(language, key)) slot = HostOwnedString(UnescapeLanguageText(*text));
+        if (auto text = file.Find(language, key))
+            slot = HostOwnedString(UnescapeLanguageText(*text));
     };
     apply(descriptor.Description, "1_001");
     apply(descriptor.GroupCaption, "2_001");

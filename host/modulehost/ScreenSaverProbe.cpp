@@ -20,8 +20,7 @@ namespace {
 class TLazyLibrary {
 public:
     explicit TLazyLibrary(const char* file) : library_(TModuleLibrary::Open(file)) {}
-    template <typename F>
-    F Resolve(const char* name) const {
+    template <typename F> F Resolve(const char* name) const {
         return library_ ? reinterpret_cast<F>(library_->Symbol(name)) : nullptr;
     }
 

@@ -46,8 +46,8 @@ void CheckProgramKeys(const TIniDocument& doc, std::vector<TCheckFinding>& findi
         if (!SettingFallsBack(doc, key)) continue;
         findings.push_back({doc.KeyLine(key.Section, key.Key),
                             KeyText(key.Section, key.Key, *doc.Find(key.Section, key.Key)) +
-                                " is not " + Expected(key) + "; the default " +
-                                StoredDefault(key) + " is used"});
+                                " is not " + Expected(key) + "; the default " + StoredDefault(key) +
+                                " is used"});
     }
 }
 
@@ -55,9 +55,9 @@ void CheckActiveKeys(const TIniDocument& doc, std::vector<TCheckFinding>& findin
     for (const std::string& section : doc.Sections()) {
         const auto text = doc.Find(section, kActiveKey);
         if (!text || ParseInt32(*text)) continue;
-        findings.push_back({doc.KeyLine(section, kActiveKey),
-                            KeyText(section, kActiveKey, *text) +
-                                " is not 1 or 0; the module stays off"});
+        findings.push_back(
+            {doc.KeyLine(section, kActiveKey),
+             KeyText(section, kActiveKey, *text) + " is not 1 or 0; the module stays off"});
     }
 }
 
@@ -69,9 +69,9 @@ struct TDriverReport {
     static void Add(void* context, const char* key, const char* value, const char* problem) {
         auto& self = *static_cast<TDriverReport*>(context);
         const std::string k = key ? key : "", v = value ? value : "";
-        self.findings.push_back({self.doc.KeyLine(self.section, k),
-                                 KeyText(self.section, k, v) + " " +
-                                     Cp1251ToUtf8(problem ? problem : "")});
+        self.findings.push_back(
+            {self.doc.KeyLine(self.section, k),
+             KeyText(self.section, k, v) + " " + Cp1251ToUtf8(problem ? problem : "")});
     }
 };
 
@@ -79,9 +79,9 @@ void CheckDriverKeys(const TIniDocument& doc, const TModuleHost& host, size_t in
                      std::vector<TCheckFinding>& findings) {
     // A second handle on the loaded library, for its optional export.
     const auto library = TModuleLibrary::Open(host.LibraryPath(index));
-    const auto check = library ? reinterpret_cast<TCheckSettingsFunc>(
-                                     library->Symbol(kCheckSettingsExport))
-                               : nullptr;
+    const auto check =
+        library ? reinterpret_cast<TCheckSettingsFunc>(library->Symbol(kCheckSettingsExport))
+                : nullptr;
     if (!check) return;
     const std::string section = ModuleSection(host.Module(index).FileName);
     TDriverReport report{doc, section, findings};
@@ -133,8 +133,9 @@ std::vector<TCheckFinding> CheckSettings(const TIniDocument& doc, const TModuleH
     for (size_t i = 0; i < host.Modules().size(); ++i)
         if (host.Module(i).Driver()) CheckDriverKeys(doc, host, i, findings);
     CheckActiveModules(doc, host, findings);
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const TCheckFinding& a, const TCheckFinding& b) { return a.Line < b.Line; });
+    std::stable_sort(
+        findings.begin(), findings.end(),
+        [](const TCheckFinding& a, const TCheckFinding& b) { return a.Line < b.Line; });
     return findings;
 }
 

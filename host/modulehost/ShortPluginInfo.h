@@ -17,10 +17,10 @@ public:
     TShortPluginInfo(TModuleKind kind, std::string fileName)
         : FileName(std::move(fileName)), kind_(kind) {}
 
-    bool Active = false;      // the module is on; saved as "Active" of [FileName]
-    std::string FileName;     // "chronos.so"; the settings section name
-    std::string Name;         // descriptor Name, copied at discovery
-    std::string Description;  // see TModuleHost::Discover
+    bool Active = false;     // the module is on; saved as "Active" of [FileName]
+    std::string FileName;    // "chronos.so"; the settings section name
+    std::string Name;        // descriptor Name, copied at discovery
+    std::string Description; // see TModuleHost::Discover
     // A data module's own descriptor texts, kept at its first language while it is loaded.
     std::optional<TDescriptorTexts> BuiltInTexts;
 

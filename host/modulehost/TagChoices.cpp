@@ -13,9 +13,9 @@ constexpr int kMaxItems = 64; // a bound on what a broken answer can ask for
 
 // For each item n of the enumeration tag enumTag, the answers of itemTags with the argument n;
 // all the tags must belong to one module, else there are no items.
-std::vector<std::vector<std::string>> EnumeratedItems(TModuleCatalogue& catalogue,
-                                                      std::string_view enumTag,
-                                                      std::initializer_list<std::string_view> itemTags) {
+std::vector<std::vector<std::string>>
+EnumeratedItems(TModuleCatalogue& catalogue, std::string_view enumTag,
+                std::initializer_list<std::string_view> itemTags) {
     const auto count = catalogue.Bind(enumTag);
     if (!count) return {};
     std::vector<TTagBinding> items;
@@ -39,7 +39,8 @@ std::vector<std::vector<std::string>> EnumeratedItems(TModuleCatalogue& catalogu
 
 std::vector<TDriveChoice> ReadDrives(TModuleCatalogue& catalogue) {
     std::vector<TDriveChoice> choices;
-    for (const auto& drive : EnumeratedItems(catalogue, "$driveEnum", {"$driveLetter", "$driveLabel"}))
+    for (const auto& drive :
+         EnumeratedItems(catalogue, "$driveEnum", {"$driveLetter", "$driveLabel"}))
         choices.push_back({drive[0] + " [" + drive[1] + "]", static_cast<int>(choices.size())});
     return choices;
 }

@@ -20,8 +20,8 @@ struct TSourceChoice {
 };
 
 struct TTagChoices {
-    std::vector<std::string> TagNames; // "$time", ... in table order, then each module's order
-    std::vector<TDriveChoice> Drives;  // empty unless a module that is on declares the drive tags
+    std::vector<std::string> TagNames;  // "$time", ... in table order, then each module's order
+    std::vector<TDriveChoice> Drives;   // empty unless a module that is on declares the drive tags
     std::vector<TSourceChoice> Sources; // the sources "$userValue" takes, in the settings' order
 };
 

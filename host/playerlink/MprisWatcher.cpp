@@ -215,7 +215,8 @@ public:
     // Handles what has arrived; false when the connection is lost.
     bool Drain() {
         int r = 0;
-        while ((r = sd_bus_process(bus_, nullptr)) > 0) {}
+        while ((r = sd_bus_process(bus_, nullptr)) > 0) {
+        }
         if (r < 0) Disconnect();
         return r >= 0;
     }
@@ -433,10 +434,10 @@ void TMprisWatcher::Run(std::stop_token stop) {
                 (lookAgain && now - lastConnect >= kLookAgainInterval)) {
                 lastConnect = now;
                 session.Connect();
-                reconnectInterval =
-                    session.Connected()
-                        ? kReconnectInterval
-                        : std::min<TClock::duration>(2 * reconnectInterval, kLongestReconnectInterval);
+                reconnectInterval = session.Connected()
+                                        ? kReconnectInterval
+                                        : std::min<TClock::duration>(2 * reconnectInterval,
+                                                                     kLongestReconnectInterval);
             }
         } else if (lookAgain && now - lastLook >= kLookAgainInterval) {
             lastLook = now;

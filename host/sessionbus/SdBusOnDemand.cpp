@@ -55,19 +55,19 @@ bool SessionBusMayExist() {
 
 // real: name's definition in the library, resolved again on each call until the library is
 // there (mayLoad: this call may load it), then kept.
-#define ORV_REAL(name, mayLoad)                                                                     \
-    static std::atomic<decltype(&::name)> cached{nullptr};                                       \
-    auto real = cached.load(std::memory_order_acquire);                                          \
-    if (!real) {                                                                                 \
-        real = Resolve<decltype(&::name)>(mayLoad ? LoadLibrary() : LoadedLibrary(), #name);        \
-        cached.store(real, std::memory_order_release);                                           \
+#define ORV_REAL(name, mayLoad)                                                                    \
+    static std::atomic<decltype(&::name)> cached{nullptr};                                         \
+    auto real = cached.load(std::memory_order_acquire);                                            \
+    if (!real) {                                                                                   \
+        real = Resolve<decltype(&::name)>(mayLoad ? LoadLibrary() : LoadedLibrary(), #name);       \
+        cached.store(real, std::memory_order_release);                                             \
     }
 
 // A call that needs the library; failure when it is not there.
-#define ORV_FORWARD(result, name, params, args, failure)                                          \
-    result name params {                                                                          \
-        ORV_REAL(name, false);                                                                    \
-        return real ? real args : failure;                                                        \
+#define ORV_FORWARD(result, name, params, args, failure)                                           \
+    result name params {                                                                           \
+        ORV_REAL(name, false);                                                                     \
+        return real ? real args : failure;                                                         \
     }
 
 #pragma GCC visibility push(hidden)
@@ -126,8 +126,8 @@ ORV_FORWARD(int, sd_bus_request_name, (sd_bus * bus, const char* name, uint64_t 
             (bus, name, flags), -ENOSYS)
 ORV_FORWARD(int, sd_bus_list_names, (sd_bus * bus, char*** acquired, char*** activatable),
             (bus, acquired, activatable), -ENOSYS)
-ORV_FORWARD(int, sd_bus_attach_event, (sd_bus * bus, sd_event* e, int priority),
-            (bus, e, priority), -ENOSYS)
+ORV_FORWARD(int, sd_bus_attach_event, (sd_bus * bus, sd_event* e, int priority), (bus, e, priority),
+            -ENOSYS)
 ORV_FORWARD(int, sd_bus_detach_event, (sd_bus * bus), (bus), -ENOSYS)
 
 // Calls and properties.
@@ -158,8 +158,8 @@ ORV_FORWARD(int, sd_bus_message_close_container, (sd_bus_message * m), (m), -ENO
 ORV_FORWARD(int, sd_bus_message_append_array,
             (sd_bus_message * m, char type, const void* ptr, size_t size), (m, type, ptr, size),
             -ENOSYS)
-ORV_FORWARD(int, sd_bus_send, (sd_bus * bus, sd_bus_message* m, uint64_t* cookie),
-            (bus, m, cookie), -ENOSYS)
+ORV_FORWARD(int, sd_bus_send, (sd_bus * bus, sd_bus_message* m, uint64_t* cookie), (bus, m, cookie),
+            -ENOSYS)
 ORV_FORWARD(int, sd_bus_error_set, (sd_bus_error * e, const char* name, const char* message),
             (e, name, message), -ENOSYS)
 
@@ -170,10 +170,9 @@ ORV_FORWARD(int, sd_bus_message_peek_type, (sd_bus_message * m, char* type, cons
 ORV_FORWARD(int, sd_bus_message_enter_container,
             (sd_bus_message * m, char type, const char* contents), (m, type, contents), -ENOSYS)
 ORV_FORWARD(int, sd_bus_message_exit_container, (sd_bus_message * m), (m), -ENOSYS)
-ORV_FORWARD(int, sd_bus_message_read_basic, (sd_bus_message * m, char type, void* p),
-            (m, type, p), -ENOSYS)
-ORV_FORWARD(int, sd_bus_message_skip, (sd_bus_message * m, const char* types), (m, types),
+ORV_FORWARD(int, sd_bus_message_read_basic, (sd_bus_message * m, char type, void* p), (m, type, p),
             -ENOSYS)
+ORV_FORWARD(int, sd_bus_message_skip, (sd_bus_message * m, const char* types), (m, types), -ENOSYS)
 
 // The event loop.
 ORV_FORWARD(int, sd_event_add_io,

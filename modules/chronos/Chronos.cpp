@@ -52,8 +52,8 @@ constexpr std::array<const char*, 7> kDayNames = {
     "пятница"_cp1251,     "суббота"_cp1251, "воскресенье"_cp1251};
 
 constexpr std::array<const char*, 12> kMonthNames = {
-    "янв."_cp1251,  "февр."_cp1251, "мар."_cp1251,  "апр."_cp1251, "мая"_cp1251,   "июня"_cp1251,
-    "июля"_cp1251,  "авг."_cp1251,  "сент."_cp1251, "окт."_cp1251, "нояб."_cp1251, "дек."_cp1251};
+    "янв."_cp1251, "февр."_cp1251, "мар."_cp1251,  "апр."_cp1251, "мая"_cp1251,   "июня"_cp1251,
+    "июля"_cp1251, "авг."_cp1251,  "сент."_cp1251, "окт."_cp1251, "нояб."_cp1251, "дек."_cp1251};
 
 class TChronos {
 public:
@@ -87,8 +87,7 @@ const char* TChronos::GetValue(int16_t index, const char* param) {
             static_cast<uint64_t>(now.Hour * 3600 + now.Minute * 60 + now.Second) * 1000;
         return result_.Set(FormatDuration(sinceMidnightMs, selector, words_));
     }
-    case tagDate:
-        return result_.Set(Date(now, selector));
+    case tagDate: return result_.Set(Date(now, selector));
     case tagDayOfWeek: {
         namespace chr = std::chrono;
         const chr::year_month_day date{chr::year(now.Year),
@@ -97,23 +96,16 @@ const char* TChronos::GetValue(int16_t index, const char* param) {
         if (!date.ok()) return result_.Clear();
         return result_.Set(kDayNames[chr::weekday(chr::sys_days(date)).iso_encoding() - 1]);
     }
-    case tagNowHour:
-        return result_.Set(Pad2(now.Hour));
-    case tagNowMin:
-        return result_.Set(Pad2(now.Minute));
-    case tagNowSec:
-        return result_.Set(Pad2(now.Second));
-    case tagNowDay:
-        return result_.Set(Pad2(now.Day));
-    case tagNowMonth:
-        return result_.Set(Pad2(now.Month));
+    case tagNowHour: return result_.Set(Pad2(now.Hour));
+    case tagNowMin: return result_.Set(Pad2(now.Minute));
+    case tagNowSec: return result_.Set(Pad2(now.Second));
+    case tagNowDay: return result_.Set(Pad2(now.Day));
+    case tagNowMonth: return result_.Set(Pad2(now.Month));
     case tagNowMonthStr:
         if (now.Month < 1 || now.Month > 12) return result_.Clear();
         return result_.Set(kMonthNames[static_cast<size_t>(now.Month - 1)]);
-    case tagNowYear:
-        return result_.Set(Pad2(now.Year));
-    default:
-        return result_.Clear();
+    case tagNowYear: return result_.Set(Pad2(now.Year));
+    default: return result_.Clear();
     }
 }
 

@@ -44,8 +44,7 @@ std::optional<std::string> IconvToUtf8(std::string_view bytes, const std::string
 std::optional<std::string> CharsetToCp1251(std::string_view bytes, std::string_view charset) {
     std::string name(Trim(charset));
     for (char& c : name) c = LowerAscii(c);
-    if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251")
-        return std::string(bytes);
+    if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251") return std::string(bytes);
     if (name == "us-ascii" || name == "ascii") name = "utf-8";
     if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
     auto utf8 = IconvToUtf8(bytes, name);
@@ -59,8 +58,8 @@ bool LooksLikeUtf8(std::string_view bytes) {
     while (pos < bytes.size()) {
         const size_t start = pos;
         const bool ascii = static_cast<uint8_t>(bytes[pos]) < 0x80;
-        if (DecodeUtf8(bytes, pos) == 0xFFFD && !(pos - start == 3 && bytes.substr(start, 3) ==
-                                                                           "\xEF\xBF\xBD"))
+        if (DecodeUtf8(bytes, pos) == 0xFFFD &&
+            !(pos - start == 3 && bytes.substr(start, 3) == "\xEF\xBF\xBD"))
             return false;
         if (!ascii) multiByte = true;
     }

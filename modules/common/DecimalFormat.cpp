@@ -24,8 +24,8 @@ std::string FormatMilli(int64_t milli, int decimals, std::string_view decimalSep
     std::string text = milli < 0 && units != 0 ? "-" : "";
     text += std::to_string(units / scale);
     if (decimals > 0)
-        text += std::string(decimalSeparator) +
-                PadInt(static_cast<int64_t>(units % scale), decimals);
+        text +=
+            std::string(decimalSeparator) + PadInt(static_cast<int64_t>(units % scale), decimals);
     return text;
 }
 

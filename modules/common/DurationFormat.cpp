@@ -13,23 +13,16 @@ std::string FormatDuration(uint64_t milliseconds, uint8_t selector, const TUnitW
     const std::string& m = words[TUnitWord::Min];
     const std::string& s = words[TUnitWord::Sec];
     switch (selector) {
-    case 0:
-        return IntToStr(total);
-    case 1:
-        return Pad2(hours) + (seconds % 2 == 0 ? ":" : " ") + Pad2(minutes);
-    case 2:
-        return Pad2(hours) + " " + h + " " + Pad2(minutes) + " " + m;
-    case 3:
-        return Pad2(minutes) + ":" + Pad2(seconds);
-    case 4:
-        return Pad2(minutes) + " " + m + " " + Pad2(seconds) + " " + s;
-    case 5:
-        return Pad2(hours) + ":" + Pad2(minutes) + ":" + Pad2(seconds);
+    case 0: return IntToStr(total);
+    case 1: return Pad2(hours) + (seconds % 2 == 0 ? ":" : " ") + Pad2(minutes);
+    case 2: return Pad2(hours) + " " + h + " " + Pad2(minutes) + " " + m;
+    case 3: return Pad2(minutes) + ":" + Pad2(seconds);
+    case 4: return Pad2(minutes) + " " + m + " " + Pad2(seconds) + " " + s;
+    case 5: return Pad2(hours) + ":" + Pad2(minutes) + ":" + Pad2(seconds);
     case 6:
         return Pad2(hours) + " " + h + " " + Pad2(minutes) + " " + m + " " + Pad2(seconds) + " " +
                s;
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -81,7 +81,7 @@ bool TCurlTransfer::Perform(const std::string& url) {
     const CURLcode code = curl_easy_perform(curl_);
     curl_easy_setopt(curl_, CURLOPT_ERRORBUFFER, nullptr);
     if (code == CURLE_OK) return true;
-    error_ = tooLarge_     ? "the answer is too large"
+    error_ = tooLarge_    ? "the answer is too large"
              : message[0] ? message
                           : curl_easy_strerror(code);
     return false;

@@ -70,7 +70,7 @@ private:
 };
 
 struct THttpAnswer {
-    bool Ok = false;         // a 2xx answer arrived whole
+    bool Ok = false; // a 2xx answer arrived whole
     long Status = 0;
     std::string Body;
     std::string ContentType; // the last "Content-Type" header's value

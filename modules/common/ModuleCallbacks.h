@@ -17,8 +17,7 @@
 
 namespace orv {
 
-template <auto& Module>
-const char* ModuleGetValue(int32_t index, const char* param) {
+template <auto& Module> const char* ModuleGetValue(int32_t index, const char* param) {
     return PluginCall("GetValue", "", [&]() -> const char* {
         if constexpr (requires { Module.GetValue(int16_t{}, param); })
             return Module.GetValue(TagIndexOf(index), param);
@@ -27,14 +26,12 @@ const char* ModuleGetValue(int32_t index, const char* param) {
     });
 }
 
-template <auto& Module>
-int32_t ModuleLoadSettings() {
+template <auto& Module> int32_t ModuleLoadSettings() {
     PluginCall("LoadSettings", [] { Module.LoadSettings(); });
     return 0;
 }
 
-template <auto& Module, int32_t Result = 0>
-int32_t ModuleConfigure() {
+template <auto& Module, int32_t Result = 0> int32_t ModuleConfigure() {
     return PluginCall("Configure", int32_t{-1}, [] {
         Module.Configure();
         return Result;

@@ -62,7 +62,8 @@ std::string FormatQuantity(int64_t value, TQuantityMode mode, const TUnitWords& 
     return {};
 }
 
-std::string FormatBytes(uint64_t bytes, const TUnitWords& words, std::string_view decimalSeparator) {
+std::string FormatBytes(uint64_t bytes, const TUnitWords& words,
+                        std::string_view decimalSeparator) {
     return FormatQuantity(static_cast<int64_t>(std::min<uint64_t>(bytes, INT64_MAX)),
                           TQuantityMode::Byte, words, decimalSeparator);
 }

@@ -10,9 +10,9 @@
 namespace orv {
 
 enum class TQuantityMode : uint8_t {
-    Byte,  // binary steps, unit Byte; a negative value gives "0"
-    Rate,  // decimal steps, unit Bit + PerSec; up to 1000 as a whole number
-    Hertz, // decimal steps, unit Hertz; below 1000 as a whole number
+    Byte,     // binary steps, unit Byte; a negative value gives "0"
+    Rate,     // decimal steps, unit Bit + PerSec; up to 1000 as a whole number
+    Hertz,    // decimal steps, unit Hertz; below 1000 as a whole number
     ByteRate, // the steps of Rate, unit Byte + PerSec: bytes per second
 };
 

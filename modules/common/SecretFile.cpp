@@ -22,7 +22,7 @@ std::string ModeText(mode_t mode) {
 
 } // namespace
 
-std::optional<std::string> ReadSecretFile(const std::string &path, std::string &problem) {
+std::optional<std::string> ReadSecretFile(const std::string& path, std::string& problem) {
     // O_NONBLOCK: a FIFO named by mistake must not hang the module.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -43,18 +43,14 @@ std::optional<std::string> ReadSecretFile(const std::string &path, std::string &
         size_t got = 0;
         for (;;) {
             const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
             got += static_cast<size_t>(n);
-            if (got == text.size())
-                break;
+            if (got == text.size()) break;
         }
         text.resize(got);
         text = text.substr(0, text.find('\n'));
-        if (text.ends_with('\r'))
-            text.pop_back();
+        if (text.ends_with('\r')) text.pop_back();
         secret = std::move(text);
     }
     ::close(fd);
@@ -62,12 +58,10 @@ std::optional<std::string> ReadSecretFile(const std::string &path, std::string &
 }
 
 std::optional<std::string> ServiceCredentialPath(std::string_view name) {
-    const char *folder = std::getenv("CREDENTIALS_DIRECTORY");
-    if (!folder || !*folder)
-        return std::nullopt;
+    const char* folder = std::getenv("CREDENTIALS_DIRECTORY");
+    if (!folder || !*folder) return std::nullopt;
     std::string path = std::string(folder) + "/" + std::string(name);
-    if (::access(path.c_str(), F_OK) != 0)
-        return std::nullopt;
+    if (::access(path.c_str(), F_OK) != 0) return std::nullopt;
     return path;
 }
 

@@ -27,7 +27,7 @@ bool TSourceFile::Read() {
     if (fd_ < 0) {
         fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0) return false;
-        struct statfs fs{};
+        struct statfs fs {};
         reportsChanges_ = ::fstatfs(fd_, &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC;
     }
     // Files of /proc report a size of 0: read until the end whatever fstat says.
@@ -35,8 +35,8 @@ bool TSourceFile::Read() {
     text_.resize(4096);
     for (;;) {
         if (used == text_.size()) text_.resize(text_.size() * 2);
-        const ssize_t n = ::pread(fd_, text_.data() + used, text_.size() - used,
-                                  static_cast<off_t>(used));
+        const ssize_t n =
+            ::pread(fd_, text_.data() + used, text_.size() - used, static_cast<off_t>(used));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             text_.clear();

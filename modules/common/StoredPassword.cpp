@@ -13,8 +13,7 @@ constexpr char kPasswordKey = static_cast<char>(0x9C);
 
 std::string ScramblePassword(std::string_view text) {
     std::string out(text);
-    for (char &c : out)
-        c = static_cast<char>(c ^ kPasswordKey);
+    for (char& c : out) c = static_cast<char>(c ^ kPasswordKey);
     return out;
 }
 

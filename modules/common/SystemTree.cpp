@@ -10,8 +10,7 @@ namespace orv {
 
 namespace {
 
-template <typename T>
-std::optional<T> ParseWhole(std::string_view text) {
+template <typename T> std::optional<T> ParseWhole(std::string_view text) {
     if (text.empty()) return std::nullopt;
     T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

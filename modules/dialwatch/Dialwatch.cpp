@@ -115,16 +115,11 @@ std::string TDialwatch::Value(int16_t index, const char* param) {
         return MissingPppSupport(tree_).value_or(kNotActive);
     }
     switch (index) {
-    case tagRasCheck:
-        return {};
-    case tagRasName:
-        return Utf8ToCp1251(link->EntryName);
-    case tagRasDeviceType:
-        return link->DeviceType;
-    case tagRasDeviceName:
-        return Utf8ToCp1251(link->DeviceName);
-    default:
-        return Traffic(*link, index, param);
+    case tagRasCheck: return {};
+    case tagRasName: return Utf8ToCp1251(link->EntryName);
+    case tagRasDeviceType: return link->DeviceType;
+    case tagRasDeviceName: return Utf8ToCp1251(link->DeviceName);
+    default: return Traffic(*link, index, param);
     }
 }
 
@@ -136,14 +131,10 @@ std::string TDialwatch::Traffic(const TPppLink& link, int16_t index, const char*
         return FormatQuantity(value, TQuantityMode::Byte, words_, decimalSeparator_);
     };
     switch (index) {
-    case tagRasIn:
-        return bytes(counters->BytesIn);
-    case tagRasOut:
-        return bytes(counters->BytesOut);
-    case tagRasZipIn:
-        return IntToStr(counters->CompressionInPercent) + "%";
-    case tagRasZipOut:
-        return IntToStr(counters->CompressionOutPercent) + "%";
+    case tagRasIn: return bytes(counters->BytesIn);
+    case tagRasOut: return bytes(counters->BytesOut);
+    case tagRasZipIn: return IntToStr(counters->CompressionInPercent) + "%";
+    case tagRasZipOut: return IntToStr(counters->CompressionOutPercent) + "%";
     case tagRasSpeed:
         if (!link.SpeedBps) return {};
         return FormatMilliShortest(*link.SpeedBps, decimalSeparator_) + " " +
@@ -154,8 +145,7 @@ std::string TDialwatch::Traffic(const TPppLink& link, int16_t index, const char*
         const uint64_t upMs = now > *link.UpSinceMs ? now - *link.UpSinceMs : 0;
         return FormatDuration(upMs, ParseSelector(param, 5), words_);
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -12,11 +12,11 @@
 namespace orv {
 
 struct TPppLink {
-    std::string Interface;            // "ppp0"
-    std::string EntryName;            // pppd's linkname, else the peer of "call", else Interface
-    std::string DeviceType;           // "modem", "isdn", "PPPoE", "vpn"; empty when not known
-    std::string DeviceName;           // "ttyUSB0", the Ethernet interface of PPPoE, ...
-    std::optional<int64_t> SpeedBps;  // the serial speed of the options, the NIC's for PPPoE
+    std::string Interface;             // "ppp0"
+    std::string EntryName;             // pppd's linkname, else the peer of "call", else Interface
+    std::string DeviceType;            // "modem", "isdn", "PPPoE", "vpn"; empty when not known
+    std::string DeviceName;            // "ttyUSB0", the Ethernet interface of PPPoE, ...
+    std::optional<int64_t> SpeedBps;   // the serial speed of the options, the NIC's for PPPoE
     std::optional<uint64_t> UpSinceMs; // the unit's pid file time, ms since the epoch
 };
 

@@ -99,7 +99,8 @@ const char* TDiskfacts::GetValue(int16_t index, const char* param) {
     if (index == kClearResultIndex) return result_.Clear();
     if (index < 0 || index >= kDiskfactsTagCount) return result_.Keep();
     const std::vector<TMount>& drives = drives_.Drives();
-    if (index == tagDriveEnum) return result_.Set(EnumAnswer(static_cast<long long>(drives.size())));
+    if (index == tagDriveEnum)
+        return result_.Set(EnumAnswer(static_cast<long long>(drives.size())));
 
     // The drive number; only its low 8 bits count. Not a number: an empty text.
     const std::optional<int32_t> number = param ? ParseInt32(param) : std::optional<int32_t>(0);
@@ -111,36 +112,28 @@ const char* TDiskfacts::GetValue(int16_t index, const char* param) {
 // A drive that is not there has no mount point, label or type and no space.
 std::string TDiskfacts::DriveText(int16_t index, const TMount* drive) {
     switch (index) {
-    case tagDriveLetter:
-        return drive ? Utf8ToCp1251(drive->MountPoint) : std::string();
-    case tagDriveLabel:
-        return drive ? ShortName(labels_.Label(drive->Source)) : std::string();
-    case tagDriveFS:
-        return drive ? ShortName(drive->Type) : std::string();
-    default:
-        break;
+    case tagDriveLetter: return drive ? Utf8ToCp1251(drive->MountPoint) : std::string();
+    case tagDriveLabel: return drive ? ShortName(labels_.Label(drive->Source)) : std::string();
+    case tagDriveFS: return drive ? ShortName(drive->Type) : std::string();
+    default: break;
     }
     TVolumeSpace space;
     if (drive) space = space_.Ask(tree_.Path(drive->MountPoint), drive->MayHang).value_or(space);
     space.FreeBytes = std::min(space.FreeBytes, space.TotalBytes);
     const uint64_t used = space.TotalBytes - space.FreeBytes;
     switch (index) {
-    case tagDriveSize:
-        return Amount(space.TotalBytes);
-    case tagDriveFree:
-        return Amount(space.FreeBytes);
-    case tagDriveUsed:
-        return Amount(used);
+    case tagDriveSize: return Amount(space.TotalBytes);
+    case tagDriveFree: return Amount(space.FreeBytes);
+    case tagDriveUsed: return Amount(used);
     case tagPercentDriveFree:
         return FormatPercent(space.FreeBytes, space.TotalBytes, decimalSeparator_);
-    default:
-        return FormatPercent(used, space.TotalBytes, decimalSeparator_);
+    default: return FormatPercent(used, space.TotalBytes, decimalSeparator_);
     }
 }
 
 void TDiskfacts::LoadSettings() {
-    words_.Read({TUnitWord::Bit, TUnitWord::Byte, TUnitWord::Kilo, TUnitWord::Mega,
-                 TUnitWord::Giga, TUnitWord::PerSec, TUnitWord::Hertz});
+    words_.Read({TUnitWord::Bit, TUnitWord::Byte, TUnitWord::Kilo, TUnitWord::Mega, TUnitWord::Giga,
+                 TUnitWord::PerSec, TUnitWord::Hertz});
     decimalSeparator_ = UserDecimalSeparator();
 }
 

@@ -9,15 +9,15 @@ namespace orv {
 namespace {
 
 constexpr std::string_view kPseudoTypes[] = {
-    "proc",        "sysfs",    "devtmpfs",  "devpts",     "cgroup",          "cgroup2",
-    "mqueue",      "debugfs",  "tracefs",   "securityfs", "pstore",          "bpf",
-    "configfs",    "fusectl",  "hugetlbfs", "autofs",     "binfmt_misc",     "efivarfs",
-    "rpc_pipefs",  "nsfs",     "selinuxfs", "nfsd",       "overlay",         "squashfs",
-    "fuse.lxcfs",  "fuse.portal", "fuse.snapfuse",        "fuse.gvfsd-fuse"};
+    "proc",       "sysfs",       "devtmpfs",      "devpts",         "cgroup",      "cgroup2",
+    "mqueue",     "debugfs",     "tracefs",       "securityfs",     "pstore",      "bpf",
+    "configfs",   "fusectl",     "hugetlbfs",     "autofs",         "binfmt_misc", "efivarfs",
+    "rpc_pipefs", "nsfs",        "selinuxfs",     "nfsd",           "overlay",     "squashfs",
+    "fuse.lxcfs", "fuse.portal", "fuse.snapfuse", "fuse.gvfsd-fuse"};
 
-constexpr std::string_view kNetworkTypes[] = {"nfs",  "nfs4",      "cifs", "smb3", "smbfs",
-                                              "ncpfs", "9p",       "ceph", "glusterfs",
-                                              "afs",  "coda",      "lustre"};
+constexpr std::string_view kNetworkTypes[] = {"nfs",       "nfs4",  "cifs", "smb3",
+                                              "smbfs",     "ncpfs", "9p",   "ceph",
+                                              "glusterfs", "afs",   "coda", "lustre"};
 
 // A field of the table: blanks, tabs, newlines and backslashes are written as \ooo.
 std::string Unescape(std::string_view field) {
@@ -53,8 +53,7 @@ bool IsWithin(std::string_view path, std::string_view folder) {
             path[folder.size()] == '/');
 }
 
-template <size_t N>
-bool IsOneOf(std::string_view type, const std::string_view (&types)[N]) {
+template <size_t N> bool IsOneOf(std::string_view type, const std::string_view (&types)[N]) {
     return std::find(std::begin(types), std::end(types), type) != std::end(types);
 }
 
@@ -100,11 +99,10 @@ const std::vector<TMount>& TDriveList::Drives() {
     if (!table_.Read()) return drives_;
     for (TMount& mount : ParseMountTable(table_.Text())) {
         if (!IsDrive(mount)) continue;
-        struct stat info{};
+        struct stat info {};
         const std::string path = tree_.Path(mount.MountPoint);
         // A mount whose query may hang is not looked at; a missing path is kept.
-        if (!mount.MayHang && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
-            continue;
+        if (!mount.MayHang && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) continue;
         drives_.push_back(std::move(mount));
     }
     return drives_;

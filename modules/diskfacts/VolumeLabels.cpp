@@ -19,8 +19,7 @@ int HexDigit(char c) {
 
 // The path with every link resolved, or "" when it does not exist.
 std::string Resolved(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                      &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
     return real ? std::string(real.get()) : std::string();
 }
 
@@ -51,7 +50,7 @@ void TVolumeLabels::Open(const TSystemTree& tree) {
 std::string TVolumeLabels::Label(const std::string& source) {
     if (source.empty() || source.front() != '/') return {};
     const std::string folder = tree_.Path(kLabelFolder);
-    struct stat info{};
+    struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return {};
     if (!trusted_ || info.st_mtim.tv_sec != folderTime_.tv_sec ||
         info.st_mtim.tv_nsec != folderTime_.tv_nsec) {

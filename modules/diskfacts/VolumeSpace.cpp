@@ -24,7 +24,7 @@ void KeepThisLibraryLoaded() {
 } // namespace
 
 bool StatvfsSpace(const char* path, uint64_t* totalBytes, uint64_t* freeBytes) {
-    struct statvfs fs{};
+    struct statvfs fs {};
     if (::statvfs(path, &fs) != 0) return false;
     const uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
     *totalBytes = static_cast<uint64_t>(fs.f_blocks) * unit;

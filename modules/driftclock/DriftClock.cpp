@@ -66,7 +66,8 @@ private:
             const int room = cols - static_cast<int>(text.size());
             for (int r = 0; r < rows; ++r) {
                 std::string line(static_cast<size_t>(cols), ' ');
-                if (r == row) line.replace(static_cast<size_t>(std::max(col, 0)), text.size(), text);
+                if (r == row)
+                    line.replace(static_cast<size_t>(std::max(col, 0)), text.size(), text);
                 line.resize(static_cast<size_t>(cols));
                 driver->WriteText(1, static_cast<uint8_t>(r + 1), line.data(), line.size());
             }

@@ -74,24 +74,17 @@ const char* TGlyphset::GetValue(int16_t index, const char* param) {
         // Code 0 would end the string; codes past 255 have no character.
         if (argument.Number < 1 || argument.Number > 255) return result_.Clear();
         return result_.Set(std::string(1, static_cast<char>(argument.Number)));
-    case tagNamedChar:
-        return Command(kNamedChar, argument);
-    case tagMaskChar:
-        return Command(kMaskChar, argument);
-    case tagAnimChars:
-        return Command(kAnimList, argument);
-    case tagDollar:
-        return result_.Set("$");
-    case tagOpenBracket:
-        return result_.Set("[");
-    case tagCloseBracket:
-        return result_.Set("]");
-    default:
-        return result_.Clear();
+    case tagNamedChar: return Command(kNamedChar, argument);
+    case tagMaskChar: return Command(kMaskChar, argument);
+    case tagAnimChars: return Command(kAnimList, argument);
+    case tagDollar: return result_.Set("$");
+    case tagOpenBracket: return result_.Set("[");
+    case tagCloseBracket: return result_.Set("]");
+    default: return result_.Clear();
     }
 }
 
-#define GLYPHSET_RESERVED_HINT                                                                     \
+#define GLYPHSET_RESERVED_HINT                                                                                                                                     \
     "\r\rНекоторые символы ($, [, ]) нельзя вывести как обычные символы, т.к. они используются в " \
     "формировании тега; поэтому для их вывода используются специальные теги"
 

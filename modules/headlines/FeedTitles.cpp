@@ -35,8 +35,8 @@ TDoc ParseXml(std::string_view body) {
     // No network, no external entities, no error output; sloppy feeds are read as far as they go.
     const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
                         XML_PARSE_RECOVER | XML_PARSE_NOCDATA;
-    return TDoc(xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr, nullptr,
-                              options));
+    return TDoc(
+        xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr, nullptr, options));
 }
 
 bool NameIs(const xmlNode* node, const char* name) {
@@ -56,9 +56,9 @@ TFeedKind KindOf(const xmlNode* root) {
 // HTML character references, which feeds often leave in their titles ("&amp;quot;").
 std::string DecodeEntities(std::string_view text) {
     static constexpr std::pair<const char*, uint32_t> kNamed[] = {
-        {"amp", '&'},       {"lt", '<'},        {"gt", '>'},         {"quot", '"'},
-        {"apos", '\''},     {"nbsp", ' '},      {"laquo", 0x00AB},   {"raquo", 0x00BB},
-        {"ndash", 0x2013},  {"mdash", 0x2014},  {"hellip", 0x2026},  {"copy", 0x00A9}};
+        {"amp", '&'},      {"lt", '<'},       {"gt", '>'},        {"quot", '"'},
+        {"apos", '\''},    {"nbsp", ' '},     {"laquo", 0x00AB},  {"raquo", 0x00BB},
+        {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}, {"copy", 0x00A9}};
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const size_t semicolon = text[i] == '&' ? text.find(';', i) : std::string_view::npos;
@@ -94,9 +94,18 @@ std::string Clean(std::string_view text, bool html) {
     std::string out;
     bool inTag = false, blank = false;
     for (char c : text) {
-        if (html && c == '<') { inTag = true; continue; }
-        if (inTag) { inTag = c != '>'; continue; }
-        if (IsBlank(c)) { blank = !out.empty(); continue; }
+        if (html && c == '<') {
+            inTag = true;
+            continue;
+        }
+        if (inTag) {
+            inTag = c != '>';
+            continue;
+        }
+        if (IsBlank(c)) {
+            blank = !out.empty();
+            continue;
+        }
         if (blank) out += ' ';
         blank = false;
         out += c;
@@ -112,7 +121,8 @@ void AppendText(const xmlNode* node, std::string& text, int depth) {
         if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
             child->content)
             text.append(reinterpret_cast<const char*>(child->content),
-                        std::min(static_cast<size_t>(xmlStrlen(child->content)), kMaxTitleBytes - text.size()));
+                        std::min(static_cast<size_t>(xmlStrlen(child->content)),
+                                 kMaxTitleBytes - text.size()));
         else if (child->type == XML_ELEMENT_NODE && depth < kMaxDepth)
             AppendText(child, text, depth + 1);
     }

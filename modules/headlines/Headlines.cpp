@@ -180,7 +180,8 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
         if (address.empty()) continue;
         auto it = answers.find(address);
         if (it == answers.end())
-            it = answers.emplace(address, HttpGet(address, settings.Proxy, stop, kFeedLimits)).first;
+            it =
+                answers.emplace(address, HttpGet(address, settings.Proxy, stop, kFeedLimits)).first;
         const THttpAnswer& answer = it->second;
         if (!answer.Ok) {
             complete = false;
@@ -216,9 +217,8 @@ void THeadlinesModule::Download(const THeadlinesSettings& settings, std::stop_to
 }
 
 void THeadlinesModule::Configure() {
-    auto run =
-        reinterpret_cast<TRunHeadlinesDialogFunc>(
-            ModuleDialogEntry("headlines.so", kRunHeadlinesDialogExport));
+    auto run = reinterpret_cast<TRunHeadlinesDialogFunc>(
+        ModuleDialogEntry("headlines.so", kRunHeadlinesDialogExport));
     if (!run) return;
     TIniFile file(SettingsPath());
     const THeadlinesSettings saved = ReadSettings(file.Read());
@@ -290,11 +290,15 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
     static constexpr TPluginSettingKey kKeys[] = {
-        {kSection, "Use proxy-server", "1", "1 downloads through [INet] Proxy when one is set (0 or 1)"},
+        {kSection, "Use proxy-server", "1",
+         "1 downloads through [INet] Proxy when one is set (0 or 1)"},
         {kSection, "Refresh timeout", "5", "hours between two downloads of the feeds (1 or more)"},
-        {kSection, kAddressKeys[0], kDefaultAddresses[0], "address of the RSS feed of $3dnewsHard (empty: none)"},
-        {kSection, kAddressKeys[1], kDefaultAddresses[1], "address of the RSS feed of $3dnewsFresh (empty: none)"},
-        {kSection, kAddressKeys[2], kDefaultAddresses[2], "address of the RSS feed of $3dnewsReviews (empty: none)"},
+        {kSection, kAddressKeys[0], kDefaultAddresses[0],
+         "address of the RSS feed of $3dnewsHard (empty: none)"},
+        {kSection, kAddressKeys[1], kDefaultAddresses[1],
+         "address of the RSS feed of $3dnewsFresh (empty: none)"},
+        {kSection, kAddressKeys[2], kDefaultAddresses[2],
+         "address of the RSS feed of $3dnewsReviews (empty: none)"},
         {nullptr, nullptr, nullptr, nullptr},
     };
     return kKeys;

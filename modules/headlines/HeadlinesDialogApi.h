@@ -7,9 +7,9 @@
 #include <cstdint>
 
 struct THeadlinesDialogData {
-    int32_t UseProxy;        // cbUseProxy
-    int32_t RefreshHours;    // UpDown1, at least 1
-    char Addresses[3][512];  // hardware news, newest reviews, reviews: a page or a feed each
+    int32_t UseProxy;       // cbUseProxy
+    int32_t RefreshHours;   // UpDown1, at least 1
+    char Addresses[3][512]; // hardware news, newest reviews, reviews: a page or a feed each
 };
 
 // Shows the dialog modally; 1 after "Ок" (the record then holds the new values), 0 otherwise

@@ -49,22 +49,16 @@ THostfacts gHostfacts;
 
 const char* THostfacts::GetValue(int16_t index) {
     switch (index) {
-    case tagOsComputer:
-        return result_.Set(ComputerName());
-    case tagOsUser:
-        return result_.Set(UserName());
-    case tagOsVersion:
-        return result_.Set(Version());
-    case kClearResultIndex:
-        return result_.Clear();
-    default:
-        return result_.Keep();
+    case tagOsComputer: return result_.Set(ComputerName());
+    case tagOsUser: return result_.Set(UserName());
+    case tagOsVersion: return result_.Set(Version());
+    case kClearResultIndex: return result_.Clear();
+    default: return result_.Keep();
     }
 }
 
 std::string THostfacts::ComputerName() const {
-    if (auto name = tree_.ReadLine("/proc/sys/kernel/hostname"))
-        return Utf8ToCp1251(*name);
+    if (auto name = tree_.ReadLine("/proc/sys/kernel/hostname")) return Utf8ToCp1251(*name);
     char name[HOST_NAME_MAX + 1] = {};
     if (::gethostname(name, sizeof name - 1) != 0) return {};
     return Utf8ToCp1251(name);

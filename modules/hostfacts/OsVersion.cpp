@@ -28,8 +28,10 @@ uint64_t TakeNumber(std::string_view& text) {
     size_t digits = 0;
     while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
     text.remove_prefix(digits);
-    if (digits > 0 && !text.empty() && text.front() == '.') text.remove_prefix(1);
-    else text = {};
+    if (digits > 0 && !text.empty() && text.front() == '.')
+        text.remove_prefix(1);
+    else
+        text = {};
     return number;
 }
 

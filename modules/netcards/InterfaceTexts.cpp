@@ -19,10 +19,8 @@ bool IsWan(const TNetInterface& row) {
     case ARPHRD_SLIP:
     case ARPHRD_CSLIP:
     case ARPHRD_SLIP6:
-    case ARPHRD_CSLIP6:
-        return true;
-    default:
-        return false;
+    case ARPHRD_CSLIP6: return true;
+    default: return false;
     }
 }
 
@@ -83,23 +81,16 @@ std::string InterfaceTypeText(const TNetInterface& row) {
     case ARPHRD_ETHER:
     case ARPHRD_IEEE80211:
     case ARPHRD_IEEE80211_PRISM:
-    case ARPHRD_IEEE80211_RADIOTAP:
-        return "Ethernet";
-    case ARPHRD_IEEE802_TR:
-        return "TockenRing";
-    case ARPHRD_FDDI:
-        return "FDDI";
-    case ARPHRD_PPP:
-        return "PPP";
-    case ARPHRD_LOOPBACK:
-        return "Loopback";
+    case ARPHRD_IEEE80211_RADIOTAP: return "Ethernet";
+    case ARPHRD_IEEE802_TR: return "TockenRing";
+    case ARPHRD_FDDI: return "FDDI";
+    case ARPHRD_PPP: return "PPP";
+    case ARPHRD_LOOPBACK: return "Loopback";
     case ARPHRD_SLIP:
     case ARPHRD_CSLIP:
     case ARPHRD_SLIP6:
-    case ARPHRD_CSLIP6:
-        return "SLIP";
-    default:
-        return "other";
+    case ARPHRD_CSLIP6: return "SLIP";
+    default: return "other";
     }
 }
 

@@ -153,20 +153,17 @@ std::string TNetcards::Field(const TInterfaceRecord& record, int16_t index, bool
     const TNetInterface& row = record.Interface;
     const TNetCounters& c = row.Counters;
     switch (index) {
-    case tagLanName:
-        return record.Description;
-    case tagLanType:
-        return InterfaceTypeText(row);
+    case tagLanName: return record.Description;
+    case tagLanType: return InterfaceTypeText(row);
     case tagLanSpeed:
         if (!row.SpeedMbps) return {};
         return FormatQuantity(*row.SpeedMbps * 1000000, TQuantityMode::Rate, words_,
                               decimalSeparator_);
-    case tagLanStatus:
-        return InterfaceStateText(row);
+    case tagLanStatus: return InterfaceStateText(row);
     case tagLanIn:
         if (rate)
-            return FormatQuantity(Signed(record.RateInBytesPerSec), TQuantityMode::ByteRate,
-                                  words_, decimalSeparator_);
+            return FormatQuantity(Signed(record.RateInBytesPerSec), TQuantityMode::ByteRate, words_,
+                                  decimalSeparator_);
         return Bytes(c.RxBytes);
     case tagLanOut:
         if (rate)
@@ -175,18 +172,12 @@ std::string TNetcards::Field(const TInterfaceRecord& record, int16_t index, bool
         return Bytes(c.TxBytes);
     case tagLanUniIn:
         return std::to_string(c.RxPackets >= c.RxMulticast ? c.RxPackets - c.RxMulticast : 0);
-    case tagLanUniOut:
-        return std::to_string(c.TxPackets);
-    case tagLanNUniIn:
-        return std::to_string(c.RxMulticast);
-    case tagLanNUniOut:
-        return "0";
-    case tagLanErrIn:
-        return std::to_string(c.RxErrors);
-    case tagLanErrOut:
-        return std::to_string(c.TxErrors);
-    default:
-        return {};
+    case tagLanUniOut: return std::to_string(c.TxPackets);
+    case tagLanNUniIn: return std::to_string(c.RxMulticast);
+    case tagLanNUniOut: return "0";
+    case tagLanErrIn: return std::to_string(c.RxErrors);
+    case tagLanErrOut: return std::to_string(c.TxErrors);
+    default: return {};
     }
 }
 

@@ -62,9 +62,7 @@ struct TSnapshot {
     uint8_t Spectrum[kMp3Bands] = {};
 };
 
-uint64_t MsOf(int64_t seconds) {
-    return seconds > 0 ? static_cast<uint64_t>(seconds) * 1000 : 0;
-}
+uint64_t MsOf(int64_t seconds) { return seconds > 0 ? static_cast<uint64_t>(seconds) * 1000 : 0; }
 
 class TPlayState {
 public:

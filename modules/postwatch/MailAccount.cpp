@@ -97,8 +97,10 @@ std::string MailboxAddress(std::string_view server, TMailSecurity security) {
     bool tls = security == TMailSecurity::Tls;
     if (const size_t scheme = server.find("://"); scheme != std::string_view::npos) {
         const std::string_view name = server.substr(0, scheme);
-        if (EqualsNoCase(name, "pop3s")) tls = true;
-        else if (!EqualsNoCase(name, "pop3")) return {};
+        if (EqualsNoCase(name, "pop3s"))
+            tls = true;
+        else if (!EqualsNoCase(name, "pop3"))
+            return {};
         server.remove_prefix(scheme + 3);
     }
     server = server.substr(0, server.find('/'));
@@ -110,8 +112,8 @@ std::string MailboxAddress(std::string_view server, TMailSecurity security) {
         if (close == std::string_view::npos) return {};
         host = server.substr(0, close + 1);
         if (close + 1 < server.size() && server[close + 1] == ':') port = server.substr(close + 2);
-    } else if (const size_t colon = server.rfind(':'); colon != std::string_view::npos &&
-                                                       server.find(':') == colon) {
+    } else if (const size_t colon = server.rfind(':');
+               colon != std::string_view::npos && server.find(':') == colon) {
         host = server.substr(0, colon);
         port = server.substr(colon + 1);
     }

@@ -127,8 +127,8 @@ constexpr std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "ma
 
 std::string DecodeHeaderText(std::string_view text, std::string_view messageCharset) {
     std::string out;
-    std::string plain;      // text outside encoded words, not yet converted
-    std::string run;        // bytes of adjacent encoded words of one charset
+    std::string plain; // text outside encoded words, not yet converted
+    std::string run;   // bytes of adjacent encoded words of one charset
     std::string runCharset;
     const auto flushRun = [&] {
         if (!runCharset.empty() || !run.empty()) out += ToCp1251(run, runCharset);
@@ -193,8 +193,10 @@ std::optional<std::chrono::year_month_day> MailDateToLocal(std::string_view text
         if (monthName == kMonths[m]) month = static_cast<int>(m) + 1;
     auto year = ParseInt32(tokens[i + 2]);
     if (!day || !month || !year || *day < 1 || *day > 31) return std::nullopt;
-    if (*year < 50) *year += 2000;
-    else if (*year < 1000) *year += 1900;
+    if (*year < 50)
+        *year += 2000;
+    else if (*year < 1000)
+        *year += 1900;
     if (*year > 9999) return std::nullopt;
     const std::string& clock = tokens[i + 3];
     int hour = 0, minute = 0, second = 0;
@@ -210,9 +212,14 @@ std::optional<std::chrono::year_month_day> MailDateToLocal(std::string_view text
                 if (zone[0] == '-') zoneMinutes = -zoneMinutes;
             }
         } else {
-            static constexpr std::array<std::pair<const char*, int>, 8> kZones = {{
-                {"EST", -5}, {"EDT", -4}, {"CST", -6}, {"CDT", -5},
-                {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}}};
+            static constexpr std::array<std::pair<const char*, int>, 8> kZones = {{{"EST", -5},
+                                                                                   {"EDT", -4},
+                                                                                   {"CST", -6},
+                                                                                   {"CDT", -5},
+                                                                                   {"MST", -7},
+                                                                                   {"MDT", -6},
+                                                                                   {"PST", -8},
+                                                                                   {"PDT", -7}}};
             for (const auto& [name, hours] : kZones)
                 if (EqualsNoCase(zone, name)) zoneMinutes = hours * 60;
         }
@@ -247,10 +254,14 @@ TMailHeader ParseMailHeader(std::string_view header) {
         if (colon == std::string_view::npos) continue;
         const std::string_view name = Trim(line.substr(0, colon));
         const std::string_view value = Trim(line.substr(colon + 1));
-        if (EqualsNoCase(name, "date") && date.empty()) date = value;
-        else if (EqualsNoCase(name, "from") && from.empty()) from = value;
-        else if (EqualsNoCase(name, "subject") && subject.empty()) subject = value;
-        else if (EqualsNoCase(name, "content-type")) charset = CharsetOfContentType(value);
+        if (EqualsNoCase(name, "date") && date.empty())
+            date = value;
+        else if (EqualsNoCase(name, "from") && from.empty())
+            from = value;
+        else if (EqualsNoCase(name, "subject") && subject.empty())
+            subject = value;
+        else if (EqualsNoCase(name, "content-type"))
+            charset = CharsetOfContentType(value);
     }
     TMailHeader result;
     if (const auto day = MailDateToLocal(date)) result.Date = FormatShortDate(*day);

@@ -113,8 +113,8 @@ TMailboxCheck CheckMailbox(const TMailSettings& account, std::stop_token stop) {
             return check;
         }
         const TMailHeader header = ParseMailHeader(transfer.Body());
-        check.Messages.push_back({header.Date, header.From, header.Subject,
-                                  k <= sizes.size() ? sizes[k - 1] : "?"});
+        check.Messages.push_back(
+            {header.Date, header.From, header.Subject, k <= sizes.size() ? sizes[k - 1] : "?"});
     }
     check.Count = *count;
     check.Ok = true;

@@ -67,10 +67,10 @@ private:
 
     std::mutex lock_; // everything below
     TMailSettings settings_;
-    uint64_t generation_ = 0;           // LoadSettings forgets checks started before
+    uint64_t generation_ = 0; // LoadSettings forgets checks started before
     std::optional<TClock::time_point> lastStart_;
-    bool running_ = false;              // a check of this generation runs
-    bool again_ = false;                // asked for again while it ran
+    bool running_ = false; // a check of this generation runs
+    bool again_ = false;   // asked for again while it ran
     int count_ = 0;
     std::vector<TMailEntry> messages_;
     TModuleResult result_;
@@ -82,8 +82,9 @@ TPostwatch gPostwatch;
 void TPostwatch::StartCheckIfDue(std::unique_lock<std::mutex>&) {
     const int32_t timeout = settings_.CheckTimeoutMin;
     if (lastStart_ && timeout >= 0) {
-        const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   TClock::now() - *lastStart_).count();
+        const auto elapsedMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - *lastStart_)
+                .count();
         if (elapsedMs / 60000 < timeout) return;
     }
     if (running_) {
@@ -174,20 +175,17 @@ const char* TPostwatch::GetValue(int16_t index, const char* param) {
     case tagMailFrom:
     case tagMailDate:
     case tagMailSubject:
-    case tagMailSize:
-        return result_.Set(OutsideText(Details(index, ParseSelector(param, 0))));
-    case kClearResultIndex:
-        return result_.Clear();
-    default:
-        return result_.Keep();
+    case tagMailSize: return result_.Set(OutsideText(Details(index, ParseSelector(param, 0))));
+    case kClearResultIndex: return result_.Clear();
+    default: return result_.Keep();
     }
 }
 
 void TPostwatch::LoadSettings() {
     const std::string settingsPath = SettingsPath();
     TMailSettings settings = ReadMailSettings(TIniFile(settingsPath).Read());
-    const std::string problem = TakePasswordFromFile(
-        settings, std::filesystem::path(settingsPath).parent_path().string());
+    const std::string problem =
+        TakePasswordFromFile(settings, std::filesystem::path(settingsPath).parent_path().string());
     if (!problem.empty())
         ShowMessage(Utf8ToCp1251("the mail password: " + problem), "postwatch", mbError);
     std::lock_guard guard(lock_);
@@ -201,9 +199,8 @@ void TPostwatch::LoadSettings() {
 }
 
 void TPostwatch::Configure() {
-    auto run =
-        reinterpret_cast<TRunPostwatchDialogFunc>(
-            ModuleDialogEntry("postwatch.so", kRunPostwatchDialogExport));
+    auto run = reinterpret_cast<TRunPostwatchDialogFunc>(
+        ModuleDialogEntry("postwatch.so", kRunPostwatchDialogExport));
     if (!run) return;
     TIniFile file(SettingsPath());
     TMailSettings s = ReadMailSettings(file.Read());

@@ -9,11 +9,11 @@
 struct TPostwatchDialogData {
     char Server[256];
     char User[128];
-    char Password[128];       // plain
-    int32_t CheckTimeoutMin;  // udMailTimeout
+    char Password[128];      // plain
+    int32_t CheckTimeoutMin; // udMailTimeout
     char Mask[512];
-    char Delimiter[2];        // one character; a space when edMailDelimiter was empty
-    char Security[16];        // "none", "starttls" or "pop3s"
+    char Delimiter[2]; // one character; a space when edMailDelimiter was empty
+    char Security[16]; // "none", "starttls" or "pop3s"
     int32_t AcceptSelfSigned;
 };
 

@@ -86,9 +86,8 @@ uint32_t MeasureFrequency(const TProcessorProbes& probes) {
         totalCycles += t.cycles;
         const int64_t f = us > 0 ? RoundEven(static_cast<double>(t.cycles) / us) : 0;
         const int64_t sum = f + f1 + f2;
-        const bool steady =
-            std::llabs(3 * f - sum) <= 3 && std::llabs(3 * f1 - sum) <= 3 &&
-            std::llabs(3 * f2 - sum) <= 3;
+        const bool steady = std::llabs(3 * f - sum) <= 3 && std::llabs(3 * f1 - sum) <= 3 &&
+                            std::llabs(3 * f2 - sum) <= 3;
         f2 = f1;
         f1 = f;
         if (trial >= 3 && (trial >= 20 || steady)) break;

@@ -19,8 +19,8 @@ struct TCpuIdentity {
 std::string_view VendorFullName(std::string_view vendorId);
 
 // With cpuid: leaf 0 (EBX, EDX, ECX) for the vendor and leaves 0x80000002..4 for the brand, cut
-// at the first zero byte and trimmed. Without cpuid, or for a brand when the extended leaves are missing:
-// "vendor_id" and "model name" ("Model", "cpu model", "cpu" on other architectures) of the
+// at the first zero byte and trimmed. Without cpuid, or for a brand when the extended leaves are
+// missing: "vendor_id" and "model name" ("Model", "cpu model", "cpu" on other architectures) of the
 // first processor in /proc/cpuinfo.
 TCpuIdentity ReadCpuIdentity(const TProcessorProbes& probes, const TSystemTree& tree);
 

@@ -26,8 +26,7 @@ void TCpuLoad::Open(std::string statPath) {
     single_.clear();
 }
 
-std::optional<TCpuLoad::TCounters> TCpuLoad::ParseLine(std::string_view text,
-                                                       std::string_view name,
+std::optional<TCpuLoad::TCounters> TCpuLoad::ParseLine(std::string_view text, std::string_view name,
                                                        int* processorCount) {
     std::optional<TCounters> found;
     *processorCount = 0;

@@ -90,16 +90,11 @@ const char* TProcgauge::GetValue(int16_t index, const char* param) {
         const int64_t hertz = int64_t{frequency_.Mhz(probes_, tree_)} * 1000000;
         return result_.Set(FormatQuantity(hertz, TQuantityMode::Hertz, words_, decimalSeparator_));
     }
-    case tagCpuVendor:
-        return result_.Set(Identity().VendorEx);
-    case tagCpuID:
-        return result_.Set(Identity().Brand);
-    case tagCpuUsage:
-        return result_.Set(LoadText(param));
-    case kClearResultIndex:
-        return result_.Clear();
-    default:
-        return result_.Keep();
+    case tagCpuVendor: return result_.Set(Identity().VendorEx);
+    case tagCpuID: return result_.Set(Identity().Brand);
+    case tagCpuUsage: return result_.Set(LoadText(param));
+    case kClearResultIndex: return result_.Clear();
+    default: return result_.Keep();
     }
 }
 
@@ -114,8 +109,8 @@ std::string TProcgauge::LoadText(const char* param) {
 }
 
 void TProcgauge::LoadSettings() {
-    words_.Read({TUnitWord::Kilo, TUnitWord::Mega, TUnitWord::Giga, TUnitWord::PerSec,
-                 TUnitWord::Hertz});
+    words_.Read(
+        {TUnitWord::Kilo, TUnitWord::Mega, TUnitWord::Giga, TUnitWord::PerSec, TUnitWord::Hertz});
     decimalSeparator_ = UserDecimalSeparator();
 }
 

@@ -63,16 +63,11 @@ const char* TRamgauge::GetValue(int16_t index) {
     meminfo_.ReadIfOlder(clock_.NowMs(), kMaxCopyAgeMs);
     const TMemoryStatus status = ParseMeminfo(meminfo_.Text());
     switch (index) {
-    case tagMemPSize:
-        return result_.Set(Amount(status.PhysicalTotal));
-    case tagMemPFree:
-        return result_.Set(Amount(status.PhysicalAvailable));
-    case tagMemVSize:
-        return result_.Set(Amount(status.SwapTotal));
-    case tagMemVFree:
-        return result_.Set(Amount(status.SwapFree));
-    default:
-        return result_.Set(IntToStr(status.LoadPercent));
+    case tagMemPSize: return result_.Set(Amount(status.PhysicalTotal));
+    case tagMemPFree: return result_.Set(Amount(status.PhysicalAvailable));
+    case tagMemVSize: return result_.Set(Amount(status.SwapTotal));
+    case tagMemVFree: return result_.Set(Amount(status.SwapFree));
+    default: return result_.Set(IntToStr(status.LoadPercent));
     }
 }
 

@@ -17,8 +17,8 @@ namespace orv {
 inline constexpr size_t kVoltageCount = 7;
 
 struct THwmonLayout {
-    std::vector<std::string> TemperatureFiles; // temp*_input, millidegrees Celsius
-    std::vector<std::string> FanFiles;         // fan*_input, revolutions per minute
+    std::vector<std::string> TemperatureFiles;           // temp*_input, millidegrees Celsius
+    std::vector<std::string> FanFiles;                   // fan*_input, revolutions per minute
     std::array<std::string, kVoltageCount> VoltageFiles; // in*_input, millivolts; "" = none
 
     bool Empty() const;

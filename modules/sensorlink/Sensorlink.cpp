@@ -102,12 +102,9 @@ const char* TSensorlink::GetValue(int16_t index, const char* param) {
     // Without any input every tag skips, so a screen that starts with a reading is passed over.
     if (layout.Empty()) return result_.Set(kSkipMark);
     switch (index) {
-    case tagMbmCheck:
-        return result_.Set(std::string_view());
-    case tagMbmTemp:
-        return result_.Set(Numbered(layout.TemperatureFiles, param, 0));
-    case tagMbmFan:
-        return result_.Set(Numbered(layout.FanFiles, param, 0));
+    case tagMbmCheck: return result_.Set(std::string_view());
+    case tagMbmTemp: return result_.Set(Numbered(layout.TemperatureFiles, param, 0));
+    case tagMbmFan: return result_.Set(Numbered(layout.FanFiles, param, 0));
     default: {
         const std::string& file = layout.VoltageFiles[static_cast<size_t>(index - tagMbmCore0)];
         const auto milli = file.empty() ? std::nullopt : Read(file);
@@ -154,8 +151,7 @@ void TSensorlink::LoadSettings() {
     Rescan();
     const TSensorlinkSettings settings = ReadSettings();
     const std::string path = Cp1251ToUtf8(settings.Path);
-    if (settings.TryToRun && !path.empty() && !IsProgramRunning(tree_, path))
-        StartDetached(path);
+    if (settings.TryToRun && !path.empty() && !IsProgramRunning(tree_, path)) StartDetached(path);
 }
 
 void TSensorlink::Configure() {
@@ -204,7 +200,8 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
 ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
     static constexpr TPluginSettingKey kKeys[] = {
-        {kSection, "Try to run", "1", "1 starts the sensor program in Path when it is not running (0 or 1)"},
+        {kSection, "Try to run", "1",
+         "1 starts the sensor program in Path when it is not running (0 or 1)"},
         {kSection, "Path", "", "the sensor program to start (empty: none)"},
         {nullptr, nullptr, nullptr, nullptr},
     };

@@ -121,9 +121,8 @@ void TSkycast::Store(size_t field, std::string text) {
 void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, TSkycast& self) {
     if (settings.Source == kSourceExport) {
         if (settings.Server.empty()) return; // the export has no public address today
-        const THttpAnswer answer =
-            HttpGet(ExportAddress(settings.Server, settings.CityCode), settings.Proxy, stop,
-                    kAnswerLimits);
+        const THttpAnswer answer = HttpGet(ExportAddress(settings.Server, settings.CityCode),
+                                           settings.Proxy, stop, kAnswerLimits);
         if (!answer.Ok) return;
         const std::vector<std::string> fields = ExportFields(answer.Body);
         for (size_t i = 0; i < fields.size(); ++i) self.Store(i, fields[i]);
@@ -132,7 +131,8 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
     const TCity* city = CityByCode(settings.CityCode);
     if (!city) return; // the forecast service needs the place of a menu city
     const std::string server = settings.Server.empty() ? kForecastServer : settings.Server;
-    const THttpAnswer answer = HttpGet(ForecastAddress(server, *city), settings.Proxy, stop, kAnswerLimits);
+    const THttpAnswer answer =
+        HttpGet(ForecastAddress(server, *city), settings.Proxy, stop, kAnswerLimits);
     if (!answer.Ok) return;
     const auto report = ForecastReport(answer.Body);
     if (!report) return;
@@ -141,9 +141,8 @@ void TSkycast::Download(const TSkycastSettings& settings, std::stop_token stop, 
 }
 
 void TSkycast::Configure() {
-    auto run =
-        reinterpret_cast<TRunSkycastDialogFunc>(
-            ModuleDialogEntry("skycast.so", kRunSkycastDialogExport));
+    auto run = reinterpret_cast<TRunSkycastDialogFunc>(
+        ModuleDialogEntry("skycast.so", kRunSkycastDialogExport));
     if (!run) return;
     const TSkycastSettings saved = ReadSettings();
     TSkycastDialogData data{};
@@ -207,10 +206,12 @@ ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() {
     static constexpr TPluginSettingKey kKeys[] = {
         {kSection, "City code", "42", "the city: its code in the module's list of cities"},
-        {kSection, "Use proxy-server", "1", "1 downloads through [INet] Proxy when one is set (0 or 1)"},
+        {kSection, "Use proxy-server", "1",
+         "1 downloads through [INet] Proxy when one is set (0 or 1)"},
         {kSection, "Source", kSourceForecast,
          "open-meteo (the public forecast service) or export (a server given in Server)"},
-        {kSection, "Server", "", "base address of the source's server (empty: open-meteo's public one)"},
+        {kSection, "Server", "",
+         "base address of the source's server (empty: open-meteo's public one)"},
         {nullptr, nullptr, nullptr, nullptr},
     };
     return kKeys;

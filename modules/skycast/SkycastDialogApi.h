@@ -7,10 +7,10 @@
 #include <cstdint>
 
 struct TSkycastDialogData {
-    char CityCode[32];  // edCity; after "Запомнить" it holds an integer
-    int32_t UseProxy;   // cbUseProxy
-    char Source[32];    // "open-meteo" or "export"
-    char Server[512];   // base address; empty = the source's public address
+    char CityCode[32];       // edCity; after "Запомнить" it holds an integer
+    int32_t UseProxy;        // cbUseProxy
+    char Source[32];         // "open-meteo" or "export"
+    char Server[512];        // base address; empty = the source's public address
     char Language[128];      // "Common" "Language"; empty: the dialog keeps its built-in texts
     char LanguageFile[4096]; // skycast.lng beside the module (a file path); its "7_" keys
 };

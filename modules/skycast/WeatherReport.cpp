@@ -88,8 +88,8 @@ std::vector<std::string> ExportFields(std::string_view answer) {
             break;
         }
         lines.push_back(answer.substr(start, end - start));
-        start = end + (answer[end] == '\r' && end + 1 < answer.size() && answer[end + 1] == '\n'
-                           ? 2 : 1);
+        start = end +
+                (answer[end] == '\r' && end + 1 < answer.size() && answer[end + 1] == '\n' ? 2 : 1);
     }
     if (lines.size() < 5) return {};
     std::vector<std::string> parts;
@@ -162,9 +162,12 @@ bool NestsDeeperThan(std::string_view json, int maxDepth) {
     bool inString = false, escaped = false;
     for (const char c : json) {
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {

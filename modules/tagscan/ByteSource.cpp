@@ -19,9 +19,7 @@ std::unique_ptr<TFileSource> TFileSource::Open(const std::string& path) {
     return std::unique_ptr<TFileSource>(new TFileSource(fd, static_cast<uint64_t>(st.st_size)));
 }
 
-TFileSource::~TFileSource() {
-    ::close(fd_);
-}
+TFileSource::~TFileSource() { ::close(fd_); }
 
 std::string TFileSource::Read(uint64_t offset, size_t n) {
     std::string bytes;

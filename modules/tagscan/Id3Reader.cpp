@@ -20,9 +20,7 @@ constexpr size_t kId3v1Size = 128;
 constexpr size_t kMaxFrames = 4096;
 constexpr uint64_t kMaxUnsyncedTag = 1 << 20; // read into memory; frames beyond are not seen
 
-uint8_t Byte(std::string_view bytes, size_t i) {
-    return static_cast<uint8_t>(bytes[i]);
-}
+uint8_t Byte(std::string_view bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
 
 uint32_t BigEndian(std::string_view bytes) {
     uint32_t value = 0;
@@ -93,9 +91,7 @@ std::string TFileInfo::*TextFieldOf(std::string_view id) {
     return nullptr;
 }
 
-bool IsComment(std::string_view id) {
-    return id == "COMM" || id == "COM";
-}
+bool IsComment(std::string_view id) { return id == "COMM" || id == "COM"; }
 
 // Stores the frames the tags show.
 class TFrameSink {
@@ -152,9 +148,7 @@ private:
     bool commentDescribed_ = false;
 };
 
-bool IsFrameIdChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool IsFrameIdChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 // Walks the frames of a version 2 tag. false when the tag cannot be read at all.
 bool ReadId3v2(TByteSource& source, const TTagHeader& tag, TFileInfo& info) {

@@ -32,9 +32,7 @@ std::string Utf16ToCp1251(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-constexpr bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-}
+constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 } // namespace
 

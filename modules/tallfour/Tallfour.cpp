@@ -62,14 +62,11 @@ TTallfour gTallfour;
 
 const char* TTallfour::GetValue(int16_t index) {
     switch (index) {
-    case tagTallfour:
-        return result_.Set(kBigClock.Text);
+    case tagTallfour: return result_.Set(kBigClock.Text);
     case tagBigClock1:
     case tagBigClock2:
-    case tagBigClock3:
-        return result_.Set(ClockRow(index - tagBigClock1 + 1));
-    default:
-        return result_.Clear();
+    case tagBigClock3: return result_.Set(ClockRow(index - tagBigClock1 + 1));
+    default: return result_.Clear();
     }
 }
 

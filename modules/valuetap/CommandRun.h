@@ -30,7 +30,7 @@ struct TCommandRun {
 // and everything it starts (its process group) are killed at the time-out or when stop is
 // requested. Output beyond maxBytes is not read; a child that dies of the closed pipe then
 // still counts as exited.
-TCommandRun RunCommand(const std::vector<std::string> &words, const std::string &folder,
+TCommandRun RunCommand(const std::vector<std::string>& words, const std::string& folder,
                        int32_t timeoutMs, size_t maxBytes, std::stop_token stop);
 
 } // namespace orv

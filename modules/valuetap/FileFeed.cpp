@@ -25,22 +25,18 @@ constexpr uint32_t kChangeEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE;
 
 } // namespace
 
-std::optional<std::string> ReadFileStart(const std::string &path, size_t maxBytes) {
+std::optional<std::string> ReadFileStart(const std::string& path, size_t maxBytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
+    if (fd < 0) return std::nullopt;
     std::string text;
     char buffer[16384];
     while (text.size() < maxBytes) {
         const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, maxBytes - text.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            if (n < 0)
-                text.clear();
+            if (n < 0) text.clear();
             ::close(fd);
-            if (n < 0)
-                return std::nullopt;
+            if (n < 0) return std::nullopt;
             return text;
         }
         text.append(buffer, static_cast<size_t>(n));
@@ -49,8 +45,8 @@ std::optional<std::string> ReadFileStart(const std::string &path, size_t maxByte
     return text;
 }
 
-void WatchFiles(const std::vector<TWatchedFile> &files,
-                const std::function<void(size_t, std::optional<std::string>)> &deliver,
+void WatchFiles(const std::vector<TWatchedFile>& files,
+                const std::function<void(size_t, std::optional<std::string>)>& deliver,
                 std::stop_token stop) {
     const int notify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     const int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -60,13 +56,12 @@ void WatchFiles(const std::vector<TWatchedFile> &files,
     });
     // A watch on each file's folder sees a file written in place and one renamed onto it.
     std::map<int, std::string> folders; // watch -> folder
-    for (const TWatchedFile &file : files) {
+    for (const TWatchedFile& file : files) {
         const std::string folder = DirName(file.Path);
         if (notify >= 0) {
             const int watch =
                 ::inotify_add_watch(notify, folder.empty() ? "." : folder.c_str(), kChangeEvents);
-            if (watch >= 0)
-                folders[watch] = folder;
+            if (watch >= 0) folders[watch] = folder;
         }
     }
     std::vector<TClock::time_point> due(files.size(), TClock::now());
@@ -85,16 +80,14 @@ void WatchFiles(const std::vector<TWatchedFile> &files,
         if (::poll(fds, notify >= 0 ? 2 : 1,
                    static_cast<int>(std::max<int64_t>(0, wait.count()))) <= 0)
             continue;
-        if (fds[0].revents)
-            break;
+        if (fds[0].revents) break;
         alignas(inotify_event) char buffer[8192];
         for (ssize_t n; (n = ::read(notify, buffer, sizeof buffer)) > 0;) {
             for (ssize_t at = 0; at < n;) {
-                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
                 const auto folder = folders.find(event->wd);
-                if (folder == folders.end() || event->len == 0)
-                    continue;
+                if (folder == folders.end() || event->len == 0) continue;
                 const std::string_view name(event->name);
                 for (size_t i = 0; i < files.size(); ++i)
                     if (DirName(files[i].Path) == folder->second && BaseName(files[i].Path) == name)
@@ -102,10 +95,8 @@ void WatchFiles(const std::vector<TWatchedFile> &files,
             }
         }
     }
-    if (notify >= 0)
-        ::close(notify);
-    if (stopFd >= 0)
-        ::close(stopFd);
+    if (notify >= 0) ::close(notify);
+    if (stopFd >= 0) ::close(stopFd);
 }
 
 } // namespace orv

@@ -18,12 +18,12 @@ struct TWatchedFile {
 };
 
 // At most maxBytes from the start of the file; nullopt when it cannot be read.
-std::optional<std::string> ReadFileStart(const std::string &path, size_t maxBytes);
+std::optional<std::string> ReadFileStart(const std::string& path, size_t maxBytes);
 
 // Reads every file at once and then whenever it is due, handing each read to deliver (index
 // into files, the text or nullopt); returns when stop is requested.
-void WatchFiles(const std::vector<TWatchedFile> &files,
-                const std::function<void(size_t, std::optional<std::string>)> &deliver,
+void WatchFiles(const std::vector<TWatchedFile>& files,
+                const std::function<void(size_t, std::optional<std::string>)>& deliver,
                 std::stop_token stop);
 
 } // namespace orv

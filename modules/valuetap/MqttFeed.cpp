@@ -21,14 +21,13 @@ void InitLibrary() {
 
 } // namespace
 
-TMqttFeed::TMqttFeed(const TBrokerSettings &broker,
+TMqttFeed::TMqttFeed(const TBrokerSettings& broker,
                      std::vector<std::pair<std::string, size_t>> filters, TReceiver receiver,
                      TTracer tracer)
     : filters_(std::move(filters)), receiver_(std::move(receiver)), tracer_(std::move(tracer)) {
     InitLibrary();
     client_ = mosquitto_new(nullptr, true, this);
-    if (!client_)
-        return;
+    if (!client_) return;
     mosquitto_connect_callback_set(client_, &TMqttFeed::OnConnect);
     mosquitto_disconnect_callback_set(client_, &TMqttFeed::OnDisconnect);
     mosquitto_message_callback_set(client_, &TMqttFeed::OnMessage);
@@ -36,8 +35,7 @@ TMqttFeed::TMqttFeed(const TBrokerSettings &broker,
     if (!broker.User.empty()) {
         std::string problem;
         const auto password = BrokerPassword(broker, problem);
-        if (!password)
-            tracer_("MQTT password not used: " + problem);
+        if (!password) tracer_("MQTT password not used: " + problem);
         mosquitto_username_pw_set(client_, Cp1251ToUtf8(broker.User).c_str(),
                                   password ? password->c_str() : nullptr);
     }
@@ -57,35 +55,31 @@ TMqttFeed::TMqttFeed(const TBrokerSettings &broker,
 }
 
 TMqttFeed::~TMqttFeed() {
-    if (!client_)
-        return;
+    if (!client_) return;
     mosquitto_disconnect(client_);
-    if (looping_)
-        mosquitto_loop_stop(client_, false);
+    if (looping_) mosquitto_loop_stop(client_, false);
     mosquitto_destroy(client_);
 }
 
-void TMqttFeed::OnConnect(mosquitto *client, void *self, int result) {
-    auto &feed = *static_cast<TMqttFeed *>(self);
+void TMqttFeed::OnConnect(mosquitto* client, void* self, int result) {
+    auto& feed = *static_cast<TMqttFeed*>(self);
     if (result != 0) {
         feed.tracer_(std::string("MQTT connection refused: ") + mosquitto_connack_string(result));
         return;
     }
     feed.tracer_("MQTT connected");
-    for (const auto &[filter, bytes] : feed.filters_)
+    for (const auto& [filter, bytes] : feed.filters_)
         mosquitto_subscribe(client, nullptr, filter.c_str(), 0);
 }
 
-void TMqttFeed::OnDisconnect(mosquitto *, void *self, int result) {
-    if (result != 0)
-        static_cast<TMqttFeed *>(self)->tracer_("MQTT connection lost; trying again");
+void TMqttFeed::OnDisconnect(mosquitto*, void* self, int result) {
+    if (result != 0) static_cast<TMqttFeed*>(self)->tracer_("MQTT connection lost; trying again");
 }
 
-void TMqttFeed::OnMessage(mosquitto *, void *self, const mosquitto_message *message) {
-    auto &feed = *static_cast<TMqttFeed *>(self);
-    if (!message || !message->topic)
-        return;
-    const std::string_view payload(static_cast<const char *>(message->payload),
+void TMqttFeed::OnMessage(mosquitto*, void* self, const mosquitto_message* message) {
+    auto& feed = *static_cast<TMqttFeed*>(self);
+    if (!message || !message->topic) return;
+    const std::string_view payload(static_cast<const char*>(message->payload),
                                    message->payload ? static_cast<size_t>(message->payloadlen) : 0);
     for (size_t i = 0; i < feed.filters_.size(); ++i) {
         bool matches = false;

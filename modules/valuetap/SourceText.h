@@ -13,7 +13,7 @@ namespace orv {
 // The value of raw for source: the field of the JSON pointer's member when one is set, then
 // the source's line and field, in Windows-1251 and safe to show. nullopt when the pointer
 // names nothing or the text is not JSON.
-std::optional<std::string> SourceValueText(const TSourceDef &source, std::string_view raw);
+std::optional<std::string> SourceValueText(const TSourceDef& source, std::string_view raw);
 
 // Line `line` (from 1) of text, and of it the blank-separated field `field` (from 1; 0: the
 // whole line); empty when there are fewer.

@@ -13,7 +13,7 @@ namespace orv {
 namespace {
 
 // Bounds and defaults as reading the settings applies them: through the settings themselves.
-TValueTapSettings Normalised(const TValueTapSettings &settings) {
+TValueTapSettings Normalised(const TValueTapSettings& settings) {
     TIniDocument ini;
     WriteValueTapSettings(ini, settings);
     return ReadValueTapSettings(ini);
@@ -21,12 +21,11 @@ TValueTapSettings Normalised(const TValueTapSettings &settings) {
 
 } // namespace
 
-void ToDialogData(const TValueTapSettings &settings, TValueTapDialogData &data) {
+void ToDialogData(const TValueTapSettings& settings, TValueTapDialogData& data) {
     data.SourceCount = 0;
-    for (const TSourceDef &source : settings.Sources) {
-        if (data.SourceCount >= kMaxSources)
-            break;
-        TValueTapSourceData &d = data.Sources[data.SourceCount++];
+    for (const TSourceDef& source : settings.Sources) {
+        if (data.SourceCount >= kMaxSources) break;
+        TValueTapSourceData& d = data.Sources[data.SourceCount++];
         d.Number = source.Number;
         CopyText(d.Kind, SourceKindName(source.Kind));
         CopyText(d.Name, source.Name);
@@ -40,7 +39,7 @@ void ToDialogData(const TValueTapSettings &settings, TValueTapDialogData &data) 
         d.MaxBytes = source.MaxBytes;
         d.MaxAgeSec = source.MaxAgeSec;
     }
-    const TBrokerSettings &b = settings.Broker;
+    const TBrokerSettings& b = settings.Broker;
     CopyText(data.Host, b.Host);
     data.Port = b.Port;
     data.Tls = b.Tls ? 1 : 0;
@@ -50,12 +49,12 @@ void ToDialogData(const TValueTapSettings &settings, TValueTapDialogData &data) 
     CopyText(data.PasswordFile, b.PasswordFile);
 }
 
-void FromDialogData(const TValueTapDialogData &data, TValueTapSettings &settings) {
+void FromDialogData(const TValueTapDialogData& data, TValueTapSettings& settings) {
     TValueTapSettings s;
     std::set<int32_t> numbers;
     const int32_t count = std::clamp(data.SourceCount, 0, kMaxSources);
     for (int32_t i = 0; i < count; ++i) {
-        const TValueTapSourceData &d = data.Sources[i];
+        const TValueTapSourceData& d = data.Sources[i];
         const auto kind = SourceKindOf(std::string(d.Kind, strnlen(d.Kind, sizeof d.Kind)));
         const std::string target(Trim(std::string(d.Target, strnlen(d.Target, sizeof d.Target))));
         if (!kind || target.empty() || d.Number < 1 || d.Number > kMaxSources ||
@@ -77,8 +76,8 @@ void FromDialogData(const TValueTapDialogData &data, TValueTapSettings &settings
         s.Sources.push_back(std::move(source));
     }
     std::sort(s.Sources.begin(), s.Sources.end(),
-              [](const TSourceDef &a, const TSourceDef &b) { return a.Number < b.Number; });
-    TBrokerSettings &b = s.Broker;
+              [](const TSourceDef& a, const TSourceDef& b) { return a.Number < b.Number; });
+    TBrokerSettings& b = s.Broker;
     b.Host = std::string(data.Host, strnlen(data.Host, sizeof data.Host));
     b.Port = data.Port;
     b.Tls = data.Tls != 0;

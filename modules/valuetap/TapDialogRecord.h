@@ -6,9 +6,9 @@
 
 namespace orv {
 
-void ToDialogData(const TValueTapSettings &settings, TValueTapDialogData &data);
+void ToDialogData(const TValueTapSettings& settings, TValueTapDialogData& data);
 // Entries without a kind or a target, or with a number outside 1..32 or taken before, are
 // dropped; numbers are bounded as on reading.
-void FromDialogData(const TValueTapDialogData &data, TValueTapSettings &settings);
+void FromDialogData(const TValueTapDialogData& data, TValueTapSettings& settings);
 
 } // namespace orv

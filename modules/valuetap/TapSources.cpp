@@ -12,7 +12,7 @@ namespace orv {
 
 namespace {
 
-constexpr const char *kSection = "valuetap.so";
+constexpr const char* kSection = "valuetap.so";
 
 std::string SourceKey(int number, std::string_view item) {
     return "Source" + std::to_string(number) + " " + std::string(item);
@@ -20,29 +20,22 @@ std::string SourceKey(int number, std::string_view item) {
 
 std::string TargetKey(TSourceKind kind) {
     switch (kind) {
-    case TSourceKind::File:
-        return "file";
-    case TSourceKind::Mqtt:
-        return "topic";
-    default:
-        return "command";
+    case TSourceKind::File: return "file";
+    case TSourceKind::Mqtt: return "topic";
+    default: return "command";
     }
 }
 
-int32_t Clamp(int32_t value, int32_t low, int32_t high) {
-    return std::clamp(value, low, high);
-}
+int32_t Clamp(int32_t value, int32_t low, int32_t high) { return std::clamp(value, low, high); }
 
-std::optional<TSourceDef> ReadSource(const TIniDocument &ini, int number) {
+std::optional<TSourceDef> ReadSource(const TIniDocument& ini, int number) {
     const auto kind = SourceKindOf(ini.ReadString(kSection, SourceKey(number, "kind"), ""));
-    if (!kind)
-        return std::nullopt;
+    if (!kind) return std::nullopt;
     TSourceDef s;
     s.Number = number;
     s.Kind = *kind;
     s.Target = std::string(Trim(ini.ReadString(kSection, SourceKey(number, TargetKey(*kind)), "")));
-    if (s.Target.empty())
-        return std::nullopt;
+    if (s.Target.empty()) return std::nullopt;
     auto read = [&](std::string_view item, int32_t def) {
         return ini.ReadInteger(kSection, SourceKey(number, item), def);
     };
@@ -62,33 +55,27 @@ std::optional<TSourceDef> ReadSource(const TIniDocument &ini, int number) {
 
 std::string_view SourceKindName(TSourceKind kind) {
     switch (kind) {
-    case TSourceKind::File:
-        return "file";
-    case TSourceKind::Mqtt:
-        return "mqtt";
-    default:
-        return "command";
+    case TSourceKind::File: return "file";
+    case TSourceKind::Mqtt: return "mqtt";
+    default: return "command";
     }
 }
 
 std::optional<TSourceKind> SourceKindOf(std::string_view name) {
     name = Trim(name);
     for (TSourceKind kind : {TSourceKind::Command, TSourceKind::File, TSourceKind::Mqtt})
-        if (EqualsNoCase(name, SourceKindName(kind)))
-            return kind;
+        if (EqualsNoCase(name, SourceKindName(kind))) return kind;
     return std::nullopt;
 }
 
-TValueTapSettings ReadValueTapSettings(const TIniDocument &ini) {
+TValueTapSettings ReadValueTapSettings(const TIniDocument& ini) {
     TValueTapSettings s;
     for (int number = 1; number <= kMaxSources; ++number)
-        if (auto source = ReadSource(ini, number))
-            s.Sources.push_back(std::move(*source));
-    TBrokerSettings &b = s.Broker;
+        if (auto source = ReadSource(ini, number)) s.Sources.push_back(std::move(*source));
+    TBrokerSettings& b = s.Broker;
     b.Host = std::string(Trim(ini.ReadString(kSection, "MQTT host", "")));
     b.Port = ini.ReadInteger(kSection, "MQTT port", b.Port);
-    if (b.Port < 1 || b.Port > 65535)
-        b.Port = 1883;
+    if (b.Port < 1 || b.Port > 65535) b.Port = 1883;
     b.Tls = ini.ReadBool(kSection, "MQTT TLS", false);
     b.CaFile = std::string(Trim(ini.ReadString(kSection, "MQTT CA file", "")));
     b.User = ini.ReadString(kSection, "MQTT user", "");
@@ -97,13 +84,11 @@ TValueTapSettings ReadValueTapSettings(const TIniDocument &ini) {
     return s;
 }
 
-void WriteValueTapSettings(TIniDocument &ini, const TValueTapSettings &s) {
-    for (const std::string &key : ini.Keys(kSection))
-        if (key.rfind("Source", 0) == 0 || key.rfind("MQTT ", 0) == 0)
-            ini.DeleteKey(kSection, key);
-    for (const TSourceDef &source : s.Sources) {
-        if (source.Number < 1 || source.Number > kMaxSources)
-            continue;
+void WriteValueTapSettings(TIniDocument& ini, const TValueTapSettings& s) {
+    for (const std::string& key : ini.Keys(kSection))
+        if (key.rfind("Source", 0) == 0 || key.rfind("MQTT ", 0) == 0) ini.DeleteKey(kSection, key);
+    for (const TSourceDef& source : s.Sources) {
+        if (source.Number < 1 || source.Number > kMaxSources) continue;
         auto write = [&](std::string_view item, std::string_view value) {
             ini.WriteString(kSection, SourceKey(source.Number, item), value);
         };
@@ -111,24 +96,18 @@ void WriteValueTapSettings(TIniDocument &ini, const TValueTapSettings &s) {
             ini.WriteInteger(kSection, SourceKey(source.Number, item), value);
         };
         write("kind", SourceKindName(source.Kind));
-        if (!source.Name.empty())
-            write("name", source.Name);
+        if (!source.Name.empty()) write("name", source.Name);
         write(TargetKey(source.Kind), source.Target);
-        if (!source.Folder.empty())
-            write("folder", source.Folder);
-        if (!source.Pointer.empty())
-            write("pointer", source.Pointer);
+        if (!source.Folder.empty()) write("folder", source.Folder);
+        if (!source.Pointer.empty()) write("pointer", source.Pointer);
         writeNumber("line", source.Line);
         writeNumber("field", source.Field);
-        if (source.Kind != TSourceKind::Mqtt)
-            writeNumber("period", source.PeriodSec);
-        if (source.Kind == TSourceKind::Command)
-            writeNumber("timeout", source.TimeoutSec);
+        if (source.Kind != TSourceKind::Mqtt) writeNumber("period", source.PeriodSec);
+        if (source.Kind == TSourceKind::Command) writeNumber("timeout", source.TimeoutSec);
         writeNumber("max bytes", source.MaxBytes);
-        if (source.Kind == TSourceKind::Mqtt)
-            writeNumber("max age", source.MaxAgeSec);
+        if (source.Kind == TSourceKind::Mqtt) writeNumber("max age", source.MaxAgeSec);
     }
-    const TBrokerSettings &b = s.Broker;
+    const TBrokerSettings& b = s.Broker;
     ini.WriteString(kSection, "MQTT host", b.Host);
     ini.WriteInteger(kSection, "MQTT port", b.Port);
     ini.WriteBool(kSection, "MQTT TLS", b.Tls);
@@ -138,33 +117,29 @@ void WriteValueTapSettings(TIniDocument &ini, const TValueTapSettings &s) {
     ini.WriteString(kSection, "MQTT password file", b.PasswordFile);
 }
 
-const TSourceDef *FindSource(const std::vector<TSourceDef> &sources, std::string_view argument) {
+const TSourceDef* FindSource(const std::vector<TSourceDef>& sources, std::string_view argument) {
     argument = Trim(argument);
-    if (argument.empty())
-        return nullptr;
+    if (argument.empty()) return nullptr;
     if (const auto number = ParseInt32(argument)) {
-        for (const TSourceDef &source : sources)
-            if (source.Number == *number)
-                return &source;
+        for (const TSourceDef& source : sources)
+            if (source.Number == *number) return &source;
         return nullptr;
     }
-    for (const TSourceDef &source : sources)
-        if (!source.Name.empty() && EqualsNoCase(source.Name, argument))
-            return &source;
+    for (const TSourceDef& source : sources)
+        if (!source.Name.empty() && EqualsNoCase(source.Name, argument)) return &source;
     return nullptr;
 }
 
-std::string SourceArgument(const TSourceDef &source) {
+std::string SourceArgument(const TSourceDef& source) {
     return source.Name.empty() ? std::to_string(source.Number) : source.Name;
 }
 
-std::optional<std::string> BrokerPassword(const TBrokerSettings &broker, std::string &problem) {
-    if (broker.PasswordFile.empty())
-        return Cp1251ToUtf8(broker.Password);
+std::optional<std::string> BrokerPassword(const TBrokerSettings& broker, std::string& problem) {
+    if (broker.PasswordFile.empty()) return Cp1251ToUtf8(broker.Password);
     return ReadSecretFile(Cp1251ToUtf8(broker.PasswordFile), problem);
 }
 
-const TPluginSettingKey *ValueTapSettingKeys() {
+const TPluginSettingKey* ValueTapSettingKeys() {
     // One source's keys, as the first of up to 32; a source without a kind is not defined.
     static constexpr TPluginSettingKey kKeys[] = {
         {kSection, "Source1 kind", "", "command, file or mqtt; sources 2 to 32 take the same keys"},
@@ -177,10 +152,12 @@ const TPluginSettingKey *ValueTapSettingKeys() {
         {kSection, "Source1 period", "",
          "seconds between runs (command, default 60) or reads without a change (file, default 10)"},
         {kSection, "Source1 topic", "", "(mqtt) the topic; + and # take any topic they match"},
-        {kSection, "Source1 max age", "0", "(mqtt) seconds after which a message is too old; 0 never"},
+        {kSection, "Source1 max age", "0",
+         "(mqtt) seconds after which a message is too old; 0 never"},
         {kSection, "Source1 pointer", "", "a JSON pointer (/temperature) into a JSON value"},
         {kSection, "Source1 line", "1", "the line shown, from 1"},
-        {kSection, "Source1 field", "0", "the blank-separated field of that line; 0 the whole line"},
+        {kSection, "Source1 field", "0",
+         "the blank-separated field of that line; 0 the whole line"},
         {kSection, "Source1 max bytes", "4096", "the most output, file or message kept"},
         {kSection, "MQTT host", "", "the broker of the mqtt sources"},
         {kSection, "MQTT port", "1883", "the broker's port"},
@@ -189,7 +166,8 @@ const TPluginSettingKey *ValueTapSettingKeys() {
         {kSection, "MQTT user", "", "the login at the broker"},
         {kSection, "MQTT password file", "",
          "file holding the password on its first line, readable by its owner only (chmod 600)"},
-        {kSection, "MQTT pass", "", "the password scrambled as the desktop program's dialog stores it"},
+        {kSection, "MQTT pass", "",
+         "the password scrambled as the desktop program's dialog stores it"},
         {nullptr, nullptr, nullptr, nullptr},
     };
     return kKeys;

@@ -50,25 +50,25 @@ struct TValueTapSettings {
     TBrokerSettings Broker;
 };
 
-TValueTapSettings ReadValueTapSettings(const TIniDocument &ini);
+TValueTapSettings ReadValueTapSettings(const TIniDocument& ini);
 // Replaces the section's source and broker keys with these (other keys, "Active", stay).
-void WriteValueTapSettings(TIniDocument &ini, const TValueTapSettings &settings);
+void WriteValueTapSettings(TIniDocument& ini, const TValueTapSettings& settings);
 
 std::string_view SourceKindName(TSourceKind kind);
 std::optional<TSourceKind> SourceKindOf(std::string_view name);
 
 // The source a tag's argument names: its number ("2") or its name ("outdoor", ASCII case
 // ignored); null when none is defined so.
-const TSourceDef *FindSource(const std::vector<TSourceDef> &sources, std::string_view argument);
+const TSourceDef* FindSource(const std::vector<TSourceDef>& sources, std::string_view argument);
 
 // What the tag parameter editor offers for a source: its name, else its number.
-std::string SourceArgument(const TSourceDef &source);
+std::string SourceArgument(const TSourceDef& source);
 
 // The broker's password in UTF-8: the first line of the password file when one is named (nullopt
 // and one line in problem when it cannot be read or others may read it), else the stored one.
-std::optional<std::string> BrokerPassword(const TBrokerSettings &broker, std::string &problem);
+std::optional<std::string> BrokerPassword(const TBrokerSettings& broker, std::string& problem);
 
 // The module's keys for the starter settings file (orvanta3d --init).
-const TPluginSettingKey *ValueTapSettingKeys();
+const TPluginSettingKey* ValueTapSettingKeys();
 
 } // namespace orv

@@ -51,16 +51,16 @@ struct TSourceValue {
 
 class TValueTap {
 public:
-    const char *GetValue(int16_t index, const char *param);
+    const char* GetValue(int16_t index, const char* param);
     void LoadSettings();
     void Configure();
 
 private:
     void StopSources();
-    void StartFeeds(const TBrokerSettings &broker);
+    void StartFeeds(const TBrokerSettings& broker);
     void Store(size_t slot, std::optional<std::string_view> raw);
     void RunCommandSource(size_t slot, TSourceDef source, std::stop_token stop);
-    std::string Describe(const TSourceDef &source) const;
+    std::string Describe(const TSourceDef& source) const;
 
     std::mutex lock_; // sources_ and values_ while the feeds run
     std::vector<TSourceDef> sources_;
@@ -72,18 +72,16 @@ private:
 
 TValueTap gValueTap;
 
-std::string TValueTap::Describe(const TSourceDef &source) const {
+std::string TValueTap::Describe(const TSourceDef& source) const {
     std::string text = "valuetap: source " + std::to_string(source.Number);
-    if (!source.Name.empty())
-        text += " (" + Cp1251ToUtf8(source.Name) + ")";
+    if (!source.Name.empty()) text += " (" + Cp1251ToUtf8(source.Name) + ")";
     return text;
 }
 
 // The one road of outside text to the panel: SourceValueText.
 void TValueTap::Store(size_t slot, std::optional<std::string_view> raw) {
     std::lock_guard guard(lock_);
-    if (slot >= values_.size())
-        return;
+    if (slot >= values_.size()) return;
     values_[slot].Text = raw ? SourceValueText(sources_[slot], *raw) : std::nullopt;
     values_[slot].At = TClock::now();
 }
@@ -103,11 +101,8 @@ void TValueTap::RunCommandSource(size_t slot, TSourceDef source, std::stop_token
         const TCommandRun run = RunCommand(*words, folder, source.TimeoutSec * 1000,
                                            static_cast<size_t>(source.MaxBytes), stop);
         switch (run.End) {
-        case TRunEnd::Exited:
-            Store(slot, run.Output);
-            break;
-        case TRunEnd::Stopped:
-            return;
+        case TRunEnd::Exited: Store(slot, run.Output); break;
+        case TRunEnd::Stopped: return;
         case TRunEnd::TimedOut:
             HostTrace(Describe(source) + ": killed after its time-out of " +
                       std::to_string(source.TimeoutSec) + " s");
@@ -128,43 +123,37 @@ void TValueTap::RunCommandSource(size_t slot, TSourceDef source, std::stop_token
     }
 }
 
-const char *TValueTap::GetValue(int16_t index, const char *param) {
-    if (index == kClearResultIndex)
-        return result_.Clear();
+const char* TValueTap::GetValue(int16_t index, const char* param) {
+    if (index == kClearResultIndex) return result_.Clear();
     const std::string_view argument = param ? param : "";
     std::lock_guard guard(lock_);
     switch (index) {
     case tagUserValue: {
-        const TSourceDef *source = FindSource(sources_, argument);
-        if (!source)
-            return result_.Clear();
+        const TSourceDef* source = FindSource(sources_, argument);
+        if (!source) return result_.Clear();
         const size_t slot = static_cast<size_t>(source - sources_.data());
-        TSourceValue &value = values_[slot];
+        TSourceValue& value = values_[slot];
         if (source->Kind == TSourceKind::Command && !value.Started) {
             value.Started = true;
             tasks_.Start([this, slot, def = *source](std::stop_token stop) {
                 RunCommandSource(slot, def, stop);
             });
         }
-        if (!value.Text)
-            return result_.Set(kSkipMark);
+        if (!value.Text) return result_.Set(kSkipMark);
         if (source->MaxAgeSec > 0 &&
             TClock::now() - value.At > std::chrono::seconds(source->MaxAgeSec))
             return result_.Set(kSkipMark);
         return result_.Set(OutsideText(*value.Text));
     }
     case tagUserValueEnum:
-        if (sources_.empty())
-            return result_.Set(kSkipMark);
+        if (sources_.empty()) return result_.Set(kSkipMark);
         return result_.Set(EnumAnswer(static_cast<long long>(sources_.size())));
     case tagUserValueName: {
         const auto n = ParseInt32(argument);
-        if (!n || *n < 0 || static_cast<size_t>(*n) >= sources_.size())
-            return result_.Clear();
+        if (!n || *n < 0 || static_cast<size_t>(*n) >= sources_.size()) return result_.Clear();
         return result_.Set(SourceArgument(sources_[static_cast<size_t>(*n)]));
     }
-    default:
-        return result_.Keep();
+    default: return result_.Keep();
     }
 }
 
@@ -173,13 +162,13 @@ void TValueTap::StopSources() {
     mqtt_.reset();
 }
 
-void TValueTap::StartFeeds(const TBrokerSettings &broker) {
+void TValueTap::StartFeeds(const TBrokerSettings& broker) {
     std::vector<TWatchedFile> files;
     std::vector<size_t> fileSlots;
     std::vector<std::pair<std::string, size_t>> filters;
     std::vector<size_t> filterSlots;
     for (size_t slot = 0; slot < sources_.size(); ++slot) {
-        const TSourceDef &source = sources_[slot];
+        const TSourceDef& source = sources_[slot];
         if (source.Kind == TSourceKind::File) {
             files.push_back({Cp1251ToUtf8(source.Target), source.PeriodSec,
                              static_cast<size_t>(source.MaxBytes)});
@@ -206,7 +195,7 @@ void TValueTap::StartFeeds(const TBrokerSettings &broker) {
             [this, filterSlots](size_t i, std::string_view payload) {
                 Store(filterSlots[i], payload);
             },
-            [](const std::string &line) { HostTrace("valuetap: " + line); });
+            [](const std::string& line) { HostTrace("valuetap: " + line); });
 }
 
 void TValueTap::LoadSettings() {
@@ -223,16 +212,14 @@ void TValueTap::LoadSettings() {
 void TValueTap::Configure() {
     auto run = reinterpret_cast<TRunValueTapDialogFunc>(
         ModuleDialogEntry("valuetap.so", kRunValueTapDialogExport));
-    if (!run)
-        return;
+    if (!run) return;
     TIniFile file(SettingsPath());
     TValueTapSettings settings = ReadValueTapSettings(file.Read());
     TValueTapDialogData data{};
     ToDialogData(settings, data);
-    if (run(&data) != 1)
-        return;
+    if (run(&data) != 1) return;
     FromDialogData(data, settings);
-    file.Update([&](TIniDocument &ini) { WriteValueTapSettings(ini, settings); });
+    file.Update([&](TIniDocument& ini) { WriteValueTapSettings(ini, settings); });
 }
 
 void Finalize() {}
@@ -270,10 +257,6 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 
 } // namespace
 
-ORVANTA3_EXPORT void *getPlugin() {
-    return &gDescriptor;
-}
+ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
 
-ORVANTA3_EXPORT const TPluginSettingKey *settingKeys() {
-    return ValueTapSettingKeys();
-}
+ORVANTA3_EXPORT const TPluginSettingKey* settingKeys() { return ValueTapSettingKeys(); }

@@ -35,5 +35,5 @@ struct TValueTapDialogData {
 
 // Shows the dialog modally; 1 after "Сохранить" (the record then holds the new values), 0
 // otherwise or when no Qt application runs in the process.
-using TRunValueTapDialogFunc = int32_t (*)(TValueTapDialogData *data);
-inline constexpr const char *kRunValueTapDialogExport = "RunValueTapDialog";
+using TRunValueTapDialogFunc = int32_t (*)(TValueTapDialogData* data);
+inline constexpr const char* kRunValueTapDialogExport = "RunValueTapDialog";

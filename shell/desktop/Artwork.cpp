@@ -17,16 +17,15 @@ namespace {
 
 // Dots of text in the 5 x 8 font, one character cell 6 dots wide, from (left, top); a dot is
 // pitch pixels apart and size pixels wide. Unlit dots are drawn in off when it is valid.
-void PaintDotText(QPainter &painter, std::string_view text, QPointF origin, qreal pitch, qreal size,
-                  const QColor &on, const QColor &off) {
+void PaintDotText(QPainter& painter, std::string_view text, QPointF origin, qreal pitch, qreal size,
+                  const QColor& on, const QColor& off) {
     painter.setPen(Qt::NoPen);
     for (size_t i = 0; i < text.size(); ++i) {
-        const TGlyph5x8 &glyph = Font5x8Glyph(static_cast<uint8_t>(text[i]));
+        const TGlyph5x8& glyph = Font5x8Glyph(static_cast<uint8_t>(text[i]));
         for (int row = 0; row < 8; ++row)
             for (int col = 0; col < 5; ++col) {
                 const bool lit = glyph[static_cast<size_t>(row)] & (0x10 >> col);
-                if (!lit && !off.isValid())
-                    continue;
+                if (!lit && !off.isValid()) continue;
                 painter.setBrush(lit ? on : off);
                 const QPointF at =
                     origin + QPointF((static_cast<qreal>(i) * 6 + col) * pitch, row * pitch);
@@ -36,7 +35,7 @@ void PaintDotText(QPainter &painter, std::string_view text, QPointF origin, qrea
 }
 
 // A panel glass with a bezel filling rect; returns the glass rectangle.
-QRectF PaintPanel(QPainter &painter, const QRectF &rect, qreal bezel) {
+QRectF PaintPanel(QPainter& painter, const QRectF& rect, qreal bezel) {
     QLinearGradient frame(rect.topLeft(), rect.bottomLeft());
     frame.setColorAt(0, QColor(70, 76, 84));
     frame.setColorAt(1, QColor(24, 27, 32));
@@ -74,8 +73,7 @@ QImage SplashPicture() {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 14));
     for (int y = 6; y < kSplashHeight; y += 12)
-        for (int x = 6; x < kSplashWidth; x += 12)
-            painter.drawEllipse(QPointF(x, y), 1.2, 1.2);
+        for (int x = 6; x < kSplashWidth; x += 12) painter.drawEllipse(QPointF(x, y), 1.2, 1.2);
 
     // Two rows of 16 characters: the name in large dots, a line of the panel's own characters.
     const qreal pitch = 5.0;
@@ -115,19 +113,17 @@ namespace {
 // Paints the icon in the size asked for, when it is asked for.
 class TProgramIconEngine final : public QIconEngine {
 public:
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override {
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
         painter->drawImage(rect, ProgramIconImage(std::min(rect.width(), rect.height())));
     }
-    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override {
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
         return QPixmap::fromImage(ProgramIconImage(std::min(size.width(), size.height())));
     }
-    QIconEngine *clone() const override { return new TProgramIconEngine; }
+    QIconEngine* clone() const override { return new TProgramIconEngine; }
 };
 
 } // namespace
 
-QIcon ProgramIcon() {
-    return QIcon(new TProgramIconEngine);
-}
+QIcon ProgramIcon() { return QIcon(new TProgramIconEngine); }
 
 } // namespace orv

@@ -43,9 +43,9 @@ constexpr int kCollapseMs = 200;
 constexpr int kUnrollMs = 100;
 constexpr int kTipWidth = 300;
 
-QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &text,
-                           const QString &hint) {
-    auto *button = new QToolButton(parent);
+QToolButton* CaptionButton(QWidget* parent, const char* name, const QString& text,
+                           const QString& hint) {
+    auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setText(text);
     button->setToolTip(hint);
@@ -56,7 +56,7 @@ QToolButton *CaptionButton(QWidget *parent, const char *name, const QString &tex
 
 } // namespace
 
-TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
+TOrvanta::TOrvanta(TApplicationCore& core, TOrvantaOptions options)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), core_(core),
       options_(std::move(options)) {
     setObjectName("Orvanta");
@@ -85,14 +85,12 @@ TOrvanta::TOrvanta(TApplicationCore &core, TOrvantaOptions options)
 
     fade_ = new QPropertyAnimation(this, "windowOpacity", this);
     connect(fade_, &QPropertyAnimation::finished, this, [this] {
-        if (auto done = std::exchange(fadeDone_, {}))
-            done();
+        if (auto done = std::exchange(fadeDone_, {})) done();
     });
     roll_ = new QPropertyAnimation(this);
     roll_->setPropertyName("geometry");
     connect(roll_, &QPropertyAnimation::finished, this, [this] {
-        if (auto done = std::exchange(rollDone_, {}))
-            done();
+        if (auto done = std::exchange(rollDone_, {})) done();
     });
     qApp->installEventFilter(this);
     new TWheelNeedsFocus(this);
@@ -111,11 +109,11 @@ void TOrvanta::BuildControls() {
     palette.setColor(QPalette::Window, QColor(0xE3, 0xDF, 0xC6));
     setPalette(palette);
 
-    auto *outer = new QVBoxLayout(this);
+    auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 4, 6, 6);
     outer->setSpacing(4);
 
-    auto *caption = new QHBoxLayout;
+    auto* caption = new QHBoxLayout;
     lblCaption_ = new QLabel(QStringLiteral("Orvanta3 started."), this);
     lblCaption_->setObjectName("LCDCaption");
     QFont bold = lblCaption_->font();
@@ -173,8 +171,8 @@ void TOrvanta::BuildControls() {
                            QStringLiteral("Orvanta3\nv. " ORVANTA3_VERSION));
     });
     connect(editor_, &TJobEditor::PreviewSwitched, this, &TOrvanta::PreviewSwitched);
-    editor_->Options().EditTag = [this](QWidget *parent,
-                                        const QString &tag) -> std::optional<QString> {
+    editor_->Options().EditTag = [this](QWidget* parent,
+                                        const QString& tag) -> std::optional<QString> {
         TfrmEquation dialog(Utf8ToCp1251(tag.toStdString()), core_.Catalogue(), parent);
         dialog.ApplyLanguage(core_.Settings().Common.Language, LanguagePath());
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -189,10 +187,9 @@ bool TOrvanta::TrayAvailable() const {
                                   : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TOrvanta::StartUp(const TStartupProgress &progress) {
+void TOrvanta::StartUp(const TStartupProgress& progress) {
     auto step = [&](std::string_view text) {
-        if (progress)
-            progress(text);
+        if (progress) progress(text);
     };
     core_.StartModules(step);
     FitEditorToPanel();
@@ -208,9 +205,8 @@ void TOrvanta::StartUp(const TStartupProgress &progress) {
 
     step("Orvanta3 starting: init controls...");
     core_.Settings().ReadPosition();
-    const TWindowPosition &position = core_.Settings().Position;
-    if (position.Left && position.Top)
-        move(*position.Left, *position.Top);
+    const TWindowPosition& position = core_.Settings().Position;
+    if (position.Left && position.Top) move(*position.Left, *position.Top);
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QColor(192, 220, 192));
     QToolTip::setPalette(tips);
@@ -253,23 +249,19 @@ bool TOrvanta::AskToOpenModules() {
     std::fputs((core_.NoDriverMessage() + "\n").c_str(), stderr);
     const QString caption = FromCp1251(Message(msgWarningCaption));
     const QString question = FromCp1251(Message(msgNoDriverQuestion));
-    if (options_.Ask)
-        return options_.Ask(caption, question);
+    if (options_.Ask) return options_.Ask(caption, question);
     return QMessageBox::warning(nullptr, caption, question, QMessageBox::Yes | QMessageBox::No,
                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void TOrvanta::OpenModules() {
-    if (mode_ == TWindowMode::Starting || finished_)
-        return;
+    if (mode_ == TWindowMode::Starting || finished_) return;
     Restore();
-    if (mode_ == TWindowMode::Editing)
-        OpenSettings();
-    if (mode_ == TWindowMode::Settings)
-        settingsPage_->ShowModules();
+    if (mode_ == TWindowMode::Editing) OpenSettings();
+    if (mode_ == TWindowMode::Settings) settingsPage_->ShowModules();
 }
 
-bool TOrvanta::WriteLanguageTemplate(const std::string &lngPath) {
+bool TOrvanta::WriteLanguageTemplate(const std::string& lngPath) {
     bool written = WriteWindowLanguageTemplate(*this, "1_", lngPath);
     // The editors the window opens have keys of their own.
     TfrmEquation equation("", core_.Catalogue(), this);
@@ -282,14 +274,13 @@ bool TOrvanta::WriteLanguageTemplate(const std::string &lngPath) {
 void TOrvanta::WritePluginDialogTemplates() {
     QTimer closer;
     connect(&closer, &QTimer::timeout, [] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->reject();
     });
     closer.start(0);
-    TModuleHost &host = core_.Host();
+    TModuleHost& host = core_.Host();
     for (size_t i = 0; i < host.Modules().size(); ++i)
-        if (host.CanConfigure(i))
-            host.Configure(i);
+        if (host.CanConfigure(i)) host.Configure(i);
 }
 
 void TOrvanta::LoadAutoloadJob() {
@@ -301,16 +292,15 @@ void TOrvanta::LoadAutoloadJob() {
 }
 
 std::string TOrvanta::LanguagePath() const {
-    const std::string &folder = core_.Host().Options().ProgramFolder;
+    const std::string& folder = core_.Host().Options().ProgramFolder;
     return folder.empty() ? MainLanguagePath() : folder + "/" + std::string(kMainLanguageFileName);
 }
 
 void TOrvanta::ApplyLanguage() {
-    const std::string &language = core_.Settings().Common.Language;
+    const std::string& language = core_.Settings().Common.Language;
     UseQtTranslations(language);
     ApplyWindowLanguage(*this, "1_", language, LanguagePath());
-    if (virtualDisplay_)
-        ApplyWindowLanguage(*virtualDisplay_, "3_", language, LanguagePath());
+    if (virtualDisplay_) ApplyWindowLanguage(*virtualDisplay_, "3_", language, LanguagePath());
     ProgramMessages().Reset(); // the way back to the built-in texts
     ProgramMessages().Apply(LanguagePath(), language);
     SetMode(mode_);
@@ -343,62 +333,51 @@ bool TOrvanta::MayClose() {
 void TOrvanta::SetMode(TWindowMode mode) {
     mode_ = mode;
     switch (mode) {
-    case TWindowMode::Editing:
-        lblCaption_->setText(FromCp1251(Message(msgEditMode)));
-        break;
-    case TWindowMode::Settings:
-        lblCaption_->setText(FromCp1251(Message(msgSettingsMode)));
-        break;
+    case TWindowMode::Editing: lblCaption_->setText(FromCp1251(Message(msgEditMode))); break;
+    case TWindowMode::Settings: lblCaption_->setText(FromCp1251(Message(msgSettingsMode))); break;
     case TWindowMode::Starting:
-    case TWindowMode::Hidden:
-        break;
+    case TWindowMode::Hidden: break;
     }
 }
 
-TfrmVirtualDisplay &TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings &look) {
+TfrmVirtualDisplay& TOrvanta::ShowVirtualDisplay(const TVirtualScreenSettings& look) {
     const bool created = !virtualDisplay_;
     if (created) {
         virtualDisplay_ = new TfrmVirtualDisplay(
-            core_.Settings(),
-            [this](TNavigationRequest request) { core_.Navigate(request); },
-            this, LanguagePath());
+            core_.Settings(), [this](TNavigationRequest request) { core_.Navigate(request); }, this,
+            LanguagePath());
         feed_->SetDisplay(virtualDisplay_);
     }
     virtualDisplay_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     virtualDisplay_->SetGeometry(core_.Rows(), core_.Cols());
     virtualDisplay_->ApplySettings(look);
-    if (created)
-        PlaceNewVirtualDisplay();
+    if (created) PlaceNewVirtualDisplay();
     virtualDisplay_->show();
     return *virtualDisplay_;
 }
 
 void TOrvanta::PlaceNewVirtualDisplay() {
     virtualDisplayPlacedAt_.reset();
-    if (!core_.Settings().VirtualScreenPositionStored())
-        return PlaceVirtualDisplayBeside();
-    const QScreen *screen = QGuiApplication::screenAt(virtualDisplay_->pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    if (!core_.Settings().VirtualScreenPositionStored()) return PlaceVirtualDisplayBeside();
+    const QScreen* screen = QGuiApplication::screenAt(virtualDisplay_->pos());
+    if (!screen) screen = QGuiApplication::primaryScreen();
     if (screen)
         virtualDisplay_->move(KeepInside(virtualDisplay_->pos(), virtualDisplay_->size(),
                                          screen->availableGeometry()));
 }
 
 void TOrvanta::PlaceVirtualDisplayBeside() {
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!virtualDisplay_ || !screen)
-        return;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!virtualDisplay_ || !screen) return;
     // Room for the frames the window manager may add around either window.
     constexpr int kGap = 12;
-    virtualDisplayPlacedAt_ = PlaceBeside(frameGeometry(), virtualDisplay_->size(),
-                                          screen->availableGeometry(), kGap);
+    virtualDisplayPlacedAt_ =
+        PlaceBeside(frameGeometry(), virtualDisplay_->size(), screen->availableGeometry(), kGap);
     virtualDisplay_->move(*virtualDisplayPlacedAt_);
 }
 
 void TOrvanta::FollowWithVirtualDisplay() {
-    if (!virtualDisplayPlacedAt_)
-        return;
+    if (!virtualDisplayPlacedAt_) return;
     if (virtualDisplay_ && virtualDisplay_->pos() == *virtualDisplayPlacedAt_)
         PlaceVirtualDisplayBeside();
     else
@@ -406,13 +385,12 @@ void TOrvanta::FollowWithVirtualDisplay() {
 }
 
 void TOrvanta::DropClosedVirtualDisplay() {
-    if (!virtualDisplay_ || virtualDisplay_->isVisible())
-        return;
+    if (!virtualDisplay_ || virtualDisplay_->isVisible()) return;
     feed_->SetDisplay(nullptr);
     delete virtualDisplay_; // writes its position
 }
 
-void TOrvanta::ShowPanelText(const std::string &text) {
+void TOrvanta::ShowPanelText(const std::string& text) {
     DropClosedVirtualDisplay();
     core_.ShowPanelText(text);
 }
@@ -436,21 +414,18 @@ void TOrvanta::ShowInTrayOrMinimised() {
 }
 
 void TOrvanta::StartDisplayIfJobHasScreens() {
-    if (core_.Job().Count() > 0)
-        core_.StartDisplay();
+    if (core_.Job().Count() > 0) core_.StartDisplay();
 }
 
 void TOrvanta::HideToTray() {
-    if (mode_ != TWindowMode::Editing)
-        return;
+    if (mode_ != TWindowMode::Editing) return;
     SetMode(TWindowMode::Hidden);
     auto hideAndRun = [this] {
         ShowInTrayOrMinimised();
         setWindowOpacity(1.0);
         StartDisplayIfJobHasScreens();
     };
-    if (TrayAvailable())
-        tray_->Show();
+    if (TrayAvailable()) tray_->Show();
     if (UseAnimation() && isVisible() && TrayAvailable())
         FadeTo(0.0, hideAndRun);
     else
@@ -459,8 +434,7 @@ void TOrvanta::HideToTray() {
 
 void TOrvanta::Restore() {
     if (mode_ != TWindowMode::Hidden) {
-        if (isMinimized())
-            showNormal();
+        if (isMinimized()) showNormal();
         raise();
         activateWindow();
         return;
@@ -484,8 +458,7 @@ void TOrvanta::Restore() {
 }
 
 void TOrvanta::OpenSettings() {
-    if (mode_ != TWindowMode::Editing)
-        return;
+    if (mode_ != TWindowMode::Editing) return;
     editor_->StoreScreen();
     editor_->EndPreview();
     core_.StopScreenSaverListener();
@@ -507,8 +480,7 @@ void TOrvanta::OpenSettings() {
 }
 
 void TOrvanta::CloseSettings() {
-    if (mode_ != TWindowMode::Settings)
-        return;
+    if (mode_ != TWindowMode::Settings) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     editor_->RebuildTagTree();
     FitEditorToPanel();
@@ -549,12 +521,10 @@ void TOrvanta::Quit() {
     if (mode_ == TWindowMode::Starting) {
         // Start-up ends first; a message box it shows (no driver, say) goes at once.
         quitRequested_ = true;
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
         return;
     }
-    if (finished_)
-        return;
+    if (finished_) return;
     finished_ = true;
     editor_->Preview().Stop(); // no pass after the modules are released
     fade_->stop();
@@ -569,7 +539,7 @@ void TOrvanta::Quit() {
     emit Closed();
 }
 
-void TOrvanta::closeEvent(QCloseEvent *event) {
+void TOrvanta::closeEvent(QCloseEvent* event) {
     if (!MayClose()) {
         event->ignore();
         return;
@@ -580,7 +550,7 @@ void TOrvanta::closeEvent(QCloseEvent *event) {
 
 // Without a notification area the hidden program is a minimised window: bringing it back is the
 // way back to editing.
-void TOrvanta::changeEvent(QEvent *event) {
+void TOrvanta::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && mode_ == TWindowMode::Hidden &&
         !tray_->IsShown() && !isMinimized() && isVisible())
@@ -588,63 +558,57 @@ void TOrvanta::changeEvent(QEvent *event) {
 }
 
 // The window has no caption: a press on any free spot drags it.
-void TOrvanta::mousePressEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton)
-        return QWidget::mousePressEvent(event);
+void TOrvanta::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     if (mode_ == TWindowMode::Hidden && !tray_->IsShown())
         return Restore(); // a hidden window still on screen (no window manager)
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void TOrvanta::mouseMoveEvent(QMouseEvent *event) {
+void TOrvanta::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - dragOffset_);
 }
 
-void TOrvanta::mouseReleaseEvent(QMouseEvent *event) {
+void TOrvanta::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     QWidget::mouseReleaseEvent(event);
 }
 
-void TOrvanta::resizeEvent(QResizeEvent *event) {
+void TOrvanta::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayOutPanels();
     FollowWithVirtualDisplay();
 }
 
-void TOrvanta::moveEvent(QMoveEvent *event) {
+void TOrvanta::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     FollowWithVirtualDisplay();
 }
 
-void TOrvanta::showEvent(QShowEvent *event) {
+void TOrvanta::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FollowWithVirtualDisplay();
 }
 
 void TOrvanta::LayOutPanels() {
-    if (roll_->state() == QAbstractAnimation::Running)
-        return;
+    if (roll_->state() == QAbstractAnimation::Running) return;
     pnMain_->setGeometry(pnClient_->rect());
     pnSettings_->setGeometry(pnClient_->rect());
 }
 
 // "Show hint" off: no tooltips in the window, except on the settings page.
 // Shown: at the bottom-right corner of the control, at most kTipWidth pixels wide.
-bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() != QEvent::ToolTip)
-        return QWidget::eventFilter(watched, event);
-    auto *widget = qobject_cast<QWidget *>(watched);
+bool TOrvanta::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || (widget != this && !isAncestorOf(widget)))
         return QWidget::eventFilter(watched, event);
-    if (!core_.Settings().Common.ShowHint && mode_ != TWindowMode::Settings)
-        return true;
+    if (!core_.Settings().Common.ShowHint && mode_ != TWindowMode::Settings) return true;
     const QString tip = widget->toolTip();
-    if (tip.isEmpty())
-        return QWidget::eventFilter(watched, event);
+    if (tip.isEmpty()) return QWidget::eventFilter(watched, event);
     const bool wide = QFontMetrics(QToolTip::font()).horizontalAdvance(tip) > kTipWidth;
     const QString shown = wide && !Qt::mightBeRichText(tip)
                               ? QStringLiteral("<table width=%1><tr><td>%2</td></tr></table>")
@@ -655,7 +619,7 @@ bool TOrvanta::eventFilter(QObject *watched, QEvent *event) {
     return true;
 }
 
-void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {
+void TOrvanta::FadeTo(qreal opacity, const std::function<void()>& then) {
     fade_->stop();
     fadeDone_ = then;
     fade_->setDuration(kFadeMs);
@@ -664,12 +628,11 @@ void TOrvanta::FadeTo(qreal opacity, const std::function<void()> &then) {
     fade_->start();
 }
 
-void TOrvanta::RollPanel(QWidget &panel, const QRect &from, const QRect &to, int durationMs,
-                         const std::function<void()> &then) {
+void TOrvanta::RollPanel(QWidget& panel, const QRect& from, const QRect& to, int durationMs,
+                         const std::function<void()>& then) {
     roll_->stop();
     rollDone_ = [this, then] {
-        if (then)
-            then();
+        if (then) then();
         LayOutPanels();
     };
     roll_->setTargetObject(&panel);

@@ -39,43 +39,43 @@ struct TOrvantaOptions {
     // instead of translating.
     bool WriteLanguageTemplate = false;
     // Asks a yes/no question (caption, text); empty: a message box.
-    std::function<bool(const QString &, const QString &)> Ask;
+    std::function<bool(const QString&, const QString&)> Ask;
 };
 
 class TOrvanta final : public QWidget {
     Q_OBJECT
 public:
-    explicit TOrvanta(TApplicationCore &core, TOrvantaOptions options = {});
+    explicit TOrvanta(TApplicationCore& core, TOrvantaOptions options = {});
     ~TOrvanta() override;
 
     // Start-up from the settings to the first state: modules, virtual display, greeting,
     // position, language, then the job named by "Autoload job" hidden in the tray, or the
     // editing state with one new screen. A quit asked for meanwhile runs at the end.
-    void StartUp(const TStartupProgress &progress = {});
+    void StartUp(const TStartupProgress& progress = {});
 
     TWindowMode Mode() const { return mode_; }
     // The template switch's file: the texts of this window, of the two editors it opens and the
     // messages, under section "RU". False when the file could not be written.
-    bool WriteLanguageTemplate(const std::string &lngPath);
+    bool WriteLanguageTemplate(const std::string& lngPath);
     // The template switch for the plug-ins that are on: each settings dialog writes its texts
     // into its plug-in's language file when it opens, and is closed again at once.
     void WritePluginDialogTemplates();
-    TTrayIcon &Tray() { return *tray_; }
+    TTrayIcon& Tray() { return *tray_; }
     bool Finished() const { return finished_; }
 
     // The virtual display window; null until it is first shown and after the main window's
     // next message found it closed.
-    TfrmVirtualDisplay *VirtualDisplay() const { return virtualDisplay_; }
-    TJobEditor &Editor() { return *editor_; }
+    TfrmVirtualDisplay* VirtualDisplay() const { return virtualDisplay_; }
+    TJobEditor& Editor() { return *editor_; }
     // Creates the window when there is none, gives it the panel's geometry and look (colours
     // and dot sizes), keeps it above other windows and shows it: at start-up with "Show", from
     // the settings page's "Посмотреть" with the page's choices, after a save with "Show" on.
-    TfrmVirtualDisplay &ShowVirtualDisplay(const TVirtualScreenSettings &look);
+    TfrmVirtualDisplay& ShowVirtualDisplay(const TVirtualScreenSettings& look);
 
 public slots:
-    void HideToTray();    // btnHide
-    void Restore();       // "Редактор задания", a double click on the tray icon
-    void OpenSettings();  // btnSettings
+    void HideToTray();   // btnHide
+    void Restore();      // "Редактор задания", a double click on the tray icon
+    void OpenSettings(); // btnSettings
     // The settings on the module list, from any state but start-up.
     void OpenModules();
     void CloseSettings(); // btnCloseSettings
@@ -88,15 +88,15 @@ signals:
     void Closed();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -111,7 +111,7 @@ private:
     void PlaceNewVirtualDisplay();
     void PlaceVirtualDisplayBeside();
     void FollowWithVirtualDisplay();
-    void ShowPanelText(const std::string &text);
+    void ShowPanelText(const std::string& text);
     void ClearPanel();
     void ShowInTrayOrMinimised();
     void StartDisplayIfJobHasScreens();
@@ -125,9 +125,9 @@ private:
     bool MayClose();
     void LoadAutoloadJob();
     void LayOutPanels();
-    void FadeTo(qreal opacity, const std::function<void()> &then);
-    void RollPanel(QWidget &panel, const QRect &from, const QRect &to, int durationMs,
-                   const std::function<void()> &then);
+    void FadeTo(qreal opacity, const std::function<void()>& then);
+    void RollPanel(QWidget& panel, const QRect& from, const QRect& to, int durationMs,
+                   const std::function<void()>& then);
     // Orvanta3.lng beside the program (the core's program folder).
     std::string LanguagePath() const;
     // "Language" of the settings applied to the window's texts and the program's messages.
@@ -135,28 +135,28 @@ private:
     bool UseAnimation() const { return core_.Settings().Common.UseAnimation; }
     bool TrayAvailable() const;
 
-    TApplicationCore &core_;
+    TApplicationCore& core_;
     TOrvantaOptions options_;
     TWindowMode mode_ = TWindowMode::Starting;
     bool quitRequested_ = false;
     bool finished_ = false;
 
-    QLabel *lblCaption_;
-    QToolButton *btnHide_;
-    QToolButton *btnClose_;
-    QPushButton *btnSaveSettings_;
-    QPushButton *btnCloseSettings_;
-    QWidget *pnClient_;
-    TJobEditor *pnMain_;
-    TJobEditor *editor_;
-    QWidget *pnSettings_;
-    TSettingsPage *settingsPage_ = nullptr; // the settings state's tree and pages
-    TTrayIcon *tray_;
+    QLabel* lblCaption_;
+    QToolButton* btnHide_;
+    QToolButton* btnClose_;
+    QPushButton* btnSaveSettings_;
+    QPushButton* btnCloseSettings_;
+    QWidget* pnClient_;
+    TJobEditor* pnMain_;
+    TJobEditor* editor_;
+    QWidget* pnSettings_;
+    TSettingsPage* settingsPage_ = nullptr; // the settings state's tree and pages
+    TTrayIcon* tray_;
     std::unique_ptr<TVirtualDisplayFeed> feed_;
     QPointer<TfrmVirtualDisplay> virtualDisplay_;
     std::optional<QPoint> virtualDisplayPlacedAt_; // where it was put beside this window
-    QPropertyAnimation *fade_;
-    QPropertyAnimation *roll_;
+    QPropertyAnimation* fade_;
+    QPropertyAnimation* roll_;
     std::function<void()> fadeDone_;
     std::function<void()> rollDone_;
     QPoint dragOffset_;

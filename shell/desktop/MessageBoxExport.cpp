@@ -16,23 +16,19 @@ namespace {
 
 QMessageBox::Icon IconOf(int flags) {
     switch (flags & 0xF0) {
-    case mbError:
-        return QMessageBox::Critical;
-    case mbWarning:
-        return QMessageBox::Warning;
-    case mbInformation:
-        return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case mbError: return QMessageBox::Critical;
+    case mbWarning: return QMessageBox::Warning;
+    case mbInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
     }
 }
 
 } // namespace
 
-ORVANTA3_EXPORT void Orvanta3MessageBox(const char *text, const char *caption, int flags) {
+ORVANTA3_EXPORT void Orvanta3MessageBox(const char* text, const char* caption, int flags) {
     const std::string body = orv::Cp1251ToUtf8(text ? text : "");
     const std::string title = orv::Cp1251ToUtf8(caption ? caption : "");
-    QApplication *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) {
         const std::string line = orv::FormatErrorLine(text ? text : "", caption ? caption : "");
         std::fwrite(line.data(), 1, line.size(), stderr);
@@ -48,7 +44,7 @@ ORVANTA3_EXPORT void Orvanta3MessageBox(const char *text, const char *caption, i
     QMetaObject::invokeMethod(
         app,
         [icon, title, body] {
-            auto *box = new QMessageBox(icon, QString::fromStdString(title),
+            auto* box = new QMessageBox(icon, QString::fromStdString(title),
                                         QString::fromStdString(body), QMessageBox::Ok);
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->show();

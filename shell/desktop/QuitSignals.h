@@ -12,7 +12,7 @@ namespace orv {
 class TQuitSignals final : public QObject {
     Q_OBJECT
 public:
-    explicit TQuitSignals(QObject *parent = nullptr);
+    explicit TQuitSignals(QObject* parent = nullptr);
     ~TQuitSignals() override; // the default handlers again
 
 signals:

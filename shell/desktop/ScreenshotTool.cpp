@@ -21,7 +21,7 @@ using namespace orv;
 
 namespace {
 
-bool Save(QWidget &widget, const QString &path) {
+bool Save(QWidget& widget, const QString& path) {
     const bool saved = widget.grab().save(path);
     std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "wrote" : "cannot write",
                  qPrintable(path));
@@ -29,11 +29,10 @@ bool Save(QWidget &widget, const QString &path) {
 }
 
 // The first tag of the first group chosen in the tag tree: its hint shows below the tree.
-void ChooseFirstTag(QWidget &window) {
-    auto *tags = window.findChild<QTreeWidget *>("tvTags");
-    if (!tags || !tags->topLevelItemCount())
-        return;
-    QTreeWidgetItem *group = tags->topLevelItem(0);
+void ChooseFirstTag(QWidget& window) {
+    auto* tags = window.findChild<QTreeWidget*>("tvTags");
+    if (!tags || !tags->topLevelItemCount()) return;
+    QTreeWidgetItem* group = tags->topLevelItem(0);
     group->setExpanded(true);
     if (group->childCount() > 0) {
         tags->setCurrentItem(group->child(0));
@@ -43,7 +42,7 @@ void ChooseFirstTag(QWidget &window) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
@@ -66,7 +65,7 @@ int main(int argc, char **argv) {
     QTest::qWait(1000); // the fade-in and the first paint
     saved = Save(window, folder + "/main-editing.png") && saved;
     ChooseFirstTag(window);
-    if (auto *line = window.findChild<QLineEdit *>("edLine2")) {
+    if (auto* line = window.findChild<QLineEdit*>("edLine2")) {
         line->setFocus();
         line->setCursorPosition(static_cast<int>(line->text().size()));
     }
@@ -83,7 +82,7 @@ int main(int argc, char **argv) {
         saved = Save(tagEditor, folder + "/tag-editor.png") && saved;
     }
     // The same window in English, chosen on the settings page and saved.
-    if (auto *language = window.findChild<QComboBox *>("cbLanguage");
+    if (auto* language = window.findChild<QComboBox*>("cbLanguage");
         language && language->findText(QStringLiteral("English")) >= 0) {
         language->setCurrentText(QStringLiteral("English"));
         window.SaveSettings();

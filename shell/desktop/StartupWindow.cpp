@@ -13,8 +13,8 @@ namespace orv {
 
 namespace {
 
-QLabel *WhiteBoldLabel(QWidget *parent, const char *name) {
-    auto *label = new QLabel(parent);
+QLabel* WhiteBoldLabel(QWidget* parent, const char* name) {
+    auto* label = new QLabel(parent);
     label->setObjectName(name);
     QFont font = label->font();
     font.setBold(true);
@@ -31,7 +31,7 @@ TStartupWindow::TStartupWindow()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("frmStartup");
     setFixedSize(kSplashWidth, kSplashHeight);
-    auto *picture = new QLabel(this);
+    auto* picture = new QLabel(this);
     picture->setPixmap(QPixmap::fromImage(SplashPicture()));
     picture->setGeometry(0, 0, kSplashWidth, kSplashHeight);
 
@@ -43,21 +43,19 @@ TStartupWindow::TStartupWindow()
     lblVer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblVer_->setText(QStringLiteral("v. " ORVANTA3_VERSION));
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     qApp->installEventFilter(this);
 }
 
 TStartupWindow::~TStartupWindow() { qApp->removeEventFilter(this); }
 
-bool TStartupWindow::eventFilter(QObject *watched, QEvent *event) {
+bool TStartupWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::Show && type != QEvent::Hide)
-        return false;
-    auto *dialog = qobject_cast<QDialog *>(watched);
-    if (!dialog || !dialog->isWindow())
-        return false;
-    std::erase_if(dialogs_, [dialog](const QPointer<QWidget> &open) {
+    if (type != QEvent::Show && type != QEvent::Hide) return false;
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (!dialog || !dialog->isWindow()) return false;
+    std::erase_if(dialogs_, [dialog](const QPointer<QWidget>& open) {
         return !open || open == dialog || !open->isVisible();
     });
     if (type == QEvent::Show) {

@@ -23,13 +23,13 @@ public:
     QString Progress() const { return lblStart_->text(); }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::vector<QPointer<QWidget>> dialogs_; // the dialogs open now
 
-    QLabel *lblStart_;
-    QLabel *lblVer_;
+    QLabel* lblStart_;
+    QLabel* lblVer_;
 };
 
 } // namespace orv

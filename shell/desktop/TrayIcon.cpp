@@ -8,17 +8,17 @@ namespace orv {
 
 namespace {
 
-QAction *AddItem(QMenu &menu, const char *name, const QString &text) {
-    QAction *action = menu.addAction(text);
+QAction* AddItem(QMenu& menu, const char* name, const QString& text) {
+    QAction* action = menu.addAction(text);
     action->setObjectName(name);
     return action;
 }
 
 } // namespace
 
-TTrayIcon::TTrayIcon(QWidget &menuOwner) : QObject(&menuOwner), menu_(new QMenu(&menuOwner)) {
+TTrayIcon::TTrayIcon(QWidget& menuOwner) : QObject(&menuOwner), menu_(new QMenu(&menuOwner)) {
     menu_->setObjectName("PopupMenu1");
-    QMenu *screens = menu_->addMenu(QStringLiteral("Экран"));
+    QMenu* screens = menu_->addMenu(QStringLiteral("Экран"));
     screens->setObjectName("mnScreen");
     screens->menuAction()->setObjectName("mnScreenItem");
     connect(AddItem(*screens, "mnNext", QStringLiteral("Следующий")), &QAction::triggered, this,
@@ -39,15 +39,13 @@ TTrayIcon::TTrayIcon(QWidget &menuOwner) : QObject(&menuOwner), menu_(new QMenu(
     icon_.setContextMenu(menu_);
     connect(&icon_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
-                if (why == QSystemTrayIcon::DoubleClick)
-                    emit Editor();
+                if (why == QSystemTrayIcon::DoubleClick) emit Editor();
             });
 }
 
-QAction &TTrayIcon::Action(const char *objectName) const {
-    for (QAction *action : menu_->findChildren<QAction *>())
-        if (action->objectName() == QLatin1String(objectName))
-            return *action;
+QAction& TTrayIcon::Action(const char* objectName) const {
+    for (QAction* action : menu_->findChildren<QAction*>())
+        if (action->objectName() == QLatin1String(objectName)) return *action;
     throw std::out_of_range(objectName);
 }
 

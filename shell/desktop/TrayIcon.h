@@ -14,13 +14,13 @@ class TTrayIcon final : public QObject {
     Q_OBJECT
 public:
     // The menu is owned by menuOwner, so the window's language file reaches its items.
-    explicit TTrayIcon(QWidget &menuOwner);
+    explicit TTrayIcon(QWidget& menuOwner);
 
     void Show() { icon_.show(); }
     void Hide() { icon_.hide(); }
     bool IsShown() const { return icon_.isVisible(); }
-    QMenu &Menu() { return *menu_; }
-    QAction &Action(const char *objectName) const;
+    QMenu& Menu() { return *menu_; }
+    QAction& Action(const char* objectName) const;
 
 signals:
     void NextScreen();
@@ -31,7 +31,7 @@ signals:
 
 private:
     QSystemTrayIcon icon_;
-    QMenu *menu_;
+    QMenu* menu_;
 };
 
 } // namespace orv

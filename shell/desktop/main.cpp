@@ -29,13 +29,12 @@ void PauseWithEvents(int ms) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     const bool languageTemplate = LanguageTemplateRequested(argc, argv);
     // Under X11 a shared-memory repaint waits for the server's reply on the X thread: three
     // wake-ups a frame of the virtual display instead of one. Our windows are small, so plain
     // image uploads cost nothing; a value the user set is kept.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta3"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANTA3_VERSION));
@@ -69,14 +68,11 @@ int main(int argc, char **argv) {
 
     // Each step shows its text; with the start-up window shown it stays a moment.
     window.StartUp([&](std::string_view text) {
-        if (splash)
-            splash->SetProgress(text);
+        if (splash) splash->SetProgress(text);
         QCoreApplication::processEvents();
-        if (splash)
-            PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
+        if (splash) PauseWithEvents(text == kStartedText ? kLastStepMs : kStepMs);
     });
     splash.reset();
-    if (window.Finished())
-        return 0;
+    if (window.Finished()) return 0;
     return QApplication::exec();
 }

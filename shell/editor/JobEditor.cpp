@@ -41,8 +41,8 @@ constexpr int kExtEditHeight = 72;
 constexpr int kMaxTimeoutSec = 86400;
 constexpr int kTagTreeWidth = 230;
 
-QToolButton *LineToggle(QWidget *parent, const QString &name, const QString &hint) {
-    auto *button = new QToolButton(parent);
+QToolButton* LineToggle(QWidget* parent, const QString& name, const QString& hint) {
+    auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setFocusPolicy(Qt::NoFocus);
@@ -50,9 +50,9 @@ QToolButton *LineToggle(QWidget *parent, const QString &name, const QString &hin
     return button;
 }
 
-QPushButton *CommandButton(QWidget *parent, const char *name, const QString &text,
-                           const QString &hint) {
-    auto *button = new QPushButton(text, parent);
+QPushButton* CommandButton(QWidget* parent, const char* name, const QString& text,
+                           const QString& hint) {
+    auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setToolTip(hint);
     return button;
@@ -60,11 +60,12 @@ QPushButton *CommandButton(QWidget *parent, const char *name, const QString &tex
 
 } // namespace
 
-TJobEditor::TJobEditor(TApplicationCore &core, TFrameSink *sink, QWidget *parent,
+TJobEditor::TJobEditor(TApplicationCore& core, TFrameSink* sink, QWidget* parent,
                        TJobEditorOptions options)
     : QWidget(parent), core_(core), options_(std::move(options)) {
     setObjectName("pnMain");
-    preview_ = new TJobPreview(core_, [this] { return EditedScreen(); }, sink, this);
+    preview_ = new TJobPreview(
+        core_, [this] { return EditedScreen(); }, sink, this);
     BuildControls();
     ShowMessages();
     SetPanelRows(core_.Rows());
@@ -75,9 +76,9 @@ TJobEditor::~TJobEditor() { preview_->Stop(); }
 // The tab row and btnSettings come first: the window's language keys count controls in the
 // order they were made.
 void TJobEditor::BuildControls() {
-    auto *outer = new QVBoxLayout(this);
+    auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto *tabRow = new QHBoxLayout;
+    auto* tabRow = new QHBoxLayout;
     tcJobControl_ = new TScreenTabBar(this);
     tabRow->addWidget(tcJobControl_, 1);
     btnSettings_ = CommandButton(this, "btnSettings", QStringLiteral("Настройка..."),
@@ -85,8 +86,8 @@ void TJobEditor::BuildControls() {
     tabRow->addWidget(btnSettings_);
     outer->addLayout(tabRow);
 
-    auto *body = new QHBoxLayout;
-    auto *left = new QVBoxLayout;
+    auto* body = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
     tvTags_ = new TTagTree(this);
     left->addWidget(tvTags_, 3);
     mmTagHelp_ = new QPlainTextEdit(this);
@@ -98,7 +99,7 @@ void TJobEditor::BuildControls() {
     mmTagHelp_->setMinimumWidth(kTagTreeWidth);
     body->addLayout(left, 0);
 
-    auto *right = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
     right->addWidget(BuildLines());
     right->addWidget(BuildOptions());
     right->addStretch(1);
@@ -111,20 +112,20 @@ void TJobEditor::BuildControls() {
     connect(tcJobControl_, &TScreenTabBar::RenameRequested, this, &TJobEditor::RenameScreen);
     connect(btnSettings_, &QPushButton::clicked, this, &TJobEditor::SettingsRequested);
     connect(tvTags_, &TTagTree::ModulesRequested, this, &TJobEditor::ModulesRequested);
-    connect(tvTags_, &TTagTree::HintChosen, this, [this](const QString &hint) {
+    connect(tvTags_, &TTagTree::HintChosen, this, [this](const QString& hint) {
         mmTagHelp_->setPlainText(hint);
         mmTagHelp_->setVerticalScrollBarPolicy(hint.isEmpty() ? Qt::ScrollBarAlwaysOff
                                                               : Qt::ScrollBarAsNeeded);
     });
-    connect(tvTags_, &TTagTree::ExampleChosen, this, [this](const QString &example) {
+    connect(tvTags_, &TTagTree::ExampleChosen, this, [this](const QString& example) {
         EndPreview();
         if (!options_.EditTag) return InsertTag(example);
         if (const auto tag = options_.EditTag(this, example)) InsertTag(*tag);
     });
 }
 
-QWidget *TJobEditor::BuildLines() {
-    auto *box = new QWidget(this);
+QWidget* TJobEditor::BuildLines() {
+    auto* box = new QWidget(this);
     box->setObjectName("pnLines");
     lines_ = new QGridLayout(box);
     lines_->setContentsMargins(0, 0, 0, 0);
@@ -148,20 +149,21 @@ QWidget *TJobEditor::BuildLines() {
         connect(btnSD_[i], &QToolButton::clicked, this, [this, line] { ToggleScroll(line); });
     }
     lines_->setColumnStretch(0, 1);
-    btnExtEdit_ = LineToggle(box, "btnExtEdit", QStringLiteral("Редактировать строку в большом окне"));
+    btnExtEdit_ =
+        LineToggle(box, "btnExtEdit", QStringLiteral("Редактировать строку в большом окне"));
     btnExtEdit_->setText(QStringLiteral("..."));
     btnExtEdit_->hide();
     connect(btnExtEdit_, &QToolButton::clicked, this, &TJobEditor::ShowExtEdit);
     return box;
 }
 
-QWidget *TJobEditor::BuildOptions() {
-    auto *box = new QWidget(this);
+QWidget* TJobEditor::BuildOptions() {
+    auto* box = new QWidget(this);
     box->setObjectName("pnOptions");
-    auto *layout = new QVBoxLayout(box);
+    auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 4, 0, 0);
 
-    auto *timing = new QHBoxLayout;
+    auto* timing = new QHBoxLayout;
     cbShow_ = new QCheckBox(QStringLiteral("показывать в течение "), box);
     cbShow_->setObjectName("cbShow");
     edShowTimeout_ = new QSpinBox(box);
@@ -179,30 +181,31 @@ QWidget *TJobEditor::BuildOptions() {
     layout->addWidget(cbTransition_);
 
     // Screens and the job file on one row, the tag, the preview and the program on the next.
-    auto *commands = new QHBoxLayout;
-    auto *tools = new QHBoxLayout;
-    auto add = [&](QHBoxLayout *row, const char *name, const QString &text, const QString &hint) {
-        QPushButton *button = CommandButton(box, name, text, hint);
+    auto* commands = new QHBoxLayout;
+    auto* tools = new QHBoxLayout;
+    auto add = [&](QHBoxLayout* row, const char* name, const QString& text, const QString& hint) {
+        QPushButton* button = CommandButton(box, name, text, hint);
         row->addWidget(button);
         return button;
     };
-    QPushButton *btnAddJob =
+    QPushButton* btnAddJob =
         add(commands, "btnAddJob", QStringLiteral("+"), QStringLiteral("Добавить экран"));
-    QPushButton *btnDeleteJob =
+    QPushButton* btnDeleteJob =
         add(commands, "btnDeleteJob", QStringLiteral("−"), QStringLiteral("Удалить экран"));
-    QPushButton *btnNewJob =
+    QPushButton* btnNewJob =
         add(commands, "btnNewJob", QStringLiteral("Новое"), QStringLiteral("Новое задание"));
-    QPushButton *btnOpenJob = add(commands, "btnOpenJob", QStringLiteral("Открыть..."),
+    QPushButton* btnOpenJob = add(commands, "btnOpenJob", QStringLiteral("Открыть..."),
                                   QStringLiteral("Открыть файл задания"));
-    QPushButton *btnSaveJob = add(commands, "btnSaveJob", QStringLiteral("Сохранить..."),
+    QPushButton* btnSaveJob = add(commands, "btnSaveJob", QStringLiteral("Сохранить..."),
                                   QStringLiteral("Сохранить задание в файл"));
-    QPushButton *btnEquation = add(tools, "btnEquation", QStringLiteral("$..$"),
+    QPushButton* btnEquation = add(tools, "btnEquation", QStringLiteral("$..$"),
                                    QStringLiteral("Параметры выделенного тега"));
     btnEquation->setFocusPolicy(Qt::NoFocus); // the line keeps its selection
     btnPreview_ = add(tools, "btnPreview", QStringLiteral("Просмотр"),
                       QStringLiteral("Показать экран на дисплее, пока кнопка нажата"));
     btnPreview_->setCheckable(true);
-    QPushButton *btnAbout = add(tools, "btnAbout", QStringLiteral("?"), QStringLiteral("О программе"));
+    QPushButton* btnAbout =
+        add(tools, "btnAbout", QStringLiteral("?"), QStringLiteral("О программе"));
     commands->addStretch(1);
     tools->addStretch(1);
     layout->addLayout(commands);
@@ -235,27 +238,26 @@ QWidget *TJobEditor::BuildOptions() {
 void TJobEditor::BuildContextMenu() {
     pmContext_ = new QMenu(this);
     pmContext_->setObjectName("pmContext");
-    auto add = [this](const char *name, const QString &text) {
-        QAction *action = pmContext_->addAction(text);
+    auto add = [this](const char* name, const QString& text) {
+        QAction* action = pmContext_->addAction(text);
         action->setObjectName(name);
         return action;
     };
-    QAction *copyScreen = add("mnCopyScreen", QStringLiteral("Скопировать экран"));
+    QAction* copyScreen = add("mnCopyScreen", QStringLiteral("Скопировать экран"));
     mnFillScreen_ = add("mnFillScreen", QStringLiteral("Заполнить скопированным"));
     mnFillScreen_->setEnabled(false);
     pmContext_->addSeparator();
-    QAction *clearScreen = add("mnClearScreen", QStringLiteral("Очистить экран"));
+    QAction* clearScreen = add("mnClearScreen", QStringLiteral("Очистить экран"));
     pmContext_->addSeparator();
-    QAction *cut = add("mnCut", QStringLiteral("Вырезать"));
-    QAction *copy = add("mnCopy", QStringLiteral("Копировать"));
-    QAction *paste = add("mnPaste", QStringLiteral("Вставить"));
-    QAction *undo = add("mnUndo", QStringLiteral("Отменить"));
+    QAction* cut = add("mnCut", QStringLiteral("Вырезать"));
+    QAction* copy = add("mnCopy", QStringLiteral("Копировать"));
+    QAction* paste = add("mnPaste", QStringLiteral("Вставить"));
+    QAction* undo = add("mnUndo", QStringLiteral("Отменить"));
     cut->setShortcut(QKeySequence::Cut);
     copy->setShortcut(QKeySequence::Copy);
     paste->setShortcut(QKeySequence::Paste);
     undo->setShortcut(QKeySequence::Undo);
-    for (QAction *action : {cut, copy, paste, undo})
-        action->setShortcutContext(Qt::WidgetShortcut);
+    for (QAction* action : {cut, copy, paste, undo}) action->setShortcutContext(Qt::WidgetShortcut);
 
     connect(copyScreen, &QAction::triggered, this, [this] {
         for (int line = 1; line <= kMaxRows; ++line)
@@ -273,14 +275,16 @@ void TJobEditor::BuildContextMenu() {
     connect(copy, &QAction::triggered, this, [this] { Line(currentLine_).copy(); });
     connect(paste, &QAction::triggered, this, [this] { Line(currentLine_).paste(); });
     connect(undo, &QAction::triggered, this, [this] { Line(currentLine_).undo(); });
-    for (TJobLineEdit *edit : edLine_) edit->SetContextMenu(pmContext_);
+    for (TJobLineEdit* edit : edLine_) edit->SetContextMenu(pmContext_);
 }
 
 void TJobEditor::SetPanelRows(int rows) {
     panelRows_ = std::clamp(rows, 1, kMaxRows);
     if (rows != 1 && rows != 2 && rows != 4 && rows != 8) {
-        if (shownLines_ == 0) shownLines_ = kDefaultRowCount;
-        else return;
+        if (shownLines_ == 0)
+            shownLines_ = kDefaultRowCount;
+        else
+            return;
     } else {
         shownLines_ = rows;
     }
@@ -314,7 +318,7 @@ void TJobEditor::FillTabs() {
     LoadScreen(tcJobControl_->currentIndex());
 }
 
-void TJobEditor::JobLoaded(const QString &path) {
+void TJobEditor::JobLoaded(const QString& path) {
     FillTabs();
     jobPath_ = path;
     modified_ = false;
@@ -328,7 +332,7 @@ void TJobEditor::StartNewJob() {
 // Selecting a tab: the screen into the controls without writing anything back, then the
 // preview is switched off.
 void TJobEditor::LoadScreen(int index) {
-    if (const TJobScreen *screen = core_.Job().Screen(index)) {
+    if (const TJobScreen* screen = core_.Job().Screen(index)) {
         suppressStore_ = true;
         for (int line = 1; line <= kMaxRows; ++line) {
             const auto i = static_cast<size_t>(line - 1);
@@ -353,7 +357,7 @@ void TJobEditor::LoadScreen(int index) {
 // The current screen as the controls show it; lines beyond the panel keep their codes.
 TJobScreen TJobEditor::EditedScreen() const {
     const int index = tcJobControl_->currentIndex();
-    const TJobScreen *stored = core_.Job().Screen(index);
+    const TJobScreen* stored = core_.Job().Screen(index);
     TJobScreen screen = stored ? *stored : TJobScreen{};
     for (int line = 1; line <= kMaxRows; ++line) {
         const auto i = static_cast<size_t>(line - 1);
@@ -373,11 +377,11 @@ TJobScreen TJobEditor::EditedScreen() const {
 
 void TJobEditor::StoreScreen() {
     const int index = tcJobControl_->currentIndex();
-    const TJobScreen *stored = core_.Job().Screen(index);
+    const TJobScreen* stored = core_.Job().Screen(index);
     if (!stored) return;
     const TJobScreen screen = EditedScreen();
     if (screen == *stored) return;
-    TJob &job = core_.Job();
+    TJob& job = core_.Job();
     job.SetName(index, screen.Name);
     job.SetTimeout(index, screen.Timeout);
     for (int line = 1; line <= kMaxRows; ++line) {
@@ -403,14 +407,14 @@ void TJobEditor::Edited() {
 }
 
 void TJobEditor::ToggleAlign(int line) {
-    auto &code = align_[static_cast<size_t>(line - 1)];
+    auto& code = align_[static_cast<size_t>(line - 1)];
     code = static_cast<TLineAlign>((code + 1) % 3);
     ShowToggleGlyphs(line);
     Edited();
 }
 
 void TJobEditor::ToggleScroll(int line) {
-    auto &code = scroll_[static_cast<size_t>(line - 1)];
+    auto& code = scroll_[static_cast<size_t>(line - 1)];
     code = static_cast<TLineScroll>((code + 1) % 3);
     ShowToggleGlyphs(line);
     Edited();
@@ -426,12 +430,12 @@ void TJobEditor::ShowToggleGlyphs(int line) {
 // its right.
 void TJobEditor::EnterLine(int line) {
     if (line != currentLine_) {
-        TJobLineEdit &previous = Line(currentLine_);
+        TJobLineEdit& previous = Line(currentLine_);
         previous.setPalette(QPalette());
         previous.setFont(QFont());
     }
     currentLine_ = line;
-    TJobLineEdit &edit = Line(line);
+    TJobLineEdit& edit = Line(line);
     QPalette palette = edit.palette();
     palette.setColor(QPalette::Base, kCurrentLineColour);
     edit.setPalette(palette);
@@ -444,7 +448,7 @@ void TJobEditor::EnterLine(int line) {
     btnExtEdit_->show();
 }
 
-void TJobEditor::LeaveLine(int, QWidget *next) {
+void TJobEditor::LeaveLine(int, QWidget* next) {
     if (next != mmExtEdit_ && next != btnExtEdit_) btnExtEdit_->hide();
 }
 
@@ -468,7 +472,7 @@ void TJobEditor::ShowExtEdit() {
             if (Line(currentLine_).text() != text) Line(currentLine_).setText(text);
         });
     }
-    TJobLineEdit &edit = Line(currentLine_);
+    TJobLineEdit& edit = Line(currentLine_);
     const QPoint below = btnExtEdit_->mapTo(this, QPoint(0, btnExtEdit_->height()));
     const QPoint left = edit.mapTo(this, QPoint(0, 0));
     mmExtEdit_->setGeometry(left.x(), below.y(), edit.width(), kExtEditHeight);
@@ -483,10 +487,10 @@ void TJobEditor::ShowExtEdit() {
 }
 
 // The larger editor: Enter is swallowed, Escape goes back to the line, leaving it hides it.
-bool TJobEditor::eventFilter(QObject *watched, QEvent *event) {
+bool TJobEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mmExtEdit_) {
         if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
+            const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
             if (key == Qt::Key_Escape) {
                 mmExtEdit_->hide();
@@ -500,8 +504,8 @@ bool TJobEditor::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TJobEditor::InsertTag(const QString &tag) {
-    TJobLineEdit &edit = Line(currentLine_);
+void TJobEditor::InsertTag(const QString& tag) {
+    TJobLineEdit& edit = Line(currentLine_);
     edit.insert(tag);
     edit.setFocus();
 }
@@ -509,7 +513,7 @@ void TJobEditor::InsertTag(const QString &tag) {
 // btnEquation: a selection of the current line (or of the larger editor, when it has one) that
 // is a whole tag is replaced by what the tag editor makes of it.
 void TJobEditor::EditSelectedTag() {
-    TJobLineEdit &edit = Line(currentLine_);
+    TJobLineEdit& edit = Line(currentLine_);
     if (!edit.hasSelectedText()) return;
     const bool fromExt = mmExtEdit_ && mmExtEdit_->textCursor().hasSelection();
     if (mmExtEdit_ && !fromExt) return;
@@ -565,10 +569,9 @@ void TJobEditor::SwapScreens(int source, int target) {
 void TJobEditor::RenameScreen(int index) {
     if (index < 0 || index >= tcJobControl_->count()) return;
     bool ok = false;
-    const QString name =
-        QInputDialog::getText(this, QStringLiteral("Переименовать экран"),
-                              QStringLiteral("Новое название"), QLineEdit::Normal,
-                              tcJobControl_->tabText(index), &ok);
+    const QString name = QInputDialog::getText(this, QStringLiteral("Переименовать экран"),
+                                               QStringLiteral("Новое название"), QLineEdit::Normal,
+                                               tcJobControl_->tabText(index), &ok);
     if (!ok) return;
     tcJobControl_->setTabText(index, name);
     if (core_.Job().GetName(index) != ToCp1251(name)) {
@@ -641,7 +644,8 @@ bool TJobEditor::SaveTo(QString path) {
     }
     jobPath_ = path;
     modified_ = false;
-    ShowPanelLines(Message(msgJobSaved), Message(msgSavedAs) + ToCp1251(QFileInfo(path).fileName()));
+    ShowPanelLines(Message(msgJobSaved),
+                   Message(msgSavedAs) + ToCp1251(QFileInfo(path).fileName()));
     return true;
 }
 
@@ -654,12 +658,9 @@ bool TJobEditor::ConfirmDiscard() {
     box.setObjectName("mbSaveChanges");
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
-    case QMessageBox::Save:
-        return SaveJob();
-    case QMessageBox::Discard:
-        return true;
-    default:
-        return false;
+    case QMessageBox::Save: return SaveJob();
+    case QMessageBox::Discard: return true;
+    default: return false;
     }
 }
 
@@ -667,18 +668,20 @@ QString TJobEditor::AskFile(TJobFileDialog kind) {
     if (options_.AskJobFile) return options_.AskJobFile(kind, jobPath_);
     // Without a job file yet: the folder of the autoload job, else that of the settings.
     const QString autoloadJob = QString::fromStdString(core_.SettingsJobPath());
-    return AskJobFile(this, {.Save = kind == TJobFileDialog::Save,
-                             .Current = jobPath_,
-                             .Folder = autoloadJob.isEmpty()
-                                           ? QFileInfo(QString::fromStdString(core_.Settings().Path())).absolutePath()
-                                           : QFileInfo(autoloadJob).absolutePath(),
-                             .FilterName = FromCp1251(Message(msgJobFilesFilter)),
-                             .AllFilesName = {}});
+    return AskJobFile(
+        this,
+        {.Save = kind == TJobFileDialog::Save,
+         .Current = jobPath_,
+         .Folder = autoloadJob.isEmpty()
+                       ? QFileInfo(QString::fromStdString(core_.Settings().Path())).absolutePath()
+                       : QFileInfo(autoloadJob).absolutePath(),
+         .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+         .AllFilesName = {}});
 }
 
 // Two rows on the panel after Clear, when a driver is current, shown as text: a file name may
 // hold "$" and "[".
-void TJobEditor::ShowPanelLines(const std::string &row1, const std::string &row2) {
+void TJobEditor::ShowPanelLines(const std::string& row1, const std::string& row2) {
     if (core_.PanelActive())
         core_.Thread().ShowLines({row1, row2}, true, TControlThread::TLineText::Plain);
 }

@@ -37,12 +37,12 @@ class TTransitionChooser;
 enum class TJobFileDialog { Open, Save };
 
 // Edits a tag text (UTF-8, "$...$"); nullopt when the user cancels.
-using TTagEditor = std::function<std::optional<QString>(QWidget *parent, const QString &tag)>;
+using TTagEditor = std::function<std::optional<QString>(QWidget* parent, const QString& tag)>;
 
 struct TJobEditorOptions {
     // Asks for a job file (UTF-8 path; empty: cancelled). current is the job's file, if any.
     // Empty: the file dialog with the filter "Orvanta3 - задачи" and extension ".orv3".
-    std::function<QString(TJobFileDialog kind, const QString &current)> AskJobFile;
+    std::function<QString(TJobFileDialog kind, const QString& current)> AskJobFile;
     // The tag parameter editor; empty: btnEquation and a double click on a tag insert the
     // tag unchanged.
     TTagEditor EditTag;
@@ -52,12 +52,12 @@ class TJobEditor final : public QWidget {
     Q_OBJECT
 public:
     // sink (may be null) gets the preview's rows beside the panel.
-    TJobEditor(TApplicationCore &core, TFrameSink *sink, QWidget *parent = nullptr,
+    TJobEditor(TApplicationCore& core, TFrameSink* sink, QWidget* parent = nullptr,
                TJobEditorOptions options = {});
     ~TJobEditor() override;
 
     // The file question and the tag editor may be set after construction.
-    TJobEditorOptions &Options() { return options_; }
+    TJobEditorOptions& Options() { return options_; }
 
     // The panel's row count: 1, 2, 4 or 8 lines are shown; other counts leave them as they are.
     void SetPanelRows(int rows);
@@ -70,7 +70,7 @@ public:
     // The tabs from the job's screens, the first one selected.
     void FillTabs();
     // A job that has just been read from path (UTF-8) at start-up: the tabs, no unsaved changes.
-    void JobLoaded(const QString &path);
+    void JobLoaded(const QString& path);
     // One new screen in an empty job, not counted as a change.
     void StartNewJob();
 
@@ -89,7 +89,7 @@ public:
     bool SaveJobAs(); // btnSaveJob: always asks, starting from the job's file
     // The job has edits that no save has written.
     bool Modified() const { return modified_; }
-    const QString &JobPath() const { return jobPath_; }
+    const QString& JobPath() const { return jobPath_; }
     // Before the job goes away (another job, the program's end): with unsaved edits, asks whether
     // to save them. False when the user cancels or the save did not happen.
     bool ConfirmDiscard();
@@ -103,7 +103,7 @@ public:
     void SwitchPreviewOff();
     // The settings page, the tag editor and the file commands end a running preview.
     void EndPreview();
-    TJobPreview &Preview() { return *preview_; }
+    TJobPreview& Preview() { return *preview_; }
 
     int CurrentLine() const { return currentLine_; }
 
@@ -115,12 +115,12 @@ signals:
     void PreviewSwitched(bool running);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
-    QWidget *BuildLines();
-    QWidget *BuildOptions();
+    QWidget* BuildLines();
+    QWidget* BuildOptions();
     void BuildContextMenu();
     void LoadScreen(int index);
     TJobScreen EditedScreen() const;
@@ -129,35 +129,35 @@ private:
     void ToggleScroll(int line);
     void ShowToggleGlyphs(int line);
     void EnterLine(int line);
-    void LeaveLine(int line, QWidget *next);
+    void LeaveLine(int line, QWidget* next);
     void ShowExtEdit();
-    void InsertTag(const QString &tag);
+    void InsertTag(const QString& tag);
     bool SaveTo(QString path);
     QString AskFile(TJobFileDialog kind);
-    void ShowPanelLines(const std::string &row1, const std::string &row2);
-    TJobLineEdit &Line(int line) const { return *edLine_[static_cast<size_t>(line - 1)]; }
+    void ShowPanelLines(const std::string& row1, const std::string& row2);
+    TJobLineEdit& Line(int line) const { return *edLine_[static_cast<size_t>(line - 1)]; }
 
-    TApplicationCore &core_;
+    TApplicationCore& core_;
     TJobEditorOptions options_;
-    TJobPreview *preview_;
+    TJobPreview* preview_;
 
-    TScreenTabBar *tcJobControl_;
-    QPushButton *btnSettings_;
-    TTagTree *tvTags_;
-    QPlainTextEdit *mmTagHelp_;
-    QGridLayout *lines_;
-    std::array<TJobLineEdit *, 8> edLine_{};
-    std::array<QToolButton *, 8> btnJust_{};
-    std::array<QToolButton *, 8> btnSD_{};
-    QToolButton *btnExtEdit_;
-    QPlainTextEdit *mmExtEdit_ = nullptr; // the larger editor, created on first use
-    QCheckBox *cbShow_;
-    QSpinBox *edShowTimeout_;
-    QCheckBox *cbShowOnce_;
-    TTransitionChooser *cbTransition_;
-    QPushButton *btnPreview_;
-    QMenu *pmContext_;
-    QAction *mnFillScreen_;
+    TScreenTabBar* tcJobControl_;
+    QPushButton* btnSettings_;
+    TTagTree* tvTags_;
+    QPlainTextEdit* mmTagHelp_;
+    QGridLayout* lines_;
+    std::array<TJobLineEdit*, 8> edLine_{};
+    std::array<QToolButton*, 8> btnJust_{};
+    std::array<QToolButton*, 8> btnSD_{};
+    QToolButton* btnExtEdit_;
+    QPlainTextEdit* mmExtEdit_ = nullptr; // the larger editor, created on first use
+    QCheckBox* cbShow_;
+    QSpinBox* edShowTimeout_;
+    QCheckBox* cbShowOnce_;
+    TTransitionChooser* cbTransition_;
+    QPushButton* btnPreview_;
+    QMenu* pmContext_;
+    QAction* mnFillScreen_;
 
     std::array<TLineAlign, kMaxRows> align_{};
     std::array<TLineScroll, kMaxRows> scroll_{};

@@ -12,20 +12,20 @@ namespace orv {
 class TJobLineEdit final : public QLineEdit {
     Q_OBJECT
 public:
-    explicit TJobLineEdit(int line, QWidget *parent = nullptr);
+    explicit TJobLineEdit(int line, QWidget* parent = nullptr);
 
     int Line() const { return line_; }
-    void SetContextMenu(QMenu *menu) { menu_ = menu; }
+    void SetContextMenu(QMenu* menu) { menu_ = menu; }
 
 signals:
     void Entered(int line);
-    void Left(int line, QWidget *next);
+    void Left(int line, QWidget* next);
 
 protected:
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     const int line_;

@@ -16,8 +16,8 @@ constexpr int kCharsetSwitchMs = 200;
 
 } // namespace
 
-TJobPreview::TJobPreview(TApplicationCore &core, std::function<TJobScreen()> screen,
-                         TFrameSink *sink, QObject *parent)
+TJobPreview::TJobPreview(TApplicationCore& core, std::function<TJobScreen()> screen,
+                         TFrameSink* sink, QObject* parent)
     : QObject(parent), core_(core), screen_(std::move(screen)), sink_(sink) {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, [this] { Step(); });

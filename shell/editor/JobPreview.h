@@ -20,8 +20,8 @@ class TJobPreview final : public QObject {
     Q_OBJECT
 public:
     // screen gives the lines to show, asked at the start; sink may be null.
-    TJobPreview(TApplicationCore &core, std::function<TJobScreen()> screen, TFrameSink *sink,
-                QObject *parent = nullptr);
+    TJobPreview(TApplicationCore& core, std::function<TJobScreen()> screen, TFrameSink* sink,
+                QObject* parent = nullptr);
 
     bool Running() const { return timer_.isActive(); }
     // Parses the lines afresh and shows the first pass at once.
@@ -33,9 +33,9 @@ public:
     void Step(bool restart = false);
 
 private:
-    TApplicationCore &core_;
+    TApplicationCore& core_;
     std::function<TJobScreen()> screen_;
-    TFrameSink *sink_;
+    TFrameSink* sink_;
     TJobScreen shown_;
     QTimer timer_;
 };

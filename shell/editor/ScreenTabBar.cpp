@@ -6,13 +6,13 @@
 
 namespace orv {
 
-TScreenTabBar::TScreenTabBar(QWidget *parent) : QTabBar(parent) {
+TScreenTabBar::TScreenTabBar(QWidget* parent) : QTabBar(parent) {
     setObjectName("tcJobControl");
     setExpanding(false);
     setMovable(false);
 }
 
-void TScreenTabBar::mousePressEvent(QMouseEvent *event) {
+void TScreenTabBar::mousePressEvent(QMouseEvent* event) {
     QTabBar::mousePressEvent(event);
     if (event->button() != Qt::LeftButton) return;
     pressed_ = true;
@@ -21,7 +21,7 @@ void TScreenTabBar::mousePressEvent(QMouseEvent *event) {
 }
 
 // The source is the tab under the pointer when the drag first moves.
-void TScreenTabBar::mouseMoveEvent(QMouseEvent *event) {
+void TScreenTabBar::mouseMoveEvent(QMouseEvent* event) {
     QTabBar::mouseMoveEvent(event);
     if (!pressed_ || dragging_) return;
     dragging_ = true;
@@ -29,7 +29,7 @@ void TScreenTabBar::mouseMoveEvent(QMouseEvent *event) {
     if (dragSource_ >= 0) setCursor(Qt::DragMoveCursor);
 }
 
-void TScreenTabBar::mouseReleaseEvent(QMouseEvent *event) {
+void TScreenTabBar::mouseReleaseEvent(QMouseEvent* event) {
     QTabBar::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton) return;
     const bool dropped = pressed_ && dragging_;
@@ -42,12 +42,12 @@ void TScreenTabBar::mouseReleaseEvent(QMouseEvent *event) {
 }
 
 // Offered only for a click on the tab control itself.
-void TScreenTabBar::contextMenuEvent(QContextMenuEvent *event) {
+void TScreenTabBar::contextMenuEvent(QContextMenuEvent* event) {
     const int index = tabAt(event->pos());
     if (index < 0) return;
     QMenu menu(this);
     menu.setObjectName("pmTabs");
-    QAction *rename = menu.addAction(QStringLiteral("Переименовать"));
+    QAction* rename = menu.addAction(QStringLiteral("Переименовать"));
     rename->setObjectName("mnRename");
     if (menu.exec(event->globalPos()) == rename) emit RenameRequested(index);
 }

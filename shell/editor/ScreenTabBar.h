@@ -9,7 +9,7 @@ namespace orv {
 class TScreenTabBar final : public QTabBar {
     Q_OBJECT
 public:
-    explicit TScreenTabBar(QWidget *parent = nullptr);
+    explicit TScreenTabBar(QWidget* parent = nullptr);
 
 signals:
     // A tab was dragged from source and dropped on target (two different tabs).
@@ -17,10 +17,10 @@ signals:
     void RenameRequested(int index);
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     bool pressed_ = false;  // the left button went down on the tab row

@@ -18,7 +18,7 @@ constexpr int kHintRole = Qt::UserRole;
 constexpr int kExampleRole = Qt::UserRole + 1;
 
 // The descriptors' hints break lines with carriage returns.
-QString HintText(const std::string &text) {
+QString HintText(const std::string& text) {
     QString hint = FromCp1251(text);
     hint.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     hint.replace(QChar('\r'), QChar('\n'));
@@ -44,23 +44,24 @@ QIcon GroupIcon(int id) {
 
 } // namespace
 
-TTagTree::TTagTree(QWidget *parent) : QTreeWidget(parent) {
+TTagTree::TTagTree(QWidget* parent) : QTreeWidget(parent) {
     setObjectName("tvTags");
     setHeaderHidden(true);
     setColumnCount(1);
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *item) { emit HintChosen(item->data(0, kHintRole).toString()); });
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        emit HintChosen(item->data(0, kHintRole).toString());
+    });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item->parent()) emit ExampleChosen(Example(item));
     });
 
     // A child of the tree, not of its window: the window's language walk does not reach it.
     emptyHint_ = new QWidget(viewport());
     emptyHint_->setObjectName("pnNoTags");
-    auto *layout = new QVBoxLayout(emptyHint_);
+    auto* layout = new QVBoxLayout(emptyHint_);
     emptyText_ = new QLabel(emptyHint_);
     emptyText_->setObjectName("lblNoTags");
     emptyText_->setWordWrap(true);
@@ -75,7 +76,7 @@ TTagTree::TTagTree(QWidget *parent) : QTreeWidget(parent) {
     emptyHint_->show();
 }
 
-void TTagTree::SetEmptyHint(const QString &text, const QString &button) {
+void TTagTree::SetEmptyHint(const QString& text, const QString& button) {
     emptyText_->setText(text);
     emptyButton_->setText(button);
 }
@@ -87,21 +88,21 @@ void TTagTree::PlaceEmptyHint() {
     emptyHint_->setVisible(topLevelItemCount() == 0);
 }
 
-void TTagTree::resizeEvent(QResizeEvent *event) {
+void TTagTree::resizeEvent(QResizeEvent* event) {
     QTreeWidget::resizeEvent(event);
     PlaceEmptyHint();
 }
 
-void TTagTree::Fill(const std::vector<TTagGroup> &groups) {
+void TTagTree::Fill(const std::vector<TTagGroup>& groups) {
     clear();
     const QIcon tagIcon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    for (const TTagGroup &group : groups) {
-        auto *top = new QTreeWidgetItem(this, {FromCp1251(group.Caption)});
+    for (const TTagGroup& group : groups) {
+        auto* top = new QTreeWidgetItem(this, {FromCp1251(group.Caption)});
         top->setIcon(0, GroupIcon(group.IconIndex));
         top->setData(0, kHintRole, HintText(group.Hint));
         top->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        for (const TTagNode &tag : group.Tags) {
-            auto *node = new QTreeWidgetItem(top, {FromCp1251(tag.Caption)});
+        for (const TTagNode& tag : group.Tags) {
+            auto* node = new QTreeWidgetItem(top, {FromCp1251(tag.Caption)});
             node->setIcon(0, tagIcon);
             node->setData(0, kHintRole, HintText(tag.Hint));
             node->setData(0, kExampleRole, FromCp1251(tag.Example));
@@ -111,13 +112,13 @@ void TTagTree::Fill(const std::vector<TTagGroup> &groups) {
     PlaceEmptyHint();
 }
 
-QString TTagTree::Example(const QTreeWidgetItem *item) {
+QString TTagTree::Example(const QTreeWidgetItem* item) {
     return item && item->parent() ? item->data(0, kExampleRole).toString() : QString();
 }
 
-QMimeData *TTagTree::mimeData(const QList<QTreeWidgetItem *> &items) const {
+QMimeData* TTagTree::mimeData(const QList<QTreeWidgetItem*>& items) const {
     if (items.isEmpty() || Example(items.front()).isEmpty()) return nullptr;
-    auto *mime = new QMimeData;
+    auto* mime = new QMimeData;
     mime->setText(Example(items.front()));
     return mime;
 }

@@ -16,33 +16,33 @@ namespace orv {
 class TTagTree final : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit TTagTree(QWidget *parent = nullptr);
+    explicit TTagTree(QWidget* parent = nullptr);
 
     // Clears the tree and fills it with groups (texts Windows-1251).
-    void Fill(const std::vector<TTagGroup> &groups);
+    void Fill(const std::vector<TTagGroup>& groups);
 
     // The example (UTF-8) of a tag node; empty for a group node or none.
-    static QString Example(const QTreeWidgetItem *item);
+    static QString Example(const QTreeWidgetItem* item);
 
     // The texts of the hint shown while the tree is empty (UTF-8).
-    void SetEmptyHint(const QString &text, const QString &button);
+    void SetEmptyHint(const QString& text, const QString& button);
     bool EmptyHintShown() const;
 
 signals:
     void ModulesRequested(); // the hint's button
-    void HintChosen(const QString &hint);
-    void ExampleChosen(const QString &example); // a double click on a tag node
+    void HintChosen(const QString& hint);
+    void ExampleChosen(const QString& example); // a double click on a tag node
 
 protected:
-    QMimeData *mimeData(const QList<QTreeWidgetItem *> &items) const override;
-    void resizeEvent(QResizeEvent *event) override;
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void PlaceEmptyHint();
 
-    QWidget *emptyHint_;
-    QLabel *emptyText_;
-    QPushButton *emptyButton_;
+    QWidget* emptyHint_;
+    QLabel* emptyText_;
+    QPushButton* emptyButton_;
 };
 
 } // namespace orv

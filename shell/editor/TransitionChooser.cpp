@@ -17,7 +17,7 @@ constexpr int kTransitionCount = msgLastTransition - msgFirstTransition + 1;
 
 } // namespace
 
-TTransitionChooser::TTransitionChooser(QWidget *parent) : QComboBox(parent) {
+TTransitionChooser::TTransitionChooser(QWidget* parent) : QComboBox(parent) {
     setObjectName("cbTransition");
     for (int i = 0; i < kTransitionCount; ++i) {
         addItem(QString());
@@ -30,12 +30,11 @@ TTransitionChooser::TTransitionChooser(QWidget *parent) : QComboBox(parent) {
 }
 
 void TTransitionChooser::ShowNames() {
-    for (int i = 0; i < kTransitionCount; ++i) setItemText(i, FromCp1251(Message(msgFirstTransition + i)));
+    for (int i = 0; i < kTransitionCount; ++i)
+        setItemText(i, FromCp1251(Message(msgFirstTransition + i)));
 }
 
-bool TTransitionChooser::Selectable(int index) {
-    return IsTransitionImplemented(index);
-}
+bool TTransitionChooser::Selectable(int index) { return IsTransitionImplemented(index); }
 
 // The list is as wide as its longest item plus 10 pixels, never narrower than the box.
 void TTransitionChooser::showPopup() {

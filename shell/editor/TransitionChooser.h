@@ -9,7 +9,7 @@ namespace orv {
 class TTransitionChooser final : public QComboBox {
     Q_OBJECT
 public:
-    explicit TTransitionChooser(QWidget *parent = nullptr);
+    explicit TTransitionChooser(QWidget* parent = nullptr);
 
     // The names from the program's messages, as translated now.
     void ShowNames();

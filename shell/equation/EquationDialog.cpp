@@ -28,7 +28,6 @@ constexpr char kPlainTextItem[] = "$простой текст$";
 constexpr int kIndexWidth = 231;       // edIndex alone
 constexpr int kIndexNarrowWidth = 207; // edIndex beside btnSelectVariant
 
-
 struct TVariant {
     const char* Caption;
     int Number;
@@ -38,10 +37,14 @@ struct TVariantGroup {
     std::vector<TVariant> Items;
 };
 
-const TVariantGroup kTimeVariants{
-    "Дата/время: показать время 12 часов 45 мин 13 сек как:",
-    {{"  45913 сек", 0}, {"  12:45", 1}, {"  12 ч. 45 мин.", 2}, {"  45:13", 3},
-     {"  45 мин. 13 сек.", 4}, {"  12:45:13", 5}, {"  12 ч. 45 мин. 13 сек.", 6}}};
+const TVariantGroup kTimeVariants{"Дата/время: показать время 12 часов 45 мин 13 сек как:",
+                                  {{"  45913 сек", 0},
+                                   {"  12:45", 1},
+                                   {"  12 ч. 45 мин.", 2},
+                                   {"  45:13", 3},
+                                   {"  45 мин. 13 сек.", 4},
+                                   {"  12:45:13", 5},
+                                   {"  12 ч. 45 мин. 13 сек.", 6}}};
 const TVariantGroup kDateVariants{"Дата/время: показать дату 31.12.2003 как:",
                                   {{"31.12.03", 0}, {"31.12.2003", 1}, {"31.12", 2}}};
 const TVariantGroup kGlyphVariants{"Поддержка пользовательских символов: вывод символов:",
@@ -51,12 +54,17 @@ const TVariantGroup kGlyphVariants{"Поддержка пользователь�
 constexpr char kMaskVariant[] = "  по заданной маске...";
 constexpr char kDriveGroup[] = "Диски: вставить номер диска:";
 constexpr char kSourceGroup[] = "Свои значения: вставить источник:";
-const TVariantGroup kSpectrumVariants{
-    "МР3: вставить спектроскоп:",
-    {{"однострочный", 11}, {"строка 1 из 2-х", 12}, {"строка 2 из 2-х", 22},
-     {"строка 1 из 3-х", 13}, {"строка 2 из 3-х", 23}, {"строка 3 из 3-х", 33},
-     {"строка 1 из 4-х", 14}, {"строка 2 из 4-х", 24}, {"строка 3 из 4-х", 34},
-     {"строка 4 из 4-х", 44}}};
+const TVariantGroup kSpectrumVariants{"МР3: вставить спектроскоп:",
+                                      {{"однострочный", 11},
+                                       {"строка 1 из 2-х", 12},
+                                       {"строка 2 из 2-х", 22},
+                                       {"строка 1 из 3-х", 13},
+                                       {"строка 2 из 3-х", 23},
+                                       {"строка 3 из 3-х", 33},
+                                       {"строка 1 из 4-х", 14},
+                                       {"строка 2 из 4-х", 24},
+                                       {"строка 3 из 4-х", 34},
+                                       {"строка 4 из 4-х", 44}}};
 const TVariantGroup kChannelVariants{"МР3: канал для вывода уровня сигнала:",
                                      {{"левый", 0}, {"правый", 1}}};
 
@@ -107,9 +115,9 @@ void TfrmEquation::BuildControls(const TTagChoices& choices) {
         edRefresh_->addItem(Utf8(rate));
     edFormatType_ = new QComboBox(this);
     edFormatType_->setObjectName("edFormatType");
-    for (const char* format : {"текст", "мигающий текст", "полосу прогресса",
-                               "полоса прогресса упрощ.", "полоса прогресса + число",
-                               "анимацию послед. символов", "анимированный символ"})
+    for (const char* format :
+         {"текст", "мигающий текст", "полосу прогресса", "полоса прогресса упрощ.",
+          "полоса прогресса + число", "анимацию послед. символов", "анимированный символ"})
         edFormatType_->addItem(Utf8(format));
     TranslateItems(*edRefresh_);
     TranslateItems(*edFormatType_);

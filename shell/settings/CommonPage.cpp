@@ -87,8 +87,8 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
     udLongDelay_ = Spin("udLongDelay", &TCommonSettings::LongDelayPeriod, display);
     udSubScreenTime_ = Spin("udSubScreenTime", &TCommonSettings::SubScreenShowTimeSec, display);
     udTransitionSpeed_ = Spin("udTransitionSpeed", &TCommonSettings::TransitionSpeedMs, display);
-    cbCalcTime_ = Check("cbCalcTime", "Удлинять показ экрана, пока длинные строки не прокрутятся",
-                        display);
+    cbCalcTime_ =
+        Check("cbCalcTime", "Удлинять показ экрана, пока длинные строки не прокрутятся", display);
     cbShowLcdScreensaver_ = Check("cbShowLCDScreensaver",
                                   "Показывать LCD-заставку вместе с системной заставкой", display);
     cbUseScrollDelimiter_ = Check("cbUseScrollDelimiter", "Разделитель бегущей строки:", display);
@@ -106,7 +106,8 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
     auto* windowForm = new QFormLayout(window);
     cbLanguage_ = Named(new QComboBox(window), "cbLanguage");
     cbShowHint_ = Check("cbShowHint", "Показывать подсказки", window);
-    cbBoldEditLine_ = Check("cbBoldEditLine", "Выделять редактируемую строку жирным шрифтом", window);
+    cbBoldEditLine_ =
+        Check("cbBoldEditLine", "Выделять редактируемую строку жирным шрифтом", window);
     cbUseAnimation_ = Check("cbUseAnimation", "Анимация окна", window);
     windowForm->addRow(Utf8("Язык:"), cbLanguage_);
     windowForm->addRow(cbShowHint_);
@@ -135,12 +136,11 @@ TCommonPage::TCommonPage(QWidget* parent) : QWidget(parent) {
 }
 
 void TCommonPage::SelectJobFile() {
-    const QString path =
-        AskJobFile(this, {.Save = false,
-                          .Current = edAutoLoadJobName_->text(),
-                          .Folder = QString::fromStdString(DocumentsFolder()),
-                          .FilterName = FromCp1251(Message(msgJobFilesFilter)),
-                          .AllFilesName = FromCp1251(Message(msgAllFilesFilter))});
+    const QString path = AskJobFile(this, {.Save = false,
+                                           .Current = edAutoLoadJobName_->text(),
+                                           .Folder = QString::fromStdString(DocumentsFolder()),
+                                           .FilterName = FromCp1251(Message(msgJobFilesFilter)),
+                                           .AllFilesName = FromCp1251(Message(msgAllFilesFilter))});
     if (!path.isEmpty()) edAutoLoadJobName_->setText(path);
 }
 

@@ -121,7 +121,8 @@ TCustomCharsPage::TCustomCharsPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(right, 2);
 
     connect(lbCustomChars_, &QListWidget::currentRowChanged, this, &TCustomCharsPage::ShowSelected);
-    connect(btnClearCustomCharBuilder_, &QPushButton::clicked, this, &TCustomCharsPage::ClearMatrix);
+    connect(btnClearCustomCharBuilder_, &QPushButton::clicked, this,
+            &TCustomCharsPage::ClearMatrix);
     connect(btnRevertCustomCharBuilder_, &QPushButton::clicked, this,
             &TCustomCharsPage::InvertMatrix);
     connect(btnApplyCustomChar_, &QPushButton::clicked, this, &TCustomCharsPage::ApplyMatrix);
@@ -215,8 +216,8 @@ void TCustomCharsPage::NewGlyph() {
         ShowError("Нельзя создать больше 255-и определяемых символов!");
         return;
     }
-    const QString name = QInputDialog::getText(this, Utf8("Новый символ"),
-                                               Utf8("Введине название нового символа"));
+    const QString name =
+        QInputDialog::getText(this, Utf8("Новый символ"), Utf8("Введине название нового символа"));
     // An empty name, a name already in the table or one the settings file cannot hold as a key
     // does nothing.
     if (edited_.AddGlyph(ToCp1251(name)) != TAddGlyphResult::Added) return;
@@ -260,8 +261,8 @@ void TCustomCharsPage::ShowMapping() {
         auto* group = new QActionGroup(menu);
         for (int i = 0; i < kCustomSlotCount; ++i) {
             const auto code = static_cast<uint8_t>(i + 1);
-            QAction* item = menu->addAction(
-                FromCp1251(edited_.Glyph(set * kCustomSlotCount + code)->Name));
+            QAction* item =
+                menu->addAction(FromCp1251(edited_.Glyph(set * kCustomSlotCount + code)->Name));
             item->setCheckable(true);
             item->setChecked(code == edited_.Mapping(role));
             group->addAction(item);

@@ -36,12 +36,8 @@ QPixmap ModuleIcon(const TShortPluginInfo& entry) {
     p.setPen(colour.darker(140));
     p.setBrush(colour);
     switch (entry.Kind()) {
-    case TModuleKind::Driver:
-        p.drawRect(1, 4, 13, 8);
-        break;
-    case TModuleKind::Data:
-        p.drawEllipse(2, 2, 11, 11);
-        break;
+    case TModuleKind::Driver: p.drawRect(1, 4, 13, 8); break;
+    case TModuleKind::Data: p.drawEllipse(2, 2, 11, 11); break;
     case TModuleKind::ScreenSaver: {
         QPainterPath moon;
         moon.addEllipse(1, 1, 13, 13);

@@ -39,10 +39,11 @@ QSlider* DotSize(const char* name, QWidget* parent) {
 TVirtualScreenPage::TVirtualScreenPage(QWidget* parent) : QWidget(parent) {
     setObjectName("tsVirtualScreen");
     auto* form = new QFormLayout(this);
-    cbShowVirtualScreen_ = Named(
-        new QCheckBox(Utf8("Выводить данные параллельно на \"виртуальный экран\""), this),
-        "cbShowVirtualScreen");
-    cbShowVirtualScreen_->setToolTip(Utf8("Дублирование данных с LCD-экрана на виртуальном экране"));
+    cbShowVirtualScreen_ =
+        Named(new QCheckBox(Utf8("Выводить данные параллельно на \"виртуальный экран\""), this),
+              "cbShowVirtualScreen");
+    cbShowVirtualScreen_->setToolTip(
+        Utf8("Дублирование данных с LCD-экрана на виртуальном экране"));
     cbPixelOn_ = ColourBox("cbPixelOn", "Цвет \"включенной\" точки виртуального экрана", this);
     cbPixelOff_ = ColourBox("cbPixelOff", "Цвет \"выключенной\" точки виртуального экрана", this);
     cbBackground_ = ColourBox("cbBackground", "Цвет фона виртуального экрана", this);
@@ -56,7 +57,8 @@ TVirtualScreenPage::TVirtualScreenPage(QWidget* parent) : QWidget(parent) {
         label->installEventFilter(this);
         ShareHint(*label);
     }
-    btnVirtualScreenCheck_ = Named(new QPushButton(Utf8("Посмотреть"), this), "btnVirtualScreenCheck");
+    btnVirtualScreenCheck_ =
+        Named(new QPushButton(Utf8("Посмотреть"), this), "btnVirtualScreenCheck");
     btnVirtualScreenCheck_->setToolTip(
         Utf8("Предварительный просмотр внешнего вида виртуального экрана"));
 

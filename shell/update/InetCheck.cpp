@@ -13,7 +13,6 @@
 
 namespace orv {
 
-
 namespace {
 
 // A version page is two short lines; anything much larger is not one.
@@ -84,13 +83,13 @@ TInetCheckResult RunInetCheck(const TInetCheckOptions& options, std::stop_token 
 
     // An empty "Proxy" is a direct connection, whatever "ProxyPort" says.
     const TProxy proxy{options.INet.Proxy, options.INet.ProxyPort};
-    const THttpAnswer answer = HttpGet(
-        options.Url, proxy, stop,
-        {.Connect = options.ConnectTimeout, .Total = options.TotalTimeout,
-         .MaxBodyBytes = kMaxReplyBytes});
+    const THttpAnswer answer = HttpGet(options.Url, proxy, stop,
+                                       {.Connect = options.ConnectTimeout,
+                                        .Total = options.TotalTimeout,
+                                        .MaxBodyBytes = kMaxReplyBytes});
     if (!answer.Ok) {
-        result.Error = answer.Error.empty() ? "HTTP status " + std::to_string(answer.Status)
-                                            : answer.Error;
+        result.Error =
+            answer.Error.empty() ? "HTTP status " + std::to_string(answer.Status) : answer.Error;
         return result;
     }
     const std::optional<TVersionPage> page = ParseVersionPage(answer.Body);

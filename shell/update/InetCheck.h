@@ -58,8 +58,8 @@ struct TInetCheckResult {
 };
 
 struct TInetCheckOptions {
-    std::string SettingsPath;                 // where "Next check" and "Ver" go
-    TINetSettings INet;                       // the running settings: proxy and "Next check"
+    std::string SettingsPath; // where "Next check" and "Ver" go
+    TINetSettings INet;       // the running settings: proxy and "Next check"
     std::string Url = UpdateUrl();
     std::string OwnVersion = ORVANTA3_VERSION;
     std::chrono::milliseconds ConnectTimeout{10000};

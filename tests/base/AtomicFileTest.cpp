@@ -20,8 +20,8 @@
 using namespace orv;
 using orv::test::ReadText;
 using orv::test::RunOnFullDisk;
-using orv::test::TFullDiskRun;
 using orv::test::TempDir;
+using orv::test::TFullDiskRun;
 using orv::test::WriteText;
 namespace fs = std::filesystem;
 
@@ -30,11 +30,11 @@ namespace {
 // A bound Unix socket at path, kept while the object lives.
 class TSocketFile {
 public:
-    explicit TSocketFile(const std::string &path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    explicit TSocketFile(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         path.copy(address.sun_path, sizeof address.sun_path - 1);
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
     ~TSocketFile() { ::close(fd_); }
     bool Bound() const { return bound_; }
@@ -45,21 +45,21 @@ private:
 };
 
 // The ways of writing a file, each on path.
-std::vector<std::pair<std::string, std::function<bool(const std::string &)>>> Writers() {
-    return {{"durable", [](const std::string &p) { return WriteFileAtomic(p, "new\n"); }},
-            {"volatile",
-             [](const std::string &p) { return WriteFileAtomic(p, "new\n", TFileSync::Volatile); }},
-            {"frequent",
-             [](const std::string &p) { return TFrequentFileWriter(p).Write("new\n"); }},
-            {"locked update", [](const std::string &p) {
-                 return UpdateFileLocked(p, [](const std::string &old) { return old + "new\n"; });
-             }}};
+std::vector<std::pair<std::string, std::function<bool(const std::string&)>>> Writers() {
+    return {
+        {"durable", [](const std::string& p) { return WriteFileAtomic(p, "new\n"); }},
+        {"volatile",
+         [](const std::string& p) { return WriteFileAtomic(p, "new\n", TFileSync::Volatile); }},
+        {"frequent", [](const std::string& p) { return TFrequentFileWriter(p).Write("new\n"); }},
+        {"locked update", [](const std::string& p) {
+             return UpdateFileLocked(p, [](const std::string& old) { return old + "new\n"; });
+         }}};
 }
 
 } // namespace
 
 TEST(AtomicWrite, ALinkIsFollowedAndStaysALink) {
-    for (const auto &[name, write] : Writers()) {
+    for (const auto& [name, write] : Writers()) {
         TempDir dir;
         fs::create_directory(dir / "real");
         WriteText(dir / "real/file", "");
@@ -81,7 +81,7 @@ TEST(AtomicWrite, ALinkIsFollowedAndStaysALink) {
 }
 
 TEST(AtomicWrite, WhatIsNoRegularFileIsRefusedAndLeftAlone) {
-    for (const auto &[name, write] : Writers()) {
+    for (const auto& [name, write] : Writers()) {
         TempDir dir;
         ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
         fs::create_directory(dir / "folder");
@@ -89,7 +89,7 @@ TEST(AtomicWrite, WhatIsNoRegularFileIsRefusedAndLeftAlone) {
         ASSERT_TRUE(socket.Bound());
         fs::create_symlink("fifo", dir / "link-to-fifo");
         fs::create_symlink("loop", dir / "loop");
-        for (const char *target : {"fifo", "folder", "socket", "link-to-fifo", "loop"}) {
+        for (const char* target : {"fifo", "folder", "socket", "link-to-fifo", "loop"}) {
             EXPECT_FALSE(write(dir / target)) << name << " " << target;
         }
         EXPECT_TRUE(fs::is_fifo(dir / "fifo")) << name;
@@ -185,33 +185,37 @@ TEST(WholeFileRead, RefusesFilesOverTheLimit) {
 TEST(AtomicWrite, AFullDiskLosesNothingAndLeavesNoHalfFiles) {
     const std::string old = "[Common]\nold contents, byte for byte\r\n\xC0\xFF";
     TempDir scratch;
-    const TFullDiskRun run = RunOnFullDisk(scratch, [&](const std::string &folder, const auto &fill) {
-        std::string failures;
-        const auto fail = [&](const std::string &what) { failures += what + "\n"; };
-        // Files of a writer that stays between writes, as the emulator's state writer does.
-        TFrequentFileWriter state(folder + "/state");
-        if (!state.Write(old)) fail("frequent: the first write failed");
-        for (const auto &[name, write] : Writers())
-            if (!WriteFileAtomic(folder + "/" + name, old)) fail(name + ": the old file failed");
-        fill();
-        const auto check = [&](const std::string &name, bool written) {
-            const int error = errno;
-            if (written) fail(name + ": reported success");
-            else if (error != ENOSPC && error != EFBIG && error != EDQUOT)
-                fail(name + ": errno " + std::to_string(error) + " tells nothing of the disk");
-            if (ReadWholeFile(folder + "/" + name) != old) fail(name + ": the old file changed");
-        };
-        for (const auto &[name, write] : Writers()) check(name, write(folder + "/" + name));
-        check("state", state.Write(old + old));
-        std::set<std::string> left;
-        for (const auto &entry : fs::directory_iterator(folder))
-            if (entry.path().filename() != ".filler") left.insert(entry.path().filename());
-        std::set<std::string> expected{"state"};
-        for (const auto &[name, write] : Writers()) expected.insert(name);
-        for (const auto &name : left)
-            if (!expected.contains(name)) fail("left behind: " + name);
-        return failures;
-    });
+    const TFullDiskRun run =
+        RunOnFullDisk(scratch, [&](const std::string& folder, const auto& fill) {
+            std::string failures;
+            const auto fail = [&](const std::string& what) { failures += what + "\n"; };
+            // Files of a writer that stays between writes, as the emulator's state writer does.
+            TFrequentFileWriter state(folder + "/state");
+            if (!state.Write(old)) fail("frequent: the first write failed");
+            for (const auto& [name, write] : Writers())
+                if (!WriteFileAtomic(folder + "/" + name, old))
+                    fail(name + ": the old file failed");
+            fill();
+            const auto check = [&](const std::string& name, bool written) {
+                const int error = errno;
+                if (written)
+                    fail(name + ": reported success");
+                else if (error != ENOSPC && error != EFBIG && error != EDQUOT)
+                    fail(name + ": errno " + std::to_string(error) + " tells nothing of the disk");
+                if (ReadWholeFile(folder + "/" + name) != old)
+                    fail(name + ": the old file changed");
+            };
+            for (const auto& [name, write] : Writers()) check(name, write(folder + "/" + name));
+            check("state", state.Write(old + old));
+            std::set<std::string> left;
+            for (const auto& entry : fs::directory_iterator(folder))
+                if (entry.path().filename() != ".filler") left.insert(entry.path().filename());
+            std::set<std::string> expected{"state"};
+            for (const auto& [name, write] : Writers()) expected.insert(name);
+            for (const auto& name : left)
+                if (!expected.contains(name)) fail("left behind: " + name);
+            return failures;
+        });
     if (run.how.empty()) GTEST_SKIP() << "neither a tmpfs nor a file-size limit could be set up";
     RecordProperty("full_file_system", run.how);
     EXPECT_EQ(run.failure, "") << "on a " << run.how;

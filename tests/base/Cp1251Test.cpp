@@ -46,11 +46,11 @@ TEST(Cp1251, RoundTripsRussianText) {
 }
 
 TEST(Cp1251, UnmappableAndMalformedInputBecomesQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1251("a\xE2\x98\x83z"), "a?z");      // snowman
-    EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?");      // emoji
-    EXPECT_EQ(Utf8ToCp1251("x\xC3"), "x?");                // truncated sequence
-    EXPECT_EQ(Utf8ToCp1251("\xC0\xAF"), "??");             // overlong form
-    EXPECT_EQ(Utf8ToCp1251("\x80q"), "?q");                // stray continuation byte
+    EXPECT_EQ(Utf8ToCp1251("a\xE2\x98\x83z"), "a?z"); // snowman
+    EXPECT_EQ(Utf8ToCp1251("\xF0\x9F\x98\x80"), "?"); // emoji
+    EXPECT_EQ(Utf8ToCp1251("x\xC3"), "x?");           // truncated sequence
+    EXPECT_EQ(Utf8ToCp1251("\xC0\xAF"), "??");        // overlong form
+    EXPECT_EQ(Utf8ToCp1251("\x80q"), "?q");           // stray continuation byte
     EXPECT_EQ(Cp1251ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 

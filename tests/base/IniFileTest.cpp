@@ -94,7 +94,8 @@ TEST(IniWrite, KeepsWindows1251BytesAsTheyAre) {
     TIniFile ini(dir / "t.ini");
     const std::string section = "\xFD\xEA\xF0\xE0\xED 1"; // "экран 1"
     ASSERT_TRUE(ini.WriteString(section, "Line1", "\xC2\xF0\xE5\xEC\xFF"));
-    EXPECT_EQ(orv::test::ReadText(dir / "t.ini"), "[" + section + "]\nLine1=\xC2\xF0\xE5\xEC\xFF\n");
+    EXPECT_EQ(orv::test::ReadText(dir / "t.ini"),
+              "[" + section + "]\nLine1=\xC2\xF0\xE5\xEC\xFF\n");
     EXPECT_EQ(ini.ReadString(section, "line1", ""), "\xC2\xF0\xE5\xEC\xFF");
 }
 
@@ -167,7 +168,8 @@ TEST(IniFile, ConcurrentWritersInTwoProcessesLoseNoKey) {
             TIniFile ini(path);
             bool ok = true;
             for (int k = 0; k < kKeys; ++k)
-                ok = ini.WriteInteger(p == 0 ? "First" : "Second", "Key" + std::to_string(k), k) && ok;
+                ok = ini.WriteInteger(p == 0 ? "First" : "Second", "Key" + std::to_string(k), k) &&
+                     ok;
             ::_exit(ok ? 0 : 1);
         }
     }
@@ -201,5 +203,6 @@ TEST(IniFile, AWriterKilledMidWriteLeavesThePreviousFile) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_EQ(TIniFile(path).ReadString("Keep", "me", ""), "yes");
-    EXPECT_TRUE(TIniFile(path).WriteString("Keep", "other", "1")) << "the lock died with the writer";
+    EXPECT_TRUE(TIniFile(path).WriteString("Keep", "other", "1"))
+        << "the lock died with the writer";
 }

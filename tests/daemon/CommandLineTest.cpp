@@ -9,7 +9,7 @@ TDaemonOptions Ok(std::vector<std::string> args) {
     auto result = ParseDaemonCommandLine(args);
     EXPECT_TRUE(std::holds_alternative<TDaemonOptions>(result));
     return std::holds_alternative<TDaemonOptions>(result) ? std::get<TDaemonOptions>(result)
-                                                           : TDaemonOptions{};
+                                                          : TDaemonOptions{};
 }
 std::string Error(std::vector<std::string> args) {
     auto result = ParseDaemonCommandLine(args);
@@ -35,9 +35,15 @@ TEST(DaemonCommandLine, AcceptsEveryOptionInBothForms) {
 }
 
 TEST(DaemonCommandLine, RefusesBadInputWithOneLine) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--seconds", "0"}, {"--seconds", "-3"}, {"--seconds=5x"}, {"--seconds"},
-             {"--job"}, {"--job="}, {"--tty=braille"}, {"job.orv3"}, {"--frobnicate"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--seconds", "0"},
+                                                                  {"--seconds", "-3"},
+                                                                  {"--seconds=5x"},
+                                                                  {"--seconds"},
+                                                                  {"--job"},
+                                                                  {"--job="},
+                                                                  {"--tty=braille"},
+                                                                  {"job.orv3"},
+                                                                  {"--frobnicate"}}) {
         const std::string error = Error(args);
         EXPECT_FALSE(error.empty()) << args[0];
         EXPECT_EQ(error.find('\n'), std::string::npos);

@@ -43,19 +43,21 @@ TEST_F(DaemonEndToEnd, RunsTheJobOnTheEmulatedPanelAndEndsWithTheQuitMessage) {
 
     // Standard output is no terminal: each new frame as its rows, then an empty line.
     const std::string year = std::to_string(CurrentYear());
-    EXPECT_NE(run.out.find("|Hello from          |\n|the daemon          |\n|                    |\n"
-                           "|                    |\n\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("|Hello from          |\n|the daemon          |\n|                    |\n"
+                     "|                    |\n\n"),
+        std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find("|Year " + year + "           |\n|       [ok] $       |\n"
+    EXPECT_NE(run.out.find("|Year " + year +
+                           "           |\n|       [ok] $       |\n"
                            "|               right|\n"),
               std::string::npos)
         << run.out;
 
     // After the end the panel shows the quit message.
-    EXPECT_EQ(PanelRows(), (std::vector<std::string>{"Good bye!           ", "see you             ",
-                                                     "                    ",
-                                                     "                    "}));
+    EXPECT_EQ(PanelRows(),
+              (std::vector<std::string>{"Good bye!           ", "see you             ",
+                                        "                    ", "                    "}));
 }
 
 TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
@@ -63,9 +65,10 @@ TEST_F(DaemonEndToEnd, SystemModulesFillThePanel) {
                                      "Lines count=4\nCols count=20\nTiming=0\n"
                                      "[procgauge.so]\nActive=1\n[ramgauge.so]\nActive=1\n"
                                      "[diskfacts.so]\nActive=1\n[hostfacts.so]\nActive=1\n");
-    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=$osComputer$\n"
-                                 "Line2=cpu $cpuUsage[,,,4]$ $cpuFreq$\nLine3=mem $memUsing[,,,4]$%\n"
-                                 "Line4=disk $%driveUsed[0,,,4]$%\nShow=1\n");
+    WriteText(docs / "job.orv3",
+              "[One]\nTimeout=0\nLine1=$osComputer$\n"
+              "Line2=cpu $cpuUsage[,,,4]$ $cpuFreq$\nLine3=mem $memUsing[,,,4]$%\n"
+              "Line4=disk $%driveUsed[0,,,4]$%\nShow=1\n");
     const TRun run = Run("--job '" + (docs / "job.orv3") + "' --seconds 2 --tty=text");
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
@@ -99,7 +102,8 @@ TEST_F(DaemonEndToEnd, TheJobStartsWithCharacterSetZeroInsteadOfTheGreetingLogo)
     ::kill(child, SIGTERM);
     WaitStatus(child);
     EXPECT_EQ(panel.find("cgram 0: 00 00 00 01 03 07 0F 1F"), std::string::npos)
-        << "the logo's first piece is still loaded:\n" << panel;
+        << "the logo's first piece is still loaded:\n"
+        << panel;
 }
 
 TEST_F(DaemonEndToEnd, SigtermEndsTheRunWithTheQuitMessage) {
@@ -120,7 +124,7 @@ TEST_F(DaemonEndToEnd, BadInputGivesOneLineAndExitStatusTwo) {
         "--frobnicate",
         "--seconds 0",
         "--tty=colour",
-        "--seconds 1",                                        // no job anywhere
+        "--seconds 1",                                         // no job anywhere
         "--job '" + (docs / "missing.orv3") + "' --seconds 1", // unreadable job
         "--job '" + (docs / "empty.orv3") + "' --seconds 1",   // job without screens
     };
@@ -161,9 +165,10 @@ TEST_F(DaemonEndToEnd, ScreenOfSensorsIsSkippedOnAMachineWithoutThem) {
 TEST_F(DaemonEndToEnd, ModulesThatThrowAreReportedOnceAndTheRunGoesOn) {
     namespace fs = std::filesystem;
     WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=v=$boom[,,,4]$.\nShow=1\n");
-    WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=100\nStartMsg=Hello\nQuitMsg=Good bye!\n"
-                                     "[driver.so]\nActive=1\n[initthrows.so]\nActive=1\n"
-                                     "[throwing.so]\nActive=1\n");
+    WriteText(docs / "Orvanta3.ini",
+              "[Common]\nBase timeout=100\nStartMsg=Hello\nQuitMsg=Good bye!\n"
+              "[driver.so]\nActive=1\n[initthrows.so]\nActive=1\n"
+              "[throwing.so]\nActive=1\n");
     for (const std::string flavour : {"throwing_plain", "throwing_glue"}) {
         SCOPED_TRACE(flavour);
         // A program folder of its own: the daemon finds its plug-ins beside itself.

@@ -63,14 +63,14 @@ protected:
     }
 
     // Runs the daemon with args (shell words) to its end; stdout and stderr are captured.
-    TRun Run(const std::string &args) { return RunWith(Environment(), args); }
-    TRun RunWith(const std::string &environment, const std::string &args) {
+    TRun Run(const std::string& args) { return RunWith(Environment(), args); }
+    TRun RunWith(const std::string& environment, const std::string& args) {
         return RunCaptured(kDaemon, environment, args);
     }
     // Runs program to its end; stdout and stderr are captured in the files prefix + "out" and
     // prefix + "err".
-    TRun RunCaptured(const std::string &program, const std::string &environment,
-                    const std::string &args, const std::string &prefix = "") {
+    TRun RunCaptured(const std::string& program, const std::string& environment,
+                     const std::string& args, const std::string& prefix = "") {
         const std::string out = docs / (prefix + "out"), err = docs / (prefix + "err");
         const std::string command = environment + "'" + program + "' " + args + " >'" + out +
                                     "' 2>'" + err + "' </dev/null";
@@ -84,10 +84,9 @@ protected:
 
     // Starts the daemon with args in the background; its standard output goes to stdoutFd
     // (else /dev/null), standard error to the file "err".
-    pid_t Start(const std::vector<std::string> &args, int stdoutFd = -1) {
+    pid_t Start(const std::vector<std::string>& args, int stdoutFd = -1) {
         const pid_t child = ::fork();
-        if (child != 0)
-            return child;
+        if (child != 0) return child;
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         ::setenv("XDG_DOCUMENTS_DIR", documents.c_str(), 1);
         ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
@@ -95,9 +94,8 @@ protected:
         const int err = ::open((docs / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        std::vector<char *> argv{const_cast<char *>(kDaemon.c_str())};
-        for (const auto &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
+        std::vector<char*> argv{const_cast<char*>(kDaemon.c_str())};
+        for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         ::execv(kDaemon.c_str(), argv.data());
         ::_exit(127);
@@ -112,12 +110,12 @@ protected:
     }
 
     std::vector<std::string> PanelRows() const { return test::PanelRows(state); }
-    bool WaitForPanel(const std::function<bool(const std::vector<std::string> &)> &shows) const {
+    bool WaitForPanel(const std::function<bool(const std::vector<std::string>&)>& shows) const {
         return test::WaitForPanel(state, shows);
     }
-    bool WaitForFirstRow(const std::string &prefix) const {
+    bool WaitForFirstRow(const std::string& prefix) const {
         return WaitForPanel(
-            [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); });
+            [&](const auto& rows) { return !rows.empty() && rows[0].starts_with(prefix); });
     }
 
     TempDir docs;

@@ -17,7 +17,7 @@ namespace {
 using DaemonService = DaemonTest;
 
 // The frames of a text mirror written to a file: blocks of rows separated by empty lines.
-std::vector<std::vector<std::string>> MirrorFrames(const std::string &text) {
+std::vector<std::vector<std::string>> MirrorFrames(const std::string& text) {
     std::vector<std::vector<std::string>> frames(1);
     std::istringstream in(text);
     std::string line;
@@ -32,7 +32,7 @@ std::vector<std::vector<std::string>> MirrorFrames(const std::string &text) {
     return frames;
 }
 
-bool SameFile(const struct stat &a, const struct stat &b) {
+bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_ino == b.st_ino && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_size == b.st_size;
 }
@@ -48,8 +48,9 @@ TEST_F(DaemonService, HangUpShowsTheChangedJobWithoutGoingBackToTheGreeting) {
 
     WriteText(job, "[Two]\nLine1=second job\nLine2=row two\nShow=1\n");
     ::kill(child, SIGHUP);
-    EXPECT_TRUE(WaitForPanel([](const auto &rows) {
-        return rows.size() == 4 && rows[0].starts_with("second job") && rows[1].starts_with("row two");
+    EXPECT_TRUE(WaitForPanel([](const auto& rows) {
+        return rows.size() == 4 && rows[0].starts_with("second job") &&
+               rows[1].starts_with("row two");
     })) << ReadText(state);
 
     // A job that cannot be read leaves the one shown running, and says so once.
@@ -73,7 +74,7 @@ TEST_F(DaemonService, HangUpShowsTheChangedJobWithoutGoingBackToTheGreeting) {
     ASSERT_LT(firstJob, frames.size());
     bool second = false;
     for (size_t i = firstJob; i + 1 < frames.size(); ++i) {
-        const std::string &row = frames[i].at(0);
+        const std::string& row = frames[i].at(0);
         second = second || row.starts_with("second job");
         EXPECT_TRUE(row.starts_with(second ? "second job" : "first job")) << i << ": " << row;
     }
@@ -103,7 +104,8 @@ TEST_F(DaemonService, TheSettingsFileIsNeverWritten) {
     EXPECT_TRUE(SameFile(before, after));
     EXPECT_EQ(ReadText(settings), Utf8ToCp1251(kPanelSettings));
     size_t files = 0;
-    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(docs.Path())) ++files;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(docs.Path()))
+        ++files;
     EXPECT_EQ(files, 5u) << "Orvanta3.ini, job, state file, out, err";
 }
 
@@ -112,7 +114,8 @@ TEST_F(DaemonService, ConfigNamesTheSettingsFileForTheProgramAndItsPlugins) {
     // driver on, which reads its own section from that file too.
     WriteText(docs / "Orvanta3.ini", "[Common]\nStartMsg=wrong file\n");
     TempDir etc;
-    WriteText(etc / "Orvanta3.ini", Utf8ToCp1251("[Common]\nJob name=demo.orv3\n" + kPanelSettings.substr(9)));
+    WriteText(etc / "Orvanta3.ini",
+              Utf8ToCp1251("[Common]\nJob name=demo.orv3\n" + kPanelSettings.substr(9)));
     WriteText(etc / "demo.orv3", "[One]\nLine1=from etc\nShow=1\n");
     const pid_t child = Start({"--config", etc / "Orvanta3.ini"});
     ASSERT_GE(child, 0);
@@ -161,24 +164,27 @@ TEST_F(DaemonService, VerboseTracesModulesAndTagsAndIsQuietOtherwise) {
     const TRun quiet = Run("--job '" + (docs / "job.orv3") + "' --seconds 1");
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.err, "");
-    const TRun verbose = Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose --tty=text");
+    const TRun verbose =
+        Run("--job '" + (docs / "job.orv3") + "' --seconds 1 --verbose --tty=text");
     EXPECT_EQ(verbose.exitCode, 0);
-    for (const char *line : {"plugins/hardware/textport.so: on", "current driver: textport.so, active",
-                             "tag $time: tag 1 of chronos.so",
-                             "tag $noSuchTag: no module that is on has it, so the panel shows its name"})
+    for (const char* line :
+         {"plugins/hardware/textport.so: on", "current driver: textport.so, active",
+          "tag $time: tag 1 of chronos.so",
+          "tag $noSuchTag: no module that is on has it, so the panel shows its name"})
         EXPECT_NE(verbose.err.find(line), std::string::npos) << line << "\n" << verbose.err;
-    EXPECT_NE(verbose.out.find("noSuchTag"), std::string::npos) << "as the trace says: " << verbose.out;
+    EXPECT_NE(verbose.out.find("noSuchTag"), std::string::npos)
+        << "as the trace says: " << verbose.out;
 }
 
 // A socket in the place of systemd's notification socket.
 class NotifySocket {
 public:
-    explicit NotifySocket(const std::string &path) : path_(path) {
+    explicit NotifySocket(const std::string& path) : path_(path) {
         fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         path.copy(address.sun_path, sizeof address.sun_path - 1);
-        ::bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
         const timeval timeout{60, 0};
         ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     }
@@ -190,7 +196,7 @@ public:
         return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
     }
     // Messages until one starts with prefix (returned), or none comes for a minute.
-    std::string Until(const std::string &prefix, std::vector<std::string> *seen = nullptr) {
+    std::string Until(const std::string& prefix, std::vector<std::string>* seen = nullptr) {
         for (std::string m = Next(); !m.empty(); m = Next()) {
             if (m.starts_with(prefix)) return m;
             if (seen) seen->push_back(m);

@@ -37,7 +37,7 @@ TEST_F(DaemonSignals, AClosedMirrorEndsTheMirrorNotTheRun) {
     ::close(pipeFds[0]);
 
     // The next second is drawn on the panel and attempted on the closed pipe; the daemon lives.
-    EXPECT_TRUE(WaitForPanel([&](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel([&](const auto& rows) {
         return !rows.empty() && rows[0].starts_with("sec ") && rows[0] != shown;
     }));
     EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "the daemon died of the closed pipe";

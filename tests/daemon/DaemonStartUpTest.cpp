@@ -37,7 +37,7 @@ TEST_F(DaemonStartUpWithJob, ALinkedStateFileStaysALinkAndItsTargetShowsThePanel
 TEST_F(DaemonStartUpWithJob, AStateFileThatIsNoRegularFileIsRefusedAndLeftAlone) {
     ASSERT_EQ(::mkfifo((docs / "fifo").c_str(), 0600), 0);
     fs::create_directory(docs / "folder");
-    for (const auto &[name, kind] : {std::pair{"fifo", "a FIFO"}, {"folder", "a folder"}}) {
+    for (const auto& [name, kind] : {std::pair{"fifo", "a FIFO"}, {"folder", "a folder"}}) {
         portio = "emu:hd44780:4x20:" + docs / name;
         const TRun run = Run(jobArgs);
         EXPECT_EQ(run.exitCode, 1) << name;
@@ -71,7 +71,7 @@ TEST_F(DaemonStartUp, AJobThatIsNoFileOrTooLargeIsRefusedBeforeThePanelIsTouched
         {"huge.orv3", "it is larger than 4 MiB"},
         {"missing.orv3", "it does not exist"},
         {"garbage.orv3", ""}};
-    for (const auto &[name, reason] : cases) {
+    for (const auto& [name, reason] : cases) {
         const TRun run = Run("--job '" + docs / name + "' --seconds 1");
         EXPECT_EQ(run.exitCode, 2) << name;
         const std::string expected =
@@ -96,7 +96,7 @@ TEST_F(DaemonStartUpWithJob, NoDriverIsSaidOnceAndFailsWithoutTheMirror) {
         {docs / "folder", "The settings file " + docs / "folder/Orvanta3.ini" + " is a folder; "},
         {docs / "missing", "No settings file: the folder " + docs / "missing" + " of " +
                                docs / "missing/Orvanta3.ini" + " does not exist; "}};
-    for (const auto &[folder, start] : cases) {
+    for (const auto& [folder, start] : cases) {
         documents = folder;
         TRun run = Run(jobArgs);
         EXPECT_EQ(run.exitCode, 1) << folder;
@@ -129,7 +129,7 @@ TEST_F(DaemonStartUpWithJob, APortThatCannotBeOpenedIsSaidOnceWithItsCause) {
              docs / "missing" + " does not exist"}};
     // ppdev looks for ports under a folder that lists none.
     const std::string environment = "ORVANTA3_PORTIO_PROC_ROOT='" + docs / "proc" + "' ";
-    for (const auto &[value, cause] : cases) {
+    for (const auto& [value, cause] : cases) {
         portio = value;
         for (const std::string mirror : {"", " --tty=text"}) {
             const TRun run = RunWith(environment + Environment(), jobArgs + mirror);

@@ -51,7 +51,8 @@ TEST_F(DaemonTools, CheckReportsWhatFallsBackAndUnknownTagsWithTheirLines) {
     settings.replace(settings.find("Lines count=4"), 13, "Lines count=-4\nPort=$zzzz");
     settings += "[nosuch.so]\nActive=1\n[procgauge.so]\nActive=yes\n";
     WriteText(docs / "Orvanta3.ini", orv::Utf8ToCp1251(settings));
-    WriteText(docs / "job.orv3", "[One]\nShow=1\nLine1=$time[5,,,3]$\nLine2=x $tme$ $nowSec[,,,7]$\n");
+    WriteText(docs / "job.orv3",
+              "[One]\nShow=1\nLine1=$time[5,,,3]$\nLine2=x $tme$ $nowSec[,,,7]$\n");
 
     const TRun run = Run("--check '" + (docs / "job.orv3") + "'");
     EXPECT_EQ(run.exitCode, 1) << run.err;
@@ -73,8 +74,7 @@ TEST_F(DaemonTools, CheckReportsWhatFallsBackAndUnknownTagsWithTheirLines) {
         << run.out;
     EXPECT_NE(run.out.find(job + ":4: [One] Line2: unknown tag $tme "), std::string::npos)
         << run.out;
-    EXPECT_NE(run.out.find(job + ":4: [One] Line2: $nowSec: the refresh \"7\""),
-              std::string::npos)
+    EXPECT_NE(run.out.find(job + ":4: [One] Line2: $nowSec: the refresh \"7\""), std::string::npos)
         << run.out;
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 7) << run.out;
     EXPECT_FALSE(fs::exists(state)); // the panel was not touched
@@ -113,8 +113,7 @@ TEST_F(DaemonTools, AJobWithoutAScreenToShowIsReported) {
 TEST_F(DaemonTools, TheShippedDemoChecksClean) {
     fs::copy_file(std::string(ORVANTA3_SOURCE_DIR) + "/examples/Orvanta3.ini",
                   docs / "Orvanta3.ini", fs::copy_options::overwrite_existing);
-    const TRun run =
-        Run("--check '" + std::string(ORVANTA3_SOURCE_DIR) + "/examples/demo.orv3'");
+    const TRun run = Run("--check '" + std::string(ORVANTA3_SOURCE_DIR) + "/examples/demo.orv3'");
     EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
     EXPECT_EQ(run.out, "");
 }
@@ -139,8 +138,8 @@ TEST_F(DaemonTools, AUtf8JobShowsTheSameRowsAsItsWindows1251Twin) {
 }
 
 TEST_F(DaemonTools, APpdevDeviceNameInThePortSettingOpensThePanel) {
-    WriteText(docs / "Orvanta3.ini",
-              orv::Utf8ToCp1251(SettingsWith("Lines count=4", "Lines count=4\nPort=/dev/parport0")));
+    WriteText(docs / "Orvanta3.ini", orv::Utf8ToCp1251(SettingsWith(
+                                         "Lines count=4", "Lines count=4\nPort=/dev/parport0")));
     WriteText(docs / "job.orv3", "[One]\nLine1=through a device\nShow=1\n");
     TRun run = Run("--check '" + (docs / "job.orv3") + "'");
     EXPECT_EQ(run.exitCode, 0) << run.out;

@@ -20,15 +20,14 @@ namespace {
 
 const std::string kCtl = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3ctl";
 
-std::vector<std::string> Lines(const std::string &text) {
+std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
 }
 
-bool Contains(const std::string &text, const std::string &part) {
+bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
@@ -41,16 +40,16 @@ protected:
         ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
     }
     // orvanta3d with the empty folder as the documents folder.
-    TRun Daemon(const std::string &args, const std::string &environment = "") {
+    TRun Daemon(const std::string& args, const std::string& environment = "") {
         return RunWith(environment + "ORVANTA3_PORTIO='" + portio + "' XDG_DOCUMENTS_DIR='" + box +
                            "' ",
                        args);
     }
-    TRun Ctl(const std::string &args) {
+    TRun Ctl(const std::string& args) {
         return RunCaptured(kCtl, "DBUS_SESSION_BUS_ADDRESS='" + bus.Address() + "' ", args, "ctl-");
     }
     // Waits until orvanta3ctl show prints text containing part; the last output.
-    std::string WaitForShow(const std::string &part) {
+    std::string WaitForShow(const std::string& part) {
         std::string shown;
         WaitUntil(
             [&] {
@@ -70,10 +69,10 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
     // Nothing set up: every shipped module's tags, each marked off with its section.
     const TRun tags = Daemon("--list-tags");
     ASSERT_EQ(tags.exitCode, 0) << tags.err;
-    for (const char *line :
+    for (const char* line :
          {"chronos.so\t$time\t", "procgauge.so\t$cpuUsage\t", "postwatch.so\t$mailNew\t"})
         EXPECT_TRUE(Contains(tags.out, line)) << line << "\n" << tags.out;
-    for (const std::string &line : Lines(tags.out)) {
+    for (const std::string& line : Lines(tags.out)) {
         EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 5) << line;
         const std::string module = line.substr(0, line.find('\t'));
         EXPECT_TRUE(line.ends_with("\toff: Active=1 in [" + module + "] switches it on")) << line;
@@ -99,7 +98,7 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
             EXPECT_TRUE(i > 0 && lines[i - 1].starts_with("; ")) << "no comment: " << lines[i];
         }
     }
-    for (const char *part :
+    for (const char* part :
          {"[Common]\n", "\nBase timeout=250\n", "[INet]\n", "[Shortcuts]\n", "[textport.so]\n",
           "\nCols count=16\n", "[lcdd.so]\n", "[postwatch.so]\n", "[Mail]\n", "\nPassword file=\n",
           "\nSecurity=none\n", "[Weather]\n", "[headlines.so]\n"})
@@ -128,8 +127,8 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
     const std::string password = box + "/mail-password";
     WriteText(password, std::string(TDovecotServer::kPassword) + "\n");
     ::chmod(password.c_str(), 0600);
-    ASSERT_TRUE(TIniFile(settings).Update([&](TIniDocument &ini) {
-        for (const char *module : {"textport.so", "chronos.so", "procgauge.so", "postwatch.so"})
+    ASSERT_TRUE(TIniFile(settings).Update([&](TIniDocument& ini) {
+        for (const char* module : {"textport.so", "chronos.so", "procgauge.so", "postwatch.so"})
             ini.WriteBool(module, "Active", true);
         ini.WriteInteger("textport.so", "Lines count", 4);
         ini.WriteInteger("textport.so", "Cols count", 20);
@@ -202,7 +201,7 @@ TEST_F(HeadlessSetup, FromAnEmptyFolderToAPanelReadOverTheBus) {
     ::setenv("ORVANTA3_BUS", "system", 1);
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", bus.Address().c_str(), 1);
     const pid_t service = Start({"--config", settings});
-    for (const char *name : {"CREDENTIALS_DIRECTORY", "ORVANTA3_BUS", "DBUS_SYSTEM_BUS_ADDRESS"})
+    for (const char* name : {"CREDENTIALS_DIRECTORY", "ORVANTA3_BUS", "DBUS_SYSTEM_BUS_ADDRESS"})
         ::unsetenv(name);
     EXPECT_TRUE(WaitForFirstRow("Mail: 2"));
     TRun fromSsh;

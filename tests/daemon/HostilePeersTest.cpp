@@ -60,7 +60,8 @@ protected:
     }
     void Settings(const std::string& modules) {
         WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=100\n[textport.so]\nActive=1\n"
-                                         "Lines count=4\nCols count=20\nTiming=0\n" + modules);
+                                         "Lines count=4\nCols count=20\nTiming=0\n" +
+                                             modules);
     }
     std::string Err() const { return ReadText(docs / "err"); }
 };
@@ -134,18 +135,23 @@ private:
             }
             const std::string command = received.substr(0, end);
             received.erase(0, end + 2);
-            if (command == "CAPA") Say(fd, "+OK\r\nUSER\r\n.\r\n");
-            else if (command.starts_with("USER") || command.starts_with("PASS")) Say(fd, "+OK\r\n");
-            else if (command == "STAT") Say(fd, "+OK 3 300\r\n");
+            if (command == "CAPA")
+                Say(fd, "+OK\r\nUSER\r\n.\r\n");
+            else if (command.starts_with("USER") || command.starts_with("PASS"))
+                Say(fd, "+OK\r\n");
+            else if (command == "STAT")
+                Say(fd, "+OK 3 300\r\n");
             else if (command == "LIST") {
                 ++lists_;
                 Say(fd, "+OK 3 messages\r\n1 100\r\n2 100\r\n");
                 return; // cut before the third and the final "."
-            } else if (command.starts_with("TOP")) Say(fd, "+OK\r\nSubject: s\r\n\r\n.\r\n");
+            } else if (command.starts_with("TOP"))
+                Say(fd, "+OK\r\nSubject: s\r\n\r\n.\r\n");
             else if (command == "QUIT") {
                 Say(fd, "+OK\r\n");
                 return;
-            } else Say(fd, "-ERR\r\n");
+            } else
+                Say(fd, "-ERR\r\n");
         }
     }
 
@@ -162,7 +168,8 @@ TEST_F(HostilePeers, AFloodingLcddIsDroppedInBoundedMemoryAndSigtermEndsTheDaemo
     TFakeLcdd flood(TFakeLcdd::TMode::Flood);
     WriteText(docs / "Orvanta3.ini", "[Common]\nBase timeout=100\n[lcdd.so]\nActive=1\n"
                                      "Server=127.0.0.1\nPort=" +
-                                         std::to_string(flood.Port()) + "\n[chronos.so]\nActive=1\n");
+                                         std::to_string(flood.Port()) +
+                                         "\n[chronos.so]\nActive=1\n");
     WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=flooded\nShow=1\n");
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     ASSERT_GT(daemon, 0);
@@ -178,27 +185,30 @@ TEST_F(HostilePeers, AFloodingLcddIsDroppedInBoundedMemoryAndSigtermEndsTheDaemo
     EXPECT_EQ(status, 0) << Err();
     // Within a second on an idle machine; the margin is for a busy one.
     EXPECT_LT(took, std::chrono::seconds(5));
-    std::cout << "[ figures  ] LCDd flood: peak " << peak << " kB, SIGTERM to end "
-              << took.count() << " ms\n";
+    std::cout << "[ figures  ] LCDd flood: peak " << peak << " kB, SIGTERM to end " << took.count()
+              << " ms\n";
     const std::string err = Err();
     EXPECT_NE(err.find("sends far more than it was asked for"), std::string::npos) << err;
 }
 
 TEST_F(HostilePeers, OutsideTextShowsAsTextAndHostileFeedsAndAnswersStayBounded) {
     TLoopbackHttpServer server;
-    server.Serve("/feed", {200, "application/rss+xml",
-                           Rss({"_4Clock news", "_4Clock again", "_MaskChar:1;x1F;x11",
-                                "#skip this"})});
+    server.Serve("/feed",
+                 {200, "application/rss+xml",
+                  Rss({"_4Clock news", "_4Clock again", "_MaskChar:1;x1F;x11", "#skip this"})});
     server.Serve("/bomb", {200, "application/rss+xml", ExpandingFeed()});
     server.Serve("/v1/forecast", {200, "application/json", std::string(100000, '[')});
-    Settings("[headlines.so]\nActive=1\nHard address=" + server.Address() + "/feed\nFresh address=" +
-             server.Address() + "/bomb\nReviews address=\n[skycast.so]\nActive=1\n[Weather]\n"
-             "Source=open-meteo\nCity code=93\nServer=" + server.Address() + "\n");
+    Settings("[headlines.so]\nActive=1\nHard address=" + server.Address() +
+             "/feed\nFresh address=" + server.Address() +
+             "/bomb\nReviews address=\n[skycast.so]\nActive=1\n[Weather]\n"
+             "Source=open-meteo\nCity code=93\nServer=" +
+             server.Address() + "\n");
     // A title like a screen mark stands first, where marks are looked for. Every element is
     // asked again each tick.
-    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=$3dnewsHard[3,,20,4]$\n"
-                                 "Line2=$3dnewsHard[0,,12,4]$|$3dnewsFresh[0,,2,4]$|$tempDay[,,1,4]$|\n"
-                                 "Line3=$3dnewsHard[1,,20,4]$\nLine4=$3dnewsHard[2,,20,4]$\nShow=1\n");
+    WriteText(docs / "job.orv3",
+              "[One]\nTimeout=0\nLine1=$3dnewsHard[3,,20,4]$\n"
+              "Line2=$3dnewsHard[0,,12,4]$|$3dnewsFresh[0,,2,4]$|$tempDay[,,1,4]$|\n"
+              "Line3=$3dnewsHard[1,,20,4]$\nLine4=$3dnewsHard[2,,20,4]$\nShow=1\n");
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     ASSERT_GT(daemon, 0);
     const std::vector<std::string> expected = {"#skip this          ", "_4Clock news|  |?|  ",
@@ -237,9 +247,9 @@ TEST_F(HostilePeers, ReloadsWhileAFeedServerNeverAnswersKeepOneDownload) {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
     }
     // Each stopped download ends within about a second; the last one is left waiting.
-    EXPECT_TRUE(WaitUntil(
-        [&] { return Threads(daemon) <= threads && Descriptors(daemon) <= descriptors; },
-        std::chrono::seconds(20)))
+    EXPECT_TRUE(
+        WaitUntil([&] { return Threads(daemon) <= threads && Descriptors(daemon) <= descriptors; },
+                  std::chrono::seconds(20)))
         << Threads(daemon) << " threads (" << threads << "), " << Descriptors(daemon)
         << " descriptors (" << descriptors << ")";
     EXPECT_TRUE(Alive(daemon));
@@ -267,7 +277,8 @@ TEST_F(HostilePeers, APlayerBlockThatShrinksOrIsNotSafeReadsAsNoPlayer) {
     data.LengthSec = 200;
     data.PositionSec = 50;
     Settings("[playstate.so]\nActive=1\n");
-    WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=st $mp3Status[,,4,4]$ $mp3PercPosition[,,3,4]$\nShow=1\n");
+    WriteText(docs / "job.orv3",
+              "[One]\nTimeout=0\nLine1=st $mp3Status[,,4,4]$ $mp3PercPosition[,,3,4]$\nShow=1\n");
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     ASSERT_GT(daemon, 0);
     EXPECT_TRUE(WaitForFirstRow("st Play 25")) << ::testing::PrintToString(PanelRows()) << Err();
@@ -286,8 +297,9 @@ TEST_F(HostilePeers, APlayerBlockThatShrinksOrIsNotSafeReadsAsNoPlayer) {
     data.State = msPlaying;
     data.LengthSec = 200;
     data.PositionSec = 50;
-    EXPECT_TRUE(WaitUntil([&] { return Err().find("may be written by other users") != std::string::npos; }))
-        << Err();
+    EXPECT_TRUE(WaitUntil([&] {
+        return Err().find("may be written by other users") != std::string::npos;
+    })) << Err();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_TRUE(PanelRows().at(0).starts_with("st        ")) << PanelRows().at(0);
 

@@ -83,8 +83,8 @@ TEST_F(LcddEndToEnd, LcddsKeysFlipTheScreens) {
     WriteText(docs / "job.orv3", "[One]\nTimeout=0\nLine1=first screen\nShow=1\n"
                                  "[Two]\nTimeout=0\nLine1=second screen\nShow=1\n");
     auto shows = [&](const std::string& text, long times) {
-        const std::string command = "widget_set orv3 r1 1 1 \"" + text +
-                                    std::string(20 - text.size(), ' ') + "\"";
+        const std::string command =
+            "widget_set orv3 r1 1 1 \"" + text + std::string(20 - text.size(), ' ') + "\"";
         return WaitUntil(
             [&] {
                 const auto commands = lcdd.Commands();

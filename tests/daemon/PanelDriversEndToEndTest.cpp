@@ -14,7 +14,7 @@ using namespace orv::test;
 namespace {
 
 // The header, rows and custom characters of a state file.
-std::string PanelPart(const std::string &state) {
+std::string PanelPart(const std::string& state) {
     std::istringstream in(state);
     std::string line, part;
     while (std::getline(in, line))
@@ -42,13 +42,13 @@ protected:
         }
     }
     // The settings of the daemon with the other driver: the textport section replaced.
-    void WriteOtherSettings(const std::string &section) {
+    void WriteOtherSettings(const std::string& section) {
         std::string settings = kPanelSettings;
         const std::string textport = "[textport.so]\nActive=1\nLines count=4\nCols count=20\n";
         settings.replace(settings.find(textport), textport.size(), section);
         WriteText(other / "Orvanta3.ini", Utf8ToCp1251(settings));
     }
-    pid_t StartIn(const std::string &folder, const std::string &job) {
+    pid_t StartIn(const std::string& folder, const std::string& job) {
         documents = folder;
         const pid_t child = Start({"--job", job});
         documents = docs.Path();
@@ -56,7 +56,7 @@ protected:
         return child;
     }
     // Both panels show the job alike: a row of it (UTF-8) and everything else the same.
-    bool ShowAlike(const std::string &otherState, const std::string &jobRow) {
+    bool ShowAlike(const std::string& otherState, const std::string& jobRow) {
         const std::string shown = "|" + Hd44780ShownText(Utf8ToCp1251(jobRow));
         return WaitUntil(
             [&] {
@@ -82,7 +82,7 @@ TEST_F(PanelDriversEndToEnd, TheI2cBackpackShowsWhatTheParallelPortShows) {
     WriteOtherSettings("[i2cpanel.so]\nActive=1\nBus=/dev/i2c-7\nAddress=0x3F\nLines count=4\n"
                        "Cols count=20\n");
     ::setenv("ORVANTA3_I2C", ("emu:hd44780:4x20:" + i2cState).c_str(), 1);
-    for (const auto &[job, row] : {std::pair{kBarsJob, "Ёлки-палки, ёж"}, {kClockJob, "Время"}}) {
+    for (const auto& [job, row] : {std::pair{kBarsJob, "Ёлки-палки, ёж"}, {kClockJob, "Время"}}) {
         WriteText(docs / "job.orv3", Utf8ToCp1251(job));
         const pid_t textport = StartIn(docs.Path(), docs / "job.orv3");
         const pid_t i2c = StartIn(other.Path(), docs / "job.orv3");
@@ -121,8 +121,8 @@ TEST_F(PanelDriversEndToEnd, TheSerialDisplayShowsTheJobFlipsScreensAndSurvivesA
         << ReadText(state) << "\n"
         << ReadText(serialState) << ReadText(other / "err");
 
-    auto serialShows = [&](const std::string &first) {
-        return test::WaitForPanel(serialState, [&](const std::vector<std::string> &rows) {
+    auto serialShows = [&](const std::string& first) {
+        return test::WaitForPanel(serialState, [&](const std::vector<std::string>& rows) {
             return !rows.empty() && rows[0].starts_with(first);
         });
     };

@@ -33,9 +33,9 @@ TEST_F(PlayerEndToEnd, ThePanelShowsWhatTheMediaPlayerPlays) {
     WriteText(docs / "job.orv3", "[Video]\nTimeout=0\nLine1=$zoomCheck$$zoomStatus[,,,4]$\n"
                                  "Line2=$zoomPosition[,,,4]$\nShow=1\n");
     const std::string file = docs / "clip.wav";
-    ASSERT_TRUE(RunProgram({"sox", "-n", "-r", "8000", "-c", "1", file, "synth", "60", "sine",
-                            "300"},
-                           docs / "sox.log"));
+    ASSERT_TRUE(
+        RunProgram({"sox", "-n", "-r", "8000", "-c", "1", file, "synth", "60", "sine", "300"},
+                   docs / "sox.log"));
     const pid_t daemon = Start({"--job", docs / "job.orv3"});
     TChildProcess player({"mpv", "--no-config", "--script=" + kMprisPlugin, "--ao=null",
                           "--vo=null", "--no-terminal", "--force-media-title=Clip", file},
@@ -53,7 +53,8 @@ TEST_F(PlayerEndToEnd, ThePanelShowsWhatTheMediaPlayerPlays) {
             return false;
         first = seconds[1];
         return true;
-    })) << ReadText(state) << ReadText(docs / "err");
+    })) << ReadText(state)
+        << ReadText(docs / "err");
     EXPECT_TRUE(WaitForPanel([&](const auto& rows) {
         std::smatch seconds;
         return rows.size() >= 2 && std::regex_match(rows[1], seconds, position) &&

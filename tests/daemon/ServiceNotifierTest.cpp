@@ -76,9 +76,15 @@ TEST(ServiceNotifier, TheWatchdogIsOnlyThisProcesssAndOnlyAWholeNumber) {
         std::string pid;
         int64_t expected;
     } cases[] = {
-        {"400000", "", 400000},        {"400000", self, 400000}, {"400000", "1", 0},
-        {"400000", self + "x", 0},     {"0", "", 0},             {"-5", "", 0},
-        {"12x", "", 0},                {"", "", 0},              {"99999999999999999999999", "", 0},
+        {"400000", "", 400000},
+        {"400000", self, 400000},
+        {"400000", "1", 0},
+        {"400000", self + "x", 0},
+        {"0", "", 0},
+        {"-5", "", 0},
+        {"12x", "", 0},
+        {"", "", 0},
+        {"99999999999999999999999", "", 0},
     };
     for (const auto& c : cases) {
         ScopedEnv usec("WATCHDOG_USEC", c.usec);

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Runs a shell command; its exit status, with standard output and error in output.
-int Shell(const std::string &command, std::string &output, const TempDir &dir) {
+int Shell(const std::string& command, std::string& output, const TempDir& dir) {
     const int status = std::system((command + " >'" + (dir / "output") + "' 2>&1").c_str());
     output = ReadText(dir / "output");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -33,7 +33,7 @@ TEST(ServiceUnits, AreInstalledUnderThePrefixAndPassSystemdAnalyzeVerify) {
     const std::string system = prefix / "lib/systemd/system/orvanta3d.service";
     const std::string user = prefix / "lib/systemd/user/orvanta3d.service";
     const std::string program = prefix / "bin/orvanta3d";
-    for (const std::string &unit : {system, user}) {
+    for (const std::string& unit : {system, user}) {
         const std::string text = ReadText(unit);
         EXPECT_NE(text.find("ExecStart=" + program), std::string::npos) << unit << "\n" << text;
         EXPECT_NE(text.find("Type=notify"), std::string::npos) << unit;

@@ -17,7 +17,8 @@ TGlyph TestGlyph(uint8_t code) {
     return {};
 }
 
-std::string Capture(TTtyMode mode, bool inPlace, const std::vector<std::vector<std::string>>& frames) {
+std::string Capture(TTtyMode mode, bool inPlace,
+                    const std::vector<std::vector<std::string>>& frames) {
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
@@ -36,7 +37,8 @@ std::string Capture(TTtyMode mode, bool inPlace, const std::vector<std::vector<s
 TEST(TerminalMirror, TextModePrintsChangedFramesWithCustomCharacters) {
     const std::string hello = Utf8ToCp1251("Привет");
     const std::string text = Capture(TTtyMode::Text, false,
-                                     {{hello + "\x01\x08", "ok  "}, {hello + "\x01\x08", "ok  "},
+                                     {{hello + "\x01\x08", "ok  "},
+                                      {hello + "\x01\x08", "ok  "},
                                       {"x", std::string("y\0\x1f", 3)}});
     EXPECT_EQ(text, "|Привет①⑧|\n|ok  |\n\n|x|\n|y█ |\n\n") << "code 0 is the full block";
 }

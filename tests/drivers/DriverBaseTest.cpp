@@ -27,8 +27,7 @@ protected:
 };
 
 // Waits up to 20 s for a condition that another thread makes true.
-template <typename F>
-bool Eventually(F condition) {
+template <typename F> bool Eventually(F condition) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > end) return false;

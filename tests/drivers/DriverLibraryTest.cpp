@@ -95,9 +95,11 @@ TEST(TextportLibrary, DescriptorNamesTheDriverAndKeepsControlBetweenCalls) {
     TDriverOnPanel driver("textport.so", "hd44780:2x16", TextPanel(2, 16));
     THardwareDescriptor& d = driver.Descriptor();
     EXPECT_STREQ(d.Name, "Parallel 8-bit HD44780-compatible driver");
-    EXPECT_TRUE(std::string(d.Description).starts_with(
-        "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
-        "параллельному порту\r\r"_cp1251));
+    EXPECT_TRUE(
+        std::string(d.Description)
+            .starts_with(
+                "Компонент управления HD44780-совместимым LCD-экраном, 8-и битное подключение к "
+                "параллельному порту\r\r"_cp1251));
     EXPECT_EQ(d.Control, nullptr);
     ASSERT_EQ(d.Init(), 0);
     TLCDBaseControl* control = d.Control;
@@ -162,9 +164,9 @@ TEST(TextportLibrary, FortyByFourClearReachesBothControllers) {
 }
 
 TEST(TextportLibrary, SettingsThatThePanelCannotTakeFallBack) {
-    TDriverOnPanel driver("textport.so", "hd44780:2x16",
-                          {{"Lines count", "3"}, {"Cols count", "8"}, {"Port", "junk"},
-                           {"Timing", "-1"}});
+    TDriverOnPanel driver(
+        "textport.so", "hd44780:2x16",
+        {{"Lines count", "3"}, {"Cols count", "8"}, {"Port", "junk"}, {"Timing", "-1"}});
     ASSERT_EQ(driver.Descriptor().Init(), 0);
     EXPECT_TRUE(driver.Control().GetActive()) << "the default port is used";
     EXPECT_EQ(driver.Control().GetRowCount(), 2);
@@ -195,9 +197,9 @@ TEST(DriverLibraries, PortThatCannotBeOpenedLeavesTheDriverInactive) {
         {"ppdev", "no parallel port at this address"},
         {"emu:hd44780:3x7:/tmp/x", "ORVANTA3_PORTIO=\"emu:hd44780:3x7:/tmp/x\" asks for 3x7 "
                                    "characters, a size no HD44780 panel has"},
-        {"emu:hd44780:2x16:" + dir / "missing/state",
-         "cannot write the state file " + dir / "missing/state" + ": the folder " +
-             dir / "missing" + " does not exist"}};
+        {"emu:hd44780:2x16:" + dir / "missing/state", "cannot write the state file " +
+                                                          dir / "missing/state" + ": the folder " +
+                                                          dir / "missing" + " does not exist"}};
     for (const auto& [portio, cause] : cases) {
         ClearShownMessages();
         TDriverOnPanel driver("textport.so", "", TextPanel(2, 16), portio);

@@ -61,8 +61,7 @@ public:
     }
 
 private:
-    template <typename F>
-    F Call(const char* name) {
+    template <typename F> F Call(const char* name) {
         auto f = reinterpret_cast<F>(::dlsym(handle_, name));
         if (!f) throw std::runtime_error(name);
         return f;

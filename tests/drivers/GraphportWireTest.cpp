@@ -71,11 +71,10 @@ TEST(GraphportWire, CharacterStraddlingTheHalvesIsSplit) {
                                          Data(0, 0x11), Data(0, 0x11), Instruction(1, 0x40),
                                          Data(1, 0x7E), Data(1, 0x00)}));
     panel.Write(21, 8, "A");
-    EXPECT_EQ(panel.Take(),
-              (std::vector<TKs0108Latch>{Instruction(0, 0xBF), Instruction(1, 0xBF),
-                                         Instruction(1, 0x40 | 56), Data(1, 0x7E), Data(1, 0x11),
-                                         Data(1, 0x11), Data(1, 0x11), Data(1, 0x7E),
-                                         Data(1, 0x00)}));
+    EXPECT_EQ(panel.Take(), (std::vector<TKs0108Latch>{Instruction(0, 0xBF), Instruction(1, 0xBF),
+                                                       Instruction(1, 0x40 | 56), Data(1, 0x7E),
+                                                       Data(1, 0x11), Data(1, 0x11), Data(1, 0x11),
+                                                       Data(1, 0x7E), Data(1, 0x00)}));
 }
 
 TEST(GraphportWire, TextOutsideThePanelIsDropped) {
@@ -132,7 +131,9 @@ TEST(GraphportGlyphs, DefineCharChangesTheLibraryFontForLaterDrivers) {
 // holds it, at once, as an HD44780 shows it by itself; other cells and codes are left alone.
 TEST(GraphportGlyphs, RedefinedCharacterIsDrawnAgainWhereItIsShown) {
     TGraphPanel panel;
-    panel.Write(1, 2, "\x01" "A\x01");
+    panel.Write(1, 2,
+                "\x01"
+                "A\x01");
     panel.Write(15, 7, "\x01");
     panel.Take();
 
@@ -145,8 +146,8 @@ TEST(GraphportGlyphs, RedefinedCharacterIsDrawnAgainWhereItIsShown) {
     expected.insert(expected.end(), column.begin(), column.end());
     expected.push_back(Instruction(0, 0x40 | 12));
     expected.insert(expected.end(), column.begin(), column.end());
-    expected.insert(expected.end(), {Instruction(0, 0xBE), Instruction(1, 0xBE),
-                                     Instruction(1, 0x40 | 20)});
+    expected.insert(expected.end(),
+                    {Instruction(0, 0xBE), Instruction(1, 0xBE), Instruction(1, 0x40 | 20)});
     for (const TKs0108Latch& latch : column) expected.push_back(Data(1, latch.value));
     EXPECT_EQ(panel.Take(), expected);
 

@@ -32,15 +32,15 @@ protected:
         driver->SetSleeper([](int) {});
         return driver;
     }
-    bool StateHas(const std::string &text) const {
+    bool StateHas(const std::string& text) const {
         return WaitUntil([&] { return ReadText(state).find(text) != std::string::npos; });
     }
-    static void Frame(TLCDControl_I2C &driver, const std::function<void()> &writes) {
+    static void Frame(TLCDControl_I2C& driver, const std::function<void()>& writes) {
         driver.BeginFrame();
         writes();
         driver.EndFrame();
     }
-    static void Write(TLCDControl_I2C &driver, uint8_t col, uint8_t row, const std::string &text) {
+    static void Write(TLCDControl_I2C& driver, uint8_t col, uint8_t row, const std::string& text) {
         driver.WriteText(col, row, text.data(), text.size());
     }
 

@@ -97,8 +97,8 @@ ORVANTA3_EXPORT void Orvanta3KeyPress(int8_t code) {
 }
 
 TEST(LcddProtocol, ReadsTheDisplayFromTheAnswerToHello) {
-    const auto display =
-        ParseConnectReply("connect LCDproc 0.5.9 protocol 0.3 lcd wid 40 hgt 2 cellwid 6 cellhgt 10");
+    const auto display = ParseConnectReply(
+        "connect LCDproc 0.5.9 protocol 0.3 lcd wid 40 hgt 2 cellwid 6 cellhgt 10");
     ASSERT_TRUE(display);
     EXPECT_EQ(display->cols, 40);
     EXPECT_EQ(display->rows, 2);
@@ -195,24 +195,23 @@ TEST(LcddScreen, CustomCharactersBecomeWidgetsThatFollowTheirCells) {
     screen.Define(1, Glyph("hb_7"));
     Write(screen, 1, "ab\x01\x01\x02");
     EXPECT_EQ(Lines(screen.TakeUpdate()),
-              (std::vector<std::string>{"widget_set orv3 r1 1 1 \"ab  ]" + std::string(15, ' ') + "\"",
-                                        "widget_add orv3 b1_3 icon",
-                                        "widget_set orv3 b1_3 3 1 BLOCK_FILLED",
-                                        "widget_add orv3 b1_4 icon",
-                                        "widget_set orv3 b1_4 4 1 BLOCK_FILLED"}));
+              (std::vector<std::string>{
+                  "widget_set orv3 r1 1 1 \"ab  ]" + std::string(15, ' ') + "\"",
+                  "widget_add orv3 b1_3 icon", "widget_set orv3 b1_3 3 1 BLOCK_FILLED",
+                  "widget_add orv3 b1_4 icon", "widget_set orv3 b1_4 4 1 BLOCK_FILLED"}));
 
     // Slot 0 turns into a partial bar: the blocks give way to bars; the row's text is the same.
     EXPECT_TRUE(screen.Define(0, Glyph("hb_4")));
-    EXPECT_EQ(Lines(screen.TakeUpdate()),
-              (std::vector<std::string>{"widget_del orv3 b1_3", "widget_del orv3 b1_4",
-                                        "widget_add orv3 h1_3 hbar", "widget_set orv3 h1_3 3 1 4",
-                                        "widget_add orv3 h1_4 hbar", "widget_set orv3 h1_4 4 1 4"}));
+    EXPECT_EQ(
+        Lines(screen.TakeUpdate()),
+        (std::vector<std::string>{"widget_del orv3 b1_3", "widget_del orv3 b1_4",
+                                  "widget_add orv3 h1_3 hbar", "widget_set orv3 h1_3 3 1 4",
+                                  "widget_add orv3 h1_4 hbar", "widget_set orv3 h1_4 4 1 4"}));
     EXPECT_FALSE(screen.Define(0, Glyph("hb_4"))) << "the same pattern again";
 
     // The bar shrinks by a cell: one widget goes, the other stays untouched.
     Write(screen, 1, "ab\x01 \x02");
-    EXPECT_EQ(Lines(screen.TakeUpdate()),
-              (std::vector<std::string>{"widget_del orv3 h1_4"}));
+    EXPECT_EQ(Lines(screen.TakeUpdate()), (std::vector<std::string>{"widget_del orv3 h1_4"}));
 }
 
 namespace {
@@ -227,7 +226,9 @@ protected:
 
     // Generous time-outs for a busy machine; the silent server's test shortens the reply's.
     static TLcddAddress Address(uint16_t port, int replyTimeoutMs = 20000) {
-        return {.host = "127.0.0.1", .port = port, .connectTimeoutMs = 20000,
+        return {.host = "127.0.0.1",
+                .port = port,
+                .connectTimeoutMs = 20000,
                 .replyTimeoutMs = replyTimeoutMs};
     }
 
@@ -255,9 +256,9 @@ TEST_F(LcddDriver, TakesLcddsSizeSetsUpItsScreenAndSendsRows) {
     EXPECT_TRUE(Receives(server, "widget_set orv3 r2 1 2 \"Hello           \""));
     const std::vector<std::string> commands = server.Commands();
     EXPECT_EQ(commands.front(), "hello");
-    for (const char* setup : {"client_set -name Orvanta3", "screen_add orv3",
-                              "widget_add orv3 r1 string", "widget_add orv3 r2 string",
-                              "screen_set orv3 -priority foreground"})
+    for (const char* setup :
+         {"client_set -name Orvanta3", "screen_add orv3", "widget_add orv3 r1 string",
+          "widget_add orv3 r2 string", "screen_set orv3 -priority foreground"})
         EXPECT_NE(std::find(commands.begin(), commands.end(), setup), commands.end()) << setup;
 
     driver.SetActive(false);

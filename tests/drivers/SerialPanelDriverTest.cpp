@@ -23,17 +23,16 @@ class SerialPanelDriver : public ::testing::Test {
 protected:
     void SetUp() override { ClearShownMessages(); }
 
-    bool StateHas(const std::string &text, const std::function<void()> &meanwhile = {}) const {
+    bool StateHas(const std::string& text, const std::function<void()>& meanwhile = {}) const {
         return WaitUntil(
             [&] {
-                if (meanwhile)
-                    meanwhile();
+                if (meanwhile) meanwhile();
                 return ReadText(state).find(text) != std::string::npos;
             },
             std::chrono::seconds(30));
     }
-    static void Write(TLCDControl_Serial &driver, uint8_t col, uint8_t row,
-                      const std::string &text) {
+    static void Write(TLCDControl_Serial& driver, uint8_t col, uint8_t row,
+                      const std::string& text) {
         driver.WriteText(col, row, text.data(), text.size());
     }
 
@@ -54,7 +53,7 @@ TEST_F(SerialPanelDriver, ShowsTheFrameTakesKeysAndComesBackAfterTheDisplayIsPlu
     driver.SetReconnectDelay(std::chrono::milliseconds(20));
     std::mutex keysMutex;
     std::vector<int8_t> keys;
-    driver.OnKeyPress = [&](TLCDBaseControl *sender) {
+    driver.OnKeyPress = [&](TLCDBaseControl* sender) {
         std::lock_guard lock(keysMutex);
         keys.push_back(sender->GetScanCode());
     };
@@ -125,11 +124,9 @@ TEST_F(SerialPanelDriver, ADisplayThatStopsReadingNeverHoldsUpTheFrames) {
         const uint64_t before = driver.SentBytes();
         last = std::string(40, static_cast<char>('a' + n % 26));
         driver.BeginFrame();
-        for (uint8_t row = 1; row <= 4; ++row)
-            Write(driver, 1, row, last);
+        for (uint8_t row = 1; row <= 4; ++row) Write(driver, 1, row, last);
         driver.EndFrame();
-        if (driver.SentBytes() == before)
-            ++timedOut;
+        if (driver.SentBytes() == before) ++timedOut;
     }
     EXPECT_EQ(timedOut, 3);
     EXPECT_TRUE(driver.GetActive());
@@ -154,7 +151,7 @@ TEST_F(SerialPanelDriver, RefusesWhatItCannotDrive) {
         {plainFile, 9600, "is no serial device"},
         {device, 9601, "no baud rate"},
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         ClearShownMessages();
         TLCDControl_Serial driver;
         driver.SetDevice(c.device);

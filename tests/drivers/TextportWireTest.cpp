@@ -56,7 +56,7 @@ TEST(TextportWire, InitialisesOneControllerWithTheFixedSequenceAndSleeps) {
     panel.driver.Clear();
     panel.driver.SetVisible(true);
     EXPECT_EQ(panel.Take(), (std::vector<THd44780Latch>{Instruction(1, 0x08), Instruction(1, 0x01),
-                                                         Instruction(1, 0x0C)}));
+                                                        Instruction(1, 0x0C)}));
 }
 
 TEST(TextportWire, RowsAndCustomCharactersAreWrittenWithoutSleeping) {
@@ -76,11 +76,10 @@ TEST(TextportWire, TranslatesWindows1251TextForTheCyrillicRom) {
     TTextPanel panel(2, 16);
     panel.Take();
     panel.Write(3, 2, "Ёё\x05\x01~АЬьЪя "_cp1251);
-    EXPECT_EQ(panel.Take(),
-              (std::vector<THd44780Latch>{Instruction(1, 0xC2), Data(1, 0xA2), Data(1, 0xB5),
-                                          Data(1, 0x04), Data(1, 0x00), Data(1, 0x7E),
-                                          Data(1, 0x41), Data(1, 0xC4), Data(1, 0xC4),
-                                          Data(1, 0xAD), Data(1, 0xC7), Data(1, 0x20)}));
+    EXPECT_EQ(panel.Take(), (std::vector<THd44780Latch>{
+                                Instruction(1, 0xC2), Data(1, 0xA2), Data(1, 0xB5), Data(1, 0x04),
+                                Data(1, 0x00), Data(1, 0x7E), Data(1, 0x41), Data(1, 0xC4),
+                                Data(1, 0xC4), Data(1, 0xAD), Data(1, 0xC7), Data(1, 0x20)}));
 }
 
 TEST(TextportWire, AddressesEveryRowByThePanelsRealMap) {
@@ -123,7 +122,7 @@ TEST(TextportWire, MissingRowOrBadPositionWritesAtTheCurrentAddress) {
     panel.Write(0, 1, "d");
     panel.Write(1, 0, "e");
     EXPECT_EQ(panel.Take(), (std::vector<THd44780Latch>{Data(1, 'a'), Data(1, 'b'), Data(1, 'c'),
-                                                         Data(1, 'd'), Data(1, 'e')}));
+                                                        Data(1, 'd'), Data(1, 'e')}));
 }
 
 TEST(TextportWire, FortyByFourPanelsDriveBothControllers) {
@@ -136,8 +135,8 @@ TEST(TextportWire, FortyByFourPanelsDriveBothControllers) {
     EXPECT_EQ(panel.Take(), expected) << "initialisation reaches both controllers";
 
     panel.Write(1, 3, "ab");
-    EXPECT_EQ(panel.Take(), (std::vector<THd44780Latch>{Instruction(2, 0x80), Data(2, 'a'),
-                                                         Data(2, 'b')}));
+    EXPECT_EQ(panel.Take(),
+              (std::vector<THd44780Latch>{Instruction(2, 0x80), Data(2, 'a'), Data(2, 'b')}));
     panel.driver.Clear();
     EXPECT_EQ(panel.Take(),
               (std::vector<THd44780Latch>{Instruction(1, 0x01), Instruction(2, 0x01)}));

@@ -10,13 +10,9 @@ using namespace orv::test;
 
 namespace {
 
-TGlyphRows Rows(const char* stored) {
-    return *ParseGlyphRows(stored);
-}
+TGlyphRows Rows(const char* stored) { return *ParseGlyphRows(stored); }
 
-TGlyphRows BuiltIn(int entry) {
-    return Rows(kBuiltInGlyphs[entry - 1].Rows);
-}
+TGlyphRows BuiltIn(int entry) { return Rows(kBuiltInGlyphs[entry - 1].Rows); }
 
 } // namespace
 
@@ -60,11 +56,13 @@ TEST(CharsetTable, BuiltInSetsHoldEntries1To24WhateverTheFileSays) {
     TCharsets charsets;
     charsets.LoadFrom(doc);
     ASSERT_EQ(charsets.GlyphCount(), 27);
-    EXPECT_EQ(charsets.Glyph(2)->Rows, Rows("$1F,$1F,$1F,$1F,$1F,$1F,$1F,$1F")) << "bar sets follow the file";
+    EXPECT_EQ(charsets.Glyph(2)->Rows, Rows("$1F,$1F,$1F,$1F,$1F,$1F,$1F,$1F"))
+        << "bar sets follow the file";
     EXPECT_EQ(charsets.Glyph(19)->Rows, BuiltIn(19)) << "cust_3 keeps its built-in rows";
     EXPECT_EQ(charsets.Glyph(3)->Rows, BuiltIn(3)) << "two rows only: not a glyph";
     EXPECT_EQ(charsets.Glyph(9)->Rows, BuiltIn(9)) << "an item that is no number: not a glyph";
-    EXPECT_EQ(charsets.Glyph(25)->Name, "extra") << "unknown keys of Custom chars follow the built-ins";
+    EXPECT_EQ(charsets.Glyph(25)->Name, "extra")
+        << "unknown keys of Custom chars follow the built-ins";
     EXPECT_EQ(charsets.Glyph(26)->Name, "arrow");
     EXPECT_EQ(charsets.Glyph(26)->Rows, (TGlyphRows{4, 14, 31, 4, 4, 4, 4, 0}));
     EXPECT_EQ(charsets.Glyph(27)->Rows, Rows("$1F,$1F,$1F,$1F,$1F,$1F,$1F,$1F"));
@@ -141,7 +139,8 @@ TEST(CharsetTable, AnEditedCopyReplacesTablesAndMappingButNoSlot) {
 }
 
 TEST(CharsetMapping, OutOfRangeOrTextValuesFallBackToDefaults) {
-    const auto doc = TIniDocument::Parse("[Custom charset mapping]\nhb_0=3\nhb_1=9\nhb_2=x\nvb_0=0\n");
+    const auto doc =
+        TIniDocument::Parse("[Custom charset mapping]\nhb_0=3\nhb_1=9\nhb_2=x\nvb_0=0\n");
     TCharsets charsets;
     charsets.LoadFrom(doc);
     EXPECT_EQ(charsets.Mapping(0), 3);
@@ -220,7 +219,7 @@ TEST(CharsetSlots, BigClockNamedAndMaskRequestsLoadSingleSlots) {
     driver.Defines.clear();
     EXPECT_TRUE(charsets.HandleRequest(crDefineRows, "'3;x1F;x11;x11;x11;x11;x11;xFF;x1F'"));
     EXPECT_TRUE(charsets.HandleRequest(crDefineNamed, "'8;vb_3'"));
-    EXPECT_TRUE(charsets.HandleRequest(crDefineRows, "'1;x01;2'") ) << "missing rows read as 0";
+    EXPECT_TRUE(charsets.HandleRequest(crDefineRows, "'1;x01;2'")) << "missing rows read as 0";
     ASSERT_EQ(driver.Defines.size(), 3u);
     EXPECT_EQ(driver.Defines[0].Slot, 2);
     EXPECT_EQ(driver.Defines[0].Rows, (TGlyphRows{0x1f, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1f, 0x1f}));

@@ -30,17 +30,48 @@ private:
     std::mt19937 rng_;
 };
 
-const std::vector<std::string> kPieces = {
-    "$a$", "$b[,,,4]$", "$c[,,6,4,bar]$", "$a[,r,,3]$", "$b[,5,3,2,flash]$", "$c[,,4,4,anim]$",
-    "$a[,,8,4,simple_bar]$", "$b[,,6,4,digit_bar]$", "$c[,,,4,anim_char]$", "$first[,,,4]$",
-    "text ", "a long piece of plain text that will not fit", "$", "[", "]", "$$", "#enum2",
-    "$a[,25]$", "$b[\"x,y\",-3,-1,9]$"};
+const std::vector<std::string> kPieces = {"$a$",
+                                          "$b[,,,4]$",
+                                          "$c[,,6,4,bar]$",
+                                          "$a[,r,,3]$",
+                                          "$b[,5,3,2,flash]$",
+                                          "$c[,,4,4,anim]$",
+                                          "$a[,,8,4,simple_bar]$",
+                                          "$b[,,6,4,digit_bar]$",
+                                          "$c[,,,4,anim_char]$",
+                                          "$first[,,,4]$",
+                                          "text ",
+                                          "a long piece of plain text that will not fit",
+                                          "$",
+                                          "[",
+                                          "]",
+                                          "$$",
+                                          "#enum2",
+                                          "$a[,25]$",
+                                          "$b[\"x,y\",-3,-1,9]$"};
 
-const std::vector<std::string> kAnswers = {
-    "#enum3", "#enum", "#enum300", "#enum-1", "#skip", "#skip!", "_SetFlash blink", "_UnsetFlash",
-    "_AnimList:1;hb_0;hb_1;nope", "_MaskChar:'1;x1F;x00;x1F;x00;x1F;x00;x1F;x00'", "_4Clock",
-    "_SwitchCharset:1", "_SwitchCharset:x", "_NamedChar:'9;cust_1'", "_MaskList:1;3;a;b", "50",
-    "100", "-5", "33.5", "", "\x01\x09\x11\x1F", std::string(300, 'w')};
+const std::vector<std::string> kAnswers = {"#enum3",
+                                           "#enum",
+                                           "#enum300",
+                                           "#enum-1",
+                                           "#skip",
+                                           "#skip!",
+                                           "_SetFlash blink",
+                                           "_UnsetFlash",
+                                           "_AnimList:1;hb_0;hb_1;nope",
+                                           "_MaskChar:'1;x1F;x00;x1F;x00;x1F;x00;x1F;x00'",
+                                           "_4Clock",
+                                           "_SwitchCharset:1",
+                                           "_SwitchCharset:x",
+                                           "_NamedChar:'9;cust_1'",
+                                           "_MaskList:1;3;a;b",
+                                           "50",
+                                           "100",
+                                           "-5",
+                                           "33.5",
+                                           "",
+                                           "\x01\x09\x11\x1F",
+                                           std::string(300, 'w')};
 
 std::string RandomLine(TChance& chance) {
     std::string line;

@@ -38,8 +38,8 @@ TEST(ControlThreadHeartbeat, BeatsWithEveryTickAndCostsNoWaitOfItsOwn) {
 TEST(ControlThreadHeartbeat, BeatsOnItsPeriodWhileSuspended) {
     TThreadRig rig;
     TSystemClock clock;
-    TControlThread thread(rig.job, rig.language, rig.charsets, [&] { return rig.current; }, clock,
-                          rig.random);
+    TControlThread thread(
+        rig.job, rig.language, rig.charsets, [&] { return rig.current; }, clock, rig.random);
     rig.AddScreen({"live"}, 0);
     std::atomic<int> beats{0};
     thread.SetHeartbeat([&] { ++beats; }, 5ms);

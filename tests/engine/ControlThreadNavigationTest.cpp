@@ -22,7 +22,8 @@ using TVisits = std::vector<std::pair<int64_t, std::string>>; // (entered at, li
 struct TTimedJob {
     explicit TTimedJob(bool skipQuiet, bool ticking = false) {
         rig.catalogue.Declare("clock", {"$ms"});
-        rig.catalogue.SetAnswerFunction([this](const auto&) { return std::to_string(rig.clock.NowMs()); });
+        rig.catalogue.SetAnswerFunction(
+            [this](const auto&) { return std::to_string(rig.clock.NowMs()); });
         for (int i = 0; i < 4; ++i)
             rig.AddScreen({"s" + std::to_string(i), ticking ? "$ms[,,,4]$" : ""}, 1);
         rig.thread.SetSkipQuietTicks(skipQuiet);
@@ -35,7 +36,8 @@ struct TTimedJob {
         for (const auto& frame : rig.sink.Frames) {
             std::string text = frame.Rows[0];
             text.erase(text.find_last_not_of(' ') + 1);
-            if (visits.empty() || visits.back().second != text) visits.emplace_back(frame.AtMs, text);
+            if (visits.empty() || visits.back().second != text)
+                visits.emplace_back(frame.AtMs, text);
         }
         return visits;
     }
@@ -50,13 +52,21 @@ TEST(ControlThreadNavigation, ARequestInTheLastTickOfATimedScreenIsTakenOnce) {
         TVisits Expected;
     };
     const std::vector<TCase> cases = {
-        {"next", 1900, [](TControlThread& t) { t.Next(); },
+        {"next",
+         1900,
+         [](TControlThread& t) { t.Next(); },
          {{1000, "s0"}, {2000, "s1"}, {3000, "s2"}}},
-        {"previous", 2900, [](TControlThread& t) { t.Previous(); },
+        {"previous",
+         2900,
+         [](TControlThread& t) { t.Previous(); },
          {{1000, "s0"}, {2000, "s1"}, {3000, "s0"}}},
-        {"go to 3", 1900, [](TControlThread& t) { t.GoTo(3); },
+        {"go to 3",
+         1900,
+         [](TControlThread& t) { t.GoTo(3); },
          {{1000, "s0"}, {2000, "s3"}, {3000, "s0"}}},
-        {"go to 0", 2900, [](TControlThread& t) { t.GoTo(0); },
+        {"go to 0",
+         2900,
+         [](TControlThread& t) { t.GoTo(0); },
          {{1000, "s0"}, {2000, "s1"}, {3000, "s0"}}},
     };
     for (bool skipQuiet : {false, true}) {
@@ -88,7 +98,9 @@ TEST(ControlThreadNavigation, ARequestEndsTheWaitAndTheLaterOfTwoWins) {
     // wait: the next screen follows at once, not at 3000, and the one after it a second
     // later.
     const std::vector<TCase> cases = {
-        {"next", [](TControlThread& t) { t.Next(); }, {{1000, "s0"}, {2000, "s1"}, {2750, "s2"}, {3750, "s3"}}},
+        {"next",
+         [](TControlThread& t) { t.Next(); },
+         {{1000, "s0"}, {2000, "s1"}, {2750, "s2"}, {3750, "s3"}}},
         {"next, then previous",
          [](TControlThread& t) {
              t.Next();

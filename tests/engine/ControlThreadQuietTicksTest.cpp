@@ -43,7 +43,7 @@ struct TTimeline {
     std::vector<std::string> Calls;  // module calls
     std::vector<std::string> Panel;  // the panel's writes and glyph loads
     std::vector<std::string> Frames; // frames that differ from the one before
-    size_t Waits = 0; // between ticks
+    size_t Waits = 0;                // between ticks
     int64_t LongestBeatGapMs = 0;
 };
 
@@ -57,7 +57,8 @@ std::string Answer(TThreadRig& rig, const std::string& name, const std::string& 
         std::snprintf(out, sizeof out, "%0*lld", width, static_cast<long long>(v));
         return std::string(out);
     };
-    if (name == "$time") return digits(s / 3600 % 24, 2) + ":" + digits(s / 60 % 60, 2) + ":" + digits(s % 60, 2);
+    if (name == "$time")
+        return digits(s / 3600 % 24, 2) + ":" + digits(s / 60 % 60, 2) + ":" + digits(s % 60, 2);
     if (name == "$nowSec" || name == "$pct") return std::to_string(s % 60 * 100 / 59);
     if (name == "$defineCharset") return "_SwitchCharset:" + argument;
     if (name == "$tallfour") return "_4Clock";
@@ -73,7 +74,8 @@ std::string Answer(TThreadRig& rig, const std::string& name, const std::string& 
     return name.substr(1, 4) + argument.substr(0, 1) + std::to_string(s / 5 % 10);
 }
 
-TTimeline Run(const TSetup& setup, bool skipQuiet, int64_t ms, int32_t rows = 4, int32_t cols = 20) {
+TTimeline Run(const TSetup& setup, bool skipQuiet, int64_t ms, int32_t rows = 4,
+              int32_t cols = 20) {
     TThreadRig rig(rows, cols);
     TTimedPanel panel(rig.clock, rows, cols);
     rig.current = &panel;
@@ -90,7 +92,8 @@ TTimeline Run(const TSetup& setup, bool skipQuiet, int64_t ms, int32_t rows = 4,
     int64_t lastBeat = rig.clock.NowMs();
     rig.thread.SetHeartbeat(
         [&] {
-            timeline.LongestBeatGapMs = std::max(timeline.LongestBeatGapMs, rig.clock.NowMs() - lastBeat);
+            timeline.LongestBeatGapMs =
+                std::max(timeline.LongestBeatGapMs, rig.clock.NowMs() - lastBeat);
             lastBeat = rig.clock.NowMs();
         },
         15s);
@@ -106,8 +109,8 @@ TTimeline Run(const TSetup& setup, bool skipQuiet, int64_t ms, int32_t rows = 4,
         std::string rowsText;
         for (const auto& row : frame.Rows) rowsText += row + "|";
         const std::string line = std::to_string(frame.AtMs) + " " + rowsText;
-        if (timeline.Frames.empty() || timeline.Frames.back().substr(timeline.Frames.back().find(' ')) !=
-                                           line.substr(line.find(' ')))
+        if (timeline.Frames.empty() || timeline.Frames.back().substr(timeline.Frames.back().find(
+                                           ' ')) != line.substr(line.find(' ')))
             timeline.Frames.push_back(line);
     }
     timeline.Waits = static_cast<size_t>(rig.clock.Waits);
@@ -115,15 +118,15 @@ TTimeline Run(const TSetup& setup, bool skipQuiet, int64_t ms, int32_t rows = 4,
 }
 
 // The first difference of two long logs, with the lines before it.
-void ExpectSameLines(const std::vector<std::string>& quiet, const std::vector<std::string>& everyTick,
-                     const char* what) {
+void ExpectSameLines(const std::vector<std::string>& quiet,
+                     const std::vector<std::string>& everyTick, const char* what) {
     size_t i = 0;
     while (i < quiet.size() && i < everyTick.size() && quiet[i] == everyTick[i]) ++i;
     if (i == quiet.size() && i == everyTick.size()) return;
     std::string context;
     for (size_t k = i >= 3 ? i - 3 : 0; k < i; ++k) context += "    " + everyTick[k] + "\n";
-    ADD_FAILURE() << what << " differ at " << i << " of " << everyTick.size() << " (every tick) and "
-                  << quiet.size() << " (quiet ticks slept through), after\n"
+    ADD_FAILURE() << what << " differ at " << i << " of " << everyTick.size()
+                  << " (every tick) and " << quiet.size() << " (quiet ticks slept through), after\n"
                   << context << "every tick: " << (i < everyTick.size() ? everyTick[i] : "(end)")
                   << "\nquiet:      " << (i < quiet.size() ? quiet[i] : "(end)");
 }
@@ -170,13 +173,15 @@ TEST(ControlThreadQuietTicks, EveryKindOfElementShowsTheSameFramesAtTheSameTimes
             rig.job.SetTransitionEffect(index, effect);
             return index;
         };
-        screen({"$pct[,,10,2,bar]$ $pct[,r,,2]$", "$pct[,,8,3,digit_bar]$", "static", "$slow[,,,1]$"},
-               9, 1);
+        screen(
+            {"$pct[,,10,2,bar]$ $pct[,r,,2]$", "$pct[,,8,3,digit_bar]$", "static", "$slow[,,,1]$"},
+            9, 1);
         screen({"$tallfour$$bigClock_1[,,,2]$", "$bigClock_2[,,,2]$", "$time[,3,,3]$"}, 10, 8);
-        const int scrolling = screen({"a line far too long for the panel, moving left - $time[,,,2]$",
-                                      "a line far too long for the panel, moving right",
-                                      "back and forth, too long for twenty", "$slow[,,,1]$"},
-                                     5, 6);
+        const int scrolling =
+            screen({"a line far too long for the panel, moving left - $time[,,,2]$",
+                    "a line far too long for the panel, moving right",
+                    "back and forth, too long for twenty", "$slow[,,,1]$"},
+                   5, 6);
         rig.job.SetScroll(scrolling, 2, lsMoveRight);
         rig.job.SetScroll(scrolling, 3, lsBackAndForth);
         screen({"$blink[,,,2]$", "$time[,,,2,flash]$", "$wide[,,8,1]$"}, 6);
@@ -197,8 +202,8 @@ TEST(ControlThreadQuietTicks, EveryKindOfElementShowsTheSameFramesAtTheSameTimes
             kinds(rig);
             if (variant == 1) {
                 rig.settings.BaseTimeoutMs = 100;
-                rig.settings.LongDelayPeriod = 7; // not a multiple of four
-                rig.settings.TransitionSpeedMs = 1000;  // a transition outlasts its tick
+                rig.settings.LongDelayPeriod = 7;      // not a multiple of four
+                rig.settings.TransitionSpeedMs = 1000; // a transition outlasts its tick
             }
             if (variant == 2) {
                 rig.settings.CalculateTimeForLongStrings = true;
@@ -213,26 +218,40 @@ TEST(ControlThreadQuietTicks, EveryKindOfElementShowsTheSameFramesAtTheSameTimes
 }
 
 TEST(ControlThreadQuietTicks, RandomJobsShowTheSameFramesAtTheSameTimes) {
-    const std::vector<std::string> pieces = {
-        "$time$", "$time[,,,2]$", "$pct[,,6,1,bar]$", "$slow[,r,,3]$", "$blink[,5,3,2]$",
-        "$spin[,,,2,anim]$", "$pct[,,8,2,simple_bar]$", "$list[,,,1]$", "$maybe[,,,2]$",
-        "$wide[,,4,1]$", "$slow[,,,9]$", "text ", "a long piece of plain text that will not fit"};
+    const std::vector<std::string> pieces = {"$time$",
+                                             "$time[,,,2]$",
+                                             "$pct[,,6,1,bar]$",
+                                             "$slow[,r,,3]$",
+                                             "$blink[,5,3,2]$",
+                                             "$spin[,,,2,anim]$",
+                                             "$pct[,,8,2,simple_bar]$",
+                                             "$list[,,,1]$",
+                                             "$maybe[,,,2]$",
+                                             "$wide[,,4,1]$",
+                                             "$slow[,,,9]$",
+                                             "text ",
+                                             "a long piece of plain text that will not fit"};
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         const TSetup random = [&](TThreadRig& rig) {
             std::mt19937 rng(seed);
-            const auto below = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
-            DeclareTags(rig, {"$time", "$pct", "$slow", "$blink", "$spin", "$list", "$maybe", "$wide"});
+            const auto below = [&](int n) {
+                return static_cast<int>(rng() % static_cast<uint32_t>(n));
+            };
+            DeclareTags(rig,
+                        {"$time", "$pct", "$slow", "$blink", "$spin", "$list", "$maybe", "$wide"});
             const int screens = 1 + below(5);
             for (int s = 0; s < screens; ++s) {
                 std::vector<std::string> lines;
                 for (int l = 0; l < 1 + below(4); ++l) {
                     std::string line;
-                    for (int p = below(4); p > 0; --p) line += pieces[static_cast<size_t>(below(13))];
+                    for (int p = below(4); p > 0; --p)
+                        line += pieces[static_cast<size_t>(below(13))];
                     lines.push_back(line);
                 }
                 const int index = rig.AddScreen(lines, below(4) == 0 ? 0 : 1 + below(8));
-                rig.job.SetTransitionEffect(index, static_cast<uint8_t>(below(3) == 0 ? 1 + below(8) : 0));
+                rig.job.SetTransitionEffect(index,
+                                            static_cast<uint8_t>(below(3) == 0 ? 1 + below(8) : 0));
                 rig.job.SetScroll(index, 1, static_cast<TLineScroll>(below(3)));
                 rig.job.SetOnce(index, below(6) == 0);
             }

@@ -25,8 +25,12 @@ public:
     void Declare(const std::string& moduleKey, const std::vector<std::string>& tagNames) {
         modules_.push_back({moduleKey, tagNames});
     }
-    void SetAnswer(const std::string& tagName, std::string answer) { answers_[tagName] = std::move(answer); }
-    void SetAnswerFunction(std::function<std::string(const TCall&)> f) { answerFunction_ = std::move(f); }
+    void SetAnswer(const std::string& tagName, std::string answer) {
+        answers_[tagName] = std::move(answer);
+    }
+    void SetAnswerFunction(std::function<std::string(const TCall&)> f) {
+        answerFunction_ = std::move(f);
+    }
     void Remove(const std::string& moduleKey) {
         std::erase_if(modules_, [&](const auto& m) { return m.Key == moduleKey; });
     }

@@ -26,11 +26,24 @@ public:
     }
 
     std::string Template() {
-        static const std::vector<std::string> tokens = {
-            "$", "$", "[", "]", ",", ",", "\"", "'", " ", "r", "5", "-1", "0", "100", "25",
-            "99999999999", "bar", "flash", "anim", "anim_char", "simple_bar", "digit_bar",
-            "$a", "$b", "$c", "$a[", "$b[,", "$c[,r,", "$a$", "$b[1,,4,4,bar]$",
-            "$c[x,,3,4]$", "$a[,r,,4,anim]$", "text", "#enum3", "_4Clock"};
+        static const std::vector<std::string> tokens = {"$",           "$",
+                                                        "[",           "]",
+                                                        ",",           ",",
+                                                        "\"",          "'",
+                                                        " ",           "r",
+                                                        "5",           "-1",
+                                                        "0",           "100",
+                                                        "25",          "99999999999",
+                                                        "bar",         "flash",
+                                                        "anim",        "anim_char",
+                                                        "simple_bar",  "digit_bar",
+                                                        "$a",          "$b",
+                                                        "$c",          "$a[",
+                                                        "$b[,",        "$c[,r,",
+                                                        "$a$",         "$b[1,,4,4,bar]$",
+                                                        "$c[x,,3,4]$", "$a[,r,,4,anim]$",
+                                                        "text",        "#enum3",
+                                                        "_4Clock"};
         std::string s;
         const size_t count = Below(12);
         for (size_t i = 0; i < count; ++i)
@@ -39,16 +52,40 @@ public:
     }
 
     std::string Answer() {
-        static const std::vector<std::string> answers = {
-            "", "50", "100", "-3", "2.5", "12,5", "1e400", "abc", "$", "[", "]", "$$[",
-            "_SetFlash", "_UnsetFlash", "_4Clock", "_NamedChar:'1;vb_3'", "_NamedChar:'x",
-            "_MaskChar:'2;x1F;x00'", "_MaskChar:9", "_SwitchCharset:1", "_SwitchCharset:q",
-            "_MaskList:1;3;a;hb_1", "_MaskList:", "_AnimList:'4;hb_0;vb_7'", "_AnimList:'4;'",
-            "_SetFlash_AnimList:'8;cust_1;cust_2'", "#skip", "#enum5"};
+        static const std::vector<std::string> answers = {"",
+                                                         "50",
+                                                         "100",
+                                                         "-3",
+                                                         "2.5",
+                                                         "12,5",
+                                                         "1e400",
+                                                         "abc",
+                                                         "$",
+                                                         "[",
+                                                         "]",
+                                                         "$$[",
+                                                         "_SetFlash",
+                                                         "_UnsetFlash",
+                                                         "_4Clock",
+                                                         "_NamedChar:'1;vb_3'",
+                                                         "_NamedChar:'x",
+                                                         "_MaskChar:'2;x1F;x00'",
+                                                         "_MaskChar:9",
+                                                         "_SwitchCharset:1",
+                                                         "_SwitchCharset:q",
+                                                         "_MaskList:1;3;a;hb_1",
+                                                         "_MaskList:",
+                                                         "_AnimList:'4;hb_0;vb_7'",
+                                                         "_AnimList:'4;'",
+                                                         "_SetFlash_AnimList:'8;cust_1;cust_2'",
+                                                         "#skip",
+                                                         "#enum5"};
         switch (Below(5)) {
         case 0: return Bytes(40);
         case 1: return answers[Below(answers.size())] + Bytes(3);
-        case 2: return Below(20) == 0 ? std::string(Below(20000), static_cast<char>(Below(255) + 1)) : "x";
+        case 2:
+            return Below(20) == 0 ? std::string(Below(20000), static_cast<char>(Below(255) + 1))
+                                  : "x";
         default: return answers[Below(answers.size())];
         }
     }

@@ -52,7 +52,8 @@ TEST(JobCheck, ParametersTheDisplayCannotUseAreReported) {
                                 "Line7=$time[,21,,4,flash]$\n");
     std::vector<int> lines;
     for (const auto& f : findings) lines.push_back(f.Line);
-    EXPECT_EQ(lines, (std::vector<int>{2, 3, 3, 4, 5, 6, 7, 7, 8})) << testing::PrintToString(Lines(findings));
+    EXPECT_EQ(lines, (std::vector<int>{2, 3, 3, 4, 5, 6, 7, 7, 8}))
+        << testing::PrintToString(Lines(findings));
     EXPECT_TRUE(Mentions(findings[0], "the column \"0\""));
     EXPECT_TRUE(Mentions(findings[0], "not shown"));
     EXPECT_TRUE(Mentions(findings[1], "the column \"x\""));

@@ -201,7 +201,7 @@ TEST_F(TagLanguage, FieldWidthIsDecidedByTheFirstValue) {
     tags = Split("$v[,,3,4]$|");
     EXPECT_TRUE(tags[0].Overflow);
     EXPECT_EQ(Ticks(tags, 9), (std::vector<std::string>{"abc|", "abc|", "bcd|", "cde|", "de |",
-                                                       "e a|", " ab|", "abc|", "bcd|"}));
+                                                        "e a|", " ab|", "abc|", "bcd|"}));
     catalogue.SetAnswer("$v", "x");
     EXPECT_EQ(Ticks(tags, 3), (std::vector<std::string>{"x|", "x x|", " x|"}))
         << "a value that shrank keeps scrolling inside its old field";
@@ -211,8 +211,8 @@ TEST_F(TagLanguage, FlashAndAnimationFormats) {
     catalogue.SetAnswer("$v", "ab");
     catalogue.SetAnswer("$w", "abc");
     auto tags = Split("$v[,,,,flash]$|$w[,,,,anim]$|$w[,,,,anim_char]$");
-    EXPECT_EQ(Ticks(tags, 4), (std::vector<std::string>{"  |a|abc", "ab|b|abc", "  |c|abc",
-                                                       "ab|a|abc"}));
+    EXPECT_EQ(Ticks(tags, 4),
+              (std::vector<std::string>{"  |a|abc", "ab|b|abc", "  |c|abc", "ab|a|abc"}));
     catalogue.SetAnswer("$w", "");
     tags = Split("$w[,,,,anim]$|");
     EXPECT_EQ(language.BuildLine(tags, 1, 20), "|");
@@ -297,10 +297,12 @@ TEST_F(TagLanguage, FlashCommandsAndTheBigClock) {
 
 TEST_F(TagLanguage, CommandsWithoutAValidSlotDoNothingAndTheCycleGoesOn) {
     const std::vector<std::string> answers = {
-        "_NamedChar:'x;vb_3'", "_NamedChar:'0;vb_3'", "_NamedChar:'9;vb_3'", "_NamedChar",
-        "_MaskChar:",          "_MaskChar:'z;x1F'",   "_SwitchCharset:z",    "_SwitchCharset:",
-        "_MaskList:1;",        "_MaskList:a;2;hb_1",  "_MaskList:1;x;hb_1",  "_AnimList:'9;a;b'",
-        "_AnimList:",          "ab_NamedChar",        "_SetFlash",           "_SetFlash_UnsetFlash"};
+        "_NamedChar:'x;vb_3'", "_NamedChar:'0;vb_3'", "_NamedChar:'9;vb_3'",
+        "_NamedChar",          "_MaskChar:",          "_MaskChar:'z;x1F'",
+        "_SwitchCharset:z",    "_SwitchCharset:",     "_MaskList:1;",
+        "_MaskList:a;2;hb_1",  "_MaskList:1;x;hb_1",  "_AnimList:'9;a;b'",
+        "_AnimList:",          "ab_NamedChar",        "_SetFlash",
+        "_SetFlash_UnsetFlash"};
     charsets.SwitchCharset(0);
     driver.Defines.clear();
     size_t next = 0;
@@ -334,7 +336,8 @@ TEST_F(TagLanguage, OversizedAnswersAndParametersAreBounded) {
     tags = Split("$v[,,2147483647]$$v[,,-5]$|");
     EXPECT_EQ(tags[0].Width, static_cast<int32_t>(kMaxValueLength));
     EXPECT_EQ(tags[1].Width, 0);
-    EXPECT_EQ(language.BuildLine(tags, 1, 20), "$[x],\"'" + std::string(kMaxValueLength - 7, ' ') + "|");
+    EXPECT_EQ(language.BuildLine(tags, 1, 20),
+              "$[x],\"'" + std::string(kMaxValueLength - 7, ' ') + "|");
 
     catalogue.SetAnswer("$v", "1");
     TLCDTag tag = language.ParseElement("$v[2147483647,0,,,1]$");

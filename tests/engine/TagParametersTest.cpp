@@ -9,8 +9,8 @@ namespace {
 
 TTagParameters Items(std::string name, std::string argument, std::string left, std::string width,
                      bool refreshOn, int refreshIndex, int format) {
-    return {std::move(name), std::move(argument), std::move(left), std::move(width), refreshOn,
-            refreshIndex,     format};
+    return {std::move(name), std::move(argument), std::move(left), std::move(width),
+            refreshOn,       refreshIndex,        format};
 }
 
 void ExpectItems(const TTagParameters& actual, const TTagParameters& expected) {
@@ -30,8 +30,9 @@ TEST(TagParameters, ItemsAreReadByPositionWithNoneForEmptyOnes) {
     ExpectItems(ReadTagParameters("$time[5,,,3]$"), Items("$time$", "5", "-1", "-1", true, 2, 0));
     ExpectItems(ReadTagParameters("$cpuUsage[,r,10,4,digit_bar]$"),
                 Items("$cpuUsage$", "-1", "r", "10", true, 3, 4));
-    ExpectItems(ReadTagParameters("$MaskChar['1;x00;x0E;x11;x11;x1F;x11;x11;x00',,,,anim_char]$"),
-                Items("$MaskChar$", "'1;x00;x0E;x11;x11;x1F;x11;x11;x00'", "-1", "-1", false, 1, 6));
+    ExpectItems(
+        ReadTagParameters("$MaskChar['1;x00;x0E;x11;x11;x1F;x11;x11;x00',,,,anim_char]$"),
+        Items("$MaskChar$", "'1;x00;x0E;x11;x11;x1F;x11;x11;x00'", "-1", "-1", false, 1, 6));
     // No closing bracket: the name, and no items at all.
     ExpectItems(ReadTagParameters("$time[5"), Items("$time$", "-1", "-1", "-1", false, 1, 0));
     ExpectItems(ReadTagParameters("$a]b[1]$"), Items("$a]b$", "-1", "-1", "-1", false, 1, 0));

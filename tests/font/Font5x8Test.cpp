@@ -34,7 +34,8 @@ TEST(Font5x8, FixedGlyphsHaveTheirRows) {
         {0xC4, {0x0F, 0x05, 0x05, 0x05, 0x09, 0x11, 0x1F, 0x11}},
         {0xFF, {0x00, 0x00, 0x0F, 0x11, 0x0F, 0x05, 0x09, 0x00}},
     };
-    for (const auto& glyph : fixed) EXPECT_EQ(Font5x8Glyph(glyph.code), glyph.rows) << int(glyph.code);
+    for (const auto& glyph : fixed)
+        EXPECT_EQ(Font5x8Glyph(glyph.code), glyph.rows) << int(glyph.code);
 }
 
 TEST(Font5x8, BlankAndFilledRanges) {

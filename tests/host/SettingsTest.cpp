@@ -74,24 +74,36 @@ TEST_F(SettingsFile, SaveWritesSectionsAndKeysInOrder) {
     const TIniDocument doc = TIniFile(path).Read();
     EXPECT_EQ(doc.Sections(),
               (std::vector<std::string>{"Common", "INet", "Shortcuts", "Virtual screen",
-                                        "Custom chars", "Named chars", "chronos.so",
-                                        "procgauge.so", "Custom charset mapping"}));
-    EXPECT_EQ(doc.Keys("Common"),
-              (std::vector<std::string>{
-                  "Autostart", "Autoload job", "Job name", "StartMsg", "QuitMsg",
-                  "StartMsg line2", "QuitMsg line2", "Language", "Show hint",
-                  "Show splash-screen", "Base timeout", "Long delay period",
-                  "Calculate time for long strings", "SubScreen show time",
-                  "Show LCD-screensaver", "Transition speed", "Bold edit line", "Use animation",
-                  "Scroll delimiter", "Use scroll delimiter"}));
+                                        "Custom chars", "Named chars", "chronos.so", "procgauge.so",
+                                        "Custom charset mapping"}));
+    EXPECT_EQ(doc.Keys("Common"), (std::vector<std::string>{"Autostart",
+                                                            "Autoload job",
+                                                            "Job name",
+                                                            "StartMsg",
+                                                            "QuitMsg",
+                                                            "StartMsg line2",
+                                                            "QuitMsg line2",
+                                                            "Language",
+                                                            "Show hint",
+                                                            "Show splash-screen",
+                                                            "Base timeout",
+                                                            "Long delay period",
+                                                            "Calculate time for long strings",
+                                                            "SubScreen show time",
+                                                            "Show LCD-screensaver",
+                                                            "Transition speed",
+                                                            "Bold edit line",
+                                                            "Use animation",
+                                                            "Scroll delimiter",
+                                                            "Use scroll delimiter"}));
     EXPECT_EQ(doc.Keys("INet"), (std::vector<std::string>{"Proxy", "ProxyPort", "Check updates"}));
     EXPECT_EQ(doc.Keys("Shortcuts"),
               (std::vector<std::string>{"Bit", "Byte", "Kilo", "Mega", "Giga", "PerSec", "Hertz",
                                         "Hour", "Min", "Sec"}));
-    EXPECT_EQ(doc.Keys("Virtual screen"),
-              (std::vector<std::string>{"Show", "Pixel ON color", "Pixel OFF color",
-                                        "Background color", "Pixel horiz. size",
-                                        "Pixel vert. size"}));
+    EXPECT_EQ(
+        doc.Keys("Virtual screen"),
+        (std::vector<std::string>{"Show", "Pixel ON color", "Pixel OFF color", "Background color",
+                                  "Pixel horiz. size", "Pixel vert. size"}));
     EXPECT_TRUE(ReadModuleActive(doc, "chronos.so"));
     EXPECT_FALSE(ReadModuleActive(doc, "procgauge.so"));
     EXPECT_EQ(doc.ReadString("Common", "StartMsg line2", ""), TCommonSettings().StartMsgLine2);
@@ -99,9 +111,26 @@ TEST_F(SettingsFile, SaveWritesSectionsAndKeysInOrder) {
 
 TEST_F(SettingsFile, SavedValuesReadBackUnchanged) {
     TSettings s(path);
-    s.Common = {true, false, true, "/home/u/Документы/demo.orv3"_cp1251, "  padded start",
-                "\"quoted\"", "Пока!"_cp1251, "'x'", "English", false, 50, 4, true, 1, true,
-                1000, false, false, " * ", true};
+    s.Common = {true,
+                false,
+                true,
+                "/home/u/Документы/demo.orv3"_cp1251,
+                "  padded start",
+                "\"quoted\"",
+                "Пока!"_cp1251,
+                "'x'",
+                "English",
+                false,
+                50,
+                4,
+                true,
+                1,
+                true,
+                1000,
+                false,
+                false,
+                " * ",
+                true};
     s.INet.Proxy = "proxy.local";
     s.INet.ProxyPort = 3128;
     s.INet.CheckUpdates = true;
@@ -251,8 +280,8 @@ TEST_F(SettingsFile, EveryWriterTogetherWritesThisFile) {
               "StartMsg=$defineCharset[2]$$CustomChar[1]$$CustomChar[2]$$CustomChar[3]$"
               "$CustomChar[4]$ Orvanta3\n"
               "QuitMsg=Good bye!\n"
-              "StartMsg line2=$CustomChar[5]$$CustomChar[6]$$CustomChar[7]$$CustomChar[8]$ v. "
-              ORVANTA3_VERSION "\n"
+              "StartMsg line2=$CustomChar[5]$$CustomChar[6]$$CustomChar[7]$$CustomChar[8]$ "
+              "v. " ORVANTA3_VERSION "\n"
               "QuitMsg line2=\nLanguage=\nShow hint=1\nShow splash-screen=1\nBase timeout=250\n"
               "Long delay period=20\nCalculate time for long strings=0\nSubScreen show time=2\n"
               "Show LCD-screensaver=0\nTransition speed=200\nBold edit line=1\nUse animation=1\n"

@@ -68,10 +68,10 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
     EXPECT_NE(desktop.out.find("orvanta3d (= "), std::string::npos) << desktop.out;
     const TResult bridge = Shell("dpkg-deb -f '" + debs.at("orvanta3-mpd") + "' Depends", dir);
     EXPECT_NE(bridge.out.find("libmpdclient"), std::string::npos) << bridge.out;
-    const TResult control = Shell("dpkg-deb -e '" + debs.at("orvanta3d") + "' '" +
-                                      (dir / "control") + "' && cat '" + (dir / "control") +
-                                      "/conffiles' '" + (dir / "control") + "/postinst'",
-                                  dir);
+    const TResult control =
+        Shell("dpkg-deb -e '" + debs.at("orvanta3d") + "' '" + (dir / "control") + "' && cat '" +
+                  (dir / "control") + "/conffiles' '" + (dir / "control") + "/postinst'",
+              dir);
     EXPECT_NE(control.out.find("/etc/orvanta3/Orvanta3.ini\n"), std::string::npos) << control.out;
     EXPECT_NE(control.out.find("systemd-sysusers orvanta3d.conf"), std::string::npos)
         << control.out;
@@ -89,11 +89,13 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
         ASSERT_EQ(Shell("dpkg-deb -x '" + deb + "' '" + (dir / "root") + "'", dir).exitCode, 0)
             << package;
     const std::string usr = dir / "root/usr";
-    for (const char* file : {"share/doc/orvanta3d/copyright", "share/doc/orvanta3d/changelog.gz",
-                             "share/doc/orvanta3/copyright", "share/doc/orvanta3-mpd/copyright",
-                             "lib/orvanta3/orvanta3", "lib/orvanta3/plugins/software/ui/postwatch.so"})
+    for (const char* file :
+         {"share/doc/orvanta3d/copyright", "share/doc/orvanta3d/changelog.gz",
+          "share/doc/orvanta3/copyright", "share/doc/orvanta3-mpd/copyright",
+          "lib/orvanta3/orvanta3", "lib/orvanta3/plugins/software/ui/postwatch.so"})
         EXPECT_TRUE(fs::exists(usr + "/" + file)) << file;
-    EXPECT_FALSE(Shell("dpkg-deb -c '" + debs.at("orvanta3d") + "' 2>/dev/null | grep -e /ui/ -e 'bin/orvanta3$'",
+    EXPECT_FALSE(Shell("dpkg-deb -c '" + debs.at("orvanta3d") +
+                           "' 2>/dev/null | grep -e /ui/ -e 'bin/orvanta3$'",
                        dir)
                      .exitCode == 0)
         << "the daemon's package holds something of the desktop program";
@@ -104,14 +106,13 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
     EXPECT_EQ(starter.find("\nActive=1\n"), starter.find("\n", starter.find("\n", chronos) + 1))
         << "only the clock module is on";
     EXPECT_TRUE(fs::exists(dir / "root/etc/orvanta3/panel.orv3"));
-    for (const char* file : {"bin/orvanta3d", "bin/orvanta3-mpd", "lib/orvanta3/libdlportio.so",
-                             "lib/orvanta3/Orvanta3.lng",
-                             "lib/orvanta3/plugins/hardware/textport.so",
-                             "lib/orvanta3/plugins/software/chronos.so",
-                             "lib/systemd/user/orvanta3-mpd.service",
-                             "share/orvanta3/examples/demo.orv3",
-                             "share/man/man1/orvanta3d.1.gz", "share/man/man1/orvanta3ctl.1.gz",
-                             "share/man/man1/orvanta3-mpd.1.gz", "share/man/man1/orvanta3.1.gz"})
+    for (const char* file :
+         {"bin/orvanta3d", "bin/orvanta3-mpd", "lib/orvanta3/libdlportio.so",
+          "lib/orvanta3/Orvanta3.lng", "lib/orvanta3/plugins/hardware/textport.so",
+          "lib/orvanta3/plugins/software/chronos.so", "lib/systemd/user/orvanta3-mpd.service",
+          "share/orvanta3/examples/demo.orv3", "share/man/man1/orvanta3d.1.gz",
+          "share/man/man1/orvanta3ctl.1.gz", "share/man/man1/orvanta3-mpd.1.gz",
+          "share/man/man1/orvanta3.1.gz"})
         EXPECT_TRUE(fs::exists(usr + "/" + file)) << file;
     const TResult page = Shell("gzip -dc '" + usr + "/share/man/man1/orvanta3d.1.gz'", dir);
     EXPECT_NE(page.out.find(".SH DESCRIPTION"), std::string::npos) << page.out;
@@ -119,9 +120,10 @@ TEST(DebianPackage, HoldsTheProgramsAndRunsAJobFromWhereItIsUnpacked) {
 
     // The unpacked daemon on an emulated panel, with a settings file of its own.
     const std::string state = dir / "panel.state";
-    WriteText(dir / "docs/Orvanta3.ini",
-              orv::Utf8ToCp1251("[Common]\nQuitMsg=Пока\n[textport.so]\nActive=1\n"
-                                "Lines count=4\nCols count=20\nTiming=0\n[chronos.so]\nActive=1\n"));
+    WriteText(
+        dir / "docs/Orvanta3.ini",
+        orv::Utf8ToCp1251("[Common]\nQuitMsg=Пока\n[textport.so]\nActive=1\n"
+                          "Lines count=4\nCols count=20\nTiming=0\n[chronos.so]\nActive=1\n"));
     WriteText(dir / "docs/job.orv3", "[One]\nLine1=packaged $nowYear$\nShow=1\n");
     const TResult run =
         Shell("ORVANTA3_PORTIO='emu:hd44780:4x20:" + state + "' '" + usr +

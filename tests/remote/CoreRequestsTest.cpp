@@ -104,8 +104,7 @@ TEST_F(CoreRequests, CharacterRequestsLoadWhileTheJobRunsOn) {
     const auto loaded = sink.Loaded();
     ASSERT_FALSE(loaded.empty());
     EXPECT_EQ(loaded.back().first, 3);
-    EXPECT_EQ(loaded.back().second,
-              (TGlyphRows{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}));
+    EXPECT_EQ(loaded.back().second, (TGlyphRows{0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}));
 
     EXPECT_FALSE(core.Charset(6, ""));
     EXPECT_FALSE(core.Charset(crDefineNamed, "'2;no such glyph'"));

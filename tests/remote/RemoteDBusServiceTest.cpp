@@ -74,11 +74,9 @@ bool ProcessUntil(const std::function<bool()>& pred) {
 // A call as orvanta3ctl makes it, from another thread while the events run here; output gets
 // what show and status print.
 std::string Send(const TRemoteCommand& command, std::string* output = nullptr) {
-    auto reply =
-        std::async(std::launch::async, [&] { return SendRemoteCommand(command, output); });
-    EXPECT_TRUE(ProcessUntil([&] {
-        return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }));
+    auto reply = std::async(std::launch::async, [&] { return SendRemoteCommand(command, output); });
+    EXPECT_TRUE(ProcessUntil(
+        [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
     return reply.get();
 }
 

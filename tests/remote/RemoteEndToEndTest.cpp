@@ -34,8 +34,8 @@ protected:
         EXPECT_TRUE(WaitForFirstRow("screen A"));
         // The name is taken after the display thread has started: ask until it answers, with
         // a request that changes nothing.
-        EXPECT_TRUE(WaitUntil([&] { return Ctl("goto -1").exitCode == 0; },
-                              std::chrono::seconds(30)));
+        EXPECT_TRUE(
+            WaitUntil([&] { return Ctl("goto -1").exitCode == 0; }, std::chrono::seconds(30)));
         return daemon;
     }
 
@@ -97,9 +97,9 @@ TEST_F(RemoteEndToEnd, BadArgumentsGiveTheUsage) {
 }
 
 TEST_F(RemoteEndToEnd, TheDaemonRunsWithoutASessionBus) {
-    const TRun run = RunWith(Environment() + "DBUS_SESSION_BUS_ADDRESS='unix:path=" +
-                                 (docs / "no-bus") + "' ",
-                             "--job '" + (docs / "job.orv3") + "' --seconds 1");
+    const TRun run =
+        RunWith(Environment() + "DBUS_SESSION_BUS_ADDRESS='unix:path=" + (docs / "no-bus") + "' ",
+                "--job '" + (docs / "job.orv3") + "' --seconds 1");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(PanelRows().at(0), "Good bye!           ");

@@ -28,10 +28,9 @@ TEST_P(DemoScript, AlwaysRunsWithItsOwnSettings) {
 
     const std::string command =
         "env -u XDG_DOCUMENTS_DIR -u XDG_CONFIG_HOME -u ORVANTA3_PORTIO -u WAYLAND_DISPLAY " +
-        GetParam().environment + " HOME='" + home.Path() + "' ORVANTA3_BUILD_DIR='" +
-        home.Path() + "' '" ORVANTA3_SOURCE_DIR "/scripts/demo' " + GetParam().switches +
-        " --no-build --seconds 2 >'" + home / "out" +
-        "' 2>'" + home / "err" + "' </dev/null";
+        GetParam().environment + " HOME='" + home.Path() + "' ORVANTA3_BUILD_DIR='" + home.Path() +
+        "' '" ORVANTA3_SOURCE_DIR "/scripts/demo' " + GetParam().switches +
+        " --no-build --seconds 2 >'" + home / "out" + "' 2>'" + home / "err" + "' </dev/null";
     const int status = std::system(command.c_str());
     const std::string out = ReadText(home / "out");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(home / "err");

@@ -16,8 +16,7 @@ namespace orv::test {
 class TBuiltModule {
 public:
     explicit TBuiltModule(const std::string& fileName) {
-        const std::string path =
-            std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + fileName;
+        const std::string path = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/" + fileName;
         std::string error;
         library_ = TModuleLibrary::Open(path, &error);
         if (library_) descriptor_ = library_->DataModuleDescriptor(&error);

@@ -40,8 +40,9 @@ public:
             fs::create_directories(dir_ / sub);
         const std::string openssl = "openssl req -x509 -newkey ec -pkeyopt "
                                     "ec_paramgen_curve:prime256v1 -nodes -days 2 "
-                                    "-subj /CN=127.0.0.1 -keyout '" + (dir_ / "key.pem") +
-                                    "' -out '" + (dir_ / "cert.pem") + "' >/dev/null 2>&1";
+                                    "-subj /CN=127.0.0.1 -keyout '" +
+                                    (dir_ / "key.pem") + "' -out '" + (dir_ / "cert.pem") +
+                                    "' >/dev/null 2>&1";
         if (std::system(openssl.c_str()) != 0) throw std::runtime_error("openssl failed");
         WriteText(dir_ / "passwd", std::string(kUser) + ":{PLAIN}" + kPassword + "::::::\n");
         fs::permissions(dir_ / "passwd", fs::perms(0644));
@@ -69,24 +70,44 @@ public:
         popsPort_ = FreeLoopbackPort();
         WriteText(dir_ / "dovecot.conf",
                   "protocols = pop3\nlisten = 127.0.0.1\n"
-                  "base_dir = " + (dir_ / "run") + "\nstate_dir = " + (dir_ / "run") + "\n"
-                  "log_path = " + Log() + "\ninfo_log_path = " + Log() + "\n"
-                  "default_internal_user = " + internalUser + "\n"
-                  "default_login_user = " + loginUser + "\n"
-                  "first_valid_uid = 1\nauth_failure_delay = 0\n"
-                  "ssl = yes\nssl_cert = <" + (dir_ / "cert.pem") + "\n"
-                  "ssl_key = <" + (dir_ / "key.pem") + "\n"
-                  "disable_plaintext_auth = no\nauth_mechanisms = plain login\n"
-                  "passdb {\n  driver = passwd-file\n  args = " + (dir_ / "passwd") + "\n}\n"
-                  "userdb {\n  driver = static\n  args = uid=" + mailUid + " gid=" + mailGid +
-                      " home=" + (dir_ / "home") + "\n}\n"
-                  "mail_location = maildir:" + (dir_ / "mail") + "\n"
-                  "service pop3-login {\n  chroot =\n"
-                  "  inet_listener pop3 {\n    port = " + std::to_string(popPort_) + "\n  }\n"
-                  "  inet_listener pop3s {\n    port = " + std::to_string(popsPort_) +
+                  "base_dir = " +
+                      (dir_ / "run") + "\nstate_dir = " + (dir_ / "run") +
+                      "\n"
+                      "log_path = " +
+                      Log() + "\ninfo_log_path = " + Log() +
+                      "\n"
+                      "default_internal_user = " +
+                      internalUser +
+                      "\n"
+                      "default_login_user = " +
+                      loginUser +
+                      "\n"
+                      "first_valid_uid = 1\nauth_failure_delay = 0\n"
+                      "ssl = yes\nssl_cert = <" +
+                      (dir_ / "cert.pem") +
+                      "\n"
+                      "ssl_key = <" +
+                      (dir_ / "key.pem") +
+                      "\n"
+                      "disable_plaintext_auth = no\nauth_mechanisms = plain login\n"
+                      "passdb {\n  driver = passwd-file\n  args = " +
+                      (dir_ / "passwd") +
+                      "\n}\n"
+                      "userdb {\n  driver = static\n  args = uid=" +
+                      mailUid + " gid=" + mailGid + " home=" + (dir_ / "home") +
+                      "\n}\n"
+                      "mail_location = maildir:" +
+                      (dir_ / "mail") +
+                      "\n"
+                      "service pop3-login {\n  chroot =\n"
+                      "  inet_listener pop3 {\n    port = " +
+                      std::to_string(popPort_) +
+                      "\n  }\n"
+                      "  inet_listener pop3s {\n    port = " +
+                      std::to_string(popsPort_) +
                       "\n    ssl = yes\n  }\n}\n"
-                  "service imap-login {\n  chroot =\n}\n"
-                  "service anvil {\n  chroot =\n}\n");
+                      "service imap-login {\n  chroot =\n}\n"
+                      "service anvil {\n  chroot =\n}\n");
         pid_ = ::fork();
         if (pid_ == 0) {
             const std::string config = dir_ / "dovecot.conf";
@@ -122,8 +143,8 @@ public:
     // Puts one message into the mailbox; messages are listed in the order they were added.
     void AddMessage(const std::string& text) {
         ++count_;
-        const std::string name = std::to_string(1700000000 + count_) + ".M" +
-                                 std::to_string(count_) + "P1.test";
+        const std::string name =
+            std::to_string(1700000000 + count_) + ".M" + std::to_string(count_) + "P1.test";
         const std::string path = dir_ / ("mail/new/" + name);
         WriteText(path, text);
         if (owner_.first) Chown(path);

@@ -1,7 +1,7 @@
 // A stand-in for LCDd on 127.0.0.1 for the protocol tests of the LCDd driver: it answers
 // "hello" like LCDd (or accepts and never answers), says "success" to every other command,
-// records the commands, and sends messages (key events) to its clients; or floods them. FreeLoopbackPort gives
-// a port where nothing listens.
+// records the commands, and sends messages (key events) to its clients; or floods them.
+// FreeLoopbackPort gives a port where nothing listens.
 #pragma once
 
 #include "tests/support/LoopbackPort.h"
@@ -25,8 +25,8 @@ namespace orv::test {
 class TFakeLcdd {
 public:
     enum class TMode {
-        Answer,    // like LCDd
-        Silent,    // accepts and reads, never answers
+        Answer,     // like LCDd
+        Silent,     // accepts and reads, never answers
         NotReading, // answers "hello", then reads nothing more
         Flood       // answers "hello", then sends "success" without end, as fast as it can
     };
@@ -43,7 +43,8 @@ public:
             ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
             throw std::runtime_error("fake LCDd: no socket");
         port_ = ntohs(address.sin_port);
-        if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) throw std::runtime_error("fake LCDd: no pipe");
+        if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
+            throw std::runtime_error("fake LCDd: no pipe");
         thread_ = std::thread([this] { Serve(); });
     }
     ~TFakeLcdd() {
@@ -144,7 +145,9 @@ private:
         }
     }
 
-    bool Reads(const TClient& client) const { return mode_ != TMode::NotReading || !client.greeted; }
+    bool Reads(const TClient& client) const {
+        return mode_ != TMode::NotReading || !client.greeted;
+    }
     bool Floods(const TClient& client) const { return mode_ == TMode::Flood && client.greeted; }
 
     // False when the client has gone.

@@ -24,9 +24,7 @@ public:
     void Folder(const std::string& absolute) const {
         std::filesystem::create_directories(Path(absolute));
     }
-    void Remove(const std::string& absolute) const {
-        std::filesystem::remove_all(Path(absolute));
-    }
+    void Remove(const std::string& absolute) const { std::filesystem::remove_all(Path(absolute)); }
     // A symbolic link at absolute to the fake file or folder target.
     void Link(const std::string& absolute, const std::string& target) const {
         std::filesystem::create_directories(std::filesystem::path(Path(absolute)).parent_path());

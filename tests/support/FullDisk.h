@@ -23,7 +23,7 @@ namespace orv::test {
 // check(folder, fill): writes what must survive into folder, calls fill, then tries the writes
 // that must fail; returns what went wrong, or "" when nothing did.
 using TFullDiskCheck =
-    std::function<std::string(const std::string &folder, const std::function<void()> &fill)>;
+    std::function<std::string(const std::string& folder, const std::function<void()>& fill)>;
 
 struct TFullDiskRun {
     std::string how;     // "tmpfs" or "file-size limit"; empty when neither could be set up
@@ -32,17 +32,16 @@ struct TFullDiskRun {
 
 namespace full_disk {
 
-inline bool WriteProcFile(const std::string &path, const std::string &text) {
+inline bool WriteProcFile(const std::string& path, const std::string& text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     ::close(fd);
     return ok;
 }
 
 // In the child: a 256 KiB tmpfs at folder, seen by this process alone.
-inline bool MountSmallTmpfs(const std::string &folder) {
+inline bool MountSmallTmpfs(const std::string& folder) {
     const uid_t uid = ::getuid();
     const gid_t gid = ::getgid();
     return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
@@ -54,7 +53,7 @@ inline bool MountSmallTmpfs(const std::string &folder) {
 }
 
 // Fills the file system of folder with one file until a write fails.
-inline void FillUp(const std::string &folder) {
+inline void FillUp(const std::string& folder) {
     const int fd = ::open((folder + "/.filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     const std::string block(4096, 'x');
     while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
@@ -62,22 +61,19 @@ inline void FillUp(const std::string &folder) {
     // The last partial page as well.
     while (fd >= 0 && ::write(fd, "x", 1) > 0) {
     }
-    if (fd >= 0)
-        ::close(fd);
+    if (fd >= 0) ::close(fd);
 }
 
 // Runs check in a child; nullopt-like empty how when the child could not set its disk up.
-inline TFullDiskRun RunChild(const std::string &folder, bool tmpfs, const TFullDiskCheck &check) {
+inline TFullDiskRun RunChild(const std::string& folder, bool tmpfs, const TFullDiskCheck& check) {
     int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return {};
+    if (::pipe(pipeFds) != 0) return {};
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
         std::string failure;
         if (tmpfs) {
-            if (!MountSmallTmpfs(folder))
-                ::_exit(77);
+            if (!MountSmallTmpfs(folder)) ::_exit(77);
             failure = check(folder, [&] { FillUp(folder); });
         } else {
             ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
@@ -93,18 +89,15 @@ inline TFullDiskRun RunChild(const std::string &folder, bool tmpfs, const TFullD
     std::string failure;
     char buffer[4096];
     for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
         failure.append(buffer, static_cast<size_t>(n));
     }
     ::close(pipeFds[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
-        return {};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) return {};
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         failure += "the check ended abnormally (wait status " + std::to_string(status) + ")";
     return {tmpfs ? "tmpfs" : "file-size limit", failure};
@@ -113,12 +106,11 @@ inline TFullDiskRun RunChild(const std::string &folder, bool tmpfs, const TFullD
 } // namespace full_disk
 
 // Runs check on a tmpfs of its own, else under a file-size limit, in folders below scratch.
-inline TFullDiskRun RunOnFullDisk(const TempDir &scratch, const TFullDiskCheck &check) {
+inline TFullDiskRun RunOnFullDisk(const TempDir& scratch, const TFullDiskCheck& check) {
     const std::string mountPoint = scratch / "tmpfs";
     std::filesystem::create_directories(mountPoint);
     TFullDiskRun run = full_disk::RunChild(mountPoint, true, check);
-    if (!run.how.empty())
-        return run;
+    if (!run.how.empty()) return run;
     const std::string limited = scratch / "limited";
     std::filesystem::create_directories(limited);
     return full_disk::RunChild(limited, false, check);

@@ -36,7 +36,8 @@ public:
         std::string folder;
         if (::glob("/usr/lib/*/lcdproc/text.so", 0, nullptr, &found) == 0 ||
             ::glob("/usr/lib/lcdproc/text.so", 0, nullptr, &found) == 0)
-            folder = std::string(found.gl_pathv[0]).substr(0, std::string(found.gl_pathv[0]).size() - 7);
+            folder =
+                std::string(found.gl_pathv[0]).substr(0, std::string(found.gl_pathv[0]).size() - 7);
         ::globfree(&found);
         return folder;
     }

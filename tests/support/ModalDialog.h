@@ -26,8 +26,7 @@ inline QApplication& OffscreenApp() {
 }
 
 // The dialog's control of that object name; throws when it has none.
-template <typename T>
-T& Child(QWidget& dialog, const char* name) {
+template <typename T> T& Child(QWidget& dialog, const char* name) {
     T* child = dialog.findChild<T*>(name);
     if (!child) throw std::runtime_error(name);
     return *child;

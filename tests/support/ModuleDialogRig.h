@@ -26,8 +26,7 @@ inline QApplication& DialogApp() {
     return *app;
 }
 
-template <typename T>
-T& Child(QWidget& window, const char* name) {
+template <typename T> T& Child(QWidget& window, const char* name) {
     T* child = window.findChild<T*>(name);
     if (!child) throw std::runtime_error(name);
     return *child;

@@ -25,13 +25,12 @@ public:
     }
 
     // user empty: anonymous clients are let in.
-    TMosquittoBroker(bool tls, const std::string &user = "", const std::string &password = "")
+    TMosquittoBroker(bool tls, const std::string& user = "", const std::string& password = "")
         : tls_(tls), user_(user), password_(password) {
         // Run as root, the broker would switch to its own user, who cannot read our folder.
-        const passwd *self = ::getpwuid(::getuid());
+        const passwd* self = ::getpwuid(::getuid());
         std::string config = "listener " + std::to_string(port_) + " 127.0.0.1\n";
-        if (self)
-            config += std::string("user ") + self->pw_name + "\n";
+        if (self) config += std::string("user ") + self->pw_name + "\n";
         if (user.empty()) {
             config += "allow_anonymous true\n";
         } else {
@@ -45,8 +44,7 @@ public:
                       (dir_ / "server.key") + "\n";
         }
         WriteText(dir_ / "mosquitto.conf", config);
-        if (ok_)
-            Start();
+        if (ok_) Start();
     }
 
     bool Ok() const { return ok_; }
@@ -56,16 +54,13 @@ public:
 
     // Publishes one message with mosquitto_pub (QoS 1, so it has reached the broker when this
     // returns); true on success.
-    bool Publish(const std::string &topic, const std::string &payload, bool retain = false) {
+    bool Publish(const std::string& topic, const std::string& payload, bool retain = false) {
         std::vector<std::string> args = {
             "mosquitto_pub", "-h", "127.0.0.1", "-p", std::to_string(port_), "-q", "1", "-t",
             topic,           "-m", payload};
-        if (retain)
-            args.push_back("-r");
-        if (!user_.empty())
-            args.insert(args.end(), {"-u", user_, "-P", password_});
-        if (tls_)
-            args.insert(args.end(), {"--cafile", CaFile()});
+        if (retain) args.push_back("-r");
+        if (!user_.empty()) args.insert(args.end(), {"-u", user_, "-P", password_});
+        if (tls_) args.insert(args.end(), {"--cafile", CaFile()});
         return RunProgram(args, dir_ / "pub.log");
     }
 

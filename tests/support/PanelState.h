@@ -13,7 +13,7 @@
 namespace orv::test {
 
 // The panel rows of the state file, between their '|' marks.
-inline std::vector<std::string> PanelRows(const std::string &stateFile) {
+inline std::vector<std::string> PanelRows(const std::string& stateFile) {
     std::vector<std::string> rows;
     std::istringstream in(ReadText(stateFile));
     std::string line;
@@ -25,12 +25,11 @@ inline std::vector<std::string> PanelRows(const std::string &stateFile) {
 
 // Polls the state file (for up to a minute) until the panel rows satisfy shows; idle runs
 // between two looks (by default a pause of 100 ms).
-inline bool WaitForPanel(const std::string &stateFile,
-                         const std::function<bool(const std::vector<std::string> &)> &shows,
-                         const std::function<void()> &idle = {}) {
+inline bool WaitForPanel(const std::string& stateFile,
+                         const std::function<bool(const std::vector<std::string>&)>& shows,
+                         const std::function<void()>& idle = {}) {
     for (int i = 0; i < 600; ++i) {
-        if (shows(PanelRows(stateFile)))
-            return true;
+        if (shows(PanelRows(stateFile))) return true;
         if (idle)
             idle();
         else

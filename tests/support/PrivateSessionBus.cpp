@@ -23,24 +23,25 @@ TPrivateSessionBus::TPrivateSessionBus() {
                       "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                       "<busconfig>\n"
                       "  <type>session</type>\n"
-                      "  <listen>" + address_ + "</listen>\n"
-                      "  <auth>EXTERNAL</auth>\n"
-                      "  <policy context=\"default\">\n"
-                      "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                      "    <allow eavesdrop=\"true\"/>\n"
-                      "    <allow own=\"*\"/>\n"
-                      "  </policy>\n"
-                      "</busconfig>\n");
+                      "  <listen>" +
+                          address_ +
+                          "</listen>\n"
+                          "  <auth>EXTERNAL</auth>\n"
+                          "  <policy context=\"default\">\n"
+                          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                          "    <allow eavesdrop=\"true\"/>\n"
+                          "    <allow own=\"*\"/>\n"
+                          "  </policy>\n"
+                          "</busconfig>\n");
     const std::string configArg = "--config-file=" + config;
     const char* argv[] = {"dbus-daemon", configArg.c_str(), "--nofork", "--nopidfile", nullptr};
     // The daemon's own complaints (such as its fd limit) go to a file, not the test output.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = dir_ / "daemon.log";
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int spawned = ::posix_spawnp(&pid_, "dbus-daemon", &actions, nullptr,
-                                       const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int spawned =
+        ::posix_spawnp(&pid_, "dbus-daemon", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         pid_ = -1;

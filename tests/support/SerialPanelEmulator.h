@@ -50,8 +50,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             panel_ = std::make_unique<THd44780Panel>(rows_, cols_);
-            for (uint8_t c : {rows_ == 1 ? 0x30 : 0x38, 0x0C, 0x06, 0x01})
-                Instruction(c);
+            for (uint8_t c : {rows_ == 1 ? 0x30 : 0x38, 0x0C, 0x06, 0x01}) Instruction(c);
             backLight_ = true;
             brightness_ = contrast_ = -1;
             unknown_.clear();
@@ -59,15 +58,13 @@ public:
             WriteState();
         }
         ::unlink(link_.c_str());
-        if (::symlink(name, link_.c_str()) != 0)
-            throw std::runtime_error("no link " + link_);
+        if (::symlink(name, link_.c_str()) != 0) throw std::runtime_error("no link " + link_);
         Thaw();
     }
 
     void Freeze() {
         stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
+        if (thread_.joinable()) thread_.join();
     }
     void Thaw() {
         stop_ = false;
@@ -75,8 +72,7 @@ public:
     }
 
     void Unplug() {
-        if (master_ < 0)
-            return;
+        if (master_ < 0) return;
         Freeze();
         ::unlink(link_.c_str());
         ::close(slave_);
@@ -85,9 +81,8 @@ public:
     }
 
     // Bytes the display sends, as its keys do.
-    void SendKeys(const std::string &bytes) {
-        if (::write(master_, bytes.data(), bytes.size()) < 0)
-            throw std::runtime_error("no keys");
+    void SendKeys(const std::string& bytes) {
+        if (::write(master_, bytes.data(), bytes.size()) < 0) throw std::runtime_error("no keys");
     }
 
 private:
@@ -95,14 +90,11 @@ private:
         uint8_t buffer[256];
         while (!stop_) {
             pollfd p{master_, POLLIN, 0};
-            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
-                continue;
+            if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
             const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n <= 0)
-                continue;
+            if (n <= 0) continue;
             std::lock_guard lock(mutex_);
-            for (ssize_t i = 0; i < n; ++i)
-                Interpret(buffer[i]);
+            for (ssize_t i = 0; i < n; ++i) Interpret(buffer[i]);
             WriteState();
         }
     }
@@ -123,16 +115,12 @@ private:
     static int Arguments(uint8_t command) {
         switch (command) {
         case 0x47:
-        case 0xD1:
-            return 2;
-        case 0x4E:
-            return 9;
+        case 0xD1: return 2;
+        case 0x4E: return 9;
         case 0x42:
         case 0x99:
-        case 0x50:
-            return 1;
-        default:
-            return 0;
+        case 0x50: return 1;
+        default: return 0;
         }
     }
 
@@ -145,17 +133,12 @@ private:
             return;
         }
         command_.push_back(b);
-        if (command_.size() < 2 || command_.size() < 2u + Arguments(command_[1]))
-            return;
+        if (command_.size() < 2 || command_.size() < 2u + Arguments(command_[1])) return;
         const std::vector<uint8_t> c = std::move(command_);
         command_.clear();
         switch (c[1]) {
-        case 0x58:
-            Instruction(0x01);
-            break;
-        case 0x48:
-            Instruction(0x02);
-            break;
+        case 0x58: Instruction(0x01); break;
+        case 0x48: Instruction(0x02); break;
         case 0x47:
             if (c[3] >= 1 && c[3] <= rows_ && c[2] >= 1 && c[2] <= cols_)
                 Instruction(
@@ -165,32 +148,21 @@ private:
             // The firmware puts the cursor back where it was.
             const uint8_t ac = panel_->Controller(0).AddressCounter();
             Instruction(static_cast<uint8_t>(0x40 + 8 * (c[2] & 7)));
-            for (int i = 0; i < 8; ++i)
-                Data(c[3 + i]);
+            for (int i = 0; i < 8; ++i) Data(c[3 + i]);
             Instruction(static_cast<uint8_t>(0x80 | ac));
             break;
         }
-        case 0x42:
-            backLight_ = true;
-            break;
-        case 0x46:
-            backLight_ = false;
-            break;
-        case 0x99:
-            brightness_ = c[2];
-            break;
-        case 0x50:
-            contrast_ = c[2];
-            break;
+        case 0x42: backLight_ = true; break;
+        case 0x46: backLight_ = false; break;
+        case 0x99: brightness_ = c[2]; break;
+        case 0x50: contrast_ = c[2]; break;
         case 0xD1:
-            if (c[2] != cols_ || c[3] != rows_)
-                unknown_ += "wrong size\n";
+            if (c[2] != cols_ || c[3] != rows_) unknown_ += "wrong size\n";
             break;
         case 0x41:
         case 0x4B:
         case 0x54:
-        case 0x52:
-            break;
+        case 0x52: break;
         default: {
             char text[40];
             std::snprintf(text, sizeof text, "unknown command 0x%02X\n", c[1]);

@@ -9,7 +9,7 @@
 
 namespace orv::test {
 
-inline void AddThrowingPlugins(const std::filesystem::path &program, const std::string &flavour) {
+inline void AddThrowingPlugins(const std::filesystem::path& program, const std::string& flavour) {
     namespace fs = std::filesystem;
     const fs::path library =
         fs::path(ORVANTA3_THROWING_FIXTURES) / "plugins/software" / (flavour + ".so");

@@ -13,10 +13,9 @@ namespace orv::test {
 class TXvfbServer {
 public:
     // logPath takes the server's messages.
-    explicit TXvfbServer(const std::string &logPath) {
+    explicit TXvfbServer(const std::string& logPath) {
         int fds[2];
-        if (::pipe(fds) != 0)
-            return;
+        if (::pipe(fds) != 0) return;
         server_ = std::make_unique<TChildProcess>(
             std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten",
                                      "tcp", "-screen", "0", "1280x800x24"},
@@ -29,12 +28,11 @@ public:
         while (::poll(&ready, 1, 60000) == 1 && ::read(fds[0], &c, 1) == 1 && c != '\n')
             number += c;
         ::close(fds[0]);
-        if (!number.empty() && c == '\n')
-            display_ = ":" + number;
+        if (!number.empty() && c == '\n') display_ = ":" + number;
     }
 
     // ":N", empty when the server did not start.
-    const std::string &Display() const { return display_; }
+    const std::string& Display() const { return display_; }
 
 private:
     std::unique_ptr<TChildProcess> server_;

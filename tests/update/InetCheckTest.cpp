@@ -30,9 +30,7 @@ protected:
     std::string Saved(const char* key) {
         return TIniFile(docs / "Orvanta3.ini").ReadString("INet", key, "(none)");
     }
-    static std::string InTenDays() {
-        return FormatShortDate(sys_days(LocalToday()) + days(10));
-    }
+    static std::string InTenDays() { return FormatShortDate(sys_days(LocalToday()) + days(10)); }
 
     // Each check of a test starts due again.
     void ForgetState() { std::filesystem::remove(docs / "state/orvanta3/state.ini"); }

@@ -59,8 +59,10 @@ protected:
             if (!box || box == last) return;
             last = box;
             boxes.push_back({box->windowTitle(), box->text()});
-            if (QAbstractButton* button = box->button(answer)) button->click();
-            else box->accept();
+            if (QAbstractButton* button = box->button(answer))
+                button->click();
+            else
+                box->accept();
         });
         poll.start(10);
         QTimer::singleShot(60000, &loop, &QEventLoop::quit); // a failing check ends the test

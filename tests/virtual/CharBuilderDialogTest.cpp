@@ -115,12 +115,13 @@ TEST_F(CharBuilder, OkGivesTheTextBackUnchangedAndRefusesANumberOutside1To8) {
     for (const auto& [number, message] : refused) {
         ClearShownMessages();
         bool stayedOpen = false;
-        WhileModal([&] { result = builder.exec(); }, [&](QWidget& dialog) {
-            Child<QLineEdit>(dialog, "edNo").setText(number);
-            Child<QPushButton>(dialog, "btnOk").click();
-            stayedOpen = dialog.isVisible();
-            Child<QPushButton>(dialog, "btnCancel").click();
-        });
+        WhileModal([&] { result = builder.exec(); },
+                   [&](QWidget& dialog) {
+                       Child<QLineEdit>(dialog, "edNo").setText(number);
+                       Child<QPushButton>(dialog, "btnOk").click();
+                       stayedOpen = dialog.isVisible();
+                       Child<QPushButton>(dialog, "btnCancel").click();
+                   });
         EXPECT_TRUE(stayedOpen) << number;
         EXPECT_EQ(result, QDialog::Rejected);
         ASSERT_EQ(ShownMessages().size(), 1u) << number;

@@ -28,7 +28,10 @@ struct TWindowRig {
 
     std::unique_ptr<TfrmVirtualDisplay> Open() {
         return std::make_unique<TfrmVirtualDisplay>(
-            settings, [this](TNavigationRequest request) { steps.emplace_back(request.Step, request.Screen); },
+            settings,
+            [this](TNavigationRequest request) {
+                steps.emplace_back(request.Step, request.Screen);
+            },
             nullptr, dir.Path() + "/Orvanta3.lng");
     }
 };
@@ -47,7 +50,8 @@ TEST(VirtualDisplayWindow, TakesTheSizeOfHD44780AndKS0108Panels) {
     EXPECT_EQ(window->Screen().size().width(), 2 * 3 + 20 * 2 + 21 * 9 + 2);
     // The buttons stay inside the window.
     for (auto* button : window->findChildren<QToolButton*>())
-        EXPECT_TRUE(window->rect().contains(button->geometry())) << button->objectName().toStdString();
+        EXPECT_TRUE(window->rect().contains(button->geometry()))
+            << button->objectName().toStdString();
 }
 
 TEST(VirtualDisplayWindow, FramesAndCharactersFromAnotherThreadAppearOnceTheEventLoopRuns) {
@@ -60,13 +64,16 @@ TEST(VirtualDisplayWindow, FramesAndCharactersFromAnotherThreadAppearOnceTheEven
     feed.SetDisplay(window.get());
     std::thread display([&] {
         feed.CustomCharLoaded(2, arrow);
-        feed.ShowFrame({"ab\x02" "c", "WXYZ"});
+        feed.ShowFrame({"ab\x02"
+                        "c",
+                        "WXYZ"});
     });
     display.join();
     EXPECT_EQ(window->Screen().Caption(), ""); // nothing is painted from the other thread
     EXPECT_NE(window->Screen().Font()[2], arrow);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->Screen().Caption(), "ab\x02" "cWXYZ");
+    EXPECT_EQ(window->Screen().Caption(), "ab\x02"
+                                          "cWXYZ");
     EXPECT_EQ(window->Screen().Font()[2], arrow);
     EXPECT_EQ(window->Screen().Font()[3], arrow);
 
@@ -152,7 +159,9 @@ TEST(VirtualDisplayWindow, OnlyChangedFramesWakeTheGuiAndOnlyChangedCellsArePain
     // A user-defined character repaints only the cells that show it.
     work.Reset();
     const TGlyphRows block{0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F};
-    feed.ShowFrame({"a\x01" "cd", "efgZ"});
+    feed.ShowFrame({"a\x01"
+                    "cd",
+                    "efgZ"});
     settle();
     work.Reset();
     feed.CustomCharLoaded(1, block);
@@ -167,7 +176,8 @@ TEST(VirtualDisplayWindow, OnlyChangedFramesWakeTheGuiAndOnlyChangedCellsArePain
     feed.CustomCharLoaded(2, block);
     settle();
     EXPECT_EQ(work.Calls, 0);
-    EXPECT_EQ(lcd.Caption(), "a\x01" "cdefgZ");
+    EXPECT_EQ(lcd.Caption(), "a\x01"
+                             "cdefgZ");
     window->show();
     settle();
     EXPECT_EQ(lcd.Caption(), "goneaway");

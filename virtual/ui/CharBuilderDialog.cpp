@@ -81,8 +81,8 @@ TfrmCharBuilder::TfrmCharBuilder(QWidget* parent) : QDialog(parent, Qt::Tool) {
     auto* lblMask = new QLabel(Utf8("Маска символа:"), this);
     lblMask->setBuddy(edMask_);
 
-    auto* btnClear = ToolButton("btnClearCustomCharBuilder", Utf8("Очистить"),
-                                "Очистить матрицу", this);
+    auto* btnClear =
+        ToolButton("btnClearCustomCharBuilder", Utf8("Очистить"), "Очистить матрицу", this);
     auto* btnInvert = ToolButton("btnRevertCustomCharBuilder", Utf8("Инвертировать"),
                                  "Инвертировать матрицу", this);
     connect(btnClear, &QToolButton::clicked, this, &TfrmCharBuilder::ClearMatrix);
@@ -122,7 +122,9 @@ void TfrmCharBuilder::Load(std::string_view maskText) {
     SetMatrixRows(mask.Rows);
 }
 
-std::string TfrmCharBuilder::MaskText() const { return Utf8ToCp1251(edMask_->text().toStdString()); }
+std::string TfrmCharBuilder::MaskText() const {
+    return Utf8ToCp1251(edMask_->text().toStdString());
+}
 
 void TfrmCharBuilder::SetMatrixRows(const TGlyphRows& rows) {
     matrix_->SetRows(rows);

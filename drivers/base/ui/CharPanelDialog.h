@@ -7,6 +7,6 @@
 namespace orv {
 
 // What the RunCharPanelDialog export of a driver's ui library returns.
-int32_t RunCharPanelDialog(TCharPanelDialogData *data);
+int32_t RunCharPanelDialog(TCharPanelDialogData* data);
 
 } // namespace orv

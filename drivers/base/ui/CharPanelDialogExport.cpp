@@ -3,6 +3,6 @@
 #include "drivers/base/ui/CharPanelDialog.h"
 #include "abi/ConstUnit.h"
 
-ORVANTA3_EXPORT int32_t RunCharPanelDialog(TCharPanelDialogData *data) {
+ORVANTA3_EXPORT int32_t RunCharPanelDialog(TCharPanelDialogData* data) {
     return orv::RunCharPanelDialog(data);
 }

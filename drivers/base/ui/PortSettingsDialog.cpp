@@ -23,7 +23,6 @@ namespace orv {
 
 namespace {
 
-
 QComboBox* EditableCombo(const char* name, const QStringList& items, const QString& text,
                          QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -53,8 +52,8 @@ TPortSettingsDialog::TPortSettingsDialog(const TPortDialogLayout& layout,
     }
 
     grid->addWidget(new QLabel(QString::fromUtf8("Порт:"), this), row, 0);
-    cbPort_ = EditableCombo("cbPort", {"$378", "$278", "$3BC"}, FromCp1251(dialogData.Values.Port),
-                            this);
+    cbPort_ =
+        EditableCombo("cbPort", {"$378", "$278", "$3BC"}, FromCp1251(dialogData.Values.Port), this);
     grid->addWidget(cbPort_, row++, 1, 1, 3);
 
     if (layout.textPanel) {

@@ -15,8 +15,8 @@ class QSlider;
 namespace orv {
 
 struct TPortDialogLayout {
-    bool textPanel;      // connection type, rows and columns shown
-    int delayMin;        // tbDelay range and steps
+    bool textPanel; // connection type, rows and columns shown
+    int delayMin;   // tbDelay range and steps
     int delayMax;
     int delaySingleStep;
     int delayPageStep;

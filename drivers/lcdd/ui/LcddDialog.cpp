@@ -69,8 +69,9 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const int32_t failed = data_.Probe.Run(data_.Probe.Context, &values, answer, sizeof answer);
         QApplication::restoreOverrideCursor();
-        lbResult_->setText(failed ? FromCp1251(answer)
-                                  : QString::fromUtf8("LCDd отвечает, дисплей ") + FromCp1251(answer));
+        lbResult_->setText(failed
+                               ? FromCp1251(answer)
+                               : QString::fromUtf8("LCDd отвечает, дисплей ") + FromCp1251(answer));
     }
 
     TLcddDialogData& data_;

@@ -54,8 +54,7 @@ TPostwatchDialog::TPostwatchDialog(TPostwatchDialogData& dialogData, QWidget* pa
     cbSecurity_->addItem(Utf8("POP3S, SSL/TLS (порт 995)"), "pop3s");
     cbSecurity_->setCurrentIndex(std::max(0, cbSecurity_->findData(QString(dialogData.Security))));
     boxForm->addRow(Utf8("Защита соединения:"), cbSecurity_);
-    cbAcceptSelfSigned_ =
-        new QCheckBox(Utf8("Принимать самоподписанный сертификат сервера"), box);
+    cbAcceptSelfSigned_ = new QCheckBox(Utf8("Принимать самоподписанный сертификат сервера"), box);
     cbAcceptSelfSigned_->setObjectName("cbAcceptSelfSigned");
     cbAcceptSelfSigned_->setChecked(dialogData.AcceptSelfSigned != 0);
     boxForm->addRow(cbAcceptSelfSigned_);

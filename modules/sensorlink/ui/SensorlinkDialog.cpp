@@ -80,9 +80,9 @@ public:
 private:
     // Programs on Linux have no ".exe": every file is offered, the ".exe" filter second.
     void Browse() {
-        const QString name = QFileDialog::getOpenFileName(
-            this, QString(), edPathMBM_->text(),
-            QString::fromUtf8("Все файлы (*);;Файлы *.exe (*.exe)"));
+        const QString name =
+            QFileDialog::getOpenFileName(this, QString(), edPathMBM_->text(),
+                                         QString::fromUtf8("Все файлы (*);;Файлы *.exe (*.exe)"));
         if (!name.isEmpty() && QFileInfo::exists(name)) edPathMBM_->setText(name);
     }
 

@@ -30,11 +30,11 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& dialogData, QWidget* parent)
     setWindowTitle(Utf8("Настройка..."));
     auto* layout = new QVBoxLayout(this);
 
-    auto* hint = new QLabel(
-        Utf8("Если Вашего города нет в списке, найдите его страницу на сайте погодного "
-             "сервиса: число после \"cyid=\" в адресе этой страницы и есть код города. "
-             "Прогноз Open-Meteo знает места городов из списка."),
-        this);
+    auto* hint =
+        new QLabel(Utf8("Если Вашего города нет в списке, найдите его страницу на сайте погодного "
+                        "сервиса: число после \"cyid=\" в адресе этой страницы и есть код города. "
+                        "Прогноз Open-Meteo знает места городов из списка."),
+                   this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
 

@@ -43,7 +43,7 @@ enum TColumn {
     kColumnCount
 };
 
-constexpr const char *kHeaders[kColumnCount] = {"№",
+constexpr const char* kHeaders[kColumnCount] = {"№",
                                                 "Имя",
                                                 "Вид",
                                                 "Команда, файл или тема",
@@ -55,24 +55,23 @@ constexpr const char *kHeaders[kColumnCount] = {"№",
                                                 "Байт не более",
                                                 "Возраст не более, с",
                                                 "Рабочая папка"};
-constexpr const char *kKinds[] = {"command", "file", "mqtt"};
+constexpr const char* kKinds[] = {"command", "file", "mqtt"};
 
 } // namespace
 
-TValueTapDialog::TValueTapDialog(TValueTapDialogData &dialogData, QWidget *parent)
+TValueTapDialog::TValueTapDialog(TValueTapDialogData& dialogData, QWidget* parent)
     : QDialog(parent), data_(dialogData) {
     setWindowTitle(Utf8("Свои значения: настройка"));
-    auto *layout = new QVBoxLayout(this);
-    auto *tabs = new QTabWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    auto* tabs = new QTabWidget(this);
     layout->addWidget(tabs);
 
-    auto *sources = new QWidget(tabs);
-    auto *sourcesLayout = new QVBoxLayout(sources);
+    auto* sources = new QWidget(tabs);
+    auto* sourcesLayout = new QVBoxLayout(sources);
     tblSources_ = new QTableWidget(0, kColumnCount, sources);
     tblSources_->setObjectName("tblSources");
     QStringList headers;
-    for (const char *header : kHeaders)
-        headers << Utf8(header);
+    for (const char* header : kHeaders) headers << Utf8(header);
     tblSources_->setHorizontalHeaderLabels(headers);
     tblSources_->verticalHeader()->hide();
     tblSources_->setMinimumWidth(900);
@@ -80,10 +79,10 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &dialogData, QWidget *paren
         AddRow(dialogData.Sources[i]);
     tblSources_->resizeColumnsToContents();
     sourcesLayout->addWidget(tblSources_);
-    auto *rowButtons = new QHBoxLayout;
-    auto *btnAdd = new QPushButton(Utf8("Добавить"), sources);
+    auto* rowButtons = new QHBoxLayout;
+    auto* btnAdd = new QPushButton(Utf8("Добавить"), sources);
     btnAdd->setObjectName("btnAddSource");
-    auto *btnRemove = new QPushButton(Utf8("Удалить"), sources);
+    auto* btnRemove = new QPushButton(Utf8("Удалить"), sources);
     btnRemove->setObjectName("btnRemoveSource");
     rowButtons->addWidget(btnAdd);
     rowButtons->addWidget(btnRemove);
@@ -93,8 +92,8 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &dialogData, QWidget *paren
     connect(btnRemove, &QPushButton::clicked, this, &TValueTapDialog::RemoveSource);
     tabs->addTab(sources, Utf8("Источники"));
 
-    auto *broker = new QWidget(tabs);
-    auto *form = new QFormLayout(broker);
+    auto* broker = new QWidget(tabs);
+    auto* form = new QFormLayout(broker);
     edHost_ = NamedEdit("edHost", dialogData.Host, broker);
     edHost_->setPlaceholderText("mqtt.example.org");
     form->addRow(Utf8("Брокер MQTT:"), edHost_);
@@ -124,17 +123,16 @@ TValueTapDialog::TValueTapDialog(TValueTapDialogData &dialogData, QWidget *paren
     TranslatePluginDialog(*this);
 }
 
-void TValueTapDialog::AddRow(const TValueTapSourceData &source) {
+void TValueTapDialog::AddRow(const TValueTapSourceData& source) {
     const int row = tblSources_->rowCount();
     tblSources_->insertRow(row);
-    auto text = [&](int column, const QString &value) {
+    auto text = [&](int column, const QString& value) {
         tblSources_->setItem(row, column, new QTableWidgetItem(value));
     };
     text(colNumber, QString::number(source.Number));
     text(colName, FromCp1251(source.Name));
-    auto *kind = new QComboBox(tblSources_);
-    for (const char *name : kKinds)
-        kind->addItem(name);
+    auto* kind = new QComboBox(tblSources_);
+    for (const char* name : kKinds) kind->addItem(name);
     kind->setCurrentIndex(std::max(0, kind->findText(source.Kind)));
     tblSources_->setCellWidget(row, colKind, kind);
     text(colTarget, FromCp1251(source.Target));
@@ -154,10 +152,8 @@ void TValueTapDialog::AddSource() {
         taken.insert(tblSources_->item(row, colNumber)->text().toInt());
     TValueTapSourceData source{};
     source.Number = 1;
-    while (taken.count(source.Number))
-        ++source.Number;
-    if (source.Number > 32)
-        return;
+    while (taken.count(source.Number)) ++source.Number;
+    if (source.Number > 32) return;
     std::strcpy(source.Kind, "command");
     source.Line = 1;
     source.PeriodSec = 60;
@@ -169,22 +165,21 @@ void TValueTapDialog::AddSource() {
 
 void TValueTapDialog::RemoveSource() {
     const int row = tblSources_->currentRow();
-    if (row >= 0)
-        tblSources_->removeRow(row);
+    if (row >= 0) tblSources_->removeRow(row);
 }
 
 void TValueTapDialog::Save() {
     data_.SourceCount = 0;
     for (int row = 0; row < tblSources_->rowCount() && data_.SourceCount < 32; ++row) {
-        TValueTapSourceData &d = data_.Sources[data_.SourceCount++];
+        TValueTapSourceData& d = data_.Sources[data_.SourceCount++];
         d = {};
         auto cell = [&](int column) {
-            const QTableWidgetItem *item = tblSources_->item(row, column);
+            const QTableWidgetItem* item = tblSources_->item(row, column);
             return item ? item->text().trimmed() : QString();
         };
         d.Number = cell(colNumber).toInt();
         CopyCp1251(d.Kind,
-                   static_cast<QComboBox *>(tblSources_->cellWidget(row, colKind))->currentText());
+                   static_cast<QComboBox*>(tblSources_->cellWidget(row, colKind))->currentText());
         CopyCp1251(d.Name, cell(colName));
         CopyCp1251(d.Target, cell(colTarget));
         CopyCp1251(d.Pointer, cell(colPointer));
@@ -206,15 +201,14 @@ void TValueTapDialog::Save() {
     accept();
 }
 
-int32_t TValueTapDialog::Run(TValueTapDialogData *data) {
-    if (!data || !qApp)
-        return 0;
+int32_t TValueTapDialog::Run(TValueTapDialogData* data) {
+    if (!data || !qApp) return 0;
     TValueTapDialog dialog(*data, QApplication::activeWindow());
     return dialog.exec() == QDialog::Accepted ? 1 : 0;
 }
 
 } // namespace orv
 
-ORVANTA3_EXPORT int32_t RunValueTapDialog(TValueTapDialogData *data) {
+ORVANTA3_EXPORT int32_t RunValueTapDialog(TValueTapDialogData* data) {
     return orv::TValueTapDialog::Run(data);
 }

@@ -11,15 +11,13 @@
 
 namespace orv {
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TUpdateNotifier::TUpdateNotifier(TInetCheckOptions options, QObject* parent) : QObject(parent) {
     // The result comes on the check's thread; it is shown on this object's.
     check_ = std::make_unique<TInetCheck>(std::move(options), [this](const TInetCheckResult& r) {
-        QMetaObject::invokeMethod(this, [this, r] { Show(r); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, r] { Show(r); }, Qt::QueuedConnection);
     });
 }
 
@@ -33,9 +31,10 @@ void TUpdateNotifier::Show(const TInetCheckResult& result) {
     if (result.Outcome == TInetCheckOutcome::NewerVersion) {
         // The program may end while a box is open (the session ends): this object is gone then.
         const QPointer<TUpdateNotifier> alive(this);
-        const auto answer = QMessageBox::information(
-            nullptr, FromCp1251(Message(msgNewVersionCaption)), FromCp1251(Message(msgNewVersionQuestion)),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        const auto answer =
+            QMessageBox::information(nullptr, FromCp1251(Message(msgNewVersionCaption)),
+                                     FromCp1251(Message(msgNewVersionQuestion)),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (!alive) return;
         if (answer == QMessageBox::Yes && !result.DownloadUrl.empty())
             QDesktopServices::openUrl(QUrl(QString::fromStdString(result.DownloadUrl)));

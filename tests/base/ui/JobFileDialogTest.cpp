@@ -23,11 +23,11 @@ TEST(JobFileDialog, StartsAtTheCurrentFileOrTheFolderAndStaysOnTheScreen) {
     parent.show();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
 
-    const auto look = [&](const TJobFileQuestion &question, const QString &expectedFolder,
-                          const QStringList &expectedFilters) {
+    const auto look = [&](const TJobFileQuestion& question, const QString& expectedFolder,
+                          const QStringList& expectedFilters) {
         WhileModal([&] { EXPECT_TRUE(AskJobFile(&parent, question).isEmpty()); },
-                   [&](QWidget &shown) {
-                       auto *dialog = qobject_cast<QFileDialog *>(&shown);
+                   [&](QWidget& shown) {
+                       auto* dialog = qobject_cast<QFileDialog*>(&shown);
                        ASSERT_NE(dialog, nullptr);
                        EXPECT_EQ(dialog->directory().absolutePath(), expectedFolder);
                        EXPECT_EQ(dialog->nameFilters(), expectedFilters);
@@ -38,13 +38,14 @@ TEST(JobFileDialog, StartsAtTheCurrentFileOrTheFolderAndStaysOnTheScreen) {
                    });
     };
     const QString jobs = QString::fromStdString(folder / "jobs");
-    look({.Save = false, .Current = jobs + "/one.orv3", .Folder = "/", .FilterName = "Jobs",
+    look({.Save = false,
+          .Current = jobs + "/one.orv3",
+          .Folder = "/",
+          .FilterName = "Jobs",
           .AllFilesName = {}},
-         jobs,
-         {"Jobs (*.orv3)"});
+         jobs, {"Jobs (*.orv3)"});
     look({.Save = true, .Current = {}, .Folder = jobs, .FilterName = "Jobs", .AllFilesName = "All"},
-         jobs,
-         {"Jobs (*.orv3)", "All (*)"});
+         jobs, {"Jobs (*.orv3)", "All (*)"});
 }
 
 // A dialog taller than the screen is cut to fit below the title bar's room.

@@ -82,10 +82,9 @@ struct TSampleWindow {
 
     // Every text that a language can change, in one list.
     QStringList Texts() const {
-        return {window.windowTitle(), cbFirst->text(),     cbFirst->toolTip(),
-                label->text(),        edPlain->toolTip(),  attached->text(),
-                tool->toolTip(),      btnPush->text(),     group->title(),
-                cbInGroup->text(),    combo->toolTip(),    mnItem->text(),
+        return {window.windowTitle(), cbFirst->text(),   cbFirst->toolTip(), label->text(),
+                edPlain->toolTip(),   attached->text(),  tool->toolTip(),    btnPush->text(),
+                group->title(),       cbInGroup->text(), combo->toolTip(),   mnItem->text(),
                 mnItem->toolTip(),    subMenu->title()};
     }
 };
@@ -163,8 +162,10 @@ TEST(WindowLanguage, TemplateAppliedToAFreshWindowRoundTripsEveryKind) {
 TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageBringsBackTheBuiltIn) {
     TempDir dir;
     const std::string path = dir.Path() + "/Orvanta3.lng";
-    { std::ofstream(path) << "[English]\n3_10001=Check\n3_20011=Caption\n"
-                             "[Deutsch]\n3_10001=Haken\n"; }
+    {
+        std::ofstream(path) << "[English]\n3_10001=Check\n3_20011=Caption\n"
+                               "[Deutsch]\n3_10001=Haken\n";
+    }
     TSampleWindow sample;
     const QStringList builtIn = sample.Texts();
     ApplyWindowLanguage(sample.window, "3_", "English", path);
@@ -176,9 +177,9 @@ TEST(WindowLanguage, MissingKeysKeepThePreviousLanguageAndEmptyLanguageBringsBac
     EXPECT_EQ(sample.cbFirst->toolTip().toStdString(), "Подсказка флажка");
 
     const QStringList kept = sample.Texts();
-    ApplyWindowLanguage(sample.window, "3_", "Français", path);   // no such section
+    ApplyWindowLanguage(sample.window, "3_", "Français", path); // no such section
     ApplyWindowLanguage(sample.window, "3_", "English", dir.Path() + "/none.lng"); // no file
-    ApplyWindowLanguage(sample.window, "1_", "English", path);    // other window's keys
+    ApplyWindowLanguage(sample.window, "1_", "English", path); // other window's keys
     EXPECT_EQ(sample.Texts(), kept);
 
     // The built-in language: every text as the window was made, then English again.

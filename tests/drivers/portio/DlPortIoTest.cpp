@@ -105,8 +105,8 @@ TEST(DlPortIo, RefusesBadSpecsAndMissingPorts) {
     TempDir dir;
     TPortLibrary lib;
     ASSERT_TRUE(lib.Loaded());
-    const std::string choices[] = {"emu:hd44780:3x7:" + dir / "x", "parport", "emu:ks0108:",
-                                 "emu:hd44780:2x16:" + dir / "no/such/folder"};
+    const std::string choices[] = {"emu:hd44780:3x7:" + dir / "x", "parport",
+                                   "emu:ks0108:", "emu:hd44780:2x16:" + dir / "no/such/folder"};
     for (const std::string& choice : choices) {
         ScopedEnv env("ORVANTA3_PORTIO", choice);
         EXPECT_NE(lib.open(kBase), 0) << choice;

@@ -118,7 +118,8 @@ TEST(EmulatorPort, EndOfUpdateWritesAtOnceOrWhenTheIntervalHasPassed) {
     std::this_thread::sleep_for(250ms); // the interval has now passed
     Hd44780Text(write, "one");
     port->EndOfUpdate();
-    EXPECT_EQ(SecondLine(ReadText(path)), "|one             |") << "written at the end of the update";
+    EXPECT_EQ(SecondLine(ReadText(path)), "|one             |")
+        << "written at the end of the update";
 
     Hd44780Text(write, " two");
     port->EndOfUpdate(); // within the interval: left to the flusher
@@ -134,8 +135,8 @@ TEST(EmulatorPort, EveryEndOfOneUpdateIsWrittenAtOnce) {
     TempDir dir;
     const std::string path = dir / "panel.state";
     std::string error;
-    auto port = TEmulatorPort::Open(std::make_unique<THd44780Panel>(2, 16), path, 200ms, error,
-                                    kNever);
+    auto port =
+        TEmulatorPort::Open(std::make_unique<THd44780Panel>(2, 16), path, 200ms, error, kNever);
     ASSERT_TRUE(port) << error;
     const auto write = WriterOf(*port);
     Hd44780Init(write);
@@ -182,8 +183,8 @@ TEST(EmulatorPort, ReadersNeverSeeAPartialFile) {
 TEST(EmulatorPort, RefusesAStateFileThatCannotBeWritten) {
     TempDir dir;
     std::string error;
-    EXPECT_FALSE(TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), dir / "missing/panel",
-                                     20ms, error));
+    EXPECT_FALSE(
+        TEmulatorPort::Open(std::make_unique<TKs0108Panel>(), dir / "missing/panel", 20ms, error));
     EXPECT_NE(error.find("missing/panel"), std::string::npos);
 }
 

@@ -240,14 +240,14 @@ TEST(Hd44780Charset, TranslatesTextBytesToPanelCodes) {
         if (b != 0xA8 && b != 0xB8) {
             EXPECT_EQ(Hd44780CodeOf(b), b) << b;
         }
-    EXPECT_EQ(Hd44780CodeOf(0xC0), 0x41);    // А
-    EXPECT_EQ(Hd44780CodeOf(0xA8), 0xA2);    // Ё
-    EXPECT_EQ(Hd44780CodeOf(0xB8), 0xB5);    // ё
-    EXPECT_EQ(Hd44780CodeOf(0xDC), 0xC4);    // Ь
-    EXPECT_EQ(Hd44780CodeOf(0xFC), 0xC4);    // ь
-    EXPECT_EQ(Hd44780CodeOf(0xDA), 0xAD);    // Ъ
-    EXPECT_EQ(Hd44780CodeOf(0xDB), 0xAE);    // Ы
-    EXPECT_EQ(Hd44780CodeOf(0xFF), 0xC7);    // я
+    EXPECT_EQ(Hd44780CodeOf(0xC0), 0x41); // А
+    EXPECT_EQ(Hd44780CodeOf(0xA8), 0xA2); // Ё
+    EXPECT_EQ(Hd44780CodeOf(0xB8), 0xB5); // ё
+    EXPECT_EQ(Hd44780CodeOf(0xDC), 0xC4); // Ь
+    EXPECT_EQ(Hd44780CodeOf(0xFC), 0xC4); // ь
+    EXPECT_EQ(Hd44780CodeOf(0xDA), 0xAD); // Ъ
+    EXPECT_EQ(Hd44780CodeOf(0xDB), 0xAE); // Ы
+    EXPECT_EQ(Hd44780CodeOf(0xFF), 0xC7); // я
 
     // Every letter comes back as itself from the ROM or is sent as its Latin look-alike.
     const std::u16string letters = hd44780::kCyrillicLetters;
@@ -292,7 +292,7 @@ TEST(Hd44780Panel, RevisionChangesOnlyWithWhatIsShown) {
     Hd44780Text(write, "same");
     const uint64_t revision = panel.Revision();
     Hd44780Instruction(write, 0x80);
-    Hd44780Text(write, "same");   // identical bytes
+    Hd44780Text(write, "same");      // identical bytes
     Hd44780Instruction(write, 0x14); // cursor moves
     Hd44780Instruction(write, 0x0E); // cursor shown, display stays on
     EXPECT_EQ(panel.Revision(), revision);

@@ -33,7 +33,8 @@ inline void Hd44780Text(const TPortWrite& write, std::string_view codes, uint8_t
 }
 
 inline void Hd44780Init(const TPortWrite& write, uint8_t e = 0x01) {
-    for (uint8_t c : {0x38, 0x38, 0x38, 0x06, 0x08, 0x01, 0x0C, 0x02}) Hd44780Instruction(write, c, e);
+    for (uint8_t c : {0x38, 0x38, 0x38, 0x06, 0x08, 0x01, 0x0C, 0x02})
+        Hd44780Instruction(write, c, e);
 }
 
 // KS0108: h = 0x00 for the left half, 0x06 for the right half.

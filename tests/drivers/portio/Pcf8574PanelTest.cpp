@@ -13,7 +13,7 @@ namespace {
 // Feeds one panel with the stream a careful driver sends on a wiring.
 class TBackpack {
 public:
-    explicit TBackpack(TPcf8574Panel &panel, const TPcf8574Wiring &wiring = kPcf8574Common)
+    explicit TBackpack(TPcf8574Panel& panel, const TPcf8574Wiring& wiring = kPcf8574Common)
         : panel_(panel), wiring_(wiring) {
         panel_.WriteExpander(wiring_.backLight); // the lines settle, E low
     }
@@ -28,25 +28,22 @@ public:
         Nibble(data, value & 0x0F);
     }
     void Instructions(std::initializer_list<uint8_t> codes) {
-        for (uint8_t c : codes)
-            Byte(false, c);
+        for (uint8_t c : codes) Byte(false, c);
     }
-    void Text(const std::string &codes) {
-        for (char c : codes)
-            Byte(true, static_cast<uint8_t>(c));
+    void Text(const std::string& codes) {
+        for (char c : codes) Byte(true, static_cast<uint8_t>(c));
     }
     void Init() {
-        for (uint8_t n : {0x3, 0x3, 0x3, 0x2})
-            Nibble(false, n);
+        for (uint8_t n : {0x3, 0x3, 0x3, 0x2}) Nibble(false, n);
         Instructions({0x28, 0x08, 0x01, 0x06, 0x0C});
     }
 
 private:
-    TPcf8574Panel &panel_;
+    TPcf8574Panel& panel_;
     TPcf8574Wiring wiring_;
 };
 
-bool Faulted(const TPcf8574Panel &panel, const std::string &reason) {
+bool Faulted(const TPcf8574Panel& panel, const std::string& reason) {
     return panel.StateText().find(reason) != std::string::npos;
 }
 
@@ -86,8 +83,7 @@ TEST(Pcf8574Panel, ShowsWhatACarefulDriverSendsAndRefusesWhatARealPanelGetsWrong
         // Only two 0x3 transfers before 0x2.
         TPcf8574Panel panel(2, 16);
         TBackpack backpack(panel);
-        for (uint8_t n : {0x3, 0x3, 0x2})
-            backpack.Nibble(false, n);
+        for (uint8_t n : {0x3, 0x3, 0x2}) backpack.Nibble(false, n);
         EXPECT_TRUE(Faulted(panel, "faults 1: switch to 4-bit without three 0x3 transfers"))
             << panel.StateText();
     }

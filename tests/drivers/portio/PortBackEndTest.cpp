@@ -36,10 +36,10 @@ TEST(PortSpec, NamesTheBackEnd) {
     EXPECT_EQ(ks->kind, TPortSpec::TKind::EmuKs0108);
     EXPECT_EQ(ks->stateFile, "panel.txt");
 
-    for (const char* bad : {"emu:hd44780:3x7:x", "emu:hd44780:2x16", "emu:hd44780:2x16:",
-                            "emu:hd44780:2x:f", "emu:hd44780:x16:f", "emu:hd44780:2y16:f",
-                            "emu:hd44780:-2x16:f", "emu:hd44780:4x24:f", "emu:ks0108:",
-                            "emu:ks0108", "emu", "lpt", "PPDEV", " direct", "emu:sed1520:f"}) {
+    for (const char* bad :
+         {"emu:hd44780:3x7:x", "emu:hd44780:2x16", "emu:hd44780:2x16:", "emu:hd44780:2x:f",
+          "emu:hd44780:x16:f", "emu:hd44780:2y16:f", "emu:hd44780:-2x16:f", "emu:hd44780:4x24:f",
+          "emu:ks0108:", "emu:ks0108", "emu", "lpt", "PPDEV", " direct", "emu:sed1520:f"}) {
         error.clear();
         EXPECT_FALSE(ParsePortSpec(bad, error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
@@ -87,8 +87,8 @@ TEST(DirectPort, OnlyStandardParallelRangesReachIoperm) {
         port->Write(2, 0x05);
         EXPECT_EQ(port->Read(1), 0x5A);
     }
-    EXPECT_EQ(TFakeIo::calls, (std::vector<std::string>{"ioperm 888 3 1", "out 65 888",
-                                                        "out 5 890", "in 889", "ioperm 888 3 0"}));
+    EXPECT_EQ(TFakeIo::calls, (std::vector<std::string>{"ioperm 888 3 1", "out 65 888", "out 5 890",
+                                                        "in 889", "ioperm 888 3 0"}));
 
     TFakeIo::calls.clear();
     TFakeIo::iopermResult = -1;

@@ -46,8 +46,8 @@ TEST(ModuleHostDiscovery, ScansThreeFoldersInOrderAndKeepsOnlyActiveLibrariesLoa
     TModuleHost host(tree.Options());
     host.Discover();
 
-    EXPECT_EQ(FileNames(host),
-              (std::vector<std::string>{"a_drv.so", "b_drv.so", "alpha.so", "beta.so", "saver.so"}));
+    EXPECT_EQ(FileNames(host), (std::vector<std::string>{"a_drv.so", "b_drv.so", "alpha.so",
+                                                         "beta.so", "saver.so"}));
     const auto& m = host.Modules();
     EXPECT_EQ(m[0].Kind(), K::Driver);
     EXPECT_EQ(m[2].Kind(), K::Data);
@@ -152,10 +152,11 @@ TEST(ModuleHostDrivers, TurningOnADriverTurnsTheOthersOffFirst) {
     geometry.Calls.clear();
 
     EXPECT_EQ(host.Toggle(1), TTurnResult::TurnedOn);
-    EXPECT_EQ(Events(), (std::vector<std::string>{
-                            "a_2x16.so:SetActive(0)@1", "a_2x16.so:Release",
-                            "a_2x16.so:SetActive(0)@1", "b_4x20.so:Init", "b_4x20.so:SetActive(1)@1",
-                            "b_4x20.so:GetRowCount@1", "b_4x20.so:GetColCount@1"}));
+    EXPECT_EQ(Events(),
+              (std::vector<std::string>{"a_2x16.so:SetActive(0)@1", "a_2x16.so:Release",
+                                        "a_2x16.so:SetActive(0)@1", "b_4x20.so:Init",
+                                        "b_4x20.so:SetActive(1)@1", "b_4x20.so:GetRowCount@1",
+                                        "b_4x20.so:GetColCount@1"}));
     EXPECT_FALSE(host.Module(0).Active);
     EXPECT_FALSE(IsLoaded(host.LibraryPath(0)));
     EXPECT_EQ(host.CurrentDriverIndex(), 1u);
@@ -371,8 +372,8 @@ TEST(ModuleHostModules, ModuleListGroupsKindsWithSeparators) {
 // loses the answer of the call, is reported once and stays on; a second data module of the same
 // name is refused with a message naming both files.
 TEST(ModuleHostFaults, ThrowingModulesAreReportedOnceAndADuplicateNameIsRefused) {
-    const std::string library = std::string(ORVANTA3_THROWING_FIXTURES) +
-                                "/plugins/software/throwing_plain.so";
+    const std::string library =
+        std::string(ORVANTA3_THROWING_FIXTURES) + "/plugins/software/throwing_plain.so";
     TProgramTree tree;
     tree.AddFile(library, K::Data, "a_throwing.so");
     tree.AddFile(library, K::Data, "b_same_name.so");

@@ -80,9 +80,9 @@ TEST_F(ScreenSaverListenerTest, TheModuleRunsWhileTheSystemScreenSaverRuns) {
         systemSaver = false;
         ASSERT_TRUE(WaitUntil([&] { return !listener.ModuleRunning(); }));
         ASSERT_TRUE(WaitUntil([&] { return EventsFrom(running).size() >= 3; }));
-        EXPECT_EQ(EventsFrom(running), (std::vector<std::string>{"a_saver.so:Stop",
-                                                                 "client:Restore(2)",
-                                                                 "client:Resume"}));
+        EXPECT_EQ(
+            EventsFrom(running),
+            (std::vector<std::string>{"a_saver.so:Stop", "client:Restore(2)", "client:Resume"}));
     }
     EXPECT_TRUE(EventsWith("b_saver.so").empty()); // only the first module that is on
 

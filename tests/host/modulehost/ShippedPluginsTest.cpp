@@ -122,7 +122,8 @@ TEST(ShippedPlugins, WithLanguageEnglishEveryModuleShowsEnglishTexts) {
 }
 
 TEST(ShippedPlugins, DriftClockDrawsThroughTheDriverUntilStopped) {
-    const std::string built = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/screensaver/driftclock.so";
+    const std::string built =
+        std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/screensaver/driftclock.so";
     if (!std::filesystem::exists(built)) GTEST_SKIP() << "driftclock not built";
     TProgramTree tree;
     tree.AddFixture("DriverFixture", K::Driver, "drv_2x16.so");

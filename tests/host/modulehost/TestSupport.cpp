@@ -74,7 +74,8 @@ std::string TProgramTree::PluginPath(TModuleKind kind, const std::string& fileNa
 
 void TProgramTree::AddFile(const std::string& source, TModuleKind kind,
                            const std::string& fileName) {
-    std::filesystem::create_directories(std::filesystem::path(PluginPath(kind, fileName)).parent_path());
+    std::filesystem::create_directories(
+        std::filesystem::path(PluginPath(kind, fileName)).parent_path());
     std::filesystem::copy_file(source, PluginPath(kind, fileName),
                                std::filesystem::copy_options::overwrite_existing);
 }

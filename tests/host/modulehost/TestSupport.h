@@ -57,5 +57,4 @@ public:
     std::vector<std::string> Calls;
 };
 
-
 } // namespace orv::test

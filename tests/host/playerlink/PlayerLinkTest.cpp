@@ -171,14 +171,12 @@ TEST_F(PlayerLinkWithPlayers, FollowsThePlayerThatPlaysElseTheFirstOne) {
     })) << ReadText(dir / "mpv.log");
 
     auto playing = StartPlayer(second, "second");
-    ASSERT_TRUE(WaitForBlock([&](const TZoomPlayerData& b) {
-        return b.State == zsPlaying && b.Path.Get() == second;
-    }));
+    ASSERT_TRUE(WaitForBlock(
+        [&](const TZoomPlayerData& b) { return b.State == zsPlaying && b.Path.Get() == second; }));
 
     playing->Stop();
-    ASSERT_TRUE(WaitForBlock([&](const TZoomPlayerData& b) {
-        return b.State == zsPaused && b.Path.Get() == first;
-    }));
+    ASSERT_TRUE(WaitForBlock(
+        [&](const TZoomPlayerData& b) { return b.State == zsPaused && b.Path.Get() == first; }));
 }
 
 TEST(PlayerLink, WithoutASessionBusTheBlockStaysAsCreated) {

@@ -23,8 +23,17 @@ namespace {
 const std::string kChronosPath = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software/chronos.so";
 
 enum : int32_t {
-    tagTime, tagDate, tagUptime, tagDayOfWeek, tagNowHour, tagNowMin, tagNowSec,
-    tagNowDay, tagNowMonth, tagNowMonthStr, tagNowYear
+    tagTime,
+    tagDate,
+    tagUptime,
+    tagDayOfWeek,
+    tagNowHour,
+    tagNowMin,
+    tagNowSec,
+    tagNowDay,
+    tagNowMonth,
+    tagNowMonthStr,
+    tagNowYear
 };
 
 class Chronos : public ::testing::Test {
@@ -79,8 +88,9 @@ TEST_F(Chronos, DescriptorListsElevenTagsWithTheirTexts) {
     EXPECT_EQ(module.Descriptor().Id, 1);
     EXPECT_EQ(module.Descriptor().TagCount, 11);
     EXPECT_STREQ(module.Descriptor().GroupCaption, "Дата/время"_cp1251);
-    EXPECT_STREQ(module.Descriptor().TagHints[0],
-                 "Текущие дата/время, время работы компьютера с момента последней перезагрузки"_cp1251);
+    EXPECT_STREQ(
+        module.Descriptor().TagHints[0],
+        "Текущие дата/время, время работы компьютера с момента последней перезагрузки"_cp1251);
     EXPECT_TRUE(module.Descriptor().GetValue);
     EXPECT_TRUE(module.Descriptor().LoadSettings);
     EXPECT_FALSE(module.Descriptor().Configure);
@@ -138,7 +148,8 @@ TEST_F(Chronos, DescriptorListsElevenTagsWithTheirTexts) {
             EXPECT_STREQ(module.Descriptor().TagHints[k], "");
         }
     }
-    EXPECT_EQ(module.Library().DataModuleDescriptor(), &module.Descriptor()) << "getPlugin: the same record";
+    EXPECT_EQ(module.Library().DataModuleDescriptor(), &module.Descriptor())
+        << "getPlugin: the same record";
 }
 
 TEST_F(Chronos, TimeSelectors) {

@@ -20,7 +20,8 @@ TEST(BackgroundTasks, ReplacedWorkRunsOneAtATimeAndOnlyTheLastWaitingOneRuns) {
     auto work = [&](int id) {
         return [&, id](std::stop_token stop) {
             const int now = ++working;
-            for (int seen = mostAtOnce; now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {
+            for (int seen = mostAtOnce;
+                 now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {
             }
             {
                 std::lock_guard lock(mutex);

@@ -24,7 +24,11 @@ namespace {
 const char* NoValue(int32_t, const char*) { return ""; }
 
 constinit TPluginDescriptor gTwoTags = MakePluginDescriptor(
-    {.Name = "Test", .Description = "d", .Id = 7, .GroupCaption = "g", .GroupHint = "gh",
+    {.Name = "Test",
+     .Description = "d",
+     .Id = 7,
+     .GroupCaption = "g",
+     .GroupHint = "gh",
      .GetValue = NoValue},
     {{.Name = "$a", .Caption = "A", .Example = "$a$", .Hint = "ha"}, {.Name = "$b"}});
 } // namespace

@@ -8,7 +8,6 @@
 using namespace orv;
 using orv::test::ScopedEnv;
 
-
 TEST(RegionalSettings, DateSeparatorIsTheTextBetweenTheFirstTwoFields) {
     EXPECT_EQ(DateSeparatorOfFormat("%m/%d/%y"), "/");
     EXPECT_EQ(DateSeparatorOfFormat("%d.%m.%Y"), ".");

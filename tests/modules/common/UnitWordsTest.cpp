@@ -18,9 +18,9 @@ TEST(UnitWords, EmptyUntilReadAndDefaultsWithoutASettingsFile) {
     EXPECT_EQ(words[TUnitWord::Hertz], "");
 
     words.ReadAll();
-    const char* expected[][2] = {{"Bit", "b"},    {"Byte", "b"},   {"Kilo", "k"},  {"Mega", "M"},
-                                 {"Giga", "G"},   {"PerSec", "ps"}, {"Hertz", "Hz"}, {"Hour", "h"},
-                                 {"Min", "m"},    {"Sec", "s"}};
+    const char* expected[][2] = {{"Bit", "b"},  {"Byte", "b"},    {"Kilo", "k"},   {"Mega", "M"},
+                                 {"Giga", "G"}, {"PerSec", "ps"}, {"Hertz", "Hz"}, {"Hour", "h"},
+                                 {"Min", "m"},  {"Sec", "s"}};
     for (size_t i = 0; i < kUnitWordCount; ++i) {
         const auto word = static_cast<TUnitWord>(i);
         EXPECT_STREQ(UnitWordKey(word), expected[i][0]);

@@ -14,8 +14,16 @@ using orv::test::TModuleOnFakeTree;
 namespace {
 
 enum : int32_t {
-    tagRasCheck, tagRasName, tagRasDeviceType, tagRasDeviceName, tagRasIn, tagRasOut,
-    tagRasZipIn, tagRasZipOut, tagRasSpeed, tagRasDuration
+    tagRasCheck,
+    tagRasName,
+    tagRasDeviceType,
+    tagRasDeviceName,
+    tagRasIn,
+    tagRasOut,
+    tagRasZipIn,
+    tagRasZipOut,
+    tagRasSpeed,
+    tagRasDuration
 };
 
 // What the fake kernel answers for ppp0 and ppp1; anything else fails.
@@ -104,7 +112,9 @@ TEST_F(Dialwatch, WithoutLinkTheScreenIsSkipped) {
 TEST_F(Dialwatch, DialledLinkShowsItsEntryDeviceAndTraffic) {
     LoadSettings();
     DialledLink();
-    gCounters = {.BytesIn = 5368709120, .BytesOut = 1536, .CompressionInPercent = 25,
+    gCounters = {.BytesIn = 5368709120,
+                 .BytesOut = 1536,
+                 .CompressionInPercent = 25,
                  .CompressionOutPercent = 0};
     EXPECT_EQ(Value(tagRasCheck), "");
     EXPECT_EQ(Value(tagRasName), "myisp");
@@ -127,8 +137,9 @@ TEST_F(Dialwatch, LinkNameAndSpeedFromPppdsOwnFiles) {
     tree.Write("/run/pppd/ppp0.pid", "77\n");
     tree.Write("/run/pppd/ppp-office.pid", "77\nppp0\n");
     tree.Write("/run/pppd/ppp-other.pid", "78\nppp1\n");
-    tree.Write("/proc/77/cmdline",
-               std::string("pppd\0/dev/ttyS1\0" "33600\0linkname\0office\0", 37));
+    tree.Write("/proc/77/cmdline", std::string("pppd\0/dev/ttyS1\0"
+                                               "33600\0linkname\0office\0",
+                                               37));
     EXPECT_EQ(Value(tagRasName), "office");
     EXPECT_EQ(Value(tagRasDeviceName), "ttyS1");
     EXPECT_EQ(Value(tagRasSpeed), "33.6 kbps");

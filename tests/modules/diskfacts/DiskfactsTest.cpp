@@ -22,8 +22,15 @@ using orv::test::TModuleOnFakeTree;
 namespace {
 
 enum : int32_t {
-    tagDriveEnum, tagDriveLetter, tagDriveSize, tagDriveFree, tagDriveUsed,
-    tagPercentDriveFree, tagPercentDriveUsed, tagDriveLabel, tagDriveFS
+    tagDriveEnum,
+    tagDriveLetter,
+    tagDriveSize,
+    tagDriveFree,
+    tagDriveUsed,
+    tagPercentDriveFree,
+    tagPercentDriveUsed,
+    tagDriveLabel,
+    tagDriveFS
 };
 
 // The fake statvfs: sizes by mount point below the fake root; "/mnt/nfs" hangs while
@@ -53,33 +60,33 @@ void SetNfsDead(bool dead) {
     gNfsRevived.notify_all();
 }
 
-constexpr const char* kMounts =
-    "sysfs /sys sysfs rw,nosuid 0 0\n"
-    "proc /proc proc rw 0 0\n"
-    "udev /dev devtmpfs rw 0 0\n"
-    "tmpfs /run tmpfs rw 0 0\n"
-    "/dev/sda1 / ext4 rw,relatime 0 0\n"
-    "/dev/sda2 /home\\040space ext4 rw 0 0\n"
-    "tmpfs /run/user/1000 tmpfs rw 0 0\n"
-    "/dev/sdb1 /run/media/u/STICK vfat rw 0 0\n"
-    "tmpfs /dev/shm tmpfs rw 0 0\n"
-    "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-    "tmpfs /tmp tmpfs rw 0 0\n"
-    "server:/export /mnt/nfs nfs4 rw 0 0\n"
-    "/dev/sda1 /etc/hosts ext4 rw 0 0\n"
-    "/dev/loop0 /snap/core/1 squashfs ro 0 0\n"
-    "overlay /var/lib/docker/overlay2/x/merged overlay rw 0 0\n"
-    "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
-    "me@host:/ /mnt/ssh fuse.sshfs rw 0 0\n"
-    "rclone: /mnt/cloud fuse.rclone rw 0 0\n"
-    "/dev/sdc1 /tmp tmpfs rw 0 0\n";
+constexpr const char* kMounts = "sysfs /sys sysfs rw,nosuid 0 0\n"
+                                "proc /proc proc rw 0 0\n"
+                                "udev /dev devtmpfs rw 0 0\n"
+                                "tmpfs /run tmpfs rw 0 0\n"
+                                "/dev/sda1 / ext4 rw,relatime 0 0\n"
+                                "/dev/sda2 /home\\040space ext4 rw 0 0\n"
+                                "tmpfs /run/user/1000 tmpfs rw 0 0\n"
+                                "/dev/sdb1 /run/media/u/STICK vfat rw 0 0\n"
+                                "tmpfs /dev/shm tmpfs rw 0 0\n"
+                                "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+                                "tmpfs /tmp tmpfs rw 0 0\n"
+                                "server:/export /mnt/nfs nfs4 rw 0 0\n"
+                                "/dev/sda1 /etc/hosts ext4 rw 0 0\n"
+                                "/dev/loop0 /snap/core/1 squashfs ro 0 0\n"
+                                "overlay /var/lib/docker/overlay2/x/merged overlay rw 0 0\n"
+                                "gvfsd-fuse /run/user/1000/gvfs fuse.gvfsd-fuse rw 0 0\n"
+                                "me@host:/ /mnt/ssh fuse.sshfs rw 0 0\n"
+                                "rclone: /mnt/cloud fuse.rclone rw 0 0\n"
+                                "/dev/sdc1 /tmp tmpfs rw 0 0\n";
 
 class Diskfacts : public ::testing::Test, public TModuleOnFakeTree {
 protected:
     Diskfacts() : TModuleOnFakeTree("diskfacts.so") {}
     void SetUp() override {
         ASSERT_TRUE(module.Loaded());
-        setSpace = reinterpret_cast<TDiskfactsSetSpaceQueryFunc>(module.Library().Symbol(kDiskfactsSetSpaceQueryExport));
+        setSpace = reinterpret_cast<TDiskfactsSetSpaceQueryFunc>(
+            module.Library().Symbol(kDiskfactsSetSpaceQueryExport));
         ASSERT_TRUE(setSpace);
         setSpace(FakeSpace);
         gRoot = tree.Root();
@@ -113,9 +120,9 @@ protected:
 TEST_F(Diskfacts, DescriptorListsNineTags) {
     const TPluginDescriptor& d = module.Descriptor();
     EXPECT_STREQ(d.Name, "Disks info");
-    EXPECT_EQ(Cp1251ToUtf8(d.Description)
-                  .rfind("Информация о дисковой подсистеме компьютера\r\r", 0),
-              0u);
+    EXPECT_EQ(
+        Cp1251ToUtf8(d.Description).rfind("Информация о дисковой подсистеме компьютера\r\r", 0),
+        0u);
     EXPECT_EQ(d.Id, 4);
     EXPECT_EQ(d.TagCount, 9);
     EXPECT_EQ(Cp1251ToUtf8(d.GroupCaption), "Дисковая подсистема");
@@ -124,11 +131,11 @@ TEST_F(Diskfacts, DescriptorListsNineTags) {
               TBuiltModule::Sixteen({"$driveEnum", "$driveLetter", "$driveSize", "$driveFree",
                                      "$driveUsed", "$%driveFree", "$%driveUsed", "$driveLabel",
                                      "$driveFS"}));
-    EXPECT_EQ(TBuiltModule::Texts(d.TagCaptions),
-              TBuiltModule::Sixteen({"перечисление", "буква диска", "обьем диска",
-                                     "свободно на диске", "занято на диске",
-                                     "свободно на диске в %", "занято на диске в %",
-                                     "метка диска", "файловая система"}));
+    EXPECT_EQ(
+        TBuiltModule::Texts(d.TagCaptions),
+        TBuiltModule::Sixteen({"перечисление", "буква диска", "обьем диска", "свободно на диске",
+                               "занято на диске", "свободно на диске в %", "занято на диске в %",
+                               "метка диска", "файловая система"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagExamples),
               TBuiltModule::Sixteen({"$driveEnum$", "$driveLetter[0]$", "$driveSize[0]$",
                                      "$driveFree[0]$", "$driveUsed[0]$", "$%driveFree[0]$",
@@ -146,8 +153,8 @@ TEST_F(Diskfacts, DescriptorListsNineTags) {
 
 TEST_F(Diskfacts, DrivesAreTheRealFileSystemsInMountTableOrder) {
     EXPECT_EQ(Value(tagDriveEnum, "0"), "#enum7");
-    const char* mountPoints[] = {"/", "/home space", "/run/media/u/STICK", "/mnt/nfs",
-                                 "/mnt/ssh", "/mnt/cloud", "/tmp"};
+    const char* mountPoints[] = {
+        "/", "/home space", "/run/media/u/STICK", "/mnt/nfs", "/mnt/ssh", "/mnt/cloud", "/tmp"};
     for (int n = 0; n < 7; ++n)
         EXPECT_EQ(Value(tagDriveLetter, std::to_string(n).c_str()), mountPoints[n]) << n;
     EXPECT_EQ(Value(tagDriveLetter, "7"), "") << "no eighth drive";
@@ -223,7 +230,8 @@ TEST_F(Diskfacts, ADeadNetworkMountDoesNotHoldUpTheCaller) {
     // The late answer is served once the helper thread has brought it.
     std::string size;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while ((size = Value(tagDriveSize, "3")) == "0 b" && std::chrono::steady_clock::now() < deadline)
+    while ((size = Value(tagDriveSize, "3")) == "0 b" &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
     EXPECT_EQ(size, "1.00 Gb");
     EXPECT_EQ(Value(tagPercentDriveUsed, "3"), "100.00") << "and the mount is asked again";

@@ -14,8 +14,8 @@ TEST(Glyphset, DescriptorListsTheEightTagsWithTheirTexts) {
     ASSERT_TRUE(glyphset.Loaded());
     const TPluginDescriptor& d = glyphset.Descriptor();
     EXPECT_STREQ(d.Name, "Custom chars support");
-    EXPECT_TRUE(Cp1251ToUtf8(d.Description)
-                    .starts_with("Поддержка наборов пользовательских символов\r\r"));
+    EXPECT_TRUE(
+        Cp1251ToUtf8(d.Description).starts_with("Поддержка наборов пользовательских символов\r\r"));
     EXPECT_EQ(d.Id, 11);
     EXPECT_EQ(Cp1251ToUtf8(d.GroupCaption), "Символы пользователя");
     EXPECT_EQ(TBuiltModule::Texts(d.TagNames),

@@ -17,8 +17,8 @@ TEST(HeadlinesDialog, SavesTheProxySwitchThePeriodAndTheAddresses) {
     TBuiltModule module("headlines.so");
     ASSERT_TRUE(module.Loaded());
 
-    const size_t steps = RunDialogSteps([&] { EXPECT_EQ(module.Descriptor().Configure(), 0); },
-        {[](QWidget& dialog) {
+    const size_t steps = RunDialogSteps(
+        [&] { EXPECT_EQ(module.Descriptor().Configure(), 0); }, {[](QWidget& dialog) {
             EXPECT_EQ(Child<QSpinBox>(dialog, "UpDown1").value(), 5);
             EXPECT_EQ(Child<QSpinBox>(dialog, "UpDown1").minimum(), 1);
             EXPECT_FALSE(Child<QLineEdit>(dialog, "edHardAddress").text().isEmpty())

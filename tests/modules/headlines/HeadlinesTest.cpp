@@ -60,8 +60,8 @@ protected:
     void Settings(const std::string& hard, const std::string& fresh, const std::string& reviews,
                   const std::string& extra = "") {
         WriteText(docs / "Orvanta3.ini", "[headlines.so]\nHard address=" + hard +
-                                             "\nFresh address=" + fresh + "\nReviews address=" +
-                                             reviews + "\n" + extra);
+                                             "\nFresh address=" + fresh +
+                                             "\nReviews address=" + reviews + "\n" + extra);
     }
     void Load() {
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
@@ -76,7 +76,8 @@ protected:
     }
 
     std::string StateNextDownload() {
-        return TIniFile(state / "orvanta3/state.ini").ReadString("headlines.so", "Next download", "");
+        return TIniFile(state / "orvanta3/state.ini")
+            .ReadString("headlines.so", "Next download", "");
     }
 
     TempDir docs;
@@ -160,7 +161,8 @@ TEST_F(Headlines, TheNextDownloadIsStateAndAReadOnlySettingsFileStaysAsItIs) {
     EXPECT_EQ(server.Requests(), 2);
     EXPECT_FALSE(StateNextDownload().empty());
     EXPECT_EQ(NextDownload(), StateNextDownload());
-    TIniFile(docs / "Orvanta3.ini").WriteString("headlines.so", "Next download", "01/01/03 00:00:00");
+    TIniFile(docs / "Orvanta3.ini")
+        .WriteString("headlines.so", "Next download", "01/01/03 00:00:00");
     Load();
     EXPECT_EQ(server.Requests(), 2);
 }

@@ -60,7 +60,7 @@ TEST_F(Hostfacts, DescriptorListsThreeTagsWithoutHints) {
 
 TEST_F(Hostfacts, VersionIsTheDistributionAndTheKernelsThreeNumbers) {
     tree.Write("/etc/os-release", "NAME=\"Debian GNU/Linux\"\n"
-                                    "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
+                                  "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
     tree.Write("/proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
     EXPECT_EQ(Value(tagOsVersion), "Debian GNU/Linux 12 (bookworm): 6.1.0");
 
@@ -113,8 +113,8 @@ TEST_F(Hostfacts, OnTheRealMachine) {
     ASSERT_NE(colon, std::string::npos) << version;
     unsigned major = 0, minor = 0, patch = 0;
     ASSERT_GE(std::sscanf(names.release, "%u.%u.%u", &major, &minor, &patch), 1) << names.release;
-    EXPECT_EQ(version.substr(colon + 2), std::to_string(major) + "." + std::to_string(minor) +
-                                             "." + std::to_string(patch))
+    EXPECT_EQ(version.substr(colon + 2),
+              std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch))
         << version << " / " << names.release;
     std::error_code ec;
     if (std::filesystem::exists("/etc/os-release", ec) ||

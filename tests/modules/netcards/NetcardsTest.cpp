@@ -18,8 +18,18 @@ using orv::test::TModuleOnFakeTree;
 namespace {
 
 enum : int32_t {
-    tagLanName, tagLanType, tagLanSpeed, tagLanStatus, tagLanIn, tagLanOut, tagLanUniIn,
-    tagLanUniOut, tagLanNUniIn, tagLanNUniOut, tagLanErrIn, tagLanErrOut
+    tagLanName,
+    tagLanType,
+    tagLanSpeed,
+    tagLanStatus,
+    tagLanIn,
+    tagLanOut,
+    tagLanUniIn,
+    tagLanUniOut,
+    tagLanNUniIn,
+    tagLanNUniOut,
+    tagLanErrIn,
+    tagLanErrOut
 };
 
 struct TFakeInterface {
@@ -78,7 +88,6 @@ protected:
         for (int r = 0; r < rows; ++r) texts.push_back(Value(index, std::to_string(r).c_str()));
         return texts;
     }
-
 };
 
 } // namespace
@@ -112,13 +121,12 @@ TEST_F(Netcards, RowsFollowTheInterfaceIndexWithTheirTexts) {
     EXPECT_EQ(Column(tagLanName, 7),
               (std::vector<std::string>{"lo", "eth0 (82540EM Gigabit Ethernet)",
                                         "wlan0 (Wi-Fi Stick)", "sl0", "ppp0", "tun0", "tr0"}));
-    EXPECT_EQ(Column(tagLanType, 7), (std::vector<std::string>{"Loopback", "Ethernet", "Ethernet",
-                                                               "SLIP", "PPP", "other",
-                                                               "TockenRing"}));
+    EXPECT_EQ(Column(tagLanType, 7),
+              (std::vector<std::string>{"Loopback", "Ethernet", "Ethernet", "SLIP", "PPP", "other",
+                                        "TockenRing"}));
     EXPECT_EQ(Column(tagLanStatus, 7),
               (std::vector<std::string>{"Operational", "Operational", "Connecting...", "Disabled",
-                                        "Connected", "Cable disconnected",
-                                        "Cable disconnected"}));
+                                        "Connected", "Cable disconnected", "Cable disconnected"}));
     EXPECT_EQ(Column(tagLanSpeed, 7), (std::vector<std::string>{"", "100.00 Mbps", "54.00 Mbps", "",
                                                                 "", "10.00 Mbps", "1000.00 Mbps"}));
 }
@@ -285,8 +293,10 @@ TEST_F(Netcards, LoopbackCountsTrafficSentThroughIt) {
     double perSecond = 0;
     char unit[16] = {};
     ASSERT_EQ(std::sscanf(rate.c_str(), "%lf %15s", &perSecond, unit), 2) << rate;
-    const double scale = std::string(unit) == "kbps" ? 1e3 : std::string(unit) == "Mbps" ? 1e6
-                         : std::string(unit) == "Gbps" ? 1e9 : 1;
+    const double scale = std::string(unit) == "kbps"   ? 1e3
+                         : std::string(unit) == "Mbps" ? 1e6
+                         : std::string(unit) == "Gbps" ? 1e9
+                                                       : 1;
     EXPECT_GE(perSecond * scale * 3 + 3 * 0.005 * scale, static_cast<double>(kSent))
         << before << " -> " << after << ", " << rate;
     EXPECT_NE(before, after);

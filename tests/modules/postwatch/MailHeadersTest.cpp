@@ -41,10 +41,10 @@ TEST(MailHeaders, PlainBytesFollowTheMessageCharset) {
 
 TEST(MailHeaders, HeaderBlockGivesDateSenderAndSubject) {
     orv::test::ScopedEnv locale("LC_ALL", "C");
-    const TMailHeader header = ParseMailHeader(
-        "Received: x\r\nSubject: =?utf-8?B?0JzQuNGA?=\r\n  =?utf-8?B?0JzQuNGA?=\r\n"
-        "From: \"Bob\" <bob@x>\r\nContent-Type: text/plain; charset=\"KOI8-R\"\r\n"
-        "Date: Thu, 05 Mar 2026 12:00:00 +0300\r\n\r\nSubject: body");
+    const TMailHeader header =
+        ParseMailHeader("Received: x\r\nSubject: =?utf-8?B?0JzQuNGA?=\r\n  =?utf-8?B?0JzQuNGA?=\r\n"
+                        "From: \"Bob\" <bob@x>\r\nContent-Type: text/plain; charset=\"KOI8-R\"\r\n"
+                        "Date: Thu, 05 Mar 2026 12:00:00 +0300\r\n\r\nSubject: body");
     EXPECT_EQ(Cp1251ToUtf8(header.Subject), "МирМир");
     EXPECT_EQ(header.From, "\"Bob\" <bob@x>");
     EXPECT_EQ(header.Date, "03/05/26");

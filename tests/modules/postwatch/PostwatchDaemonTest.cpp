@@ -30,10 +30,10 @@ TEST(PostwatchDaemon, EnumeratedScreensShowEveryMessage) {
     mail.Server = "127.0.0.1:" + std::to_string(dovecot.PopPort());
     mail.User = TDovecotServer::kUser;
     mail.Password = TDovecotServer::kPassword;
-    TIniDocument ini = TIniDocument::Parse(
-        "[Common]\nBase timeout=100\nSubScreen show time=1\nQuitMsg=bye\n"
-        "[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0\n"
-        "[postwatch.so]\nActive=1\n");
+    TIniDocument ini =
+        TIniDocument::Parse("[Common]\nBase timeout=100\nSubScreen show time=1\nQuitMsg=bye\n"
+                            "[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0\n"
+                            "[postwatch.so]\nActive=1\n");
     WriteMailSettings(ini, mail);
     WriteText(docs / "Orvanta3.ini", ini.Serialize());
     // The mail screen is skipped until the first check has answered; the other screen keeps

@@ -20,8 +20,8 @@ TEST(PostwatchDialog, SavesTheSixKeysWithThePasswordScrambled) {
     TBuiltModule module("postwatch.so");
     ASSERT_TRUE(module.Loaded());
 
-    const size_t steps = RunDialogSteps([&] { EXPECT_EQ(module.Descriptor().Configure(), 0); },
-        {[](QWidget& dialog) {
+    const size_t steps = RunDialogSteps(
+        [&] { EXPECT_EQ(module.Descriptor().Configure(), 0); }, {[](QWidget& dialog) {
             EXPECT_EQ(Child<QLineEdit>(dialog, "edMailMask").text(),
                       QString::fromUtf8("%date% от %from%: %subject%"));
             EXPECT_EQ(Child<QLineEdit>(dialog, "edMailDelimiter").text(), "|");

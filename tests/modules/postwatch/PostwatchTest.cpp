@@ -21,8 +21,14 @@ using namespace orv::test;
 namespace {
 
 enum : int32_t {
-    tagMailCheck, tagMailNew, tagMailDetails, tagMailEnum,
-    tagMailFrom, tagMailDate, tagMailSubject, tagMailSize
+    tagMailCheck,
+    tagMailNew,
+    tagMailDetails,
+    tagMailEnum,
+    tagMailFrom,
+    tagMailDate,
+    tagMailSubject,
+    tagMailSize
 };
 
 std::string Message(const std::string& from, const std::string& subject,
@@ -124,8 +130,9 @@ TEST_F(Postwatch, ThreeMessagesAreEnumeratedWithTheirDecodedHeaders) {
     ASSERT_TRUE(dovecot.WaitForLogins(1));
     EXPECT_EQ(dovecot.Logins(), 1);
     // The bodies stay on the server: only headers were asked for.
-    EXPECT_TRUE(WaitUntil([&] { return ReadText(dovecot.Log()).find("top=3/") != std::string::npos; },
-                          std::chrono::seconds(60)))
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadText(dovecot.Log()).find("top=3/") != std::string::npos; },
+                  std::chrono::seconds(60)))
         << ReadText(dovecot.Log());
     EXPECT_NE(ReadText(dovecot.Log()).find("retr=0/0"), std::string::npos);
 }

@@ -65,7 +65,8 @@ protected:
     Procgauge() : TModuleOnFakeTree("procgauge.so") {}
     void SetUp() override {
         ASSERT_TRUE(Ready());
-        setProbes = reinterpret_cast<TProcgaugeSetProbesFunc>(module.Library().Symbol(kProcgaugeSetProbesExport));
+        setProbes = reinterpret_cast<TProcgaugeSetProbesFunc>(
+            module.Library().Symbol(kProcgaugeSetProbesExport));
         ASSERT_TRUE(setProbes);
         LoadSettings();
     }
@@ -101,9 +102,9 @@ TEST_F(Procgauge, DescriptorListsFourTags) {
               TBuiltModule::Sixteen({"$cpuFreq", "$cpuVendor", "$cpuID", "$cpuUsage"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagCaptions),
               TBuiltModule::Sixteen({"частота", "производитель", "тип", "загрузка"}));
-    EXPECT_EQ(TBuiltModule::Texts(d.TagExamples),
-              TBuiltModule::Sixteen(
-                  {"$cpuFreq$", "$cpuVendor$", "$cpuID$", "$cpuUsage[,,10,3,bar]$"}));
+    EXPECT_EQ(
+        TBuiltModule::Texts(d.TagExamples),
+        TBuiltModule::Sixteen({"$cpuFreq$", "$cpuVendor$", "$cpuID$", "$cpuUsage[,,10,3,bar]$"}));
     const std::vector<std::string> hints = TBuiltModule::Texts(d.TagHints);
     EXPECT_EQ(hints[3], "Показать загрузку процессора\r\rПоказывает в % текущую загрузку "
                         "процессора; может использоваться для вывода степени загрузки "
@@ -198,7 +199,7 @@ TEST_F(Procgauge, VendorAndBrandFromCpuid) {
     std::strcpy(gVendorId, "GenuineIntel");
     gMaxExtendedLeaf = 0x80000001;
     tree.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: AuthenticAMD\n"
-                                  "model name\t: Pentium 4\n\nprocessor\t: 1\n");
+                                "model name\t: Pentium 4\n\nprocessor\t: 1\n");
     UseProbes({FakeCounter, FakeStamp, FakeCpuid});
     EXPECT_EQ(Value(tagCpuVendor), "Intel Corporation") << "cpuid wins over /proc/cpuinfo";
     EXPECT_EQ(Value(tagCpuID), "Pentium 4");
@@ -210,13 +211,13 @@ TEST_F(Procgauge, WithoutCpuidVendorAndBrandComeFromCpuinfo) {
     EXPECT_EQ(Value(tagCpuID), "");
 
     tree.Write("/proc/cpuinfo", "processor\t: 0\nvendor_id\t: CentaurHauls\n"
-                                  "model name\t: VIA Nano\n\nprocessor\t: 1\nvendor_id\t: x\n");
+                                "model name\t: VIA Nano\n\nprocessor\t: 1\nvendor_id\t: x\n");
     UseProbes({FakeCounter, FakeStamp, nullptr});
     EXPECT_EQ(Value(tagCpuVendor), "IDT/Centaur");
     EXPECT_EQ(Value(tagCpuID), "VIA Nano");
 
     tree.Write("/proc/cpuinfo", "processor\t: 0\nBogoMIPS\t: 48.00\nCPU implementer\t: 0x41\n\n"
-                                  "Hardware\t: BCM2835\nModel\t\t: Raspberry Pi 4 Model B\n");
+                                "Hardware\t: BCM2835\nModel\t\t: Raspberry Pi 4 Model B\n");
     UseProbes({FakeCounter, FakeStamp, nullptr});
     EXPECT_EQ(Value(tagCpuVendor), "");
     EXPECT_EQ(Value(tagCpuID), "") << "only the first processor's block counts";
@@ -225,8 +226,8 @@ TEST_F(Procgauge, WithoutCpuidVendorAndBrandComeFromCpuinfo) {
 TEST_F(Procgauge, LoadOfAllProcessorsAndOfOne) {
     // Fields: user nice system idle iowait irq softirq steal guest guest_nice.
     tree.Write("/proc/stat", "cpu  300 0 100 1500 100 0 0 0 50 0\n"
-                               "cpu0 200 0 50 700 50 0 0 0 50 0\n"
-                               "cpu1 100 0 50 800 50 0 0 0 0 0\nintr 5 0\n");
+                             "cpu0 200 0 50 700 50 0 0 0 50 0\n"
+                             "cpu1 100 0 50 800 50 0 0 0 0 0\nintr 5 0\n");
     At(1000);
     EXPECT_EQ(Value(tagCpuUsage, ""), "20.00") << "since boot: 400 of 2000, guest not twice";
     EXPECT_EQ(Value(tagCpuUsage, "1"), "25.00") << "the first processor, cpu0";
@@ -235,8 +236,8 @@ TEST_F(Procgauge, LoadOfAllProcessorsAndOfOne) {
     EXPECT_EQ(Value(tagCpuUsage, "-1"), "");
 
     tree.Write("/proc/stat", "cpu  400 0 100 1600 100 0 0 0 50 0\n"
-                               "cpu0 300 0 50 700 50 0 0 0 50 0\n"
-                               "cpu1 100 0 50 900 50 0 0 0 0 0\n");
+                             "cpu0 300 0 50 700 50 0 0 0 50 0\n"
+                             "cpu1 100 0 50 900 50 0 0 0 0 0\n");
     At(2000);
     EXPECT_EQ(Value(tagCpuUsage, "0"), "50.00") << "\"0\", as a tag without brackets passes";
     EXPECT_EQ(Value(tagCpuUsage, "1"), "100.00");

@@ -42,13 +42,12 @@ TEST_F(Ramgauge, DescriptorListsFiveTags) {
     EXPECT_EQ(d.TagCount, 5);
     EXPECT_EQ(Cp1251ToUtf8(d.GroupCaption), "Память");
     EXPECT_EQ(Cp1251ToUtf8(d.TagHints[0]), "Вывод информации об использовании памяти компьютера");
-    EXPECT_EQ(TBuiltModule::Texts(d.TagNames),
-              TBuiltModule::Sixteen(
-                  {"$memPSize", "$memPFree", "$memVSize", "$memVFree", "$memUsing"}));
+    EXPECT_EQ(
+        TBuiltModule::Texts(d.TagNames),
+        TBuiltModule::Sixteen({"$memPSize", "$memPFree", "$memVSize", "$memVFree", "$memUsing"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagCaptions),
-              TBuiltModule::Sixteen({"физической всего", "физической свободно",
-                                     "виртуальной всего", "виртуальной свободно",
-                                     "использование памяти"}));
+              TBuiltModule::Sixteen({"физической всего", "физической свободно", "виртуальной всего",
+                                     "виртуальной свободно", "использование памяти"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagExamples),
               TBuiltModule::Sixteen({"$memPSize$", "$memPFree$", "$memVSize$", "$memVFree$",
                                      "$memUsing[,,10,2,bar]$"}));

@@ -17,8 +17,16 @@ using orv::test::WriteText;
 namespace {
 
 enum : int32_t {
-    tagMbmCheck, tagMbmTemp, tagMbmFan, tagMbmCore0, tagMbmCore1, tagMbm3_3, tagMbm5_0,
-    tagMbm12_0, tagMbmMinus12_0, tagMbmMinus5_0
+    tagMbmCheck,
+    tagMbmTemp,
+    tagMbmFan,
+    tagMbmCore0,
+    tagMbmCore1,
+    tagMbm3_3,
+    tagMbm5_0,
+    tagMbm12_0,
+    tagMbmMinus12_0,
+    tagMbmMinus5_0
 };
 
 class Sensorlink : public ::testing::Test, public TModuleOnFakeTree {
@@ -57,7 +65,6 @@ protected:
         for (int32_t tag = tagMbmCore0; tag <= tagMbmMinus5_0; ++tag) texts.push_back(Value(tag));
         return texts;
     }
-
 };
 
 } // namespace
@@ -71,10 +78,10 @@ TEST_F(Sensorlink, DescriptorListsTenTagsAndHasASettingsDialog) {
     EXPECT_EQ(d.TagCount, 10);
     EXPECT_STREQ(d.GroupCaption, "MBM");
     EXPECT_STREQ(d.TagHints[0], "MotherBoard Monitor 5.*");
-    EXPECT_EQ(TBuiltModule::Texts(d.TagNames),
-              TBuiltModule::Sixteen({"$mbmCheck", "$mbmTemp", "$mbmFan", "$mbmCore0",
-                                     "$mbmCore1", "$mbm+3.3", "$mbm+5.0", "$mbm+12.0",
-                                     "$mbm-12.0", "$mbm-5.0"}));
+    EXPECT_EQ(
+        TBuiltModule::Texts(d.TagNames),
+        TBuiltModule::Sixteen({"$mbmCheck", "$mbmTemp", "$mbmFan", "$mbmCore0", "$mbmCore1",
+                               "$mbm+3.3", "$mbm+5.0", "$mbm+12.0", "$mbm-12.0", "$mbm-5.0"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagHints), TBuiltModule::Sixteen({}));
     EXPECT_STREQ(d.TagCaptions[6], "напряжение +3.3"_cp1251);
     EXPECT_TRUE(d.GetValue && d.LoadSettings && d.Configure);
@@ -102,21 +109,21 @@ TEST_F(Sensorlink, LabelsPlaceTheVoltagesOverEveryChip) {
     Input("hwmon2", "fan1", 4688);
     Input("hwmon2", "fan2", 0);
     Input("hwmon2", "in0", 1749, "Vcore");
-    Input("hwmon2", "in1", 1000, "Vin1");  // no standard rail
+    Input("hwmon2", "in1", 1000, "Vin1"); // no standard rail
     Input("hwmon2", "in2", 3360, "AVCC");
     Input("hwmon2", "in3", 3312, "+3.3V");
     Input("hwmon2", "in4", 5020, "+5V");
-    Input("hwmon2", "in5", 1800);          // unlabelled: position 5 (-12.0)
+    Input("hwmon2", "in5", 1800); // unlabelled: position 5 (-12.0)
     Input("hwmon2", "in6", 3300, "3VSB");
     Input("hwmon2", "in7", 12096, " +12V ");
     Input("hwmon2", "in8", 1200, "VCore 2");
-    Input("hwmon10", "in0", 900);          // unlabelled, Core0 already named by hwmon2
-    Input("hwmon10", "in6", -4990);        // unlabelled: position 6 (-5.0)
+    Input("hwmon10", "in0", 900);   // unlabelled, Core0 already named by hwmon2
+    Input("hwmon10", "in6", -4990); // unlabelled: position 6 (-5.0)
     Input("hwmon10", "temp1", 70000);
     LoadSettings();
     EXPECT_EQ(Value(tagMbmCheck), "");
-    EXPECT_EQ(Voltages(), (std::vector<std::string>{"1.75", "1.20", "3.31", "5.02", "12.10",
-                                                     "1.80", "-4.99"}));
+    EXPECT_EQ(Voltages(),
+              (std::vector<std::string>{"1.75", "1.20", "3.31", "5.02", "12.10", "1.80", "-4.99"}));
     // Temperatures and fans by number over the chips in the order of theirs: hwmon10 after 2.
     EXPECT_EQ(Value(tagMbmTemp, "0"), "42");
     EXPECT_EQ(Value(tagMbmTemp, "1"), "38");
@@ -134,8 +141,8 @@ TEST_F(Sensorlink, WithoutLabelsTheInputNumberGivesThePosition) {
     Input("hwmon0", "fan1", 1000);
     Input("hwmon0", "fan2", 2000);
     LoadSettings();
-    EXPECT_EQ(Voltages(), (std::vector<std::string>{"0.01", "1.01", "2.01", "3.01", "4.01", "5.01",
-                                                     "6.01"}));
+    EXPECT_EQ(Voltages(),
+              (std::vector<std::string>{"0.01", "1.01", "2.01", "3.01", "4.01", "5.01", "6.01"}));
     EXPECT_EQ(Value(tagMbmFan, "1"), "2000") << "three temperatures, seven voltages, fan 1";
 }
 
@@ -197,7 +204,7 @@ TEST_F(Sensorlink, TryToRunStartsTheProgramOnlyWhenItDoesNotRun) {
     tree.Write("/proc/100/comm", "fan-daemon\n");
     LoadSettings();
     const std::string script = Script("fancontrol"); // run by its interpreter
-    Settings("[MBM5]\nPath=" + script + "\n"); // "Try to run" is on by default
+    Settings("[MBM5]\nPath=" + script + "\n");       // "Try to run" is on by default
     tree.Write("/proc/7/comm", "sh\n");
     tree.Write("/proc/7/cmdline", std::string("/bin/sh\0/usr/sbin/fancontrol\0", 29));
     LoadSettings();

@@ -21,7 +21,8 @@ TEST(SkycastDialog, CodeIsCheckedAndTheMenuFillsIt) {
     ASSERT_TRUE(module.Loaded());
     const TIniFile ini(docs / "Orvanta3.ini");
 
-    const size_t steps = RunDialogSteps([&] { EXPECT_EQ(module.Descriptor().Configure(), -1); },
+    const size_t steps = RunDialogSteps(
+        [&] { EXPECT_EQ(module.Descriptor().Configure(), -1); },
         {[](QWidget& dialog) {
              EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Настройка..."));
              EXPECT_EQ(Child<QLineEdit>(dialog, "edCity").text(), "42");
@@ -59,8 +60,7 @@ TEST(SkycastDialog, CodeIsCheckedAndTheMenuFillsIt) {
     EXPECT_EQ(ini.ReadString("Weather", "Server", ""), "http://127.0.0.1:8080");
 
     // "Закрыть" keeps the file.
-    RunDialogSteps([&] { module.Descriptor().Configure(); },
-                   {[](QWidget& dialog) {
+    RunDialogSteps([&] { module.Descriptor().Configure(); }, {[](QWidget& dialog) {
                        EXPECT_EQ(Child<QLineEdit>(dialog, "edCity").text(), "93");
                        Child<QLineEdit>(dialog, "edCity").setText("1");
                        PressLater(dialog, "btnCancel");
@@ -74,13 +74,13 @@ TEST(SkycastDialog, TakesItsTextsFromTheModuleLanguageFile) {
     TIniFile(docs / "Orvanta3.ini").WriteString("Common", "Language", "English");
     TBuiltModule module("skycast.so"); // the shipped skycast.lng lies beside it
     ASSERT_TRUE(module.Loaded());
-    const size_t steps = RunDialogSteps([&] { module.Descriptor().Configure(); },
-        {[](QWidget& dialog) {
-            EXPECT_EQ(dialog.windowTitle(), "Settings...");
-            EXPECT_EQ(Child<QCheckBox>(dialog, "cbUseProxy").text(),
-                      "Connect through the proxy server");
-            EXPECT_EQ(Child<QPushButton>(dialog, "btnOk").text(), "Save");
-            PressLater(dialog, "btnCancel");
-        }});
+    const size_t steps =
+        RunDialogSteps([&] { module.Descriptor().Configure(); }, {[](QWidget& dialog) {
+                           EXPECT_EQ(dialog.windowTitle(), "Settings...");
+                           EXPECT_EQ(Child<QCheckBox>(dialog, "cbUseProxy").text(),
+                                     "Connect through the proxy server");
+                           EXPECT_EQ(Child<QPushButton>(dialog, "btnOk").text(), "Save");
+                           PressLater(dialog, "btnCancel");
+                       }});
     EXPECT_EQ(steps, 1u);
 }

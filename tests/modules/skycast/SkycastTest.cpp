@@ -98,10 +98,9 @@ TEST_F(Skycast, ShortOrFailedAnswersLeaveTheFieldsUnknown) {
 }
 
 TEST_F(Skycast, ForecastAnswerOfTheMenuCityGivesTheSameKindOfValues) {
-    server.Serve("/v1/forecast",
-                 {200, "application/json",
-                  ReadText(std::string(ORVANTA3_SOURCE_DIR) +
-                           "/tests/modules/skycast/forecast-kyiv.json")});
+    server.Serve("/v1/forecast", {200, "application/json",
+                                  ReadText(std::string(ORVANTA3_SOURCE_DIR) +
+                                           "/tests/modules/skycast/forecast-kyiv.json")});
     Settings("City code=1\nServer=" + server.Address()); // Source defaults to the forecast
     Load();
     EXPECT_EQ(Values(),

@@ -70,7 +70,8 @@ TEST(WeatherReport, ForecastNeedsBothPeriods) {
                        std::string(kMaxForecastDepth, ']') + "}";
     EXPECT_FALSE(ForecastReport(deep.substr(0, 5) + "[" + deep.substr(5)));
     std::string quoted = answer;
-    quoted.insert(1, R"("note":"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[\"{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{",)");
+    quoted.insert(
+        1, R"("note":"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[\"{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{{",)");
     EXPECT_TRUE(ForecastReport(quoted));
 }
 
@@ -86,8 +87,8 @@ TEST(WeatherReport, ForecastAddressNamesTheCityPlace) {
 }
 
 TEST(WeatherReportFuzz, RandomAndTruncatedAnswersNeverCrash) {
-    const std::string forecast = orv::test::ReadText(
-        std::string(ORVANTA3_SOURCE_DIR) + "/tests/modules/skycast/forecast-kyiv.json");
+    const std::string forecast = orv::test::ReadText(std::string(ORVANTA3_SOURCE_DIR) +
+                                                     "/tests/modules/skycast/forecast-kyiv.json");
     const std::string exportText = "a\r\nb\r\nc\r\nd\r\nx|y|sunny.gif|+1|nt_rain.gif|-1\r\n";
     std::mt19937 random(15);
     for (size_t cut = 0; cut <= forecast.size(); cut += 7)

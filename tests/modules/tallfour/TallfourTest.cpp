@@ -14,11 +14,11 @@ namespace {
 enum : int32_t { clockTag, row1, row2, row3 };
 
 // The digit shapes written with the glyph codes: '1'..'6' stand for codes 1..6, '.' for a blank.
-constexpr const char* kShapes[10][3] = {
-    {"4553", "4..3", "2551"}, {"...3", "...3", "...1"}, {"2553", "4551", "2551"},
-    {"2553", ".553", "2551"}, {"4..3", "2553", "...1"}, {"4551", "2553", "2551"},
-    {"4551", "4553", "2551"}, {".553", "...3", "...1"}, {"4553", "4553", "2551"},
-    {"4553", "2553", "2551"}};
+constexpr const char* kShapes[10][3] = {{"4553", "4..3", "2551"}, {"...3", "...3", "...1"},
+                                        {"2553", "4551", "2551"}, {"2553", ".553", "2551"},
+                                        {"4..3", "2553", "...1"}, {"4551", "2553", "2551"},
+                                        {"4551", "4553", "2551"}, {".553", "...3", "...1"},
+                                        {"4553", "4553", "2551"}, {"4553", "2553", "2551"}};
 
 // Row r (1..3) of hh:mm as the clock should draw it.
 std::string ExpectedRow(int r, int hour, int minute, bool colon) {
@@ -64,8 +64,8 @@ TEST(Tallfour, DescriptorListsTheClockTags) {
     EXPECT_EQ(TBuiltModule::Texts(d.TagNames),
               TBuiltModule::Sixteen({"$tallfour", "$bigClock_1", "$bigClock_2", "$bigClock_3"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagCaptions),
-              TBuiltModule::Sixteen({"включить часы", "строка 1 из 3-х", "строка 2 из 3-х",
-                                     "строка 3 из 3-х"}));
+              TBuiltModule::Sixteen(
+                  {"включить часы", "строка 1 из 3-х", "строка 2 из 3-х", "строка 3 из 3-х"}));
     EXPECT_EQ(TBuiltModule::Texts(d.TagExamples)[3], "$bigClock_3[,,,2]$");
     EXPECT_EQ(Cp1251ToUtf8(d.TagHints[4]), "Этот тег покажет 3-ю из 3-х строчек больших часов");
     EXPECT_NE(d.LoadSettings, nullptr);

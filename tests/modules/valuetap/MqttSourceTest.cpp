@@ -19,8 +19,7 @@ namespace {
 class MqttSource : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!TMosquittoBroker::Available())
-            GTEST_SKIP() << "mosquitto is not installed";
+        if (!TMosquittoBroker::Available()) GTEST_SKIP() << "mosquitto is not installed";
         ASSERT_TRUE(module.Loaded());
     }
     void TearDown() override {
@@ -29,7 +28,7 @@ protected:
     }
 
     // The sources of every test, on the broker given.
-    void Load(const TBrokerSettings &broker) {
+    void Load(const TBrokerSettings& broker) {
         TIniDocument ini = TIniDocument::Parse(
             "[valuetap.so]\nSource1 kind=mqtt\nSource1 name=outdoor\nSource1 topic=home/outdoor\n"
             "Source2 kind=mqtt\nSource2 name=temp\nSource2 topic=home/+/state\n"
@@ -42,15 +41,15 @@ protected:
         WriteText(docs / "Orvanta3.ini", ini.Serialize());
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
-    std::string Value(const std::string &source) {
+    std::string Value(const std::string& source) {
         return Cp1251ToUtf8(module.Value(0, source.c_str()));
     }
-    bool WaitForValue(const std::string &source, const std::string &expected) {
+    bool WaitForValue(const std::string& source, const std::string& expected) {
         return WaitUntil([&] { return Value(source) == expected; }, std::chrono::seconds(30));
     }
 
     // Retained before the module connects, live after; the rest of the behaviour on top.
-    void ChecksOn(TMosquittoBroker &broker) {
+    void ChecksOn(TMosquittoBroker& broker) {
         ASSERT_TRUE(broker.Publish("home/outdoor", "7.5", true)) << broker.Log();
         EXPECT_TRUE(WaitForValue("outdoor", "7.5"))
             << "retained: " << Value("outdoor") << broker.Log();
@@ -104,8 +103,9 @@ TEST_F(MqttSource, TlsBrokerWithPasswordFile) {
     TMosquittoBroker broker(true, "panel", "from file");
     ASSERT_TRUE(broker.Ok()) << broker.Log();
     WriteText(docs / "mqtt.pass", "from file\nsecond line\n");
-    std::filesystem::permissions(docs / "mqtt.pass", std::filesystem::perms::group_read |
-                                                         std::filesystem::perms::others_read,
+    std::filesystem::permissions(docs / "mqtt.pass",
+                                 std::filesystem::perms::group_read |
+                                     std::filesystem::perms::others_read,
                                  std::filesystem::perm_options::add);
     TBrokerSettings brokerSettings;
     brokerSettings.Host = "localhost";

@@ -14,8 +14,7 @@ using namespace orv::test;
 namespace {
 
 TEST_F(DaemonTest, UserValuesReachThePanel) {
-    if (!TMosquittoBroker::Available())
-        GTEST_SKIP() << "mosquitto is not installed";
+    if (!TMosquittoBroker::Available()) GTEST_SKIP() << "mosquitto is not installed";
     TMosquittoBroker broker(false);
     ASSERT_TRUE(broker.Ok()) << broker.Log();
     ASSERT_TRUE(broker.Publish("plant/level", "{\"percent\": 50}", true));
@@ -41,20 +40,20 @@ TEST_F(DaemonTest, UserValuesReachThePanel) {
               "Line2=hang: $userValue[hang,,,1]$\nShow=1\n");
 
     const pid_t daemon = Start({"--job", docs / "job.orv3", "--verbose"});
-    const bool values = WaitForPanel([](const auto &rows) {
+    const bool values = WaitForPanel([](const auto& rows) {
         return rows.size() == 4 && rows[0].starts_with("hello panel") &&
                rows[1].starts_with("disk 73%") && rows[2].starts_with("lvl 50 ") &&
                rows[3].find("50") != std::string::npos && rows[3].find('_') != std::string::npos;
     });
     std::vector<std::string> seen = PanelRows();
-    const bool ghost = WaitForPanel([](const auto &rows) {
+    const bool ghost = WaitForPanel([](const auto& rows) {
         return !rows.empty() && rows[0].starts_with("ghost screen") &&
                rows[1].starts_with("hang: ");
     });
     // The file changes and the screen follows; the hanging command is killed and traced.
     WriteText(docs / "level.txt", "disk 74%\n");
     const bool changed = WaitForPanel(
-        [](const auto &rows) { return rows.size() == 4 && rows[1].starts_with("disk 74%"); });
+        [](const auto& rows) { return rows.size() == 4 && rows[1].starts_with("disk 74%"); });
     const bool traced = WaitUntil(
         [&] {
             return ReadText(docs / "err").find("killed after its time-out") != std::string::npos;

@@ -28,13 +28,13 @@ TEST(ValueTapDialog, ListsTheSourcesAndSavesEdits) {
     ASSERT_TRUE(module.Loaded());
 
     const size_t steps = RunDialogSteps(
-        [&] { EXPECT_EQ(module.Descriptor().Configure(), 0); }, {[](QWidget &dialog) {
-            auto &table = Child<QTableWidget>(dialog, "tblSources");
+        [&] { EXPECT_EQ(module.Descriptor().Configure(), 0); }, {[](QWidget& dialog) {
+            auto& table = Child<QTableWidget>(dialog, "tblSources");
             ASSERT_EQ(table.rowCount(), 2);
             EXPECT_EQ(table.item(0, 0)->text(), "3");
             EXPECT_EQ(table.item(0, 1)->text(), "load");
             EXPECT_EQ(table.item(0, 3)->text(), "/proc/loadavg");
-            EXPECT_EQ(static_cast<QComboBox *>(table.cellWidget(1, 2))->currentText(), "mqtt");
+            EXPECT_EQ(static_cast<QComboBox*>(table.cellWidget(1, 2))->currentText(), "mqtt");
             EXPECT_EQ(table.item(1, 4)->text(), "/temperature");
             EXPECT_EQ(Child<QLineEdit>(dialog, "edHost").text(), "broker.test");
             EXPECT_EQ(Child<QSpinBox>(dialog, "udPort").value(), 1883);

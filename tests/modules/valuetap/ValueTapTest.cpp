@@ -28,15 +28,15 @@ protected:
         module.Descriptor().LoadSettings();
     }
 
-    void Load(const std::string &section) {
+    void Load(const std::string& section) {
         WriteText(docs / "Orvanta3.ini", "[valuetap.so]\n" + section);
         ASSERT_EQ(module.Descriptor().LoadSettings(), 0);
     }
-    std::string Value(const std::string &source) {
+    std::string Value(const std::string& source) {
         return Cp1251ToUtf8(module.Value(tagUserValue, Utf8ToCp1251(source).c_str()));
     }
     // Asks until the source gives expected (the first request starts a command).
-    bool WaitForValue(const std::string &source, const std::string &expected,
+    bool WaitForValue(const std::string& source, const std::string& expected,
                       std::chrono::seconds timeout = std::chrono::seconds(30)) {
         return WaitUntil([&] { return Value(source) == expected; }, timeout);
     }
@@ -126,7 +126,7 @@ TEST_F(ValueTap, FilesFollowWritesAndRenamesAndOutsideTextStaysText) {
 
     // Rewritten in place: inotify brings it long before the hour's period.
     {
-        std::FILE *f = std::fopen(value.c_str(), "r+");
+        std::FILE* f = std::fopen(value.c_str(), "r+");
         ASSERT_TRUE(f);
         std::fputs("22.0", f);
         std::fclose(f);

@@ -28,8 +28,7 @@ const std::string kCtl = std::string(ORVANTA3_OUTPUT_DIR) + "/orvanta3ctl";
 class DesktopEndToEnd : public ::testing::Test, protected TDesktopRig {
 protected:
     void SetUp() override {
-        if (!ProgramExists("Xvfb"))
-            GTEST_SKIP() << "Xvfb is not installed";
+        if (!ProgramExists("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
         xvfb = std::make_unique<TXvfbServer>(docs / "xvfb.log");
         ASSERT_FALSE(xvfb->Display().empty()) << ReadText(docs / "xvfb.log");
         ::setenv("DISPLAY", xvfb->Display().c_str(), 1);
@@ -43,8 +42,8 @@ protected:
         ::setenv("ORVANTA3_SHM_SUFFIX", ("-desktop-e2e-" + std::to_string(::getpid())).c_str(), 1);
     }
 
-    bool WaitForRows(const std::string &row1, const std::string &row2) {
-        return WaitForPanel(state, [&](const auto &rows) {
+    bool WaitForRows(const std::string& row1, const std::string& row2) {
+        return WaitForPanel(state, [&](const auto& rows) {
             return rows.size() == 4 && rows[0].starts_with(row1) && rows[1].starts_with(row2);
         });
     }
@@ -60,7 +59,7 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
                          "[Second]\nLine1=Screen two\nShow=1\nTimeout=0\n");
     TChildProcess program({kProgram}, docs / "program.log");
     ASSERT_TRUE(program.Started());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return rows.size() == 4 && rows[0].starts_with("Screen one") && rows[1].find(':') < 5;
     })) << ReadText(docs / "program.log");
 
@@ -81,7 +80,7 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
 // and its settings dialog's.
 TEST_F(DesktopEndToEnd, TheTemplateSwitchWritesThePluginDialogsKeys) {
     const std::filesystem::path built = ORVANTA3_OUTPUT_DIR, copy = docs / "program";
-    for (const char *file : {"orvanta3", "libdlportio.so", "plugins/software/skycast.so",
+    for (const char* file : {"orvanta3", "libdlportio.so", "plugins/software/skycast.so",
                              "plugins/software/ui/skycast.so", "plugins/software/skycast.lng",
                              "plugins/hardware/textport.so", "plugins/hardware/ui/textport.so"}) {
         std::filesystem::create_directories((copy / file).parent_path());
@@ -90,18 +89,19 @@ TEST_F(DesktopEndToEnd, TheTemplateSwitchWritesThePluginDialogsKeys) {
     WriteSettings("[skycast.so]\nActive=1\n[Weather]\nServer=http://127.0.0.1:9\n");
     TChildProcess program({copy / "orvanta3", "/create_lang_file"}, docs / "program.log");
     ASSERT_TRUE(program.Started());
-    const auto keys = [](const std::filesystem::path &file) {
-        return TIniFile(file).Keys("RU");
-    };
-    const auto has = [](const std::vector<std::string> &all, const std::string &key) {
+    const auto keys = [](const std::filesystem::path& file) { return TIniFile(file).Keys("RU"); };
+    const auto has = [](const std::vector<std::string>& all, const std::string& key) {
         return std::find(all.begin(), all.end(), key) != all.end();
     };
-    EXPECT_TRUE(WaitUntil([&] {
-        const auto weather = keys(copy / "plugins/software/skycast.lng");
-        const auto driver = keys(copy / "plugins/hardware/textport.lng");
-        return has(weather, "2_001") && has(weather, "7_20011") && has(weather, "7_70053") &&
-               has(driver, "7_1") && has(driver, "7_50151");
-    }, std::chrono::seconds(90))) << ReadText(docs / "program.log");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const auto weather = keys(copy / "plugins/software/skycast.lng");
+            const auto driver = keys(copy / "plugins/hardware/textport.lng");
+            return has(weather, "2_001") && has(weather, "7_20011") && has(weather, "7_70053") &&
+                   has(driver, "7_1") && has(driver, "7_50151");
+        },
+        std::chrono::seconds(90)))
+        << ReadText(docs / "program.log");
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
     const TIniFile weather(copy / "plugins/software/skycast.lng");
     EXPECT_EQ(Cp1251ToUtf8(weather.ReadString("RU", "7_20011", "")), "Код Вашего города:");
@@ -110,20 +110,19 @@ TEST_F(DesktopEndToEnd, TheTemplateSwitchWritesThePluginDialogsKeys) {
 struct TScreenRect {
     int X = 0, Y = 0, W = 0, H = 0, Other = 0;
     bool Empty() const { return W <= 0 || H <= 0; }
-    bool Meets(const TScreenRect &o) const {
+    bool Meets(const TScreenRect& o) const {
         return X < o.X + o.W && o.X < X + W && Y < o.Y + o.H && o.Y < Y + H;
     }
 };
-std::ostream &operator<<(std::ostream &out, const TScreenRect &r) {
+std::ostream& operator<<(std::ostream& out, const TScreenRect& r) {
     return out << r.X << "," << r.Y << " " << r.W << "x" << r.H;
 }
 
 class DesktopFirstStart : public DesktopEndToEnd {
 protected:
     void SetUp() override {
-        for (const char *tool : {"icewm", "xprop", "xdotool"})
-            if (!ProgramExists(tool))
-                GTEST_SKIP() << tool << " is not installed";
+        for (const char* tool : {"icewm", "xprop", "xdotool"})
+            if (!ProgramExists(tool)) GTEST_SKIP() << tool << " is not installed";
         DesktopEndToEnd::SetUp();
         ::setenv("HOME", (docs / "home").c_str(), 1);
         std::filesystem::create_directories(docs / "home");
@@ -135,18 +134,17 @@ protected:
         })) << ReadText(docs / "icewm.log");
     }
 
-    std::string Output(const std::vector<std::string> &args) {
+    std::string Output(const std::vector<std::string>& args) {
         const std::string out = docs / "tool.out";
         std::filesystem::remove(out);
         RunProgram(args, out);
         return ReadText(out);
     }
 
-    static bool Eventually(const std::function<bool()> &done) {
+    static bool Eventually(const std::function<bool()>& done) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
         while (std::chrono::steady_clock::now() < end) {
-            if (done())
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
         return false;
@@ -162,26 +160,24 @@ protected:
         std::istringstream list(Output({"xprop", "-root", "_NET_CLIENT_LIST_STACKING"}));
         std::string word;
         while (list >> word) {
-            if (!word.starts_with("0x"))
-                continue;
-            if (word.ends_with(','))
-                word.pop_back();
+            if (!word.starts_with("0x")) continue;
+            if (word.ends_with(',')) word.pop_back();
             clients.push_back(
                 {word, Output({"xprop", "-id", word, "_NET_WM_NAME", "_NET_WM_WINDOW_TYPE"})});
         }
         return clients;
     }
-    static bool Named(const TClient &client, const std::string &name) {
+    static bool Named(const TClient& client, const std::string& name) {
         return client.Properties.find("_NET_WM_NAME(UTF8_STRING) = \"" + name + "\"") !=
                std::string::npos;
     }
 
     // The first managed window of that name, as xdotool sees it; empty if there is none.
-    TScreenRect Geometry(const std::string &name) {
-        for (const TClient &client : Stacking()) {
-            if (!Named(client, name))
-                continue;
-            std::istringstream shell(Output({"xdotool", "getwindowgeometry", "--shell", client.Id}));
+    TScreenRect Geometry(const std::string& name) {
+        for (const TClient& client : Stacking()) {
+            if (!Named(client, name)) continue;
+            std::istringstream shell(
+                Output({"xdotool", "getwindowgeometry", "--shell", client.Id}));
             TScreenRect r;
             for (std::string line; std::getline(shell, line);) {
                 const size_t eq = line.find('=');
@@ -211,10 +207,10 @@ TEST_F(DesktopFirstStart, TheNoDriverBoxShowsAboveTheStartupWindowAndTheStartGoe
     ASSERT_TRUE(Eventually([&] {
         clients = Stacking();
         for (box = 0; box < clients.size(); ++box)
-            if (Named(clients[box], "Предупреждение"))
-                return true;
+            if (Named(clients[box], "Предупреждение")) return true;
         return false;
-    })) << "no warning box\n" << ReadText(docs / "program.log");
+    })) << "no warning box\n"
+        << ReadText(docs / "program.log");
     // Nothing above the box is the start-up window.
     for (size_t above = box + 1; above < clients.size(); ++above)
         EXPECT_EQ(clients[above].Properties.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos)
@@ -227,15 +223,15 @@ TEST_F(DesktopFirstStart, TheNoDriverBoxShowsAboveTheStartupWindowAndTheStartGoe
         << ReadText(docs / "xdotool.log");
     EXPECT_TRUE(Eventually([&] {
         const std::vector<TClient> now = Stacking();
-        const bool boxGone = std::none_of(now.begin(), now.end(), [](const TClient &client) {
+        const bool boxGone = std::none_of(now.begin(), now.end(), [](const TClient& client) {
             return Named(client, "Предупреждение");
         });
-        const bool mainShown = std::any_of(now.begin(), now.end(), [](const TClient &client) {
-            return Named(client, "Orvanta");
-        });
+        const bool mainShown = std::any_of(
+            now.begin(), now.end(), [](const TClient& client) { return Named(client, "Orvanta"); });
         return boxGone && mainShown;
     })) << ReadText(docs / "program.log");
-    EXPECT_NE(ReadText(docs / "program.log").find("no display driver is active"), std::string::npos);
+    EXPECT_NE(ReadText(docs / "program.log").find("no display driver is active"),
+              std::string::npos);
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
 }
 
@@ -255,14 +251,15 @@ TEST_F(DesktopFirstStart, TheVirtualDisplayOpensBesideTheMainWindowAndKeepsAPlac
             return !main.Empty() && !beside.Empty() && beside.X >= main.X + main.W &&
                    !beside.Meets(main) && beside.X + beside.W <= 1280 && beside.Y >= 0 &&
                    beside.Y + beside.H <= 800;
-        })) << "main " << main << ", virtual display " << beside << "\n"
+        })) << "main "
+            << main << ", virtual display " << beside << "\n"
             << ReadText(docs / "program.log");
         EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
     }
     // Where it was is kept; a place off the screen (another monitor, now gone) comes back on.
     const std::string settings = ReadText(docs / "Orvanta3.ini");
     ASSERT_NE(settings.find("Horiz. position="), std::string::npos) << settings;
-    TIniFile(docs / "Orvanta3.ini").Update([](TIniDocument &ini) {
+    TIniFile(docs / "Orvanta3.ini").Update([](TIniDocument& ini) {
         ini.WriteInteger("Virtual screen", "Horiz. position", 5000);
         ini.WriteInteger("Virtual screen", "Vert. position", 20);
     });

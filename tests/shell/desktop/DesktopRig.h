@@ -18,7 +18,7 @@ public:
     // The environment of the program under test: the emulated panel, the documents folder
     // (the drivers and modules read its settings themselves), the autostart entry's folder, and
     // shared blocks of its own (named with shmTag).
-    void UseEnvironment(const std::string &shmTag) const {
+    void UseEnvironment(const std::string& shmTag) const {
         ::setenv("ORVANTA3_PORTIO", portio.c_str(), 1);
         ::setenv("XDG_DOCUMENTS_DIR", docs.Path().c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (docs / "config").c_str(), 1);
@@ -27,7 +27,7 @@ public:
                  1);
     }
     // The settings with extraCommon appended to section "Common" (UTF-8 lines).
-    void WriteSettings(const std::string &extraCommon = {}) const {
+    void WriteSettings(const std::string& extraCommon = {}) const {
         WriteText(docs / "Orvanta3.ini", Utf8ToCp1251("[Common]\n"
                                                       "StartMsg=Hello from\n"
                                                       "StartMsg line2=the desktop\n"
@@ -43,18 +43,17 @@ public:
                                                       "Active=1\n"));
     }
     // Settings that load and run the job file "job.orv3" at start-up.
-    void WriteAutoloadSettings(const std::string &extraCommon = {}) const {
+    void WriteAutoloadSettings(const std::string& extraCommon = {}) const {
         WriteSettings("Autoload job=1\nJob name=" + JobPath() + "\n" + extraCommon);
     }
 
     // More sections after those of WriteSettings (UTF-8).
     void AppendSettings(const std::string& sections) const {
-        WriteText(docs / "Orvanta3.ini",
-                  ReadText(docs / "Orvanta3.ini") + Utf8ToCp1251(sections));
+        WriteText(docs / "Orvanta3.ini", ReadText(docs / "Orvanta3.ini") + Utf8ToCp1251(sections));
     }
 
     // A job of screens whose line 1 is the given text, shown without a time limit.
-    void WriteJob(const std::vector<std::string> &firstLines) const {
+    void WriteJob(const std::vector<std::string>& firstLines) const {
         std::string text;
         for (size_t i = 0; i < firstLines.size(); ++i)
             text += "[Screen " + std::to_string(i + 1) + "]\nLine1=" + firstLines[i] +

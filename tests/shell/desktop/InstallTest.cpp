@@ -19,11 +19,10 @@ TEST(DesktopInstall, EntryAndIconUnderThePrefix) {
 
     EXPECT_TRUE(std::filesystem::exists(prefix / "lib/orvanta3/orvanta3"));
     EXPECT_TRUE(std::filesystem::exists(prefix / "lib/orvanta3/orvanta3d"));
-    EXPECT_EQ(std::filesystem::read_symlink(prefix / "bin/orvanta3"),
-              "../lib/orvanta3/orvanta3");
+    EXPECT_EQ(std::filesystem::read_symlink(prefix / "bin/orvanta3"), "../lib/orvanta3/orvanta3");
     for (const char* size : {"16x16", "32x32", "48x48", "256x256"})
-        EXPECT_TRUE(std::filesystem::exists(prefix / ("share/icons/hicolor/" + std::string(size) +
-                                                      "/apps/orvanta3.png")))
+        EXPECT_TRUE(std::filesystem::exists(
+            prefix / ("share/icons/hicolor/" + std::string(size) + "/apps/orvanta3.png")))
             << size;
     const std::string entry = ReadText(prefix / "share/applications/orvanta3.desktop");
     EXPECT_NE(entry.find("\nExec=orvanta3\n"), std::string::npos) << entry;

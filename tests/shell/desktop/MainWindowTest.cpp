@@ -45,13 +45,12 @@ namespace {
 // Counts the times a widget is shown.
 class TShowCounter final : public QObject {
 public:
-    explicit TShowCounter(QWidget &widget) { widget.installEventFilter(this); }
+    explicit TShowCounter(QWidget& widget) { widget.installEventFilter(this); }
     int shows = 0;
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Show)
-            ++shows;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++shows;
         return false;
     }
 };
@@ -68,7 +67,7 @@ protected:
         ProgramMessages().Reset();
     }
 
-    void Start(bool trayAvailable = true, const std::string &programFolder = ORVANTA3_OUTPUT_DIR) {
+    void Start(bool trayAvailable = true, const std::string& programFolder = ORVANTA3_OUTPUT_DIR) {
         TApplicationCoreOptions options;
         options.ProgramFolder = programFolder;
         options.MirrorsInVirtualDisplay = true;
@@ -76,21 +75,22 @@ protected:
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(
             *core, TOrvantaOptions{.TrayAvailable = [trayAvailable] { return trayAvailable; },
-                                   .Ask = [this](const QString &caption, const QString &text) {
-                                       asked.push_back(caption + ": " + text);
-                                       return answer;
-                                   }});
+                                   .Ask =
+                                       [this](const QString& caption, const QString& text) {
+                                           asked.push_back(caption + ": " + text);
+                                           return answer;
+                                       }});
         shows = std::make_unique<TShowCounter>(*window);
         window->StartUp();
     }
 
-    bool WaitForRow1(const std::string &prefix) {
+    bool WaitForRow1(const std::string& prefix) {
         return WaitForPanel(
-            state, [&](const auto &rows) { return !rows.empty() && rows[0].starts_with(prefix); },
+            state, [&](const auto& rows) { return !rows.empty() && rows[0].starts_with(prefix); },
             [] { QTest::qWait(50); });
     }
     bool Running() const { return core->Thread().Running(); }
-    void Trigger(const char *item) { window->Tray().Action(item).trigger(); }
+    void Trigger(const char* item) { window->Tray().Action(item).trigger(); }
 
     std::unique_ptr<TApplicationCore> core;
     std::unique_ptr<TOrvanta> window;
@@ -121,7 +121,7 @@ TEST_F(DesktopWindow, AutoloadedEmptyJobStaysHiddenWithoutDisplayThread) {
     EXPECT_FALSE(Running());
     EXPECT_EQ(shows->shows, 0);
     // The greeting stays on the panel.
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return rows.size() == 4 && rows[0].find("Hello from") != std::string::npos;
     }));
 }
@@ -135,7 +135,7 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
     EXPECT_FALSE(Running());
     ASSERT_EQ(core->Job().Count(), 1);
     EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "экран 1");
-    auto *tabs = window->findChild<QTabBar *>("tcJobControl");
+    auto* tabs = window->findChild<QTabBar*>("tcJobControl");
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("экран 1"));
     EXPECT_GE(window->width(), 686);
@@ -146,7 +146,7 @@ TEST_F(DesktopWindow, MissingAutoloadJobOpensTheEditorWithOneNewScreen) {
 // told, in the language of the settings, that nothing will show it, and offered the module list.
 // The empty tag tree offers it too.
 TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheModules) {
-    const auto start = [&](const std::string &common, const char *show) {
+    const auto start = [&](const std::string& common, const char* show) {
         window.reset();
         core.reset();
         ProgramMessages().Reset();
@@ -157,7 +157,7 @@ TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheM
         Start();
     };
     const auto modulesShown = [&] {
-        auto *tree = window->findChild<QTreeWidget *>("tvSettings");
+        auto* tree = window->findChild<QTreeWidget*>("tvSettings");
         return window->Mode() == TWindowMode::Settings && tree->currentItem() &&
                tree->indexOfTopLevelItem(tree->currentItem()) == 2;
     };
@@ -174,11 +174,11 @@ TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheM
     EXPECT_TRUE(asked[0].contains(QStringLiteral("«Модули»"))) << asked[0].toStdString();
     EXPECT_EQ(window->Mode(), TWindowMode::Editing); // "No"
     // Every module is off: the tag tree says where they are switched on and leads there.
-    auto *tags = window->findChild<TTagTree *>("tvTags");
+    auto* tags = window->findChild<TTagTree*>("tvTags");
     ASSERT_NE(tags, nullptr);
     EXPECT_EQ(tags->topLevelItemCount(), 0);
     EXPECT_TRUE(tags->EmptyHintShown());
-    auto *openModules = tags->findChild<QPushButton *>("btnOpenModules");
+    auto* openModules = tags->findChild<QPushButton*>("btnOpenModules");
     ASSERT_NE(openModules, nullptr);
     EXPECT_EQ(openModules->text(), QStringLiteral("Открыть «Модули»"));
     openModules->click();
@@ -191,8 +191,9 @@ TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheM
     EXPECT_TRUE(asked[0].startsWith(QStringLiteral("Warning: "))) << asked[0].toStdString();
     EXPECT_TRUE(asked[0].contains(QStringLiteral("Modules page"))) << asked[0].toStdString();
     EXPECT_TRUE(modulesShown());
-    EXPECT_EQ(window->findChild<TTagTree *>("tvTags")->findChild<QPushButton *>("btnOpenModules")->text(),
-              QStringLiteral("Open Modules"));
+    EXPECT_EQ(
+        window->findChild<TTagTree*>("tvTags")->findChild<QPushButton*>("btnOpenModules")->text(),
+        QStringLiteral("Open Modules"));
 
     // With a driver and a module on, no question and a filled tree.
     WriteSettings();
@@ -201,8 +202,8 @@ TEST_F(DesktopWindow, NoDriverIsSaidOnlyWhenTheVirtualDisplayIsOffAndLeadsToTheM
     asked.clear();
     Start();
     EXPECT_TRUE(asked.empty());
-    EXPECT_GT(window->findChild<TTagTree *>("tvTags")->topLevelItemCount(), 0);
-    EXPECT_FALSE(window->findChild<TTagTree *>("tvTags")->EmptyHintShown());
+    EXPECT_GT(window->findChild<TTagTree*>("tvTags")->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->findChild<TTagTree*>("tvTags")->EmptyHintShown());
 }
 
 // A greeting tag whose module is off is left out, not shown by name; the default greeting
@@ -219,8 +220,7 @@ TEST_F(DesktopWindow, TheGreetingLeavesOutTagsOfModulesThatAreOff) {
     WriteText(docs / "Orvanta3.ini", "[Common]\nShow splash-screen=0\n" + panel);
     Start();
     QTest::qWait(100);
-    for (const std::string &row : Rows())
-        EXPECT_EQ(row.find("Char"), std::string::npos) << row;
+    for (const std::string& row : Rows()) EXPECT_EQ(row.find("Char"), std::string::npos) << row;
 }
 
 // A hint shows at the bottom-right corner of its control, a long one wrapped to 300 pixels; with
@@ -231,26 +231,24 @@ TEST_F(DesktopWindow, HintsShowBelowRightOfTheControlAtMost300PixelsWide) {
     window->move(100, 100);
     window->show();
     QTest::qWait(50);
-    auto *button = window->findChild<QWidget *>("btnSettings");
+    auto* button = window->findChild<QWidget*>("btnSettings");
     ASSERT_NE(button, nullptr);
     button->setToolTip(QString("word ").repeated(60).trimmed());
-    const auto shownHint = [] () -> QWidget * {
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (top->objectName() == "qtooltip_label" && top->isVisible())
-                return top;
+    const auto shownHint = []() -> QWidget* {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "qtooltip_label" && top->isVisible()) return top;
         return nullptr;
     };
-    const auto hintOf = [&](QWidget *control) -> QWidget * {
+    const auto hintOf = [&](QWidget* control) -> QWidget* {
         QToolTip::hideText();
-        for (int wait = 0; wait < 100 && shownHint(); ++wait)
-            QTest::qWait(20);
+        for (int wait = 0; wait < 100 && shownHint(); ++wait) QTest::qWait(20);
         const QPoint inside = control->rect().center();
         QHelpEvent help(QEvent::ToolTip, inside, control->mapToGlobal(inside));
         QApplication::sendEvent(control, &help);
         QTest::qWait(50);
         return shownHint();
     };
-    QWidget *hint = hintOf(button);
+    QWidget* hint = hintOf(button);
     ASSERT_NE(hint, nullptr);
     EXPECT_LE(hint->width(), 300 + 2 * 12);
     EXPECT_GT(hint->height(), 2 * QFontMetrics(QToolTip::font()).height()); // wrapped
@@ -272,17 +270,17 @@ TEST_F(DesktopWindow, TheWheelChangesOnlyTheControlWithTheFocus) {
     window->resize(700, 380);
     window->show();
     window->OpenSettings();
-    auto *longDelay = window->findChild<QSpinBox *>("udLongDelay");
-    auto *language = window->findChild<QComboBox *>("cbLanguage");
+    auto* longDelay = window->findChild<QSpinBox*>("udLongDelay");
+    auto* language = window->findChild<QComboBox*>("cbLanguage");
     ASSERT_NE(longDelay, nullptr);
     ASSERT_NE(language, nullptr);
-    auto *scroll = window->findChild<QWidget *>("tsCommon")->findChild<QScrollArea *>();
+    auto* scroll = window->findChild<QWidget*>("tsCommon")->findChild<QScrollArea*>();
     ASSERT_NE(scroll, nullptr);
     QTest::qWait(50);
     ASSERT_GT(scroll->verticalScrollBar()->maximum(), 0) << "the page is not taller than its view";
     const int delay = longDelay->value();
     const QString chosen = language->currentText();
-    const auto wheelDown = [](QWidget *target) {
+    const auto wheelDown = [](QWidget* target) {
         const QPointF at(target->width() / 2.0, target->height() / 2.0);
         QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -326,16 +324,16 @@ TEST_F(DesktopWindow, EveryWayBackToTheWindowStopsTheDisplayThread) {
     EXPECT_EQ(window->Mode(), TWindowMode::Settings);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->Tray().IsShown());
-    EXPECT_FALSE(window->findChild<QWidget *>("btnHide")->isEnabled());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_FALSE(window->findChild<QWidget*>("btnHide")->isEnabled());
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return !rows.empty() && rows[0].find("Screen") == std::string::npos;
     }));
 
     // Closing the settings, then hiding again (with the fade of "Use animation").
     window->CloseSettings();
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
-    EXPECT_TRUE(window->findChild<QWidget *>("btnHide")->isEnabled());
-    window->findChild<QAbstractButton *>("btnHide")->click();
+    EXPECT_TRUE(window->findChild<QWidget*>("btnHide")->isEnabled());
+    window->findChild<QAbstractButton*>("btnHide")->click();
     EXPECT_TRUE(window->Tray().IsShown());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible() && Running(); }, 10000));
     EXPECT_TRUE(WaitForRow1("Screen one"));
@@ -345,7 +343,7 @@ TEST_F(DesktopWindow, EveryWayBackToTheWindowStopsTheDisplayThread) {
     EXPECT_FALSE(Running());
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return rows.size() == 4 && rows[0] == std::string(20, ' ');
     }));
 }
@@ -366,7 +364,7 @@ TEST_F(DesktopWindow, WithoutNotificationAreaHidingMinimises) {
     // Where nothing minimises the window (no window manager), it stays on screen while the job
     // runs: nothing in it can be edited, and a click anywhere on it brings the editor back.
     window->HideToTray();
-    auto *line = window->findChild<QWidget *>("edLine1");
+    auto* line = window->findChild<QWidget*>("edLine1");
     ASSERT_NE(line, nullptr);
     EXPECT_FALSE(line->isEnabled());
     const QPointF at(5, 5);
@@ -376,7 +374,7 @@ TEST_F(DesktopWindow, WithoutNotificationAreaHidingMinimises) {
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_FALSE(Running());
     EXPECT_TRUE(line->isEnabled());
-    window->findChild<QAbstractButton *>("btnSettings")->click();
+    window->findChild<QAbstractButton*>("btnSettings")->click();
     EXPECT_EQ(window->Mode(), TWindowMode::Settings);
 }
 
@@ -452,12 +450,11 @@ TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
     QPointer<QWidget> last; // null once a box is gone: the next may reuse its address
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || box == last)
-            return;
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == last) return;
         last = box;
         captions << box->windowTitle();
-        if (QAbstractButton *no = box->button(QMessageBox::No))
+        if (QAbstractButton* no = box->button(QMessageBox::No))
             no->click();
         else
             box->accept();
@@ -468,7 +465,7 @@ TEST_F(DesktopWindow, ANewerVersionFoundShowsOnTheSettingsPage) {
     ::unsetenv("ORVANTA3_UPDATE_URL");
     EXPECT_EQ(server.Requests(), 1);
 
-    auto *label = window->findChild<QLabel *>("lblVer");
+    auto* label = window->findChild<QLabel*>("lblVer");
     ASSERT_NE(label, nullptr);
     const QString found = QString::fromUtf8("Последняя версия: 9.9.9.9");
     window->OpenSettings();
@@ -485,8 +482,8 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     Start();
     ASSERT_NE(window->VirtualDisplay(), nullptr);
     const QString virtualTitle = window->VirtualDisplay()->windowTitle();
-    auto *caption = window->findChild<QLabel *>("LCDCaption");
-    QAction &close = window->Tray().Action("mnClose");
+    auto* caption = window->findChild<QLabel*>("LCDCaption");
+    QAction& close = window->Tray().Action("mnClose");
     ASSERT_EQ(close.text(), QStringLiteral("Закрыть"));
     window->OpenSettings();
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: настройка..."));
@@ -499,12 +496,12 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(window->Mode(), TWindowMode::Editing);
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(close.text(), QStringLiteral("Close"));
-    EXPECT_EQ(window->findChild<QAbstractButton *>("btnSettings")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton*>("btnSettings")->text(),
               QStringLiteral("Settings..."));
     // The settings pages translate with the window.
-    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton*>("cbShowHint")->text(),
               QStringLiteral("Show hints"));
-    EXPECT_EQ(window->findChild<QAbstractButton *>("btnVirtualScreenCheck")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton*>("btnVirtualScreenCheck")->text(),
               QStringLiteral("Preview"));
     EXPECT_EQ(window->VirtualDisplay()->windowTitle(), QStringLiteral("Orvanta3: virtual display"));
     const auto qtYes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
@@ -518,12 +515,11 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     EXPECT_EQ(core->Settings().Common.Language, "");
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: создание/редактирование задания..."));
     EXPECT_EQ(close.text(), QStringLiteral("Закрыть"));
-    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton*>("cbShowHint")->text(),
               QStringLiteral("Показывать подсказки"));
     EXPECT_EQ(window->VirtualDisplay()->windowTitle(), virtualTitle);
-    const bool qtRussianInstalled =
-        std::filesystem::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString() +
-                                "/qtbase_ru.qm");
+    const bool qtRussianInstalled = std::filesystem::exists(
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString() + "/qtbase_ru.qm");
     if (qtRussianInstalled) {
         EXPECT_EQ(qtYes(), QStringLiteral("&Да"));
     }
@@ -532,7 +528,7 @@ TEST_F(DesktopWindow, SavingAnotherLanguageChangesTheWindowTexts) {
     chooser->setCurrentText("English");
     window->findChild<QAbstractButton*>("btnSaveSettings")->click();
     EXPECT_EQ(caption->text(), QStringLiteral("Orvanta3: creating/editing a job..."));
-    EXPECT_EQ(window->findChild<QAbstractButton *>("cbShowHint")->text(),
+    EXPECT_EQ(window->findChild<QAbstractButton*>("cbShowHint")->text(),
               QStringLiteral("Show hints"));
     EXPECT_EQ(qtYes(), QStringLiteral("&Yes"));
 }
@@ -550,8 +546,9 @@ TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
     ASSERT_TRUE(window->WriteLanguageTemplate(templ));
     const TIniDocument russian = TIniFile(templ).Read();
     ASSERT_GT(russian.Keys("RU").size(), 60u);
-    const TIniDocument shipped = TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
-    for (const std::string &key : russian.Keys("RU")) {
+    const TIniDocument shipped =
+        TIniFile(std::string(ORVANTA3_OUTPUT_DIR) + "/Orvanta3.lng").Read();
+    for (const std::string& key : russian.Keys("RU")) {
         const QString text = QString::fromStdString(Cp1251ToUtf8(*russian.Find("RU", key)));
         const auto letters =
             std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
@@ -560,8 +557,9 @@ TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
             EXPECT_TRUE(english) << key << "=" << text.toStdString();
             // A text left in Russian counts as missing.
             if (english) {
-                EXPECT_FALSE(std::any_of(english->begin(), english->end(),
-                                         [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }))
+                EXPECT_FALSE(
+                    std::any_of(english->begin(), english->end(),
+                                [](char c) { return static_cast<unsigned char>(c) >= 0xC0; }))
                     << key << "=" << *english;
             }
         }
@@ -570,28 +568,28 @@ TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
 
 // Every text a user sees in a window: its title and, of each control shown, its text,
 // tooltip, items, tab and column titles. One line each, "where: text" (UTF-8).
-std::vector<std::string> VisibleTexts(QWidget &window) {
+std::vector<std::string> VisibleTexts(QWidget& window) {
     std::vector<std::string> texts{"title: " + window.windowTitle().toStdString()};
-    QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets.prepend(&window);
-    const auto add = [&texts](const QObject *owner, const QString &text) {
+    const auto add = [&texts](const QObject* owner, const QString& text) {
         if (!text.isEmpty())
             texts.push_back(owner->metaObject()->className() + (": " + text.toStdString()));
     };
-    for (QWidget *w : widgets) {
+    for (QWidget* w : widgets) {
         if (w != &window && !w->isVisibleTo(&window)) continue;
         add(w, w->toolTip());
-        if (auto *label = qobject_cast<QLabel *>(w)) add(w, label->text());
-        if (auto *button = qobject_cast<QAbstractButton *>(w)) add(w, button->text());
-        if (auto *box = qobject_cast<QGroupBox *>(w)) add(w, box->title());
-        if (auto *combo = qobject_cast<QComboBox *>(w))
+        if (auto* label = qobject_cast<QLabel*>(w)) add(w, label->text());
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) add(w, button->text());
+        if (auto* box = qobject_cast<QGroupBox*>(w)) add(w, box->title());
+        if (auto* combo = qobject_cast<QComboBox*>(w))
             for (int j = 0; j < combo->count(); ++j) add(w, combo->itemText(j));
-        if (auto *tabs = qobject_cast<QTabWidget *>(w))
+        if (auto* tabs = qobject_cast<QTabWidget*>(w))
             for (int j = 0; j < tabs->count(); ++j) add(w, tabs->tabText(j));
-        if (auto *table = qobject_cast<QTableWidget *>(w))
+        if (auto* table = qobject_cast<QTableWidget*>(w))
             for (int j = 0; j < table->columnCount(); ++j)
-                if (auto *header = table->horizontalHeaderItem(j)) add(w, header->text());
-        if (auto *tree = qobject_cast<QTreeWidget *>(w))
+                if (auto* header = table->horizontalHeaderItem(j)) add(w, header->text());
+        if (auto* tree = qobject_cast<QTreeWidget*>(w))
             for (QTreeWidgetItemIterator it(tree); *it; ++it) {
                 add(w, (*it)->text(0));
                 add(w, (*it)->data(0, Qt::UserRole).toString()); // the tag hint
@@ -600,7 +598,7 @@ std::vector<std::string> VisibleTexts(QWidget &window) {
     return texts;
 }
 
-bool HasCyrillic(const std::string &utf8) {
+bool HasCyrillic(const std::string& utf8) {
     const QString text = QString::fromStdString(utf8);
     return std::any_of(text.begin(), text.end(),
                        [](QChar c) { return c.unicode() >= 0x400 && c.unicode() < 0x500; });
@@ -619,66 +617,69 @@ TEST_F(DesktopWindow, EveryPluginDialogAndTheTagTreeFollowTheLanguage) {
                            "[i2cpanel.so]\nBus=/nonexistent\n[serialpanel.so]\n"
                            "Device=/nonexistent\n";
     const std::filesystem::path software = std::string(ORVANTA3_OUTPUT_DIR) + "/plugins/software";
-    for (const auto &file : std::filesystem::directory_iterator(software))
+    for (const auto& file : std::filesystem::directory_iterator(software))
         if (const std::string name = file.path().filename().string(); name.ends_with(".so"))
             sections += "[" + name + "]\nActive=1\n" + (keys.contains(name) ? keys.at(name) : "");
     AppendSettings(sections);
     ::setenv("XDG_CACHE_HOME", (docs / "cache").c_str(), 1);
     Start();
-    auto *tree = window->findChild<TTagTree *>();
+    auto* tree = window->findChild<TTagTree*>();
     ASSERT_NE(tree, nullptr);
 
     // What each plug-in shows, by library file name ("" the tag tree).
     const auto walk = [&] {
         std::map<std::string, std::vector<std::string>> shown{{"", VisibleTexts(*tree)}};
-        TModuleHost &host = core->Host();
+        TModuleHost& host = core->Host();
         for (size_t i = 0; i < host.Modules().size(); ++i) {
             const std::string name = host.Module(i).FileName;
             if (host.Module(i).Kind() == TModuleKind::Driver) host.TurnOn(i);
             if (!host.CanConfigure(i)) continue;
-            WhileModal([&] { host.Configure(i); }, [&](QWidget &dialog) {
-                shown[name] = VisibleTexts(dialog);
-                static_cast<QDialog &>(dialog).reject();
-            });
+            WhileModal([&] { host.Configure(i); },
+                       [&](QWidget& dialog) {
+                           shown[name] = VisibleTexts(dialog);
+                           static_cast<QDialog&>(dialog).reject();
+                       });
         }
         return shown;
     };
-    const auto choose = [&](const QString &language) {
+    const auto choose = [&](const QString& language) {
         window->OpenSettings();
-        auto *chooser = window->findChild<QComboBox *>("cbLanguage");
+        auto* chooser = window->findChild<QComboBox*>("cbLanguage");
         if (chooser->findText(language) < 0) chooser->addItem(language);
         chooser->setCurrentText(language);
-        window->findChild<QAbstractButton *>("btnSaveSettings")->click();
+        window->findChild<QAbstractButton*>("btnSaveSettings")->click();
     };
 
     // A tag's hint chosen in the tree shows below it; another language does not leave it.
-    auto *hint = window->findChild<QPlainTextEdit *>("mmTagHelp");
+    auto* hint = window->findChild<QPlainTextEdit*>("mmTagHelp");
     ASSERT_NE(hint, nullptr);
     tree->expandAll();
     emit tree->itemClicked(tree->topLevelItem(0)->child(0), 0);
     EXPECT_FALSE(hint->toPlainText().isEmpty());
     const auto russian = walk();
-    for (const char *plugin : {"skycast.so", "postwatch.so", "valuetap.so", "headlines.so",
-                               "sensorlink.so", "textport.so", "graphport.so", "lcdd.so",
-                               "i2cpanel.so", "serialpanel.so"})
+    for (const char* plugin :
+         {"skycast.so", "postwatch.so", "valuetap.so", "headlines.so", "sensorlink.so",
+          "textport.so", "graphport.so", "lcdd.so", "i2cpanel.so", "serialpanel.so"})
         EXPECT_TRUE(russian.contains(plugin)) << plugin << "'s dialog was opened";
     EXPECT_GT(russian.at("").size(), 30);
     choose("English");
     const auto english = walk();
-    EXPECT_FALSE(HasCyrillic(hint->toPlainText().toStdString())) << hint->toPlainText().toStdString();
-    for (const auto &[plugin, texts] : english)
-        for (const std::string &text : texts)
-            EXPECT_FALSE(HasCyrillic(text)) << (plugin.empty() ? "tag tree" : plugin) << " " << text;
+    EXPECT_FALSE(HasCyrillic(hint->toPlainText().toStdString()))
+        << hint->toPlainText().toStdString();
+    for (const auto& [plugin, texts] : english)
+        for (const std::string& text : texts)
+            EXPECT_FALSE(HasCyrillic(text))
+                << (plugin.empty() ? "tag tree" : plugin) << " " << text;
     choose(QStringLiteral("Русский"));
-    for (const auto &[plugin, texts] : walk()) EXPECT_EQ(texts, russian.at(plugin)) << plugin;
+    for (const auto& [plugin, texts] : walk()) EXPECT_EQ(texts, russian.at(plugin)) << plugin;
     choose("English");
-    for (const auto &[plugin, texts] : walk()) EXPECT_EQ(texts, english.at(plugin)) << plugin;
+    for (const auto& [plugin, texts] : walk()) EXPECT_EQ(texts, english.at(plugin)) << plugin;
 }
 
 TEST_F(DesktopWindow, TheLanguageOfTheSettingsAppliesAtStartUp) {
     WriteSettings("Language=English\n");
     Start();
-    EXPECT_EQ(window->findChild<QLabel *>("LCDCaption")->text(),
+    EXPECT_EQ(window->findChild<QLabel*>("LCDCaption")->text(),
               QStringLiteral("Orvanta3: creating/editing a job..."));
     EXPECT_EQ(window->Tray().Action("mnNext").text(), QStringLiteral("Next"));
     EXPECT_EQ(Cp1251ToUtf8(core->Job().GetName(0)), "screen 1");
@@ -703,9 +704,9 @@ TEST_F(DesktopWindow, ModulesThatThrowAreReportedOnceAndTheJobRunsOn) {
         Start(true, program);
         ASSERT_TRUE(Running());
 
-        const auto count = [](const std::string &text) {
+        const auto count = [](const std::string& text) {
             const auto shown = ShownMessages();
-            return std::count_if(shown.begin(), shown.end(), [&](const TShownMessage &message) {
+            return std::count_if(shown.begin(), shown.end(), [&](const TShownMessage& message) {
                 return message.text.find(text) != std::string::npos;
             });
         };

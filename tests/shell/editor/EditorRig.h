@@ -33,7 +33,7 @@ protected:
         options.ProgramFolder = ORVANTA3_OUTPUT_DIR;
         core = std::make_unique<TApplicationCore>(options);
         window = std::make_unique<TOrvanta>(*core);
-        window->Editor().Options().AskJobFile = [this](TJobFileDialog kind, const QString &) {
+        window->Editor().Options().AskJobFile = [this](TJobFileDialog kind, const QString&) {
             ++fileQuestions;
             return kind == TJobFileDialog::Open ? openPath : savePath;
         };
@@ -48,25 +48,26 @@ protected:
         ProgramMessages().Reset();
     }
 
-    TJobEditor &Editor() { return window->Editor(); }
-    TJob &Job() { return core->Job(); }
-    QLineEdit &Line(int n) { return Child<QLineEdit>(*window, ("edLine" + std::to_string(n)).c_str()); }
-    QTabBar &Tabs() { return Child<QTabBar>(*window, "tcJobControl"); }
-    template <typename T = QAbstractButton>
-    T &Control(const std::string &name) { return Child<T>(*window, name.c_str()); }
-    void Click(const std::string &name) {
-        QTest::mouseClick(&Control(name), Qt::LeftButton);
+    TJobEditor& Editor() { return window->Editor(); }
+    TJob& Job() { return core->Job(); }
+    QLineEdit& Line(int n) {
+        return Child<QLineEdit>(*window, ("edLine" + std::to_string(n)).c_str());
     }
-    void Type(int line, const QString &text) {
+    QTabBar& Tabs() { return Child<QTabBar>(*window, "tcJobControl"); }
+    template <typename T = QAbstractButton> T& Control(const std::string& name) {
+        return Child<T>(*window, name.c_str());
+    }
+    void Click(const std::string& name) { QTest::mouseClick(&Control(name), Qt::LeftButton); }
+    void Type(int line, const QString& text) {
         Line(line).setFocus();
         QTest::keyClicks(&Line(line), text);
     }
-    void Trigger(const char *action) { Child<QAction>(*window, action).trigger(); }
+    void Trigger(const char* action) { Child<QAction>(*window, action).trigger(); }
     // Waits until row (from 0) of the panel starts with prefix (as the state file shows it).
-    bool WaitForRow(size_t row, const std::string &prefix) {
+    bool WaitForRow(size_t row, const std::string& prefix) {
         return WaitForPanel(
             state,
-            [&](const auto &rows) { return rows.size() > row && rows[row].starts_with(prefix); },
+            [&](const auto& rows) { return rows.size() > row && rows[row].starts_with(prefix); },
             [] { QTest::qWait(50); });
     }
     std::string LineText(int screen, int line) { return Cp1251ToUtf8(Job().GetLine(screen, line)); }

@@ -20,8 +20,8 @@ namespace orv::test {
 namespace {
 
 // Answers the modal question of the main window with the button of that role.
-void Answer(QWidget &dialog, QMessageBox::StandardButton button) {
-    auto *box = qobject_cast<QMessageBox *>(&dialog);
+void Answer(QWidget& dialog, QMessageBox::StandardButton button) {
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
     ASSERT_NE(box, nullptr);
     box->button(button)->click();
 }
@@ -51,8 +51,8 @@ TEST_F(EditorTest, EditedScreensSaveAsTheJobWriterWritesThemAndRunInTheDaemon) {
     // Rename the third tab while the first one is shown: the name reaches the job at once.
     Tabs().setCurrentIndex(0);
     WhileModal([&] { Editor().RenameScreen(2); },
-               [](QWidget &dialog) {
-                   auto *input = qobject_cast<QInputDialog *>(&dialog);
+               [](QWidget& dialog) {
+                   auto* input = qobject_cast<QInputDialog*>(&dialog);
                    ASSERT_NE(input, nullptr);
                    EXPECT_EQ(input->windowTitle(), QStringLiteral("Переименовать экран"));
                    input->setTextValue(QStringLiteral("Часы"));
@@ -81,7 +81,7 @@ TEST_F(EditorTest, EditedScreensSaveAsTheJobWriterWritesThemAndRunInTheDaemon) {
     Click("btnSaveJob");
     EXPECT_FALSE(Editor().Modified());
     const std::string saved = docs / "ed$US$[2].orv3"; // the default extension
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return rows.size() > 1 && rows[1].ends_with(" ed$US$[2].orv3  ");
     })) << ReadText(state);
 
@@ -120,7 +120,7 @@ TEST_F(EditorTest, EditedScreensSaveAsTheJobWriterWritesThemAndRunInTheDaemon) {
     Close();
     TChildProcess daemon({ORVANTA3_OUTPUT_DIR "/orvanta3d", "--job", saved}, docs / "daemon.log");
     ASSERT_TRUE(daemon.Started());
-    EXPECT_TRUE(WaitForPanel(state, [](const auto &rows) {
+    EXPECT_TRUE(WaitForPanel(state, [](const auto& rows) {
         return !rows.empty() && rows[0].starts_with("Second");
     })) << ReadText(docs / "daemon.log");
     EXPECT_EQ(daemon.Stop(), 0) << ReadText(docs / "daemon.log");
@@ -158,7 +158,7 @@ TEST_F(EditorTest, ControlsKeepToTheirRulesAndLoadingWritesNothingBack) {
     EXPECT_EQ(Control("btnJust1").icon().pixmap(16).toImage(), glyph);
 
     // A transition the display does not play falls back to the first.
-    auto &transition = Control<QComboBox>("cbTransition");
+    auto& transition = Control<QComboBox>("cbTransition");
     transition.setCurrentIndex(2);
     EXPECT_EQ(transition.currentIndex(), 0);
     EXPECT_EQ(Job().GetTransitionEffect(0), 0);
@@ -175,23 +175,24 @@ TEST_F(EditorTest, ControlsKeepToTheirRulesAndLoadingWritesNothingBack) {
 TEST_F(EditorTest, TagsComeFromTheTreeAtTheDropPointOrTheCaret) {
     WriteSettings();
     Start();
-    auto &tree = Child<QTreeWidget>(*window, "tvTags");
+    auto& tree = Child<QTreeWidget>(*window, "tvTags");
     ASSERT_GE(tree.topLevelItemCount(), 1);
-    QTreeWidgetItem *group = tree.topLevelItem(0);
+    QTreeWidgetItem* group = tree.topLevelItem(0);
     EXPECT_EQ(group->text(0), QStringLiteral("Дата/время"));
-    QTreeWidgetItem *time = group->child(0);
+    QTreeWidgetItem* time = group->child(0);
 
     // A click shows the hint.
     tree.itemClicked(time, 0);
-    EXPECT_TRUE(Child<QPlainTextEdit>(*window, "mmTagHelp").toPlainText().startsWith(
-        QStringLiteral("Показать текущее значение времени")));
+    EXPECT_TRUE(Child<QPlainTextEdit>(*window, "mmTagHelp")
+                    .toPlainText()
+                    .startsWith(QStringLiteral("Показать текущее значение времени")));
 
     // Dropped between "ab" and "cd".
     Type(1, "abcd");
-    QAbstractItemModel &model = *tree.model();
+    QAbstractItemModel& model = *tree.model();
     std::unique_ptr<QMimeData> data(model.mimeData({model.index(0, 0, model.index(0, 0))}));
     ASSERT_NE(data, nullptr);
-    QLineEdit &line = Line(1);
+    QLineEdit& line = Line(1);
     line.setCursorPosition(2);
     const QRect caret = line.inputMethodQuery(Qt::ImCursorRectangle).toRect();
     // The drop goes where the drag entered.
@@ -206,8 +207,8 @@ TEST_F(EditorTest, TagsComeFromTheTreeAtTheDropPointOrTheCaret) {
     // caret of the current line.
     Type(2, "x");
     WhileModal([&] { tree.itemDoubleClicked(group->child(1), 0); },
-               [](QWidget &dialog) {
-                   auto *equation = qobject_cast<TfrmEquation *>(&dialog);
+               [](QWidget& dialog) {
+                   auto* equation = qobject_cast<TfrmEquation*>(&dialog);
                    ASSERT_NE(equation, nullptr);
                    EXPECT_EQ(equation->TagText(), "$date$");
                    equation->accept();
@@ -217,7 +218,7 @@ TEST_F(EditorTest, TagsComeFromTheTreeAtTheDropPointOrTheCaret) {
     // btnEquation edits the selected tag in place; a selection that is no tag opens nothing.
     Line(2).setSelection(1, 6);
     WhileModal([&] { Click("btnEquation"); },
-               [](QWidget &dialog) { qobject_cast<QDialog *>(&dialog)->accept(); });
+               [](QWidget& dialog) { qobject_cast<QDialog*>(&dialog)->accept(); });
     EXPECT_EQ(LineText(0, 2), "x$date$");
     Line(2).setSelection(0, 3);
     Click("btnEquation");
@@ -234,7 +235,7 @@ TEST_F(EditorTest, UnsavedEditsAreOfferedForSavingBeforeTheyGo) {
 
     // Cancel keeps the program and the edits.
     WhileModal([&] { window->close(); },
-               [](QWidget &dialog) { Answer(dialog, QMessageBox::Cancel); });
+               [](QWidget& dialog) { Answer(dialog, QMessageBox::Cancel); });
     EXPECT_FALSE(window->Finished());
     EXPECT_EQ(LineText(0, 1), "keep me");
 
@@ -242,14 +243,14 @@ TEST_F(EditorTest, UnsavedEditsAreOfferedForSavingBeforeTheyGo) {
     openPath = QString::fromStdString(JobPath());
     savePath = QString::fromStdString(docs / "kept.orv3");
     WhileModal([&] { Click("btnOpenJob"); },
-               [](QWidget &dialog) { Answer(dialog, QMessageBox::Save); });
+               [](QWidget& dialog) { Answer(dialog, QMessageBox::Save); });
     EXPECT_NE(ReadText(docs / "kept.orv3").find("Line1=keep me"), std::string::npos);
     EXPECT_EQ(LineText(0, 1), "other job");
 
     // Discarding lets the program end; without edits nothing is asked.
     Type(1, "!");
     WhileModal([&] { window->close(); },
-               [](QWidget &dialog) { Answer(dialog, QMessageBox::Discard); });
+               [](QWidget& dialog) { Answer(dialog, QMessageBox::Discard); });
     EXPECT_TRUE(window->Finished());
     EXPECT_EQ(ReadText(JobPath()).find("!"), std::string::npos);
 }

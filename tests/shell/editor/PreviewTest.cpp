@@ -13,7 +13,7 @@ namespace orv::test {
 namespace {
 
 // A row of bar cells: custom characters and blanks, with at least one custom character.
-bool IsBar(const std::string &row) {
+bool IsBar(const std::string& row) {
     static const std::regex bar("^( |①|②|③|④|⑤|⑥|⑦|⑧)*$");
     return std::regex_match(row, bar) && row.find_first_not_of(' ') != std::string::npos;
 }
@@ -22,12 +22,12 @@ TEST_F(EditorTest, PreviewShowsTheLinesUntilAnEditEndsIt) {
     WriteSettings();
     AppendSettings("[ramgauge.so]\nActive=1\n[Virtual screen]\nShow=1\n");
     Start();
-    TfrmVirtualDisplay *display = window->VirtualDisplay();
+    TfrmVirtualDisplay* display = window->VirtualDisplay();
     ASSERT_NE(display, nullptr);
     Type(1, "$time$");
     Type(2, "$memUsing[,,10,2,bar]$");
 
-    auto &preview = Control<QPushButton>("btnPreview");
+    auto& preview = Control<QPushButton>("btnPreview");
     preview.click();
     EXPECT_TRUE(preview.isChecked());
     EXPECT_TRUE(Editor().PreviewRunning());
@@ -40,7 +40,7 @@ TEST_F(EditorTest, PreviewShowsTheLinesUntilAnEditEndsIt) {
     const std::regex clock(R"(^\d{1,5} *$)");
     EXPECT_TRUE(WaitForPanel(
         state,
-        [&](const auto &rows) {
+        [&](const auto& rows) {
             return rows.size() == 4 && std::regex_match(rows[0], clock) && IsBar(rows[1]);
         },
         [] { QTest::qWait(50); }))
@@ -48,7 +48,7 @@ TEST_F(EditorTest, PreviewShowsTheLinesUntilAnEditEndsIt) {
     // The virtual display shows the same rows: the time, then bar codes 1..8.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            const std::string &caption = display->Screen().Caption();
+            const std::string& caption = display->Screen().Caption();
             return caption.size() == 80 && std::regex_match(caption.substr(0, 20), clock) &&
                    caption.substr(20, 20).find_first_of("\x01\x02\x03\x04\x05\x06\x07\x08") !=
                        std::string::npos;
@@ -68,7 +68,7 @@ TEST_F(EditorTest, PreviewShowsTheLinesUntilAnEditEndsIt) {
     const std::string settingsText = Hd44780ShownText("Настройка..."_cp1251);
     EXPECT_TRUE(WaitForPanel(
         state,
-        [&](const auto &rows) {
+        [&](const auto& rows) {
             return rows.size() == 4 && rows[0].starts_with(settingsText) &&
                    rows[1].find_first_not_of(' ') == std::string::npos;
         },
@@ -82,7 +82,7 @@ TEST_F(EditorTest, PreviewEndsWithTheButtonAndWithTheSettingsPage) {
     WriteSettings();
     Start();
     Type(1, "static text");
-    auto &preview = Control<QPushButton>("btnPreview");
+    auto& preview = Control<QPushButton>("btnPreview");
     preview.click();
     EXPECT_TRUE(WaitForRow(0, "static text"));
     preview.click(); // up again: the panel is cleared

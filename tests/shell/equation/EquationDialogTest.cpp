@@ -158,8 +158,8 @@ TEST_F(ShippedModules, RefreshIsAskedAtTheChosenRateOnlyWhileChecked) {
     EXPECT_EQ(plain.dialog->TagText(), "$time[,,,4]$") << "left 0 is dropped";
     plain.Edit("edLeft").setText("r");
     plain.Combo("cbTags").setCurrentIndex(1);
-    EXPECT_EQ(plain.dialog->TagText(),
-              choices.TagNames[1] + "[,r,,4]$") << "another tag keeps the items";
+    EXPECT_EQ(plain.dialog->TagText(), choices.TagNames[1] + "[,r,,4]$")
+        << "another tag keeps the items";
 }
 
 TEST_F(ShippedModules, AnUnknownNameTakesThePlaceOfThePlainTextItem) {
@@ -219,8 +219,10 @@ QStringList GroupItems(TfrmEquation& dialog, const QString& caption) {
     QStringList items;
     bool inGroup = false;
     for (QAction* action : Child<QMenu>(dialog, "pmVariants").actions()) {
-        if (!action->isEnabled()) inGroup = action->text() == caption;
-        else if (inGroup) items << action->text();
+        if (!action->isEnabled())
+            inGroup = action->text() == caption;
+        else if (inGroup)
+            items << action->text();
     }
     return items;
 }
@@ -236,7 +238,8 @@ struct DrivesModuleOn : ::testing::Test, TModuleOnFakeTree {
 
 TEST_F(DrivesModuleOn, ItsMountedDrivesAreReadyMadeArguments) {
     ASSERT_TRUE(module.Loaded());
-    ASSERT_TRUE(module.Library().Symbol(kSetSystemRootExport)) << "the mounts come from the fake tree";
+    ASSERT_TRUE(module.Library().Symbol(kSetSystemRootExport))
+        << "the mounts come from the fake tree";
     tree.Write("/proc/self/mounts", "/dev/sda1 / ext4 rw 0 0\n"
                                     "proc /proc proc rw 0 0\n"
                                     "/dev/sda2 /home ext4 rw 0 0\n"

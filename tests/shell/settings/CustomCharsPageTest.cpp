@@ -39,17 +39,18 @@ struct CustomCharsPage : ::testing::Test {
     }
 
     void AnswerDelete(QMessageBox::StandardButton answer) {
-        WhileModal([&] { btnDelete.click(); }, [answer](QWidget& box) {
-            dynamic_cast<QMessageBox&>(box).button(answer)->click();
-        });
+        WhileModal(
+            [&] { btnDelete.click(); },
+            [answer](QWidget& box) { dynamic_cast<QMessageBox&>(box).button(answer)->click(); });
     }
 
     void NewNamed(const char* name) {
-        WhileModal([&] { btnNew.click(); }, [name](QWidget& dialog) {
-            auto& input = dynamic_cast<QInputDialog&>(dialog);
-            input.setTextValue(QString::fromUtf8(name));
-            input.accept();
-        });
+        WhileModal([&] { btnNew.click(); },
+                   [name](QWidget& dialog) {
+                       auto& input = dynamic_cast<QInputDialog&>(dialog);
+                       input.setTextValue(QString::fromUtf8(name));
+                       input.accept();
+                   });
     }
 };
 
@@ -118,5 +119,6 @@ TEST_F(CustomCharsPage, TheGlyphIsDrawnInTheCharacterMatrixEditorAndComesBackToB
                    Child<QToolButton>(builder, "btnRevertCustomCharBuilder").click();
                    Child<QPushButton>(builder, "btnCancel").click();
                });
-    EXPECT_EQ(mask.text(), "x10;x00;x00;x00;x00;x00;x00;x1F") << "a cancelled drawing changes nothing";
+    EXPECT_EQ(mask.text(), "x10;x00;x00;x00;x00;x00;x00;x1F")
+        << "a cancelled drawing changes nothing";
 }

@@ -38,10 +38,7 @@ protected:
 
     std::string SettingsFile() const { return docs / "Orvanta3.ini"; }
 
-    template <typename T>
-    T& Control(const char* name) {
-        return Child<T>(*page, name);
-    }
+    template <typename T> T& Control(const char* name) { return Child<T>(*page, name); }
 
     // Opens the node "Модули" and selects the row of the module library fileName; its table
     // index.

@@ -46,11 +46,14 @@ std::map<std::string, std::string> Shown(QWidget& page) {
     for (QWidget* w : page.findChildren<QWidget*>()) {
         if (!IsPageControl(*w)) continue;
         const QString name = w->objectName();
-        if (auto* c = qobject_cast<QCheckBox*>(w)) shown[name] = c->isChecked() ? "on" : "off";
+        if (auto* c = qobject_cast<QCheckBox*>(w))
+            shown[name] = c->isChecked() ? "on" : "off";
         else if (auto* e = qobject_cast<QLineEdit*>(w); e && name != "edCustomCharMask")
             shown[name] = e->text();
-        else if (auto* s = qobject_cast<QSpinBox*>(w)) shown[name] = QString::number(s->value());
-        else if (auto* t = qobject_cast<QSlider*>(w)) shown[name] = QString::number(t->value());
+        else if (auto* s = qobject_cast<QSpinBox*>(w))
+            shown[name] = QString::number(s->value());
+        else if (auto* t = qobject_cast<QSlider*>(w))
+            shown[name] = QString::number(t->value());
         else if (const auto colour = ButtonColour(*w))
             shown[name] = QString::number(*colour);
         else if (auto* x = qobject_cast<QComboBox*>(w); x && name != "cbMappingSet")
@@ -68,7 +71,8 @@ std::map<std::string, std::string> Shown(QWidget& page) {
         for (int k = 0; k < 8; ++k) {
             auto& piece = Child<QToolButton>(page, QString("btnMapping%1").arg(k).toUtf8());
             for (QAction* choice : piece.menu()->actions())
-                if (choice->isChecked()) shown[set.currentText() + piece.toolTip()] = choice->text();
+                if (choice->isChecked())
+                    shown[set.currentText() + piece.toolTip()] = choice->text();
         }
     }
     std::map<std::string, std::string> text;
@@ -86,8 +90,10 @@ void ChangeEveryControl(QWidget& page) {
         if (auto* c = qobject_cast<QCheckBox*>(w)) {
             c->setChecked(!c->isChecked());
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            if (name == "edProxyPort") e->setText("3128");
-            else if (name != "edCustomCharMask") e->setText(QString::fromUtf8("текст %1").arg(n));
+            if (name == "edProxyPort")
+                e->setText("3128");
+            else if (name != "edCustomCharMask")
+                e->setText(QString::fromUtf8("текст %1").arg(n));
         } else if (auto* s = qobject_cast<QSpinBox*>(w)) {
             s->setValue(s->value() == s->minimum() + 1 ? s->minimum() + 2 : s->minimum() + 1);
         } else if (auto* t = qobject_cast<QSlider*>(w)) {
@@ -111,11 +117,12 @@ TEST_F(SettingsPage, WhatEveryPageSavesShowsAgainAfterARestart) {
     ChangeEveryControl(*page);
     // A glyph of its own, drawn on the matrix; a bar glyph changed through its mask text; one
     // bar piece mapped to another character.
-    WhileModal([&] { Click("btnNewCustomChar"); }, [](QWidget& dialog) {
-        auto& input = dynamic_cast<QInputDialog&>(dialog);
-        input.setTextValue(QString::fromUtf8("стрелка"));
-        input.accept();
-    });
+    WhileModal([&] { Click("btnNewCustomChar"); },
+               [](QWidget& dialog) {
+                   auto& input = dynamic_cast<QInputDialog&>(dialog);
+                   input.setTextValue(QString::fromUtf8("стрелка"));
+                   input.accept();
+               });
     Control<QToolButton>("btnMatrix13").click();
     Control<QToolButton>("btnMatrix82").click();
     EXPECT_EQ(Control<QLineEdit>("edCustomCharMask").text(), "x04;x00;x00;x00;x00;x00;x00;x08");
@@ -164,11 +171,11 @@ TEST_F(SettingsPage, TurnsModulesOnAndOffThroughTheHostAndOpensTheirDialogs) {
     EXPECT_NE(core->Host().Module(index).DataModule(), nullptr) << "loaded at once";
     EXPECT_EQ(turn.text(), QString::fromUtf8("Отключить"));
     EXPECT_EQ(Control<QListWidget>("lbPlugins").currentItem()->data(Qt::UserRole).value<size_t>(),
-              index) << "the row stays selected";
+              index)
+        << "the row stays selected";
     ASSERT_TRUE(configButton.isEnabled());
-    WhileModal([&] { configButton.click(); }, [](QWidget& dialog) {
-        Child<QPushButton>(dialog, "btnClose").click();
-    });
+    WhileModal([&] { configButton.click(); },
+               [](QWidget& dialog) { Child<QPushButton>(dialog, "btnClose").click(); });
 
     page->Save();
     EXPECT_TRUE(ReadModuleActive(SettingsFile(), "sensorlink.so"));
@@ -230,9 +237,12 @@ TEST_F(SettingsPage, EveryTextOfThePagesCanBeTranslated) {
 
     for (QWidget* w : page->findChildren<QWidget*>()) {
         QString text;
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) text = button->text();
-        else if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
-        else if (auto* group = qobject_cast<QGroupBox*>(w)) text = group->title();
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            text = group->title();
         for (const QString& shown : {text, w->toolTip()}) {
             if (!shown.isEmpty()) {
                 EXPECT_TRUE(texts.contains(ToCp1251(shown)))
