@@ -19,6 +19,13 @@ void TPanelSnapshot::ShowFrame(const std::vector<std::string> &rows) {
     rows_ = rows;
     if (sink_)
         sink_->ShowFrame(rows);
+    if (tap_)
+        tap_->ShowFrame(rows);
+}
+
+void TPanelSnapshot::SetTap(TFrameSink *tap) {
+    std::lock_guard lock(mutex_);
+    tap_ = tap;
 }
 
 void TPanelSnapshot::CustomCharLoaded(uint8_t code, const TGlyphRows &rows) {

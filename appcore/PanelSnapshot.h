@@ -19,6 +19,8 @@ public:
     // Where frames and character loads go on to; null: nowhere. Takes effect at once.
     void SetSink(TFrameSink *sink);
     void SetObserver(TCustomCharObserver *observer);
+    // A second place frames go to besides the sink (the web interface); null: none.
+    void SetTap(TFrameSink *tap);
 
     void ShowFrame(const std::vector<std::string> &rows) override;
     void CustomCharLoaded(uint8_t code, const TGlyphRows &rows) override;
@@ -33,6 +35,7 @@ private:
     mutable std::mutex mutex_;
     TFrameSink *sink_ = nullptr;
     TCustomCharObserver *observer_ = nullptr;
+    TFrameSink *tap_ = nullptr;
     std::vector<std::string> rows_;
     std::array<std::optional<TGlyphRows>, 8> custom_{};
 };
