@@ -224,6 +224,10 @@ int main(int argc, char** argv) {
         webSettings.Address = address->first;
         webSettings.Port = address->second;
     }
+    if (webSettings.Active) {
+        if (const std::string problem = WebSettingsProblem(webSettings); !problem.empty())
+            return Fail("web interface: " + problem);
+    }
     if (options.listTags) return ListTags(core.Settings().Path(), stdout);
     if (options.listModules) return ListModules(core.Settings().Path(), stdout);
     if (!options.checkJobPath.empty()) {

@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <crypt.h>
 #include <sys/random.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -109,9 +110,16 @@ std::string RandomHex(size_t bytes) {
 TWebApi::TWebApi(TWebConfig config, TWebHost& host)
     : config_(std::move(config)), host_(host), loopback_(IsLoopbackAddress(config_.Address)) {
     allowedHosts_.push_back(HostName(config_.Address, config_.Port));
-    if (loopback_)
+    // Listening on every address: the names of this computer.
+    const bool everyAddress = config_.Address == "0.0.0.0" || config_.Address == "::";
+    if (loopback_ || everyAddress)
         for (const char* name : {"localhost", "127.0.0.1", "::1"})
             allowedHosts_.push_back(HostName(name, config_.Port));
+    char name[256] = {};
+    if (everyAddress && ::gethostname(name, sizeof name - 1) == 0) {
+        allowedHosts_.push_back(HostName(name, config_.Port));
+        allowedHosts_.push_back(HostName(std::string(name) + ".local", config_.Port));
+    }
 }
 
 bool TWebApi::PasswordMatches(const std::string& password) const {

@@ -118,27 +118,28 @@ std::string StoreWebPassword(const std::string& settingsPath, const std::string&
     return {};
 }
 
+std::string WebSettingsProblem(const TWebSettings& settings) {
+    if (settings.Port == 0) return "[Web] Address \"" + settings.Address + "\" is not ADDRESS:PORT";
+    if (!IsLoopbackAddress(settings.Address) && settings.PasswordHash.empty())
+        return "the web interface would listen on " + settings.Address +
+               ", which other computers can reach, and no password is set: set one with "
+               "orvanta3d --web-password";
+    return {};
+}
+
 TWebInterface::TWebInterface(TApplicationCore& core) : core_(core) {}
 
 TWebInterface::~TWebInterface() { Stop(); }
 
 bool TWebInterface::Start(const TWebSettings& settings) {
     Stop();
-    if (settings.Port == 0) {
-        error_ = "[Web] Address \"" + settings.Address + "\" is not ADDRESS:PORT";
-        return false;
-    }
+    error_ = WebSettingsProblem(settings);
+    if (!error_.empty()) return false;
     TWebConfig config;
     config.Address = settings.Address;
     config.Port = settings.Port;
     config.PasswordHash = settings.PasswordHash;
     config.Language = core_.Settings().Common.Language.empty() ? "ru" : "en";
-    if (!IsLoopbackAddress(config.Address) && config.PasswordHash.empty()) {
-        error_ = "the web interface listens on " + config.Address +
-                 ", which is not this computer alone, and no password is set: set one with "
-                 "orvanta3d --web-password";
-        return false;
-    }
     if (!settings.Certificate.empty() || !settings.Key.empty()) {
         if (!ReadSmallFile(settings.Certificate, config.CertificatePem)) {
             error_ = "cannot read the certificate " + settings.Certificate;

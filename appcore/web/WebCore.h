@@ -29,6 +29,10 @@ TWebSettings ReadWebSettings(const std::string& settingsPath);
 // "ADDRESS:PORT" ("[v6]:PORT" for IPv6); none when it is not one.
 std::optional<std::pair<std::string, uint16_t>> ParseWebAddress(const std::string& text);
 
+// Why the interface cannot start with these settings (an address that is not loopback without
+// a password, no port); empty when it can try.
+std::string WebSettingsProblem(const TWebSettings& settings);
+
 // Writes the hash of password as PasswordHash of [Web]; the reason it failed, else empty.
 std::string StoreWebPassword(const std::string& settingsPath, const std::string& password);
 
