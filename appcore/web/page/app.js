@@ -30,8 +30,9 @@ async function api(method, path, body) {
 // ---- The panel as the virtual display draws it.
 const kDot = 3, kGap = 1, kCharGap = 2, kBorder = 6;
 
+// Display codes 1..8 are the eight user-defined characters (the panel's CGRAM 0..7).
 function glyphOf(frame, code) {
-  if (code < 8 && frame.glyphs && frame.glyphs[code]) return frame.glyphs[code];
+  if (code >= 1 && code <= 8 && frame.glyphs && frame.glyphs[code - 1]) return frame.glyphs[code - 1];
   if (state.font && state.font.glyphs[code]) return state.font.glyphs[code];
   return null;
 }
