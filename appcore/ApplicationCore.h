@@ -60,6 +60,8 @@ public:
     // character loads are reported to observer.
     void SetFrameSink(TFrameSink* sink);
     void SetCustomCharObserver(TCustomCharObserver* observer);
+    // Where frames go besides the sink (the web interface); may be null.
+    void SetFrameTap(TFrameSink* tap) { snapshot_.SetTap(tap); }
 
     // Start-up up to the greeting: StartModules, then ShowGreeting, then progress gets
     // kStartedText.

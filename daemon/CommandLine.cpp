@@ -9,6 +9,7 @@ const char* const kDaemonUsage =
     "Usage: orvanta3d [--job FILE] [--seconds N] [--tty[=text|dots]] [--config FILE]\n"
     "                 [--verbose] [--help] [--version]\n"
     "       orvanta3d [--config FILE] --list-tags | --list-modules | --check JOB\n"
+    "       orvanta3d [--config FILE] --web-password\n"
     "       orvanta3d --init FILE\n"
     "Runs an Orvanta3 job on the configured panel without a window.\n"
     "  --job FILE        the job to run (default: \"Job name\" of the settings file)\n"
@@ -26,6 +27,10 @@ const char* const kDaemonUsage =
     "                    every plug-in off, and end; an existing FILE is left alone\n"
     "  --check JOB       check JOB and the settings without touching the panel and end;\n"
     "                    exit status 1 when something is found\n"
+    "  --web ADDRESS:PORT  serve the web interface there ([Web] Address); 127.0.0.1 and\n"
+    "                    ::1 need no password, any other address needs --web-password first\n"
+    "  --web-password    read the web interface's password from standard input, store its\n"
+    "                    hash in the settings file and end\n"
     "  --help            show this text\n"
     "  --version         show the version\n";
 
@@ -97,6 +102,13 @@ ParseDaemonCommandLine(const std::vector<std::string>& args) {
             auto path = value("--check");
             if (!path || path->empty()) return std::string("--check needs a job file name");
             options.checkJobPath = *path;
+        } else if (arg == "--web" || arg.starts_with("--web=")) {
+            auto address = value("--web");
+            if (!address || address->empty())
+                return std::string("--web needs ADDRESS:PORT, e.g. 127.0.0.1:8080");
+            options.webAddress = *address;
+        } else if (arg == "--web-password") {
+            options.webPassword = true;
         } else {
             return "unknown argument \"" + arg + "\" (see --help)";
         }

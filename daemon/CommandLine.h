@@ -24,6 +24,8 @@ struct TDaemonOptions {
     bool listModules = false;
     std::string initPath; // --init: write a starter settings file there
     std::string checkJobPath;
+    std::string webAddress; // --web ADDRESS:PORT: the web interface on, there
+    bool webPassword = false; // --web-password: store the web interface's password and end
 };
 
 // The options, or the one-line reason why the command line is wrong.

@@ -17,6 +17,7 @@
 #include "abi/ConstUnit.h"
 #include "appcore/ApplicationCore.h"
 #include "appcore/remote/BusRemoteService.h"
+#include "appcore/web/WebCore.h"
 #include "base/Cp1251.h"
 #include "base/MessageBox.h"
 #include "base/StateFile.h"
@@ -32,7 +33,9 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <iostream>
 #include <optional>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace orv;
@@ -132,6 +135,26 @@ bool WaitForReload(const sigset_t& signals, TSteadyClock::time_point deadline) {
     }
 }
 
+// The password from the terminal without echo, or the first line of standard input.
+std::string ReadPassword() {
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    termios saved{};
+    if (terminal) {
+        std::fputs("web interface password: ", stderr);
+        ::tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string password;
+    std::getline(std::cin, password);
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fputs("\n", stderr);
+    }
+    return password;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +206,28 @@ int main(int argc, char** argv) {
     if (IsUnreadable(core.Settings().Path()))
         return Fail("cannot read the settings file " + core.Settings().Path());
     Trace("settings file: " + core.Settings().Path());
+    if (options.webPassword) {
+        const std::string password = ReadPassword();
+        if (password.empty()) return Fail("no password given: nothing stored");
+        const std::string failure = StoreWebPassword(core.Settings().Path(), password);
+        if (!failure.empty()) return Fail(failure);
+        std::printf("stored the web interface's password in %s\n", core.Settings().Path().c_str());
+        return 0;
+    }
+    // The web interface: [Web] Active=1 or --web; refused before the panel is touched when
+    // its address or password does not do.
+    TWebSettings webSettings = ReadWebSettings(core.Settings().Path());
+    if (!options.webAddress.empty()) {
+        const auto address = ParseWebAddress(options.webAddress);
+        if (!address) return Fail("--web needs ADDRESS:PORT, not \"" + options.webAddress + "\"");
+        webSettings.Active = true;
+        webSettings.Address = address->first;
+        webSettings.Port = address->second;
+    }
+    if (webSettings.Active) {
+        if (const std::string problem = WebSettingsProblem(webSettings); !problem.empty())
+            return Fail("web interface: " + problem);
+    }
     if (options.listTags) return ListTags(core.Settings().Path(), stdout);
     if (options.listModules) return ListModules(core.Settings().Path(), stdout);
     if (!options.checkJobPath.empty()) {
@@ -256,6 +301,13 @@ int main(int argc, char** argv) {
     // session bus, when there is one; the run goes on without it.
     TBusRemoteService remote(core, reload);
     if (!remote.Running()) Trace("remote control: " + remote.Error());
+    TWebInterface web(core);
+    if (webSettings.Active && !web.Start(webSettings)) {
+        notifier.Stopping();
+        remote.Stop();
+        core.Shutdown();
+        return Fail("web interface: " + web.Error());
+    }
 
     // --seconds counts from the start of the job, however long start-up took.
     const TSteadyClock::time_point deadline =
@@ -263,6 +315,7 @@ int main(int argc, char** argv) {
                         : TSteadyClock::time_point::max();
     while (WaitForReload(signals, deadline)) remote.Reload();
     notifier.Stopping();
+    web.Stop();
     remote.Stop();
     core.Shutdown();
     return 0;

@@ -1,0 +1,211 @@
+#include "appcore/web/WebCore.h"
+
+#include "appcore/ApplicationCore.h"
+#include "base/Cp1251.h"
+#include "base/IniFile.h"
+#include "base/TextUtil.h"
+#include "base/UserFolders.h"
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <cstdio>
+#include <dlfcn.h>
+#include <fstream>
+#include <sstream>
+
+namespace orv {
+
+namespace {
+
+using json = nlohmann::json;
+
+const char* const kWebSection = "Web";
+constexpr size_t kMaxPemSize = 64 * 1024;
+
+// The library beside the program; loaded once, never unloaded (its code may still be on a
+// stack of a thread that just ended).
+void* WebLibrary(std::string& error) {
+    static void* library = nullptr;
+    if (library) return library;
+    const std::string path = ProgramFolder() + "/" + kWebLibraryName;
+    library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* reason = ::dlerror();
+        error = "cannot load " + path + ": " + (reason ? reason : "unknown error");
+    }
+    return library;
+}
+
+template <typename F> F WebSymbol(const char* name, std::string& error) {
+    void* library = WebLibrary(error);
+    if (!library) return nullptr;
+    auto symbol = reinterpret_cast<F>(::dlsym(library, name));
+    if (!symbol) error = std::string(kWebLibraryName) + " lacks " + name;
+    return symbol;
+}
+
+bool ReadSmallFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    text = out.str();
+    return text.size() <= kMaxPemSize;
+}
+
+std::string Colour(int32_t bgr) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", bgr & 0xff, (bgr >> 8) & 0xff,
+                  (bgr >> 16) & 0xff);
+    return text;
+}
+
+// A row as text: the custom characters (codes 1..8) as a placeholder.
+std::string RowText(const std::string& row) {
+    std::string text;
+    for (char c : row) text += (c >= 1 && c <= 8) ? '?' : c;
+    return Cp1251ToUtf8(text);
+}
+
+} // namespace
+
+std::optional<std::pair<std::string, uint16_t>> ParseWebAddress(const std::string& text) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) return std::nullopt;
+    std::string host = text.substr(0, colon);
+    if (host.starts_with('[') && host.ends_with(']')) host = host.substr(1, host.size() - 2);
+    const std::string portText = text.substr(colon + 1);
+    unsigned port = 0;
+    const auto [end, ec] =
+        std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    if (ec != std::errc() || end != portText.data() + portText.size() || port == 0 ||
+        port > 65535 || host.empty())
+        return std::nullopt;
+    return std::make_pair(host, static_cast<uint16_t>(port));
+}
+
+TWebSettings ReadWebSettings(const std::string& settingsPath) {
+    const TIniDocument doc = TIniFile(settingsPath).Read();
+    TWebSettings settings;
+    settings.Active = doc.ReadBool(kWebSection, "Active", false);
+    const std::string address = doc.ReadString(kWebSection, "Address", "127.0.0.1:8080");
+    if (const auto parsed = ParseWebAddress(address)) {
+        settings.Address = parsed->first;
+        settings.Port = parsed->second;
+    } else {
+        settings.Address = address; // refused with its reason when the server starts
+        settings.Port = 0;
+    }
+    settings.PasswordHash = doc.ReadString(kWebSection, "PasswordHash", "");
+    auto file = [&](const char* key) {
+        const std::string name = doc.ReadString(kWebSection, key, "");
+        return name.empty() || name.starts_with('/') ? name : DirName(settingsPath) + "/" + name;
+    };
+    settings.Certificate = file("Certificate");
+    settings.Key = file("Key");
+    return settings;
+}
+
+std::string StoreWebPassword(const std::string& settingsPath, const std::string& password) {
+    std::string error;
+    auto hash = WebSymbol<TOrvanta3WebHashPassword>(kWebHashPasswordSymbol, error);
+    if (!hash) return error;
+    const std::string hashed = hash(password, error);
+    if (hashed.empty()) return error;
+    if (!TIniFile(settingsPath).WriteString(kWebSection, "PasswordHash", hashed))
+        return "cannot write " + settingsPath;
+    return {};
+}
+
+std::string WebSettingsProblem(const TWebSettings& settings) {
+    if (settings.Port == 0) return "[Web] Address \"" + settings.Address + "\" is not ADDRESS:PORT";
+    if (!IsLoopbackAddress(settings.Address) && settings.PasswordHash.empty())
+        return "the web interface would listen on " + settings.Address +
+               ", which other computers can reach, and no password is set: set one with "
+               "orvanta3d --web-password";
+    return {};
+}
+
+TWebInterface::TWebInterface(TApplicationCore& core) : core_(core) {}
+
+TWebInterface::~TWebInterface() { Stop(); }
+
+bool TWebInterface::Start(const TWebSettings& settings) {
+    Stop();
+    error_ = WebSettingsProblem(settings);
+    if (!error_.empty()) return false;
+    TWebConfig config;
+    config.Address = settings.Address;
+    config.Port = settings.Port;
+    config.PasswordHash = settings.PasswordHash;
+    config.Language = core_.Settings().Common.Language.empty() ? "ru" : "en";
+    if (!settings.Certificate.empty() || !settings.Key.empty()) {
+        if (!ReadSmallFile(settings.Certificate, config.CertificatePem)) {
+            error_ = "cannot read the certificate " + settings.Certificate;
+            return false;
+        }
+        if (!ReadSmallFile(settings.Key, config.KeyPem)) {
+            error_ = "cannot read the key " + settings.Key;
+            return false;
+        }
+    }
+    auto start = WebSymbol<TOrvanta3WebStart>(kWebStartSymbol, error_);
+    if (!start) return false;
+    server_.reset(start(config, *this, error_));
+    if (!server_) return false;
+    core_.SetFrameTap(this);
+    return true;
+}
+
+void TWebInterface::Stop() {
+    if (!server_) return;
+    core_.SetFrameTap(nullptr);
+    server_.reset();
+}
+
+void TWebInterface::ShowFrame(const std::vector<std::string>&) {
+    frames_.fetch_add(1, std::memory_order_relaxed);
+    server_->FrameShown();
+}
+
+std::string TWebInterface::PanelJson() {
+    const std::vector<std::string> rows = core_.Snapshot().Rows();
+    const auto custom = core_.Snapshot().CustomChars();
+    const TVirtualScreenSettings& colours = core_.Settings().VirtualScreen;
+    json text = json::array();
+    json codes = json::array();
+    for (const std::string& row : rows) {
+        text.push_back(RowText(row));
+        json cells = json::array();
+        for (char c : row) cells.push_back(static_cast<unsigned char>(c));
+        codes.push_back(std::move(cells));
+    }
+    json glyphs = json::array();
+    for (const auto& slot : custom) glyphs.push_back(slot ? json(*slot) : json(std::array<int, 8>{}));
+    const int32_t cols = rows.empty() ? core_.Cols() : static_cast<int32_t>(rows.front().size());
+    json body{{"frame", frames_.load(std::memory_order_relaxed)},
+              {"cols", cols},
+              {"rows", rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size())},
+              {"graphic", false},
+              {"colours",
+               {{"background", Colour(colours.BackgroundColor)},
+                {"dotOn", Colour(colours.PixelOnColor)},
+                {"dotOff", Colour(colours.PixelOffColor)}}},
+              {"text", std::move(text)},
+              {"codes", std::move(codes)},
+              {"glyphs", std::move(glyphs)},
+              {"screen", core_.Thread().CurrentScreen()},
+              {"screens", core_.Job().Count()}};
+    return body.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+bool TWebInterface::Navigate(const std::string& action, int32_t screen) {
+    if (action == "next") return core_.Navigate({navNext});
+    if (action == "previous") return core_.Navigate({navPrevious});
+    return core_.Navigate({navGoTo, screen});
+}
+
+bool TWebInterface::Charset(int32_t set) { return core_.Charset(set, {}); }
+
+} // namespace orv

@@ -1,0 +1,64 @@
+// The web interface on the program's side: the [Web] settings, the server library loaded with
+// dlopen only when the interface is on, and the program's answers to the server (the panel's
+// frames, screen and character set requests). Off, none of it runs or is loaded.
+#pragma once
+
+#include "appcore/web/WebInterface.h"
+#include "engine/ControlThread.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace orv {
+
+class TApplicationCore;
+
+// The [Web] keys of the settings file.
+struct TWebSettings {
+    bool Active = false;
+    std::string Address = "127.0.0.1";
+    uint16_t Port = 8080;
+    std::string PasswordHash;
+    std::string Certificate; // file names, relative ones from the settings folder
+    std::string Key;
+};
+
+TWebSettings ReadWebSettings(const std::string& settingsPath);
+
+// "ADDRESS:PORT" ("[v6]:PORT" for IPv6); none when it is not one.
+std::optional<std::pair<std::string, uint16_t>> ParseWebAddress(const std::string& text);
+
+// Why the interface cannot start with these settings (an address that is not loopback without
+// a password, no port); empty when it can try.
+std::string WebSettingsProblem(const TWebSettings& settings);
+
+// Writes the hash of password as PasswordHash of [Web]; the reason it failed, else empty.
+std::string StoreWebPassword(const std::string& settingsPath, const std::string& password);
+
+class TWebInterface final : private TWebHost, private TFrameSink {
+public:
+    explicit TWebInterface(TApplicationCore& core);
+    ~TWebInterface() override; // Stop
+    TWebInterface(const TWebInterface&) = delete;
+    TWebInterface& operator=(const TWebInterface&) = delete;
+
+    // Loads the library and listens; false and Error() when it cannot (no password for an
+    // address other than loopback, a port in use, an unreadable certificate...).
+    bool Start(const TWebSettings& settings);
+    void Stop();
+    const std::string& Error() const { return error_; }
+
+private:
+    std::string PanelJson() override;
+    bool Navigate(const std::string& action, int32_t screen) override;
+    bool Charset(int32_t set) override;
+    void ShowFrame(const std::vector<std::string>& rows) override;
+
+    TApplicationCore& core_;
+    std::unique_ptr<TWebServer> server_;
+    std::atomic<uint64_t> frames_{0};
+    std::string error_;
+};
+
+} // namespace orv

@@ -1,0 +1,335 @@
+// liborvanta3web.so: the web interface's HTTP server on libmicrohttpd, one polling thread of
+// its own. Watchers of /api/events are suspended until the next frame, so that an idle page
+// costs no wake-up and a slow one only misses frames.
+#include "appcore/web/WebApi.h"
+#include "appcore/web/WebInterface.h"
+
+#include <microhttpd.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <crypt.h>
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <set>
+
+namespace orv {
+
+namespace {
+
+constexpr unsigned kConnectionLimit = 256;
+constexpr unsigned kForeignPerClientLimit = 16;
+constexpr unsigned kIdleSeconds = 30;
+constexpr size_t kConnectionMemory = 32 * 1024; // a request's headers and buffers
+constexpr size_t kMaxWatchers = 32;
+
+class TServer;
+
+struct TRequestState {
+    std::string Body;
+    bool TooLarge = false;
+};
+
+// One /api/events stream.
+struct TWatcher {
+    TServer* Server = nullptr;
+    MHD_Connection* Connection = nullptr;
+    uint64_t LastFrame = 0;
+    std::string Pending; // the rest of an event not yet taken by the socket
+};
+
+class TServer final : public TWebServer {
+public:
+    TServer(const TWebConfig& config, TWebHost& host) : host_(host), api_(config, host) {}
+    ~TServer() override { Stop(); }
+
+    bool Start(const TWebConfig& config, std::string& error);
+    void FrameShown() override;
+
+private:
+    static MHD_Result Access(void* self, MHD_Connection* connection, const char* url,
+                             const char* method, const char* version, const char* upload,
+                             size_t* uploadSize, void** state);
+    static void Completed(void* self, MHD_Connection* connection, void** state,
+                          MHD_RequestTerminationCode code);
+    static ssize_t StreamEvents(void* watcher, uint64_t position, char* buffer, size_t size);
+    static void EndWatcher(void* watcher);
+
+    MHD_Result Answer(MHD_Connection* connection, const char* url, const char* method,
+                      TRequestState& state);
+    void Stop();
+
+    TWebHost& host_;
+    TWebApi api_;
+    MHD_Daemon* daemon_ = nullptr;
+    std::atomic<uint64_t> frame_{1};
+    std::mutex watchersMutex_;
+    std::set<TWatcher*> watchers_;
+    std::set<TWatcher*> suspended_;
+    bool stopping_ = false;
+    std::mutex frameMutex_; // the cached JSON of the newest frame
+    uint64_t cachedFrame_ = 0;
+    std::string cachedJson_;
+
+    std::string FrameJson(uint64_t frame);
+};
+
+MHD_Result CollectValue(void* target, MHD_ValueKind, const char* key, const char* value) {
+    auto& map = *static_cast<std::map<std::string, std::string>*>(target);
+    if (!key) return MHD_YES;
+    std::string name = key;
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    map[name] = value ? value : "";
+    return MHD_YES;
+}
+
+MHD_Result CollectExact(void* target, MHD_ValueKind, const char* key, const char* value) {
+    auto& map = *static_cast<std::map<std::string, std::string>*>(target);
+    if (key) map[key] = value ? value : "";
+    return MHD_YES;
+}
+
+std::string PeerAddress(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (!info || !info->client_addr) return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    const sockaddr* address = info->client_addr;
+    if (address->sa_family == AF_INET)
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
+                    sizeof text);
+    else if (address->sa_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
+                    sizeof text);
+    return text;
+}
+
+MHD_Result Queue(MHD_Connection* connection, const THttpResponse& answer, MHD_Response* response) {
+    for (const auto& [name, value] : answer.Headers)
+        MHD_add_response_header(response, name.c_str(), value.c_str());
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.ContentType.c_str());
+    const MHD_Result result =
+        MHD_queue_response(connection, static_cast<unsigned>(answer.Status), response);
+    MHD_destroy_response(response);
+    return result;
+}
+
+bool TServer::Start(const TWebConfig& config, std::string& error) {
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME |
+                     MHD_USE_ERROR_LOG;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (::inet_pton(AF_INET, config.Address.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(config.Port);
+        length = sizeof *v4;
+    } else if (::inet_pton(AF_INET6, config.Address.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(config.Port);
+        length = sizeof *v6;
+        flags |= MHD_USE_IPv6;
+    } else {
+        error = "\"" + config.Address + "\" is not a numeric IP address";
+        return false;
+    }
+    (void)length;
+    const bool tls = !config.CertificatePem.empty() || !config.KeyPem.empty();
+    if (tls) {
+        if (config.CertificatePem.empty() || config.KeyPem.empty()) {
+            error = "HTTPS needs both a certificate and a key";
+            return false;
+        }
+        if (MHD_is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+            error = "libmicrohttpd was built without TLS";
+            return false;
+        }
+        flags |= MHD_USE_TLS;
+    }
+    const unsigned perClient = IsLoopbackAddress(config.Address) ? kConnectionLimit
+                                                                 : kForeignPerClientLimit;
+    if (tls)
+        daemon_ = MHD_start_daemon(
+            flags, config.Port, nullptr, nullptr, &TServer::Access, this,
+            MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_NOTIFY_COMPLETED, &TServer::Completed, this,
+            MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+            perClient, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_HTTPS_MEM_CERT,
+            config.CertificatePem.c_str(), MHD_OPTION_HTTPS_MEM_KEY, config.KeyPem.c_str(),
+            MHD_OPTION_END);
+    else
+        daemon_ = MHD_start_daemon(
+            flags, config.Port, nullptr, nullptr, &TServer::Access, this,
+            MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_NOTIFY_COMPLETED, &TServer::Completed, this,
+            MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+            perClient, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_END);
+    if (!daemon_) {
+        error = "cannot listen on " + config.Address + " port " + std::to_string(config.Port) +
+                (tls ? " (or the certificate or key is not usable)" : "") + ": " +
+                std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void TServer::Stop() {
+    if (!daemon_) return;
+    {
+        std::lock_guard lock(watchersMutex_);
+        stopping_ = true;
+        for (TWatcher* watcher : suspended_) MHD_resume_connection(watcher->Connection);
+        suspended_.clear();
+    }
+    MHD_stop_daemon(daemon_);
+    daemon_ = nullptr;
+}
+
+void TServer::FrameShown() {
+    frame_.fetch_add(1, std::memory_order_release);
+    std::lock_guard lock(watchersMutex_);
+    for (TWatcher* watcher : suspended_) MHD_resume_connection(watcher->Connection);
+    suspended_.clear();
+}
+
+std::string TServer::FrameJson(uint64_t frame) {
+    std::lock_guard lock(frameMutex_);
+    if (cachedFrame_ != frame) {
+        cachedJson_ = host_.PanelJson();
+        cachedFrame_ = frame;
+    }
+    return cachedJson_;
+}
+
+ssize_t TServer::StreamEvents(void* context, uint64_t, char* buffer, size_t size) {
+    auto* watcher = static_cast<TWatcher*>(context);
+    TServer& server = *watcher->Server;
+    if (watcher->Pending.empty()) {
+        const uint64_t frame = server.frame_.load(std::memory_order_acquire);
+        if (frame == watcher->LastFrame) {
+            std::lock_guard lock(server.watchersMutex_);
+            if (server.stopping_) return MHD_CONTENT_READER_END_OF_STREAM;
+            // Asleep until the next frame: FrameShown resumes it.
+            if (server.frame_.load(std::memory_order_acquire) == watcher->LastFrame) {
+                MHD_suspend_connection(watcher->Connection);
+                server.suspended_.insert(watcher);
+                return 0;
+            }
+        }
+        // A watcher that fell behind gets the newest frame only.
+        watcher->LastFrame = server.frame_.load(std::memory_order_acquire);
+        watcher->Pending = "event: frame\ndata: " + server.FrameJson(watcher->LastFrame) + "\n\n";
+    }
+    const size_t n = std::min(size, watcher->Pending.size());
+    std::memcpy(buffer, watcher->Pending.data(), n);
+    watcher->Pending.erase(0, n);
+    return static_cast<ssize_t>(n);
+}
+
+void TServer::EndWatcher(void* context) {
+    auto* watcher = static_cast<TWatcher*>(context);
+    {
+        std::lock_guard lock(watcher->Server->watchersMutex_);
+        watcher->Server->watchers_.erase(watcher);
+        watcher->Server->suspended_.erase(watcher);
+    }
+    delete watcher;
+}
+
+MHD_Result TServer::Access(void* self, MHD_Connection* connection, const char* url,
+                           const char* method, const char*, const char* upload,
+                           size_t* uploadSize, void** state) {
+    auto& server = *static_cast<TServer*>(self);
+    if (!*state) {
+        *state = new TRequestState;
+        return MHD_YES;
+    }
+    auto& request = *static_cast<TRequestState*>(*state);
+    if (*uploadSize != 0) {
+        if (request.Body.size() + *uploadSize > kMaxRequestBody) request.TooLarge = true;
+        else request.Body.append(upload, *uploadSize);
+        *uploadSize = 0;
+        return MHD_YES;
+    }
+    return server.Answer(connection, url, method, request);
+}
+
+void TServer::Completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+    delete static_cast<TRequestState*>(*state);
+    *state = nullptr;
+}
+
+MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const char* method,
+                           TRequestState& state) {
+    THttpResponse answer;
+    if (state.TooLarge) {
+        answer.Status = 413;
+        answer.Body = R"({"error":"request too large"})";
+    } else {
+        THttpRequest request;
+        request.Method = method ? method : "";
+        request.Path = url ? url : "";
+        request.Body = std::move(state.Body);
+        request.Client = PeerAddress(connection);
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectValue, &request.Headers);
+        MHD_get_connection_values(connection, MHD_COOKIE_KIND, &CollectExact, &request.Cookies);
+        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectExact,
+                                  &request.Query);
+        answer = api_.Handle(request);
+    }
+    if (answer.EventStream) {
+        auto* watcher = new TWatcher{this, connection, 0, {}};
+        {
+            std::lock_guard lock(watchersMutex_);
+            if (watchers_.size() >= kMaxWatchers || stopping_) {
+                delete watcher;
+                THttpResponse busy;
+                busy.Status = 503;
+                busy.Body = R"({"error":"too many watchers"})";
+                MHD_Response* response = MHD_create_response_from_buffer(
+                    busy.Body.size(), busy.Body.data(), MHD_RESPMEM_MUST_COPY);
+                return Queue(connection, busy, response);
+            }
+            watchers_.insert(watcher);
+        }
+        MHD_Response* response = MHD_create_response_from_callback(
+            MHD_SIZE_UNKNOWN, 4096, &TServer::StreamEvents, watcher, &TServer::EndWatcher);
+        answer.Headers.emplace_back("Cache-Control", "no-store");
+        return Queue(connection, answer, response);
+    }
+    MHD_Response* response = MHD_create_response_from_buffer(answer.Body.size(), answer.Body.data(),
+                                                              MHD_RESPMEM_MUST_COPY);
+    return Queue(connection, answer, response);
+}
+
+} // namespace
+
+} // namespace orv
+
+extern "C" __attribute__((visibility("default"))) orv::TWebServer* Orvanta3WebStart(
+    const orv::TWebConfig& config, orv::TWebHost& host, std::string& error) {
+    auto server = std::make_unique<orv::TServer>(config, host);
+    if (!server->Start(config, error)) return nullptr;
+    return server.release();
+}
+
+extern "C" __attribute__((visibility("default"))) std::string Orvanta3WebHashPassword(
+    const std::string& password, std::string& error) {
+    const char* salt = ::crypt_gensalt("$y$", 0, nullptr, 0);
+    if (!salt) {
+        error = std::string("cannot make a salt: ") + std::strerror(errno);
+        return {};
+    }
+    crypt_data data{};
+    const char* hashed = ::crypt_r(password.c_str(), salt, &data);
+    if (!hashed || hashed[0] == '*') {
+        error = "the system's password hashing has no yescrypt";
+        return {};
+    }
+    return hashed;
+}

@@ -1,0 +1,225 @@
+// orvanta3d's web interface over real HTTP on loopback (libcurl), with the emulated panel.
+#include "tests/daemon/DaemonRun.h"
+
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace orv::test {
+namespace {
+
+struct THttpAnswer {
+    long Status = 0;
+    std::string Headers;
+    std::string Body;
+};
+
+size_t Append(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+// Ends a transfer once the body holds a whole event.
+size_t AppendUntilEvent(char* data, size_t size, size_t count, void* target) {
+    auto& body = *static_cast<std::string*>(target);
+    body.append(data, size * count);
+    return body.find("\n\n") != std::string::npos ? 0 : size * count;
+}
+
+// A client with its own cookie jar, as one browser.
+class TBrowser {
+public:
+    explicit TBrowser(int port) : base_("http://127.0.0.1:" + std::to_string(port)) {
+        curl_ = curl_easy_init();
+        curl_easy_setopt(curl_, CURLOPT_COOKIEFILE, ""); // cookies kept in memory
+    }
+    ~TBrowser() { curl_easy_cleanup(curl_); }
+
+    THttpAnswer Send(const std::string& method, const std::string& path, const std::string& body = {},
+                     std::vector<std::string> headers = {}, bool untilEvent = false) {
+        THttpAnswer answer;
+        curl_easy_setopt(curl_, CURLOPT_URL, (base_ + path).c_str());
+        curl_easy_setopt(curl_, CURLOPT_PATH_AS_IS, 1L);
+        curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, method.c_str());
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, method == "GET" ? nullptr : body.c_str());
+        curl_easy_setopt(curl_, CURLOPT_HTTPGET, method == "GET" ? 1L : 0L);
+        curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, method.c_str());
+        curl_easy_setopt(curl_, CURLOPT_TIMEOUT, 30L);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, untilEvent ? &AppendUntilEvent : &Append);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &answer.Body);
+        curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &Append);
+        curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &answer.Headers);
+        if (!token_.empty()) headers.push_back("X-Orvanta3-Token: " + token_);
+        curl_slist* list = nullptr;
+        for (const auto& header : headers) list = curl_slist_append(list, header.c_str());
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, list);
+        curl_easy_perform(curl_);
+        curl_slist_free_all(list);
+        curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &answer.Status);
+        return answer;
+    }
+    void UseToken(const std::string& token) { token_ = token; }
+
+private:
+    std::string base_;
+    std::string token_;
+    CURL* curl_ = nullptr;
+};
+
+std::string JsonText(const std::string& body, const std::string& key) {
+    const std::string mark = "\"" + key + "\":\"";
+    const size_t at = body.find(mark);
+    if (at == std::string::npos) return {};
+    const size_t start = at + mark.size();
+    return body.substr(start, body.find('"', start) - start);
+}
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+std::string Maps(pid_t pid) { return ReadText("/proc/" + std::to_string(pid) + "/maps"); }
+
+size_t ThreadCount(pid_t pid) {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task"))
+        ++n;
+    return n;
+}
+
+class WebEndToEndTest : public DaemonTest {
+protected:
+    void SetUp() override {
+        DaemonTest::SetUp();
+        WriteText(docs / "two.job", "[Screen1]\nShow=1\nShow time=60000\nLine1=first screen\n"
+                                    "[Screen2]\nShow=1\nShow time=60000\nLine1=second screen\n");
+        port = FreePort();
+    }
+    void TearDown() override {
+        if (daemon > 0) {
+            ::kill(daemon, SIGTERM);
+            WaitStatus(daemon);
+        }
+    }
+    pid_t StartWeb(const std::string& address) {
+        daemon = Start({"--job", docs / "two.job", "--web", address});
+        return daemon;
+    }
+    // Waits until the server answers.
+    bool Serving() {
+        for (int i = 0; i < 600; ++i) {
+            if (TBrowser(port).Send("GET", "/api/session").Status != 0) return true;
+            ::usleep(100000);
+        }
+        return false;
+    }
+
+    int port = 0;
+    pid_t daemon = -1;
+};
+
+TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
+    // Off: nothing of the web part in the process; on: the library and one thread more.
+    const pid_t plain = Start({"--job", docs / "two.job"});
+    ASSERT_TRUE(WaitForFirstRow("first screen"));
+    const std::string plainMaps = Maps(plain);
+    const size_t plainThreads = ThreadCount(plain);
+    ::kill(plain, SIGTERM);
+    WaitStatus(plain);
+    EXPECT_EQ(plainMaps.find("orvanta3web"), std::string::npos);
+    EXPECT_EQ(plainMaps.find("microhttpd"), std::string::npos);
+
+    StartWeb("127.0.0.1:" + std::to_string(port));
+    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+    ASSERT_TRUE(WaitForFirstRow("first screen"));
+    EXPECT_NE(Maps(daemon).find("liborvanta3web.so"), std::string::npos);
+    EXPECT_GT(ThreadCount(daemon), plainThreads);
+
+    TBrowser browser(port);
+    const THttpAnswer page = browser.Send("GET", "/");
+    EXPECT_EQ(page.Status, 200);
+    EXPECT_NE(page.Headers.find("Content-Security-Policy: default-src 'self'"), std::string::npos);
+
+    // Loopback without a password: the session comes with the first look.
+    const THttpAnswer session = browser.Send("GET", "/api/session");
+    ASSERT_EQ(session.Status, 200);
+    EXPECT_NE(session.Headers.find("HttpOnly; SameSite=Strict"), std::string::npos);
+    const std::string token = JsonText(session.Body, "token");
+    ASSERT_FALSE(token.empty()) << session.Body;
+
+    EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("\"first screen"), std::string::npos);
+    const THttpAnswer event = browser.Send("GET", "/api/events", {}, {}, true);
+    EXPECT_TRUE(event.Body.starts_with("event: frame\ndata: {")) << event.Body;
+
+    // A change without the token, or from a foreign page or host name, does nothing.
+    const std::string next = R"({"action":"next"})";
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", next).Status, 403);
+    browser.UseToken(token);
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", next, {"Origin: http://evil.example"}).Status, 403);
+    EXPECT_EQ(TBrowser(port).Send("GET", "/api/session", {},
+                                  {"Host: evil.example:" + std::to_string(port)}).Status, 403);
+    EXPECT_EQ(TBrowser(port).Send("POST", "/api/navigate", next).Status, 401);
+    ::usleep(500000);
+    EXPECT_TRUE(PanelRows()[0].starts_with("first screen"));
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", next).Status, 200);
+    EXPECT_TRUE(WaitForFirstRow("second screen"));
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", R"({"action":"goto","screen":7})").Status, 400);
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[").Status, 400);
+
+    // Path tricks reach no file.
+    for (const char* path : {"/../Orvanta3.ini", "/%2e%2e/Orvanta3.ini", "/api/..%2F..%2FOrvanta3.ini",
+                             "//etc/passwd", "/%2Fetc%2Fpasswd", "/two.job"}) {
+        const THttpAnswer answer = browser.Send("GET", path);
+        EXPECT_EQ(answer.Status, 404) << path;
+        EXPECT_EQ(answer.Body.find("Screen"), std::string::npos) << path;
+        EXPECT_EQ(answer.Body.find("root:"), std::string::npos) << path;
+    }
+}
+
+TEST_F(WebEndToEndTest, PasswordGuardsTheInterface) {
+    // Off loopback without a password: refused, with the reason, before the panel is touched.
+    const TRun refused = Run("--job '" + std::string(docs / "two.job") + "' --web 0.0.0.0:" +
+                             std::to_string(port) + " --seconds 5");
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("no password is set"), std::string::npos) << refused.err;
+
+    const std::string command =
+        "echo 'right horse' | " + Environment() + "'" + kDaemon + "' --web-password";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_NE(ReadText(docs / "Orvanta3.ini").find("PasswordHash=$y$"), std::string::npos);
+
+    StartWeb("127.0.0.1:" + std::to_string(port));
+    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+    TBrowser browser(port);
+    const THttpAnswer session = browser.Send("GET", "/api/session");
+    EXPECT_NE(session.Body.find("\"loggedIn\":false"), std::string::npos) << session.Body;
+    EXPECT_NE(session.Body.find("\"passwordRequired\":true"), std::string::npos);
+    EXPECT_EQ(browser.Send("GET", "/api/panel").Status, 401);
+
+    EXPECT_EQ(browser.Send("POST", "/api/login", R"({"password":"wrong"})").Status, 401);
+    // Tries straight after a wrong one wait, even with the right password.
+    EXPECT_EQ(browser.Send("POST", "/api/login", R"({"password":"right horse"})").Status, 429);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const THttpAnswer login = browser.Send("POST", "/api/login", R"({"password":"right horse"})");
+    ASSERT_EQ(login.Status, 200) << login.Body;
+    browser.UseToken(JsonText(login.Body, "token"));
+    EXPECT_EQ(browser.Send("GET", "/api/panel").Status, 200);
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", R"({"action":"goto","screen":1})").Status, 200);
+    EXPECT_TRUE(WaitForFirstRow("second screen"));
+}
+
+} // namespace
+} // namespace orv::test
