@@ -169,35 +169,45 @@ void TWebInterface::ShowFrame(const std::vector<std::string>&) {
     server_->FrameShown();
 }
 
+// Written out by hand: it runs for every frame while a page watches.
 std::string TWebInterface::PanelJson() {
     const std::vector<std::string> rows = core_.Snapshot().Rows();
     const auto custom = core_.Snapshot().CustomChars();
     const TVirtualScreenSettings& colours = core_.Settings().VirtualScreen;
-    json text = json::array();
-    json codes = json::array();
-    for (const std::string& row : rows) {
-        text.push_back(RowText(row));
-        json cells = json::array();
-        for (char c : row) cells.push_back(static_cast<unsigned char>(c));
-        codes.push_back(std::move(cells));
-    }
-    json glyphs = json::array();
-    for (const auto& slot : custom) glyphs.push_back(slot ? json(*slot) : json(std::array<int, 8>{}));
     const int32_t cols = rows.empty() ? core_.Cols() : static_cast<int32_t>(rows.front().size());
-    json body{{"frame", frames_.load(std::memory_order_relaxed)},
-              {"cols", cols},
-              {"rows", rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size())},
-              {"graphic", false},
-              {"colours",
-               {{"background", Colour(colours.BackgroundColor)},
-                {"dotOn", Colour(colours.PixelOnColor)},
-                {"dotOff", Colour(colours.PixelOffColor)}}},
-              {"text", std::move(text)},
-              {"codes", std::move(codes)},
-              {"glyphs", std::move(glyphs)},
-              {"screen", core_.Thread().CurrentScreen()},
-              {"screens", core_.Job().Count()}};
-    return body.dump(-1, ' ', false, json::error_handler_t::replace);
+    std::string out;
+    out.reserve(1024);
+    out += "{\"frame\":" + std::to_string(frames_.load(std::memory_order_relaxed));
+    out += ",\"cols\":" + std::to_string(cols);
+    out += ",\"rows\":" + std::to_string(rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size()));
+    out += ",\"graphic\":false,\"colours\":{\"background\":\"" + Colour(colours.BackgroundColor) +
+           "\",\"dotOn\":\"" + Colour(colours.PixelOnColor) + "\",\"dotOff\":\"" +
+           Colour(colours.PixelOffColor) + "\"},\"text\":[";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i) out += ',';
+        out += json(RowText(rows[i])).dump(-1, ' ', false, json::error_handler_t::replace);
+    }
+    out += "],\"codes\":[";
+    for (size_t i = 0; i < rows.size(); ++i) {
+        out += i ? ",[" : "[";
+        for (size_t j = 0; j < rows[i].size(); ++j) {
+            if (j) out += ',';
+            out += std::to_string(static_cast<unsigned char>(rows[i][j]));
+        }
+        out += ']';
+    }
+    out += "],\"glyphs\":[";
+    for (size_t i = 0; i < custom.size(); ++i) {
+        out += i ? ",[" : "[";
+        for (size_t j = 0; j < 8; ++j) {
+            if (j) out += ',';
+            out += std::to_string(custom[i] ? (*custom[i])[j] : 0);
+        }
+        out += ']';
+    }
+    out += "],\"screen\":" + std::to_string(core_.Thread().CurrentScreen());
+    out += ",\"screens\":" + std::to_string(core_.Job().Count()) + "}";
+    return out;
 }
 
 bool TWebInterface::Navigate(const std::string& action, int32_t screen) {

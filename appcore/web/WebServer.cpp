@@ -121,7 +121,7 @@ MHD_Result Queue(MHD_Connection* connection, const THttpResponse& answer, MHD_Re
 bool TServer::Start(const TWebConfig& config, std::string& error) {
     sockaddr_storage address{};
     socklen_t length = 0;
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_ALLOW_SUSPEND_RESUME |
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_POLL | MHD_ALLOW_SUSPEND_RESUME |
                      MHD_USE_ERROR_LOG;
     auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
     auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);

@@ -2,6 +2,8 @@
 
 #include "base/ui/PlaceBeside.h"
 #include "base/ui/QtCp1251.h"
+#include "base/Cp1251.h"
+#include "base/MessageBox.h"
 #include "base/LanguageFile.h"
 #include "host/ProgramMessages.h"
 #include "shell/desktop/Artwork.h"
@@ -202,6 +204,14 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
     core_.ShowGreeting();
     // Other programs steer the screens through the session bus from before the job runs.
     new TRemoteDBusService(core_, this);
+    // The web interface, when the settings switch it on.
+    if (const TWebSettings web = ReadWebSettings(core_.Settings().Path()); web.Active) {
+        web_ = std::make_unique<TWebInterface>(core_);
+        if (!web_->Start(web)) {
+            ShowMessage(Utf8ToCp1251("Web interface: " + web_->Error()), "Warning", mbWarning);
+            web_.reset();
+        }
+    }
 
     step("Orvanta3 starting: init controls...");
     core_.Settings().ReadPosition();
@@ -531,6 +541,7 @@ void TOrvanta::Quit() {
     roll_->stop();
     const QRect frame = frameGeometry();
     core_.Settings().SavePosition(frame.top(), frame.left(), width(), height());
+    web_.reset(); // no request reaches the core after its shutdown
     core_.Shutdown();
     feed_->SetDisplay(nullptr);
     delete virtualDisplay_; // writes its position

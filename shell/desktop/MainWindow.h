@@ -5,6 +5,7 @@
 #pragma once
 
 #include "appcore/ApplicationCore.h"
+#include "appcore/web/WebCore.h"
 #include "shell/editor/JobEditor.h"
 #include "shell/desktop/TrayIcon.h"
 #include "virtual/VirtualDisplayFeed.h"
@@ -153,6 +154,7 @@ private:
     TSettingsPage* settingsPage_ = nullptr; // the settings state's tree and pages
     TTrayIcon* tray_;
     std::unique_ptr<TVirtualDisplayFeed> feed_;
+    std::unique_ptr<TWebInterface> web_; // while [Web] Active=1
     QPointer<TfrmVirtualDisplay> virtualDisplay_;
     std::optional<QPoint> virtualDisplayPlacedAt_; // where it was put beside this window
     QPropertyAnimation* fade_;
