@@ -17,13 +17,13 @@ namespace orv {
 class TPanelSnapshot final : public TFrameSink, public TCustomCharObserver {
 public:
     // Where frames and character loads go on to; null: nowhere. Takes effect at once.
-    void SetSink(TFrameSink *sink);
-    void SetObserver(TCustomCharObserver *observer);
+    void SetSink(TFrameSink* sink);
+    void SetObserver(TCustomCharObserver* observer);
     // A second place frames go to besides the sink (the web interface); null: none.
-    void SetTap(TFrameSink *tap);
+    void SetTap(TFrameSink* tap);
 
-    void ShowFrame(const std::vector<std::string> &rows) override;
-    void CustomCharLoaded(uint8_t code, const TGlyphRows &rows) override;
+    void ShowFrame(const std::vector<std::string>& rows) override;
+    void CustomCharLoaded(uint8_t code, const TGlyphRows& rows) override;
 
     // The last frame's rows (Windows-1251, codes 1..8 for the custom characters); empty
     // before the first.
@@ -33,9 +33,9 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    TFrameSink *sink_ = nullptr;
-    TCustomCharObserver *observer_ = nullptr;
-    TFrameSink *tap_ = nullptr;
+    TFrameSink* sink_ = nullptr;
+    TCustomCharObserver* observer_ = nullptr;
+    TFrameSink* tap_ = nullptr;
     std::vector<std::string> rows_;
     std::array<std::optional<TGlyphRows>, 8> custom_{};
 };

@@ -24,7 +24,7 @@ struct TDaemonOptions {
     bool listModules = false;
     std::string initPath; // --init: write a starter settings file there
     std::string checkJobPath;
-    std::string webAddress; // --web ADDRESS:PORT: the web interface on, there
+    std::string webAddress;   // --web ADDRESS:PORT: the web interface on, there
     bool webPassword = false; // --web-password: store the web interface's password and end
 };
 

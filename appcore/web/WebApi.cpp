@@ -47,8 +47,10 @@ bool NestingBounded(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
         } else if (c == '"') {
             inString = true;
         } else if (c == '[' || c == '{') {
@@ -139,8 +141,7 @@ bool TWebApi::HostAllowed(const THttpRequest& request) const {
     return origin == request.Headers.end() || allowed(OriginHost(origin->second));
 }
 
-const TWebApi::TSession* TWebApi::FindSession(const THttpRequest& request,
-                                              TClock::time_point now) {
+const TWebApi::TSession* TWebApi::FindSession(const THttpRequest& request, TClock::time_point now) {
     const auto cookie = request.Cookies.find(kSessionCookie);
     if (cookie == request.Cookies.end()) return nullptr;
     const auto found = sessions_.find(cookie->second);
@@ -155,15 +156,17 @@ const TWebApi::TSession* TWebApi::FindSession(const THttpRequest& request,
 
 std::string TWebApi::NewSession(TClock::time_point now, THttpResponse& response) {
     if (sessions_.size() >= kMaxSessions) {
-        const auto oldest = std::min_element(sessions_.begin(), sessions_.end(),
-            [](const auto& a, const auto& b) { return a.second.LastUse < b.second.LastUse; });
+        const auto oldest =
+            std::min_element(sessions_.begin(), sessions_.end(), [](const auto& a, const auto& b) {
+                return a.second.LastUse < b.second.LastUse;
+            });
         sessions_.erase(oldest);
     }
     const std::string id = RandomHex(32);
     const std::string token = RandomHex(32);
     sessions_[id] = {token, now};
-    std::string cookie = std::string(kSessionCookie) + "=" + id +
-                         "; HttpOnly; SameSite=Strict; Path=/";
+    std::string cookie =
+        std::string(kSessionCookie) + "=" + id + "; HttpOnly; SameSite=Strict; Path=/";
     if (!config_.CertificatePem.empty()) cookie += "; Secure";
     response.Headers.emplace_back("Set-Cookie", cookie);
     return token;
@@ -186,7 +189,8 @@ THttpResponse TWebApi::Login(const THttpRequest& request, TClock::time_point now
         auto penalty = kFirstPenalty * (1 << std::min(failures.Count - 1, 6));
         failures.NextTry = now + std::min<TClock::duration>(penalty, kLongestPenalty);
         if (failures_.size() > kMaxClientsRemembered) {
-            std::erase_if(failures_, [now](const auto& entry) { return entry.second.NextTry < now; });
+            std::erase_if(failures_,
+                          [now](const auto& entry) { return entry.second.NextTry < now; });
             while (failures_.size() > kMaxClientsRemembered) failures_.erase(failures_.begin());
         }
         return Error(401, "wrong password");
@@ -264,8 +268,9 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
     if (path == "/api/logout" && method == "POST") {
         sessions_.erase(request.Cookies.at(kSessionCookie));
         THttpResponse response = Json(200, json::object());
-        response.Headers.emplace_back("Set-Cookie", std::string(kSessionCookie) +
-                                                        "=; Max-Age=0; HttpOnly; SameSite=Strict; Path=/");
+        response.Headers.emplace_back("Set-Cookie",
+                                      std::string(kSessionCookie) +
+                                          "=; Max-Age=0; HttpOnly; SameSite=Strict; Path=/");
         return response;
     }
     if (path == "/api/panel" && method == "GET") {

@@ -179,7 +179,8 @@ std::string TWebInterface::PanelJson() {
     out.reserve(1024);
     out += "{\"frame\":" + std::to_string(frames_.load(std::memory_order_relaxed));
     out += ",\"cols\":" + std::to_string(cols);
-    out += ",\"rows\":" + std::to_string(rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size()));
+    out += ",\"rows\":" +
+           std::to_string(rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size()));
     out += ",\"graphic\":false,\"colours\":{\"background\":\"" + Colour(colours.BackgroundColor) +
            "\",\"dotOn\":\"" + Colour(colours.PixelOnColor) + "\",\"dotOff\":\"" +
            Colour(colours.PixelOffColor) + "\"},\"text\":[";

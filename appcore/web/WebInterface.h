@@ -12,10 +12,10 @@ namespace orv {
 struct TWebConfig {
     std::string Address = "127.0.0.1"; // numeric IPv4 or IPv6 address to listen on
     uint16_t Port = 8080;
-    std::string PasswordHash;          // crypt() hash ($y$...); empty: none set
-    std::string CertificatePem;        // both set: HTTPS
+    std::string PasswordHash;   // crypt() hash ($y$...); empty: none set
+    std::string CertificatePem; // both set: HTTPS
     std::string KeyPem;
-    std::string Language = "ru";       // "ru" or "en"
+    std::string Language = "ru"; // "ru" or "en"
 };
 
 // True for 127.0.0.0/8 and ::1.

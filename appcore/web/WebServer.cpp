@@ -151,21 +151,21 @@ bool TServer::Start(const TWebConfig& config, std::string& error) {
         }
         flags |= MHD_USE_TLS;
     }
-    const unsigned perClient = IsLoopbackAddress(config.Address) ? kConnectionLimit
-                                                                 : kForeignPerClientLimit;
+    const unsigned perClient =
+        IsLoopbackAddress(config.Address) ? kConnectionLimit : kForeignPerClientLimit;
     if (tls)
-        daemon_ = MHD_start_daemon(
-            flags, config.Port, nullptr, nullptr, &TServer::Access, this,
-            MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_NOTIFY_COMPLETED, &TServer::Completed, this,
-            MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-            perClient, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
-            MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_HTTPS_MEM_CERT,
-            config.CertificatePem.c_str(), MHD_OPTION_HTTPS_MEM_KEY, config.KeyPem.c_str(),
-            MHD_OPTION_END);
+        daemon_ = MHD_start_daemon(flags, config.Port, nullptr, nullptr, &TServer::Access, this,
+                                   MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_NOTIFY_COMPLETED,
+                                   &TServer::Completed, this, MHD_OPTION_CONNECTION_LIMIT,
+                                   kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT, perClient,
+                                   MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
+                                   MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
+                                   MHD_OPTION_HTTPS_MEM_CERT, config.CertificatePem.c_str(),
+                                   MHD_OPTION_HTTPS_MEM_KEY, config.KeyPem.c_str(), MHD_OPTION_END);
     else
         daemon_ = MHD_start_daemon(
-            flags, config.Port, nullptr, nullptr, &TServer::Access, this,
-            MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_NOTIFY_COMPLETED, &TServer::Completed, this,
+            flags, config.Port, nullptr, nullptr, &TServer::Access, this, MHD_OPTION_SOCK_ADDR,
+            &address, MHD_OPTION_NOTIFY_COMPLETED, &TServer::Completed, this,
             MHD_OPTION_CONNECTION_LIMIT, kConnectionLimit, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
             perClient, MHD_OPTION_CONNECTION_TIMEOUT, kIdleSeconds,
             MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory, MHD_OPTION_END);
@@ -242,8 +242,8 @@ void TServer::EndWatcher(void* context) {
 }
 
 MHD_Result TServer::Access(void* self, MHD_Connection* connection, const char* url,
-                           const char* method, const char*, const char* upload,
-                           size_t* uploadSize, void** state) {
+                           const char* method, const char*, const char* upload, size_t* uploadSize,
+                           void** state) {
     auto& server = *static_cast<TServer*>(self);
     if (!*state) {
         *state = new TRequestState;
@@ -251,8 +251,10 @@ MHD_Result TServer::Access(void* self, MHD_Connection* connection, const char* u
     }
     auto& request = *static_cast<TRequestState*>(*state);
     if (*uploadSize != 0) {
-        if (request.Body.size() + *uploadSize > kMaxRequestBody) request.TooLarge = true;
-        else request.Body.append(upload, *uploadSize);
+        if (request.Body.size() + *uploadSize > kMaxRequestBody)
+            request.TooLarge = true;
+        else
+            request.Body.append(upload, *uploadSize);
         *uploadSize = 0;
         return MHD_YES;
     }
@@ -278,8 +280,7 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
         request.Client = PeerAddress(connection);
         MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectValue, &request.Headers);
         MHD_get_connection_values(connection, MHD_COOKIE_KIND, &CollectExact, &request.Cookies);
-        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectExact,
-                                  &request.Query);
+        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectExact, &request.Query);
         answer = api_.Handle(request);
     }
     if (answer.EventStream) {
@@ -303,7 +304,7 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
         return Queue(connection, answer, response);
     }
     MHD_Response* response = MHD_create_response_from_buffer(answer.Body.size(), answer.Body.data(),
-                                                              MHD_RESPMEM_MUST_COPY);
+                                                             MHD_RESPMEM_MUST_COPY);
     return Queue(connection, answer, response);
 }
 
@@ -311,15 +312,15 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
 
 } // namespace orv
 
-extern "C" __attribute__((visibility("default"))) orv::TWebServer* Orvanta3WebStart(
-    const orv::TWebConfig& config, orv::TWebHost& host, std::string& error) {
+extern "C" __attribute__((visibility("default"))) orv::TWebServer*
+Orvanta3WebStart(const orv::TWebConfig& config, orv::TWebHost& host, std::string& error) {
     auto server = std::make_unique<orv::TServer>(config, host);
     if (!server->Start(config, error)) return nullptr;
     return server.release();
 }
 
-extern "C" __attribute__((visibility("default"))) std::string Orvanta3WebHashPassword(
-    const std::string& password, std::string& error) {
+extern "C" __attribute__((visibility("default"))) std::string
+Orvanta3WebHashPassword(const std::string& password, std::string& error) {
     const char* salt = ::crypt_gensalt("$y$", 0, nullptr, 0);
     if (!salt) {
         error = std::string("cannot make a salt: ") + std::strerror(errno);

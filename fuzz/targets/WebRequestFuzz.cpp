@@ -33,7 +33,9 @@ std::string CookieOf(const THttpResponse& response) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto pieces = fuzz::Split(fuzz::AsText(data, size), '\n');
-    auto piece = [&](size_t i) { return i < pieces.size() ? std::string(pieces[i]) : std::string(); };
+    auto piece = [&](size_t i) {
+        return i < pieces.size() ? std::string(pieces[i]) : std::string();
+    };
 
     TWebConfig config;
     config.Port = 8080;
@@ -67,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              request.Headers["host"] == "localhost:8080" ||
                              request.Headers["host"] == "[::1]:8080";
     if (!allowedHost) FUZZ_CHECK(response.Status == 403 && host.Calls == 0);
-    const bool rightToken = request.Headers.count("x-orvanta3-token") &&
-                            request.Headers["x-orvanta3-token"] == token;
+    const bool rightToken =
+        request.Headers.count("x-orvanta3-token") && request.Headers["x-orvanta3-token"] == token;
     if (host.Calls > 0) FUZZ_CHECK(request.Cookies.count("orvanta3_session") && rightToken);
     FUZZ_CHECK(response.Status >= 200 && response.Status < 600);
     return 0;

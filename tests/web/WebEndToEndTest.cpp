@@ -39,8 +39,9 @@ public:
     }
     ~TBrowser() { curl_easy_cleanup(curl_); }
 
-    THttpAnswer Send(const std::string& method, const std::string& path, const std::string& body = {},
-                     std::vector<std::string> headers = {}, bool untilEvent = false) {
+    THttpAnswer Send(const std::string& method, const std::string& path,
+                     const std::string& body = {}, std::vector<std::string> headers = {},
+                     bool untilEvent = false) {
         THttpAnswer answer;
         curl_easy_setopt(curl_, CURLOPT_URL, (base_ + path).c_str());
         curl_easy_setopt(curl_, CURLOPT_PATH_AS_IS, 1L);
@@ -168,20 +169,25 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
     const std::string next = R"({"action":"next"})";
     EXPECT_EQ(browser.Send("POST", "/api/navigate", next).Status, 403);
     browser.UseToken(token);
-    EXPECT_EQ(browser.Send("POST", "/api/navigate", next, {"Origin: http://evil.example"}).Status, 403);
-    EXPECT_EQ(TBrowser(port).Send("GET", "/api/session", {},
-                                  {"Host: evil.example:" + std::to_string(port)}).Status, 403);
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", next, {"Origin: http://evil.example"}).Status,
+              403);
+    EXPECT_EQ(TBrowser(port)
+                  .Send("GET", "/api/session", {}, {"Host: evil.example:" + std::to_string(port)})
+                  .Status,
+              403);
     EXPECT_EQ(TBrowser(port).Send("POST", "/api/navigate", next).Status, 401);
     ::usleep(500000);
     EXPECT_TRUE(PanelRows()[0].starts_with("first screen"));
     EXPECT_EQ(browser.Send("POST", "/api/navigate", next).Status, 200);
     EXPECT_TRUE(WaitForFirstRow("second screen"));
     EXPECT_EQ(browser.Send("POST", "/api/navigate", R"({"action":"goto","screen":7})").Status, 400);
-    EXPECT_EQ(browser.Send("POST", "/api/navigate", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[").Status, 400);
+    EXPECT_EQ(browser.Send("POST", "/api/navigate", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[").Status,
+              400);
 
     // Path tricks reach no file.
-    for (const char* path : {"/../Orvanta3.ini", "/%2e%2e/Orvanta3.ini", "/api/..%2F..%2FOrvanta3.ini",
-                             "//etc/passwd", "/%2Fetc%2Fpasswd", "/two.job"}) {
+    for (const char* path :
+         {"/../Orvanta3.ini", "/%2e%2e/Orvanta3.ini", "/api/..%2F..%2FOrvanta3.ini", "//etc/passwd",
+          "/%2Fetc%2Fpasswd", "/two.job"}) {
         const THttpAnswer answer = browser.Send("GET", path);
         EXPECT_EQ(answer.Status, 404) << path;
         EXPECT_EQ(answer.Body.find("Screen"), std::string::npos) << path;
@@ -191,8 +197,8 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
 
 TEST_F(WebEndToEndTest, PasswordGuardsTheInterface) {
     // Off loopback without a password: refused, with the reason, before the panel is touched.
-    const TRun refused = Run("--job '" + std::string(docs / "two.job") + "' --web 0.0.0.0:" +
-                             std::to_string(port) + " --seconds 5");
+    const TRun refused = Run("--job '" + std::string(docs / "two.job") +
+                             "' --web 0.0.0.0:" + std::to_string(port) + " --seconds 5");
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_NE(refused.err.find("no password is set"), std::string::npos) << refused.err;
 
