@@ -111,8 +111,8 @@ std::string StoreWebPassword(const std::string& settingsPath, const std::string&
     std::string error;
     auto hash = WebSymbol<TOrvanta3WebHashPassword>(kWebHashPasswordSymbol, error);
     if (!hash) return error;
-    const std::string hashed = hash(password, error);
-    if (hashed.empty()) return error;
+    std::string hashed;
+    if (!hash(password, hashed, error)) return error;
     if (!TIniFile(settingsPath).WriteString(kWebSection, "PasswordHash", hashed))
         return "cannot write " + settingsPath;
     return {};

@@ -47,8 +47,9 @@ extern "C" {
 // Starts listening; null and the reason in error when it cannot.
 using TOrvanta3WebStart = orv::TWebServer* (*)(const orv::TWebConfig& config, orv::TWebHost& host,
                                                std::string& error);
-// A fresh salted yescrypt hash of password; empty and the reason in error when it fails.
-using TOrvanta3WebHashPassword = std::string (*)(const std::string& password, std::string& error);
+// A fresh salted yescrypt hash of password into hash; false and the reason in error when it fails.
+using TOrvanta3WebHashPassword = bool (*)(const std::string& password, std::string& hash,
+                                          std::string& error);
 }
 
 inline constexpr const char* kWebStartSymbol = "Orvanta3WebStart";

@@ -319,18 +319,19 @@ Orvanta3WebStart(const orv::TWebConfig& config, orv::TWebHost& host, std::string
     return server.release();
 }
 
-extern "C" __attribute__((visibility("default"))) std::string
-Orvanta3WebHashPassword(const std::string& password, std::string& error) {
+extern "C" __attribute__((visibility("default"))) bool
+Orvanta3WebHashPassword(const std::string& password, std::string& hash, std::string& error) {
     const char* salt = ::crypt_gensalt("$y$", 0, nullptr, 0);
     if (!salt) {
         error = std::string("cannot make a salt: ") + std::strerror(errno);
-        return {};
+        return false;
     }
     crypt_data data{};
     const char* hashed = ::crypt_r(password.c_str(), salt, &data);
     if (!hashed || hashed[0] == '*') {
         error = "the system's password hashing has no yescrypt";
-        return {};
+        return false;
     }
-    return hashed;
+    hash = hashed;
+    return true;
 }
