@@ -127,7 +127,8 @@ TWebApi::TWebApi(TWebConfig config, TWebHost& host)
 bool TWebApi::PasswordMatches(const std::string& password) const {
     if (config_.PasswordHash.empty()) return false;
     crypt_data data{};
-    const char* hashed = ::crypt_r(password.c_str(), config_.PasswordHash.c_str(), &data);
+    const char* hashed =
+        ::crypt_rn(password.c_str(), config_.PasswordHash.c_str(), &data, sizeof data);
     return hashed && hashed[0] != '*' && SameText(hashed, config_.PasswordHash);
 }
 

@@ -41,7 +41,7 @@ public:
 
     THttpResponse Handle(const THttpRequest& request, TClock::time_point now = TClock::now());
 
-    // The password check (crypt_r of the stored hash); public for the fuzz target.
+    // The password check (crypt_rn of the stored hash); public for the fuzz target.
     bool PasswordMatches(const std::string& password) const;
 
 private:

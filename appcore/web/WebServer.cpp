@@ -327,7 +327,7 @@ Orvanta3WebHashPassword(const std::string& password, std::string& hash, std::str
         return false;
     }
     crypt_data data{};
-    const char* hashed = ::crypt_r(password.c_str(), salt, &data);
+    const char* hashed = ::crypt_rn(password.c_str(), salt, &data, sizeof data);
     if (!hashed || hashed[0] == '*') {
         error = "the system's password hashing has no yescrypt";
         return false;
