@@ -1,6 +1,7 @@
 #include "appcore/web/WebApi.h"
 
 #include "appcore/web/page/WebAssets.h"
+#include "base/JsonNesting.h"
 
 #include <nlohmann/json.hpp>
 
@@ -40,31 +41,9 @@ THttpResponse Error(int status, const std::string& message) {
     return Json(status, json{{"error", message}});
 }
 
-// Nesting deeper than the API ever needs is refused before parsing (the parser recurses).
-bool NestingBounded(const std::string& text) {
-    int depth = 0;
-    bool inString = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > kMaxJsonDepth) return false;
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return true;
-}
-
 // The body as a JSON object; a discarded value when it is none.
 json ParseBody(const std::string& body) {
-    if (!NestingBounded(body)) return json(json::value_t::discarded);
+    if (!JsonNestingWithin(body, kMaxJsonDepth)) return json(json::value_t::discarded);
     json value = json::parse(body, nullptr, false);
     if (!value.is_object()) return json(json::value_t::discarded);
     return value;

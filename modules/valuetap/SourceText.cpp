@@ -2,6 +2,7 @@
 
 #include "abi/CommandWords.h"
 #include "base/Cp1251.h"
+#include "base/JsonNesting.h"
 #include "base/TextUtil.h"
 #include "modules/common/CharsetText.h"
 
@@ -14,29 +15,6 @@ namespace orv {
 namespace {
 
 constexpr int kMaxJsonDepth = 64;
-
-// Whether the JSON nesting of text stays within kMaxJsonDepth (counted over brackets outside
-// strings), so the parser never recurses deeply on hostile input.
-bool ShallowEnough(std::string_view text) {
-    int depth = 0;
-    bool inString = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            if (++depth > kMaxJsonDepth) return false;
-        } else if (c == '}' || c == ']') {
-            --depth;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -60,7 +38,7 @@ std::string_view PickLine(std::string_view text, int32_t line, int32_t field) {
 }
 
 std::optional<std::string> PickJson(std::string_view text, std::string_view pointer) {
-    if (!ShallowEnough(text)) return std::nullopt;
+    if (!JsonNestingWithin(text, kMaxJsonDepth)) return std::nullopt;
     const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
     if (document.is_discarded()) return std::nullopt;
     try {
