@@ -39,6 +39,7 @@ enum TKindBase : int {
     kbComboBox = 70000,
     kbMenuItem = 80000,
     kbItemList = 90000,
+    kbRunTimeText = 100000,
 };
 
 constexpr int kItemsPart = 3;
@@ -122,6 +123,13 @@ public:
                     buddyOf.insert(label->buddy(), label);
         for (size_t i = 0; i < components.size(); ++i)
             Add(*components[i], static_cast<int>(i), buddyOf);
+        int i = 0;
+        for (QObject* text : window.children())
+            if (text->property(kRunTimeTextProperty).isValid())
+                Part(
+                    text, kbRunTimeText, i++, 1,
+                    [text] { return text->property(kRunTimeTextProperty).toString(); },
+                    [text](const QString& t) { text->setProperty(kRunTimeTextProperty, t); });
     }
 
     std::vector<TWindowText> Take() { return std::move(texts_); }
@@ -232,6 +240,13 @@ QString FromFile(const std::string& cp1251) { return QString::fromStdString(Cp12
 std::string ToFile(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
 } // namespace
+
+TRunTimeText::TRunTimeText(QWidget& window, const QString& builtIn) : QObject(&window) {
+    SetText(builtIn);
+}
+
+QString TRunTimeText::Text() const { return property(kRunTimeTextProperty).toString(); }
+void TRunTimeText::SetText(const QString& text) { setProperty(kRunTimeTextProperty, text); }
 
 void TranslateItems(QWidget& control) { control.setProperty(kTranslateItemsProperty, true); }
 

@@ -23,6 +23,7 @@
 //     QAction            80000  text (also a submenu's title), tooltip
 //     QTabWidget,        90000  -
 //     QTableWidget
+//     TRunTimeText      100000  text (numbered apart, in the order they were made)
 //
 // Part 3 holds the item texts of a control marked with TranslateItems (a combo box's items, a
 // tab widget's tab titles, a table's column titles), "|" between them; a translation with
@@ -30,6 +31,8 @@
 // the files are Windows-1251; the widgets get UTF-8.
 #pragma once
 
+#include <QObject>
+#include <QString>
 #include <QStringList>
 
 #include <string>
@@ -38,6 +41,18 @@
 class QWidget;
 
 namespace orv {
+
+// A text the window shows only at run time rather than in a control (a message, a file filter,
+// the start of an answer): made with the window's built-in text before the window is translated,
+// it is translated and written to templates with the window's controls. The text is the child
+// object's property kRunTimeTextProperty, so code in other libraries finds it by name.
+inline constexpr char kRunTimeTextProperty[] = "orvanta3RunTimeText";
+class TRunTimeText final : public QObject {
+public:
+    TRunTimeText(QWidget& window, const QString& builtIn);
+    QString Text() const;
+    void SetText(const QString& text);
+};
 
 // Marks a control whose items are texts of the window (not data, such as file or language
 // names): they are translated with it.

@@ -6,6 +6,7 @@
 #include "drivers/lcdd/LcddDialogApi.h"
 #include "abi/ConstUnit.h"
 #include "base/ui/QtCp1251.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -51,6 +52,7 @@ public:
         connect(buttons.btnOk, &QPushButton::clicked, this, &QDialog::accept);
         connect(buttons.btnClose, &QPushButton::clicked, this, &QDialog::reject);
         connect(buttons.btnTry, &QPushButton::clicked, this, [this] { Probe(); });
+        answered_ = new orv::TRunTimeText(*this, QString::fromUtf8("LCDd отвечает, дисплей "));
         orv::TranslatePluginDialog(*this);
     }
 
@@ -69,15 +71,14 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const int32_t failed = data_.Probe.Run(data_.Probe.Context, &values, answer, sizeof answer);
         QApplication::restoreOverrideCursor();
-        lbResult_->setText(failed
-                               ? FromCp1251(answer)
-                               : QString::fromUtf8("LCDd отвечает, дисплей ") + FromCp1251(answer));
+        lbResult_->setText(failed ? FromCp1251(answer) : answered_->Text() + FromCp1251(answer));
     }
 
     TLcddDialogData& data_;
     QLineEdit* edServer_;
     QLineEdit* edPort_;
     QLabel* lbResult_;
+    orv::TRunTimeText* answered_; // the start of the answer when LCDd answers
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "base/ui/DialogText.h"
 #include "base/ui/PluginDialogLanguage.h"
 #include "base/ui/QtCp1251.h"
+#include "base/ui/WindowLanguage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,6 +70,8 @@ public:
         connect(btnBrowse, &QPushButton::clicked, this, &TfrmMBMSettings::Browse);
         connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
         connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+        programFilter_ =
+            new orv::TRunTimeText(*this, QString::fromUtf8("Все файлы (*);;Файлы *.exe (*.exe)"));
         orv::TranslatePluginDialog(*this);
     }
 
@@ -80,14 +83,14 @@ public:
 private:
     // Programs on Linux have no ".exe": every file is offered, the ".exe" filter second.
     void Browse() {
-        const QString name =
-            QFileDialog::getOpenFileName(this, QString(), edPathMBM_->text(),
-                                         QString::fromUtf8("Все файлы (*);;Файлы *.exe (*.exe)"));
+        const QString name = QFileDialog::getOpenFileName(this, QString(), edPathMBM_->text(),
+                                                          programFilter_->Text());
         if (!name.isEmpty() && QFileInfo::exists(name)) edPathMBM_->setText(name);
     }
 
     QCheckBox* cbRunMBM_ = nullptr;
     QLineEdit* edPathMBM_ = nullptr;
+    orv::TRunTimeText* programFilter_ = nullptr;
 };
 
 } // namespace

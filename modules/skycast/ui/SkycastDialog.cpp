@@ -89,12 +89,13 @@ TSkycastDialog::TSkycastDialog(TSkycastDialogData& dialogData, QWidget* parent)
     AddDialogButtons(*this, *layout, "Запомнить", "Закрыть", [this] { Save(); });
 
     TranslateItems(*cbSource_);
+    badCode_ = new TRunTimeText(*this, Utf8("Вы ввели код неправильно!!!"));
     TranslatePluginDialog(*this, dialogData.Language, dialogData.LanguageFile);
 }
 
 void TSkycastDialog::Save() {
     if (!ParseInt32(edCity_->text().toStdString())) {
-        QMessageBox::warning(this, windowTitle(), Utf8("Вы ввели код неправильно!!!"));
+        QMessageBox::warning(this, windowTitle(), badCode_->Text());
         return;
     }
     CopyCp1251(data_.CityCode, edCity_->text().trimmed());

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace orv {
 
+class TRunTimeText;
+
 class TSkycastDialog : public QDialog {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ private:
     QCheckBox* cbUseProxy_ = nullptr;
     QComboBox* cbSource_ = nullptr;
     QLineEdit* edServer_ = nullptr;
+    TRunTimeText* badCode_ = nullptr; // the warning for a code that is not a number
 };
 
 } // namespace orv

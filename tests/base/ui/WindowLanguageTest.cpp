@@ -45,6 +45,7 @@ struct TSampleWindow {
     QAction* mnItem;
     QMenu* subMenu;
     QComboBox* choices; // items that are window texts
+    TRunTimeText* answer;
 
     TSampleWindow() {
         window.setWindowTitle("Окно");
@@ -78,6 +79,7 @@ struct TSampleWindow {
                            static_cast<QWidget*>(btnPush), static_cast<QWidget*>(group),
                            static_cast<QWidget*>(combo)})
             layout->addWidget(w);
+        answer = new TRunTimeText(window, "Ответ: ");
     }
 
     // Every text that a language can change, in one list.
@@ -85,7 +87,7 @@ struct TSampleWindow {
         return {window.windowTitle(), cbFirst->text(),   cbFirst->toolTip(), label->text(),
                 edPlain->toolTip(),   attached->text(),  tool->toolTip(),    btnPush->text(),
                 group->title(),       cbInGroup->text(), combo->toolTip(),   mnItem->text(),
-                mnItem->toolTip(),    subMenu->title()};
+                mnItem->toolTip(),    subMenu->title(),  answer->Text()};
     }
 };
 
@@ -107,6 +109,8 @@ TEST(WindowLanguage, TemplateKeysFollowTheKindAndPositionOfEachControl) {
     EXPECT_EQ(file.ReadString("RU", "7_10001", ""), "Флажок"_cp1251);
     EXPECT_EQ(file.ReadString("RU", "7_10002", ""), "Подсказка флажка"_cp1251);
     EXPECT_EQ(file.ReadString("RU", "7_1", ""), "Окно"_cp1251);
+    // A text shown only at run time is numbered apart from the controls.
+    EXPECT_EQ(file.ReadString("RU", "7_100001", ""), "Ответ: "_cp1251);
     // An edit shows no text of its own; the buddy label's text goes under the edit's key.
     EXPECT_FALSE(file.Find("RU", "7_30021"));
     EXPECT_EQ(file.ReadString("RU", "7_30022", ""), "Поле"_cp1251);

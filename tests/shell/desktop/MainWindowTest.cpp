@@ -567,7 +567,8 @@ TEST_F(DesktopWindow, TheShippedEnglishSectionCoversEveryTextOfTheWindow) {
 }
 
 // Every text a user sees in a window: its title and, of each control shown, its text,
-// tooltip, items, tab and column titles. One line each, "where: text" (UTF-8).
+// tooltip, items, tab and column titles, and the texts it shows only at run time. One line
+// each, "where: text" (UTF-8).
 std::vector<std::string> VisibleTexts(QWidget& window) {
     std::vector<std::string> texts{"title: " + window.windowTitle().toStdString()};
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
@@ -595,6 +596,9 @@ std::vector<std::string> VisibleTexts(QWidget& window) {
                 add(w, (*it)->data(0, Qt::UserRole).toString()); // the tag hint
             }
     }
+    for (const QObject* child : window.children())
+        if (const QVariant text = child->property(kRunTimeTextProperty); text.isValid())
+            add(child, text.toString());
     return texts;
 }
 
