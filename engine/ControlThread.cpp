@@ -122,6 +122,11 @@ bool TControlThread::GoTo(int32_t index) {
     return true;
 }
 
+int32_t TControlThread::ScreenCount() {
+    std::lock_guard lock(navigationMutex_);
+    return job_.Count();
+}
+
 void TControlThread::ChangeJob(const std::function<void()>& change) {
     if (Running()) return;
     std::lock_guard lock(navigationMutex_);

@@ -83,6 +83,8 @@ public:
     // off meanwhile.
     void ChangeJob(const std::function<void()>& change);
     int32_t CurrentScreen() const { return currentScreen_; }
+    // The job's screen count, for other threads: a job change cannot be half done meanwhile.
+    int32_t ScreenCount();
 
     // The thread body, on the caller's thread, until stop is requested. Tests run it with a
     // clock whose SleepMs only advances time.

@@ -207,7 +207,7 @@ std::string TWebInterface::PanelJson() {
         out += ']';
     }
     out += "],\"screen\":" + std::to_string(core_.Thread().CurrentScreen());
-    out += ",\"screens\":" + std::to_string(core_.Job().Count()) + "}";
+    out += ",\"screens\":" + std::to_string(core_.Thread().ScreenCount()) + "}";
     return out;
 }
 

@@ -116,14 +116,16 @@ TEST_F(CoreRequests, CharacterRequestsLoadWhileTheJobRunsOn) {
     EXPECT_TRUE(Shows("screen B"));
 }
 
-// The daemon's reload (SIGHUP, on the main thread) beside the requests of its bus thread; the
-// thread checker watches this one.
+// The daemon's reload (SIGHUP, on the main thread) beside the requests of its bus and web
+// threads; the thread checker watches this one.
 TEST_F(CoreRequests, ReloadInALoopBesideNavigationAndCharacterRequests) {
     std::atomic<bool> reloading{true};
     std::thread remote([&] {
         for (int32_t i = 0; reloading; ++i) {
             core.Navigate({i % 3 == 0 ? navNext : i % 3 == 1 ? navPrevious : navGoTo, i % 3});
             core.Charset(i % 2 ? crSwitchVertical : crSwitchHorizontal, "");
+            // What the web interface reads for each frame: never a job half replaced.
+            EXPECT_EQ(core.Thread().ScreenCount(), 3);
         }
     });
     for (int i = 0; i < 40; ++i) {
