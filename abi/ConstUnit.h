@@ -149,6 +149,14 @@ struct TPluginSettingKey {
 using TSettingKeysFunc = const TPluginSettingKey* (*)();
 constexpr const char* kSettingKeysExport = "settingKeys";
 
+// Optional export of a data module: for how many milliseconds from now GetValue(index, param)
+// will keep giving the answer it gave last for the same arguments; 0 when it cannot tell. The
+// display thread asks right after GetValue, and while the time lasts it may leave a due refresh
+// out instead of asking again. It takes at most a second of a promise, so that a clock set
+// meanwhile shows within a second.
+using TSteadyForFunc = int32_t (*)(int32_t index, const char* param);
+constexpr const char* kSteadyForExport = "steadyFor";
+
 // Optional exports of a driver library, both or neither: the display thread calls beginFrame
 // before it writes the rows of one frame to the current driver object and endFrame after the
 // last, so that a driver can hand the whole frame to its panel at once. Writes outside such a

@@ -20,6 +20,7 @@ TControlThread::TControlThread(TJob& job, TTagLanguage& language, TCharsets& cha
       transitions_(clock, random), wake_{suspendMutex_, suspendChanged_,
                                          [this] { return suspended_ || skipRequested_; }},
       cycle_(language, charsets), preview_(language, charsets) {
+    language_.SetClock(&clock_);
     SetGeometry(rows_, cols_);
 }
 
@@ -261,7 +262,7 @@ bool TControlThread::RunScreen(std::stop_token stop) {
         int32_t quiet = 0;
         // A "#skip" that came with this tick ends the screen at the next one.
         if (skipQuietTicks_ && cycle_.FirstValue() != kSkipMark) {
-            quiet = cycle_.QuietTicks(QuietTickLimit());
+            quiet = cycle_.QuietTicks(QuietTickLimit(), {nextTick, tickMs});
             if (hasDeadline) {
                 const int64_t beforeDeadline =
                     deadline > nextTick ? (deadline - nextTick + tickMs - 1) / tickMs : 0;

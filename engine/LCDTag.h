@@ -48,6 +48,9 @@ struct TLCDTag {
     std::vector<std::string> AnimList; // glyph names of "_AnimList"
     uint8_t AnimSlot = 0;
     std::string Argument;
+    // The display clock's time (ms) until which a refresh would give Value again, as the module
+    // promised; 0: no promise.
+    int64_t SteadyUntilMs = 0;
 };
 
 // The elements of the current screen, in line order and within a line in order of appearance.

@@ -43,7 +43,9 @@ public:
     const std::vector<std::string>& Tick(TLCDBaseControl* driver, TLineEdit edit = {});
     // Ticks ahead (at most limit) that would change neither the rows nor anything a module
     // is asked; passing them only moves the elements' refresh counters on.
-    int32_t QuietTicks(int32_t limit) const { return renderer_.QuietSteps(limit); }
+    int32_t QuietTicks(int32_t limit, const TRenderTimes& times) const {
+        return renderer_.QuietSteps(limit, times);
+    }
     void PassQuietTicks(int32_t count) { renderer_.PassQuietSteps(count); }
     // The panel shows something else now: the next tick writes every row.
     void ForgetShownRows() { renderer_.ForgetShownRows(); }

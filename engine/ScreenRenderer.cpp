@@ -64,13 +64,13 @@ const std::vector<std::string>& TScreenRenderer::Step(TLCDBaseControl* driver, T
     return frame_;
 }
 
-int32_t TScreenRenderer::QuietSteps(int32_t limit) const {
+int32_t TScreenRenderer::QuietSteps(int32_t limit, const TRenderTimes& times) const {
     for (int32_t line = 1; line <= rows_; ++line)
         if (texts_[static_cast<size_t>(line - 1)].size() > static_cast<size_t>(cols_)) return 0;
     int32_t quiet = limit;
     for (const auto& tag : tags_) {
         if (quiet <= 0) break;
-        if (TTagLanguage::Rendered(tag, rows_)) quiet = language_.QuietRenders(tag, quiet);
+        if (TTagLanguage::Rendered(tag, rows_)) quiet = language_.QuietRenders(tag, quiet, times);
     }
     return std::max(quiet, 0);
 }

@@ -12,6 +12,7 @@
 #include "engine/DisplaySize.h"
 #include "engine/LCDTag.h"
 #include "engine/LineLayout.h"
+#include "engine/TagLanguage.h"
 
 #include <cstdint>
 #include <string>
@@ -23,7 +24,6 @@ class TLCDBaseControl;
 namespace orv {
 
 class TCharsets;
-class TTagLanguage;
 struct TJobScreen;
 
 // Sees each line of a step between building and layout (line 1-based) and may change its
@@ -75,9 +75,10 @@ public:
     // else active). Returns the rows, each exactly cols characters.
     const std::vector<std::string>& Step(TLCDBaseControl* driver, TLineEdit edit = {});
 
-    // How many of the next steps (at most limit) would give the same rows as the last one and
-    // ask no module: no line scrolls, and QuietRenders holds for every rendered element.
-    int32_t QuietSteps(int32_t limit) const;
+    // How many of the next steps (at most limit, at times) would give the same rows as the last
+    // one and need not ask a module: no line scrolls, and QuietRenders holds for every rendered
+    // element.
+    int32_t QuietSteps(int32_t limit, const TRenderTimes& times) const;
     // Counts steps as passed that QuietSteps promised would change nothing.
     void PassQuietSteps(int32_t count);
 

@@ -1,6 +1,7 @@
 #include "engine/TagLanguage.h"
 
 #include "engine/Charsets.h"
+#include "engine/EngineClock.h"
 #include "engine/TagFormats.h"
 #include "engine/TagParser.h"
 #include "abi/CommandWords.h"
@@ -125,6 +126,7 @@ TLCDTag TTagLanguage::ParseElement(std::string_view text) {
 }
 
 void TTagLanguage::Evaluate(TLCDTag& tag) {
+    tag.SteadyUntilMs = 0;
     if (tag.Name.empty() || tag.Name.front() != '$') {
         tag.Value = tag.Name;
         return;
@@ -143,9 +145,16 @@ void TTagLanguage::Evaluate(TLCDTag& tag) {
     if (tag.OutsideText) {
         BlankControlBytes(*answer);
         tag.Value = std::move(*answer);
-        return;
+    } else {
+        std::string asked = *answer;
+        tag.Value = RunCommands(tag, std::move(*answer));
+        // An answer with a command or a mark does something each time it comes: asked again.
+        if (tag.Value != asked || tag.Value.starts_with('#')) return;
     }
-    tag.Value = RunCommands(tag, std::move(*answer));
+    if (!clock_) return;
+    const int32_t steadyMs =
+        std::min(catalogue_.SteadyForMs(tag.ModuleKey, tag.TagIndex, tag.Argument), kMaxSteadyMs);
+    if (steadyMs > 0) tag.SteadyUntilMs = clock_->NowMs() + steadyMs;
 }
 
 // A command whose slot or charset is not a digit (or a slot outside 1..8) does nothing and
@@ -227,7 +236,8 @@ bool TTagLanguage::RefreshDue(const TLCDTag& tag, int32_t tickCount) const {
     }
 }
 
-int32_t TTagLanguage::QuietRenders(const TLCDTag& tag, int32_t limit) const {
+int32_t TTagLanguage::QuietRenders(const TLCDTag& tag, int32_t limit,
+                                   const TRenderTimes& times) const {
     switch (tag.Format) {
     case tfFlash:
     case tfSimpleBar: return 0; // loads its glyphs on every render
@@ -245,7 +255,9 @@ int32_t TTagLanguage::QuietRenders(const TLCDTag& tag, int32_t limit) const {
     int32_t tickCount = tag.TickCount;
     for (int32_t render = 0; render < limit; ++render) {
         tickCount = NextTickCount(tickCount);
-        if (RefreshDue(tag, tickCount)) return render;
+        if (RefreshDue(tag, tickCount) &&
+            times.FirstMs + int64_t{render} * times.StepMs >= tag.SteadyUntilMs)
+            return render;
     }
     return limit;
 }

@@ -14,7 +14,18 @@
 namespace orv {
 
 class TCharsets;
+class TEngineClock;
 class TTagCatalogue;
+
+// When the renders QuietRenders looks at happen on the display clock: the first at FirstMs,
+// each next one StepMs later.
+struct TRenderTimes {
+    int64_t FirstMs = 0;
+    int64_t StepMs = 0;
+};
+
+// The longest promise of a module that its answer stays (steadyFor) that is taken.
+constexpr int32_t kMaxSteadyMs = 1000;
 
 constexpr int32_t kDefaultLongDelayPeriod = 20;
 
@@ -22,6 +33,10 @@ class TTagLanguage {
 public:
     TTagLanguage(TTagCatalogue& catalogue, TCharsets& charsets)
         : catalogue_(catalogue), charsets_(charsets) {}
+
+    // The clock that dates the modules' promises that an answer stays; without one none is
+    // asked for.
+    void SetClock(TEngineClock* clock) { clock_ = clock; }
 
     // "Long delay period": ticks between refreshes of the slowest rate (at least 1).
     void SetLongDelayPeriod(int32_t ticks);
@@ -51,9 +66,11 @@ public:
     // Whether BuildLine of some line 1..rows renders tag.
     static bool Rendered(const TLCDTag& tag, int32_t rows);
 
-    // How many of the next renders of tag (at most limit) neither ask its module nor change
-    // its output: no refresh falls due, and nothing flashes, cycles or scrolls in its field.
-    int32_t QuietRenders(const TLCDTag& tag, int32_t limit) const;
+    // How many of the next renders of tag (at most limit) need not ask its module and do not
+    // change its output: no refresh falls due, or the module promised the same answer until
+    // after it (times: when those renders happen), and nothing flashes, cycles or scrolls in
+    // its field.
+    int32_t QuietRenders(const TLCDTag& tag, int32_t limit, const TRenderTimes& times) const;
     // Counts renders as passed that QuietRenders promised would change nothing: only the
     // refresh counter moves on, as it would have.
     void PassQuietRenders(TLCDTag& tag, int32_t count) const;
@@ -66,6 +83,7 @@ private:
 
     TTagCatalogue& catalogue_;
     TCharsets& charsets_;
+    TEngineClock* clock_ = nullptr;
     int32_t longDelayPeriod_ = kDefaultLongDelayPeriod;
 };
 

@@ -26,6 +26,13 @@ public:
     // (any more). Argument and answer are Windows-1251.
     virtual std::optional<std::string> GetValue(std::string_view moduleKey, int32_t tagIndex,
                                                 const std::string& argument) = 0;
+
+    // Right after GetValue: for how many milliseconds the module will keep giving that answer;
+    // 0 when it cannot tell.
+    virtual int32_t SteadyForMs(std::string_view /*moduleKey*/, int32_t /*tagIndex*/,
+                                const std::string& /*argument*/) {
+        return 0;
+    }
 };
 
 } // namespace orv

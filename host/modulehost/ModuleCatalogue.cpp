@@ -67,6 +67,16 @@ std::optional<std::string> TModuleCatalogue::GetValue(std::string_view moduleKey
     return std::nullopt;
 }
 
+int32_t TModuleCatalogue::SteadyForMs(std::string_view moduleKey, int32_t tagIndex,
+                                      const std::string& argument) {
+    for (const TShortPluginInfo& entry : host_.Modules()) {
+        const TDataModule* data = entry.DataModule();
+        if (data && moduleKey == data->Descriptor().Name)
+            return data->SteadyForMs(tagIndex, argument.c_str());
+    }
+    return 0;
+}
+
 std::vector<TTagGroup> TModuleCatalogue::TagTree() const {
     std::vector<TTagGroup> groups;
     for (const TShortPluginInfo& entry : host_.Modules()) {

@@ -48,6 +48,9 @@ public:
                          const std::string& argument) {
         return GetValue(moduleKey, tagIndex, argument).value_or(std::string());
     }
+    // The steadyFor answer of that module; 0 when it has none or no such module is on.
+    int32_t SteadyForMs(std::string_view moduleKey, int32_t tagIndex,
+                        const std::string& argument) override;
 
     // The job editor shows the tree and its texts.
     // The tree: one group per data module that is on, in table order, with its TagCount tags.

@@ -42,7 +42,8 @@ TModuleDescriptor ReadModuleDescriptor(const TModuleLibrary& library, TModuleKin
         break;
     case TModuleKind::Data:
         if (TPluginDescriptor* plugin = library.DataModuleDescriptor(error))
-            return TDataModule(*plugin, std::move(fileName));
+            return TDataModule(*plugin, std::move(fileName),
+                               reinterpret_cast<TSteadyForFunc>(library.Symbol(kSteadyForExport)));
         break;
     }
     return std::monostate();
@@ -67,6 +68,11 @@ std::string TDataModule::GetValue(int32_t index, const char* param) const {
         const char* answer = record_->GetValue(index, param);
         return std::string(answer ? answer : "");
     });
+}
+
+int32_t TDataModule::SteadyForMs(int32_t index, const char* param) const {
+    if (!steadyFor_) return 0;
+    return std::max(fault_->Guard("steadyFor", 0, [&] { return steadyFor_(index, param); }), 0);
 }
 
 bool TDataModule::LoadSettings() const {

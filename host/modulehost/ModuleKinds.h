@@ -46,15 +46,23 @@ protected:
 
 class TDataModule : public TModuleRecord<TPluginDescriptor> {
 public:
-    using TModuleRecord::TModuleRecord;
+    // steadyFor is the library's steadyFor export; null without one.
+    TDataModule(TPluginDescriptor& record, std::string fileName, TSteadyForFunc steadyFor = nullptr)
+        : TModuleRecord(record, std::move(fileName)), steadyFor_(steadyFor) {}
 
     // The answer to tag index with param; empty when the module fails.
     std::string GetValue(int32_t index, const char* param) const;
+    // How long the last answer to index with param stays the answer, in milliseconds; 0 when
+    // the module cannot tell, has no steadyFor export or fails.
+    int32_t SteadyForMs(int32_t index, const char* param) const;
     // Calls LoadSettings; false (and no call) when the module has none.
     bool LoadSettings() const;
     bool CanConfigure() const { return record_->Configure != nullptr; }
     void Configure() const;
     void Finalize() const;
+
+private:
+    TSteadyForFunc steadyFor_;
 };
 
 class TDisplayDriver : public TModuleRecord<THardwareDescriptor> {

@@ -9,9 +9,11 @@
 //   $uptime                                   clock_gettime(CLOCK_BOOTTIME) in milliseconds; it
 //                                             keeps counting while the machine is suspended
 // SetWallClockForTesting and ChronosSetUptimeForTesting (ChronosTesting.h) pin both clocks.
+// Every answer counts whole seconds, so steadyFor promises it until the clock's next second.
 #include "modules/chronos/ChronosTesting.h"
 
 #include "abi/ConstUnit.h"
+#include "abi/PluginFailure.h"
 #include "base/Cp1251.h"
 #include "base/RegionalSettings.h"
 #include "modules/common/DurationFormat.h"
@@ -58,9 +60,19 @@ constexpr std::array<const char*, 12> kMonthNames = {
 class TChronos {
 public:
     const char* GetValue(int16_t index, const char* param);
+    // Milliseconds until the last answer to index can change: up to the next second of the
+    // clock it read, while that clock still reads the answer's second; else 0 (also while the
+    // clock is pinned).
+    int32_t SteadyForMs(int32_t index) const;
     void LoadSettings();
-    void PinTime(const TWallTime* time) { clock_.Pin(time); }
-    void PinUptime(const uint64_t* ms) { fixedUptimeMs_ = ms ? std::optional(*ms) : std::nullopt; }
+    void PinTime(const TWallTime* time) {
+        clock_.Pin(time);
+        answerWallSecond_ = -1;
+    }
+    void PinUptime(const uint64_t* ms) {
+        fixedUptimeMs_ = ms ? std::optional(*ms) : std::nullopt;
+        answerUptimeSecond_ = -1;
+    }
 
 private:
     uint64_t UptimeMs() const;
@@ -71,6 +83,9 @@ private:
     TModuleResult result_;
     TWallClock clock_;
     std::optional<uint64_t> fixedUptimeMs_;
+    // The seconds of the clocks behind the last answers; -1: pinned or unread.
+    std::time_t answerWallSecond_ = -1;
+    int64_t answerUptimeSecond_ = -1;
 };
 
 TChronos gChronos;
@@ -78,9 +93,13 @@ TChronos gChronos;
 const char* TChronos::GetValue(int16_t index, const char* param) {
     if (index < 0 || index >= kChronosTagCount) return result_.Clear();
     const uint8_t selector = ParseSelector(param, 5);
-    if (index == tagUptime) return result_.Set(FormatDuration(UptimeMs(), selector, words_));
+    if (index == tagUptime) {
+        const uint64_t uptimeMs = UptimeMs();
+        answerUptimeSecond_ = fixedUptimeMs_ ? -1 : static_cast<int64_t>(uptimeMs / 1000);
+        return result_.Set(FormatDuration(uptimeMs, selector, words_));
+    }
 
-    const TWallTime now = clock_.Now();
+    const TWallTime now = clock_.Now(&answerWallSecond_);
     switch (index) {
     case tagTime: {
         const auto sinceMidnightMs =
@@ -112,6 +131,17 @@ const char* TChronos::GetValue(int16_t index, const char* param) {
 void TChronos::LoadSettings() {
     words_.Read({TUnitWord::Hour, TUnitWord::Min, TUnitWord::Sec});
     dateSeparator_ = UserDateSeparator();
+}
+
+int32_t TChronos::SteadyForMs(int32_t index) const {
+    if (index < 0 || index >= kChronosTagCount) return 0;
+    const bool uptime = index == tagUptime;
+    const int64_t answerSecond = uptime ? answerUptimeSecond_ : answerWallSecond_;
+    timespec now{};
+    if (answerSecond < 0 || ::clock_gettime(uptime ? CLOCK_BOOTTIME : CLOCK_REALTIME, &now) != 0 ||
+        now.tv_sec != answerSecond)
+        return 0;
+    return static_cast<int32_t>((1'000'000'000 - now.tv_nsec) / 1'000'000);
 }
 
 uint64_t TChronos::UptimeMs() const {
@@ -198,6 +228,10 @@ constinit TPluginDescriptor gDescriptor = MakePluginDescriptor(
 } // namespace
 
 ORVANTA3_EXPORT void* getPlugin() { return &gDescriptor; }
+
+ORVANTA3_EXPORT int32_t steadyFor(int32_t index, const char* /*param*/) {
+    return PluginCall("steadyFor", 0, [index] { return gChronos.SteadyForMs(index); });
+}
 
 ORVANTA3_EXPORT void SetWallClockForTesting(const TWallTime* time) { gChronos.PinTime(time); }
 

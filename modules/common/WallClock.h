@@ -24,10 +24,13 @@ inline constexpr const char* kSetWallClockExport = "SetWallClockForTesting";
 
 class TWallClock {
 public:
-    // The pinned time, else time() broken down by localtime_r (the zone of TZ or /etc/localtime).
-    TWallTime Now() const {
+    // The pinned time, else time() broken down by localtime_r (the zone of TZ or /etc/localtime);
+    // seconds, when given, gets that time() (or -1 for the pinned time).
+    TWallTime Now(std::time_t* seconds = nullptr) const {
+        if (seconds) *seconds = -1;
         if (pinned_) return *pinned_;
         const std::time_t now = std::time(nullptr);
+        if (seconds) *seconds = now;
         std::tm parts{};
         ::localtime_r(&now, &parts);
         return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,

@@ -31,6 +31,10 @@ public:
     void SetAnswerFunction(std::function<std::string(const TCall&)> f) {
         answerFunction_ = std::move(f);
     }
+    // What SteadyForMs answers (after the call it follows); without one, 0.
+    void SetSteadyFunction(std::function<int32_t(const TCall&)> f) {
+        steadyFunction_ = std::move(f);
+    }
     void Remove(const std::string& moduleKey) {
         std::erase_if(modules_, [&](const auto& m) { return m.Key == moduleKey; });
     }
@@ -54,6 +58,11 @@ public:
         return std::nullopt;
     }
 
+    int32_t SteadyForMs(std::string_view moduleKey, int32_t tagIndex,
+                        const std::string& argument) override {
+        return steadyFunction_ ? steadyFunction_({std::string(moduleKey), tagIndex, argument}) : 0;
+    }
+
     // The tag name a call was bound to.
     std::string NameOf(const std::string& moduleKey, int32_t tagIndex) const {
         for (const auto& m : modules_)
@@ -71,6 +80,7 @@ private:
     std::vector<TModule> modules_;
     std::map<std::string, std::string> answers_;
     std::function<std::string(const TCall&)> answerFunction_;
+    std::function<int32_t(const TCall&)> steadyFunction_;
 };
 
 // A panel that records what it is sent.

@@ -7,6 +7,7 @@
 #include "tests/support/GeneratedLocale.h"
 #include "tests/support/TempDir.h"
 
+#include <chrono>
 #include <dlfcn.h>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -281,6 +282,44 @@ TEST_F(Chronos, WithoutATestClockItReadsTheSystemClocks) {
     EXPECT_TRUE(year == parts.tm_year + 1900 || year == parts.tm_year + 1901) << year;
     EXPECT_EQ(Value(tagNowSec).size(), 2u);
     EXPECT_EQ(Value(tagTime, "5").size(), 8u);
+}
+
+// steadyFor keeps its word on the system clocks: until the promise ends every answer is the one
+// it was given for, and a promise never reaches past the clock's next second; a pinned clock
+// promises nothing.
+TEST_F(Chronos, SteadyForHoldsUntilTheNextSecondOfTheSystemClocks) {
+    const auto steadyFor =
+        reinterpret_cast<TSteadyForFunc>(module.Library().Symbol(kSteadyForExport));
+    ASSERT_TRUE(steadyFor);
+    LoadSettings();
+    using TSteady = std::chrono::steady_clock;
+    const struct {
+        int32_t index;
+        const char* param;
+    } tags[] = {{tagTime, "5"}, {tagNowSec, "0"}, {tagDate, "1"}, {tagUptime, "5"}};
+    for (const auto& tag : tags) {
+        SCOPED_TRACE(tag.index);
+        int promised = 0;
+        for (int round = 0; round < 20; ++round) {
+            const std::string answer = Value(tag.index, tag.param);
+            const auto asked = TSteady::now();
+            const int32_t ms = steadyFor(tag.index, tag.param);
+            ASSERT_GE(ms, 0);
+            ASSERT_LE(ms, 1000);
+            if (ms == 0) continue; // the second turned between the answer and the question
+            ++promised;
+            const auto end = asked + std::chrono::milliseconds(ms);
+            while (TSteady::now() + std::chrono::milliseconds(2) < end)
+                ASSERT_EQ(Value(tag.index, tag.param), answer);
+        }
+        EXPECT_GT(promised, 10);
+    }
+    At(12, 0, 0);
+    EXPECT_EQ(Value(tagTime, "5"), "12:00:00");
+    EXPECT_EQ(steadyFor(tagTime, "5"), 0);
+    EXPECT_FALSE(Value(tagUptime, "5").empty());
+    EXPECT_EQ(steadyFor(tagUptime, "5"), 0);
+    EXPECT_EQ(steadyFor(99, "5"), 0);
 }
 
 TEST(ChronosLibrary, UnloadsSoAReloadStartsFromItsOwnDescriptor) {
