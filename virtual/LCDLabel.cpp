@@ -121,6 +121,7 @@ void TLCDLabel::SetBorderColor(uint32_t color) { Repaint(borderColor_, color); }
 void TLCDLabel::SetPixelOn(uint32_t color) {
     pixelOn_ = color;
     shaded_ = (color & 0xFF000000) | ((color & 0x00FEFEFE) >> 1);
+    ForgetCellImages();
     update();
 }
 
@@ -131,6 +132,7 @@ void TLCDLabel::SetBorderStyle(TMyBorder style) { Repaint(borderStyle_, style); 
 void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
     if (font_[code] == rows) return;
     font_[code] = rows;
+    cellImages_[code] = QImage();
     UpdateCells([&](size_t k) { return CodeAt(caption_, k) == code; });
 }
 
@@ -147,6 +149,7 @@ QPoint TLCDLabel::CellOrigin(int line, int cell) const {
 }
 
 void TLCDLabel::Relayout() {
+    ForgetCellImages();
     const QSize cell = CellSize();
     laidOut_ =
         QSize(2 * borderSpace_ + (noOfChars_ - 1) * charSpacing_ + noOfChars_ * cell.width() + 2,
@@ -194,42 +197,59 @@ void TLCDLabel::paintEvent(QPaintEvent* event) {
     }
     if (!isEnabled()) return;
 
-    const TMatrixGeometry g = Geometry();
-    const QColor on = BgrToColor(pixelOn_, pal), off = BgrToColor(pixelOff_, pal),
-                 shaded = BgrToColor(shaded_, pal);
-    const int w = pixelWidth_, h = pixelHeight_;
-    const bool single = pixelSize_ == TPixelSize::pix1x1;
-    painter.setPen(Qt::NoPen);
-    painter.setRenderHint(QPainter::Antialiasing, pixelShape_ != TPixelShape::spSquare);
     const QSize cellSize = CellSize();
     for (int line = 0; line < textLines_; ++line) {
         for (int cell = 0; cell < noOfChars_; ++cell) {
             const QPoint origin = CellOrigin(line, cell);
             if (!dirty.intersects(QRect(origin, cellSize))) continue;
             const size_t k = static_cast<size_t>(line) * noOfChars_ + cell;
-            const int code = std::clamp(int{CodeAt(caption_, k)}, g.FirstCode, g.LastCode);
-            for (int r = 0; r < g.Rows; ++r) {
-                for (int c = 0; c < g.Cols; ++c) {
-                    const bool lit = DotOn(static_cast<uint8_t>(code), r, c);
-                    const QRect dot(origin.x() + c * (w + pixelSpacing_),
-                                    origin.y() + r * (h + pixelSpacing_), w, h);
-                    if (single || pixelShape_ == TPixelShape::spSquare) {
-                        painter.fillRect(single ? QRect(dot.topLeft(), QSize(1, 1)) : dot,
-                                         lit ? on : off);
-                    } else if (pixelShape_ == TPixelShape::spRound) {
-                        painter.setBrush(lit ? on : off);
-                        painter.drawEllipse(QRectF(dot));
-                    } else if (!lit) {
-                        painter.fillRect(dot, off);
-                    } else {
-                        painter.fillRect(dot, shaded);
-                        painter.setBrush(on);
-                        painter.drawEllipse(QRectF(dot));
-                    }
-                }
+            painter.drawImage(origin, CellImage(CodeAt(caption_, k)));
+        }
+    }
+}
+
+void TLCDLabel::changeEvent(QEvent* event) {
+    // The colours may come from the palette.
+    if (event->type() == QEvent::PaletteChange) ForgetCellImages();
+    QWidget::changeEvent(event);
+}
+
+void TLCDLabel::ForgetCellImages() { cellImages_ = {}; }
+
+const QImage& TLCDLabel::CellImage(uint8_t shown) const {
+    const TMatrixGeometry g = Geometry();
+    const int code = std::clamp(int{shown}, g.FirstCode, g.LastCode);
+    QImage& image = cellImages_[static_cast<size_t>(code)];
+    if (!image.isNull()) return image;
+    const QPalette& pal = palette();
+    image = QImage(CellSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(BgrToColor(backGround_, pal));
+    QPainter painter(&image);
+    const QColor on = BgrToColor(pixelOn_, pal), off = BgrToColor(pixelOff_, pal),
+                 shaded = BgrToColor(shaded_, pal);
+    const int w = pixelWidth_, h = pixelHeight_;
+    const bool single = pixelSize_ == TPixelSize::pix1x1;
+    painter.setPen(Qt::NoPen);
+    painter.setRenderHint(QPainter::Antialiasing, pixelShape_ != TPixelShape::spSquare);
+    for (int r = 0; r < g.Rows; ++r) {
+        for (int c = 0; c < g.Cols; ++c) {
+            const bool lit = DotOn(static_cast<uint8_t>(code), r, c);
+            const QRect dot(c * (w + pixelSpacing_), r * (h + pixelSpacing_), w, h);
+            if (single || pixelShape_ == TPixelShape::spSquare) {
+                painter.fillRect(single ? QRect(dot.topLeft(), QSize(1, 1)) : dot, lit ? on : off);
+            } else if (pixelShape_ == TPixelShape::spRound) {
+                painter.setBrush(lit ? on : off);
+                painter.drawEllipse(QRectF(dot));
+            } else if (!lit) {
+                painter.fillRect(dot, off);
+            } else {
+                painter.fillRect(dot, shaded);
+                painter.setBrush(on);
+                painter.drawEllipse(QRectF(dot));
             }
         }
     }
+    return image;
 }
 
 } // namespace orv

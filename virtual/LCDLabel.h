@@ -11,6 +11,7 @@
 #include "engine/CustomGlyph.h"
 #include "virtual/DotMatrixFont.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -113,10 +114,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     TMatrixGeometry Geometry() const;
     bool DotOn(uint8_t code, int row, int col) const;
+    // One cell showing code, drawn once and kept until the look or the character changes.
+    const QImage& CellImage(uint8_t code) const;
+    void ForgetCellImages();
     // Character k of a caption as drawn (0 beyond it).
     static uint8_t CodeAt(const std::string& caption, size_t k);
     // Schedules a paint of each cell k for which changed(k) holds.
@@ -126,6 +131,7 @@ private:
     template <typename T> void Repaint(T& field, T value) {
         if (field == value) return;
         field = value;
+        ForgetCellImages();
         update();
     }
     void Relayout();
@@ -152,6 +158,7 @@ private:
     uint32_t shaded_ = 0;
     std::array<TGlyph5x8, 256> font_;
     QSize laidOut_; // the size the cells need, which the control last took
+    mutable std::array<QImage, 256> cellImages_; // by code; null: not drawn yet
 };
 
 } // namespace orv

@@ -74,6 +74,25 @@ TEST(LCDLabel, RenderedCellsLightExactlyTheFontsDotsWithTheUserDefinedCharacter)
         for (int x = 0; x < image.width(); ++x) litPixels += image.pixel(x, y) == 0xFFFFFFFFu;
     EXPECT_EQ(litPixels, litDots * w * h);
     EXPECT_GT(litDots, 0);
+
+    // Cells once drawn are kept: a new user character and a new dot colour show at the next
+    // paint, in the cells of that character and in every cell.
+    const TGlyphRows ring{0x00, 0x0E, 0x11, 0x11, 0x11, 0x0E, 0x00, 0x1F};
+    panel.label.DefineChar(1, ring);
+    panel.label.SetPixelOn(0x00FF00);
+    const QImage again = Render(panel.label);
+    for (int cell = 0; cell < 2; ++cell) {
+        const TGlyph5x8 glyph = cell == 1 ? ring : Font5x8Glyph('A');
+        const QPoint origin = panel.label.CellOrigin(0, cell);
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 5; ++c) {
+                const bool lit = (glyph[r] >> (4 - c)) & 1;
+                EXPECT_EQ(again.pixel(origin.x() + c * (w + step) + w / 2,
+                                      origin.y() + r * (h + step) + h / 2),
+                          lit ? 0xFF00FF00u : 0xFF404040u)
+                    << "cell " << cell << " row " << r << " col " << c;
+            }
+    }
 }
 
 TEST(LCDLabel, SizesItselfToItsCellsAndFitsCellsToAnOutsideSize) {
