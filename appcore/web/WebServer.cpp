@@ -1,6 +1,7 @@
 // liborvanta3web.so: the web interface's HTTP server on libmicrohttpd, one polling thread of
 // its own. Watchers of /api/events are suspended until the next frame, so that an idle page
-// costs no wake-up and a slow one only misses frames.
+// costs no wake-up and a slow one only misses frames; while streams are open, a comment every
+// 15 s keeps them alive through a static screen (proxies and browsers end silent streams).
 #include "appcore/web/WebApi.h"
 #include "appcore/web/WebInterface.h"
 
@@ -12,10 +13,15 @@
 #include <crypt.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <stop_token>
+#include <thread>
+#include <utility>
 
 namespace orv {
 
@@ -26,6 +32,7 @@ constexpr unsigned kForeignPerClientLimit = 16;
 constexpr unsigned kIdleSeconds = 30;
 constexpr size_t kConnectionMemory = 32 * 1024; // a request's headers and buffers
 constexpr size_t kMaxWatchers = 32;
+constexpr auto kKeepAlivePeriod = std::chrono::seconds(15);
 
 class TServer;
 
@@ -39,7 +46,8 @@ struct TWatcher {
     TServer* Server = nullptr;
     MHD_Connection* Connection = nullptr;
     uint64_t LastFrame = 0;
-    std::string Pending; // the rest of an event not yet taken by the socket
+    std::string Pending;    // the rest of an event not yet taken by the socket
+    bool KeepAlive = false; // under the server's watchersMutex_: a comment is due
 };
 
 class TServer final : public TWebServer {
@@ -58,6 +66,7 @@ private:
                           MHD_RequestTerminationCode code);
     static ssize_t StreamEvents(void* watcher, uint64_t position, char* buffer, size_t size);
     static void EndWatcher(void* watcher);
+    void KeepAlive(std::stop_token stop);
 
     MHD_Result Answer(MHD_Connection* connection, const char* url, const char* method,
                       TRequestState& state);
@@ -70,7 +79,9 @@ private:
     std::mutex watchersMutex_;
     std::set<TWatcher*> watchers_;
     std::set<TWatcher*> suspended_;
+    std::condition_variable_any watchersChanged_; // a stream began
     bool stopping_ = false;
+    std::jthread keepAlive_;
     std::mutex frameMutex_; // the cached JSON of the newest frame
     uint64_t cachedFrame_ = 0;
     std::string cachedJson_;
@@ -175,11 +186,16 @@ bool TServer::Start(const TWebConfig& config, std::string& error) {
                 std::strerror(errno);
         return false;
     }
+    keepAlive_ = std::jthread([this](std::stop_token stop) { KeepAlive(std::move(stop)); });
     return true;
 }
 
 void TServer::Stop() {
     if (!daemon_) return;
+    if (keepAlive_.joinable()) {
+        keepAlive_.request_stop();
+        keepAlive_.join();
+    }
     {
         std::lock_guard lock(watchersMutex_);
         stopping_ = true;
@@ -206,6 +222,21 @@ std::string TServer::FrameJson(uint64_t frame) {
     return cachedJson_;
 }
 
+// Sleeps without a timer while no stream is open.
+void TServer::KeepAlive(std::stop_token stop) {
+    std::unique_lock lock(watchersMutex_);
+    while (watchersChanged_.wait(lock, stop, [this] { return !watchers_.empty(); })) {
+        if (watchersChanged_.wait_for(lock, stop, kKeepAlivePeriod, [] { return false; }) ||
+            stop.stop_requested())
+            return;
+        for (TWatcher* watcher : suspended_) {
+            watcher->KeepAlive = true;
+            MHD_resume_connection(watcher->Connection);
+        }
+        suspended_.clear();
+    }
+}
+
 ssize_t TServer::StreamEvents(void* context, uint64_t, char* buffer, size_t size) {
     auto* watcher = static_cast<TWatcher*>(context);
     TServer& server = *watcher->Server;
@@ -214,13 +245,16 @@ ssize_t TServer::StreamEvents(void* context, uint64_t, char* buffer, size_t size
         if (frame == watcher->LastFrame) {
             std::lock_guard lock(server.watchersMutex_);
             if (server.stopping_) return MHD_CONTENT_READER_END_OF_STREAM;
+            if (std::exchange(watcher->KeepAlive, false)) watcher->Pending = ": keep-alive\n\n";
             // Asleep until the next frame: FrameShown resumes it.
-            if (server.frame_.load(std::memory_order_acquire) == watcher->LastFrame) {
+            else if (server.frame_.load(std::memory_order_acquire) == watcher->LastFrame) {
                 MHD_suspend_connection(watcher->Connection);
                 server.suspended_.insert(watcher);
                 return 0;
             }
         }
+    }
+    if (watcher->Pending.empty()) {
         // A watcher that fell behind gets the newest frame only.
         watcher->LastFrame = server.frame_.load(std::memory_order_acquire);
         watcher->Pending = "event: frame\ndata: " + server.FrameJson(watcher->LastFrame) + "\n\n";
@@ -298,6 +332,7 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
             }
             watchers_.insert(watcher);
         }
+        watchersChanged_.notify_all();
         MHD_Response* response = MHD_create_response_from_callback(
             MHD_SIZE_UNKNOWN, 4096, &TServer::StreamEvents, watcher, &TServer::EndWatcher);
         answer.Headers.emplace_back("Cache-Control", "no-store");

@@ -30,6 +30,13 @@ size_t AppendUntilEvent(char* data, size_t size, size_t count, void* target) {
     return body.find("\n\n") != std::string::npos ? 0 : size * count;
 }
 
+// Ends a transfer once the body holds a comment that keeps the stream alive.
+size_t AppendUntilKeepAlive(char* data, size_t size, size_t count, void* target) {
+    auto& body = *static_cast<std::string*>(target);
+    body.append(data, size * count);
+    return body.find("\n: keep-alive\n\n") != std::string::npos ? 0 : size * count;
+}
+
 // A client with its own cookie jar, as one browser.
 class TBrowser {
 public:
@@ -41,7 +48,7 @@ public:
 
     THttpAnswer Send(const std::string& method, const std::string& path,
                      const std::string& body = {}, std::vector<std::string> headers = {},
-                     bool untilEvent = false) {
+                     bool untilEvent = false, bool untilKeepAlive = false) {
         THttpAnswer answer;
         curl_easy_setopt(curl_, CURLOPT_URL, (base_ + path).c_str());
         curl_easy_setopt(curl_, CURLOPT_PATH_AS_IS, 1L);
@@ -50,7 +57,10 @@ public:
         curl_easy_setopt(curl_, CURLOPT_HTTPGET, method == "GET" ? 1L : 0L);
         curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, method.c_str());
         curl_easy_setopt(curl_, CURLOPT_TIMEOUT, 30L);
-        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, untilEvent ? &AppendUntilEvent : &Append);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION,
+                         untilKeepAlive ? &AppendUntilKeepAlive
+                         : untilEvent   ? &AppendUntilEvent
+                                        : &Append);
         curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &answer.Body);
         curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &Append);
         curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &answer.Headers);
@@ -164,6 +174,13 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
     EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("\"first screen"), std::string::npos);
     const THttpAnswer event = browser.Send("GET", "/api/events", {}, {}, true);
     EXPECT_TRUE(event.Body.starts_with("event: frame\ndata: {")) << event.Body;
+    // The screen stands still: after its frame the stream carries only a comment now and then.
+    const auto opened = std::chrono::steady_clock::now();
+    const THttpAnswer quiet = browser.Send("GET", "/api/events", {}, {}, false, true);
+    EXPECT_TRUE(quiet.Body.starts_with("event: frame\ndata: {")) << quiet.Body;
+    EXPECT_EQ(quiet.Body.find("event: frame", 1), std::string::npos) << quiet.Body;
+    EXPECT_NE(quiet.Body.find("\n\n: keep-alive\n\n"), std::string::npos) << quiet.Body;
+    EXPECT_GE(std::chrono::steady_clock::now() - opened, std::chrono::seconds(10));
 
     // A change without the token, or from a foreign page or host name, does nothing.
     const std::string next = R"({"action":"next"})";
