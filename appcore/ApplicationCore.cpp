@@ -149,6 +149,7 @@ void TApplicationCore::ShowGreeting() {
 
 bool TApplicationCore::LoadJob(const std::string& path, std::string* error) {
     if (!job_.LoadFromFile(path, error)) return false;
+    std::lock_guard lock(jobPathMutex_);
     jobPath_ = path;
     return true;
 }
@@ -220,6 +221,7 @@ bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
         loaded = true;
     if (loaded) {
         thread_.ChangeJob([&] { job_ = std::move(job); });
+        std::lock_guard lock(jobPathMutex_);
         jobPath_ = path;
     }
     if (!loaded && error) *error = reason;

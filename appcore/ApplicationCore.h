@@ -91,6 +91,11 @@ public:
     TJob& Job() { return job_; }
     // The file of the job loaded last; empty before the first.
     const std::string& JobPath() const { return jobPath_; }
+    // The same, from any thread.
+    std::string LoadedJobPath() const {
+        std::lock_guard lock(jobPathMutex_);
+        return jobPath_;
+    }
     // What the panel shows now.
     const TPanelSnapshot& Snapshot() const { return snapshot_; }
 
@@ -189,6 +194,7 @@ private:
     std::unique_ptr<TScreenSaverListener> listener_;
     std::unique_ptr<TPlayerLink> playerLink_; // from start-up to the end of shutdown
     std::string jobPath_;
+    mutable std::mutex jobPathMutex_; // guards jobPath_ for LoadedJobPath
     // Between the screen-saver listener and character requests from other threads: who may
     // load the panel's slots while the display thread is paused.
     std::mutex panelMutex_;

@@ -258,6 +258,18 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
         response.Body = host_.PanelJson();
         return response;
     }
+    if (path == "/api/jobs" && method == "GET") {
+        THttpResponse response;
+        response.Body = host_.JobsJson();
+        return response;
+    }
+    if (path == "/api/job" && method == "GET") {
+        const auto file = request.Query.find("file");
+        THttpResponse response;
+        response.Body = host_.JobJson(file == request.Query.end() ? std::string() : file->second);
+        if (response.Body.empty()) return Error(404, "no such job");
+        return response;
+    }
     if (path == "/api/events" && method == "GET") {
         THttpResponse response;
         response.ContentType = "text/event-stream";

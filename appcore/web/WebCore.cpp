@@ -5,12 +5,16 @@
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
 #include "base/UserFolders.h"
+#include "engine/Transitions.h"
+#include "host/ProgramMessages.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <dlfcn.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -150,6 +154,11 @@ bool TWebInterface::Start(const TWebSettings& settings) {
             return false;
         }
     }
+    jobFolder_ = DirName(core_.Settings().Path());
+    json transitions = json::array();
+    for (int i = 0; i < kTransitionEffectCount; ++i)
+        transitions.push_back(Cp1251ToUtf8(Message(msgFirstTransition + i)));
+    transitionsJson_ = transitions.dump();
     auto start = WebSymbol<TOrvanta3WebStart>(kWebStartSymbol, error_);
     if (!start) return false;
     server_.reset(start(config, *this, error_));
@@ -218,5 +227,79 @@ bool TWebInterface::Navigate(const std::string& action, int32_t screen) {
 }
 
 bool TWebInterface::Charset(int32_t set) { return core_.Charset(set, {}); }
+
+namespace {
+
+constexpr size_t kMaxJobFiles = 1000;
+
+const char* AlignName(TLineAlign align) {
+    switch (align) {
+    case laCentre: return "center";
+    case laRight: return "right";
+    default: return "left";
+    }
+}
+
+} // namespace
+
+// The loaded job goes by its name in the settings folder, else by its path as it was loaded.
+std::vector<std::string> TWebInterface::JobNames(std::string& current) const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(jobFolder_, ec), end;
+         !ec && it != end && names.size() < kMaxJobFiles; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeEc;
+        if (name.ends_with(".orv3") && it->is_regular_file(typeEc)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    current = core_.LoadedJobPath();
+    if (DirName(current) == jobFolder_) current.erase(0, jobFolder_.size() + 1);
+    if (!current.empty() && !std::binary_search(names.begin(), names.end(), current))
+        names.insert(names.begin(), current);
+    return names;
+}
+
+std::string TWebInterface::JobsJson() {
+    std::string current;
+    const std::vector<std::string> names = JobNames(current);
+    return json{{"files", names}, {"current", current}}.dump(-1, ' ', false,
+                                                             json::error_handler_t::replace);
+}
+
+std::string TWebInterface::JobFileOf(const std::string& name) const {
+    std::string current;
+    const std::vector<std::string> names = JobNames(current);
+    const std::string& wanted = name.empty() ? current : name;
+    if (wanted.empty() || std::find(names.begin(), names.end(), wanted) == names.end()) return {};
+    return wanted == current ? core_.LoadedJobPath() : jobFolder_ + "/" + wanted;
+}
+
+std::string TWebInterface::JobJson(const std::string& name) {
+    const std::string path = JobFileOf(name);
+    TJob job;
+    if (path.empty() || !job.LoadFromFile(path)) return {};
+    json screens = json::array();
+    for (int i = 0; i < job.Count(); ++i) {
+        const TJobScreen& screen = *job.Screen(i);
+        json lines = json::array();
+        for (size_t row = 0; row < screen.Line.size(); ++row)
+            lines.push_back({{"text", Cp1251ToUtf8(screen.Line[row])},
+                             {"align", AlignName(screen.Align[row])},
+                             {"scroll", static_cast<int>(screen.Scroll[row])}});
+        screens.push_back({{"name", Cp1251ToUtf8(screen.Name)},
+                           {"showTime", screen.Timeout},
+                           {"show", screen.Show},
+                           {"once", screen.Once},
+                           {"transition", screen.TransitionEffect},
+                           {"lines", std::move(lines)}});
+    }
+    std::string current;
+    JobNames(current);
+    json answer{{"file", name.empty() ? current : name},
+                {"screens", std::move(screens)},
+                {"transitions", json::parse(transitionsJson_)}};
+    return answer.dump(-1, ' ', false, json::error_handler_t::replace);
+}
 
 } // namespace orv

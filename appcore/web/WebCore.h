@@ -53,11 +53,19 @@ private:
     std::string PanelJson() override;
     bool Navigate(const std::string& action, int32_t screen) override;
     bool Charset(int32_t set) override;
+    std::string JobsJson() override;
+    std::string JobJson(const std::string& file) override;
+    // The names JobsJson lists, and the loaded job's among them (current).
+    std::vector<std::string> JobNames(std::string& current) const;
+    // The job file of a name JobsJson lists (empty: the loaded job); empty for any other name.
+    std::string JobFileOf(const std::string& name) const;
     void ShowFrame(const std::vector<std::string>& rows) override;
 
     TApplicationCore& core_;
     std::unique_ptr<TWebServer> server_;
     std::atomic<uint64_t> frames_{0};
+    std::string jobFolder_;       // the settings folder, set at Start
+    std::string transitionsJson_; // the transition effects' names, made at Start
     std::string error_;
 };
 

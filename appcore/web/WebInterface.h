@@ -30,6 +30,13 @@ public:
     // action: "next", "previous" or "goto"; false when the screen is outside the job.
     virtual bool Navigate(const std::string& action, int32_t screen) = 0;
     virtual bool Charset(int32_t set) = 0;
+
+    // The job editor's reads. {"files":[...],"current":"..."}: the job files (*.orv3) of the
+    // settings folder and the loaded job, by the names JobJson takes.
+    virtual std::string JobsJson() = 0;
+    // The job of one of those names (empty: the loaded job) as the editor's JSON; empty when the
+    // name is none of them or the file cannot be read.
+    virtual std::string JobJson(const std::string& file) = 0;
 };
 
 class TWebServer {

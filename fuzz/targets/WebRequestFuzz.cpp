@@ -20,6 +20,10 @@ public:
         ++Calls;
         return true;
     }
+    std::string JobsJson() override { return R"({"files":["a.orv3"],"current":"a.orv3"})"; }
+    std::string JobJson(const std::string& file) override {
+        return file.empty() || file == "a.orv3" ? R"({"file":"a.orv3","screens":[]})" : "";
+    }
     int Calls = 0;
 };
 

@@ -210,6 +210,33 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
         EXPECT_EQ(answer.Body.find("Screen"), std::string::npos) << path;
         EXPECT_EQ(answer.Body.find("root:"), std::string::npos) << path;
     }
+
+    // The editor reads the jobs of the settings folder and the loaded one, texts in UTF-8, and
+    // no other file.
+    WriteText(docs / "other.orv3", "[Hello]\nLine1=\xcf\xf0\xe8\xe2\xe5\xf2\nAlign1=2\nScroll1=2\n"
+                                   "Show=1\nOnce=1\nTimeout=9\nTransitionEffect=6\n");
+    const THttpAnswer jobs = browser.Send("GET", "/api/jobs");
+    ASSERT_EQ(jobs.Status, 200);
+    EXPECT_EQ(jobs.Body, R"({"current":"two.job","files":["two.job","other.orv3"]})");
+    const THttpAnswer loaded = browser.Send("GET", "/api/job");
+    EXPECT_NE(loaded.Body.find(R"("file":"two.job")"), std::string::npos) << loaded.Body;
+    EXPECT_NE(loaded.Body.find(R"({"align":"left","scroll":0,"text":"second screen"})"),
+              std::string::npos)
+        << loaded.Body;
+    const THttpAnswer other = browser.Send("GET", "/api/job?file=other.orv3");
+    EXPECT_NE(other.Body.find(R"({"align":"right","scroll":2,"text":"Привет"})"), std::string::npos)
+        << other.Body;
+    EXPECT_NE(other.Body.find(R"("name":"Hello","once":true,"show":true,"showTime":9,)"
+                              R"("transition":6)"),
+              std::string::npos)
+        << other.Body;
+    EXPECT_NE(other.Body.find(R"("transitions":[")"), std::string::npos) << other.Body;
+    for (const char* file : {"../Orvanta3.ini", "..%2FOrvanta3.ini", "%2Fetc%2Fpasswd",
+                             "Orvanta3.ini", "missing.orv3", "%2e%2e%2fother.orv3"}) {
+        const THttpAnswer answer = browser.Send("GET", std::string("/api/job?file=") + file);
+        EXPECT_EQ(answer.Status, 404) << file;
+        EXPECT_EQ(answer.Body.find("Common"), std::string::npos) << file;
+    }
 }
 
 TEST_F(WebEndToEndTest, PasswordGuardsTheInterface) {
