@@ -124,8 +124,9 @@ function renderScreen() {
   const lines = $('lines');
   lines.replaceChildren();
   const rows = (state.frame && state.frame.rows) || screen.lines.length;
-  while (screen.lines.length < rows) screen.lines.push({ text: '', align: 'left', scroll: false });
-  screen.lines.forEach((line, i) => {
+  while (screen.lines.length < rows) screen.lines.push({ text: '', align: 'left', scroll: 0 });
+  // The panel's rows only; the job's further lines are kept as they are.
+  screen.lines.slice(0, rows).forEach((line, i) => {
     const div = document.createElement('div');
     div.className = 'line';
     const input = document.createElement('input');
@@ -144,7 +145,7 @@ function renderScreen() {
     const box = document.createElement('input');
     box.type = 'checkbox';
     box.checked = !!line.scroll;
-    box.addEventListener('change', () => { line.scroll = box.checked; markDirty(); });
+    box.addEventListener('change', () => { line.scroll = box.checked ? (line.scroll || 1) : 0; markDirty(); });
     scroll.append(box, ' ' + text('webScroll', 'Scroll'));
     div.append(input, align, scroll);
     lines.append(div);
@@ -161,7 +162,7 @@ function renderScreen() {
 function previewOnPage() {
   if (!state.job || !state.frame) return;
   const cols = state.frame.cols;
-  const lines = currentScreen().lines.map((l) => {
+  const lines = currentScreen().lines.slice(0, state.frame.rows).map((l) => {
     const t = l.text.slice(0, cols);
     const pad = cols - t.length;
     if (l.align === 'right') return ' '.repeat(pad) + t;

@@ -193,6 +193,17 @@ def main():
         for view in ('panel', 'job', 'settings'):
             browser.find_element(By.ID, 'tab-' + view).click()
             wait.until(lambda _: browser.find_element(By.ID, 'view-' + view).is_displayed())
+            if view == 'job':
+                # The loaded job in the editor: one line editor a panel row, the job's texts.
+                def job_lines(_):
+                    values = browser.execute_script(
+                        "return [...document.querySelectorAll('#lines .lineText')].map(e => e.value);")
+                    seen['job'] = values
+                    return values == ['$nowSec[,,20,4,bar]$', 'first screen', '', '']
+                try:
+                    wait.until(job_lines)
+                except Exception:
+                    check(False, 'the editor does not show the loaded job: %s' % seen.get('job'))
             layout = browser.execute_script(
                 "const w = document.documentElement.clientWidth;"
                 "const out = [...document.querySelectorAll('#view-' + arguments[0] + ' button,"
