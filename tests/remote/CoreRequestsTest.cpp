@@ -70,8 +70,8 @@ protected:
     std::string JobPath() const { return docs / "job.orv3"; }
 
     TempDir docs;
+    TFirstRows sink; // outlives the core, whose display thread writes to it until it ends
     TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
-    TFirstRows sink;
 };
 
 TEST_F(CoreRequests, NavigationWrapsAndIgnoresWhatIsOutsideTheJob) {
@@ -161,8 +161,8 @@ TEST(CoreReload, TheScreenSaverKeepsThePanelOverAReload) {
     // A line that scrolls gives a frame every tick while the cycle runs.
     WriteText(docs / "job.orv3", "[A]\nTimeout=0\nLine1=screen A\nLine2=" + std::string(60, 'x') +
                                      "y\nScroll2=0\nShow=1\n");
+    TFirstRows sink; // outlives the core's display thread
     TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
-    TFirstRows sink;
     core.SetFrameSink(&sink);
     core.StartUp({});
     ASSERT_TRUE(core.LoadJob(docs / "job.orv3"));

@@ -98,8 +98,8 @@ protected:
     }
 
     TempDir docs;
+    TFirstRow sink; // outlives the core, whose display thread writes to it until it ends
     TApplicationCore core{{.ProgramFolder = docs.Path(), .SettingsPath = docs / "Orvanta3.ini"}};
-    TFirstRow sink;
 };
 
 TEST_F(RemoteDBusService, CallsReachTheCore) {
