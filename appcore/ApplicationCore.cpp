@@ -176,6 +176,12 @@ bool TApplicationCore::StartJob() {
 
 void TApplicationCore::StopDisplay() { thread_.Stop(); }
 
+std::vector<std::string> TApplicationCore::PreviewStep(const TJobScreen& screen, bool restart) {
+    std::vector<std::string> rows = thread_.PreviewScreenStep(screen, restart);
+    if (!rows.empty()) snapshot_.ShowFrame(rows);
+    return rows;
+}
+
 bool TApplicationCore::Navigate(TNavigationRequest request) {
     switch (request.Step) {
     case navNext: thread_.Next(); return true;

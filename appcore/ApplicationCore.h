@@ -113,6 +113,10 @@ public:
     // are on stay as they were at start-up.
     bool Reload(const std::string& jobPath, std::string* error = nullptr);
     void StopDisplay();
+    // The job editor's preview for a caller without a frame sink of its own: one step of the
+    // display thread's preview (PreviewScreenStep), its rows also to the snapshot and so to the
+    // frame sink and tap. Empty while the display thread runs.
+    std::vector<std::string> PreviewStep(const TJobScreen& screen, bool restart);
     // Screen navigation, as the tray menu, the virtual display window and other programs ask
     // for it. False (nothing happens) for a screen index outside the job. From any thread; the
     // display thread takes it at its next tick.

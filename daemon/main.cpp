@@ -302,6 +302,9 @@ int main(int argc, char** argv) {
     TBusRemoteService remote(core, reload);
     if (!remote.Running()) Trace("remote control: " + remote.Error());
     TWebInterface web(core);
+    web.SetCoreAccess(
+        [&remote] { return remote.Reload(); },
+        [&remote](const std::function<std::string()>& read) { return remote.WithCore(read); });
     if (webSettings.Active && !web.Start(webSettings)) {
         notifier.Stopping();
         remote.Stop();

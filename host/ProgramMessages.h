@@ -50,10 +50,24 @@ enum TMessageId : int {
     msgLastTransition = 40,
     msgJobFilesFilter = 41,
     msgAllFilesFilter = 42,
+    msgFirstWebText = 43, // the web page's texts, in the order of kWebTextKeys
+    msgLastWebText = 81,
 };
 
 constexpr int kFirstMessage = msgPreviewMode;
-constexpr int kLastMessage = msgAllFilesFilter;
+constexpr int kLastMessage = msgLastWebText;
+
+// The keys the web page looks its texts up by, for messages msgFirstWebText...
+inline constexpr std::array<const char*, msgLastWebText - msgFirstWebText + 1> kWebTextKeys = {
+    "webPanel",        "webJob",         "webSettings",    "webPassword",   "webLogIn",
+    "webPrevious",     "webNext",        "webScreen",      "webGoTo",       "webCharset",
+    "webOpen",         "webSave",        "webPreview",     "webEndPreview", "webShowTime",
+    "webOnce",         "webTransition",  "webTags",        "webArgument",   "webColumn",
+    "webWidth",        "webRefresh",     "webFormat",      "webInsert",     "webCommon",
+    "webModules",      "webDrivers",     "webLine",        "webAlign",      "webAlign_left",
+    "webAlign_center", "webAlign_right", "webScroll",      "webScroll_0",   "webScroll_1",
+    "webScroll_2",     "webSaved",       "webNotWritable", "webUnsaved",
+};
 
 // "9_00001" for message 1.
 std::string MessageKey(int id);

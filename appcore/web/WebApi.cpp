@@ -1,5 +1,7 @@
 #include "appcore/web/WebApi.h"
 
+#include "appcore/web/WebEditorRequests.h"
+
 #include "appcore/web/page/WebAssets.h"
 #include "base/JsonNesting.h"
 
@@ -258,18 +260,6 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
         response.Body = host_.PanelJson();
         return response;
     }
-    if (path == "/api/jobs" && method == "GET") {
-        THttpResponse response;
-        response.Body = host_.JobsJson();
-        return response;
-    }
-    if (path == "/api/job" && method == "GET") {
-        const auto file = request.Query.find("file");
-        THttpResponse response;
-        response.Body = host_.JobJson(file == request.Query.end() ? std::string() : file->second);
-        if (response.Body.empty()) return Error(404, "no such job");
-        return response;
-    }
     if (path == "/api/events" && method == "GET") {
         THttpResponse response;
         response.ContentType = "text/event-stream";
@@ -303,6 +293,7 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
             return Error(400, "no such character set");
         return Json(200, json::object());
     }
+    if (auto answer = EditorRequest(request, host_)) return std::move(*answer);
     return Error(404, "not found");
 }
 

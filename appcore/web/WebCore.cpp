@@ -3,15 +3,19 @@
 #include "appcore/ApplicationCore.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
+#include "base/LanguageFile.h"
 #include "base/TextUtil.h"
+#include "base/Trace.h"
 #include "base/UserFolders.h"
 #include "engine/Transitions.h"
 #include "host/ProgramMessages.h"
+#include "host/modulehost/TagChoices.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
@@ -25,6 +29,11 @@ namespace {
 using json = nlohmann::json;
 
 const char* const kWebSection = "Web";
+const char* const kJobExtension = ".orv3";
+const char* const kJobFolder = "jobs"; // beside the settings file
+constexpr size_t kMaxJobFiles = 1000;
+// Lets the start screen's character set give way before the job's lines use the slots.
+constexpr auto kCharsetSwitch = std::chrono::milliseconds(200);
 constexpr size_t kMaxPemSize = 64 * 1024;
 
 // The library beside the program; loaded once, never unloaded (its code may still be on a
@@ -154,11 +163,6 @@ bool TWebInterface::Start(const TWebSettings& settings) {
             return false;
         }
     }
-    jobFolder_ = DirName(core_.Settings().Path());
-    json transitions = json::array();
-    for (int i = 0; i < kTransitionEffectCount; ++i)
-        transitions.push_back(Cp1251ToUtf8(Message(msgFirstTransition + i)));
-    transitionsJson_ = transitions.dump();
     auto start = WebSymbol<TOrvanta3WebStart>(kWebStartSymbol, error_);
     if (!start) return false;
     server_.reset(start(config, *this, error_));
@@ -168,6 +172,10 @@ bool TWebInterface::Start(const TWebSettings& settings) {
 }
 
 void TWebInterface::Stop() {
+    {
+        std::lock_guard lock(previewMutex_);
+        EndPreview(false);
+    }
     if (!server_) return;
     core_.SetFrameTap(nullptr);
     server_.reset();
@@ -228,78 +236,253 @@ bool TWebInterface::Navigate(const std::string& action, int32_t screen) {
 
 bool TWebInterface::Charset(int32_t set) { return core_.Charset(set, {}); }
 
+void TWebInterface::SetCoreAccess(TReload reload, TWithCore withCore) {
+    reload_ = std::move(reload);
+    withCore_ = std::move(withCore);
+}
+
+std::string TWebInterface::WithCore(const std::function<std::string()>& read) {
+    return withCore_ ? withCore_(read) : read();
+}
+
 namespace {
 
-constexpr size_t kMaxJobFiles = 1000;
+// Messages first.. of the program in its language, in UTF-8.
+std::vector<std::string> MessageTexts(const std::string& language, int first, size_t count) {
+    TProgramMessages messages;
+    messages.Apply(MainLanguagePath(), language);
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < count; ++i)
+        texts.push_back(Cp1251ToUtf8(messages.Text(first + static_cast<int>(i))));
+    return texts;
+}
 
-const char* AlignName(TLineAlign align) {
-    switch (align) {
-    case laCentre: return "center";
-    case laRight: return "right";
-    default: return "left";
+bool IsJobFile(const std::filesystem::directory_entry& entry) {
+    std::error_code error;
+    const std::string name = entry.path().filename().string();
+    return entry.is_regular_file(error) && name.size() > std::strlen(kJobExtension) &&
+           name.ends_with(kJobExtension) && !name.starts_with('.') &&
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+std::string Normal(const std::string& path) {
+    std::error_code error;
+    const auto canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
+}
+
+TJobScreen JobScreenOf(const TWebScreen& screen) {
+    TJobScreen out;
+    out.Name = Utf8ToCp1251(screen.Name);
+    out.Timeout = screen.ShowTime;
+    out.Show = screen.Show;
+    out.Once = screen.Once;
+    out.TransitionEffect = static_cast<uint8_t>(screen.Transition);
+    for (size_t i = 0; i < screen.Lines.size() && i < out.Line.size(); ++i) {
+        out.Line[i] = Utf8ToCp1251(screen.Lines[i].Text);
+        out.Align[i] = static_cast<TLineAlign>(screen.Lines[i].Align);
+        out.Scroll[i] = static_cast<TLineScroll>(screen.Lines[i].Scroll);
     }
+    return out;
 }
 
 } // namespace
 
-// The loaded job goes by its name in the settings folder, else by its path as it was loaded.
-std::vector<std::string> TWebInterface::JobNames(std::string& current) const {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(jobFolder_, ec), end;
-         !ec && it != end && names.size() < kMaxJobFiles; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeEc;
-        if (name.ends_with(".orv3") && it->is_regular_file(typeEc)) names.push_back(name);
+std::vector<std::pair<std::string, std::string>> TWebInterface::PageTexts() {
+    std::string language;
+    WithCore([&] { return language = core_.Settings().Common.Language; });
+    const std::vector<std::string> found =
+        MessageTexts(language, msgFirstWebText, kWebTextKeys.size());
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (size_t i = 0; i < kWebTextKeys.size(); ++i) texts.emplace_back(kWebTextKeys[i], found[i]);
+    return texts;
+}
+
+std::vector<std::string> TWebInterface::Transitions() {
+    std::string language;
+    WithCore([&] { return language = core_.Settings().Common.Language; });
+    return MessageTexts(language, msgFirstTransition, static_cast<size_t>(kTransitionEffectCount));
+}
+
+// The job files of the settings folder and its job folder, by name relative to the settings
+// folder; other files, links to folders and hidden files are left out.
+std::vector<std::string> TWebInterface::JobFiles(std::string& current) {
+    std::string folder, loaded;
+    WithCore([&] {
+        folder = DirName(core_.Settings().Path());
+        loaded = core_.LoadedJobPath();
+        return std::string();
+    });
+    std::vector<std::string> files;
+    for (const std::string& sub : {std::string(), std::string(kJobFolder)}) {
+        std::error_code error;
+        std::filesystem::directory_iterator it(sub.empty() ? folder : folder + "/" + sub, error);
+        for (; !error && it != std::filesystem::directory_iterator() && files.size() < kMaxJobFiles;
+             it.increment(error))
+            if (IsJobFile(*it))
+                files.push_back((sub.empty() ? "" : sub + "/") + it->path().filename().string());
     }
-    std::sort(names.begin(), names.end());
-    current = core_.LoadedJobPath();
-    if (DirName(current) == jobFolder_) current.erase(0, jobFolder_.size() + 1);
-    if (!current.empty() && !std::binary_search(names.begin(), names.end(), current))
-        names.insert(names.begin(), current);
-    return names;
-}
-
-std::string TWebInterface::JobsJson() {
-    std::string current;
-    const std::vector<std::string> names = JobNames(current);
-    return json{{"files", names}, {"current", current}}.dump(-1, ' ', false,
-                                                             json::error_handler_t::replace);
-}
-
-std::string TWebInterface::JobFileOf(const std::string& name) const {
-    std::string current;
-    const std::vector<std::string> names = JobNames(current);
-    const std::string& wanted = name.empty() ? current : name;
-    if (wanted.empty() || std::find(names.begin(), names.end(), wanted) == names.end()) return {};
-    return wanted == current ? core_.LoadedJobPath() : jobFolder_ + "/" + wanted;
-}
-
-std::string TWebInterface::JobJson(const std::string& name) {
-    const std::string path = JobFileOf(name);
-    TJob job;
-    if (path.empty() || !job.LoadFromFile(path)) return {};
-    json screens = json::array();
-    for (int i = 0; i < job.Count(); ++i) {
-        const TJobScreen& screen = *job.Screen(i);
-        json lines = json::array();
-        for (size_t row = 0; row < screen.Line.size(); ++row)
-            lines.push_back({{"text", Cp1251ToUtf8(screen.Line[row])},
-                             {"align", AlignName(screen.Align[row])},
-                             {"scroll", static_cast<int>(screen.Scroll[row])}});
-        screens.push_back({{"name", Cp1251ToUtf8(screen.Name)},
-                           {"showTime", screen.Timeout},
-                           {"show", screen.Show},
-                           {"once", screen.Once},
-                           {"transition", screen.TransitionEffect},
-                           {"lines", std::move(lines)}});
+    std::sort(files.begin(), files.end());
+    current.clear();
+    if (!loaded.empty()) {
+        const std::string normal = Normal(loaded);
+        for (const std::string& file : files)
+            if (Normal(folder + "/" + file) == normal) current = file;
     }
+    return files;
+}
+
+bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
     std::string current;
-    JobNames(current);
-    json answer{{"file", name.empty() ? current : name},
-                {"screens", std::move(screens)},
-                {"transitions", json::parse(transitionsJson_)}};
-    return answer.dump(-1, ' ', false, json::error_handler_t::replace);
+    const std::vector<std::string> files = JobFiles(current);
+    const std::string name = file.empty() ? current : file;
+    if (name.empty() || std::find(files.begin(), files.end(), name) == files.end()) return false;
+    std::string folder;
+    int32_t rows = 0;
+    WithCore([&] {
+        folder = DirName(core_.Settings().Path());
+        rows = core_.Rows();
+        return std::string();
+    });
+    TJob loaded;
+    if (!loaded.LoadFromFile(folder + "/" + name)) return false;
+    job.File = name;
+    for (int i = 0; i < loaded.Count(); ++i) {
+        const TJobScreen& screen = *loaded.Screen(i);
+        TWebScreen out{Cp1251ToUtf8(screen.Name),
+                       screen.Timeout,
+                       screen.Show,
+                       screen.Once,
+                       screen.TransitionEffect,
+                       {}};
+        size_t used = static_cast<size_t>(std::clamp<int32_t>(rows, 1, kMaxRows));
+        for (size_t k = used; k < screen.Line.size(); ++k)
+            if (!screen.Line[k].empty()) used = k + 1;
+        for (size_t k = 0; k < used; ++k)
+            out.Lines.push_back({Cp1251ToUtf8(screen.Line[k]), screen.Align[k], screen.Scroll[k]});
+        job.Screens.push_back(std::move(out));
+    }
+    return true;
+}
+
+// The file as the desktop editor writes it: the screens of the file changed in place, those
+// beyond the body's dropped, new ones added; lines the body leaves out are empty.
+std::string TWebInterface::SaveJob(const TWebJob& job) {
+    std::string current;
+    const std::vector<std::string> files = JobFiles(current);
+    if (std::find(files.begin(), files.end(), job.File) == files.end()) return "no such job";
+    std::string folder;
+    WithCore([&] { return folder = DirName(core_.Settings().Path()); });
+    const std::string path = folder + "/" + job.File;
+    TJob saved;
+    saved.LoadFromFile(path);
+    while (saved.Count() > static_cast<int>(job.Screens.size()))
+        saved.DeleteScreen(saved.Count() - 1);
+    for (size_t i = 0; i < job.Screens.size(); ++i) {
+        const int index = static_cast<int>(i);
+        const TJobScreen screen = JobScreenOf(job.Screens[i]);
+        if (index >= saved.Count()) saved.AddScreen(screen.Name);
+        saved.SetName(index, screen.Name);
+        saved.SetTimeout(index, screen.Timeout);
+        saved.SetShow(index, screen.Show);
+        saved.SetOnce(index, screen.Once);
+        saved.SetTransitionEffect(index, screen.TransitionEffect);
+        for (int line = 1; line <= kMaxRows; ++line) {
+            saved.SetLine(index, line, screen.Line[static_cast<size_t>(line - 1)]);
+            if (static_cast<size_t>(line) > job.Screens[i].Lines.size()) continue;
+            saved.SetAlign(index, line, screen.Align[static_cast<size_t>(line - 1)]);
+            saved.SetScroll(index, line, screen.Scroll[static_cast<size_t>(line - 1)]);
+        }
+    }
+    if (!saved.SaveToFile(path)) return "cannot write " + job.File;
+    if (job.File != current || !reload_) return {};
+    {
+        std::lock_guard lock(previewMutex_);
+        EndPreview(false);
+    }
+    const std::string problem = reload_();
+    if (!problem.empty()) Trace("web: the saved job is not shown: " + problem);
+    return {};
+}
+
+void TWebInterface::EndPreview(bool resumeDisplay) {
+    preview_ = {}; // asks the preview thread to end and waits for it
+    if (!previewing_.exchange(false) || !resumeDisplay) return;
+    WithCore([&] {
+        core_.StartDisplay();
+        return std::string();
+    });
+}
+
+std::string TWebInterface::Preview(const TWebScreen* screen) {
+    std::lock_guard lock(previewMutex_);
+    if (!screen) {
+        EndPreview(true);
+        return {};
+    }
+    const bool resume = previewing_.load();
+    EndPreview(false);
+    int32_t tickMs = 0;
+    WithCore([&] {
+        core_.StopDisplay();
+        tickMs = std::max(1, core_.Settings().Common.BaseTimeoutMs);
+        if (!resume && core_.Charsets().ActiveCharset() == crSwitchUser) {
+            core_.Charset(crSwitchHorizontal, {});
+            std::this_thread::sleep_for(kCharsetSwitch);
+        }
+        return std::string();
+    });
+    previewing_ = true;
+    preview_ = std::jthread([this, shown = JobScreenOf(*screen), tickMs](std::stop_token stop) {
+        std::mutex mutex;
+        std::condition_variable_any wake;
+        for (bool restart = true;; restart = false) {
+            bool shownNow = false;
+            WithCore([&] {
+                shownNow = !core_.PreviewStep(shown, restart).empty();
+                return std::string();
+            });
+            // The display thread runs again (a reload): the preview has ended.
+            if (!shownNow) {
+                previewing_ = false;
+                return;
+            }
+            std::unique_lock waiting(mutex);
+            if (wake.wait_for(waiting, stop, std::chrono::milliseconds(tickMs),
+                              [] { return false; }),
+                stop.stop_requested())
+                return;
+        }
+    });
+    return {};
+}
+
+std::vector<TWebModule> TWebInterface::Catalogue() {
+    TModuleCatalogue& catalogue = core_.Catalogue();
+    const TTagChoices choices = ReadTagChoices(catalogue);
+    std::vector<TWebModule> modules;
+    for (const TTagGroup& group : catalogue.TagTree()) {
+        TWebModule module{Cp1251ToUtf8(group.Caption), {}};
+        for (const TTagNode& node : group.Tags) {
+            TWebTag tag{Cp1251ToUtf8(node.Name),
+                        Cp1251ToUtf8(node.Caption),
+                        Cp1251ToUtf8(node.Hint),
+                        Cp1251ToUtf8(node.Example),
+                        {}};
+            if (node.Name.starts_with("$drive") && node.Name != "$driveEnum")
+                for (const TDriveChoice& drive : choices.Drives)
+                    tag.Choices.emplace_back(std::to_string(drive.Number),
+                                             Cp1251ToUtf8(drive.Caption));
+            if (node.Name.starts_with("$userValue") && node.Name != "$userValueEnum")
+                for (const TSourceChoice& source : choices.Sources)
+                    tag.Choices.emplace_back(Cp1251ToUtf8(source.Argument),
+                                             Cp1251ToUtf8(source.Argument));
+            module.Tags.push_back(std::move(tag));
+        }
+        modules.push_back(std::move(module));
+    }
+    return modules;
 }
 
 } // namespace orv

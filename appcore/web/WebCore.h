@@ -6,7 +6,11 @@
 #include "appcore/web/WebInterface.h"
 #include "engine/ControlThread.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 
@@ -49,23 +53,38 @@ public:
     void Stop();
     const std::string& Error() const { return error_; }
 
+    // How a program reloads the settings and the job (the reason it failed, else empty) and
+    // runs a read of the core that no reload changes meanwhile. Without them a saved job is not
+    // shown until the program reloads it.
+    using TReload = std::function<std::string()>;
+    using TWithCore = std::function<std::string(const std::function<std::string()>&)>;
+    void SetCoreAccess(TReload reload, TWithCore withCore);
+
 private:
     std::string PanelJson() override;
     bool Navigate(const std::string& action, int32_t screen) override;
     bool Charset(int32_t set) override;
-    std::string JobsJson() override;
-    std::string JobJson(const std::string& file) override;
-    // The names JobsJson lists, and the loaded job's among them (current).
-    std::vector<std::string> JobNames(std::string& current) const;
-    // The job file of a name JobsJson lists (empty: the loaded job); empty for any other name.
-    std::string JobFileOf(const std::string& name) const;
     void ShowFrame(const std::vector<std::string>& rows) override;
+
+    // ---- The job editor.
+    std::vector<std::pair<std::string, std::string>> PageTexts() override;
+    std::vector<std::string> JobFiles(std::string& current) override;
+    std::vector<std::string> Transitions() override;
+    bool ReadJob(const std::string& file, TWebJob& job) override;
+    std::string SaveJob(const TWebJob& job) override;
+    std::string Preview(const TWebScreen* screen) override;
+    std::vector<TWebModule> Catalogue() override;
+    std::string WithCore(const std::function<std::string()>& read);
+    void EndPreview(bool resumeDisplay); // under previewMutex_
+    TReload reload_;
+    TWithCore withCore_;
+    std::mutex previewMutex_;
+    std::atomic<bool> previewing_{false}; // the display thread is stopped for the preview
+    std::jthread preview_;
 
     TApplicationCore& core_;
     std::unique_ptr<TWebServer> server_;
     std::atomic<uint64_t> frames_{0};
-    std::string jobFolder_;       // the settings folder, set at Start
-    std::string transitionsJson_; // the transition effects' names, made at Start
     std::string error_;
 };
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orv {
 
@@ -21,6 +23,38 @@ struct TWebConfig {
 // True for 127.0.0.0/8 and ::1.
 bool IsLoopbackAddress(const std::string& address);
 
+// ---- The job editor's data (texts UTF-8).
+struct TWebLine {
+    std::string Text;
+    int32_t Align = 0;  // TLineAlign
+    int32_t Scroll = 0; // TLineScroll
+};
+
+struct TWebScreen {
+    std::string Name;
+    int32_t ShowTime = 0; // seconds; 0: no limit
+    bool Show = true;
+    bool Once = false;
+    int32_t Transition = 0;
+    std::vector<TWebLine> Lines; // line 1 first
+};
+
+struct TWebJob {
+    std::string File; // relative to the settings folder
+    std::vector<TWebScreen> Screens;
+};
+
+struct TWebTag {
+    std::string Name; // "$time"
+    std::string Caption, Hint, Example;
+    std::vector<std::pair<std::string, std::string>> Choices; // argument, text
+};
+
+struct TWebModule {
+    std::string Name;
+    std::vector<TWebTag> Tags;
+};
+
 // What the server asks of the program; called on the server's thread.
 class TWebHost {
 public:
@@ -31,12 +65,21 @@ public:
     virtual bool Navigate(const std::string& action, int32_t screen) = 0;
     virtual bool Charset(int32_t set) = 0;
 
-    // The job editor's reads. {"files":[...],"current":"..."}: the job files (*.orv3) of the
-    // settings folder and the loaded job, by the names JobJson takes.
-    virtual std::string JobsJson() = 0;
-    // The job of one of those names (empty: the loaded job) as the editor's JSON; empty when the
-    // name is none of them or the file cannot be read.
-    virtual std::string JobJson(const std::string& file) = 0;
+    // ---- The job editor.
+    // The page's texts in the program's language: key, text.
+    virtual std::vector<std::pair<std::string, std::string>> PageTexts() = 0;
+    // The job files a page may open, sorted, and the loaded one (empty when it is not among them).
+    virtual std::vector<std::string> JobFiles(std::string& current) = 0;
+    // The names of the screen transitions, by number.
+    virtual std::vector<std::string> Transitions() = 0;
+    // A job of JobFiles (empty: the loaded one); false when it is none or cannot be read.
+    virtual bool ReadJob(const std::string& file, TWebJob& job) = 0;
+    // Writes a job of JobFiles; the loaded one is shown at once. The reason it failed, else empty.
+    virtual std::string SaveJob(const TWebJob& job) = 0;
+    // Shows the screen on the panel as the editor's preview does; null ends the preview.
+    virtual std::string Preview(const TWebScreen* screen) = 0;
+    // The tag tree of the data modules that are on.
+    virtual std::vector<TWebModule> Catalogue() = 0;
 };
 
 class TWebServer {
