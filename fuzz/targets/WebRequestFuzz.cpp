@@ -5,6 +5,8 @@
 #include "fuzz/FuzzInput.h"
 #include "appcore/web/WebApi.h"
 
+#include <algorithm>
+
 using namespace orv;
 
 namespace {
@@ -20,9 +22,33 @@ public:
         ++Calls;
         return true;
     }
-    std::string JobsJson() override { return R"({"files":["a.orv3"],"current":"a.orv3"})"; }
-    std::string JobJson(const std::string& file) override {
-        return file.empty() || file == "a.orv3" ? R"({"file":"a.orv3","screens":[]})" : "";
+    // The job editor's calls, in memory: no file is read or written.
+    std::vector<std::pair<std::string, std::string>> PageTexts() override {
+        return {{"webJob", "Job"}};
+    }
+    std::vector<std::string> JobFiles(std::string& current) override {
+        current = "a.orv3";
+        return {"a.orv3", "jobs/b.orv3"};
+    }
+    std::vector<std::string> Transitions() override { return {"none", "dissolve"}; }
+    bool ReadJob(const std::string& file, TWebJob& job) override {
+        std::string current;
+        const auto files = JobFiles(current);
+        job.File = file.empty() ? current : file;
+        job.Screens = {{"one", 5, true, false, 1, {{"$time$", 1, 2}}}};
+        return std::find(files.begin(), files.end(), job.File) != files.end();
+    }
+    std::string SaveJob(const TWebJob& job) override {
+        ++Calls;
+        FUZZ_CHECK(!job.Screens.empty() && (job.File == "a.orv3" || job.File == "jobs/b.orv3"));
+        return {};
+    }
+    std::string Preview(const TWebScreen*) override {
+        ++Calls;
+        return {};
+    }
+    std::vector<TWebModule> Catalogue() override {
+        return {{"Time", {{"$time", "Time", "", "$time$", {}}}}};
     }
     int Calls = 0;
 };
@@ -57,6 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     THttpRequest request;
     request.Method = piece(0);
     request.Path = piece(1);
+    if (const size_t query = request.Path.find("?file="); query != std::string::npos) {
+        request.Query["file"] = request.Path.substr(query + 6);
+        request.Path.resize(query);
+    }
     request.Headers["host"] = piece(2);
     if (!piece(3).empty()) request.Headers["origin"] = piece(3);
     const std::string flags = piece(4);
