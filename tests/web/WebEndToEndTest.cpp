@@ -1,7 +1,9 @@
 // orvanta3d's web interface over real HTTP on loopback (libcurl), with the emulated panel.
 #include "tests/daemon/DaemonRun.h"
+#include "engine/JobUnit.h"
 
 #include <curl/curl.h>
+#include <nlohmann/json.hpp>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -269,6 +271,104 @@ TEST_F(WebEndToEndTest, PasswordGuardsTheInterface) {
     EXPECT_EQ(browser.Send("GET", "/api/panel").Status, 200);
     EXPECT_EQ(browser.Send("POST", "/api/navigate", R"({"action":"goto","screen":1})").Status, 200);
     EXPECT_TRUE(WaitForFirstRow("second screen"));
+}
+
+TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
+    using json = nlohmann::json;
+    std::filesystem::create_directories(docs / "jobs");
+    const std::string jobPath = docs / "jobs/edit.orv3";
+    WriteText(jobPath, "[First]\nShow=1\nTimeout=60\nLine1=first screen\nAlign2=2\n"
+                       "Scroll2=2\nLine2=second line\n[Second]\nShow=1\nLine1=other screen\n"
+                       "TransitionEffect=3\n");
+    WriteText(docs / "plain.orv3", "[Only]\nShow=1\nLine1=plain job\n");
+    WriteText(docs / "jobs/notes.txt", "not a job");
+    daemon = Start({"--job", jobPath, "--web", "127.0.0.1:" + std::to_string(port)});
+    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+    ASSERT_TRUE(WaitForFirstRow("first screen"));
+    TBrowser browser(port);
+    const std::string token = JsonText(browser.Send("GET", "/api/session").Body, "token");
+
+    const json jobs = json::parse(browser.Send("GET", "/api/jobs").Body);
+    EXPECT_EQ(jobs["files"], json({"jobs/edit.orv3", "plain.orv3"}));
+    EXPECT_EQ(jobs["current"], "jobs/edit.orv3");
+    EXPECT_EQ(
+        json::parse(
+            browser.Send("GET", "/api/job?file=plain.orv3").Body)["screens"][0]["lines"][0]["text"],
+        "plain job");
+
+    json job = json::parse(browser.Send("GET", "/api/job").Body);
+    ASSERT_EQ(job["screens"].size(), 2u) << job.dump();
+    EXPECT_EQ(job["file"], "jobs/edit.orv3");
+    EXPECT_EQ(job["transitions"].size(), 10u);
+    EXPECT_EQ(job["screens"][1]["transition"], 3);
+    EXPECT_EQ(job["screens"][0]["lines"][1],
+              json({{"text", "second line"}, {"align", "right"}, {"scroll", 2}}));
+    // The texts in the program's language (Russian built in), the font as the virtual display's.
+    EXPECT_EQ(json::parse(browser.Send("GET", "/api/texts").Body)["webSave"], "Сохранить");
+    const json font = json::parse(browser.Send("GET", "/api/font").Body);
+    EXPECT_EQ(font["glyphs"].size(), 256u);
+    EXPECT_EQ(font["glyphs"]['I'], json({14, 4, 4, 4, 4, 4, 14, 0}));
+    EXPECT_EQ(browser.Send("GET", "/api/catalogue").Status, 200);
+
+    // Path tricks reach no file.
+    const std::string original = ReadText(jobPath);
+    for (const char* file : {"../Orvanta3.ini", "%2e%2e%2fOrvanta3.ini", "jobs%2f..%2fplain.orv3",
+                             "jobs/../plain.orv3", "/etc/passwd", "%2Fetc%2Fpasswd",
+                             "jobs/notes.txt", "Orvanta3.ini"}) {
+        const THttpAnswer answer = browser.Send("GET", std::string("/api/job?file=") + file);
+        EXPECT_EQ(answer.Status, 404) << file;
+        EXPECT_EQ(answer.Body.find("Screen"), std::string::npos) << file;
+        EXPECT_EQ(answer.Body.find("root:"), std::string::npos) << file;
+        json elsewhere = job;
+        elsewhere["file"] = file;
+        browser.UseToken(token);
+        EXPECT_EQ(browser.Send("PUT", "/api/job", elsewhere.dump()).Status, 404) << file;
+        browser.UseToken({});
+    }
+
+    // Without the token, or with a bad body: 400 and the file untouched.
+    json edited = job;
+    edited["screens"][0]["lines"][0]["text"] = "edited line";
+    EXPECT_EQ(browser.Send("PUT", "/api/job", edited.dump()).Status, 403);
+    browser.UseToken(token);
+    for (const std::string& bad :
+         {std::string("not json"), std::string(R"({"screens":[]})"),
+          std::string(R"({"screens":[{"lines":[{"text":7}]}]})"),
+          std::string(R"({"screens":[{"lines":[{"text":"a","align":"up"}]}]})"),
+          std::string(R"({"screens":[{"transition":99,"lines":[]}]})"),
+          std::string(R"({"screens":[{"showTime":-1,"lines":[]}]})"),
+          std::string(R"({"screens":[{"lines":[{"text":"a\nb"}]}]})"),
+          std::string(R"({"screens":[{"lines":[{"text":"1"},{"text":"2"},{"text":"3"},)"
+                      R"({"text":"4"},{"text":"5"},{"text":"6"},{"text":"7"},{"text":"8"},)"
+                      R"({"text":"9"}]}]})")}) {
+        const THttpAnswer answer = browser.Send("PUT", "/api/job", bad);
+        EXPECT_EQ(answer.Status, 400) << bad;
+        EXPECT_NE(answer.Body.find("\"error\""), std::string::npos) << bad;
+    }
+    EXPECT_EQ(ReadText(jobPath), original);
+
+    // A save writes what TJob writes for the same change, and the panel shows it at once.
+    const THttpAnswer saved = browser.Send("PUT", "/api/job", edited.dump());
+    ASSERT_EQ(saved.Status, 200) << saved.Body;
+    TJob expected;
+    WriteText(docs / "expected.orv3", original);
+    ASSERT_TRUE(expected.LoadFromFile(docs / "expected.orv3"));
+    expected.SetLine(0, 1, "edited line");
+    ASSERT_TRUE(expected.SaveToFile(docs / "expected.orv3"));
+    EXPECT_EQ(ReadText(jobPath), ReadText(docs / "expected.orv3"));
+    EXPECT_TRUE(WaitForFirstRow("edited line"));
+
+    // The preview shows a screen of the editor and ends on request; the job goes on.
+    EXPECT_EQ(browser.Send("POST", "/api/preview", R"({"screen":{"lines":[{"text":7}]}})").Status,
+              400);
+    EXPECT_EQ(
+        browser.Send("POST", "/api/preview", R"({"screen":{"lines":[{"text":"preview row"}]}})")
+            .Status,
+        200);
+    EXPECT_TRUE(WaitForFirstRow("preview row"));
+    EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("preview row"), std::string::npos);
+    EXPECT_EQ(browser.Send("DELETE", "/api/preview").Status, 200);
+    EXPECT_TRUE(WaitForFirstRow("edited line"));
 }
 
 } // namespace
