@@ -283,6 +283,7 @@ int main(int argc, char** argv) {
 
     // SIGHUP and orvanta3ctl reload: the settings and the job read again; when that fails the
     // job shown so far goes on.
+    std::function<void()> jobChanged; // set while the web interface runs
     auto reload = [&]() -> std::string {
         notifier.Reloading();
         std::string reason;
@@ -291,6 +292,7 @@ int main(int argc, char** argv) {
             WarnIfNothingToShow(core.Job(),
                                 options.jobPath.empty() ? core.SettingsJobPath() : options.jobPath);
             reason.clear();
+            if (jobChanged) jobChanged();
         } else {
             Say(reason + "; the job shown so far goes on");
         }
@@ -311,6 +313,11 @@ int main(int argc, char** argv) {
         core.Shutdown();
         return Fail("web interface: " + web.Error());
     }
+    // Under the reload's lock: a reload on the bus thread sees it set or not, never half.
+    remote.WithCore([&] {
+        jobChanged = [&web] { web.JobChanged(); };
+        return std::string();
+    });
 
     // --seconds counts from the start of the job, however long start-up took.
     const TSteadyClock::time_point deadline =
@@ -318,6 +325,10 @@ int main(int argc, char** argv) {
                         : TSteadyClock::time_point::max();
     while (WaitForReload(signals, deadline)) remote.Reload();
     notifier.Stopping();
+    remote.WithCore([&] {
+        jobChanged = nullptr;
+        return std::string();
+    });
     web.Stop();
     remote.Stop();
     core.Shutdown();

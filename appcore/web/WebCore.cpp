@@ -241,6 +241,10 @@ void TWebInterface::SetCoreAccess(TReload reload, TWithCore withCore) {
     withCore_ = std::move(withCore);
 }
 
+void TWebInterface::JobChanged() {
+    if (server_) server_->JobChanged();
+}
+
 std::string TWebInterface::WithCore(const std::function<std::string()>& read) {
     return withCore_ ? withCore_(read) : read();
 }
@@ -396,7 +400,10 @@ std::string TWebInterface::SaveJob(const TWebJob& job) {
         }
     }
     if (!saved.SaveToFile(path)) return "cannot write " + job.File;
-    if (job.File != current || !reload_) return {};
+    if (job.File != current || !reload_) {
+        JobChanged();
+        return {};
+    }
     {
         std::lock_guard lock(previewMutex_);
         EndPreview(false);

@@ -59,6 +59,8 @@ public:
     using TReload = std::function<std::string()>;
     using TWithCore = std::function<std::string(const std::function<std::string()>&)>;
     void SetCoreAccess(TReload reload, TWithCore withCore);
+    // The job was read again: the page's watchers hear of it.
+    void JobChanged();
 
 private:
     std::string PanelJson() override;

@@ -41,12 +41,13 @@ json FontJson() {
 json ScreenJson(const TWebScreen& screen) {
     json lines = json::array();
     for (const TWebLine& line : screen.Lines)
-        lines.push_back({{"text", line.Text},
-                         {"align", line.Align >= 0 && line.Align < 3 ? kAligns[line.Align] : "left"},
-                         {"scroll", line.Scroll}});
-    return json{{"name", screen.Name},        {"showTime", screen.ShowTime},
-                {"show", screen.Show},        {"once", screen.Once},
-                {"transition", screen.Transition}, {"lines", std::move(lines)}};
+        lines.push_back(
+            {{"text", line.Text},
+             {"align", line.Align >= 0 && line.Align < 3 ? kAligns[line.Align] : "left"},
+             {"scroll", line.Scroll}});
+    return json{
+        {"name", screen.Name}, {"showTime", screen.ShowTime},     {"show", screen.Show},
+        {"once", screen.Once}, {"transition", screen.Transition}, {"lines", std::move(lines)}};
 }
 
 bool ShortText(const json& value, size_t limit) {
@@ -99,7 +100,8 @@ std::string ReadScreen(const json& value, size_t transitions, TWebScreen& screen
         }
         if (item.contains("scroll")) {
             const json& scroll = item["scroll"];
-            if (!scroll.is_number_integer() || scroll.get<int64_t>() < 0 || scroll.get<int64_t>() > 2)
+            if (!scroll.is_number_integer() || scroll.get<int64_t>() < 0 ||
+                scroll.get<int64_t>() > 2)
                 return "scroll is not 0, 1 or 2";
             line.Scroll = static_cast<int32_t>(scroll.get<int64_t>());
         }
@@ -137,8 +139,8 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     }
     if (!body.contains("screens") || !body["screens"].is_array() || body["screens"].empty() ||
         body["screens"].size() > kMaxScreens)
-        return Error(400, "screens is not a list of 1 to " + std::to_string(kMaxScreens) +
-                              " screens");
+        return Error(400,
+                     "screens is not a list of 1 to " + std::to_string(kMaxScreens) + " screens");
     const size_t transitions = host.Transitions().size();
     for (const json& item : body["screens"]) {
         TWebScreen screen;
@@ -151,8 +153,7 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     if (job.File.empty()) job.File = current;
     if (std::find(files.begin(), files.end(), job.File) == files.end())
         return Error(404, "no such job");
-    if (const std::string problem = host.SaveJob(job); !problem.empty())
-        return Error(500, problem);
+    if (const std::string problem = host.SaveJob(job); !problem.empty()) return Error(500, problem);
     return Answer(200, json{{"file", job.File}});
 }
 

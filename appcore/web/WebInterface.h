@@ -88,6 +88,8 @@ public:
     // A frame reached the panel: wakes the watchers. From the display thread; never blocks
     // on a client.
     virtual void FrameShown() = 0;
+    // The job was saved or read again: watchers get "event: job". From any thread.
+    virtual void JobChanged() = 0;
 };
 
 } // namespace orv

@@ -48,6 +48,7 @@ struct TWatcher {
     uint64_t LastFrame = 0;
     std::string Pending;    // the rest of an event not yet taken by the socket
     bool KeepAlive = false; // under the server's watchersMutex_: a comment is due
+    uint64_t LastJob = 0;   // the job_ count the watcher was last told of
 };
 
 class TServer final : public TWebServer {
@@ -57,6 +58,7 @@ public:
 
     bool Start(const TWebConfig& config, std::string& error);
     void FrameShown() override;
+    void JobChanged() override;
 
 private:
     static MHD_Result Access(void* self, MHD_Connection* connection, const char* url,
@@ -76,6 +78,7 @@ private:
     TWebApi api_;
     MHD_Daemon* daemon_ = nullptr;
     std::atomic<uint64_t> frame_{1};
+    std::atomic<uint64_t> job_{0}; // job changes so far
     std::mutex watchersMutex_;
     std::set<TWatcher*> watchers_;
     std::set<TWatcher*> suspended_;
@@ -213,6 +216,11 @@ void TServer::FrameShown() {
     suspended_.clear();
 }
 
+void TServer::JobChanged() {
+    job_.fetch_add(1, std::memory_order_release);
+    FrameShown(); // wakes the watchers
+}
+
 std::string TServer::FrameJson(uint64_t frame) {
     std::lock_guard lock(frameMutex_);
     if (cachedFrame_ != frame) {
@@ -257,7 +265,10 @@ ssize_t TServer::StreamEvents(void* context, uint64_t, char* buffer, size_t size
     if (watcher->Pending.empty()) {
         // A watcher that fell behind gets the newest frame only.
         watcher->LastFrame = server.frame_.load(std::memory_order_acquire);
-        watcher->Pending = "event: frame\ndata: " + server.FrameJson(watcher->LastFrame) + "\n\n";
+        const uint64_t job = server.job_.load(std::memory_order_acquire);
+        if (job != watcher->LastJob) watcher->Pending = "event: job\ndata: {}\n\n";
+        watcher->LastJob = job;
+        watcher->Pending += "event: frame\ndata: " + server.FrameJson(watcher->LastFrame) + "\n\n";
     }
     const size_t n = std::min(size, watcher->Pending.size());
     std::memcpy(buffer, watcher->Pending.data(), n);
@@ -318,7 +329,7 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
         answer = api_.Handle(request);
     }
     if (answer.EventStream) {
-        auto* watcher = new TWatcher{this, connection, 0, {}};
+        auto* watcher = new TWatcher{this, connection, 0, {}, job_.load()};
         {
             std::lock_guard lock(watchersMutex_);
             if (watchers_.size() >= kMaxWatchers || stopping_) {

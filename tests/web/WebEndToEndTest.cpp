@@ -25,19 +25,22 @@ size_t Append(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
-// Ends a transfer once the body holds a whole event.
-size_t AppendUntilEvent(char* data, size_t size, size_t count, void* target) {
-    auto& body = *static_cast<std::string*>(target);
-    body.append(data, size * count);
-    return body.find("\n\n") != std::string::npos ? 0 : size * count;
+// A body read until it holds a mark (none: to its end).
+struct TBodyUntil {
+    std::string& Body;
+    std::string Mark;
+};
+
+size_t AppendUntil(char* data, size_t size, size_t count, void* target) {
+    auto& until = *static_cast<TBodyUntil*>(target);
+    until.Body.append(data, size * count);
+    return !until.Mark.empty() && until.Body.find(until.Mark) != std::string::npos ? 0
+                                                                                   : size * count;
 }
 
-// Ends a transfer once the body holds a comment that keeps the stream alive.
-size_t AppendUntilKeepAlive(char* data, size_t size, size_t count, void* target) {
-    auto& body = *static_cast<std::string*>(target);
-    body.append(data, size * count);
-    return body.find("\n: keep-alive\n\n") != std::string::npos ? 0 : size * count;
-}
+constexpr const char* kWholeEvent = "\n\n";
+constexpr const char* kKeepAlive = "\n: keep-alive\n\n";
+constexpr const char* kJobEvent = "event: job\n";
 
 // A client with its own cookie jar, as one browser.
 class TBrowser {
@@ -50,7 +53,7 @@ public:
 
     THttpAnswer Send(const std::string& method, const std::string& path,
                      const std::string& body = {}, std::vector<std::string> headers = {},
-                     bool untilEvent = false, bool untilKeepAlive = false) {
+                     const std::string& until = {}) {
         THttpAnswer answer;
         curl_easy_setopt(curl_, CURLOPT_URL, (base_ + path).c_str());
         curl_easy_setopt(curl_, CURLOPT_PATH_AS_IS, 1L);
@@ -59,11 +62,9 @@ public:
         curl_easy_setopt(curl_, CURLOPT_HTTPGET, method == "GET" ? 1L : 0L);
         curl_easy_setopt(curl_, CURLOPT_CUSTOMREQUEST, method.c_str());
         curl_easy_setopt(curl_, CURLOPT_TIMEOUT, 30L);
-        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION,
-                         untilKeepAlive ? &AppendUntilKeepAlive
-                         : untilEvent   ? &AppendUntilEvent
-                                        : &Append);
-        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &answer.Body);
+        TBodyUntil received{answer.Body, until};
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &AppendUntil);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &received);
         curl_easy_setopt(curl_, CURLOPT_HEADERFUNCTION, &Append);
         curl_easy_setopt(curl_, CURLOPT_HEADERDATA, &answer.Headers);
         if (!token_.empty()) headers.push_back("X-Orvanta3-Token: " + token_);
@@ -174,11 +175,11 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
     ASSERT_FALSE(token.empty()) << session.Body;
 
     EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("\"first screen"), std::string::npos);
-    const THttpAnswer event = browser.Send("GET", "/api/events", {}, {}, true);
+    const THttpAnswer event = browser.Send("GET", "/api/events", {}, {}, kWholeEvent);
     EXPECT_TRUE(event.Body.starts_with("event: frame\ndata: {")) << event.Body;
     // The screen stands still: after its frame the stream carries only a comment now and then.
     const auto opened = std::chrono::steady_clock::now();
-    const THttpAnswer quiet = browser.Send("GET", "/api/events", {}, {}, false, true);
+    const THttpAnswer quiet = browser.Send("GET", "/api/events", {}, {}, kKeepAlive);
     EXPECT_TRUE(quiet.Body.starts_with("event: frame\ndata: {")) << quiet.Body;
     EXPECT_EQ(quiet.Body.find("event: frame", 1), std::string::npos) << quiet.Body;
     EXPECT_NE(quiet.Body.find("\n\n: keep-alive\n\n"), std::string::npos) << quiet.Body;
@@ -347,7 +348,14 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
     }
     EXPECT_EQ(ReadText(jobPath), original);
 
-    // A save writes what TJob writes for the same change, and the panel shows it at once.
+    // A save writes what TJob writes for the same change, and the panel shows it at once; a
+    // watching page hears of it.
+    TBrowser watcher(port);
+    watcher.Send("GET", "/api/session");
+    std::string heard;
+    std::thread watching(
+        [&] { heard = watcher.Send("GET", "/api/events", {}, {}, kJobEvent).Body; });
+    ::usleep(300000);
     const THttpAnswer saved = browser.Send("PUT", "/api/job", edited.dump());
     ASSERT_EQ(saved.Status, 200) << saved.Body;
     TJob expected;
@@ -357,6 +365,8 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
     ASSERT_TRUE(expected.SaveToFile(docs / "expected.orv3"));
     EXPECT_EQ(ReadText(jobPath), ReadText(docs / "expected.orv3"));
     EXPECT_TRUE(WaitForFirstRow("edited line"));
+    watching.join();
+    EXPECT_NE(heard.find("event: job\ndata: {}"), std::string::npos) << heard;
 
     // The preview shows a screen of the editor and ends on request; the job goes on.
     EXPECT_EQ(browser.Send("POST", "/api/preview", R"({"screen":{"lines":[{"text":7}]}})").Status,

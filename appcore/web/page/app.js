@@ -99,6 +99,7 @@ async function navigate(action, screen) {
 
 // ---- The job editor.
 const kAligns = ['left', 'center', 'right'];
+const kScrolls = ['to the left', 'to the right', 'back and forth'];
 
 function markDirty() { state.dirty = true; }
 
@@ -141,12 +142,13 @@ function renderScreen() {
     kAligns.forEach((a) => align.add(new Option(text('webAlign_' + a, a), a)));
     align.value = line.align || 'left';
     align.addEventListener('change', () => { line.align = align.value; markDirty(); });
-    const scroll = document.createElement('label');
-    const box = document.createElement('input');
-    box.type = 'checkbox';
-    box.checked = !!line.scroll;
-    box.addEventListener('change', () => { line.scroll = box.checked ? (line.scroll || 1) : 0; markDirty(); });
-    scroll.append(box, ' ' + text('webScroll', 'Scroll'));
+    // A long line moves to the left, to the right, or back and forth (TLineScroll).
+    const scroll = document.createElement('select');
+    scroll.className = 'lineScroll';
+    scroll.setAttribute('aria-label', text('webScroll', 'Scroll'));
+    kScrolls.forEach((s, n) => scroll.add(new Option(text('webScroll_' + n, s), String(n))));
+    scroll.value = String(line.scroll || 0);
+    scroll.addEventListener('change', () => { line.scroll = Number(scroll.value); markDirty(); });
     div.append(input, align, scroll);
     lines.append(div);
   });
