@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 
 namespace orv {
 
@@ -60,6 +62,10 @@ std::string ReadScreen(const json& value, size_t transitions, TWebScreen& screen
     if (value.contains("name")) {
         if (!ShortText(value["name"], kMaxNameBytes)) return "a screen's name is not a short text";
         screen.Name = value["name"].get<std::string>();
+        // The name is the screen's section in the file.
+        if (screen.Name.find_first_of("[]\r\n") != std::string::npos ||
+            screen.Name.starts_with(';'))
+            return "a screen's name holds [, ], ; or a line break";
     }
     if (value.contains("showTime")) {
         const json& time = value["showTime"];
@@ -147,6 +153,23 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
         if (const std::string problem = ReadScreen(item, transitions, screen); !problem.empty())
             return Error(400, problem);
         job.Screens.push_back(std::move(screen));
+    }
+    // Sections of the file, so their names differ (case aside); a new screen without one gets
+    // the first free "ScreenN".
+    auto folded = [](std::string name) {
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return name;
+    };
+    std::set<std::string> names;
+    for (const TWebScreen& screen : job.Screens)
+        if (!screen.Name.empty() && !names.insert(folded(screen.Name)).second)
+            return Error(400, "two screens are named " + screen.Name);
+    int next = 1;
+    for (TWebScreen& screen : job.Screens) {
+        while (screen.Name.empty()) {
+            const std::string name = "Screen" + std::to_string(next++);
+            if (names.insert(folded(name)).second) screen.Name = name;
+        }
     }
     std::string current;
     const std::vector<std::string> files = host.JobFiles(current);

@@ -339,6 +339,8 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
           std::string(R"({"screens":[{"transition":99,"lines":[]}]})"),
           std::string(R"({"screens":[{"showTime":-1,"lines":[]}]})"),
           std::string(R"({"screens":[{"lines":[{"text":"a\nb"}]}]})"),
+          std::string(R"({"screens":[{"name":"A","lines":[]},{"name":"a","lines":[]}]})"),
+          std::string(R"({"screens":[{"name":"x]\n[y","lines":[]}]})"),
           std::string(R"({"screens":[{"lines":[{"text":"1"},{"text":"2"},{"text":"3"},)"
                       R"({"text":"4"},{"text":"5"},{"text":"6"},{"text":"7"},{"text":"8"},)"
                       R"({"text":"9"}]}]})")}) {
