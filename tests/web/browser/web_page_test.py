@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 # orvanta3d's web page in headless Chromium (Selenium) against the emulated 4 x 20 panel: the
 # page shows what the panel's state file holds (rows, user characters), Next moves both, and
-# the page fits a phone's width. Exit 77 (skipped) without chromium, chromedriver or selenium.
+# the page fits a phone's width; the page's texts are the program's language (English); a line
+# edited and saved in the job editor changes the job file as the job code writes it and the panel.
+# Exit 77 (skipped) without chromium, chromedriver or selenium.
 #   web_page_test.py DAEMON [--screenshot PNG]
 import json
 import os
@@ -29,6 +31,7 @@ CHROMIUM = shutil.which('chromium') or shutil.which('chromium-browser')
 WAIT = 90  # seconds: a busy 2-core machine
 
 SETTINGS = """[Common]
+Language=English
 StartMsg=Hello from
 StartMsg line2=the daemon
 Base timeout=100
@@ -53,6 +56,19 @@ Show time=600000
 Line1=second screen
 """
 CIRCLED = '①②③④⑤⑥⑦⑧'
+
+
+def job_file(screens):
+    """A job file as the job code writes it: per screen its section, Timeout, eight lines with
+    their alignment and scroll mode, Show, Once, TransitionEffect."""
+    out = ''
+    for name, lines in screens:
+        out += '[%s]\nTimeout=0\n' % name
+        for n in range(8):
+            out += 'Line%d=%s\nAlign%d=0\nScroll%d=0\n' % (n + 1, lines[n] if n < len(lines) else '',
+                                                         n + 1, n + 1)
+        out += 'Show=1\nOnce=0\nTransitionEffect=0\n'
+    return out
 
 
 def free_port():
@@ -105,13 +121,13 @@ def main():
     state = os.path.join(work, 'panel.state')
     with open(os.path.join(work, 'Orvanta3.ini'), 'w', encoding='cp1251') as f:
         f.write(SETTINGS)
-    with open(os.path.join(work, 'two.job'), 'w', encoding='cp1251') as f:
+    with open(os.path.join(work, 'two.orv3'), 'w', encoding='cp1251') as f:
         f.write(JOB)
     env = dict(os.environ, ORVANTA3_PORTIO='emu:hd44780:4x20:' + state, XDG_DOCUMENTS_DIR=work,
                XDG_STATE_HOME=os.path.join(work, 'state'))
     port = free_port()
     log = open(os.path.join(work, 'err'), 'w')
-    process = subprocess.Popen([daemon, '--job', os.path.join(work, 'two.job'),
+    process = subprocess.Popen([daemon, '--job', os.path.join(work, 'two.orv3'),
                                 '--web', '127.0.0.1:%d' % port],
                                env=env, stdout=subprocess.DEVNULL, stderr=log)
     browser = None
@@ -187,6 +203,50 @@ def main():
         except Exception:
             check(False, 'Next moved neither or only one of panel and page: %s / %s' % (
                 panel_state(state)[0], browser.find_element(By.ID, 'rows').text))
+
+        # The texts in the program's language: those only the language file has.
+        browser.find_element(By.ID, 'tab-job').click()
+        try:
+            wait.until(lambda _: len(browser.find_elements(By.CSS_SELECTOR, '.lineText')) == 4 and
+                       browser.find_element(By.ID, 'jobFile').get_attribute('value') == 'two.orv3')
+        except Exception:
+            check(False, 'the job editor never showed two.orv3: %s' %
+                  browser.find_element(By.ID, 'message').text)
+        options = browser.execute_script(
+            "return [...document.querySelectorAll('#lines select option, #transition option')]"
+            ".map(o => o.textContent);")
+        check('centre' in options and 'back and forth' in options and
+              '1) change the screen without a transition' in options,
+              'the editor is not in English: %s' % options)
+        check(browser.find_element(By.ID, 'tab-job').text == 'Job' and
+              browser.find_element(By.ID, 'endPreview').text == 'End preview',
+              'the tabs are not in English')
+
+        # A line edited and saved on the page: the file as the job code writes it, and the panel.
+        line = browser.find_elements(By.CSS_SELECTOR, '.lineText')[1]
+        line.clear()
+        line.send_keys('edited on page')
+        browser.find_element(By.ID, 'save').click()
+        path = os.path.join(work, 'two.orv3')
+        expected = job_file([('Screen1', ['$nowSec[,,20,4,bar]$', 'edited on page']),
+                             ('Screen2', ['second screen'])])
+
+        def saved(_):
+            with open(path, encoding='cp1251') as f:
+                return f.read() == expected
+
+        try:
+            wait.until(saved)
+        except Exception:
+            check(False, 'the saved job is not what the job code writes: %r' % open(path).read())
+        try:
+            wait.until(lambda _: panel_state(state)[0][1:2] == ['edited on page'.ljust(20)] and
+                       browser.execute_script(
+                           "return document.getElementById('rows').textContent")
+                       .split('\n')[1].startswith('edited'))
+        except Exception:
+            check(False, 'the panel does not show the saved line: %s' % panel_state(state)[0])
+        check(browser.find_element(By.ID, 'message').text == 'Saved.', 'no "Saved." on the page')
 
         # A phone's width: no horizontal scrolling, every control of each view within reach.
         browser.set_window_size(390, 844)
