@@ -465,11 +465,18 @@ std::string TWebInterface::Preview(const TWebScreen* screen) {
     return {};
 }
 
+// As the desktop editor's tag tree and tag editor read it; a reload (the modules' texts in a
+// new language) waits meanwhile.
 std::vector<TWebModule> TWebInterface::Catalogue() {
-    TModuleCatalogue& catalogue = core_.Catalogue();
-    const TTagChoices choices = ReadTagChoices(catalogue);
+    TTagChoices choices;
+    std::vector<TTagGroup> groups;
+    WithCore([&] {
+        choices = ReadTagChoices(core_.Catalogue());
+        groups = core_.Catalogue().TagTree();
+        return std::string();
+    });
     std::vector<TWebModule> modules;
-    for (const TTagGroup& group : catalogue.TagTree()) {
+    for (const TTagGroup& group : groups) {
         TWebModule module{Cp1251ToUtf8(group.Caption), {}};
         for (const TTagNode& node : group.Tags) {
             TWebTag tag{Cp1251ToUtf8(node.Name),
