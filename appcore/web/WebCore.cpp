@@ -310,48 +310,62 @@ std::vector<std::string> TWebInterface::Transitions() {
 }
 
 // The job files of the settings folder and its job folder, by name relative to the settings
-// folder; other files, links to folders and hidden files are left out.
-std::vector<std::string> TWebInterface::JobFiles(std::string& current) {
-    std::string folder, loaded;
+// folder; other files, links to folders and hidden files are left out. The loaded job is always
+// among them: by its name relative to the settings folder when it lies there, else by its path
+// as it was loaded.
+TWebInterface::TJobList TWebInterface::ListJobs() {
+    TJobList list;
     WithCore([&] {
-        folder = DirName(core_.Settings().Path());
-        loaded = core_.LoadedJobPath();
+        list.Folder = DirName(core_.Settings().Path());
+        list.Loaded = core_.LoadedJobPath();
         return std::string();
     });
-    std::vector<std::string> files;
     for (const std::string& sub : {std::string(), std::string(kJobFolder)}) {
         std::error_code error;
-        std::filesystem::directory_iterator it(sub.empty() ? folder : folder + "/" + sub, error);
-        for (; !error && it != std::filesystem::directory_iterator() && files.size() < kMaxJobFiles;
+        std::filesystem::directory_iterator it(sub.empty() ? list.Folder : list.Folder + "/" + sub,
+                                               error);
+        for (; !error && it != std::filesystem::directory_iterator() &&
+               list.Files.size() < kMaxJobFiles;
              it.increment(error))
             if (IsJobFile(*it))
-                files.push_back((sub.empty() ? "" : sub + "/") + it->path().filename().string());
+                list.Files.push_back((sub.empty() ? "" : sub + "/") +
+                                     it->path().filename().string());
     }
-    std::sort(files.begin(), files.end());
-    current.clear();
-    if (!loaded.empty()) {
-        const std::string normal = Normal(loaded);
-        for (const std::string& file : files)
-            if (Normal(folder + "/" + file) == normal) current = file;
-    }
-    return files;
+    std::sort(list.Files.begin(), list.Files.end());
+    if (list.Loaded.empty()) return list;
+    const std::string loaded = Normal(list.Loaded);
+    for (const std::string& file : list.Files)
+        if (Normal(list.Folder + "/" + file) == loaded) list.Current = file;
+    if (!list.Current.empty()) return list;
+    const std::string folder = Normal(list.Folder) + "/";
+    list.Current = loaded.starts_with(folder) ? loaded.substr(folder.size()) : list.Loaded;
+    list.Files.insert(list.Files.begin(), list.Current);
+    return list;
+}
+
+std::string TWebInterface::TJobList::PathOf(const std::string& name) const {
+    const std::string& wanted = name.empty() ? Current : name;
+    if (wanted.empty() || std::find(Files.begin(), Files.end(), wanted) == Files.end()) return {};
+    return wanted == Current ? Loaded : Folder + "/" + wanted;
+}
+
+std::vector<std::string> TWebInterface::JobFiles(std::string& current) {
+    TJobList list = ListJobs();
+    current = std::move(list.Current);
+    return std::move(list.Files);
 }
 
 bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
-    std::string current;
-    const std::vector<std::string> files = JobFiles(current);
-    const std::string name = file.empty() ? current : file;
-    if (name.empty() || std::find(files.begin(), files.end(), name) == files.end()) return false;
-    std::string folder;
+    const TJobList list = ListJobs();
+    const std::string path = list.PathOf(file);
     int32_t rows = 0;
     WithCore([&] {
-        folder = DirName(core_.Settings().Path());
         rows = core_.Rows();
         return std::string();
     });
     TJob loaded;
-    if (!loaded.LoadFromFile(folder + "/" + name)) return false;
-    job.File = name;
+    if (path.empty() || !loaded.LoadFromFile(path)) return false;
+    job.File = file.empty() ? list.Current : file;
     for (int i = 0; i < loaded.Count(); ++i) {
         const TJobScreen& screen = *loaded.Screen(i);
         TWebScreen out{Cp1251ToUtf8(screen.Name),
@@ -373,12 +387,9 @@ bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
 // The file as the desktop editor writes it: the screens of the file changed in place, those
 // beyond the body's dropped, new ones added; lines the body leaves out are empty.
 std::string TWebInterface::SaveJob(const TWebJob& job) {
-    std::string current;
-    const std::vector<std::string> files = JobFiles(current);
-    if (std::find(files.begin(), files.end(), job.File) == files.end()) return "no such job";
-    std::string folder;
-    WithCore([&] { return folder = DirName(core_.Settings().Path()); });
-    const std::string path = folder + "/" + job.File;
+    const TJobList list = ListJobs();
+    const std::string path = job.File.empty() ? std::string() : list.PathOf(job.File);
+    if (path.empty()) return "no such job";
     TJob saved;
     saved.LoadFromFile(path);
     while (saved.Count() > static_cast<int>(job.Screens.size()))
@@ -400,7 +411,7 @@ std::string TWebInterface::SaveJob(const TWebJob& job) {
         }
     }
     if (!saved.SaveToFile(path)) return "cannot write " + job.File;
-    if (job.File != current || !reload_) {
+    if (job.File != list.Current || !reload_) {
         JobChanged();
         return {};
     }

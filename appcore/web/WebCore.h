@@ -77,6 +77,15 @@ private:
     std::string Preview(const TWebScreen* screen) override;
     std::vector<TWebModule> Catalogue() override;
     std::string WithCore(const std::function<std::string()>& read);
+    struct TJobList {
+        std::string Folder;              // the settings folder
+        std::string Loaded;              // the loaded job's path as it was loaded
+        std::string Current;             // the loaded job's name among Files
+        std::vector<std::string> Files;  // sorted, the loaded job's first when outside them
+        // The file of a listed name (empty: the loaded job); empty for any other name.
+        std::string PathOf(const std::string& name) const;
+    };
+    TJobList ListJobs();
     void EndPreview(bool resumeDisplay); // under previewMutex_
     TReload reload_;
     TWithCore withCore_;
