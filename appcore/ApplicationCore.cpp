@@ -236,6 +236,14 @@ bool TApplicationCore::Reload(const std::string& jobPath, std::string* error) {
     return loaded;
 }
 
+void TApplicationCore::SwitchDataModules(const std::vector<TModuleActive>& modules) {
+    std::lock_guard panel(panelMutex_);
+    thread_.Stop(); // the table changes only while the display thread is stopped
+    for (const TModuleActive& module : modules)
+        host_.SwitchDataModule(module.LibraryFile, module.Active);
+    thread_.Start(saverHasPanel_);
+}
+
 bool TApplicationCore::CharsetOnPanel(int32_t request, std::string_view text) {
     charsets_.SetDriver(host_.CurrentDriver());
     return charsets_.HandleRequest(request, text);

@@ -117,6 +117,9 @@ public:
     // display thread's preview (PreviewScreenStep), its rows also to the snapshot and so to the
     // frame sink and tap. Empty while the display thread runs.
     std::vector<std::string> PreviewStep(const TJobScreen& screen, bool restart);
+    // Data modules switched on or off by library file, as their "Active" keys now say, with the
+    // display thread stopped meanwhile; Reload then gives them their settings.
+    void SwitchDataModules(const std::vector<TModuleActive>& modules);
     // Screen navigation, as the tray menu, the virtual display window and other programs ask
     // for it. False (nothing happens) for a screen index outside the job. From any thread; the
     // display thread takes it at its next tick.

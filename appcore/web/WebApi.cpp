@@ -293,6 +293,7 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
             return Error(400, "no such character set");
         return Json(200, json::object());
     }
+    if (path == "/api/settings") return SettingsRequest(host_, request);
     if (auto answer = EditorRequest(request, host_)) return std::move(*answer);
     return Error(404, "not found");
 }

@@ -71,6 +71,10 @@ private:
     std::map<std::string, TFailures> failures_; // by client address
 };
 
+// GET and PUT /api/settings (WebSettingsRequests.cpp), for a client with a session (and, for
+// PUT, its token).
+THttpResponse SettingsRequest(TWebHost& host, const THttpRequest& request);
+
 // Random bytes as hex (getrandom).
 std::string RandomHex(size_t bytes);
 

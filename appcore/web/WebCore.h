@@ -92,11 +92,16 @@ private:
     std::mutex previewMutex_;
     std::atomic<bool> previewing_{false}; // the display thread is stopped for the preview
     std::jthread preview_;
+    // The settings page (WebCoreSettings.cpp).
+    nlohmann::json SettingsState() override;
+    TSettingsAnswer PutSettings(const nlohmann::json& body) override;
 
     TApplicationCore& core_;
     std::unique_ptr<TWebServer> server_;
     std::atomic<uint64_t> frames_{0};
     std::string error_;
+    std::function<std::string()> reload_;
+    std::mutex settingsMutex_; // one settings save at a time
 };
 
 } // namespace orv

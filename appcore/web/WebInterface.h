@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 namespace orv {
 
 struct TWebConfig {
@@ -80,6 +82,16 @@ public:
     virtual std::string Preview(const TWebScreen* screen) = 0;
     // The tag tree of the data modules that are on.
     virtual std::vector<TWebModule> Catalogue() = 0;
+    // The settings page (GET and PUT /api/settings).
+    struct TSettingsAnswer {
+        int Status = 200; // 400: a bad value, nothing written; 409: the file is not writable
+        std::string Error;
+    };
+    // The common settings, the modules and the drivers, as GET /api/settings answers.
+    virtual nlohmann::json SettingsState() = 0;
+    // Checks every value of body (an object), then writes them to the settings file in one
+    // update and applies them.
+    virtual TSettingsAnswer PutSettings(const nlohmann::json& body) = 0;
 };
 
 class TWebServer {

@@ -6,6 +6,7 @@
 #include "appcore/web/WebApi.h"
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 
 using namespace orv;
 
@@ -49,6 +50,12 @@ public:
     }
     std::vector<TWebModule> Catalogue() override {
         return {{"Time", {{"$time", "Time", "", "$time$", {}}}}};
+    }
+    nlohmann::json SettingsState() override { return nlohmann::json::object(); }
+    TSettingsAnswer PutSettings(const nlohmann::json& body) override {
+        ++Calls;
+        FUZZ_CHECK(body.is_object());
+        return {};
     }
     int Calls = 0;
 };

@@ -213,6 +213,23 @@ TTurnResult TModuleHost::TurnOn(size_t index) {
     return TTurnResult::TurnedOn;
 }
 
+TTurnResult TModuleHost::SwitchDataModule(const std::string& fileName, bool on) {
+    for (size_t i = 0; i < modules_.size(); ++i)
+        if (modules_[i].Kind() == TModuleKind::Data && modules_[i].FileName == fileName)
+            return on ? TurnOn(i) : TurnOff(i);
+    if (!on) return TTurnResult::TurnedOff;
+    std::string reason;
+    if (!AddDiscovered(TModuleKind::Data, fileName, &reason)) {
+        Trace(std::string(ModuleFolder(TModuleKind::Data)) + "/" + fileName + ": not loaded (" +
+              reason + ")");
+        return TTurnResult::NotLoaded;
+    }
+    const size_t index = modules_.size() - 1;
+    if (!modules_[index].Active) return TurnOn(index);
+    ActivateDiscovered(index);
+    return TTurnResult::TurnedOn;
+}
+
 void TModuleHost::TurnOffOtherDrivers(size_t index) {
     for (size_t i = 0; i < modules_.size(); ++i)
         if (i != index && modules_[i].Driver()) TurnOff(i);

@@ -86,6 +86,11 @@ public:
     TTurnResult TurnOn(size_t index);
     TTurnResult TurnOff(size_t index);
 
+    // A data module switched on or off by its library file, as its "Active" key now says. A
+    // program without a module list has no entry for one that was off: it is discovered first.
+    // Only while the display thread is stopped.
+    TTurnResult SwitchDataModule(const std::string& fileName, bool on);
+
     // btnConfig is enabled: the module is on and has a Configure callback.
     bool CanConfigure(size_t index) const;
     // btnConfig: a data module's Configure, or a driver's reconfiguration (Configure, then

@@ -383,5 +383,87 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
     EXPECT_TRUE(WaitForFirstRow("edited line"));
 }
 
+// The settings page's requests: what they show, that a bad value writes nothing, that a save
+// reaches the file and the running program, and that a read-only file is refused.
+TEST_F(WebEndToEndTest, SettingsAreCheckedWrittenAndApplied) {
+    std::string ini = kPanelSettings;
+    const std::string on = "[chronos.so]\nActive=1";
+    ini.replace(ini.find(on), on.size(), "[chronos.so]\nActive=0");
+    WriteText(docs / "Orvanta3.ini", Utf8ToCp1251(ini));
+    WriteText(docs / "time.job", "[Screen1]\nShow=1\nShow time=60000\nLine1=t=$time$\n");
+    daemon = Start({"--job", docs / "time.job", "--web", "127.0.0.1:" + std::to_string(port)});
+    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+    ASSERT_TRUE(WaitForFirstRow("t="));
+
+    TBrowser browser(port);
+    browser.UseToken(JsonText(browser.Send("GET", "/api/session").Body, "token"));
+    const THttpAnswer shown = browser.Send("GET", "/api/settings");
+    ASSERT_EQ(shown.Status, 200);
+    EXPECT_NE(shown.Body.find("\"writable\":true"), std::string::npos) << shown.Body;
+    // Ranges come from the key table, values from the file.
+    EXPECT_NE(shown.Body.find(R"("key":"Common/Base timeout","label":"Base timeout")"),
+              std::string::npos);
+    EXPECT_NE(shown.Body.find(R"("max":1000,"min":50)"), std::string::npos) << shown.Body;
+    EXPECT_NE(shown.Body.find(R"({"active":false,"caption":"chronos.so","file":"chronos.so"})"),
+              std::string::npos)
+        << shown.Body;
+    EXPECT_NE(shown.Body.find(R"("active":true,"caption")"), std::string::npos);
+    EXPECT_NE(shown.Body.find(R"("file":"textport.so")"), std::string::npos);
+    EXPECT_EQ(shown.Body.find("Autostart"), std::string::npos);
+
+    // Bad values: 400 naming the key, the file untouched.
+    const std::string before = ReadText(docs / "Orvanta3.ini");
+    for (const auto& [body, named] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"common":{"Common/StartMsg":"x","Common/Base timeout":20}})", "Base timeout"},
+             {R"({"common":{"Common/Base timeout":"200"}})", "Base timeout"},
+             {R"({"common":{"Common/StartMsg":"two\nlines"}})", "StartMsg"},
+             {R"({"common":{"Common/Autostart":true}})", "Autostart"},
+             {R"({"common":{"Web/PasswordHash":"x"}})", "PasswordHash"},
+             {R"({"modules":[{"file":"../../evil.so","active":true}]})", "evil.so"},
+             {R"({"drivers":[{"file":"textport.so","active":false}]})", "exactly one driver"},
+             {R"({"drivers":[{"file":"graphport.so","active":true}]})", "exactly one driver"},
+             {R"([1,2])", "not a JSON object"}}) {
+        const THttpAnswer refused = browser.Send("PUT", "/api/settings", body);
+        EXPECT_EQ(refused.Status, 400) << body;
+        EXPECT_NE(refused.Body.find(named), std::string::npos) << body << " " << refused.Body;
+    }
+    EXPECT_EQ(ReadText(docs / "Orvanta3.ini"), before);
+
+    // A save: the file holds the values (texts in Windows-1251), the module is on at once.
+    const THttpAnswer saved = browser.Send(
+        "PUT", "/api/settings",
+        R"({"common":{"Common/Base timeout":200,"Common/StartMsg":"Привет","Virtual screen/Pixel ON color":255},
+            "modules":[{"file":"chronos.so","active":true}],
+            "drivers":[{"file":"textport.so","active":true}]})");
+    ASSERT_EQ(saved.Status, 200) << saved.Body;
+    const std::string after = Cp1251ToUtf8(ReadText(docs / "Orvanta3.ini"));
+    EXPECT_NE(after.find("Base timeout=200"), std::string::npos) << after;
+    EXPECT_NE(after.find("StartMsg=Привет"), std::string::npos) << after;
+    EXPECT_NE(after.find("[chronos.so]\nActive=1"), std::string::npos) << after;
+    EXPECT_NE(after.find("Lines count=4"), std::string::npos); // other keys kept
+    EXPECT_TRUE(WaitForPanel([](const std::vector<std::string>& rows) {
+        return !rows.empty() && rows[0].size() > 4 && rows[0].starts_with("t=") &&
+               std::isdigit(static_cast<unsigned char>(rows[0][2]));
+    })) << PanelRows()[0];
+    EXPECT_NE(
+        browser.Send("GET", "/api/settings")
+            .Body.find(R"({"active":true,"caption":"Date/time information","file":"chronos.so"})"),
+        std::string::npos);
+
+    // A read-only configuration: 409 and nothing written. (root writes anyway: not checked.)
+    ::chmod((docs / "Orvanta3.ini").c_str(), 0400);
+    ::chmod(docs.Path().c_str(), 0500);
+    if (::access((docs / "Orvanta3.ini").c_str(), W_OK) != 0) {
+        const THttpAnswer readOnly =
+            browser.Send("PUT", "/api/settings", R"({"common":{"Common/Base timeout":300}})");
+        EXPECT_EQ(readOnly.Status, 409);
+        EXPECT_NE(readOnly.Body.find("not writable"), std::string::npos) << readOnly.Body;
+        EXPECT_NE(browser.Send("GET", "/api/settings").Body.find("\"writable\":false"),
+                  std::string::npos);
+    }
+    ::chmod(docs.Path().c_str(), 0700);
+    ::chmod((docs / "Orvanta3.ini").c_str(), 0600);
+}
+
 } // namespace
 } // namespace orv::test
