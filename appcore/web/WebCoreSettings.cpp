@@ -51,11 +51,14 @@ json ValueJson(const TSettingValue& value) {
     return std::visit(
         [](const auto& v) -> json {
             using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, int32_t>) return v;
+            if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, int32_t>)
+                return v;
             else if constexpr (std::is_same_v<T, std::optional<int32_t>>)
                 return v ? json(*v) : json(nullptr);
-            else if constexpr (std::is_same_v<T, std::string>) return Cp1251ToUtf8(v);
-            else return nullptr;
+            else if constexpr (std::is_same_v<T, std::string>)
+                return Cp1251ToUtf8(v);
+            else
+                return nullptr;
         },
         value);
 }
