@@ -1,4 +1,4 @@
-// The program's translatable messages "9_00001".."9_00042": built-in Russian texts that the main
+// The program's translatable messages "9_00001".."9_00119": built-in Russian texts that the main
 // language file may replace. Texts are Windows-1251.
 //
 // One table serves the whole program (ProgramMessages()): the windows read their mode texts,
@@ -52,10 +52,12 @@ enum TMessageId : int {
     msgAllFilesFilter = 42,
     msgFirstWebText = 43, // the web page's texts, in the order of kWebTextKeys
     msgLastWebText = 81,
+    msgFirstSettingCaption = 82, // captions of the settings, in the order of kSettingCaptionKeys
+    msgLastSettingCaption = 119,
 };
 
 constexpr int kFirstMessage = msgPreviewMode;
-constexpr int kLastMessage = msgLastWebText;
+constexpr int kLastMessage = msgLastSettingCaption;
 
 // The keys the web page looks its texts up by, for messages msgFirstWebText...
 inline constexpr std::array<const char*, msgLastWebText - msgFirstWebText + 1> kWebTextKeys = {
@@ -67,6 +69,49 @@ inline constexpr std::array<const char*, msgLastWebText - msgFirstWebText + 1> k
     "webModules",      "webDrivers",     "webLine",        "webAlign",      "webAlign_left",
     "webAlign_center", "webAlign_right", "webScroll",      "webScroll_0",   "webScroll_1",
     "webScroll_2",     "webSaved",       "webNotWritable", "webUnsaved",
+};
+
+// The settings the captions msgFirstSettingCaption... name, as "Section/Key".
+inline constexpr std::array<const char*, msgLastSettingCaption - msgFirstSettingCaption + 1>
+    kSettingCaptionKeys = {
+    "Common/Autoload job",
+    "Common/Job name",
+    "Common/StartMsg",
+    "Common/QuitMsg",
+    "Common/StartMsg line2",
+    "Common/QuitMsg line2",
+    "Common/Language",
+    "Common/Show hint",
+    "Common/Show splash-screen",
+    "Common/Base timeout",
+    "Common/Long delay period",
+    "Common/Calculate time for long strings",
+    "Common/SubScreen show time",
+    "Common/Show LCD-screensaver",
+    "Common/Transition speed",
+    "Common/Bold edit line",
+    "Common/Use animation",
+    "Common/Scroll delimiter",
+    "Common/Use scroll delimiter",
+    "INet/Proxy",
+    "INet/ProxyPort",
+    "INet/Check updates",
+    "Shortcuts/Bit",
+    "Shortcuts/Byte",
+    "Shortcuts/Kilo",
+    "Shortcuts/Mega",
+    "Shortcuts/Giga",
+    "Shortcuts/PerSec",
+    "Shortcuts/Hertz",
+    "Shortcuts/Hour",
+    "Shortcuts/Min",
+    "Shortcuts/Sec",
+    "Virtual screen/Show",
+    "Virtual screen/Pixel ON color",
+    "Virtual screen/Pixel OFF color",
+    "Virtual screen/Background color",
+    "Virtual screen/Pixel horiz. size",
+    "Virtual screen/Pixel vert. size",
 };
 
 // "9_00001" for message 1.

@@ -251,16 +251,6 @@ std::string TWebInterface::WithCore(const std::function<std::string()>& read) {
 
 namespace {
 
-// Messages first.. of the program in its language, in UTF-8.
-std::vector<std::string> MessageTexts(const std::string& language, int first, size_t count) {
-    TProgramMessages messages;
-    messages.Apply(MainLanguagePath(), language);
-    std::vector<std::string> texts;
-    for (size_t i = 0; i < count; ++i)
-        texts.push_back(Cp1251ToUtf8(messages.Text(first + static_cast<int>(i))));
-    return texts;
-}
-
 bool IsJobFile(const std::filesystem::directory_entry& entry) {
     std::error_code error;
     const std::string name = entry.path().filename().string();
@@ -294,19 +284,26 @@ TJobScreen JobScreenOf(const TWebScreen& screen) {
 } // namespace
 
 std::vector<std::pair<std::string, std::string>> TWebInterface::PageTexts() {
-    std::string language;
-    WithCore([&] { return language = core_.Settings().Common.Language; });
-    const std::vector<std::string> found =
-        MessageTexts(language, msgFirstWebText, kWebTextKeys.size());
+    const std::vector<std::string> found = ProgramTexts(msgFirstWebText, kWebTextKeys.size());
     std::vector<std::pair<std::string, std::string>> texts;
     for (size_t i = 0; i < kWebTextKeys.size(); ++i) texts.emplace_back(kWebTextKeys[i], found[i]);
     return texts;
 }
 
 std::vector<std::string> TWebInterface::Transitions() {
+    return ProgramTexts(msgFirstTransition, static_cast<size_t>(kTransitionEffectCount));
+}
+
+// Messages first.. of the program in its language, in UTF-8.
+std::vector<std::string> TWebInterface::ProgramTexts(int first, size_t count) {
     std::string language;
     WithCore([&] { return language = core_.Settings().Common.Language; });
-    return MessageTexts(language, msgFirstTransition, static_cast<size_t>(kTransitionEffectCount));
+    TProgramMessages messages;
+    messages.Apply(MainLanguagePath(), language);
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < count; ++i)
+        texts.push_back(Cp1251ToUtf8(messages.Text(first + static_cast<int>(i))));
+    return texts;
 }
 
 // The job files of the settings folder and its job folder, by name relative to the settings

@@ -77,6 +77,8 @@ private:
     std::string Preview(const TWebScreen* screen) override;
     std::vector<TWebModule> Catalogue() override;
     std::string WithCore(const std::function<std::string()>& read);
+    // Messages first.. of the program in its language, in UTF-8.
+    std::vector<std::string> ProgramTexts(int first, size_t count);
     struct TJobList {
         std::string Folder;              // the settings folder
         std::string Loaded;              // the loaded job's path as it was loaded

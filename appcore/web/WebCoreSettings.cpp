@@ -8,6 +8,7 @@
 #include "base/IniFile.h"
 #include "base/TextUtil.h"
 #include "base/Trace.h"
+#include "host/ProgramMessages.h"
 #include "host/SettingKeys.h"
 #include "host/Settings.h"
 #include "host/modulehost/ModuleKinds.h"
@@ -87,16 +88,18 @@ std::optional<TSettingValue> TakeValue(const TSettingKey& key, const json& value
     case TSettingKind::Colour: {
         const int64_t low = key.Kind == TSettingKind::Colour ? 0 : key.Min;
         const int64_t high = key.Kind == TSettingKind::Colour ? 0xffffff : key.Max;
+        const bool optional = std::holds_alternative<std::optional<int32_t>>(SettingDefault(key));
+        // Left empty on the page: written as the settings page writes it (not at all).
+        if (optional && value.is_null()) return std::optional<int32_t>();
         if (value.is_number_integer()) {
             const auto n = value.get<int64_t>();
             if (n >= low && n <= high) {
-                if (std::holds_alternative<std::optional<int32_t>>(SettingDefault(key)))
-                    return std::optional<int32_t>(static_cast<int32_t>(n));
+                if (optional) return std::optional<int32_t>(static_cast<int32_t>(n));
                 return static_cast<int32_t>(n);
             }
         }
         reason = id + ": must be a whole number from " + std::to_string(low) + " to " +
-                 std::to_string(high);
+                 std::to_string(high) + (optional ? " or empty" : "");
         return std::nullopt;
     }
     case TSettingKind::Text: {
@@ -145,22 +148,29 @@ bool TakeSwitches(const json& body, const char* name, const std::vector<std::str
 nlohmann::json TWebInterface::SettingsState() {
     std::lock_guard lock(settingsMutex_);
     std::string path, programFolder;
-    std::map<std::string, std::string> captions; // of the modules loaded now
+    std::map<std::string, std::string> moduleNames; // of the modules loaded now
     WithCore([&] {
         path = core_.Settings().Path();
         programFolder = core_.Host().Options().ProgramFolder;
         for (const TShortPluginInfo& entry : core_.Host().Modules())
-            if (!entry.Name.empty()) captions[entry.FileName] = Cp1251ToUtf8(entry.Name);
+            if (!entry.Name.empty()) moduleNames[entry.FileName] = Cp1251ToUtf8(entry.Name);
         return std::string();
     });
     const TIniDocument doc = TIniFile(path).Read();
+    const std::vector<std::string> captions =
+        ProgramTexts(msgFirstSettingCaption, kSettingCaptionKeys.size());
+    auto caption = [&](const std::string& id) {
+        for (size_t i = 0; i < kSettingCaptionKeys.size(); ++i)
+            if (id == kSettingCaptionKeys[i]) return captions[i];
+        return id.substr(id.find('/') + 1);
+    };
     TSettingsValues values;
     json common = json::array();
     for (const TSettingKey& key : SettingKeys()) {
         if (!Shown(key)) continue;
         ReadSettingKey(doc, key, values);
         json item{{"key", KeyId(key)},
-                  {"label", key.Key},
+                  {"label", caption(KeyId(key))},
                   {"hint", key.Comment},
                   {"type", TypeOf(key.Kind)},
                   {"value", ValueJson(SettingValue(key, values))}};
@@ -178,9 +188,9 @@ nlohmann::json TWebInterface::SettingsState() {
     auto list = [&](TModuleKind kind) {
         json out = json::array();
         for (const std::string& file : Libraries(programFolder, kind)) {
-            const auto caption = captions.find(file);
+            const auto name = moduleNames.find(file);
             out.push_back({{"file", file},
-                           {"caption", caption != captions.end() ? caption->second : file},
+                           {"caption", name != moduleNames.end() ? name->second : file},
                            {"active", ReadModuleActive(doc, file)}});
         }
         return out;

@@ -7,8 +7,10 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 namespace orv::test {
@@ -105,6 +107,14 @@ int FreePort() {
 }
 
 std::string Maps(pid_t pid) { return ReadText("/proc/" + std::to_string(pid) + "/maps"); }
+
+// A value of /proc/PID/status in kB ("VmHWM").
+long StatusKb(pid_t pid, const std::string& name) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(name + ":")) return std::stol(line.substr(name.size() + 1));
+    return -1;
+}
 
 size_t ThreadCount(pid_t pid) {
     size_t n = 0;
@@ -401,7 +411,7 @@ TEST_F(WebEndToEndTest, SettingsAreCheckedWrittenAndApplied) {
     ASSERT_EQ(shown.Status, 200);
     EXPECT_NE(shown.Body.find("\"writable\":true"), std::string::npos) << shown.Body;
     // Ranges come from the key table, values from the file.
-    EXPECT_NE(shown.Body.find(R"("key":"Common/Base timeout","label":"Base timeout")"),
+    EXPECT_NE(shown.Body.find(R"("key":"Common/Base timeout","label":"Базовая задержка, мс")"),
               std::string::npos);
     EXPECT_NE(shown.Body.find(R"("max":1000,"min":50)"), std::string::npos) << shown.Body;
     EXPECT_NE(shown.Body.find(R"({"active":false,"caption":"chronos.so","file":"chronos.so"})"),
@@ -463,6 +473,118 @@ TEST_F(WebEndToEndTest, SettingsAreCheckedWrittenAndApplied) {
     }
     ::chmod(docs.Path().c_str(), 0700);
     ::chmod((docs / "Orvanta3.ini").c_str(), 0600);
+}
+
+// 200 connections that say nothing and a 10-second burst of requests from four clients: the
+// panel's ticks go on as before (frames of a line that scrolls every tick, counted on the
+// terminal mirror) and the daemon's memory stays bounded.
+TEST_F(WebEndToEndTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
+    WriteText(docs / "scroll.job", "[Screen1]\nShow=1\nShow time=600000\nLine1=" +
+                                       std::string(60, '-') + " scrolls along every tick\n");
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    daemon = Start({"--job", docs / "scroll.job", "--tty=text", "--web",
+                    "127.0.0.1:" + std::to_string(port)},
+                   pipeFds[1]);
+    ::close(pipeFds[1]);
+    using TClock = std::chrono::steady_clock;
+    std::mutex framesMutex;
+    std::vector<TClock::time_point> frames; // when each mirrored frame was read
+    std::thread mirror([&, fd = pipeFds[0]] {
+        char buffer[4096];
+        bool newline = false;
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] == '\n' && newline) { // a frame ends with an empty line
+                    std::lock_guard lock(framesMutex);
+                    frames.push_back(TClock::now());
+                }
+                newline = buffer[i] == '\n';
+            }
+        ::close(fd);
+    });
+    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+    ASSERT_TRUE(WaitForFirstRow("-"));
+    // Frames a second over a span, and the longest wait between two of them.
+    auto frameRate = [&](TClock::time_point from, TClock::time_point to) {
+        std::lock_guard lock(framesMutex);
+        size_t n = 0;
+        TClock::duration longest{};
+        for (size_t i = 0; i < frames.size(); ++i) {
+            if (frames[i] < from || frames[i] > to) continue;
+            ++n;
+            if (i > 0 && frames[i - 1] >= from) longest = std::max(longest, frames[i] - frames[i - 1]);
+        }
+        return std::pair(n / std::chrono::duration<double>(to - from).count(), longest);
+    };
+    constexpr auto kSpan = std::chrono::seconds(10);
+
+    const auto quietStart = TClock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    const auto [quietRate, quietGap] = frameRate(quietStart, TClock::now());
+    const long memoryBefore = StatusKb(daemon, "VmHWM");
+
+    std::vector<int> idle;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            idle.push_back(fd);
+            if (i % 2) (void)!::write(fd, "GET /api/panel HTTP/1.1\r\n", 26); // half a request
+        } else {
+            ::close(fd);
+        }
+    }
+    EXPECT_EQ(idle.size(), 200u);
+    std::atomic<int> answered{0}, failed{0};
+    const auto burstStart = TClock::now();
+    std::vector<std::thread> clients;
+    for (int c = 0; c < 4; ++c)
+        clients.emplace_back([&] {
+            TBrowser client(port);
+            client.UseToken(JsonText(client.Send("GET", "/api/session").Body, "token"));
+            while (TClock::now() - burstStart < kSpan)
+                for (const auto& [method, path, body] :
+                     std::vector<std::array<std::string, 3>>{{"GET", "/api/panel", ""},
+                                                             {"GET", "/api/settings", ""},
+                                                             {"GET", "/api/job", ""},
+                                                             {"GET", "/app.js", ""},
+                                                             {"PUT", "/api/job", "{\"screens\":7}"}})
+                    (client.Send(method, path, body).Status / 100 == 5 ? failed : answered)++;
+        });
+    for (std::thread& client : clients) client.join();
+    const auto [burstRate, burstGap] = frameRate(burstStart, burstStart + kSpan);
+    const long memoryAfter = StatusKb(daemon, "VmHWM");
+    for (int fd : idle) ::close(fd);
+
+    std::printf("frames a second: %.2f quiet, %.2f with 200 idle connections and %d requests "
+                "(%d failed); longest gap %lld ms quiet, %lld ms in the burst; VmHWM %ld kB "
+                "before, %ld kB after\n",
+                quietRate, burstRate, answered.load(), failed.load(),
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(quietGap).count()),
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(burstGap).count()),
+                memoryBefore, memoryAfter);
+    EXPECT_GT(quietRate, 5.0); // Base timeout 100 ms: a frame a tick
+    EXPECT_GE(burstRate, 0.8 * quietRate);
+    EXPECT_LT(burstGap, std::chrono::seconds(1));
+    EXPECT_GT(answered.load(), 100);
+    EXPECT_EQ(failed.load(), 0);
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr long kGrowthKb = 256 * 1024; // the checkers keep freed memory for a while
+#else
+    constexpr long kGrowthKb = 16 * 1024;
+#endif
+    EXPECT_LT(memoryAfter - memoryBefore, kGrowthKb);
+
+    ::kill(daemon, SIGTERM);
+    WaitStatus(daemon);
+    daemon = -1;
+    mirror.join();
 }
 
 } // namespace

@@ -297,6 +297,7 @@ function settingField(setting) {
     } else { input.value = setting.value ?? ''; }
   }
   input.name = setting.key;
+  if (setting.hint) label.title = setting.hint;
   input.dataset.type = setting.type;
   label.append(caption, input);
   return label;
@@ -333,6 +334,7 @@ async function saveSettings(event) {
   document.querySelectorAll('#common [name]').forEach((input) => {
     const type = input.dataset.type;
     body.common[input.name] = type === 'bool' ? input.checked
+      : type === 'int' && input.value === '' ? null
       : (type === 'int' || type === 'choice') ? Number(input.value) : input.value;
   });
   document.querySelectorAll('#settingsForm input[data-kind]').forEach((box) => {

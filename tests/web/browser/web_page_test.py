@@ -2,7 +2,8 @@
 # orvanta3d's web page in headless Chromium (Selenium) against the emulated 4 x 20 panel: the
 # page shows what the panel's state file holds (rows, user characters), Next moves both, and
 # the page fits a phone's width; the page's texts are the program's language (English); a line
-# edited and saved in the job editor changes the job file as the job code writes it and the panel.
+# edited and saved in the job editor changes the job file as the job code writes it and the panel;
+# the settings page switches a data module on.
 # Exit 77 (skipped) without chromium, chromedriver or selenium.
 #   web_page_test.py DAEMON [--screenshot PNG]
 import json
@@ -191,9 +192,6 @@ def main():
             "return ['#' + hex, state.frame.colours.background.toLowerCase()];")
         check(colours[0] == colours[1], 'the panel is not drawn in its background colour: %s' % colours)
 
-        if screenshot:
-            browser.save_screenshot(screenshot)
-
         # Next moves the panel and the page.
         browser.find_element(By.ID, 'next').click()
         try:
@@ -221,6 +219,10 @@ def main():
         check(browser.find_element(By.ID, 'tab-job').text == 'Job' and
               browser.find_element(By.ID, 'endPreview').text == 'End preview',
               'the tabs are not in English')
+        if screenshot:
+            # The job editor with the loaded job and the tag tree.
+            wait.until(lambda _: browser.find_elements(By.CSS_SELECTOR, '#tagTree button'))
+            browser.save_screenshot(screenshot)
 
         # A line edited and saved on the page: the file as the job code writes it, and the panel.
         line = browser.find_elements(By.CSS_SELECTOR, '.lineText')[1]
@@ -247,6 +249,40 @@ def main():
         except Exception:
             check(False, 'the panel does not show the saved line: %s' % panel_state(state)[0])
         check(browser.find_element(By.ID, 'message').text == 'Saved.', 'no "Saved." on the page')
+
+        # The settings page, captioned in English, switches a data module on: the file says so,
+        # and the job editor's tag tree has its tags at once.
+        browser.find_element(By.ID, 'tab-settings').click()
+        box = '#modules input[data-file="ramgauge.so"]'
+        try:
+            wait.until(lambda _: browser.find_elements(By.CSS_SELECTOR, box))
+        except Exception:
+            check(False, 'the settings page lists no ramgauge.so: %s' %
+                  browser.find_element(By.ID, 'message').text)
+        captions = browser.execute_script(
+            "return [...document.querySelectorAll('#common label > span')].map(e => e.textContent);")
+        check('Base delay, ms' in captions and 'Lit dot colour' in captions,
+              'the settings are not captioned in English: %s' % captions)
+        toggle = browser.find_element(By.CSS_SELECTOR, box)
+        check(not toggle.is_selected(), 'ramgauge.so is on before it was switched on')
+        toggle.click()
+        browser.find_element(By.CSS_SELECTOR, '#settingsForm button[type="submit"]').click()
+        ini = os.path.join(work, 'Orvanta3.ini')
+
+        def switched_on(_):
+            with open(ini, encoding='cp1251') as f:
+                return '[ramgauge.so]\nActive=1' in f.read().replace('\r\n', '\n')
+
+        def memory_tags(_):
+            return any(t.startswith('$memPFree$') for t in browser.execute_script(
+                "return [...document.querySelectorAll('#tagTree button')].map(b => b.textContent);"))
+
+        try:
+            wait.until(switched_on)
+            wait.until(memory_tags)
+        except Exception:
+            check(False, 'the module was not switched on: %s; %r' % (
+                browser.find_element(By.ID, 'message').text, open(ini, encoding='cp1251').read()))
 
         # A phone's width: no horizontal scrolling, every control of each view within reach.
         browser.set_window_size(390, 844)
