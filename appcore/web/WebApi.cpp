@@ -3,7 +3,7 @@
 #include "appcore/web/WebEditorRequests.h"
 
 #include "appcore/web/page/WebAssets.h"
-#include "base/JsonNesting.h"
+#include "appcore/web/WebJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -26,30 +26,10 @@ constexpr size_t kMaxClientsRemembered = 1024;
 constexpr auto kSessionIdle = std::chrono::hours(12);
 constexpr auto kFirstPenalty = std::chrono::seconds(1);
 constexpr auto kLongestPenalty = std::chrono::seconds(60);
-constexpr int kMaxJsonDepth = 16;
 constexpr int kMaxScreen = 1'000'000;
 
 const char* const kSessionCookie = "orvanta3_session";
 const char* const kTokenHeader = "x-orvanta3-token";
-
-THttpResponse Json(int status, const json& body) {
-    THttpResponse response;
-    response.Status = status;
-    response.Body = body.dump(-1, ' ', false, json::error_handler_t::replace);
-    return response;
-}
-
-THttpResponse Error(int status, const std::string& message) {
-    return Json(status, json{{"error", message}});
-}
-
-// The body as a JSON object; a discarded value when it is none.
-json ParseBody(const std::string& body) {
-    if (!JsonNestingWithin(body, kMaxJsonDepth)) return json(json::value_t::discarded);
-    json value = json::parse(body, nullptr, false);
-    if (!value.is_object()) return json(json::value_t::discarded);
-    return value;
-}
 
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -157,12 +137,12 @@ std::string TWebApi::NewSession(TClock::time_point now, THttpResponse& response)
 THttpResponse TWebApi::Login(const THttpRequest& request, TClock::time_point now) {
     TFailures& failures = failures_[request.Client];
     if (failures.Count > 0 && now < failures.NextTry) {
-        THttpResponse response = Error(429, "too many wrong passwords: try again later");
+        THttpResponse response = JsonError(429, "too many wrong passwords: try again later");
         const auto wait = std::chrono::ceil<std::chrono::seconds>(failures.NextTry - now);
         response.Headers.emplace_back("Retry-After", std::to_string(wait.count()));
         return response;
     }
-    const json body = ParseBody(request.Body);
+    const json body = ParseJsonObject(request.Body);
     const bool right = !body.is_discarded() && body.contains("password") &&
                        body["password"].is_string() &&
                        PasswordMatches(body["password"].get<std::string>());
@@ -175,19 +155,19 @@ THttpResponse TWebApi::Login(const THttpRequest& request, TClock::time_point now
                           [now](const auto& entry) { return entry.second.NextTry < now; });
             while (failures_.size() > kMaxClientsRemembered) failures_.erase(failures_.begin());
         }
-        return Error(401, "wrong password");
+        return JsonError(401, "wrong password");
     }
     failures_.erase(request.Client);
     THttpResponse response;
     const std::string token = NewSession(now, response);
-    THttpResponse answer = Json(200, json{{"token", token}});
+    THttpResponse answer = JsonAnswer(200, json{{"token", token}});
     answer.Headers = response.Headers;
     return answer;
 }
 
 THttpResponse TWebApi::Asset(const std::string& path) const {
     const TWebAsset* asset = FindWebAsset(path);
-    if (!asset) return Error(404, "not found");
+    if (!asset) return JsonError(404, "not found");
     THttpResponse response;
     response.ContentType = std::string(asset->ContentType);
     response.Body = std::string(asset->Body);
@@ -197,16 +177,16 @@ THttpResponse TWebApi::Asset(const std::string& path) const {
 THttpResponse TWebApi::Handle(const THttpRequest& request, TClock::time_point now) {
     THttpResponse response;
     if (!HostAllowed(request)) {
-        response = Error(403, "this address is not the web interface's");
+        response = JsonError(403, "this address is not the web interface's");
     } else if (!request.Path.starts_with('/') || request.Path.find("..") != std::string::npos ||
                request.Path.find('\\') != std::string::npos ||
                request.Path.find("//") != std::string::npos ||
                request.Path.find('\0') != std::string::npos) {
-        response = Error(404, "not found");
+        response = JsonError(404, "not found");
     } else if (!request.Path.starts_with("/api/")) {
         response = request.Method == "GET" || request.Method == "HEAD"
                        ? Asset(request.Path)
-                       : Error(405, "method not allowed");
+                       : JsonError(405, "method not allowed");
     } else {
         std::lock_guard lock(mutex_);
         response = Route(request, FindSession(request, now), now);
@@ -233,23 +213,23 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
                   {"passwordRequired", passwordRequired},
                   {"language", config_.Language}};
         if (!token.empty()) body["token"] = token;
-        THttpResponse answer = Json(200, body);
+        THttpResponse answer = JsonAnswer(200, body);
         answer.Headers = response.Headers;
         return answer;
     }
     if (path == "/api/login") {
-        if (method != "POST") return Error(405, "method not allowed");
+        if (method != "POST") return JsonError(405, "method not allowed");
         return Login(request, now);
     }
-    if (!session) return Error(401, "not logged in");
+    if (!session) return JsonError(401, "not logged in");
     if (Changes(method)) {
         const auto token = request.Headers.find(kTokenHeader);
         if (token == request.Headers.end() || !SameText(token->second, session->Token))
-            return Error(403, "the request lacks the page's token");
+            return JsonError(403, "the request lacks the page's token");
     }
     if (path == "/api/logout" && method == "POST") {
         sessions_.erase(request.Cookies.at(kSessionCookie));
-        THttpResponse response = Json(200, json::object());
+        THttpResponse response = JsonAnswer(200, json::object());
         response.Headers.emplace_back("Set-Cookie",
                                       std::string(kSessionCookie) +
                                           "=; Max-Age=0; HttpOnly; SameSite=Strict; Path=/");
@@ -267,35 +247,35 @@ THttpResponse TWebApi::Route(const THttpRequest& request, const TSession* sessio
         return response;
     }
     if (path == "/api/navigate" && method == "POST") {
-        const json body = ParseBody(request.Body);
+        const json body = ParseJsonObject(request.Body);
         if (body.is_discarded() || !body.contains("action") || !body["action"].is_string())
-            return Error(400, "action missing");
+            return JsonError(400, "action missing");
         const std::string action = body["action"].get<std::string>();
         int32_t screen = 0;
         if (action == "goto") {
             if (!body.contains("screen") || !body["screen"].is_number_integer())
-                return Error(400, "screen missing");
+                return JsonError(400, "screen missing");
             const auto n = body["screen"].get<int64_t>();
-            if (n < 0 || n > kMaxScreen) return Error(400, "no such screen");
+            if (n < 0 || n > kMaxScreen) return JsonError(400, "no such screen");
             screen = static_cast<int32_t>(n);
         } else if (action != "next" && action != "previous") {
-            return Error(400, "unknown action");
+            return JsonError(400, "unknown action");
         }
-        if (!host_.Navigate(action, screen)) return Error(400, "no such screen");
-        return Json(200, json::object());
+        if (!host_.Navigate(action, screen)) return JsonError(400, "no such screen");
+        return JsonAnswer(200, json::object());
     }
     if (path == "/api/charset" && method == "POST") {
-        const json body = ParseBody(request.Body);
+        const json body = ParseJsonObject(request.Body);
         if (body.is_discarded() || !body.contains("set") || !body["set"].is_number_integer())
-            return Error(400, "set missing");
+            return JsonError(400, "set missing");
         const auto set = body["set"].get<int64_t>();
         if (set < 0 || set > 3 || !host_.Charset(static_cast<int32_t>(set)))
-            return Error(400, "no such character set");
-        return Json(200, json::object());
+            return JsonError(400, "no such character set");
+        return JsonAnswer(200, json::object());
     }
     if (path == "/api/settings") return SettingsRequest(host_, request);
     if (auto answer = EditorRequest(request, host_)) return std::move(*answer);
-    return Error(404, "not found");
+    return JsonError(404, "not found");
 }
 
 } // namespace orv

@@ -80,10 +80,10 @@ private:
     // Messages first.. of the program in its language, in UTF-8.
     std::vector<std::string> ProgramTexts(int first, size_t count);
     struct TJobList {
-        std::string Folder;              // the settings folder
-        std::string Loaded;              // the loaded job's path as it was loaded
-        std::string Current;             // the loaded job's name among Files
-        std::vector<std::string> Files;  // sorted, the loaded job's first when outside them
+        std::string Folder;             // the settings folder
+        std::string Loaded;             // the loaded job's path as it was loaded
+        std::string Current;            // the loaded job's name among Files
+        std::vector<std::string> Files; // sorted, the loaded job's first when outside them
         // The file of a listed name (empty: the loaded job); empty for any other name.
         std::string PathOf(const std::string& name) const;
     };
@@ -102,7 +102,6 @@ private:
     std::unique_ptr<TWebServer> server_;
     std::atomic<uint64_t> frames_{0};
     std::string error_;
-    std::function<std::string()> reload_;
     std::mutex settingsMutex_; // one settings save at a time
 };
 

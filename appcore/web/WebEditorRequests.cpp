@@ -1,6 +1,6 @@
 #include "appcore/web/WebEditorRequests.h"
 
-#include "base/JsonNesting.h"
+#include "appcore/web/WebJson.h"
 #include "font/Font5x8.h"
 
 #include <nlohmann/json.hpp>
@@ -15,24 +15,12 @@ namespace {
 
 using json = nlohmann::json;
 
-constexpr int kMaxJsonDepth = 16;
 constexpr size_t kMaxScreens = 1000;
 constexpr size_t kMaxLines = 8;
 constexpr size_t kMaxLineBytes = 4096;
 constexpr size_t kMaxNameBytes = 256;
 constexpr int64_t kMaxShowTime = 24 * 60 * 60;
 const char* const kAligns[] = {"left", "center", "right"};
-
-THttpResponse Answer(int status, const json& body) {
-    THttpResponse response;
-    response.Status = status;
-    response.Body = body.dump(-1, ' ', false, json::error_handler_t::replace);
-    return response;
-}
-
-THttpResponse Error(int status, const std::string& message) {
-    return Answer(status, json{{"error", message}});
-}
 
 json FontJson() {
     json glyphs = json::array();
@@ -116,42 +104,35 @@ std::string ReadScreen(const json& value, size_t transitions, TWebScreen& screen
     return {};
 }
 
-json ParseBody(const std::string& body) {
-    if (!JsonNestingWithin(body, kMaxJsonDepth)) return json(json::value_t::discarded);
-    json value = json::parse(body, nullptr, false);
-    if (!value.is_object()) return json(json::value_t::discarded);
-    return value;
-}
-
 THttpResponse GetJob(const THttpRequest& request, TWebHost& host) {
     const auto file = request.Query.find("file");
     TWebJob job;
     if (!host.ReadJob(file == request.Query.end() ? std::string() : file->second, job))
-        return Error(404, "no such job");
+        return JsonError(404, "no such job");
     json screens = json::array();
     for (const TWebScreen& screen : job.Screens) screens.push_back(ScreenJson(screen));
-    return Answer(200, json{{"file", job.File},
-                            {"screens", std::move(screens)},
-                            {"transitions", host.Transitions()}});
+    return JsonAnswer(200, json{{"file", job.File},
+                                {"screens", std::move(screens)},
+                                {"transitions", host.Transitions()}});
 }
 
 THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
-    const json body = ParseBody(request.Body);
-    if (body.is_discarded()) return Error(400, "the body is not a JSON object");
+    const json body = ParseJsonObject(request.Body);
+    if (body.is_discarded()) return JsonError(400, "the body is not a JSON object");
     TWebJob job;
     if (body.contains("file")) {
-        if (!ShortText(body["file"], 4096)) return Error(400, "file is not a text");
+        if (!ShortText(body["file"], 4096)) return JsonError(400, "file is not a text");
         job.File = body["file"].get<std::string>();
     }
     if (!body.contains("screens") || !body["screens"].is_array() || body["screens"].empty() ||
         body["screens"].size() > kMaxScreens)
-        return Error(400,
-                     "screens is not a list of 1 to " + std::to_string(kMaxScreens) + " screens");
+        return JsonError(400, "screens is not a list of 1 to " + std::to_string(kMaxScreens) +
+                                  " screens");
     const size_t transitions = host.Transitions().size();
     for (const json& item : body["screens"]) {
         TWebScreen screen;
         if (const std::string problem = ReadScreen(item, transitions, screen); !problem.empty())
-            return Error(400, problem);
+            return JsonError(400, problem);
         job.Screens.push_back(std::move(screen));
     }
     // Sections of the file, so their names differ (case aside); a new screen without one gets
@@ -163,7 +144,7 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     std::set<std::string> names;
     for (const TWebScreen& screen : job.Screens)
         if (!screen.Name.empty() && !names.insert(folded(screen.Name)).second)
-            return Error(400, "two screens are named " + screen.Name);
+            return JsonError(400, "two screens are named " + screen.Name);
     int next = 1;
     for (TWebScreen& screen : job.Screens) {
         while (screen.Name.empty()) {
@@ -175,22 +156,23 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     const std::vector<std::string> files = host.JobFiles(current);
     if (job.File.empty()) job.File = current;
     if (std::find(files.begin(), files.end(), job.File) == files.end())
-        return Error(404, "no such job");
-    if (const std::string problem = host.SaveJob(job); !problem.empty()) return Error(500, problem);
-    return Answer(200, json{{"file", job.File}});
+        return JsonError(404, "no such job");
+    if (const std::string problem = host.SaveJob(job); !problem.empty())
+        return JsonError(500, problem);
+    return JsonAnswer(200, json{{"file", job.File}});
 }
 
 THttpResponse PostPreview(const THttpRequest& request, TWebHost& host) {
-    const json body = ParseBody(request.Body);
+    const json body = ParseJsonObject(request.Body);
     if (body.is_discarded() || !body.contains("screen"))
-        return Error(400, "the body is not {\"screen\":…}");
+        return JsonError(400, "the body is not {\"screen\":…}");
     TWebScreen screen;
     if (const std::string problem = ReadScreen(body["screen"], host.Transitions().size(), screen);
         !problem.empty())
-        return Error(400, problem);
+        return JsonError(400, problem);
     if (const std::string problem = host.Preview(&screen); !problem.empty())
-        return Error(409, problem);
-    return Answer(200, json::object());
+        return JsonError(409, problem);
+    return JsonAnswer(200, json::object());
 }
 
 THttpResponse GetCatalogue(TWebHost& host) {
@@ -209,7 +191,7 @@ THttpResponse GetCatalogue(TWebHost& host) {
         }
         modules.push_back({{"name", module.Name}, {"tags", std::move(tags)}});
     }
-    return Answer(200, json{{"modules", std::move(modules)}});
+    return JsonAnswer(200, json{{"modules", std::move(modules)}});
 }
 
 } // namespace
@@ -220,20 +202,20 @@ std::optional<THttpResponse> EditorRequest(const THttpRequest& request, TWebHost
     if (path == "/api/texts" && method == "GET") {
         json texts = json::object();
         for (const auto& [key, value] : host.PageTexts()) texts[key] = value;
-        return Answer(200, texts);
+        return JsonAnswer(200, texts);
     }
-    if (path == "/api/font" && method == "GET") return Answer(200, FontJson());
+    if (path == "/api/font" && method == "GET") return JsonAnswer(200, FontJson());
     if (path == "/api/jobs" && method == "GET") {
         std::string current;
         std::vector<std::string> files = host.JobFiles(current);
-        return Answer(200, json{{"files", std::move(files)}, {"current", current}});
+        return JsonAnswer(200, json{{"files", std::move(files)}, {"current", current}});
     }
     if (path == "/api/job" && method == "GET") return GetJob(request, host);
     if (path == "/api/job" && method == "PUT") return PutJob(request, host);
     if (path == "/api/preview" && method == "POST") return PostPreview(request, host);
     if (path == "/api/preview" && method == "DELETE") {
         host.Preview(nullptr);
-        return Answer(200, json::object());
+        return JsonAnswer(200, json::object());
     }
     if (path == "/api/catalogue" && method == "GET") return GetCatalogue(host);
     return std::nullopt;

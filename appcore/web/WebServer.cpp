@@ -1,6 +1,6 @@
 // liborvanta3web.so: the web interface's HTTP server on libmicrohttpd, one thread of its own
-// waiting in epoll. Watchers of /api/events are suspended until the next frame, so that an idle page
-// costs no wake-up and a slow one only misses frames; while streams are open, a comment every
+// waiting in epoll. Watchers of /api/events are suspended until the next frame, so that an idle
+// page costs no wake-up and a slow one only misses frames; while streams are open, a comment every
 // 15 s keeps them alive through a static screen (proxies and browsers end silent streams).
 #include "appcore/web/WebApi.h"
 #include "appcore/web/WebInterface.h"
@@ -332,7 +332,7 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
         answer = api_.Handle(request);
     }
     if (answer.EventStream) {
-        auto* watcher = new TWatcher{this, connection, 0, {}, job_.load()};
+        auto* watcher = new TWatcher{this, connection, 0, {}, false, job_.load()};
         {
             std::lock_guard lock(watchersMutex_);
             if (watchers_.size() >= kMaxWatchers || stopping_) {

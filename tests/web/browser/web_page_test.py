@@ -295,7 +295,7 @@ def main():
                     values = browser.execute_script(
                         "return [...document.querySelectorAll('#lines .lineText')].map(e => e.value);")
                     seen['job'] = values
-                    return values == ['$nowSec[,,20,4,bar]$', 'first screen', '', '']
+                    return values == ['$nowSec[,,20,4,bar]$', 'edited on page', '', '']
                 try:
                     wait.until(job_lines)
                 except Exception:

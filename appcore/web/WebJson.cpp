@@ -1,0 +1,30 @@
+#include "appcore/web/WebJson.h"
+
+#include "base/JsonNesting.h"
+
+namespace orv {
+
+namespace {
+constexpr int kMaxJsonDepth = 16;
+} // namespace
+
+THttpResponse JsonAnswer(int status, const nlohmann::json& body) {
+    THttpResponse response;
+    response.Status = status;
+    response.Body = body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return response;
+}
+
+THttpResponse JsonError(int status, const std::string& message) {
+    return JsonAnswer(status, nlohmann::json{{"error", message}});
+}
+
+nlohmann::json ParseJsonObject(const std::string& body) {
+    using json = nlohmann::json;
+    if (!JsonNestingWithin(body, kMaxJsonDepth)) return json(json::value_t::discarded);
+    json value = json::parse(body, nullptr, false);
+    if (!value.is_object()) return json(json::value_t::discarded);
+    return value;
+}
+
+} // namespace orv
