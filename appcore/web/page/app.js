@@ -2,7 +2,8 @@
 'use strict';
 
 const state = { token: '', texts: {}, font: null, frame: null, job: null, screen: 0,
-                dirty: false, catalogue: [], tag: null, transitions: [] };
+                dirty: false, catalogue: [], tag: null, transitions: [], previewing: false,
+                previewTimer: 0 };
 const $ = (id) => document.getElementById(id);
 
 function text(key, fallback) { return state.texts[key] || fallback; }
@@ -77,6 +78,8 @@ function drawPanel(canvas, frame) {
 function showFrame(frame) {
   state.frame = frame;
   drawPanel($('lcd'), frame);
+  // While the panel previews the edited screen, the page shows what the panel shows.
+  if (state.previewing) drawPanel($('previewLcd'), frame);
   $('rows').textContent = (frame.text || []).join('\n');
   $('rows').dataset.frame = frame.frame;
   if (typeof frame.screen === 'number') {
@@ -161,8 +164,15 @@ function renderScreen() {
   previewOnPage();
 }
 
+// Without a preview on the panel, the edited lines as they are laid out (tags unevaluated); with
+// one, edits are sent to the panel again.
 function previewOnPage() {
   if (!state.job || !state.frame) return;
+  if (state.previewing) {
+    window.clearTimeout(state.previewTimer);
+    state.previewTimer = window.setTimeout(startPreview, 300);
+    return;
+  }
   const cols = state.frame.cols;
   const lines = currentScreen().lines.slice(0, state.frame.rows).map((l) => {
     const t = l.text.slice(0, cols);
@@ -173,6 +183,13 @@ function previewOnPage() {
   });
   drawPanel($('previewLcd'), { cols, rows: lines.length, colours: state.frame.colours,
                                text: lines, glyphs: state.frame.glyphs });
+}
+
+async function startPreview() {
+  try {
+    await api('POST', '/api/preview', { screen: currentScreen() });
+    state.previewing = true;
+  } catch (e) { state.previewing = false; say(e.message); }
 }
 
 async function loadJobs() {
@@ -401,11 +418,12 @@ function wire() {
     loadJob($('jobFile').value);
   });
   $('save').addEventListener('click', saveJob);
-  $('preview').addEventListener('click', async () => {
-    try { await api('POST', '/api/preview', { screen: currentScreen() }); } catch (e) { say(e.message); }
-  });
+  $('preview').addEventListener('click', startPreview);
   $('endPreview').addEventListener('click', async () => {
+    state.previewing = false;
+    window.clearTimeout(state.previewTimer);
     try { await api('DELETE', '/api/preview'); } catch (e) { say(e.message); }
+    previewOnPage();
   });
   $('showTime').addEventListener('input', () => { currentScreen().showTime = Number($('showTime').value); markDirty(); });
   $('once').addEventListener('change', () => { currentScreen().once = $('once').checked; markDirty(); });

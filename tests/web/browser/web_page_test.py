@@ -2,7 +2,8 @@
 # orvanta3d's web page in headless Chromium (Selenium) against the emulated 4 x 20 panel: the
 # page shows what the panel's state file holds (rows, user characters), Next moves both, and
 # the page fits a phone's width; the page's texts are the program's language (English); a line
-# edited and saved in the job editor changes the job file as the job code writes it and the panel;
+# edited and saved in the job editor changes the job file as the job code writes it and the panel,
+# and its preview is shown on the panel and the page;
 # the settings page switches a data module on.
 # Exit 77 (skipped) without chromium, chromedriver or selenium.
 #   web_page_test.py DAEMON [--screenshot PNG]
@@ -249,6 +250,21 @@ def main():
         except Exception:
             check(False, 'the panel does not show the saved line: %s' % panel_state(state)[0])
         check(browser.find_element(By.ID, 'message').text == 'Saved.', 'no "Saved." on the page')
+
+        # The preview: the panel shows the edited screen, its tags evaluated, and so does the page.
+        browser.find_element(By.ID, 'preview').click()
+
+        def previewed(_):
+            codes = json.loads(browser.find_element(By.ID, 'previewLcd').get_attribute(
+                'data-codes') or '[]')
+            return len(codes) == 4 and any(1 <= c <= 8 for c in codes[0])
+
+        try:
+            wait.until(previewed)
+        except Exception:
+            check(False, 'the page does not show the preview as the panel does: %s' %
+                  browser.find_element(By.ID, 'message').text)
+        browser.find_element(By.ID, 'endPreview').click()
 
         # The settings page, captioned in English, switches a data module on: the file says so,
         # and the job editor's tag tree has its tags at once.
