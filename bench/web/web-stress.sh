@@ -9,19 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${ORVANTA3_BUILD_DIR:-$root/build}
 seconds=${1:-10}
-daemon="$build/orvanta3/orvanta3d"
-[[ -x "$daemon" ]] || { echo "build first: scripts/build" >&2; exit 2; }
-
-work=$(mktemp -d)
-pid=
-state=
-trap '[[ -z "$pid" ]] || kill "$pid" 2>/dev/null; rm -rf "$work" "$state"' EXIT
-printf '[Common]\nBase timeout=250\n[textport.so]\nActive=1\nLines count=4\nCols count=20\nTiming=0\n[chronos.so]\nActive=1\n' >"$work/Orvanta3.ini"
-source "$root/bench/support/screens.sh"
-write_bench_job clock "$work/clock.job"
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-state=$(panel_state_file "$work")
-export ORVANTA3_PORTIO="emu:hd44780:4x20:$state" XDG_DOCUMENTS_DIR="$work" XDG_STATE_HOME="$work/state"
+source "$root/bench/support/web-daemon.sh"
 
 "$daemon" --config "$work/Orvanta3.ini" --job "$work/clock.job" --web "127.0.0.1:$port" 2>"$work/err" &
 pid=$!
