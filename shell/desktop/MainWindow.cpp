@@ -207,6 +207,16 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
     // The web interface, when the settings switch it on.
     if (const TWebSettings web = ReadWebSettings(core_.Settings().Path()); web.Active) {
         web_ = std::make_unique<TWebInterface>(core_);
+        // The core changes on this thread: the server's reads and reloads wait for it.
+        web_->SetCoreAccess(
+            [this] {
+                return webCalls_.Run([this] {
+                    std::string reason;
+                    if (core_.Reload(core_.LoadedJobPath(), &reason) && web_) web_->JobChanged();
+                    return reason;
+                });
+            },
+            [this](const std::function<std::string()>& read) { return webCalls_.Run(read); });
         if (!web_->Start(web)) {
             ShowMessage(Utf8ToCp1251("Web interface: " + web_->Error()), "Warning", mbWarning);
             web_.reset();
@@ -541,7 +551,8 @@ void TOrvanta::Quit() {
     roll_->stop();
     const QRect frame = frameGeometry();
     core_.Settings().SavePosition(frame.top(), frame.left(), width(), height());
-    web_.reset(); // no request reaches the core after its shutdown
+    webCalls_.Stop(); // the server's waiting calls end, so that it can stop
+    web_.reset();     // no request reaches the core after its shutdown
     core_.Shutdown();
     feed_->SetDisplay(nullptr);
     delete virtualDisplay_; // writes its position

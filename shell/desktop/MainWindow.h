@@ -7,6 +7,7 @@
 #include "appcore/ApplicationCore.h"
 #include "appcore/web/WebCore.h"
 #include "shell/editor/JobEditor.h"
+#include "shell/desktop/GuiThreadCalls.h"
 #include "shell/desktop/TrayIcon.h"
 #include "virtual/VirtualDisplayFeed.h"
 #include "virtual/VirtualDisplayWindow.h"
@@ -155,6 +156,7 @@ private:
     TTrayIcon* tray_;
     std::unique_ptr<TVirtualDisplayFeed> feed_;
     std::unique_ptr<TWebInterface> web_; // while [Web] Active=1
+    TGuiThreadCalls webCalls_{this};     // its reads and reloads of the core
     QPointer<TfrmVirtualDisplay> virtualDisplay_;
     std::optional<QPoint> virtualDisplayPlacedAt_; // where it was put beside this window
     QPropertyAnimation* fade_;

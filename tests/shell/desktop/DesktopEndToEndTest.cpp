@@ -7,9 +7,14 @@
 #include "tests/support/WaitUntil.h"
 #include "tests/support/XvfbServer.h"
 
+#include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <nlohmann/json.hpp>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -70,6 +75,93 @@ TEST_F(DesktopEndToEnd, AutoloadedJobRunsOnThePanelStepsByRemoteAndSigtermLeaves
     EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
     EXPECT_TRUE(WaitForRows("Good bye!", "see you"));
     EXPECT_FALSE(std::filesystem::exists(LockFile()));
+}
+
+size_t AppendBody(char* data, size_t size, size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+// One request to the web interface on loopback with the cookies of cookies: the status, the
+// body into body.
+long WebRequest(CURLSH* cookies, int port, const std::string& method, const std::string& path,
+                const std::string& token, const std::string& send, std::string& body) {
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_SHARE, cookies);
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + path;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    if (method != "GET") curl_easy_setopt(curl, CURLOPT_POSTFIELDS, send.c_str());
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
+    curl_easy_setopt(curl, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_slist* headers = nullptr;
+    if (!token.empty())
+        headers = curl_slist_append(headers, ("X-Orvanta3-Token: " + token).c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    long status = 0;
+    if (curl_easy_perform(curl) == CURLE_OK)
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    return status;
+}
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// The desktop program's web interface reads and reloads the core on the program's own thread: a
+// job saved on the page is shown at once, and the program quits while pages keep asking.
+TEST_F(DesktopEndToEnd, AJobSavedOnTheWebPageIsShownAndTheProgramStillQuits) {
+    using json = nlohmann::json;
+    const int port = FreePort();
+    WriteAutoloadSettings("Show splash-screen=0\n");
+    AppendSettings("[Web]\nActive=1\nAddress=127.0.0.1:" + std::to_string(port) + "\n");
+    WriteText(JobPath(), "[First]\nLine1=Screen one\nShow=1\nTimeout=0\n");
+    TChildProcess program({kProgram}, docs / "program.log");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(WaitForRows("Screen one", "")) << ReadText(docs / "program.log");
+
+    CURLSH* cookies = curl_share_init();
+    curl_share_setopt(cookies, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    std::string session;
+    ASSERT_TRUE(WaitUntil([&] {
+        session.clear();
+        return WebRequest(cookies, port, "GET", "/api/session", {}, {}, session) == 200;
+    })) << ReadText(docs / "program.log");
+    const std::string token = json::parse(session).value("token", "");
+    std::string read;
+    ASSERT_EQ(WebRequest(cookies, port, "GET", "/api/job", token, {}, read), 200) << read;
+    json job = json::parse(read);
+    EXPECT_EQ(job["file"], "job.orv3");
+    job["screens"][0]["lines"][0]["text"] = "Saved on the page";
+    std::string saved;
+    EXPECT_EQ(WebRequest(cookies, port, "PUT", "/api/job", token, job.dump(), saved), 200) << saved;
+    EXPECT_TRUE(WaitForRows("Saved on the page", ""));
+
+    // Pages asking all the time while the program quits: it quits, and says good-bye.
+    std::atomic<bool> asking{true};
+    std::thread pages([&] {
+        while (asking) {
+            std::string body;
+            WebRequest(cookies, port, "GET", "/api/jobs", token, {}, body);
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(program.Stop(SIGTERM), 0) << ReadText(docs / "program.log");
+    asking = false;
+    pages.join();
+    curl_share_cleanup(cookies);
 }
 
 // A fresh home under a window manager: the first start has no settings file and so no driver.
