@@ -20,10 +20,10 @@ THttpResponse JsonError(int status, const std::string& message) {
 }
 
 nlohmann::json ParseJsonObject(const std::string& body) {
-    using json = nlohmann::json;
-    if (!JsonNestingWithin(body, kMaxJsonDepth)) return json(json::value_t::discarded);
-    json value = json::parse(body, nullptr, false);
-    if (!value.is_object()) return json(json::value_t::discarded);
+    const nlohmann::json discarded(nlohmann::json::value_t::discarded);
+    if (!JsonNestingWithin(body, kMaxJsonDepth)) return discarded;
+    nlohmann::json value = nlohmann::json::parse(body, nullptr, false);
+    if (!value.is_object()) return discarded;
     return value;
 }
 
