@@ -12,17 +12,20 @@ void TPanelSnapshot::SetObserver(TCustomCharObserver* observer) {
     observer_ = observer;
 }
 
-// The lock is held while the frame is passed on, so that a sink being taken away is never
-// called afterwards.
+// The locks are held while the frame is passed on, so that a sink or tap being taken away is
+// never called afterwards.
 void TPanelSnapshot::ShowFrame(const std::vector<std::string>& rows) {
-    std::lock_guard lock(mutex_);
-    rows_ = rows;
-    if (sink_) sink_->ShowFrame(rows);
+    {
+        std::lock_guard lock(mutex_);
+        rows_ = rows;
+        if (sink_) sink_->ShowFrame(rows);
+    }
+    std::lock_guard lock(tapMutex_);
     if (tap_) tap_->ShowFrame(rows);
 }
 
 void TPanelSnapshot::SetTap(TFrameSink* tap) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(tapMutex_);
     tap_ = tap;
 }
 

@@ -35,6 +35,9 @@ private:
     mutable std::mutex mutex_;
     TFrameSink* sink_ = nullptr;
     TCustomCharObserver* observer_ = nullptr;
+    // The tap is called outside mutex_, so that it may wake a thread that reads the snapshot
+    // at once without that thread waiting for the lock.
+    std::mutex tapMutex_;
     TFrameSink* tap_ = nullptr;
     std::vector<std::string> rows_;
     std::array<std::optional<TGlyphRows>, 8> custom_{};

@@ -2,7 +2,8 @@
 
 python3 sse_watchers.py PORT N SECONDS STATEFILE: prints the frames a second the first watcher
 got, the missed frames (gaps in the frame numbers) of all watchers, and the first watcher's
-latency from the panel's state file showing a row to the event that carries it."""
+latency from the panel's state file showing a row to the event that carries it. STATEFILE "-"
+measures no latency: the state file is not polled, so that only the watchers load the machine."""
 import http.client, json, os, statistics, sys, threading, time
 
 port, count, seconds, state = int(sys.argv[1]), int(sys.argv[2]), float(sys.argv[3]), sys.argv[4]
@@ -57,10 +58,10 @@ def poll_state():
 
 
 threads = [threading.Thread(target=watch, args=(i,)) for i in range(count)]
-poller = threading.Thread(target=poll_state)
-for t in threads + [poller]:
+others = threads + ([threading.Thread(target=poll_state)] if state != "-" else [])
+for t in others:
     t.start()
-for t in threads + [poller]:
+for t in others:
     t.join()
 frames, _, arrivals = results[0]
 latencies = sorted((at - shown[text]) * 1000 for text, at in arrivals if text in shown and at >= shown[text])

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The web interface's cost and speed: runs orvanta3d on an emulated 4 x 20 panel with the clock
-# screen of bench/daemon-screen.sh ("Base timeout" 250) three times for SECONDS each and prints
+# screen of bench/daemon-screen.sh ("Base timeout" 250) four times for SECONDS each and prints
 #   - the CPU seconds a minute (user + system) with the web interface off, and on with one
 #     event-stream watcher;
-#   - the frame-to-browser latency (median, 90th percentile) of that watcher: the time from the
-#     panel's state file changing to the event with the same row arriving, on loopback;
+#   - the frame-to-browser latency (median, 90th percentile) of one watcher in a run of its own:
+#     the time from the panel's state file changing to the event with the same row arriving,
+#     on loopback (the state file polled every 0.5 ms);
 #   - with 20 watchers: the frames a second the panel got against the run with one, and each
 #     watcher's missed frames (gaps in the frame numbers).
 #   bench/web/web-watchers.sh [SECONDS]     (build first: orvanta3d, orvanta3web, textport,
@@ -18,17 +19,20 @@ source "$root/bench/support/web-daemon.sh"
 
 cpu_seconds() { awk '{ print ($14 + $15) / '"$(getconf CLK_TCK)"' }' "/proc/$1/stat"; }
 
-# run WEB WATCHERS: prints "cpu-per-minute" and the watchers' report
+# run WEB WATCHERS [POLL]: prints "cpu-per-minute" and the watchers' report; with POLL the
+# state file is polled for the latency (which loads the machine: the processor time of such a
+# run is not the interface's alone).
 run() {
-    local web=$1 watchers=$2 args=(--config "$work/Orvanta3.ini" --job "$work/clock.job")
+    local web=$1 watchers=$2 poll=- args=(--config "$work/Orvanta3.ini" --job "$work/clock.job")
     [[ "$web" == on ]] && args+=(--web "127.0.0.1:$port")
+    [[ -z "${3:-}" ]] || poll=$state
     "$daemon" "${args[@]}" 2>"$work/err" &
     pid=$!
     sleep 3 # start-up and the greeting
     local before after report=
     before=$(cpu_seconds "$pid")
     if (( watchers > 0 )); then
-        report=$(python3 "$root/bench/web/sse_watchers.py" "$port" "$watchers" "$seconds" "$state")
+        report=$(python3 "$root/bench/web/sse_watchers.py" "$port" "$watchers" "$seconds" "$poll")
     else
         sleep "$seconds"
     fi
@@ -38,6 +42,7 @@ run() {
     [[ -z "$report" ]] || echo "$report"
 }
 
-echo "web off:           $(run off 0)"
+echo "web off:            $(run off 0)"
 echo "web on, 1 watcher:  $(run on 1 | tr '\n' ' ')"
-echo "web on, 20 watchers: $(run on 20 | tr '\n' ' ')"
+echo "latency, 1 watcher: $(run on 1 poll | tr '\n' ' ')"
+echo "web on, 20 watchers: $(run on 20 poll | tr '\n' ' ')"
