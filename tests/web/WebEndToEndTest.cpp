@@ -1,6 +1,7 @@
 // orvanta3d's web interface over real HTTP on loopback (libcurl), with the emulated panel.
 #include "tests/daemon/DaemonRun.h"
 #include "engine/JobUnit.h"
+#include "tests/support/LoopbackPort.h"
 
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
@@ -94,18 +95,6 @@ std::string JsonText(const std::string& body, const std::string& key) {
     return body.substr(start, body.find('"', start) - start);
 }
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 std::string Maps(pid_t pid) { return ReadText("/proc/" + std::to_string(pid) + "/maps"); }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -138,7 +127,7 @@ protected:
         DaemonTest::SetUp();
         WriteText(docs / "two.job", "[Screen1]\nShow=1\nShow time=60000\nLine1=first screen\n"
                                     "[Screen2]\nShow=1\nShow time=60000\nLine1=second screen\n");
-        port = FreePort();
+        port = FreeLoopbackPort();
     }
     void TearDown() override {
         if (daemon > 0) {

@@ -1,6 +1,7 @@
 // orvanta3 as a user runs it, on a private X server: the built program with an autoloaded job,
 // the real drivers and modules, the emulated 4 x 20 panel and a temporary documents folder.
 #include "base/IniFile.h"
+#include "tests/support/LoopbackPort.h"
 #include "tests/shell/desktop/DesktopRig.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateSessionBus.h"
@@ -108,23 +109,11 @@ long WebRequest(CURLSH* cookies, int port, const std::string& method, const std:
     return status;
 }
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 // The desktop program's web interface reads and reloads the core on the program's own thread: a
 // job saved on the page is shown at once, and the program quits while pages keep asking.
 TEST_F(DesktopEndToEnd, AJobSavedOnTheWebPageIsShownAndTheProgramStillQuits) {
     using json = nlohmann::json;
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();
     WriteAutoloadSettings("Show splash-screen=0\n");
     AppendSettings("[Web]\nActive=1\nAddress=127.0.0.1:" + std::to_string(port) + "\n");
     WriteText(JobPath(), "[First]\nLine1=Screen one\nShow=1\nTimeout=0\n");
