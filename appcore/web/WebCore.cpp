@@ -294,15 +294,20 @@ std::vector<std::string> TWebInterface::Transitions() {
     return ProgramTexts(msgFirstTransition, static_cast<size_t>(kTransitionEffectCount));
 }
 
-// Messages first.. of the program in its language, in UTF-8.
+// Messages first.. of the program in its language, in UTF-8; the language file is read again
+// only when the language changed.
 std::vector<std::string> TWebInterface::ProgramTexts(int first, size_t count) {
     std::string language;
     WithCore([&] { return language = core_.Settings().Common.Language; });
-    TProgramMessages messages;
-    messages.Apply(MainLanguagePath(), language);
+    std::lock_guard lock(messagesMutex_);
+    if (!messages_ || messagesLanguage_ != language) {
+        messages_ = std::make_unique<TProgramMessages>();
+        messages_->Apply(MainLanguagePath(), language);
+        messagesLanguage_ = language;
+    }
     std::vector<std::string> texts;
     for (size_t i = 0; i < count; ++i)
-        texts.push_back(Cp1251ToUtf8(messages.Text(first + static_cast<int>(i))));
+        texts.push_back(Cp1251ToUtf8(messages_->Text(first + static_cast<int>(i))));
     return texts;
 }
 
@@ -331,12 +336,10 @@ TWebInterface::TJobList TWebInterface::ListJobs() {
     std::sort(list.Files.begin(), list.Files.end());
     if (list.Loaded.empty()) return list;
     const std::string loaded = Normal(list.Loaded);
-    for (const std::string& file : list.Files)
-        if (Normal(list.Folder + "/" + file) == loaded) list.Current = file;
-    if (!list.Current.empty()) return list;
     const std::string folder = Normal(list.Folder) + "/";
     list.Current = loaded.starts_with(folder) ? loaded.substr(folder.size()) : list.Loaded;
-    list.Files.insert(list.Files.begin(), list.Current);
+    if (!std::binary_search(list.Files.begin(), list.Files.end(), list.Current))
+        list.Files.insert(list.Files.begin(), list.Current);
     return list;
 }
 

@@ -5,6 +5,7 @@
 
 #include "appcore/web/WebInterface.h"
 #include "engine/ControlThread.h"
+#include "host/ProgramMessages.h"
 
 #include <atomic>
 #include <functional>
@@ -79,6 +80,9 @@ private:
     std::string WithCore(const std::function<std::string()>& read);
     // Messages first.. of the program in its language, in UTF-8.
     std::vector<std::string> ProgramTexts(int first, size_t count);
+    std::mutex messagesMutex_;
+    std::string messagesLanguage_;               // the language messages_ holds
+    std::unique_ptr<TProgramMessages> messages_; // read at the first use of a language
     struct TJobList {
         std::string Folder;             // the settings folder
         std::string Loaded;             // the loaded job's path as it was loaded

@@ -1,6 +1,7 @@
 #include "appcore/web/WebEditorRequests.h"
 
 #include "appcore/web/WebJson.h"
+#include "engine/DisplaySize.h"
 #include "font/Font5x8.h"
 
 #include <nlohmann/json.hpp>
@@ -16,7 +17,7 @@ namespace {
 using json = nlohmann::json;
 
 constexpr size_t kMaxScreens = 1000;
-constexpr size_t kMaxLines = 8;
+constexpr size_t kMaxLines = kMaxRows;
 constexpr size_t kMaxLineBytes = 4096;
 constexpr size_t kMaxNameBytes = 256;
 constexpr int64_t kMaxShowTime = 24 * 60 * 60;
