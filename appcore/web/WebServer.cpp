@@ -1,6 +1,9 @@
 // liborvanta3web.so: the web interface's HTTP server on libmicrohttpd, one thread of its own
-// waiting in epoll. Watchers of /api/events are suspended until the next frame, so that an idle
-// page costs no wake-up and a slow one only misses frames; while streams are open, a comment every
+// waiting in epoll. Watchers of /api/events are suspended between frames, so that an idle page
+// costs no wake-up and a slow one only misses frames. Over plain HTTP the thread that shows a
+// frame writes it straight to each sleeping watcher's socket without blocking (the stream is
+// close-delimited, so its bytes are the events themselves); only a socket that is full, failed or
+// under TLS wakes the server thread to finish the write. While streams are open, a comment every
 // 15 s keeps them alive through a static screen (proxies and browsers end silent streams).
 #include "appcore/web/WebApi.h"
 #include "appcore/web/WebInterface.h"
@@ -9,6 +12,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <crypt.h>
 
@@ -33,6 +37,9 @@ constexpr unsigned kIdleSeconds = 30;
 constexpr size_t kConnectionMemory = 32 * 1024; // a request's headers and buffers
 constexpr size_t kMaxWatchers = 32;
 constexpr auto kKeepAlivePeriod = std::chrono::seconds(15);
+// A stream's socket holds a few seconds of frames, not the megabytes the kernel would let it
+// grow to: a slow page skips to the newest frame instead of showing a panel minutes old.
+constexpr int kWatcherSendBuffer = 16 * 1024;
 
 class TServer;
 
@@ -41,14 +48,17 @@ struct TRequestState {
     bool TooLarge = false;
 };
 
-// One /api/events stream.
+// One /api/events stream. While it is suspended its fields belong to whoever holds the server's
+// watchersMutex_; while it runs, to the server thread.
 struct TWatcher {
     TServer* Server = nullptr;
     MHD_Connection* Connection = nullptr;
     uint64_t LastFrame = 0;
     std::string Pending;    // the rest of an event not yet taken by the socket
-    bool KeepAlive = false; // under the server's watchersMutex_: a comment is due
+    bool KeepAlive = false; // a comment is due
     uint64_t LastJob = 0;   // the job_ count the watcher was last told of
+    int Socket = -1;        // plain HTTP: written to directly while suspended
+    bool Failed = false;    // a direct write found the socket broken
 };
 
 class TServer final : public TWebServer {
@@ -69,6 +79,9 @@ private:
     static ssize_t StreamEvents(void* watcher, uint64_t position, char* buffer, size_t size);
     static void EndWatcher(void* watcher);
     void KeepAlive(std::stop_token stop);
+    void QueueEvents(TWatcher& watcher);
+    void WakeSuspended(bool keepAlive);
+    static bool WriteWhileAsleep(TWatcher& watcher);
 
     MHD_Result Answer(MHD_Connection* connection, const char* url, const char* method,
                       TRequestState& state);
@@ -88,6 +101,7 @@ private:
     std::mutex frameMutex_; // the cached JSON of the newest frame
     uint64_t cachedFrame_ = 0;
     std::string cachedJson_;
+    bool tls_ = false;
 
     std::string FrameJson(uint64_t frame);
 };
@@ -168,6 +182,7 @@ bool TServer::Start(const TWebConfig& config, std::string& error) {
         }
         flags |= MHD_USE_TLS;
     }
+    tls_ = tls;
     const unsigned perClient =
         IsLoopbackAddress(config.Address) ? kConnectionLimit : kForeignPerClientLimit;
     if (tls)
@@ -214,9 +229,54 @@ void TServer::Stop() {
 
 void TServer::FrameShown() {
     frame_.fetch_add(1, std::memory_order_release);
+    WakeSuspended(false);
+}
+
+// Under watchersMutex_: the events the watcher has not had yet, into Pending.
+void TServer::QueueEvents(TWatcher& watcher) {
+    if (std::exchange(watcher.KeepAlive, false)) watcher.Pending += ": keep-alive\n\n";
+    const uint64_t frame = frame_.load(std::memory_order_acquire);
+    if (frame == watcher.LastFrame) return;
+    // A watcher that fell behind gets the newest frame only.
+    watcher.LastFrame = frame;
+    const uint64_t job = job_.load(std::memory_order_acquire);
+    if (job != watcher.LastJob) watcher.Pending += "event: job\ndata: {}\n\n";
+    watcher.LastJob = job;
+    watcher.Pending += "event: frame\ndata: " + FrameJson(frame) + "\n\n";
+}
+
+// Under watchersMutex_: true when all of Pending went out and the watcher may sleep on.
+bool TServer::WriteWhileAsleep(TWatcher& watcher) {
+    if (watcher.Socket < 0) return false;
+    const ssize_t sent = ::send(watcher.Socket, watcher.Pending.data(), watcher.Pending.size(),
+                                MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (sent < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            watcher.Failed = true;
+            watcher.Pending.clear();
+        }
+        return false;
+    }
+    watcher.Pending.erase(0, static_cast<size_t>(sent));
+    return watcher.Pending.empty();
+}
+
+void TServer::WakeSuspended(bool keepAlive) {
     std::lock_guard lock(watchersMutex_);
-    for (TWatcher* watcher : suspended_) MHD_resume_connection(watcher->Connection);
-    suspended_.clear();
+    for (auto it = suspended_.begin(); it != suspended_.end();) {
+        TWatcher& watcher = **it;
+        watcher.KeepAlive = watcher.KeepAlive || keepAlive;
+        if (watcher.Socket >= 0) {
+            QueueEvents(watcher);
+            if (WriteWhileAsleep(watcher)) {
+                ++it;
+                continue;
+            }
+        }
+        // The server thread writes the rest when the socket takes it, or ends a failed stream.
+        MHD_resume_connection(watcher.Connection);
+        it = suspended_.erase(it);
+    }
 }
 
 void TServer::JobChanged() {
@@ -240,38 +300,28 @@ void TServer::KeepAlive(std::stop_token stop) {
         if (watchersChanged_.wait_for(lock, stop, kKeepAlivePeriod, [] { return false; }) ||
             stop.stop_requested())
             return;
-        for (TWatcher* watcher : suspended_) {
-            watcher->KeepAlive = true;
-            MHD_resume_connection(watcher->Connection);
-        }
-        suspended_.clear();
+        lock.unlock();
+        WakeSuspended(true);
+        lock.lock();
     }
 }
 
+// libmicrohttpd asks for more only once all it was given before has been sent, so a watcher
+// suspended here has nothing in flight and its socket may be written to directly.
 ssize_t TServer::StreamEvents(void* context, uint64_t, char* buffer, size_t size) {
     auto* watcher = static_cast<TWatcher*>(context);
     TServer& server = *watcher->Server;
     if (watcher->Pending.empty()) {
-        const uint64_t frame = server.frame_.load(std::memory_order_acquire);
-        if (frame == watcher->LastFrame) {
-            std::lock_guard lock(server.watchersMutex_);
-            if (server.stopping_) return MHD_CONTENT_READER_END_OF_STREAM;
-            if (std::exchange(watcher->KeepAlive, false)) watcher->Pending = ": keep-alive\n\n";
-            // Asleep until the next frame: FrameShown resumes it.
-            else if (server.frame_.load(std::memory_order_acquire) == watcher->LastFrame) {
-                MHD_suspend_connection(watcher->Connection);
-                server.suspended_.insert(watcher);
-                return 0;
-            }
+        std::lock_guard lock(server.watchersMutex_);
+        if (server.stopping_) return MHD_CONTENT_READER_END_OF_STREAM;
+        if (watcher->Failed) return MHD_CONTENT_READER_END_WITH_ERROR;
+        server.QueueEvents(*watcher);
+        if (watcher->Pending.empty()) {
+            // Asleep until the next frame: FrameShown writes or resumes it.
+            MHD_suspend_connection(watcher->Connection);
+            server.suspended_.insert(watcher);
+            return 0;
         }
-    }
-    if (watcher->Pending.empty()) {
-        // A watcher that fell behind gets the newest frame only.
-        watcher->LastFrame = server.frame_.load(std::memory_order_acquire);
-        const uint64_t job = server.job_.load(std::memory_order_acquire);
-        if (job != watcher->LastJob) watcher->Pending = "event: job\ndata: {}\n\n";
-        watcher->LastJob = job;
-        watcher->Pending += "event: frame\ndata: " + server.FrameJson(watcher->LastFrame) + "\n\n";
     }
     const size_t n = std::min(size, watcher->Pending.size());
     std::memcpy(buffer, watcher->Pending.data(), n);
@@ -333,6 +383,12 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
     }
     if (answer.EventStream) {
         auto* watcher = new TWatcher{this, connection, 0, {}, false, job_.load()};
+        if (const MHD_ConnectionInfo* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+            ::setsockopt(info->connect_fd, SOL_SOCKET, SO_SNDBUF, &kWatcherSendBuffer,
+                         sizeof kWatcherSendBuffer);
+            if (!tls_) watcher->Socket = info->connect_fd;
+        }
         {
             std::lock_guard lock(watchersMutex_);
             if (watchers_.size() >= kMaxWatchers || stopping_) {
@@ -349,6 +405,8 @@ MHD_Result TServer::Answer(MHD_Connection* connection, const char* url, const ch
         watchersChanged_.notify_all();
         MHD_Response* response = MHD_create_response_from_callback(
             MHD_SIZE_UNKNOWN, 4096, &TServer::StreamEvents, watcher, &TServer::EndWatcher);
+        // Ended by closing the connection, not by chunks: no framing of our own to write.
+        MHD_set_response_options(response, MHD_RF_HTTP_1_0_COMPATIBLE_STRICT, MHD_RO_END);
         answer.Headers.emplace_back("Cache-Control", "no-store");
         return Queue(connection, answer, response);
     }

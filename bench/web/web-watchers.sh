@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The web interface's cost and speed: runs orvanta3d on an emulated 4 x 20 panel with the clock
-# screen of bench/daemon-screen.sh ("Base timeout" 250) four times for SECONDS each and prints
-#   - the CPU seconds a minute (user + system) with the web interface off, and on with one
-#     event-stream watcher;
+# screen of bench/daemon-screen.sh ("Base timeout" 250) five times for SECONDS each and prints
+#   - the CPU seconds a minute (user + system) with the web interface off, on with nobody
+#     watching, and on with one event-stream watcher;
 #   - the frame-to-browser latency (median, 90th percentile) of one watcher in a run of its own:
 #     the time from the panel's state file changing to the event with the same row arriving,
 #     on loopback (the state file polled every 0.5 ms);
@@ -17,7 +17,9 @@ seconds=${1:-60}
 (( seconds >= 10 )) || { echo "SECONDS is at least 10" >&2; exit 2; }
 source "$root/bench/support/web-daemon.sh"
 
-cpu_seconds() { awk '{ print ($14 + $15) / '"$(getconf CLK_TCK)"' }' "/proc/$1/stat"; }
+# Nanosecond processor time of all the daemon's threads (the tick-counted figures of
+# /proc/PID/stat are too coarse for the difference asked about).
+cpu_seconds() { cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { printf "%.6f\n", ns / 1e9 }'; }
 
 # run WEB WATCHERS [POLL]: prints "cpu-per-minute" and the watchers' report; with POLL the
 # state file is polled for the latency (which loads the machine: the processor time of such a
@@ -38,11 +40,12 @@ run() {
     fi
     after=$(cpu_seconds "$pid")
     kill "$pid"; wait "$pid" 2>/dev/null || true; pid=
-    echo "cpu $(echo "($after - $before) * 60 / $seconds" | bc -l | xargs printf '%.3f')"
+    echo "cpu $(echo "($after - $before) * 60 / $seconds" | bc -l | xargs printf '%.4f')"
     [[ -z "$report" ]] || echo "$report"
 }
 
 echo "web off:            $(run off 0)"
+echo "web on, no watcher: $(run on 0)"
 echo "web on, 1 watcher:  $(run on 1 | tr '\n' ' ')"
 echo "latency, 1 watcher: $(run on 1 poll | tr '\n' ' ')"
 echo "web on, 20 watchers: $(run on 20 poll | tr '\n' ' ')"

@@ -472,59 +472,77 @@ TEST_F(WebEndToEndTest, SettingsAreCheckedWrittenAndApplied) {
     ::chmod((docs / "Orvanta3.ini").c_str(), 0600);
 }
 
-// 200 connections that say nothing and a 10-second burst of requests from four clients: the
-// panel's ticks go on as before (frames of a scrolling line, counted on the terminal mirror)
-// and the daemon's memory stays bounded.
-TEST_F(WebEndToEndTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
-    // A scroll step every tick of 50 ms, for far longer than the test runs.
-    std::string settings = kPanelSettings;
-    settings.replace(settings.find("Base timeout=100"), 16, "Base timeout=50");
-    WriteText(docs / "Orvanta3.ini", settings);
-    std::string line;
-    for (int i = 0; i < 100; ++i) line += "0123456789";
-    WriteText(docs / "scroll.job", "[Screen1]\nShow=1\nShow time=600000\nLine1=" + line + "\n");
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    daemon = Start(
-        {"--job", docs / "scroll.job", "--tty=text", "--web", "127.0.0.1:" + std::to_string(port)},
-        pipeFds[1]);
-    ::close(pipeFds[1]);
+// A scroll step every tick of 50 ms, for far longer than a test runs, with the web interface on;
+// the frames the panel gets are counted on the terminal mirror.
+class WebTicksTest : public WebEndToEndTest {
+protected:
     using TClock = std::chrono::steady_clock;
-    std::mutex framesMutex;
-    std::vector<TClock::time_point> frames; // when each mirrored frame was read
-    std::thread mirror([&, fd = pipeFds[0]] {
-        char buffer[4096];
-        bool newline = false;
-        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-            for (ssize_t i = 0; i < n; ++i) {
-                if (buffer[i] == '\n' && newline) { // a frame ends with an empty line
-                    std::lock_guard lock(framesMutex);
-                    frames.push_back(TClock::now());
+
+    void StartScrolling() {
+        std::string settings = kPanelSettings;
+        settings.replace(settings.find("Base timeout=100"), 16, "Base timeout=50");
+        WriteText(docs / "Orvanta3.ini", settings);
+        std::string line;
+        for (int i = 0; i < 100; ++i) line += "0123456789";
+        WriteText(docs / "scroll.job",
+                  "[Screen1]\nShow=1\nShow time=600000\nLine1=" + line + "\n");
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        daemon = Start({"--job", docs / "scroll.job", "--tty=text", "--web",
+                        "127.0.0.1:" + std::to_string(port)},
+                       pipeFds[1]);
+        ::close(pipeFds[1]);
+        mirror_ = std::thread([this, fd = pipeFds[0]] {
+            char buffer[4096];
+            bool newline = false;
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                for (ssize_t i = 0; i < n; ++i) {
+                    if (buffer[i] == '\n' && newline) { // a frame ends with an empty line
+                        std::lock_guard lock(framesMutex_);
+                        frames_.push_back(TClock::now());
+                    }
+                    newline = buffer[i] == '\n';
                 }
-                newline = buffer[i] == '\n';
-            }
-        ::close(fd);
-    });
-    ASSERT_TRUE(Serving()) << ReadText(docs / "err");
-    ASSERT_TRUE(WaitForFirstRow("0123"));
+            ::close(fd);
+        });
+        ASSERT_TRUE(Serving()) << ReadText(docs / "err");
+        ASSERT_TRUE(WaitForFirstRow("0123"));
+    }
+    void TearDown() override {
+        WebEndToEndTest::TearDown();
+        daemon = -1;
+        if (mirror_.joinable()) mirror_.join();
+    }
     // Frames a second over a span, and the longest wait between two of them.
-    auto frameRate = [&](TClock::time_point from, TClock::time_point to) {
-        std::lock_guard lock(framesMutex);
+    std::pair<double, TClock::duration> FrameRate(TClock::time_point from, TClock::time_point to) {
+        std::lock_guard lock(framesMutex_);
         size_t n = 0;
         TClock::duration longest{};
-        for (size_t i = 0; i < frames.size(); ++i) {
-            if (frames[i] < from || frames[i] > to) continue;
+        for (size_t i = 0; i < frames_.size(); ++i) {
+            if (frames_[i] < from || frames_[i] > to) continue;
             ++n;
-            if (i > 0 && frames[i - 1] >= from)
-                longest = std::max(longest, frames[i] - frames[i - 1]);
+            if (i > 0 && frames_[i - 1] >= from)
+                longest = std::max(longest, frames_[i] - frames_[i - 1]);
         }
         return std::pair(n / std::chrono::duration<double>(to - from).count(), longest);
-    };
+    }
+
+private:
+    std::thread mirror_;
+    std::mutex framesMutex_;
+    std::vector<TClock::time_point> frames_; // when each mirrored frame was read
+};
+
+// 200 connections that say nothing and a 10-second burst of requests from four clients: the
+// panel's ticks go on as before and the daemon's memory stays bounded.
+TEST_F(WebTicksTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
+    StartScrolling();
+    ASSERT_FALSE(HasFatalFailure());
     constexpr auto kSpan = std::chrono::seconds(10);
 
     const auto quietStart = TClock::now();
     std::this_thread::sleep_for(std::chrono::seconds(5));
-    const auto [quietRate, quietGap] = frameRate(quietStart, TClock::now());
+    const auto [quietRate, quietGap] = FrameRate(quietStart, TClock::now());
     const long memoryBefore = StatusKb(daemon, "VmHWM");
 
     std::vector<int> idle;
@@ -559,7 +577,7 @@ TEST_F(WebEndToEndTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
                     (client.Send(method, path, body).Status / 100 == 5 ? failed : answered)++;
         });
     for (std::thread& client : clients) client.join();
-    const auto [burstRate, burstGap] = frameRate(burstStart, burstStart + kSpan);
+    const auto [burstRate, burstGap] = FrameRate(burstStart, burstStart + kSpan);
     const long memoryAfter = StatusKb(daemon, "VmHWM");
     for (int fd : idle) ::close(fd);
 
@@ -581,11 +599,87 @@ TEST_F(WebEndToEndTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
     if (!kCheckerBuild) {
         EXPECT_LT(memoryAfter - memoryBefore, 16 * 1024);
     }
+}
 
-    ::kill(daemon, SIGTERM);
-    WaitStatus(daemon);
-    daemon = -1;
-    mirror.join();
+// Watchers written to from the display thread: one that never reads, one that reads slowly and
+// forty that each take a frame and go. The ticks go on; the slow one gets whole events, newer
+// frames in place of those it could not take; the gone ones free their places.
+TEST_F(WebTicksTest, StalledSlowAndVanishingWatchersNeitherHoldTheTicksNorBreakTheStream) {
+    StartScrolling();
+    ASSERT_FALSE(HasFatalFailure());
+    const THttpAnswer session = TBrowser(port).Send("GET", "/api/session");
+    const size_t at = session.Headers.find("orvanta3_session=");
+    ASSERT_NE(at, std::string::npos) << session.Headers;
+    const std::string cookie = session.Headers.substr(at, session.Headers.find(';', at) - at);
+    // A stream on a bare socket with a small receive buffer, so that it fills in seconds.
+    auto watch = [&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int small = 2048;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string request = "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                    std::to_string(port) + "\r\nCookie: " + cookie + "\r\n\r\n";
+        EXPECT_EQ(::write(fd, request.data(), request.size()),
+                  static_cast<ssize_t>(request.size()));
+        return fd;
+    };
+    const int stalled = watch();
+    const int slow = watch();
+    const auto start = TClock::now();
+    std::string slowText;
+    std::thread slowReader([&] {
+        // Slowly for five seconds, then as fast as it comes for two: past what the socket held.
+        char buffer[256];
+        for (TClock::duration since; (since = TClock::now() - start) < std::chrono::seconds(7);) {
+            const ssize_t n = ::recv(slow, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            slowText.append(buffer, static_cast<size_t>(n));
+            if (since < std::chrono::seconds(5))
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    int served = 0; // more than the 32 watchers allowed at once
+    TBrowser visitor(port);
+    visitor.Send("GET", "/api/session");
+    for (int i = 0; i < 40; ++i) {
+        const THttpAnswer one = visitor.Send("GET", "/api/events", {}, {}, kWholeEvent);
+        served += one.Status == 200 && one.Body.starts_with("event: frame\ndata: {");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    slowReader.join();
+    const auto [rate, gap] = FrameRate(start, TClock::now());
+    ::close(stalled);
+    ::close(slow);
+    EXPECT_EQ(served, 40);
+    EXPECT_GT(rate, 5.0);
+    EXPECT_LT(gap, std::chrono::seconds(1));
+
+    const size_t body = slowText.find("\r\n\r\n");
+    ASSERT_NE(body, std::string::npos) << slowText;
+    std::string stream = slowText.substr(body + 4);
+    stream.resize(stream.rfind("\n\n") == std::string::npos ? 0 : stream.rfind("\n\n") + 2);
+    size_t events = 0;
+    int64_t last = -1;
+    bool skipped = false;
+    for (size_t from = 0, end; (end = stream.find("\n\n", from)) != std::string::npos;
+         from = end + 2) {
+        const std::string event = stream.substr(from, end - from);
+        if (event.starts_with(':')) continue; // a keep-alive comment
+        ASSERT_TRUE(event.starts_with("event: frame\ndata: {")) << event;
+        const auto frame = nlohmann::json::parse(event.substr(19), nullptr, false);
+        ASSERT_TRUE(frame.is_object() && frame.contains("frame")) << event;
+        const int64_t number = frame["frame"].get<int64_t>();
+        EXPECT_GT(number, last) << stream.substr(0, 3000);
+        skipped = skipped || (last >= 0 && number > last + 1);
+        last = number;
+        ++events;
+    }
+    EXPECT_GT(events, 10u);
+    EXPECT_TRUE(skipped) << "every frame reached the slow watcher: its socket never filled";
 }
 
 } // namespace
