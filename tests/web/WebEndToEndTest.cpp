@@ -484,8 +484,7 @@ protected:
         WriteText(docs / "Orvanta3.ini", settings);
         std::string line;
         for (int i = 0; i < 100; ++i) line += "0123456789";
-        WriteText(docs / "scroll.job",
-                  "[Screen1]\nShow=1\nShow time=600000\nLine1=" + line + "\n");
+        WriteText(docs / "scroll.job", "[Screen1]\nShow=1\nShow time=600000\nLine1=" + line + "\n");
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
         daemon = Start({"--job", docs / "scroll.job", "--tty=text", "--web",
@@ -621,8 +620,9 @@ TEST_F(WebTicksTest, StalledSlowAndVanishingWatchersNeitherHoldTheTicksNorBreakT
         address.sin_port = htons(static_cast<uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        const std::string request = "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                    std::to_string(port) + "\r\nCookie: " + cookie + "\r\n\r\n";
+        const std::string request =
+            "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+            "\r\nCookie: " + cookie + "\r\n\r\n";
         EXPECT_EQ(::write(fd, request.data(), request.size()),
                   static_cast<ssize_t>(request.size()));
         return fd;
