@@ -2,8 +2,8 @@
 # Runs orvanta3d for a while on an emulated 4 x 20 panel (textport, "Timing" 0, "Base timeout"
 # 250) with a typical busy screen, as systemd runs the service (a notification socket and a
 # 30 s watchdog), and prints the CPU seconds it used per minute (user + system), its peak
-# resident memory, and its wake-ups per second (context switches, thread by thread, counted
-# after the first seconds of the run, which load the modules).
+# resident memory, and its wake-ups per second (voluntary context switches, thread by thread,
+# counted after the first seconds of the run, which load the modules; preemptions apart).
 #   bench/daemon-screen.sh [SECONDS] [SCREEN]     (build first with scripts/build)
 # SECONDS: default 60. SCREEN: "clock" (default: time, a bar of the seconds, plain text and a
 # scrolling line), "system" (the same shape filled by the processor, memory and drive
