@@ -42,10 +42,18 @@ uint8_t TLCDLabel::CodeAt(const std::string& caption, size_t k) {
 
 void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
     const QSize size = CellSize();
+    QRegion cells;
     for (int line = 0; line < textLines_; ++line)
         for (int cell = 0; cell < noOfChars_; ++cell)
             if (changed(static_cast<size_t>(line) * noOfChars_ + cell))
-                update(QRect(CellOrigin(line, cell), size));
+                cells += QRect(CellOrigin(line, cell), size);
+    if (cells.isEmpty()) return;
+    // Painted at once while shown: a frame then costs one pass of the event loop, not a second
+    // one for a posted update request.
+    if (isVisible())
+        repaint(cells);
+    else
+        update(cells);
 }
 
 TMatrixGeometry TLCDLabel::Geometry() const {
