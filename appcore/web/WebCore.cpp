@@ -67,11 +67,21 @@ bool ReadSmallFile(const std::string& path, std::string& text) {
     return text.size() <= kMaxPemSize;
 }
 
-std::string Colour(int32_t bgr) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", bgr & 0xff, (bgr >> 8) & 0xff,
-                  (bgr >> 16) & 0xff);
-    return text;
+// "#rrggbb" of a Windows BGR colour.
+void AppendColour(std::string& out, int32_t bgr) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '#';
+    for (int shift : {0, 8, 16}) {
+        const unsigned byte = (static_cast<uint32_t>(bgr) >> shift) & 0xff;
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xf];
+    }
+}
+
+void AppendNumber(std::string& out, uint64_t value) {
+    char text[24];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    out.append(text, end);
 }
 
 // A row as text: the custom characters (codes 1..8) as a placeholder.
@@ -194,13 +204,20 @@ std::string TWebInterface::PanelJson() {
     const int32_t cols = rows.empty() ? core_.Cols() : static_cast<int32_t>(rows.front().size());
     std::string out;
     out.reserve(1024);
-    out += "{\"frame\":" + std::to_string(frames_.load(std::memory_order_relaxed));
-    out += ",\"cols\":" + std::to_string(cols);
-    out += ",\"rows\":" +
-           std::to_string(rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size()));
-    out += ",\"graphic\":false,\"colours\":{\"background\":\"" + Colour(colours.BackgroundColor) +
-           "\",\"dotOn\":\"" + Colour(colours.PixelOnColor) + "\",\"dotOff\":\"" +
-           Colour(colours.PixelOffColor) + "\"},\"text\":[";
+    out += "{\"frame\":";
+    AppendNumber(out, frames_.load(std::memory_order_relaxed));
+    out += ",\"cols\":";
+    AppendNumber(out, static_cast<unsigned>(std::max(cols, 0)));
+    out += ",\"rows\":";
+    AppendNumber(out, static_cast<unsigned>(std::max(
+                          rows.empty() ? core_.Rows() : static_cast<int32_t>(rows.size()), 0)));
+    out += ",\"graphic\":false,\"colours\":{\"background\":\"";
+    AppendColour(out, colours.BackgroundColor);
+    out += "\",\"dotOn\":\"";
+    AppendColour(out, colours.PixelOnColor);
+    out += "\",\"dotOff\":\"";
+    AppendColour(out, colours.PixelOffColor);
+    out += "\"},\"text\":[";
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i) out += ',';
         out += json(RowText(rows[i])).dump(-1, ' ', false, json::error_handler_t::replace);
@@ -210,7 +227,7 @@ std::string TWebInterface::PanelJson() {
         out += i ? ",[" : "[";
         for (size_t j = 0; j < rows[i].size(); ++j) {
             if (j) out += ',';
-            out += std::to_string(static_cast<unsigned char>(rows[i][j]));
+            AppendNumber(out, static_cast<unsigned char>(rows[i][j]));
         }
         out += ']';
     }
@@ -219,7 +236,7 @@ std::string TWebInterface::PanelJson() {
         out += i ? ",[" : "[";
         for (size_t j = 0; j < 8; ++j) {
             if (j) out += ',';
-            out += std::to_string(custom[i] ? (*custom[i])[j] : 0);
+            AppendNumber(out, custom[i] ? (*custom[i])[j] : 0);
         }
         out += ']';
     }

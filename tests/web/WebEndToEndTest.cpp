@@ -181,7 +181,20 @@ TEST_F(WebEndToEndTest, LoopbackServesPanelAndGuardsRequests) {
     const std::string token = JsonText(session.Body, "token");
     ASSERT_FALSE(token.empty()) << session.Body;
 
-    EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("\"first screen"), std::string::npos);
+    const auto panel =
+        nlohmann::json::parse(browser.Send("GET", "/api/panel").Body, nullptr, false);
+    ASSERT_TRUE(panel.is_object());
+    EXPECT_TRUE(panel["text"][0].get<std::string>().starts_with("first screen")) << panel;
+    ASSERT_EQ(panel["codes"].size(), panel["rows"].get<size_t>()) << panel;
+    ASSERT_EQ(panel["codes"][0].size(), panel["cols"].get<size_t>()) << panel;
+    EXPECT_EQ(panel["codes"][0][1], static_cast<unsigned char>('i'));
+    EXPECT_EQ(panel["glyphs"].size(), 8u);
+    for (const char* colour : {"background", "dotOn", "dotOff"}) {
+        const std::string value = panel["colours"][colour];
+        EXPECT_TRUE(value.size() == 7 && value[0] == '#' &&
+                    value.find_first_not_of("0123456789abcdef", 1) == std::string::npos)
+            << value;
+    }
     const THttpAnswer event = browser.Send("GET", "/api/events", {}, {}, kWholeEvent);
     EXPECT_TRUE(event.Body.starts_with("event: frame\ndata: {")) << event.Body;
     // The screen stands still: after its frame the stream carries only a comment now and then.
