@@ -23,7 +23,7 @@ run() { # NAME BUILD COMMAND...
     rows+=("$(awk -v name="$name" -v build="$(basename "$(dirname "$build")")/$(basename "$build")" '
         /^CPU: / { whole = $2 }
         /^Peak resident memory/ { rss = $4 }
-        /^Wake-ups:/ { wakes = $2; counted = $(NF-3) }
+        /^Wake-ups:/ { wakes = $2; for (i = 1; i < NF; ++i) if ($i == "meanwhile:") counted = $(i + 1) }
         END { printf "%-16s %-28s %8s %10s %9s %6s MB", name, build, wakes, counted, whole, rss }' <<<"$out")")
 }
 
