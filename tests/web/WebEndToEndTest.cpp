@@ -8,6 +8,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -525,6 +526,11 @@ protected:
         daemon = -1;
         if (mirror_.joinable()) mirror_.join();
     }
+    size_t FramesSince(TClock::time_point from) {
+        std::lock_guard lock(framesMutex_);
+        return static_cast<size_t>(
+            std::count_if(frames_.begin(), frames_.end(), [from](auto at) { return at >= from; }));
+    }
     // Frames a second over a span, and the longest wait between two of them.
     std::pair<double, TClock::duration> FrameRate(TClock::time_point from, TClock::time_point to) {
         std::lock_guard lock(framesMutex_);
@@ -645,14 +651,24 @@ TEST_F(WebTicksTest, StalledSlowAndVanishingWatchersNeitherHoldTheTicksNorBreakT
     const auto start = TClock::now();
     std::string slowText;
     std::thread slowReader([&] {
-        // Slowly for five seconds, then as fast as it comes for two: past what the socket held.
+        // Slowly until the panel has had 100 frames (about 90 KB of events, far more than the
+        // socket holds, however fast the machine ticks), then as fast as it comes for two
+        // seconds: past what the socket held.
         char buffer[256];
-        for (TClock::duration since; (since = TClock::now() - start) < std::chrono::seconds(7);) {
+        auto slowly = [&] {
+            const auto since = TClock::now() - start;
+            return since < std::chrono::seconds(25) &&
+                   (since < std::chrono::seconds(3) || FramesSince(start) < 100);
+        };
+        for (auto fastUntil = TClock::time_point::max(); TClock::now() < fastUntil;) {
             const ssize_t n = ::recv(slow, buffer, sizeof buffer, 0);
             if (n <= 0) break;
             slowText.append(buffer, static_cast<size_t>(n));
-            if (since < std::chrono::seconds(5))
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (fastUntil != TClock::time_point::max()) continue;
+            if (slowly())
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            else
+                fastUntil = TClock::now() + std::chrono::seconds(2);
         }
     });
     int served = 0; // more than the 32 watchers allowed at once
