@@ -245,9 +245,9 @@ void TServer::QueueEvents(TWatcher& watcher) {
     watcher.Pending += "event: frame\ndata: " + FrameJson(frame) + "\n\n";
 }
 
-// Under watchersMutex_: true when all of Pending went out and the watcher may sleep on.
+// Under watchersMutex_, for a watcher with a Socket: true when all of Pending went out and the
+// watcher may sleep on.
 bool TServer::WriteWhileAsleep(TWatcher& watcher) {
-    if (watcher.Socket < 0) return false;
     const ssize_t sent = ::send(watcher.Socket, watcher.Pending.data(), watcher.Pending.size(),
                                 MSG_DONTWAIT | MSG_NOSIGNAL);
     if (sent < 0) {

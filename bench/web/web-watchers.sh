@@ -17,9 +17,11 @@ seconds=${1:-60}
 (( seconds >= 10 )) || { echo "SECONDS is at least 10" >&2; exit 2; }
 source "$root/bench/support/web-daemon.sh"
 
+source "$root/bench/support/wakeups.sh"
+
 # Nanosecond processor time of all the daemon's threads (the tick-counted figures of
 # /proc/PID/stat are too coarse for the difference asked about).
-cpu_seconds() { cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { printf "%.6f\n", ns / 1e9 }'; }
+cpu_seconds() { thread_switches "$1" | awk '{ ns += $5 } END { printf "%.6f\n", ns / 1e9 }'; }
 
 # run WEB WATCHERS [POLL]: prints "cpu-per-minute" and the watchers' report; with POLL the
 # state file is polled for the latency (which loads the machine: the processor time of such a

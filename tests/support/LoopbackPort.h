@@ -25,17 +25,28 @@ inline uint16_t FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
-// Whether something listens on the loopback port now.
-inline bool AcceptsConnections(uint16_t port) {
+// A socket connected to the loopback port, -1 when nothing listens. receiveBuffer: SO_RCVBUF
+// set before connecting (0: the system's).
+inline int ConnectLoopback(uint16_t port, int receiveBuffer = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    if (fd < 0) return -1;
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
     ::close(fd);
-    return ok;
+    return -1;
+}
+
+// Whether something listens on the loopback port now.
+inline bool AcceptsConnections(uint16_t port) {
+    const int fd = ConnectLoopback(port);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
 }
 
 } // namespace orv::test

@@ -565,17 +565,10 @@ TEST_F(WebTicksTest, IdleConnectionsAndABurstLeaveTheTicksAlone) {
 
     std::vector<int> idle;
     for (int i = 0; i < 200; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-            idle.push_back(fd);
-            if (i % 2) (void)!::write(fd, "GET /api/panel HTTP/1.1\r\n", 26); // half a request
-        } else {
-            ::close(fd);
-        }
+        const int fd = ConnectLoopback(static_cast<uint16_t>(port));
+        if (fd < 0) continue;
+        idle.push_back(fd);
+        if (i % 2) (void)!::write(fd, "GET /api/panel HTTP/1.1\r\n", 26); // half a request
     }
     EXPECT_EQ(idle.size(), 200u);
     std::atomic<int> answered{0}, failed{0};
@@ -631,14 +624,8 @@ TEST_F(WebTicksTest, StalledSlowAndVanishingWatchersNeitherHoldTheTicksNorBreakT
     const std::string cookie = session.Headers.substr(at, session.Headers.find(';', at) - at);
     // A stream on a bare socket with a small receive buffer, so that it fills in seconds.
     auto watch = [&] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int small = 2048;
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const int fd = ConnectLoopback(static_cast<uint16_t>(port), 2048);
+        EXPECT_GE(fd, 0);
         const std::string request =
             "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
             "\r\nCookie: " + cookie + "\r\n\r\n";
