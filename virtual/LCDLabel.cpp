@@ -42,11 +42,20 @@ uint8_t TLCDLabel::CodeAt(const std::string& caption, size_t k) {
 
 void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
     const QSize size = CellSize();
+    // One rectangle a run of changed cells on a line, the spacing between them included: each
+    // rectangle costs the window system a request of its own.
     QRegion cells;
-    for (int line = 0; line < textLines_; ++line)
-        for (int cell = 0; cell < noOfChars_; ++cell)
-            if (changed(static_cast<size_t>(line) * noOfChars_ + cell))
-                cells += QRect(CellOrigin(line, cell), size);
+    for (int line = 0; line < textLines_; ++line) {
+        const size_t first = static_cast<size_t>(line) * noOfChars_;
+        for (int cell = 0; cell < noOfChars_; ++cell) {
+            if (!changed(first + cell)) continue;
+            int last = cell;
+            while (last + 1 < noOfChars_ && changed(first + last + 1)) ++last;
+            cells += QRect(CellOrigin(line, cell),
+                           CellOrigin(line, last) + QPoint(size.width() - 1, size.height() - 1));
+            cell = last;
+        }
+    }
     if (cells.isEmpty()) return;
     // Painted at once while shown: a frame then costs one pass of the event loop, not a second
     // one for a posted update request.
@@ -230,7 +239,8 @@ const QImage& TLCDLabel::CellImage(uint8_t shown) const {
     QImage& image = cellImages_[static_cast<size_t>(code)];
     if (!image.isNull()) return image;
     const QPalette& pal = palette();
-    image = QImage(CellSize(), QImage::Format_ARGB32_Premultiplied);
+    // Opaque, as the window's own image: drawn with a plain copy, not blended.
+    image = QImage(CellSize(), QImage::Format_RGB32);
     image.fill(BgrToColor(backGround_, pal));
     QPainter painter(&image);
     const QColor on = BgrToColor(pixelOn_, pal), off = BgrToColor(pixelOff_, pal),
