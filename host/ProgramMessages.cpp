@@ -130,6 +130,7 @@ constexpr std::array<const char*, kLastMessage> kBuiltIn = {
     "Цвет фона"_cp1251,
     "Ширина точки"_cp1251,
     "Высота точки"_cp1251,
+    "Файл задания с тех пор изменён в другом месте. Записать поверх?"_cp1251,
 };
 
 bool Valid(int id) { return id >= kFirstMessage && id <= kLastMessage; }

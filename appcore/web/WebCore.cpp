@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace orv {
 
@@ -283,6 +284,15 @@ std::string Normal(const std::string& path) {
     return error ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
 }
 
+// Which version of a file is there: the file (an atomic save makes a new one), its time of
+// change and size; empty when there is none.
+std::string FileRevision(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
+    return std::to_string(st.st_ino) + "-" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec) + "-" + std::to_string(st.st_size);
+}
+
 TJobScreen JobScreenOf(const TWebScreen& screen) {
     TJobScreen out;
     out.Name = Utf8ToCp1251(screen.Name);
@@ -304,6 +314,7 @@ std::vector<std::pair<std::string, std::string>> TWebInterface::PageTexts() {
     const std::vector<std::string> found = ProgramTexts(msgFirstWebText, kWebTextKeys.size());
     std::vector<std::pair<std::string, std::string>> texts;
     for (size_t i = 0; i < kWebTextKeys.size(); ++i) texts.emplace_back(kWebTextKeys[i], found[i]);
+    texts.emplace_back("webJobChanged", ProgramTexts(msgWebJobChanged, 1).front());
     return texts;
 }
 
@@ -381,6 +392,8 @@ bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
         return std::string();
     });
     TJob loaded;
+    // Taken before the read: a change meanwhile makes a save refused, never lost.
+    job.Revision = FileRevision(path);
     if (path.empty() || !loaded.LoadFromFile(path)) return false;
     job.File = file.empty() ? list.Current : file;
     for (int i = 0; i < loaded.Count(); ++i) {
@@ -403,10 +416,12 @@ bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
 
 // The file as the desktop editor writes it: the screens of the file changed in place, those
 // beyond the body's dropped, new ones added; lines the body leaves out are empty.
-std::string TWebInterface::SaveJob(const TWebJob& job) {
+TWebHost::TAnswer TWebInterface::SaveJob(TWebJob& job) {
     const TJobList list = ListJobs();
     const std::string path = job.File.empty() ? std::string() : list.PathOf(job.File);
-    if (path.empty()) return "no such job";
+    if (path.empty()) return {404, "no such job"};
+    if (!job.Revision.empty() && FileRevision(path) != job.Revision)
+        return {409, "the job file has been changed elsewhere since it was opened"};
     TJob saved;
     saved.LoadFromFile(path);
     while (saved.Count() > static_cast<int>(job.Screens.size()))
@@ -427,7 +442,8 @@ std::string TWebInterface::SaveJob(const TWebJob& job) {
             saved.SetScroll(index, line, screen.Scroll[static_cast<size_t>(line - 1)]);
         }
     }
-    if (!saved.SaveToFile(path)) return "cannot write " + job.File;
+    if (!saved.SaveToFile(path)) return {500, "cannot write " + job.File};
+    job.Revision = FileRevision(path);
     if (job.File != list.Current || !reload_) {
         JobChanged();
         return {};

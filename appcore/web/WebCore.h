@@ -74,7 +74,7 @@ private:
     std::vector<std::string> JobFiles(std::string& current) override;
     std::vector<std::string> Transitions() override;
     bool ReadJob(const std::string& file, TWebJob& job) override;
-    std::string SaveJob(const TWebJob& job) override;
+    TAnswer SaveJob(TWebJob& job) override;
     std::string Preview(const TWebScreen* screen) override;
     std::vector<TWebModule> Catalogue() override;
     std::string WithCore(const std::function<std::string()>& read);
@@ -100,7 +100,7 @@ private:
     std::jthread preview_;
     // The settings page (WebCoreSettings.cpp).
     nlohmann::json SettingsState() override;
-    TSettingsAnswer PutSettings(const nlohmann::json& body) override;
+    TAnswer PutSettings(const nlohmann::json& body) override;
 
     TApplicationCore& core_;
     std::unique_ptr<TWebServer> server_;

@@ -201,7 +201,7 @@ nlohmann::json TWebInterface::SettingsState() {
                 {"drivers", list(TModuleKind::Driver)}};
 }
 
-TWebHost::TSettingsAnswer TWebInterface::PutSettings(const nlohmann::json& body) {
+TWebHost::TAnswer TWebInterface::PutSettings(const nlohmann::json& body) {
     std::lock_guard lock(settingsMutex_);
     std::string path, programFolder;
     WithCore([&] {

@@ -113,6 +113,7 @@ THttpResponse GetJob(const THttpRequest& request, TWebHost& host) {
     json screens = json::array();
     for (const TWebScreen& screen : job.Screens) screens.push_back(ScreenJson(screen));
     return JsonAnswer(200, json{{"file", job.File},
+                                {"revision", job.Revision},
                                 {"screens", std::move(screens)},
                                 {"transitions", host.Transitions()}});
 }
@@ -124,6 +125,10 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     if (body.contains("file")) {
         if (!ShortText(body["file"], 4096)) return JsonError(400, "file is not a text");
         job.File = body["file"].get<std::string>();
+    }
+    if (body.contains("revision")) {
+        if (!ShortText(body["revision"], 256)) return JsonError(400, "revision is not a text");
+        job.Revision = body["revision"].get<std::string>();
     }
     if (!body.contains("screens") || !body["screens"].is_array() || body["screens"].empty() ||
         body["screens"].size() > kMaxScreens)
@@ -158,9 +163,9 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
     if (job.File.empty()) job.File = current;
     if (std::find(files.begin(), files.end(), job.File) == files.end())
         return JsonError(404, "no such job");
-    if (const std::string problem = host.SaveJob(job); !problem.empty())
-        return JsonError(500, problem);
-    return JsonAnswer(200, json{{"file", job.File}});
+    if (const TWebHost::TAnswer answer = host.SaveJob(job); answer.Status != 200)
+        return JsonError(answer.Status, answer.Error);
+    return JsonAnswer(200, json{{"file", job.File}, {"revision", job.Revision}});
 }
 
 THttpResponse PostPreview(const THttpRequest& request, TWebHost& host) {

@@ -44,6 +44,8 @@ struct TWebScreen {
 struct TWebJob {
     std::string File; // relative to the settings folder
     std::vector<TWebScreen> Screens;
+    // Which version of the file was read; a save given one refuses to write over another.
+    std::string Revision;
 };
 
 struct TWebTag {
@@ -76,22 +78,25 @@ public:
     virtual std::vector<std::string> Transitions() = 0;
     // A job of JobFiles (empty: the loaded one); false when it is none or cannot be read.
     virtual bool ReadJob(const std::string& file, TWebJob& job) = 0;
-    // Writes a job of JobFiles; the loaded one is shown at once. The reason it failed, else empty.
-    virtual std::string SaveJob(const TWebJob& job) = 0;
+    // What a change answers: 200, or the status and the reason nothing was changed.
+    struct TAnswer {
+        int Status = 200;
+        std::string Error;
+    };
+    // Writes a job of JobFiles (409: the file is no longer the revision the job names); the
+    // loaded one is shown at once. The file's new revision goes to job.
+    virtual TAnswer SaveJob(TWebJob& job) = 0;
     // Shows the screen on the panel as the editor's preview does; null ends the preview.
     virtual std::string Preview(const TWebScreen* screen) = 0;
     // The tag tree of the data modules that are on.
     virtual std::vector<TWebModule> Catalogue() = 0;
-    // The settings page (GET and PUT /api/settings).
-    struct TSettingsAnswer {
-        int Status = 200; // 400: a bad value, nothing written; 409: the file is not writable
-        std::string Error;
-    };
+    // The settings page (GET and PUT /api/settings); 400: a bad value, 409: the file is not
+    // writable; nothing written either way.
     // The common settings, the modules and the drivers, as GET /api/settings answers.
     virtual nlohmann::json SettingsState() = 0;
     // Checks every value of body (an object), then writes them to the settings file in one
     // update and applies them.
-    virtual TSettingsAnswer PutSettings(const nlohmann::json& body) = 0;
+    virtual TAnswer PutSettings(const nlohmann::json& body) = 0;
 };
 
 class TWebServer {

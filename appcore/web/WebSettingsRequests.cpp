@@ -10,7 +10,7 @@ THttpResponse SettingsRequest(TWebHost& host, const THttpRequest& request) {
     if (request.Method != "PUT") return JsonError(405, "method not allowed");
     const nlohmann::json body = ParseJsonObject(request.Body);
     if (body.is_discarded()) return JsonError(400, "the body is not a JSON object");
-    const TWebHost::TSettingsAnswer answer = host.PutSettings(body);
+    const TWebHost::TAnswer answer = host.PutSettings(body);
     if (answer.Status != 200) return JsonError(answer.Status, answer.Error);
     return JsonAnswer(200, nlohmann::json::object());
 }

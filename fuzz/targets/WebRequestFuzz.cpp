@@ -39,9 +39,11 @@ public:
         job.Screens = {{"one", 5, true, false, 1, {{"$time$", 1, 2}}}};
         return std::find(files.begin(), files.end(), job.File) != files.end();
     }
-    std::string SaveJob(const TWebJob& job) override {
+    TAnswer SaveJob(TWebJob& job) override {
         ++Calls;
         FUZZ_CHECK(!job.Screens.empty() && (job.File == "a.orv3" || job.File == "jobs/b.orv3"));
+        if (!job.Revision.empty() && job.Revision != "1") return {409, "changed"};
+        job.Revision = "2";
         return {};
     }
     std::string Preview(const TWebScreen*) override {
@@ -52,7 +54,7 @@ public:
         return {{"Time", {{"$time", "Time", "", "$time$", {}}}}};
     }
     nlohmann::json SettingsState() override { return nlohmann::json::object(); }
-    TSettingsAnswer PutSettings(const nlohmann::json& body) override {
+    TAnswer PutSettings(const nlohmann::json& body) override {
         ++Calls;
         FUZZ_CHECK(body.is_object());
         return {};

@@ -402,6 +402,23 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
     EXPECT_NE(browser.Send("GET", "/api/panel").Body.find("preview row"), std::string::npos);
     EXPECT_EQ(browser.Send("DELETE", "/api/preview").Status, 200);
     EXPECT_TRUE(WaitForFirstRow("edited line"));
+
+    // A save names the revision it was read at: one made elsewhere meanwhile, by this interface
+    // or by a program writing the file in place, is never written over unasked (409, the file
+    // kept); without a revision the save writes over it.
+    const std::string revision = JsonText(saved.Body, "revision");
+    EXPECT_EQ(json::parse(browser.Send("GET", "/api/job").Body)["revision"], revision);
+    json stale = edited; // read before the save above
+    stale["screens"][0]["lines"][0]["text"] = "stale line";
+    const std::string current = ReadText(jobPath);
+    EXPECT_EQ(browser.Send("PUT", "/api/job", stale.dump()).Status, 409);
+    stale["revision"] = revision;
+    std::ofstream(jobPath, std::ios::app) << "; a note\n";
+    EXPECT_EQ(browser.Send("PUT", "/api/job", stale.dump()).Status, 409);
+    EXPECT_EQ(ReadText(jobPath), current + "; a note\n");
+    stale["revision"] = "";
+    EXPECT_EQ(browser.Send("PUT", "/api/job", stale.dump()).Status, 200);
+    EXPECT_TRUE(WaitForFirstRow("stale line"));
 }
 
 // The settings page's requests: what they show, that a bad value writes nothing, that a save

@@ -214,13 +214,22 @@ async function loadJob(file) {
   } catch (e) { say(e.message); }
 }
 
-async function saveJob() {
+// The file read is named by its revision: a file changed elsewhere meanwhile is written over
+// only when the user says so.
+async function saveJob(overwrite) {
   if (!state.job) return;
   try {
-    await api('PUT', '/api/job', state.job);
+    const body = overwrite === true ? Object.assign({}, state.job, { revision: '' }) : state.job;
+    const saved = await api('PUT', '/api/job', body);
+    state.job.revision = saved.revision;
     state.dirty = false;
     say(text('webSaved', 'Saved.'));
-  } catch (e) { say(e.message); }
+  } catch (e) {
+    if (e.status === 409 && overwrite !== true &&
+        window.confirm(text('webJobChanged', 'The job file has been changed elsewhere since it was opened. Save over it?')))
+      return saveJob(true);
+    say(e.message);
+  }
 }
 
 // ---- Tags: the catalogue and the parameter editor.

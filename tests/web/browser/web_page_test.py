@@ -23,6 +23,7 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.support import expected_conditions
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     print('skipped: python3-selenium is not installed')
@@ -251,6 +252,38 @@ def main():
             check(False, 'the panel does not show the saved line: %s' % panel_state(state)[0])
         check(browser.find_element(By.ID, 'message').text == 'Saved.', 'no "Saved." on the page')
 
+        # The file written in place by another program meanwhile: the page asks before it writes
+        # over it, and writes only when told to.
+        # (after the page has read the job again on hearing of its own save)
+        time.sleep(1)
+        elsewhere = expected.replace('second screen', 'screen by hand')
+        with open(path, 'w', encoding='cp1251') as f:
+            f.write(elsewhere)
+        line = browser.find_elements(By.CSS_SELECTOR, '.lineText')[1]
+        line.clear()
+        line.send_keys('over it')
+        answers = []
+        for accept in (False, True):
+            browser.find_element(By.ID, 'save').click()
+            try:
+                alert = wait.until(expected_conditions.alert_is_present())
+                answers.append(alert.text)
+                alert.accept() if accept else alert.dismiss()
+            except Exception:
+                answers.append(None)
+            if not accept:
+                time.sleep(0.5)
+                with open(path, encoding='cp1251') as f:
+                    check(f.read() == elsewhere, 'a file changed elsewhere was written over unasked')
+        check(all(a and a.startswith('The job file has been changed elsewhere') for a in answers),
+              'no question before writing over a file changed elsewhere: %s' % answers)
+        expected = job_file([('Screen1', ['$nowSec[,,20,4,bar]$', 'over it']),
+                             ('Screen2', ['second screen'])])
+        try:
+            wait.until(saved)
+        except Exception:
+            check(False, 'told to, the page did not write over the file: %r' % open(path).read())
+
         # The preview: the panel shows the edited screen, its tags evaluated, and so does the page.
         browser.find_element(By.ID, 'preview').click()
 
@@ -311,7 +344,7 @@ def main():
                     values = browser.execute_script(
                         "return [...document.querySelectorAll('#lines .lineText')].map(e => e.value);")
                     seen['job'] = values
-                    return values == ['$nowSec[,,20,4,bar]$', 'edited on page', '', '']
+                    return values == ['$nowSec[,,20,4,bar]$', 'over it', '', '']
                 try:
                     wait.until(job_lines)
                 except Exception:
