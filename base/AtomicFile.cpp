@@ -204,6 +204,14 @@ std::optional<std::string> WriteTarget(const std::string& path, std::string& err
     return std::nullopt;
 }
 
+std::string FileRevision(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
+    return std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino) + "-" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + "-" +
+           std::to_string(st.st_size);
+}
+
 bool WriteFileAtomic(const std::string& path, const std::string& contents, TFileSync sync) {
     std::string error;
     const auto target = WriteTarget(path, error);

@@ -25,6 +25,12 @@ std::optional<std::string> ReadRegularFile(const std::string& path, size_t maxBy
 // neither a regular file nor missing (folder, device, FIFO, socket) or the links loop.
 std::optional<std::string> WriteTarget(const std::string& path, std::string& error);
 
+// Which version of a file is there: the file itself (an atomic replacement makes a new one), its
+// time of change and its size. Empty when there is none. Two reads that give the same text saw
+// the same contents, but for a rewrite in place of the same size within the file system's
+// time step.
+std::string FileRevision(const std::string& path);
+
 // Durable: the new file is flushed to the disk before the rename and keeps the old file's mode,
 // for files that must survive a power cut. Volatile: no flush and the default mode, for files
 // rewritten many times a second. Readers never see a partial file either way.

@@ -54,11 +54,11 @@ enum TMessageId : int {
     msgLastWebText = 81,
     msgFirstSettingCaption = 82, // captions of the settings, in the order of kSettingCaptionKeys
     msgLastSettingCaption = 119,
-    msgWebJobChanged = 120, // a web page text added after the captions, as "webJobChanged"
+    msgJobChangedElsewhere = 120, // the editors' question; the web page's "webJobChanged"
 };
 
 constexpr int kFirstMessage = msgPreviewMode;
-constexpr int kLastMessage = msgWebJobChanged;
+constexpr int kLastMessage = msgJobChangedElsewhere;
 
 // The keys the web page looks its texts up by, for messages msgFirstWebText...
 inline constexpr std::array<const char*, msgLastWebText - msgFirstWebText + 1> kWebTextKeys = {

@@ -1,6 +1,7 @@
 #include "appcore/web/WebCore.h"
 
 #include "appcore/ApplicationCore.h"
+#include "base/AtomicFile.h"
 #include "base/Cp1251.h"
 #include "base/IniFile.h"
 #include "base/LanguageFile.h"
@@ -21,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 namespace orv {
 
@@ -284,15 +284,6 @@ std::string Normal(const std::string& path) {
     return error ? std::filesystem::path(path).lexically_normal().string() : canonical.string();
 }
 
-// Which version of a file is there: the file (an atomic save makes a new one), its time of
-// change and size; empty when there is none.
-std::string FileRevision(const std::string& path) {
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
-    return std::to_string(st.st_ino) + "-" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec) + "-" + std::to_string(st.st_size);
-}
-
 TJobScreen JobScreenOf(const TWebScreen& screen) {
     TJobScreen out;
     out.Name = Utf8ToCp1251(screen.Name);
@@ -314,7 +305,7 @@ std::vector<std::pair<std::string, std::string>> TWebInterface::PageTexts() {
     const std::vector<std::string> found = ProgramTexts(msgFirstWebText, kWebTextKeys.size());
     std::vector<std::pair<std::string, std::string>> texts;
     for (size_t i = 0; i < kWebTextKeys.size(); ++i) texts.emplace_back(kWebTextKeys[i], found[i]);
-    texts.emplace_back("webJobChanged", ProgramTexts(msgWebJobChanged, 1).front());
+    texts.emplace_back("webJobChanged", ProgramTexts(msgJobChangedElsewhere, 1).front());
     return texts;
 }
 

@@ -203,7 +203,8 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
     editor_->RebuildTagTree();
     core_.ShowGreeting();
     // Other programs steer the screens through the session bus from before the job runs.
-    new TRemoteDBusService(core_, this);
+    new TRemoteDBusService(
+        core_, [this](std::string& reason) { return ReloadJob({}, reason); }, this);
     // The web interface, when the settings switch it on.
     if (const TWebSettings web = ReadWebSettings(core_.Settings().Path()); web.Active) {
         web_ = std::make_unique<TWebInterface>(core_);
@@ -212,7 +213,7 @@ void TOrvanta::StartUp(const TStartupProgress& progress) {
             [this] {
                 return webCalls_.Run([this] {
                     std::string reason;
-                    if (core_.Reload(core_.LoadedJobPath(), &reason) && web_) web_->JobChanged();
+                    if (ReloadJob(core_.LoadedJobPath(), reason) && web_) web_->JobChanged();
                     return reason;
                 });
             },
@@ -301,6 +302,16 @@ void TOrvanta::WritePluginDialogTemplates() {
     TModuleHost& host = core_.Host();
     for (size_t i = 0; i < host.Modules().size(); ++i)
         if (host.CanConfigure(i)) host.Configure(i);
+}
+
+bool TOrvanta::ReloadJob(const std::string& path, std::string& reason) {
+    if (editor_->Modified()) {
+        reason = "the job editor has unsaved changes";
+        return false;
+    }
+    if (!core_.Reload(path, &reason)) return false;
+    editor_->JobLoaded(QString::fromStdString(core_.LoadedJobPath()));
+    return true;
 }
 
 void TOrvanta::LoadAutoloadJob() {

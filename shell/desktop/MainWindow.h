@@ -69,6 +69,10 @@ public:
     // next message found it closed.
     TfrmVirtualDisplay* VirtualDisplay() const { return virtualDisplay_; }
     TJobEditor& Editor() { return *editor_; }
+    // The settings and a job read again (path; empty: the settings' job), for the web
+    // interface and the session bus; the editor then shows that job. Refused while the editor
+    // has unsaved edits, which the reload would drop: false and the reason.
+    bool ReloadJob(const std::string& path, std::string& reason);
     // Creates the window when there is none, gives it the panel's geometry and look (colours
     // and dot sizes), keeps it above other windows and shows it: at start-up with "Show", from
     // the settings page's "Посмотреть" with the page's choices, after a save with "Show" on.

@@ -1,6 +1,7 @@
 #include "shell/editor/JobEditor.h"
 
 #include "host/ProgramMessages.h"
+#include "base/AtomicFile.h"
 #include "appcore/ApplicationCore.h"
 #include "shell/editor/EditorGlyphs.h"
 #include "shell/editor/JobLineEdit.h"
@@ -319,6 +320,7 @@ void TJobEditor::FillTabs() {
 }
 
 void TJobEditor::JobLoaded(const QString& path) {
+    jobRevision_ = FileRevision(path.toStdString()); // the core has just read it
     FillTabs();
     jobPath_ = path;
     modified_ = false;
@@ -585,6 +587,7 @@ bool TJobEditor::NewJob() {
     if (!ConfirmDiscard()) return false;
     core_.Job() = TJob();
     jobPath_.clear();
+    jobRevision_.clear();
     {
         const QSignalBlocker block(tcJobControl_);
         while (tcJobControl_->count() > 0) tcJobControl_->removeTab(0);
@@ -602,6 +605,7 @@ bool TJobEditor::OpenJob() {
     if (path.isEmpty()) return false;
     TJob loaded;
     std::string error;
+    const std::string revision = FileRevision(path.toStdString());
     if (!loaded.LoadFromFile(path.toStdString(), &error)) {
         QMessageBox::warning(this, QStringLiteral("Orvanta3"),
                              QStringLiteral("Не удалось открыть задание: ") +
@@ -612,6 +616,7 @@ bool TJobEditor::OpenJob() {
     FillTabs();
     if (core_.Job().Count() == 0) AddScreen();
     jobPath_ = path;
+    jobRevision_ = revision;
     modified_ = false;
     ShowPanelLines(Message(msgJobLoaded), ToCp1251(QFileInfo(path).fileName()));
     return true;
@@ -634,6 +639,16 @@ bool TJobEditor::SaveJobAs() {
 bool TJobEditor::SaveTo(QString path) {
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".orv3");
+    // The file this job came from, saved or written elsewhere since: written over only when
+    // the user says so.
+    if (path == jobPath_ && FileRevision(path.toStdString()) != jobRevision_) {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Orvanta3"),
+                        FromCp1251(Message(msgJobChangedElsewhere)),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName("mbJobChangedElsewhere");
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) return false;
+    }
     if (!core_.Job().SaveToFile(path.toStdString())) {
         // The file on the disk is unchanged; errno says why (a full disk, say).
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
@@ -643,6 +658,7 @@ bool TJobEditor::SaveTo(QString path) {
         return false;
     }
     jobPath_ = path;
+    jobRevision_ = FileRevision(path.toStdString());
     modified_ = false;
     ShowPanelLines(Message(msgJobSaved),
                    Message(msgSavedAs) + ToCp1251(QFileInfo(path).fileName()));

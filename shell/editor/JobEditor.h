@@ -169,6 +169,7 @@ private:
     bool firstSwitchOffDone_ = false;
     bool modified_ = false;
     QString jobPath_;
+    std::string jobRevision_; // of jobPath_ as last read or written here
 };
 
 } // namespace orv

@@ -2,7 +2,7 @@
 // arrive on the main thread and go to TApplicationCore.
 //
 // Use: the main window creates it once, after the core's start-up,
-//     new TRemoteDBusService(core, this);
+//     new TRemoteDBusService(core, reload, this);
 // Without a session bus, or when another program owns the name, it serves nothing
 // (Registered() is false) and the program runs on.
 #pragma once
@@ -12,6 +12,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <string>
+
 namespace orv {
 
 class TApplicationCore;
@@ -20,7 +23,10 @@ class TRemoteDBusService final : public QObject, protected QDBusContext {
     Q_OBJECT
 
 public:
-    TRemoteDBusService(TApplicationCore& core, QObject* parent = nullptr);
+    // reload: what Reload does (the core's own when empty); false and the reason when it
+    // could not.
+    using TReload = std::function<bool(std::string& reason)>;
+    TRemoteDBusService(TApplicationCore& core, TReload reload = {}, QObject* parent = nullptr);
     ~TRemoteDBusService() override; // gives the name and the object back
 
     bool Registered() const { return registered_; }
@@ -37,6 +43,7 @@ public slots:
 
 private:
     TApplicationCore& core_;
+    TReload reload_;
     bool registered_ = false;
 };
 

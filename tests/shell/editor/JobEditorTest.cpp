@@ -255,5 +255,44 @@ TEST_F(EditorTest, UnsavedEditsAreOfferedForSavingBeforeTheyGo) {
     EXPECT_EQ(ReadText(JobPath()).find("!"), std::string::npos);
 }
 
+// The job file changed by another program (the web page, say) while the editor has it: a
+// reload leaves unsaved edits alone, and a save writes over the other change only when told to;
+// without edits a reload shows the other change in the editor.
+TEST_F(EditorTest, AJobChangedElsewhereIsNeitherDroppedNorWrittenOverUnasked) {
+    WriteSettings();
+    Start();
+    Type(1, "mine");
+    const std::string path = docs / "shared.orv3";
+    savePath = QString::fromStdString(path);
+    Click("btnSaveJob");
+    ASSERT_FALSE(Editor().Modified());
+
+    Type(1, " edited");
+    TJob theirs;
+    theirs.AddScreen("one");
+    theirs.SetLine(0, 1, "theirs");
+    ASSERT_TRUE(theirs.SaveToFile(path));
+    const std::string written = ReadText(path);
+    std::string reason;
+    EXPECT_FALSE(window->ReloadJob(path, reason));
+    EXPECT_EQ(reason, "the job editor has unsaved changes");
+    EXPECT_EQ(LineText(0, 1), "mine edited");
+    WhileModal([&] { Click("btnSaveJob"); },
+               [](QWidget& dialog) { Answer(dialog, QMessageBox::No); });
+    EXPECT_EQ(ReadText(path), written);
+    EXPECT_TRUE(Editor().Modified());
+    WhileModal([&] { Click("btnSaveJob"); },
+               [](QWidget& dialog) { Answer(dialog, QMessageBox::Yes); });
+    EXPECT_NE(ReadText(path).find("Line1=mine edited"), std::string::npos);
+    EXPECT_FALSE(Editor().Modified());
+
+    ASSERT_TRUE(theirs.SaveToFile(path));
+    EXPECT_TRUE(window->ReloadJob(path, reason)) << reason;
+    EXPECT_EQ(Line(1).text(), QStringLiteral("theirs"));
+    Type(1, "!");
+    Click("btnSaveJob"); // nothing to ask: the editor holds what the file held
+    EXPECT_NE(ReadText(path).find("Line1=theirs!"), std::string::npos);
+}
+
 } // namespace
 } // namespace orv::test
