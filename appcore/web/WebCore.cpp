@@ -519,11 +519,14 @@ std::vector<TWebModule> TWebInterface::Catalogue() {
                         Cp1251ToUtf8(node.Hint),
                         Cp1251ToUtf8(node.Example),
                         {}};
-            if (node.Name.starts_with("$drive") && node.Name != "$driveEnum")
+            // "$%driveFree" takes the arguments of "$driveFree".
+            const std::string name =
+                node.Name.starts_with("$%") ? "$" + node.Name.substr(2) : node.Name;
+            if (name.starts_with("$drive") && name != "$driveEnum")
                 for (const TDriveChoice& drive : choices.Drives)
                     tag.Choices.emplace_back(std::to_string(drive.Number),
                                              Cp1251ToUtf8(drive.Caption));
-            if (node.Name.starts_with("$userValue") && node.Name != "$userValueEnum")
+            if (name.starts_with("$userValue") && name != "$userValueEnum")
                 for (const TSourceChoice& source : choices.Sources)
                     tag.Choices.emplace_back(Cp1251ToUtf8(source.Argument),
                                              Cp1251ToUtf8(source.Argument));

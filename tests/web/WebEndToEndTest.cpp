@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -304,6 +305,8 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
                        "TransitionEffect=3\n");
     WriteText(docs / "plain.orv3", "[Only]\nShow=1\nLine1=plain job\n");
     WriteText(docs / "jobs/notes.txt", "not a job");
+    WriteText(docs / "Orvanta3.ini",
+              ReadText(docs / "Orvanta3.ini") + "[diskfacts.so]\nActive=1\n");
     daemon = Start({"--job", jobPath, "--web", "127.0.0.1:" + std::to_string(port)});
     ASSERT_TRUE(Serving()) << ReadText(docs / "err");
     ASSERT_TRUE(WaitForFirstRow("first screen"));
@@ -330,7 +333,18 @@ TEST_F(WebEndToEndTest, JobEditorReadsSavesAndPreviews) {
     const json font = json::parse(browser.Send("GET", "/api/font").Body);
     EXPECT_EQ(font["glyphs"].size(), 256u);
     EXPECT_EQ(font["glyphs"]['I'], json({14, 4, 4, 4, 4, 4, 14, 0}));
-    EXPECT_EQ(browser.Send("GET", "/api/catalogue").Status, 200);
+    // The drive tags offer the drives (the root file system is drive 0), the percent ones too.
+    const json catalogue = json::parse(browser.Send("GET", "/api/catalogue").Body);
+    std::map<std::string, json> tags;
+    for (const json& module : catalogue["modules"])
+        for (const json& tag : module["tags"]) tags[tag["name"]] = tag["choices"];
+    for (const char* name : {"driveFree", "%driveFree", "%driveUsed"}) {
+        ASSERT_TRUE(tags.contains(name)) << catalogue.dump();
+        ASSERT_FALSE(tags[name].empty()) << name;
+        EXPECT_EQ(tags[name][0]["value"], "0") << name;
+    }
+    ASSERT_TRUE(tags.contains("time"));
+    EXPECT_TRUE(tags["time"].empty());
 
     // Path tricks reach no file.
     const std::string original = ReadText(jobPath);
