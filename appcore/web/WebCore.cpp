@@ -382,10 +382,11 @@ bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
         rows = core_.Rows();
         return std::string();
     });
-    TJob loaded;
+    if (path.empty()) return false;
     // Taken before the read: a change meanwhile makes a save refused, never lost.
     job.Revision = FileRevision(path);
-    if (path.empty() || !loaded.LoadFromFile(path)) return false;
+    TJob loaded;
+    if (!loaded.LoadFromFile(path)) return false;
     job.File = file.empty() ? list.Current : file;
     for (int i = 0; i < loaded.Count(); ++i) {
         const TJobScreen& screen = *loaded.Screen(i);
@@ -409,6 +410,7 @@ bool TWebInterface::ReadJob(const std::string& file, TWebJob& job) {
 // beyond the body's dropped, new ones added; lines the body leaves out are empty.
 TWebHost::TAnswer TWebInterface::SaveJob(TWebJob& job) {
     const TJobList list = ListJobs();
+    if (job.File.empty()) job.File = list.Current;
     const std::string path = job.File.empty() ? std::string() : list.PathOf(job.File);
     if (path.empty()) return {404, "no such job"};
     if (!job.Revision.empty() && FileRevision(path) != job.Revision)

@@ -158,11 +158,6 @@ THttpResponse PutJob(const THttpRequest& request, TWebHost& host) {
             if (names.insert(folded(name)).second) screen.Name = name;
         }
     }
-    std::string current;
-    const std::vector<std::string> files = host.JobFiles(current);
-    if (job.File.empty()) job.File = current;
-    if (std::find(files.begin(), files.end(), job.File) == files.end())
-        return JsonError(404, "no such job");
     if (const TWebHost::TAnswer answer = host.SaveJob(job); answer.Status != 200)
         return JsonError(answer.Status, answer.Error);
     return JsonAnswer(200, json{{"file", job.File}, {"revision", job.Revision}});

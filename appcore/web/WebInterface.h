@@ -83,19 +83,20 @@ public:
         int Status = 200;
         std::string Error;
     };
-    // Writes a job of JobFiles (409: the file is no longer the revision the job names); the
-    // loaded one is shown at once. The file's new revision goes to job.
+    // Writes a job of JobFiles (an empty File: the loaded one, named in File then; 404: none of
+    // them; 409: the file is no longer the revision the job names); the loaded one is shown at
+    // once. The file's new revision goes to job.
     virtual TAnswer SaveJob(TWebJob& job) = 0;
     // Shows the screen on the panel as the editor's preview does; null ends the preview.
     virtual std::string Preview(const TWebScreen* screen) = 0;
     // The tag tree of the data modules that are on.
     virtual std::vector<TWebModule> Catalogue() = 0;
-    // The settings page (GET and PUT /api/settings); 400: a bad value, 409: the file is not
-    // writable; nothing written either way.
-    // The common settings, the modules and the drivers, as GET /api/settings answers.
+    // The settings page: the common settings, the modules and the drivers, as GET
+    // /api/settings answers.
     virtual nlohmann::json SettingsState() = 0;
     // Checks every value of body (an object), then writes them to the settings file in one
-    // update and applies them.
+    // update and applies them; 400: a bad value, 409: the file is not writable, nothing
+    // written either way.
     virtual TAnswer PutSettings(const nlohmann::json& body) = 0;
 };
 

@@ -41,7 +41,9 @@ public:
     }
     TAnswer SaveJob(TWebJob& job) override {
         ++Calls;
-        FUZZ_CHECK(!job.Screens.empty() && (job.File == "a.orv3" || job.File == "jobs/b.orv3"));
+        FUZZ_CHECK(!job.Screens.empty());
+        if (job.File.empty()) job.File = "a.orv3";
+        if (job.File != "a.orv3" && job.File != "jobs/b.orv3") return {404, "no such job"};
         if (!job.Revision.empty() && job.Revision != "1") return {409, "changed"};
         job.Revision = "2";
         return {};
