@@ -4,12 +4,14 @@
 #include "base/MessageBox.h"
 #include "host/ProgramMessages.h"
 #include "virtual/BgrColor.h"
+#include "virtual/X11Surface.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace orv {
@@ -25,8 +27,32 @@ void Refuse(const char* message) { ShowMessage(message, Message(msgErrorCaption)
 TLCDLabel::TLCDLabel(QWidget* parent) : QWidget(parent), font_(Font5x8()) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    if (TX11Surface::Available()) {
+        paintsItself_ = true;
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
     SetPixelOn(pixelOn_);
     Relayout();
+}
+
+TLCDLabel::~TLCDLabel() = default;
+
+QPaintEngine* TLCDLabel::paintEngine() const {
+    return paintsItself_ ? nullptr : QWidget::paintEngine();
+}
+
+TX11Surface* TLCDLabel::Surface() {
+    if (!paintsItself_) return nullptr;
+    const WId window = winId();
+    if (!surface_ || surface_->Window() != window) surface_ = TX11Surface::Open(window);
+    if (!surface_) {
+        paintsItself_ = false;
+        setAttribute(Qt::WA_PaintOnScreen, false);
+        update();
+    }
+    return surface_.get();
 }
 
 // Only the cells whose character changed are painted again.
@@ -41,28 +67,59 @@ uint8_t TLCDLabel::CodeAt(const std::string& caption, size_t k) {
 }
 
 void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
-    const QSize size = CellSize();
-    // One rectangle a run of changed cells on a line, the spacing between them included: each
-    // rectangle costs the window system a request of its own.
-    QRegion cells;
+    // Runs of changed cells on a line, painted as one rectangle with the spacing between them:
+    // each rectangle costs the window system a request of its own.
+    std::vector<std::array<int, 3>> runs;
     for (int line = 0; line < textLines_; ++line) {
         const size_t first = static_cast<size_t>(line) * noOfChars_;
         for (int cell = 0; cell < noOfChars_; ++cell) {
             if (!changed(first + cell)) continue;
             int last = cell;
             while (last + 1 < noOfChars_ && changed(first + last + 1)) ++last;
-            cells += QRect(CellOrigin(line, cell),
-                           CellOrigin(line, last) + QPoint(size.width() - 1, size.height() - 1));
+            runs.push_back({line, cell, last});
             cell = last;
         }
     }
-    if (cells.isEmpty()) return;
+    if (runs.empty()) return;
+    if (isVisible() && PutRuns(runs)) return;
+    const QSize size = CellSize();
+    QRegion cells;
+    for (const auto& [line, first, last] : runs)
+        cells += QRect(CellOrigin(line, first),
+                       CellOrigin(line, last) + QPoint(size.width() - 1, size.height() - 1));
     // Painted at once while shown: a frame then costs one pass of the event loop, not a second
     // one for a posted update request.
     if (isVisible())
         repaint(cells);
     else
         update(cells);
+}
+
+bool TLCDLabel::PutRuns(const std::vector<std::array<int, 3>>& runs) {
+    if (!isEnabled()) return false; // no cells to show
+    TX11Surface* surface = Surface();
+    if (!surface) return false;
+    const QSize size = CellSize();
+    if (!runBackground_) runBackground_ = BgrToColor(backGround_, palette()).rgb();
+    const QRgb background = *runBackground_;
+    for (const auto& [line, first, last] : runs) {
+        const QPoint origin = CellOrigin(line, first);
+        const int width = CellOrigin(line, last).x() + size.width() - origin.x();
+        if (run_.width() < width || run_.height() != size.height())
+            run_ = QImage(std::max(width, run_.width()), size.height(), QImage::Format_RGB32);
+        run_.fill(background);
+        for (int cell = first; cell <= last; ++cell) {
+            const QImage& image =
+                CellImage(CodeAt(caption_, static_cast<size_t>(line) * noOfChars_ + cell));
+            const size_t left = static_cast<size_t>(CellOrigin(line, cell).x() - origin.x()) * 4;
+            for (int y = 0; y < size.height(); ++y)
+                std::memcpy(run_.scanLine(y) + left, image.constScanLine(y),
+                            static_cast<size_t>(size.width()) * 4);
+        }
+        surface->Put(run_, QRect(0, 0, width, size.height()), origin);
+    }
+    surface->Flush();
+    return true;
 }
 
 TMatrixGeometry TLCDLabel::Geometry() const {
@@ -193,10 +250,25 @@ bool TLCDLabel::DotOn(uint8_t code, int row, int col) const {
 }
 
 void TLCDLabel::paintEvent(QPaintEvent* event) {
+    // Painting to the screen (not into a grab): drawn here, then put.
+    if (paintsItself_ && !redirected(nullptr)) {
+        QImage image(laidOut_, QImage::Format_RGB32);
+        QPainter painter(&image);
+        Paint(painter, event->region());
+        painter.end();
+        if (TX11Surface* surface = Surface()) {
+            for (const QRect& part : event->region()) surface->Put(image, part, part.topLeft());
+            surface->Flush();
+        }
+        return;
+    }
     QPainter painter(this);
+    Paint(painter, event->region());
+}
+
+void TLCDLabel::Paint(QPainter& painter, const QRegion& dirty) {
     const QPalette& pal = palette();
     const int width = laidOut_.width(), height = laidOut_.height();
-    const QRegion& dirty = event->region();
     painter.fillRect(dirty.boundingRect(), BgrToColor(backGround_, pal));
 
     if (borderStyle_ != TMyBorder::frNone) {
@@ -231,7 +303,10 @@ void TLCDLabel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TLCDLabel::ForgetCellImages() { cellImages_ = {}; }
+void TLCDLabel::ForgetCellImages() {
+    cellImages_ = {};
+    runBackground_.reset();
+}
 
 const QImage& TLCDLabel::CellImage(uint8_t shown) const {
     const TMatrixGeometry g = Geometry();

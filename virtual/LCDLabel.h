@@ -6,6 +6,9 @@
 // The control sizes itself to its cells: a property change resizes it, and when something else
 // resizes it (a layout, the user), NoOfChars and TextLines become what fits and the control
 // takes their exact size. Paint on the GUI thread only.
+//
+// On X11 the control is a window of its own that it paints itself: changed cells go straight
+// to the X server, without a pass of Qt's repaint machinery; elsewhere Qt paints it.
 #pragma once
 
 #include "engine/CustomGlyph.h"
@@ -15,11 +18,15 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+class QPainter;
 
 namespace orv {
 
@@ -46,10 +53,13 @@ enum class TPixelSize {
 enum class TPixelShape { spSquare, spShaped, spRound };
 enum class TMyBorder { frRaised, frLowered, frSingle, frNone };
 
+class TX11Surface;
+
 class TLCDLabel : public QWidget {
     Q_OBJECT
 public:
     explicit TLCDLabel(QWidget* parent = nullptr);
+    ~TLCDLabel() override;
 
     // The setters of numbers refuse values out of range with an error message and return false;
     // the property then keeps its value. Setting the current value does nothing.
@@ -110,6 +120,8 @@ public:
     QSize CellSize() const;
 
     QSize sizeHint() const override { return laidOut_; }
+    // null while the control paints itself.
+    QPaintEngine* paintEngine() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -124,8 +136,15 @@ private:
     void ForgetCellImages();
     // Character k of a caption as drawn (0 beyond it).
     static uint8_t CodeAt(const std::string& caption, size_t k);
-    // Schedules a paint of each cell k for which changed(k) holds.
+    // Paints each cell k for which changed(k) holds: at once while shown, else when shown.
     void UpdateCells(const std::function<bool(size_t)>& changed);
+    // The frame and the cells within dirty.
+    void Paint(QPainter& painter, const QRegion& dirty);
+    // The surface of this control's window; null (and Qt paints from now on) when it has none.
+    TX11Surface* Surface();
+    // Puts the cells of each run (line, first cell, last cell) and the spacing between them
+    // straight on the screen; false when there is no surface for it.
+    bool PutRuns(const std::vector<std::array<int, 3>>& runs);
     bool SetCount(int& field, int value, int minimum, const char* message);
     // Stores a value that changes only how the cells look.
     template <typename T> void Repaint(T& field, T value) {
@@ -159,6 +178,10 @@ private:
     std::array<TGlyph5x8, 256> font_;
     QSize laidOut_; // the size the cells need, which the control last took
     mutable std::array<QImage, 256> cellImages_; // by code; null: not drawn yet
+    bool paintsItself_ = false;
+    std::unique_ptr<TX11Surface> surface_;
+    QImage run_;                        // the cells of a run, as put on the screen
+    std::optional<QRgb> runBackground_; // the background between them; reset with the images
 };
 
 } // namespace orv
