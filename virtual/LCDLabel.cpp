@@ -4,21 +4,18 @@
 #include "base/MessageBox.h"
 #include "host/ProgramMessages.h"
 #include "virtual/BgrColor.h"
-#include "virtual/X11Surface.h"
+#include "virtual/OnScreenPanel.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace orv {
 
 namespace {
-
-constexpr size_t kMaxCaptionBytes = 255;
 
 void Refuse(const char* message) { ShowMessage(message, Message(msgErrorCaption), mbError); }
 
@@ -28,7 +25,7 @@ TLCDLabel::TLCDLabel(QWidget* parent) : QWidget(parent), font_(Font5x8()) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (TX11Surface::Available()) {
-        paintsItself_ = true;
+        onScreen_ = std::make_shared<TOnScreenPanel>();
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_PaintOnScreen);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -37,56 +34,34 @@ TLCDLabel::TLCDLabel(QWidget* parent) : QWidget(parent), font_(Font5x8()) {
     Relayout();
 }
 
-TLCDLabel::~TLCDLabel() = default;
+// Before the window goes.
+TLCDLabel::~TLCDLabel() {
+    if (onScreen_) onScreen_->Close();
+}
 
 QPaintEngine* TLCDLabel::paintEngine() const {
-    return paintsItself_ ? nullptr : QWidget::paintEngine();
+    return onScreen_ ? nullptr : QWidget::paintEngine();
 }
 
-TX11Surface* TLCDLabel::Surface() {
-    if (!paintsItself_) return nullptr;
-    const WId window = winId();
-    if (!surface_ || surface_->Window() != window) surface_ = TX11Surface::Open(window);
-    if (!surface_) {
-        paintsItself_ = false;
-        setAttribute(Qt::WA_PaintOnScreen, false);
-        update();
-    }
-    return surface_.get();
-}
+std::string TLCDLabel::Caption() const { return onScreen_ ? onScreen_->Caption() : caption_; }
 
 // Only the cells whose character changed are painted again.
 void TLCDLabel::SetCaption(std::string_view cp1251) {
+    if (onScreen_ && onScreen_->ShowCaption(cp1251)) return;
     if (cp1251 == caption_) return;
     const std::string before = std::exchange(caption_, std::string(cp1251));
-    UpdateCells([&](size_t k) { return CodeAt(before, k) != CodeAt(caption_, k); });
-}
-
-uint8_t TLCDLabel::CodeAt(const std::string& caption, size_t k) {
-    return k < std::min(caption.size(), kMaxCaptionBytes) ? static_cast<uint8_t>(caption[k]) : 0;
+    UpdateCells([&](size_t k) { return CaptionCode(before, k) != CaptionCode(caption_, k); });
 }
 
 void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
-    // Runs of changed cells on a line, painted as one rectangle with the spacing between them:
-    // each rectangle costs the window system a request of its own.
-    std::vector<std::array<int, 3>> runs;
-    for (int line = 0; line < textLines_; ++line) {
-        const size_t first = static_cast<size_t>(line) * noOfChars_;
-        for (int cell = 0; cell < noOfChars_; ++cell) {
-            if (!changed(first + cell)) continue;
-            int last = cell;
-            while (last + 1 < noOfChars_ && changed(first + last + 1)) ++last;
-            runs.push_back({line, cell, last});
-            cell = last;
-        }
-    }
-    if (runs.empty()) return;
-    if (isVisible() && PutRuns(runs)) return;
+    // One rectangle a run of changed cells on a line, the spacing between them included: each
+    // rectangle costs the window system a request of its own.
     const QSize size = CellSize();
     QRegion cells;
-    for (const auto& [line, first, last] : runs)
+    for (const auto& [line, first, last] : ChangedRuns(textLines_, noOfChars_, changed))
         cells += QRect(CellOrigin(line, first),
                        CellOrigin(line, last) + QPoint(size.width() - 1, size.height() - 1));
+    if (cells.isEmpty()) return;
     // Painted at once while shown: a frame then costs one pass of the event loop, not a second
     // one for a posted update request.
     if (isVisible())
@@ -95,31 +70,43 @@ void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
         update(cells);
 }
 
-bool TLCDLabel::PutRuns(const std::vector<std::array<int, 3>>& runs) {
-    if (!isEnabled()) return false; // no cells to show
-    TX11Surface* surface = Surface();
-    if (!surface) return false;
-    const QSize size = CellSize();
-    if (!runBackground_) runBackground_ = BgrToColor(backGround_, palette()).rgb();
-    const QRgb background = *runBackground_;
-    for (const auto& [line, first, last] : runs) {
-        const QPoint origin = CellOrigin(line, first);
-        const int width = CellOrigin(line, last).x() + size.width() - origin.x();
-        if (run_.width() < width || run_.height() != size.height())
-            run_ = QImage(std::max(width, run_.width()), size.height(), QImage::Format_RGB32);
-        run_.fill(background);
-        for (int cell = first; cell <= last; ++cell) {
-            const QImage& image =
-                CellImage(CodeAt(caption_, static_cast<size_t>(line) * noOfChars_ + cell));
-            const size_t left = static_cast<size_t>(CellOrigin(line, cell).x() - origin.x()) * 4;
-            for (int y = 0; y < size.height(); ++y)
-                std::memcpy(run_.scanLine(y) + left, image.constScanLine(y),
-                            static_cast<size_t>(size.width()) * 4);
-        }
-        surface->Put(run_, QRect(0, 0, width, size.height()), origin);
+bool TLCDLabel::OpenSurface() {
+    const WId window = winId();
+    if (onScreen_->Window() == window) return true;
+    if (auto surface = TX11Surface::Open(window)) {
+        onScreen_->SetSurface(std::move(surface));
+        PublishLook();
+        return true;
     }
-    surface->Flush();
-    return true;
+    // Qt paints it from now on.
+    caption_ = onScreen_->Caption();
+    onScreen_->Close();
+    onScreen_.reset();
+    setAttribute(Qt::WA_PaintOnScreen, false);
+    update();
+    return false;
+}
+
+void TLCDLabel::PublishLook() {
+    if (!onScreen_ || !onScreen_->Window()) return; // published when the window is there
+    TOnScreenPanel::TLook look;
+    look.Lines = textLines_;
+    look.Chars = noOfChars_;
+    look.Cell = CellSize();
+    look.FirstCell = CellOrigin(0, 0);
+    look.Step =
+        QSize(CellOrigin(0, 1).x() - look.FirstCell.x(), CellOrigin(1, 0).y() - look.FirstCell.y());
+    look.Background = BgrToColor(backGround_, palette()).rgb();
+    look.CellsShown = isEnabled();
+    for (size_t code = 0; code < look.Cells.size(); ++code)
+        look.Cells[code] = CellImage(static_cast<uint8_t>(code));
+    onScreen_->SetLook(std::move(look));
+}
+
+bool TLCDLabel::event(QEvent* event) {
+    // A new window: the surface is opened again at the next paint.
+    if (event->type() == QEvent::WinIdChange && onScreen_) onScreen_->SetSurface(nullptr);
+    return QWidget::event(event);
 }
 
 TMatrixGeometry TLCDLabel::Geometry() const {
@@ -207,7 +194,12 @@ void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
     if (font_[code] == rows) return;
     font_[code] = rows;
     cellImages_[code] = QImage();
-    UpdateCells([&](size_t k) { return CodeAt(caption_, k) == code; });
+    if (onScreen_) {
+        PublishLook();
+        onScreen_->PutCode(code);
+        return;
+    }
+    UpdateCells([&](size_t k) { return CaptionCode(caption_, k) == code; });
 }
 
 QSize TLCDLabel::CellSize() const {
@@ -250,23 +242,20 @@ bool TLCDLabel::DotOn(uint8_t code, int row, int col) const {
 }
 
 void TLCDLabel::paintEvent(QPaintEvent* event) {
-    // Painting to the screen (not into a grab): drawn here, then put.
-    if (paintsItself_ && !redirected(nullptr)) {
-        QImage image(laidOut_, QImage::Format_RGB32);
-        QPainter painter(&image);
-        Paint(painter, event->region());
-        painter.end();
-        if (TX11Surface* surface = Surface()) {
-            for (const QRect& part : event->region()) surface->Put(image, part, part.topLeft());
-            surface->Flush();
-        }
+    // To the screen (not into a grab): drawn into an image, then put.
+    if (onScreen_ && !redirected(nullptr)) {
+        if (OpenSurface())
+            onScreen_->Paint(laidOut_, event->region(),
+                             [&](QPainter& painter, const std::string& caption) {
+                                 Paint(painter, event->region(), caption);
+                             });
         return;
     }
     QPainter painter(this);
-    Paint(painter, event->region());
+    Paint(painter, event->region(), Caption());
 }
 
-void TLCDLabel::Paint(QPainter& painter, const QRegion& dirty) {
+void TLCDLabel::Paint(QPainter& painter, const QRegion& dirty, const std::string& caption) {
     const QPalette& pal = palette();
     const int width = laidOut_.width(), height = laidOut_.height();
     painter.fillRect(dirty.boundingRect(), BgrToColor(backGround_, pal));
@@ -292,7 +281,7 @@ void TLCDLabel::Paint(QPainter& painter, const QRegion& dirty) {
             const QPoint origin = CellOrigin(line, cell);
             if (!dirty.intersects(QRect(origin, cellSize))) continue;
             const size_t k = static_cast<size_t>(line) * noOfChars_ + cell;
-            painter.drawImage(origin, CellImage(CodeAt(caption_, k)));
+            painter.drawImage(origin, CellImage(CaptionCode(caption, k)));
         }
     }
 }
@@ -300,12 +289,13 @@ void TLCDLabel::Paint(QPainter& painter, const QRegion& dirty) {
 void TLCDLabel::changeEvent(QEvent* event) {
     // The colours may come from the palette.
     if (event->type() == QEvent::PaletteChange) ForgetCellImages();
+    if (event->type() == QEvent::EnabledChange) PublishLook();
     QWidget::changeEvent(event);
 }
 
 void TLCDLabel::ForgetCellImages() {
     cellImages_ = {};
-    runBackground_.reset();
+    PublishLook();
 }
 
 const QImage& TLCDLabel::CellImage(uint8_t shown) const {

@@ -8,7 +8,8 @@
 // takes their exact size. Paint on the GUI thread only.
 //
 // On X11 the control is a window of its own that it paints itself: changed cells go straight
-// to the X server, without a pass of Qt's repaint machinery; elsewhere Qt paints it.
+// to the X server, without a pass of Qt's repaint machinery, and another thread may show
+// captions through OnScreen() without waking the GUI thread; elsewhere Qt paints it.
 #pragma once
 
 #include "engine/CustomGlyph.h"
@@ -53,7 +54,7 @@ enum class TPixelSize {
 enum class TPixelShape { spSquare, spShaped, spRound };
 enum class TMyBorder { frRaised, frLowered, frSingle, frNone };
 
-class TX11Surface;
+class TOnScreenPanel;
 
 class TLCDLabel : public QWidget {
     Q_OBJECT
@@ -63,8 +64,11 @@ public:
 
     // The setters of numbers refuse values out of range with an error message and return false;
     // the property then keeps its value. Setting the current value does nothing.
-    const std::string& Caption() const { return caption_; }
+    std::string Caption() const;
     void SetCaption(std::string_view cp1251); // at most 255 bytes are drawn
+    // While the control paints itself: what it shows, for another thread to show captions
+    // with (TOnScreenPanel::ShowCaption) without a pass of the GUI thread. Else null.
+    std::shared_ptr<TOnScreenPanel> OnScreen() const { return onScreen_; }
 
     TDotMatrix DotMatrix() const { return dotMatrix_; }
     // CustomFont loads CustomFontFile(); when that fails the matrix stays (mat5x7 if it was
@@ -124,6 +128,7 @@ public:
     QPaintEngine* paintEngine() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -134,17 +139,14 @@ private:
     // One cell showing code, drawn once and kept until the look or the character changes.
     const QImage& CellImage(uint8_t code) const;
     void ForgetCellImages();
-    // Character k of a caption as drawn (0 beyond it).
-    static uint8_t CodeAt(const std::string& caption, size_t k);
     // Paints each cell k for which changed(k) holds: at once while shown, else when shown.
     void UpdateCells(const std::function<bool(size_t)>& changed);
-    // The frame and the cells within dirty.
-    void Paint(QPainter& painter, const QRegion& dirty);
-    // The surface of this control's window; null (and Qt paints from now on) when it has none.
-    TX11Surface* Surface();
-    // Puts the cells of each run (line, first cell, last cell) and the spacing between them
-    // straight on the screen; false when there is no surface for it.
-    bool PutRuns(const std::vector<std::array<int, 3>>& runs);
+    // The frame and the cells of caption within dirty.
+    void Paint(QPainter& painter, const QRegion& dirty, const std::string& caption);
+    // Whether the window has a surface to paint on; without one, Qt paints from now on.
+    bool OpenSurface();
+    // The look as onScreen_ needs it, after every change of it.
+    void PublishLook();
     bool SetCount(int& field, int value, int minimum, const char* message);
     // Stores a value that changes only how the cells look.
     template <typename T> void Repaint(T& field, T value) {
@@ -155,7 +157,7 @@ private:
     }
     void Relayout();
 
-    std::string caption_;
+    std::string caption_; // while Qt paints the control
     TDotMatrix dotMatrix_ = TDotMatrix::mat5x7;
     std::string customFontFile_;
     std::optional<TCustomFont> customFont_;
@@ -178,10 +180,7 @@ private:
     std::array<TGlyph5x8, 256> font_;
     QSize laidOut_; // the size the cells need, which the control last took
     mutable std::array<QImage, 256> cellImages_; // by code; null: not drawn yet
-    bool paintsItself_ = false;
-    std::unique_ptr<TX11Surface> surface_;
-    QImage run_;                        // the cells of a run, as put on the screen
-    std::optional<QRgb> runBackground_; // the background between them; reset with the images
+    std::shared_ptr<TOnScreenPanel> onScreen_;   // while the control paints itself
 };
 
 } // namespace orv

@@ -1,5 +1,7 @@
 #include "virtual/VirtualDisplayFeed.h"
 
+#include "virtual/LCDLabel.h"
+#include "virtual/OnScreenPanel.h"
 #include "virtual/VirtualDisplayWindow.h"
 
 #include <utility>
@@ -12,6 +14,10 @@ TVirtualDisplayFeed::~TVirtualDisplayFeed() = default;
 void TVirtualDisplayFeed::SetDisplay(TfrmVirtualDisplay* display) {
     if (visibility_) QObject::disconnect(visibility_);
     display_ = display;
+    {
+        std::lock_guard lock(mutex_);
+        panel_ = display ? display->Screen().OnScreen() : nullptr;
+    }
     if (display)
         visibility_ = QObject::connect(display, &TfrmVirtualDisplay::VisibilityChanged, &relay_,
                                        [this](bool shown) { SetShowing(shown); });
@@ -34,6 +40,8 @@ void TVirtualDisplayFeed::ShowFrame(const std::vector<std::string>& rows) {
         std::lock_guard lock(mutex_);
         if (rows == frame_) return;
         frame_ = rows;
+        // Straight to the screen, unless a delivery to come would show an older frame after it.
+        if (showing_ && !deliveryPending_ && ShowOnPanel(rows)) return;
         frameChanged_ = true;
         if (!DeliveryDue()) return;
     }
@@ -65,6 +73,15 @@ void TVirtualDisplayFeed::PostDelivery() {
         &relay_, [this] { Deliver(); }, Qt::QueuedConnection);
 }
 
+bool TVirtualDisplayFeed::ShowOnPanel(const std::vector<std::string>& rows) {
+    if (!panel_) return false;
+    std::string caption;
+    for (const std::string& row : rows) caption += row;
+    if (panel_->ShowCaption(caption)) return true;
+    panel_.reset();
+    return false;
+}
+
 void TVirtualDisplayFeed::MarkAllChanged() {
     frameChanged_ = true;
     for (size_t slot = 0; slot < customChars_.size(); ++slot)
@@ -74,17 +91,18 @@ void TVirtualDisplayFeed::MarkAllChanged() {
 void TVirtualDisplayFeed::Deliver() {
     std::array<std::optional<TGlyphRows>, 8> chars;
     std::optional<std::vector<std::string>> frame;
-    {
-        std::lock_guard lock(mutex_);
-        deliveryPending_ = false;
-        if (!display_) { // destroyed meanwhile
-            showing_ = false;
-            return;
-        }
-        for (size_t slot = 0; slot < chars.size(); ++slot)
-            if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
-        if (std::exchange(frameChanged_, false)) frame = frame_;
+    std::unique_lock lock(mutex_);
+    deliveryPending_ = false;
+    if (!display_) { // destroyed meanwhile
+        showing_ = false;
+        return;
     }
+    for (size_t slot = 0; slot < chars.size(); ++slot)
+        if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
+    if (std::exchange(frameChanged_, false)) frame = frame_;
+    // A panel that paints itself is given all under the lock, so that no frame the display
+    // thread shows meanwhile is overtaken by this older one; nothing there waits for Qt.
+    if (!panel_) lock.unlock();
     // Characters first: the frame that uses them came after them.
     for (size_t slot = 0; slot < chars.size(); ++slot)
         if (chars[slot]) display_->DefineChar(static_cast<uint8_t>(slot + 1), *chars[slot]);

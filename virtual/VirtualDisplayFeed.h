@@ -10,6 +10,8 @@
 // It wakes the GUI thread only for a window on show and only when something changed: a frame
 // equal to the last one, or one sent while no window shows, costs the GUI thread nothing.
 // Frames that follow each other before the GUI thread takes them are shown as the latest one.
+// Where the window's panel paints itself (on X11), frames go to it from the caller's thread
+// and wake the GUI thread not at all; user-defined characters still go through it.
 #pragma once
 
 #include "engine/Charsets.h"
@@ -20,6 +22,7 @@
 #include <QPointer>
 
 #include <array>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -28,6 +31,7 @@
 namespace orv {
 
 class TfrmVirtualDisplay;
+class TOnScreenPanel;
 
 class TVirtualDisplayFeed final : public TFrameSink, public TCustomCharObserver {
 public:
@@ -52,12 +56,15 @@ private:
     bool DeliveryDue();
     void PostDelivery();
     void MarkAllChanged();
+    // Under mutex_: the frame to panel_; false when it takes none (and is let go).
+    bool ShowOnPanel(const std::vector<std::string>& rows);
 
     QObject relay_;                        // lives on the GUI thread; queued calls run there
     QPointer<TfrmVirtualDisplay> display_; // GUI thread only
     QMetaObject::Connection visibility_;   // GUI thread only
 
-    std::mutex mutex_; // guards what follows
+    std::mutex mutex_;                      // guards what follows
+    std::shared_ptr<TOnScreenPanel> panel_; // the window's, while it paints itself
     std::vector<std::string> frame_;
     bool frameChanged_ = false;
     std::array<std::optional<TGlyphRows>, 8> customChars_;

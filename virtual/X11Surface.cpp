@@ -22,9 +22,8 @@ xcb_connection_t* Connection() {
 
 // Whether a window of this depth and visual keeps its pixels as Format_RGB32 does.
 bool HoldsRgb32(const xcb_setup_t* setup, uint8_t depth, xcb_visualid_t visual) {
-    const uint8_t order =
-        std::endian::native == std::endian::little ? XCB_IMAGE_ORDER_LSB_FIRST
-                                                   : XCB_IMAGE_ORDER_MSB_FIRST;
+    const uint8_t order = std::endian::native == std::endian::little ? XCB_IMAGE_ORDER_LSB_FIRST
+                                                                     : XCB_IMAGE_ORDER_MSB_FIRST;
     if (depth != 24 || setup->image_byte_order != order) return false;
     bool thirtyTwoBits = false;
     for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
@@ -74,8 +73,7 @@ std::unique_ptr<TX11Surface> TX11Surface::Open(WId window) {
     return std::unique_ptr<TX11Surface>(new TX11Surface(connection, id, gc, depth));
 }
 
-TX11Surface::TX11Surface(xcb_connection_t* connection, uint32_t window, uint32_t gc,
-                         uint8_t depth)
+TX11Surface::TX11Surface(xcb_connection_t* connection, uint32_t window, uint32_t gc, uint8_t depth)
     : connection_(connection), window_(window), gc_(gc), depth_(depth),
       maxRequestBytes_(size_t{xcb_get_maximum_request_length(connection)} * 4) {}
 
@@ -103,10 +101,9 @@ void TX11Surface::Put(const QImage& image, const QRect& from, QPoint to) {
                             image.constScanLine(top + y) + size_t(part.left()) * 4, lineBytes);
             data = rows_.data();
         }
-        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_,
-                      uint16_t(part.width()), uint16_t(lines), int16_t(to.x()),
-                      int16_t(to.y() + top - part.top()), 0, depth_,
-                      uint32_t(lineBytes * size_t(lines)), data);
+        xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, uint16_t(part.width()),
+                      uint16_t(lines), int16_t(to.x()), int16_t(to.y() + top - part.top()), 0,
+                      depth_, uint32_t(lineBytes * size_t(lines)), data);
     }
 }
 

@@ -26,7 +26,7 @@ namespace {
 QApplication* XApp() {
     static TempDir logs;
     static std::unique_ptr<TXvfbServer> server;
-    static QApplication* app = [] () -> QApplication* {
+    static QApplication* app = []() -> QApplication* {
         if (!ProgramExists("Xvfb")) return nullptr;
         server = std::make_unique<TXvfbServer>(logs.Path() + "/xvfb.log");
         if (server->Display().empty()) return nullptr;
@@ -42,22 +42,30 @@ QApplication* XApp() {
     return app;
 }
 
-// What the X server shows in the panel's window, and the panel as Qt draws it.
+// What the X server shows in the panel's window (asked on the connection the panel puts
+// through, so after all it put), and the panel as Qt draws it (a paint event of its own).
 QImage OnScreen(TLCDLabel& lcd) {
-    QCoreApplication::processEvents();
     return lcd.screen()->grabWindow(lcd.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 QImage Drawn(TLCDLabel& lcd) { return lcd.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// Counts the paint events of one widget.
-class TPaints : public QObject {
+// Counts the paint events of one widget and the queued calls the GUI thread runs.
+class TGuiWork : public QObject {
 public:
-    explicit TPaints(QWidget& widget) { widget.installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++Count;
+    explicit TGuiWork(QWidget& widget) : widget_(widget) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TGuiWork() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (target == &widget_ && event->type() == QEvent::Paint) ++Paints;
+        if (event->type() == QEvent::MetaCall) ++Calls;
         return false;
     }
-    int Count = 0;
+    int Paints = 0;
+    int Calls = 0;
+
+private:
+    QWidget& widget_;
 };
 
 TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAgain) {
@@ -77,21 +85,35 @@ TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAga
     const auto frame = [&](std::vector<std::string> rows) {
         std::thread display([&] { feed.ShowFrame(rows); });
         display.join();
-        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     };
     frame({"Hello,", "world!"});
-    ASSERT_EQ(lcd.Caption(), "Hello,world!");
-    // The first frame may come with the window's first paint; later ones need none.
     QTest::qWait(50);
+    EXPECT_EQ(lcd.Caption(), "Hello,world!");
     EXPECT_EQ(OnScreen(lcd), Drawn(lcd));
 
-    TPaints paints(lcd);
+    // Frames from the display thread are on the screen before the GUI thread runs at all.
+    TGuiWork work(lcd);
     frame({"Hello,", "W0rld?"}); // two runs on one line
+    EXPECT_EQ(lcd.Caption(), "Hello,W0rld?");
+    QImage shown = OnScreen(lcd);
+    // A user-defined character goes through the GUI thread, and the frame after it with it.
     const TGlyphRows arrow{0x04, 0x0E, 0x1F, 0x04, 0x04, 0x04, 0x04, 0x00};
-    feed.CustomCharLoaded(1, arrow);
-    frame({"\x01ello,", "W0rld?"});
-    EXPECT_EQ(paints.Count, 0) << "frames are put, not painted by Qt";
-    EXPECT_EQ(OnScreen(lcd), Drawn(lcd));
+    std::thread loads([&] {
+        feed.CustomCharLoaded(1, arrow);
+        feed.ShowFrame({"\x01ello,", "W0rld?"});
+    });
+    loads.join();
+    EXPECT_EQ(lcd.Caption(), "Hello,W0rld?");
+    QTest::qWait(20);
+    EXPECT_EQ(lcd.Caption(), "\x01ello,W0rld?");
+    frame({"\x01ello,", "W0rld!"});
+    const QImage withArrow = OnScreen(lcd);
+    EXPECT_EQ(work.Paints, 0) << "frames are put, not painted by Qt";
+    EXPECT_EQ(work.Calls, 1) << "only the character woke the GUI thread";
+    EXPECT_NE(withArrow, shown);
+    EXPECT_EQ(withArrow, Drawn(lcd));
+    feed.ShowFrame({"Hello,", "W0rld?"});
+    EXPECT_EQ(OnScreen(lcd), shown);
 
     // Covered and uncovered, the server asks for the panel again: it is whole, latest frame.
     QWidget cover;
@@ -101,7 +123,8 @@ TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAga
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
     frame({"under ", "cover "});
     cover.hide();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return paints.Count > 0; }, 5000));
+    work.Paints = 0;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.Paints > 0; }, 5000));
     QTest::qWait(50);
     EXPECT_EQ(OnScreen(lcd), Drawn(lcd));
 
