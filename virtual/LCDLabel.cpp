@@ -79,8 +79,7 @@ bool TLCDLabel::OpenSurface() {
         return true;
     }
     // Qt paints it from now on.
-    caption_ = onScreen_->Caption();
-    onScreen_->Close();
+    caption_ = onScreen_->Close();
     onScreen_.reset();
     setAttribute(Qt::WA_PaintOnScreen, false);
     update();

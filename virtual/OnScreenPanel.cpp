@@ -50,10 +50,11 @@ void TOnScreenPanel::SetLook(TLook look) {
     lookKnown_ = true;
 }
 
-void TOnScreenPanel::Close() {
+std::string TOnScreenPanel::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
     surface_.reset();
+    return caption_;
 }
 
 std::string TOnScreenPanel::Caption() const {

@@ -61,7 +61,8 @@ public:
     void Paint(QSize size, const QRegion& region,
                const std::function<void(QPainter&, const std::string&)>& draw);
     // The control paints otherwise from now on, or goes: nothing is kept or put any more.
-    void Close();
+    // The caption kept last.
+    std::string Close();
 
     // Any thread. Keeps caption and, once there are a window and a look, puts the cells that
     // changed; false, keeping nothing, once closed.

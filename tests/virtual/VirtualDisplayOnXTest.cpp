@@ -78,7 +78,7 @@ TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAga
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     TLCDLabel& lcd = window.Screen();
-    ASSERT_EQ(lcd.paintEngine(), nullptr) << "the panel paints itself on X";
+    ASSERT_NE(lcd.OnScreen(), nullptr) << "the panel paints itself on X";
     TVirtualDisplayFeed feed;
     feed.SetDisplay(&window);
 
@@ -140,7 +140,36 @@ TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAga
                          qRgb(255, 0, 0)),
               0)
         << "the 'u' of \"under\" shows red dots";
+    // A picture of the whole window (the screenshots of the manual) holds the panel too.
+    EXPECT_EQ(window.grab()
+                  .toImage()
+                  .convertToFormat(QImage::Format_RGB32)
+                  .copy(QRect(lcd.mapTo(&window, QPoint(0, 0)), lcd.size())),
+              red);
     feed.SetDisplay(nullptr);
+}
+
+// In a window of 32-bit (translucent) pixels the panel cannot put its own: Qt paints it, and
+// the frames go through the GUI thread as elsewhere.
+TEST(VirtualDisplayOnX, InAWindowItCannotPutToQtPaintsThePanel) {
+    if (!XApp()) GTEST_SKIP() << "no Xvfb to run on";
+    QWidget window;
+    window.setAttribute(Qt::WA_TranslucentBackground);
+    auto* lcd = new TLCDLabel(&window);
+    lcd->SetTextLines(2);
+    lcd->SetNoOfChars(4);
+    lcd->SetCaption("abcd");
+    window.resize(lcd->size());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    if (lcd->windowHandle()->format().alphaBufferSize() <= 0)
+        GTEST_SKIP() << "this X server gave the window no 32-bit pixels";
+    EXPECT_EQ(lcd->OnScreen(), nullptr);
+    lcd->SetCaption("abcdefgh");
+    EXPECT_EQ(lcd->Caption(), "abcdefgh");
+    QTest::qWait(50);
+    EXPECT_EQ(OnScreen(*lcd), Drawn(*lcd));
 }
 
 } // namespace
