@@ -47,7 +47,15 @@ std::string TLCDLabel::Caption() const { return onScreen_ ? onScreen_->Caption()
 
 // Only the cells whose character changed are painted again.
 void TLCDLabel::SetCaption(std::string_view cp1251) {
-    if (onScreen_ && onScreen_->ShowCaption(cp1251)) return;
+    if (onScreen_) {
+        using TShown = TOnScreenPanel::TShown;
+        TShown shown = onScreen_->ShowCaption(cp1251);
+        if (shown == TShown::NeedsCells) {
+            onScreen_->AddCells(CellsOf(cp1251));
+            shown = onScreen_->ShowCaption(cp1251);
+        }
+        if (shown != TShown::Closed) return;
+    }
     if (cp1251 == caption_) return;
     const std::string before = std::exchange(caption_, std::string(cp1251));
     UpdateCells([&](size_t k) { return CaptionCode(before, k) != CaptionCode(caption_, k); });
@@ -97,9 +105,18 @@ void TLCDLabel::PublishLook() {
         QSize(CellOrigin(0, 1).x() - look.FirstCell.x(), CellOrigin(1, 0).y() - look.FirstCell.y());
     look.Background = BgrToColor(backGround_, palette()).rgb();
     look.CellsShown = isEnabled();
-    for (size_t code = 0; code < look.Cells.size(); ++code)
-        look.Cells[code] = CellImage(static_cast<uint8_t>(code));
+    for (auto& [code, image] : CellsOf(onScreen_->Caption())) look.Cells[code] = std::move(image);
     onScreen_->SetLook(std::move(look));
+}
+
+std::vector<std::pair<uint8_t, QImage>> TLCDLabel::CellsOf(std::string_view caption) const {
+    std::array<bool, 256> seen{};
+    std::vector<std::pair<uint8_t, QImage>> cells;
+    for (size_t k = 0; k < static_cast<size_t>(textLines_) * noOfChars_; ++k) {
+        const uint8_t code = CaptionCode(caption, k);
+        if (!std::exchange(seen[code], true)) cells.emplace_back(code, CellImage(code));
+    }
+    return cells;
 }
 
 bool TLCDLabel::event(QEvent* event) {
@@ -194,7 +211,7 @@ void TLCDLabel::DefineChar(uint8_t code, const TGlyphRows& rows) {
     font_[code] = rows;
     cellImages_[code] = QImage();
     if (onScreen_) {
-        PublishLook();
+        onScreen_->AddCells({{code, CellImage(code)}});
         onScreen_->PutCode(code);
         return;
     }

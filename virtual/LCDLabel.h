@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -147,6 +148,8 @@ private:
     bool OpenSurface();
     // The look as onScreen_ needs it, after every change of it.
     void PublishLook();
+    // The images of the codes caption shows.
+    std::vector<std::pair<uint8_t, QImage>> CellsOf(std::string_view caption) const;
     bool SetCount(int& field, int value, int minimum, const char* message);
     // Stores a value that changes only how the cells look.
     template <typename T> void Repaint(T& field, T value) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 namespace orv {
 
@@ -50,6 +49,11 @@ void TOnScreenPanel::SetLook(TLook look) {
     lookKnown_ = true;
 }
 
+void TOnScreenPanel::AddCells(const std::vector<std::pair<uint8_t, QImage>>& cells) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [code, image] : cells) look_.Cells[code] = image;
+}
+
 std::string TOnScreenPanel::Close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
@@ -74,16 +78,24 @@ void TOnScreenPanel::Paint(QSize size, const QRegion& region,
     surface_->Flush();
 }
 
-bool TOnScreenPanel::ShowCaption(std::string_view caption) {
+TOnScreenPanel::TShown TOnScreenPanel::ShowCaption(std::string_view caption) {
     std::lock_guard lock(mutex_);
-    if (closed_) return false;
-    if (caption == caption_) return true;
-    const std::string before = std::exchange(caption_, std::string(caption));
-    if (surface_ && lookKnown_)
-        PutRuns(ChangedRuns(look_.Lines, look_.Chars, [&](size_t k) {
-            return CaptionCode(before, k) != CaptionCode(caption_, k);
-        }));
-    return true;
+    if (closed_) return TShown::Closed;
+    if (caption == caption_) return TShown::Shown;
+    if (!surface_ || !lookKnown_) { // drawn whole when the window comes
+        caption_ = caption;
+        return TShown::Shown;
+    }
+    const auto runs = ChangedRuns(look_.Lines, look_.Chars, [&](size_t k) {
+        return CaptionCode(caption_, k) != CaptionCode(caption, k);
+    });
+    for (const auto& [line, first, last] : runs)
+        for (int cell = first; cell <= last; ++cell)
+            if (look_.Cells[CaptionCode(caption, size_t(line) * look_.Chars + cell)].isNull())
+                return TShown::NeedsCells;
+    caption_ = caption;
+    PutRuns(runs);
+    return TShown::Shown;
 }
 
 void TOnScreenPanel::PutCode(uint8_t code) {
@@ -105,7 +117,8 @@ void TOnScreenPanel::PutRuns(const std::vector<TCellRun>& runs) {
         for (int k = first; k <= last; ++k) {
             const QImage& image =
                 look_.Cells[CaptionCode(caption_, static_cast<size_t>(line) * look_.Chars + k)];
-            if (image.size() != cell || image.format() != QImage::Format_RGB32) continue;
+            if (image.size() != cell || image.format() != QImage::Format_RGB32)
+                continue; // not given
             const size_t left = static_cast<size_t>(look_.Origin(line, k).x() - origin.x()) * 4;
             for (int y = 0; y < cell.height(); ++y)
                 std::memcpy(run_.scanLine(y) + left, image.constScanLine(y),

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -45,7 +46,8 @@ public:
         QSize Step;        // from one cell to the next on a line (width) and below (height)
         QRgb Background{}; // between the cells
         bool CellsShown = false;
-        std::array<QImage, 256> Cells; // by code, each Format_RGB32
+        // By code, each Format_RGB32; null: not given yet (only the codes shown are drawn).
+        std::array<QImage, 256> Cells;
         QPoint Origin(int line, int cell) const {
             return FirstCell + QPoint(cell * Step.width(), line * Step.height());
         }
@@ -56,6 +58,8 @@ public:
     WId Window() const;
     void SetSurface(std::unique_ptr<TX11Surface> surface);
     void SetLook(TLook look);
+    // Images of cells by code, into the look (replacing those given before).
+    void AddCells(const std::vector<std::pair<uint8_t, QImage>>& cells);
     // draw(painter, caption) paints the region of the control into an image of its size,
     // which is put in its window; under the lock, so that no caption shown meanwhile is lost.
     void Paint(QSize size, const QRegion& region,
@@ -65,8 +69,10 @@ public:
     std::string Close();
 
     // Any thread. Keeps caption and, once there are a window and a look, puts the cells that
-    // changed; false, keeping nothing, once closed.
-    bool ShowCaption(std::string_view caption);
+    // changed. Keeps nothing when a changed cell shows a code whose image the look lacks
+    // (AddCells first) and once closed.
+    enum class TShown { Shown, NeedsCells, Closed };
+    TShown ShowCaption(std::string_view caption);
     // Any thread. Puts the cells that show code again.
     void PutCode(uint8_t code);
     std::string Caption() const;

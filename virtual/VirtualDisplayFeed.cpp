@@ -77,7 +77,11 @@ bool TVirtualDisplayFeed::ShowOnPanel(const std::vector<std::string>& rows) {
     if (!panel_) return false;
     std::string caption;
     for (const std::string& row : rows) caption += row;
-    if (panel_->ShowCaption(caption)) return true;
+    switch (panel_->ShowCaption(caption)) {
+    case TOnScreenPanel::TShown::Shown: return true;
+    case TOnScreenPanel::TShown::NeedsCells: return false; // the GUI thread draws them
+    case TOnScreenPanel::TShown::Closed: break;
+    }
     panel_.reset();
     return false;
 }

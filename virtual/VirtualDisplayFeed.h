@@ -11,7 +11,8 @@
 // equal to the last one, or one sent while no window shows, costs the GUI thread nothing.
 // Frames that follow each other before the GUI thread takes them are shown as the latest one.
 // Where the window's panel paints itself (on X11), frames go to it from the caller's thread
-// and wake the GUI thread not at all; user-defined characters still go through it.
+// and wake the GUI thread not at all, but for a character it has not drawn yet and for
+// user-defined characters.
 #pragma once
 
 #include "engine/Charsets.h"
@@ -56,7 +57,7 @@ private:
     bool DeliveryDue();
     void PostDelivery();
     void MarkAllChanged();
-    // Under mutex_: the frame to panel_; false when it takes none (and is let go).
+    // Under mutex_: the frame to panel_; false when it takes none (closed, it is let go).
     bool ShowOnPanel(const std::vector<std::string>& rows);
 
     QObject relay_;                        // lives on the GUI thread; queued calls run there
