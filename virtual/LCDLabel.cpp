@@ -47,15 +47,7 @@ std::string TLCDLabel::Caption() const { return onScreen_ ? onScreen_->Caption()
 
 // Only the cells whose character changed are painted again.
 void TLCDLabel::SetCaption(std::string_view cp1251) {
-    if (onScreen_) {
-        using TShown = TOnScreenPanel::TShown;
-        TShown shown = onScreen_->ShowCaption(cp1251);
-        if (shown == TShown::NeedsCells) {
-            onScreen_->AddCells(CellsOf(cp1251));
-            shown = onScreen_->ShowCaption(cp1251);
-        }
-        if (shown != TShown::Closed) return;
-    }
+    if (onScreen_ && ShowOnScreen(cp1251, 0)) return;
     if (cp1251 == caption_) return;
     const std::string before = std::exchange(caption_, std::string(cp1251));
     UpdateCells([&](size_t k) { return CaptionCode(before, k) != CaptionCode(caption_, k); });
@@ -76,6 +68,17 @@ void TLCDLabel::UpdateCells(const std::function<bool(size_t)>& changed) {
         repaint(cells);
     else
         update(cells);
+}
+
+bool TLCDLabel::ShowOnScreen(std::string_view caption, uint64_t sequence) {
+    if (!onScreen_) return false;
+    using TShown = TOnScreenPanel::TShown;
+    TShown shown = onScreen_->ShowCaption(caption, true, sequence);
+    if (shown == TShown::NeedsCells) {
+        onScreen_->AddCells(CellsOf(caption));
+        shown = onScreen_->ShowCaption(caption, true, sequence);
+    }
+    return shown != TShown::Closed;
 }
 
 bool TLCDLabel::OpenSurface() {

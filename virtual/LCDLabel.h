@@ -70,6 +70,10 @@ public:
     // While the control paints itself: what it shows, for another thread to show captions
     // with (TOnScreenPanel::ShowCaption) without a pass of the GUI thread. Else null.
     std::shared_ptr<TOnScreenPanel> OnScreen() const { return onScreen_; }
+    // While the control paints itself, shows caption in the order of sequence as
+    // TOnScreenPanel::ShowCaption does, drawing the characters it lacks; false when it does
+    // not paint itself (now).
+    bool ShowOnScreen(std::string_view caption, uint64_t sequence);
 
     TDotMatrix DotMatrix() const { return dotMatrix_; }
     // CustomFont loads CustomFontFile(); when that fails the matrix stays (mat5x7 if it was

@@ -78,23 +78,30 @@ void TOnScreenPanel::Paint(QSize size, const QRegion& region,
     surface_->Flush();
 }
 
-TOnScreenPanel::TShown TOnScreenPanel::ShowCaption(std::string_view caption) {
-    std::lock_guard lock(mutex_);
+TOnScreenPanel::TShown TOnScreenPanel::ShowCaption(std::string_view caption, bool mayWait,
+                                                   uint64_t sequence) {
+    std::unique_lock lock(mutex_, std::defer_lock);
+    if (mayWait)
+        lock.lock();
+    else if (!lock.try_lock())
+        return TShown::Busy;
     if (closed_) return TShown::Closed;
-    if (caption == caption_) return TShown::Shown;
-    if (!surface_ || !lookKnown_) { // drawn whole when the window comes
+    if (sequence != 0 && sequence < shownSequence_) return TShown::Shown; // overtaken
+    if (caption != caption_ && surface_ && lookKnown_) {
+        const auto runs = ChangedRuns(look_.Lines, look_.Chars, [&](size_t k) {
+            return CaptionCode(caption_, k) != CaptionCode(caption, k);
+        });
+        for (const auto& [line, first, last] : runs)
+            for (int cell = first; cell <= last; ++cell)
+                if (look_.Cells[CaptionCode(caption, size_t(line) * look_.Chars + cell)].isNull())
+                    return TShown::NeedsCells;
+        if (!mayWait && !surface_->TakesWithoutWaiting(RunBytes(runs))) return TShown::Busy;
         caption_ = caption;
-        return TShown::Shown;
+        PutRuns(runs);
+    } else {
+        caption_ = caption; // without a window yet, drawn whole when it comes
     }
-    const auto runs = ChangedRuns(look_.Lines, look_.Chars, [&](size_t k) {
-        return CaptionCode(caption_, k) != CaptionCode(caption, k);
-    });
-    for (const auto& [line, first, last] : runs)
-        for (int cell = first; cell <= last; ++cell)
-            if (look_.Cells[CaptionCode(caption, size_t(line) * look_.Chars + cell)].isNull())
-                return TShown::NeedsCells;
-    caption_ = caption;
-    PutRuns(runs);
+    if (sequence != 0) shownSequence_ = sequence;
     return TShown::Shown;
 }
 
@@ -103,6 +110,15 @@ void TOnScreenPanel::PutCode(uint8_t code) {
     if (surface_ && lookKnown_)
         PutRuns(ChangedRuns(look_.Lines, look_.Chars,
                             [&](size_t k) { return CaptionCode(caption_, k) == code; }));
+}
+
+size_t TOnScreenPanel::RunBytes(const std::vector<TCellRun>& runs) const {
+    size_t bytes = 0;
+    for (const auto& [line, first, last] : runs)
+        bytes += size_t(look_.Origin(line, last).x() + look_.Cell.width() -
+                        look_.Origin(line, first).x()) *
+                 size_t(look_.Cell.height()) * 4;
+    return bytes;
 }
 
 void TOnScreenPanel::PutRuns(const std::vector<TCellRun>& runs) {

@@ -70,21 +70,27 @@ public:
 
     // Any thread. Keeps caption and, once there are a window and a look, puts the cells that
     // changed. Keeps nothing when a changed cell shows a code whose image the look lacks
-    // (AddCells first) and once closed.
-    enum class TShown { Shown, NeedsCells, Closed };
-    TShown ShowCaption(std::string_view caption);
+    // (AddCells first), once closed, and, unless mayWait, when it would wait: for another put
+    // under way or for the server to read what it was sent. Captions numbered by sequence
+    // (from 1 up) are shown in that order: one older than the last shown is dropped (Shown);
+    // sequence 0 is always shown.
+    enum class TShown { Shown, NeedsCells, Busy, Closed };
+    TShown ShowCaption(std::string_view caption, bool mayWait, uint64_t sequence = 0);
     // Any thread. Puts the cells that show code again.
     void PutCode(uint8_t code);
     std::string Caption() const;
 
 private:
-    void PutRuns(const std::vector<TCellRun>& runs); // under mutex_
+    // Under mutex_.
+    size_t RunBytes(const std::vector<TCellRun>& runs) const;
+    void PutRuns(const std::vector<TCellRun>& runs);
 
     mutable std::mutex mutex_;
     std::unique_ptr<TX11Surface> surface_;
     TLook look_;
     bool lookKnown_ = false;
     bool closed_ = false;
+    uint64_t shownSequence_ = 0;
     std::string caption_;
     QImage run_; // the cells of a run, as put
 };

@@ -40,8 +40,9 @@ void TVirtualDisplayFeed::ShowFrame(const std::vector<std::string>& rows) {
         std::lock_guard lock(mutex_);
         if (rows == frame_) return;
         frame_ = rows;
-        // Straight to the screen, unless a delivery to come would show an older frame after it.
-        if (showing_ && !deliveryPending_ && ShowOnPanel(rows)) return;
+        ++frameSequence_;
+        // Straight to the screen, unless a delivery to come brings characters first.
+        if (showing_ && !deliveryPending_ && ShowOnPanel()) return;
         frameChanged_ = true;
         if (!DeliveryDue()) return;
     }
@@ -73,13 +74,14 @@ void TVirtualDisplayFeed::PostDelivery() {
         &relay_, [this] { Deliver(); }, Qt::QueuedConnection);
 }
 
-bool TVirtualDisplayFeed::ShowOnPanel(const std::vector<std::string>& rows) {
+bool TVirtualDisplayFeed::ShowOnPanel() {
     if (!panel_) return false;
     std::string caption;
-    for (const std::string& row : rows) caption += row;
-    switch (panel_->ShowCaption(caption)) {
+    for (const std::string& row : frame_) caption += row;
+    switch (panel_->ShowCaption(caption, false, frameSequence_)) {
     case TOnScreenPanel::TShown::Shown: return true;
-    case TOnScreenPanel::TShown::NeedsCells: return false; // the GUI thread draws them
+    case TOnScreenPanel::TShown::NeedsCells:         // characters to draw
+    case TOnScreenPanel::TShown::Busy: return false; // the GUI thread may wait
     case TOnScreenPanel::TShown::Closed: break;
     }
     panel_.reset();
@@ -95,22 +97,29 @@ void TVirtualDisplayFeed::MarkAllChanged() {
 void TVirtualDisplayFeed::Deliver() {
     std::array<std::optional<TGlyphRows>, 8> chars;
     std::optional<std::vector<std::string>> frame;
-    std::unique_lock lock(mutex_);
-    deliveryPending_ = false;
-    if (!display_) { // destroyed meanwhile
-        showing_ = false;
-        return;
+    uint64_t sequence = 0;
+    bool onPanel = false;
+    {
+        std::lock_guard lock(mutex_);
+        deliveryPending_ = false;
+        if (!display_) { // destroyed meanwhile
+            showing_ = false;
+            return;
+        }
+        for (size_t slot = 0; slot < chars.size(); ++slot)
+            if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
+        if (std::exchange(frameChanged_, false)) frame = frame_;
+        sequence = frameSequence_;
+        onPanel = panel_ != nullptr;
     }
-    for (size_t slot = 0; slot < chars.size(); ++slot)
-        if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
-    if (std::exchange(frameChanged_, false)) frame = frame_;
-    // A panel that paints itself is given all under the lock, so that no frame the display
-    // thread shows meanwhile is overtaken by this older one; nothing there waits for Qt.
-    if (!panel_) lock.unlock();
     // Characters first: the frame that uses them came after them.
     for (size_t slot = 0; slot < chars.size(); ++slot)
         if (chars[slot]) display_->DefineChar(static_cast<uint8_t>(slot + 1), *chars[slot]);
-    if (frame) display_->ShowRows(*frame);
+    if (!frame) return;
+    // Numbered: a later frame the display thread has put meanwhile is not overtaken.
+    std::string caption;
+    for (const std::string& row : *frame) caption += row;
+    if (!onPanel || !display_->Screen().ShowOnScreen(caption, sequence)) display_->ShowRows(*frame);
 }
 
 } // namespace orv

@@ -57,8 +57,9 @@ private:
     bool DeliveryDue();
     void PostDelivery();
     void MarkAllChanged();
-    // Under mutex_: the frame to panel_; false when it takes none (closed, it is let go).
-    bool ShowOnPanel(const std::vector<std::string>& rows);
+    // Under mutex_, display thread: frame_ to panel_, never waiting; false when it takes none
+    // (closed, it is let go).
+    bool ShowOnPanel();
 
     QObject relay_;                        // lives on the GUI thread; queued calls run there
     QPointer<TfrmVirtualDisplay> display_; // GUI thread only
@@ -67,6 +68,7 @@ private:
     std::mutex mutex_;                      // guards what follows
     std::shared_ptr<TOnScreenPanel> panel_; // the window's, while it paints itself
     std::vector<std::string> frame_;
+    uint64_t frameSequence_ = 0; // frames numbered from 1, so the panel keeps their order
     bool frameChanged_ = false;
     std::array<std::optional<TGlyphRows>, 8> customChars_;
     std::array<bool, 8> charChanged_{};

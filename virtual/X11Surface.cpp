@@ -2,6 +2,9 @@
 
 #include <QGuiApplication>
 
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -14,10 +17,11 @@ namespace orv {
 namespace {
 
 constexpr size_t kPutImageHeader = 24;
+// At most this much goes to the server from a thread that must not wait: a few lines of cells.
+constexpr size_t kMaxUnwaitedBytes = 128 * 1024;
 
-xcb_connection_t* Connection() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
+QNativeInterface::QX11Application* X11() {
+    return qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
 }
 
 // Whether a window of this depth and visual keeps its pixels as Format_RGB32 does.
@@ -42,9 +46,9 @@ bool HoldsRgb32(const xcb_setup_t* setup, uint8_t depth, xcb_visualid_t visual) 
 } // namespace
 
 bool TX11Surface::Available() {
-    xcb_connection_t* connection = Connection();
-    if (!connection || qApp->devicePixelRatio() != 1.0) return false;
-    const xcb_setup_t* setup = xcb_get_setup(connection);
+    auto* x11 = X11();
+    if (!x11 || !x11->connection() || qApp->devicePixelRatio() != 1.0) return false;
+    const xcb_setup_t* setup = xcb_get_setup(x11->connection());
     auto screens = xcb_setup_roots_iterator(setup);
     if (!screens.rem) return false;
     for (; screens.rem; xcb_screen_next(&screens))
@@ -53,20 +57,38 @@ bool TX11Surface::Available() {
 }
 
 std::unique_ptr<TX11Surface> TX11Surface::Open(WId window) {
-    xcb_connection_t* connection = Connection();
-    if (!connection || !window || qApp->devicePixelRatio() != 1.0) return nullptr;
+    auto* x11 = X11();
+    if (!x11 || !x11->display() || !window || qApp->devicePixelRatio() != 1.0) return nullptr;
+    xcb_connection_t* connection = xcb_connect(XDisplayString(x11->display()), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
     const auto id = static_cast<xcb_window_t>(window);
-    const auto attributesAsked = xcb_get_window_attributes(connection, id);
-    const auto geometryAsked = xcb_get_geometry(connection, id);
-    xcb_get_window_attributes_reply_t* attributes =
-        xcb_get_window_attributes_reply(connection, attributesAsked, nullptr);
-    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(connection, geometryAsked, nullptr);
+    // The window is Qt's: when this connection does not know it yet, Qt's requests to make
+    // it are still on their way, which one round trip on Qt's connection sees through.
+    xcb_get_window_attributes_reply_t* attributes = nullptr;
+    xcb_get_geometry_reply_t* geometry = nullptr;
+    for (int attempt = 0; attempt < 2 && !(attributes && geometry); ++attempt) {
+        if (attempt == 1)
+            std::free(xcb_get_input_focus_reply(x11->connection(),
+                                                xcb_get_input_focus(x11->connection()), nullptr));
+        std::free(attributes);
+        std::free(geometry);
+        const auto attributesAsked = xcb_get_window_attributes(connection, id);
+        const auto geometryAsked = xcb_get_geometry(connection, id);
+        attributes = xcb_get_window_attributes_reply(connection, attributesAsked, nullptr);
+        geometry = xcb_get_geometry_reply(connection, geometryAsked, nullptr);
+    }
     const bool fits = attributes && geometry &&
                       HoldsRgb32(xcb_get_setup(connection), geometry->depth, attributes->visual);
     const uint8_t depth = geometry ? geometry->depth : 0;
     std::free(attributes);
     std::free(geometry);
-    if (!fits) return nullptr;
+    if (!fits) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
     const xcb_gcontext_t gc = xcb_generate_id(connection);
     const uint32_t noExposures = 0;
     xcb_create_gc(connection, gc, id, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
@@ -75,11 +97,27 @@ std::unique_ptr<TX11Surface> TX11Surface::Open(WId window) {
 
 TX11Surface::TX11Surface(xcb_connection_t* connection, uint32_t window, uint32_t gc, uint8_t depth)
     : connection_(connection), window_(window), gc_(gc), depth_(depth),
-      maxRequestBytes_(size_t{xcb_get_maximum_request_length(connection)} * 4) {}
+      maxRequestBytes_(size_t{xcb_get_maximum_request_length(connection)} * 4),
+      maxUnwaitedBytes_(kMaxUnwaitedBytes) {
+    // A socket that signals room has three quarters of its buffer free (Linux): a quarter goes
+    // without waiting.
+    int sendBuffer = 0;
+    socklen_t length = sizeof sendBuffer;
+    if (::getsockopt(xcb_get_file_descriptor(connection), SOL_SOCKET, SO_SNDBUF, &sendBuffer,
+                     &length) == 0 &&
+        sendBuffer > 0)
+        maxUnwaitedBytes_ = std::min(maxUnwaitedBytes_, size_t(sendBuffer) / 4);
+}
 
 TX11Surface::~TX11Surface() {
-    // The connection ends with the application.
-    if (Connection() == connection_) xcb_free_gc(connection_, gc_);
+    xcb_free_gc(connection_, gc_);
+    xcb_disconnect(connection_);
+}
+
+bool TX11Surface::TakesWithoutWaiting(size_t bytes) const {
+    if (bytes > maxUnwaitedBytes_ || xcb_connection_has_error(connection_)) return false;
+    pollfd room{xcb_get_file_descriptor(connection_), POLLOUT, 0};
+    return ::poll(&room, 1, 0) == 1 && (room.revents & POLLOUT);
 }
 
 void TX11Surface::Put(const QImage& image, const QRect& from, QPoint to) {
@@ -107,6 +145,9 @@ void TX11Surface::Put(const QImage& image, const QRect& from, QPoint to) {
     }
 }
 
-void TX11Surface::Flush() { xcb_flush(connection_); }
+void TX11Surface::Flush() {
+    xcb_flush(connection_);
+    while (xcb_generic_event_t* said = xcb_poll_for_event(connection_)) std::free(said);
+}
 
 } // namespace orv

@@ -33,6 +33,7 @@ public:
 
     // ":N", empty when the server did not start.
     const std::string& Display() const { return display_; }
+    pid_t Pid() const { return server_ ? server_->Pid() : -1; }
 
 private:
     std::unique_ptr<TChildProcess> server_;
