@@ -32,8 +32,9 @@ void PauseWithEvents(int ms) {
 int main(int argc, char** argv) {
     const bool languageTemplate = LanguageTemplateRequested(argc, argv);
     // Under X11 a shared-memory repaint waits for the server's reply on the X thread: three
-    // wake-ups a frame of the virtual display instead of one. Our windows are small, so plain
-    // image uploads cost nothing; a value the user set is kept.
+    // wake-ups a repaint instead of one, every frame where the virtual display's panel cannot
+    // put its frames itself. Our windows are small, so plain image uploads cost nothing; a
+    // value the user set is kept.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta3"));
