@@ -2,9 +2,10 @@
 // thread which makes the frames can put them there itself, without waking the GUI thread.
 //
 // The control (GUI thread) gives it the window's surface and, after every change of look, the
-// cells' images and places; any thread then shows captions, which puts the cells that changed
-// straight to the window. Whole repaints (exposure, a new look) go through Paint, under the
-// same lock as the puts, so that the window ends with the latest caption whichever comes first.
+// cells' places and the images of the characters shown, more as captions need them; any
+// thread then shows captions, which puts the cells that changed straight to the window. Whole
+// repaints (exposure, a new look) go through Paint, under the same lock as the puts, so that
+// the window ends with the latest caption whichever comes first.
 #pragma once
 
 #include "virtual/X11Surface.h"
@@ -76,7 +77,7 @@ public:
     // sequence 0 is always shown.
     enum class TShown { Shown, NeedsCells, Busy, Closed };
     TShown ShowCaption(std::string_view caption, bool mayWait, uint64_t sequence = 0);
-    // Any thread. Puts the cells that show code again.
+    // GUI thread. Puts the cells that show code again (after AddCells gave its new image).
     void PutCode(uint8_t code);
     std::string Caption() const;
 
