@@ -58,6 +58,7 @@ QApplication* XApp() {
 QImage OnScreen(TLCDLabel& lcd) {
     return lcd.screen()->grabWindow(lcd.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
+QImage Drawn(TLCDLabel& lcd) { return lcd.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // The panel puts through a connection of its own, which the server may read a moment after
 // the one the test asks on: waits (without running the GUI thread) until the window shows
@@ -70,7 +71,6 @@ QImage ShownSoon(TLCDLabel& lcd, const QImage& expected) {
     }
     return shown;
 }
-QImage Drawn(TLCDLabel& lcd) { return lcd.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // Counts the paint events of one widget and the queued calls the GUI thread runs.
 class TGuiWork : public QObject {
@@ -217,12 +217,6 @@ TEST(VirtualDisplayOnX, InAWindowItCannotPutToQtPaintsThePanel) {
     QTest::qWait(50);
     EXPECT_EQ(OnScreen(*lcd), Drawn(*lcd));
 }
-
-} // namespace
-} // namespace orv::test
-
-namespace orv::test {
-namespace {
 
 // A server that stops reading (stopped here; far away and stalled elsewhere) never holds up
 // the display thread: once the panel's connection is full, frames wait for the GUI thread.
