@@ -8,6 +8,17 @@
 
 namespace orv {
 
+namespace {
+
+// The rows of a frame as one caption.
+std::string Joined(const std::vector<std::string>& rows) {
+    std::string caption;
+    for (const std::string& row : rows) caption += row;
+    return caption;
+}
+
+} // namespace
+
 TVirtualDisplayFeed::TVirtualDisplayFeed() = default;
 TVirtualDisplayFeed::~TVirtualDisplayFeed() = default;
 
@@ -76,9 +87,7 @@ void TVirtualDisplayFeed::PostDelivery() {
 
 bool TVirtualDisplayFeed::ShowOnPanel() {
     if (!panel_) return false;
-    std::string caption;
-    for (const std::string& row : frame_) caption += row;
-    switch (panel_->ShowCaption(caption, false, frameSequence_)) {
+    switch (panel_->ShowCaption(Joined(frame_), false, frameSequence_)) {
     case TOnScreenPanel::TShown::Shown: return true;
     case TOnScreenPanel::TShown::NeedsCells:         // characters to draw
     case TOnScreenPanel::TShown::Busy: return false; // the GUI thread may wait
@@ -98,7 +107,6 @@ void TVirtualDisplayFeed::Deliver() {
     std::array<std::optional<TGlyphRows>, 8> chars;
     std::optional<std::vector<std::string>> frame;
     uint64_t sequence = 0;
-    bool onPanel = false;
     {
         std::lock_guard lock(mutex_);
         deliveryPending_ = false;
@@ -110,16 +118,13 @@ void TVirtualDisplayFeed::Deliver() {
             if (std::exchange(charChanged_[slot], false)) chars[slot] = customChars_[slot];
         if (std::exchange(frameChanged_, false)) frame = frame_;
         sequence = frameSequence_;
-        onPanel = panel_ != nullptr;
     }
     // Characters first: the frame that uses them came after them.
     for (size_t slot = 0; slot < chars.size(); ++slot)
         if (chars[slot]) display_->DefineChar(static_cast<uint8_t>(slot + 1), *chars[slot]);
     if (!frame) return;
     // Numbered: a later frame the display thread has put meanwhile is not overtaken.
-    std::string caption;
-    for (const std::string& row : *frame) caption += row;
-    if (!onPanel || !display_->Screen().ShowOnScreen(caption, sequence)) display_->ShowRows(*frame);
+    if (!display_->Screen().ShowOnScreen(Joined(*frame), sequence)) display_->ShowRows(*frame);
 }
 
 } // namespace orv

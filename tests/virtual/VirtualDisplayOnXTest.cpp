@@ -3,6 +3,7 @@
 #include "virtual/VirtualDisplayWindow.h"
 
 #include "host/Settings.h"
+#include "tests/support/GuiWork.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 #include "virtual/LCDLabel.h"
@@ -72,42 +73,36 @@ QImage ShownSoon(TLCDLabel& lcd, const QImage& expected) {
     return shown;
 }
 
-// Counts the paint events of one widget and the queued calls the GUI thread runs.
-class TGuiWork : public QObject {
-public:
-    explicit TGuiWork(QWidget& widget) : widget_(widget) {
-        QCoreApplication::instance()->installEventFilter(this);
+// A virtual display window shown on the X server, fed by a feed of its own.
+struct TShownDisplay {
+    TShownDisplay(int rows, int cols) {
+        window.move(100, 100);
+        window.SetGeometry(rows, cols);
+        window.show();
+        Exposed = QTest::qWaitForWindowExposed(&window);
+        feed.SetDisplay(&window);
     }
-    ~TGuiWork() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (target == &widget_ && event->type() == QEvent::Paint) ++Paints;
-        if (event->type() == QEvent::MetaCall) ++Calls;
-        return false;
-    }
-    int Paints = 0;
-    int Calls = 0;
+    ~TShownDisplay() { feed.SetDisplay(nullptr); }
 
-private:
-    QWidget& widget_;
+    TempDir dir;
+    TSettings settings{dir.Path() + "/Orvanta3.ini"};
+    TfrmVirtualDisplay window{settings, {}, nullptr, dir.Path() + "/Orvanta3.lng"};
+    TVirtualDisplayFeed feed;
+    bool Exposed = false;
 };
 
 TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAgain) {
     if (!XApp()) GTEST_SKIP() << "no Xvfb to run on";
-    TempDir dir;
-    TSettings settings{dir.Path() + "/Orvanta3.ini"};
-    TfrmVirtualDisplay window(settings, {}, nullptr, dir.Path() + "/Orvanta3.lng");
-    window.move(100, 100);
-    window.SetGeometry(2, 6);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TShownDisplay display(2, 6);
+    ASSERT_TRUE(display.Exposed);
+    TfrmVirtualDisplay& window = display.window;
+    TVirtualDisplayFeed& feed = display.feed;
     TLCDLabel& lcd = window.Screen();
     ASSERT_NE(lcd.OnScreen(), nullptr) << "the panel paints itself on X";
-    TVirtualDisplayFeed feed;
-    feed.SetDisplay(&window);
 
     const auto frame = [&](std::vector<std::string> rows) {
-        std::thread display([&] { feed.ShowFrame(rows); });
-        display.join();
+        std::thread displayThread([&] { feed.ShowFrame(rows); });
+        displayThread.join();
     };
     TGuiWork work(lcd);
     int grabs = 0; // each a paint event
@@ -192,7 +187,6 @@ TEST(VirtualDisplayOnX, FramesGoStraightToTheScreenAndAnUncoveredPanelIsWholeAga
                   .convertToFormat(QImage::Format_RGB32)
                   .copy(QRect(lcd.mapTo(&window, QPoint(0, 0)), lcd.size())),
               red);
-    feed.SetDisplay(nullptr);
 }
 
 // In a window of 32-bit (translucent) pixels the panel cannot put its own: Qt paints it, and
@@ -222,14 +216,9 @@ TEST(VirtualDisplayOnX, InAWindowItCannotPutToQtPaintsThePanel) {
 // the display thread: once the panel's connection is full, frames wait for the GUI thread.
 TEST(VirtualDisplayOnX, AServerThatStopsReadingNeverHoldsUpTheDisplayThread) {
     if (!XApp()) GTEST_SKIP() << "no Xvfb to run on";
-    TempDir dir;
-    TSettings settings{dir.Path() + "/Orvanta3.ini"};
-    TfrmVirtualDisplay window(settings, {}, nullptr, dir.Path() + "/Orvanta3.lng");
-    window.SetGeometry(4, 20);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    TVirtualDisplayFeed feed;
-    feed.SetDisplay(&window);
+    TShownDisplay display(4, 20);
+    ASSERT_TRUE(display.Exposed);
+    TVirtualDisplayFeed& feed = display.feed;
     // One line changes a frame, in characters drawn before: each frame may go straight out.
     const std::string digits = "01234567890123456789", spaced = "0123456789          ";
     const auto rows = [&](int n) {
@@ -251,11 +240,10 @@ TEST(VirtualDisplayOnX, AServerThatStopsReadingNeverHoldsUpTheDisplayThread) {
 
     // Reading again, the server gets the latest frame.
     QTest::qWait(100);
-    TLCDLabel& lcd = window.Screen();
+    TLCDLabel& lcd = display.window.Screen();
     EXPECT_EQ(lcd.Caption(), rows(400)[0] + spaced + spaced + spaced);
     const QImage latest = Drawn(lcd);
     EXPECT_EQ(ShownSoon(lcd, latest), latest);
-    feed.SetDisplay(nullptr);
 }
 
 } // namespace

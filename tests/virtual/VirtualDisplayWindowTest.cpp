@@ -2,6 +2,7 @@
 
 #include "base/IniFile.h"
 #include "host/Settings.h"
+#include "tests/support/GuiWork.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ModalDialog.h"
 #include "virtual/LCDLabel.h"
@@ -92,30 +93,6 @@ TEST(VirtualDisplayWindow, FramesAndCharactersFromAnotherThreadAppearOnceTheEven
     QCoreApplication::processEvents();
     EXPECT_EQ(second->Screen().Caption(), "next");
 }
-
-// Counts the queued calls and the paints the GUI thread runs, and the regions painted.
-class TGuiWork : public QObject {
-public:
-    explicit TGuiWork(QWidget& painted) : painted_(painted) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~TGuiWork() override { QCoreApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (event->type() == QEvent::MetaCall) ++Calls;
-        if (target == &painted_ && event->type() == QEvent::Paint)
-            Painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-    void Reset() {
-        Calls = 0;
-        Painted = {};
-    }
-    int Calls = 0;
-    QRegion Painted;
-
-private:
-    QWidget& painted_;
-};
 
 TEST(VirtualDisplayWindow, OnlyChangedFramesWakeTheGuiAndOnlyChangedCellsArePainted) {
     TWindowRig rig;
