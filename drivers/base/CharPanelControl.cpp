@@ -9,13 +9,17 @@ namespace orv {
 
 TLCDCharPanelControl::TLCDCharPanelControl() { Resized(); }
 
-// A derived driver disconnects in its own destructor, while its link still exists.
+// A derived driver deactivates in its own destructor, which ends the relinker.
 TLCDCharPanelControl::~TLCDCharPanelControl() = default;
 
 uint8_t TLCDCharPanelControl::CodeOf(uint8_t textByte) const { return Hd44780CodeOf(textByte); }
 
 void TLCDCharPanelControl::SetActive(bool value) {
-    if (!value) ForgetActivationError();
+    if (!value) {
+        ForgetActivationError();
+        // Ended before the lock: it takes the lock itself.
+        relinker_ = {};
+    }
     std::string error;
     {
         std::lock_guard lock(mutex_);
@@ -29,6 +33,7 @@ void TLCDCharPanelControl::SetActive(bool value) {
         if (Open(error)) {
             active_ = true;
             sentBytes_ = 0;
+            relinker_ = std::jthread([this](std::stop_token stop) { Relink(stop); });
             if (!inFrame_) Update();
         }
     }
@@ -43,6 +48,10 @@ bool TLCDCharPanelControl::Open(std::string& error) {
     if (!Connect(error)) return false;
     connected_ = true;
     lost_ = false;
+    {
+        std::lock_guard lock(relinkMutex_);
+        linkDown_ = false;
+    }
     Initialise();
     return true;
 }
@@ -146,7 +155,34 @@ uint64_t TLCDCharPanelControl::SentBytes() const {
     return sentBytes_;
 }
 
-void TLCDCharPanelControl::LinkLost() { lost_ = true; }
+void TLCDCharPanelControl::LinkLost() {
+    lost_ = true;
+    MarkLinkDown();
+}
+
+void TLCDCharPanelControl::MarkLinkDown() {
+    {
+        std::lock_guard lock(relinkMutex_);
+        linkDown_ = true;
+    }
+    relinkWanted_.notify_one();
+}
+
+void TLCDCharPanelControl::Relink(std::stop_token stop) {
+    std::unique_lock wait(relinkMutex_);
+    while (relinkWanted_.wait(wait, stop, [this] { return linkDown_; })) {
+        // A wait through the delay that only a stop ends.
+        if (relinkWanted_.wait_for(wait, stop, reconnectDelay_, [] { return false; }) ||
+            stop.stop_requested())
+            return;
+        wait.unlock();
+        {
+            std::lock_guard lock(mutex_);
+            if (active_ && !inFrame_) Update();
+        }
+        wait.lock();
+    }
+}
 
 bool TLCDCharPanelControl::EnsureConnected() {
     if (connected_ && !lost_) return true;
@@ -156,18 +192,21 @@ bool TLCDCharPanelControl::EnsureConnected() {
     }
     if (std::chrono::steady_clock::now() < lastAttempt_ + reconnectDelay_) return false;
     std::string error;
-    return Open(error);
+    if (Open(error)) return true;
+    MarkLinkDown();
+    return false;
 }
 
 void TLCDCharPanelControl::Update() {
     if (!EnsureConnected()) return;
     SendDifference();
     if (Flush(sentBytes_)) return;
-    // The panel went away: what it holds is unknown; the next update connects again.
+    // The panel went away: what it holds is unknown; the relinker connects again.
     Disconnect();
     connected_ = false;
     lost_ = false;
     lastAttempt_ = std::chrono::steady_clock::now();
+    MarkLinkDown();
 }
 
 void TLCDCharPanelControl::SendDifference() {

@@ -1,8 +1,9 @@
 // What the drivers of character panels behind a link (an I2C expander, a serial line) share:
 // the geometry, what the host wants shown (rows and custom characters), what the panel holds,
-// and the rule that an update sends only the difference. When the link fails the panel is
-// connected again at the next update a second later, initialised, and given everything anew,
-// so an unplugged panel comes back without a restart.
+// and the rule that an update sends only the difference. When the link fails, a thread of the
+// driver connects it again a second later (and every second until it can), initialises the
+// panel and gives it everything anew, so an unplugged panel comes back without a restart and
+// without waiting for the next update (a screen that does not change sends none).
 //
 // Threads: the host's threads call the public operations; every link operation runs under one
 // mutex, on the thread of the call that needs it.
@@ -13,10 +14,12 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace orv {
@@ -28,6 +31,7 @@ public:
 
     bool GetActive() final { return active_; }
     // Activation connects the link; when it cannot, the driver stays inactive with one message.
+    // A derived driver deactivates in its own destructor, while its link still exists.
     void SetActive(bool value) final;
     bool GetVisible() final { return visible_; }
     void SetVisible(bool value) final;
@@ -90,6 +94,11 @@ private:
     void Update();
     bool EnsureConnected();
     void SendDifference();
+    // The link failed: the relinker is to connect it again.
+    void MarkLinkDown();
+    // While active: waits for a failed link, then brings the panel back every reconnectDelay_
+    // until it is.
+    void Relink(std::stop_token stop);
 
     mutable std::mutex mutex_;
     bool active_ = false;
@@ -113,6 +122,12 @@ private:
     uint64_t sentBytes_ = 0;
     std::chrono::milliseconds reconnectDelay_{1000};
     std::chrono::steady_clock::time_point lastAttempt_{};
+
+    // Without mutex_, which the link's reader may not take.
+    std::mutex relinkMutex_;
+    std::condition_variable_any relinkWanted_;
+    bool linkDown_ = false; // under relinkMutex_
+    std::jthread relinker_; // while active
 };
 
 } // namespace orv
