@@ -299,5 +299,9 @@ TEST_F(Netcards, LoopbackCountsTrafficSentThroughIt) {
                                                        : 1;
     EXPECT_GE(perSecond * scale * 3 + 3 * 0.005 * scale, static_cast<double>(kSent))
         << before << " -> " << after << ", " << rate;
-    EXPECT_NE(before, after);
+    // The total shows 10 MiB more, unless it is so large that two decimals of a gigabyte hide
+    // them (a machine whose loopback has carried tens of gigabytes); the rate counted them.
+    if (!before.ends_with("Gb")) {
+        EXPECT_NE(before, after);
+    }
 }
